@@ -1,0 +1,31 @@
+# Rollscribe: the two set-up commands are `make run` and `make check`.
+# Both install what is missing, build, and then either convert the example roll or run every test.
+
+EXAMPLE := examples/maple_leaf_rag.bar
+DEMO    := build/demo
+
+.PHONY: all deps build run check clean
+
+all: build
+
+deps:
+	@./scripts/install-deps.sh
+
+build: deps
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default
+
+# Converts the bundled example roll into build/demo/ and prints the report.
+run: build
+	@rm -rf $(DEMO) && mkdir -p $(DEMO)
+	@cp examples/maple_leaf_rag.bar examples/maple_leaf_rag.ann $(DEMO)/
+	@build/bin/rollscribe-convert $(DEMO)/maple_leaf_rag.bar
+	@echo
+	@echo "MIDI file written: $(DEMO)/maple_leaf_rag_BAR_e.mid"
+
+# Builds and runs every test.
+check: build
+	@ctest --preset default -j2
+
+clean:
+	rm -rf build build-*

@@ -1,0 +1,117 @@
+#include "midi/CMidiFile.h"
+
+#include <cstring>
+
+namespace {
+
+void PutBigEndian(std::uint8_t* out, std::uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) {
+        out[i] = static_cast<std::uint8_t>(value & 0xFF);
+        value >>= 8;
+    }
+}
+
+}  // namespace
+
+CMidiFile::CMidiFile() : m_strTrackId("MTrk"), m_strHeaderId("MThd") {
+    static const std::uint8_t kSignatures[] = {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18,
+                                               0x08, 0x00, 0xFF, 0x59, 0x02, 0x00, 0x00};
+    m_trackBytes.Append(kSignatures, sizeof kSignatures);
+}
+
+void CMidiFile::Open(const CString& strPath) {
+    m_strPath = strPath;
+    m_file.Create(strPath);
+}
+
+void CMidiFile::WriteHeader() {
+    std::uint8_t header[14];
+    std::memcpy(header, m_strHeaderId.GetString(), 4);
+    PutBigEndian(header + 4, static_cast<std::uint32_t>(m_headerLength), 4);
+    PutBigEndian(header + 8, static_cast<std::uint16_t>(m_format), 2);
+    PutBigEndian(header + 10, static_cast<std::uint16_t>(m_trackCount), 2);
+    PutBigEndian(header + 12, static_cast<std::uint16_t>(m_division), 2);
+    m_file.Write(header, sizeof header);
+}
+
+void CMidiFile::PutVarLen(std::uint32_t value) {
+    int n = 1;
+    if (value > 127) n = 2;
+    if (value > 16383) n = 3;
+    if (value > 2097151) n = 4;
+    std::uint8_t* out = m_trackBytes.Extend(static_cast<std::size_t>(n));
+    for (int k = n - 1; k >= 0; --k) {
+        std::uint8_t group = static_cast<std::uint8_t>((value >> (7 * k)) & 0x7F);
+        *out++ = k > 0 ? static_cast<std::uint8_t>(group | 0x80) : group;
+    }
+}
+
+void CMidiFile::WriteVarLen(std::int32_t nValue) {
+    // The byte count comes from comparisons on the signed value: a negative value gives one byte.
+    PutVarLen(nValue < 0 ? static_cast<std::uint32_t>(nValue) & 0x7F
+                         : static_cast<std::uint32_t>(nValue));
+}
+
+void CMidiFile::WriteTempo(std::int32_t nDelta, std::int32_t nTempo) {
+    WriteVarLen(nDelta);
+    std::uint8_t* out = m_trackBytes.Extend(6);
+    out[0] = 0xFF;
+    out[1] = 0x51;
+    out[2] = 0x03;
+    PutBigEndian(out + 3, static_cast<std::uint32_t>(nTempo) & 0xFFFFFF, 3);
+}
+
+void CMidiFile::WriteMeta(std::uint8_t type, const CString& strText, bool withDelta) {
+    std::size_t length = std::strlen(strText.GetString());
+    if (length > kMaxTextLength) length = kMaxTextLength;
+    if (withDelta) m_trackBytes.Add(0x00);
+    m_trackBytes.Add(0xFF);
+    m_trackBytes.Add(type);
+    PutVarLen(static_cast<std::uint32_t>(length));
+    m_trackBytes.Append(strText.GetString(), length);
+}
+
+void CMidiFile::WriteTrackName(const CString& strText) {
+    WriteMeta(0x03, strText, true);
+    m_strTrackName = strText;
+}
+
+void CMidiFile::WriteCopyright(const CString& strText) {
+    WriteMeta(0x02, strText, true);
+    m_strCopyrightText = strText;
+}
+
+void CMidiFile::WriteInstrumentName(const CString& strText) { WriteMeta(0x04, strText, true); }
+
+void CMidiFile::WriteText(const CString& strText) { WriteMeta(0x01, strText, true); }
+
+void CMidiFile::WriteLyric(const CString& strText) { WriteMeta(0x05, strText, false); }
+
+void CMidiFile::WriteEmptyText() { WriteMeta(0x01, CString(), false); }
+
+void CMidiFile::NoteOn(std::int32_t nNote, std::int32_t nVelocity) {
+    if (nVelocity <= 0 || nVelocity >= 128) nVelocity = 70;
+    std::uint8_t* out = m_trackBytes.Extend(3);
+    out[0] = 0x90;
+    out[1] = static_cast<std::uint8_t>(nNote & 0xFF);
+    out[2] = static_cast<std::uint8_t>(nVelocity);
+}
+
+void CMidiFile::NoteOff(std::int32_t nNote) {
+    std::uint8_t* out = m_trackBytes.Extend(3);
+    out[0] = 0x90;
+    out[1] = static_cast<std::uint8_t>(nNote & 0xFF);
+    out[2] = 0x00;
+}
+
+void CMidiFile::WriteTrack() {
+    static const std::uint8_t kEndOfTrack[] = {0x00, 0xFF, 0x2F, 0x00};
+    m_trackBytes.Append(kEndOfTrack, sizeof kEndOfTrack);
+    std::uint8_t chunk[8];
+    std::memcpy(chunk, m_strTrackId.GetString(), 4);
+    PutBigEndian(chunk + 4, static_cast<std::uint32_t>(m_trackBytes.GetSize()), 4);
+    m_file.Write(chunk, sizeof chunk);
+    m_file.Write(m_trackBytes.GetData(), m_trackBytes.GetSize());
+}
+
+void CMidiFile::Close() { m_file.Commit(); }

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+
+#include "midi/TrackBytes.h"
+#include "platform/CAtomicFile.h"
+#include "platform/CString.h"
+
+// Writes one Standard MIDI File of format 0: one track, 480 ticks per quarter note. The header
+// chunk goes to the file at once; the track body is collected in memory and written, after its
+// length, by WriteTrack. The file replaces its target only when Close has written it completely.
+// Numbers are big-endian; note events are on the first channel and each carries its status byte.
+//
+// Order of calls: construct, Open, WriteHeader, the appends in track order, WriteTrack, Close.
+class CMidiFile {
+public:
+    // The longest text a meta event carries: its length must fit a 4-byte variable-length number.
+    static constexpr std::size_t kMaxTextLength = 0x0FFFFFFF;
+
+    // Starts the body with a 4/4 time signature and a C major key signature.
+    CMidiFile();
+    virtual ~CMidiFile() = default;
+
+    // Creates the file (as a temporary beside strPath). Throws CFileException naming strPath.
+    void Open(const CString& strPath);
+    void WriteHeader();
+    // Appends nValue as a variable-length quantity (at most 4 bytes; larger values keep their low
+    // 28 bits).
+    void WriteVarLen(std::int32_t nValue);
+    // Appends the delta, then a tempo event with the low 24 bits of nTempo (microseconds per beat).
+    void WriteTempo(std::int32_t nDelta, std::int32_t nTempo);
+    void WriteTrackName(const CString& strText);
+    void WriteCopyright(const CString& strText);
+    void WriteInstrumentName(const CString& strText);
+    void WriteText(const CString& strText);
+    // A lyric brings no delta of its own: the caller appends it first.
+    void WriteLyric(const CString& strText);
+    // An empty text event, again without a delta: a harmless event to carry a long wait.
+    void WriteEmptyText();
+    // A note-on; a velocity outside 1 to 127 becomes 70.
+    void NoteOn(std::int32_t nNote, std::int32_t nVelocity);
+    // A note-off, written as a note-on with velocity 0.
+    void NoteOff(std::int32_t nNote);
+    // Appends the end of track, then writes the track chunk.
+    void WriteTrack();
+    // Finishes the file and puts it in place of the target.
+    void Close();
+
+    const TrackBytes& GetTrackBytes() const noexcept { return m_trackBytes; }
+    const CString& GetPath() const noexcept { return m_strPath; }
+
+    CString m_strTrackId;
+    CString m_strCopyrightText;
+    CString m_strTrackName;
+    std::int32_t m_headerLength = 6;
+    std::int16_t m_format = 0;
+    std::int16_t m_trackCount = 1;
+    std::int16_t m_division = 480;
+    CString m_strHeaderId;
+
+private:
+    void PutVarLen(std::uint32_t value);
+    // Appends 00 FF type, the text's length and its bytes up to its first 0 byte.
+    void WriteMeta(std::uint8_t type, const CString& strText, bool withDelta);
+
+    CAtomicFile m_file;
+    CString m_strPath;
+    TrackBytes m_trackBytes;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/CReservedRegion.h"
+
+// The body of a MIDI track as plain bytes, in file order. It grows in place in reserved address
+// space, so appending never copies what is already there. A track chunk's length is a 32-bit
+// number, so the body holds at most 0xFFFFFFFF bytes.
+class TrackBytes {
+public:
+    static constexpr std::size_t kMaxSize = 0xFFFFFFFFu;
+
+    TrackBytes() = default;
+    TrackBytes(const TrackBytes&) = delete;
+    TrackBytes& operator=(const TrackBytes&) = delete;
+
+    void Add(std::uint8_t byte) {
+        if (m_size == m_room) Grow(1);
+        m_pData[m_size++] = byte;
+    }
+    void Append(const void* data, std::size_t count);
+    // Room for count more bytes, to be filled by the caller at once.
+    std::uint8_t* Extend(std::size_t count) {
+        if (count > m_room - m_size) Grow(count);
+        std::uint8_t* at = m_pData + m_size;
+        m_size += count;
+        return at;
+    }
+
+    std::size_t GetSize() const noexcept { return m_size; }
+    const std::uint8_t* GetData() const noexcept { return m_pData; }
+    std::uint8_t operator[](std::size_t i) const noexcept { return m_pData[i]; }
+    void RemoveAll() noexcept;
+
+private:
+    void Grow(std::size_t more);
+
+    CReservedRegion m_region;
+    std::uint8_t* m_pData = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_room = 0;
+};

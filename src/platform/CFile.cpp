@@ -1,0 +1,93 @@
+#include "platform/CFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+CString FullPath(const CString& path) {
+    std::error_code ec;
+    std::filesystem::path p(path.ToStdString());
+    std::filesystem::path absolute = std::filesystem::absolute(p, ec);
+    if (ec) return path;
+    std::string normal = absolute.lexically_normal().string();
+    // A path naming a directory keeps no trailing separator, so its last component is a name.
+    while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return CString(normal);
+}
+
+CFile::~CFile() { Close(); }
+
+bool CFile::Open(const CString& path, unsigned flags, CFileException* pError) {
+    (void)flags;  // read-only is the only mode
+    Close();
+    m_strFilePath = FullPath(path);
+    std::string name = m_strFilePath.ToStdString();
+    // Not blocking on a pipe lets a pipe be refused below instead of hanging the open.
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        if (pError) *pError = CFileException(name, "cannot open the file", errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
+        ::close(fd);
+        if (pError) *pError = CFileException(name, "cannot open the file", err);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        if (pError) {
+            if (S_ISDIR(st.st_mode))
+                *pError = CFileException(name, "cannot open the file", EISDIR);
+            else
+                *pError = CFileException(name, "cannot open the file: not a regular file",
+                                         CFileException::invalidFile);
+        }
+        return false;
+    }
+    int fl = ::fcntl(fd, F_GETFL);
+    if (fl >= 0) ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
+    m_fd = fd;
+    return true;
+}
+
+void CFile::OpenOrThrow(const CString& path) {
+    CFileException error("", "", CFileException::none);
+    if (!Open(path, modeRead, &error)) throw error;
+}
+
+std::size_t CFile::Read(void* buffer, std::size_t count) {
+    if (m_fd < 0)
+        throw CFileException(m_strFilePath.ToStdString(), "cannot read a file that is not open",
+                             CFileException::genericException);
+    for (;;) {
+        ssize_t n = ::read(m_fd, buffer, count);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno == EINTR) continue;
+        throw CFileException(m_strFilePath.ToStdString(), "cannot read the file", errno);
+    }
+}
+
+std::uint64_t CFile::GetLength() const {
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        throw CFileException(m_strFilePath.ToStdString(), "cannot get the file's length", errno);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+void CFile::Close() noexcept {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+}
+
+CString CFile::GetFileName() const {
+    std::ptrdiff_t slash = -1;
+    std::string_view path = m_strFilePath.View();
+    std::size_t at = path.rfind('/');
+    if (at != std::string_view::npos) slash = static_cast<std::ptrdiff_t>(at);
+    return m_strFilePath.Mid(static_cast<std::size_t>(slash + 1));
+}

@@ -1,0 +1,85 @@
+// The roll parser: the BAR file's records (delta, code, optional text) into the event list.
+#include "roll/BarParser.h"
+
+#include <limits>
+
+#include "roll/CRollscribeDoc.h"
+
+namespace {
+
+constexpr double kTwoTo31 = 2147483648.0;
+
+}  // namespace
+
+double DeltaByteWeight(std::uint32_t k) noexcept {
+    static constexpr double kWeights[] = {1.0, 128.0, 16384.0, 2097152.0, 268435456.0};
+    return k >= 1 && k <= 5 ? kWeights[k - 1] : 0.0;
+}
+
+std::int32_t EventTimeOf(double position) noexcept {
+    if (position >= kTwoTo31) return std::numeric_limits<std::int32_t>::max();
+    if (position <= -kTwoTo31) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(position);
+}
+
+std::int32_t StepsPerInchFor(std::int32_t sampleRate, std::int32_t tempo) noexcept {
+    double quotient = sampleRate * 50.0 / tempo;
+    std::int32_t steps = EventTimeOf(quotient);
+    return steps < 1 ? 100 : steps;
+}
+
+void CRollscribeDoc::ParseBarFile(CArchive& ar) {
+    if (m_tempo < 10) m_tempo = 100;
+    if (m_tempo > 500) m_tempo = 100;
+    m_stepsPerInch = StepsPerInchFor(m_sampleRate, m_tempo);
+
+    std::uint8_t header;
+    ar >> header >> header >> header;
+
+    bool trackOn[256] = {};
+    double deltaSum = 0.0;
+    std::uint32_t deltaBytes = 0;
+    bool awaitingCode = false;
+    double position = 0.0;
+    const double stepsPerInch = m_stepsPerInch;
+
+    std::uint8_t b;
+    while (ar.Read(&b, 1) == 1) {
+        if (!awaitingCode) {
+            if (deltaBytes < 0xFFFFFFFFu) ++deltaBytes;
+            double g = b & 0x7F;
+            if (b & 0x80) {
+                deltaSum = deltaSum + g * DeltaByteWeight(deltaBytes);
+            } else {
+                deltaSum = ((g * DeltaByteWeight(deltaBytes)) + deltaSum) * 1000.0 / stepsPerInch;
+                awaitingCode = true;
+            }
+            continue;
+        }
+        position = position + deltaSum;
+        if (b < 240) {
+            bool on = !trackOn[b];
+            trackOn[b] = on;
+            m_events.Add(RollEvent{on ? 1 : 0, b + 15, EventTimeOf(position), CString()});
+        } else {
+            CString text;
+            if (b <= 244) {
+                text = ReadBarString(ar);
+                m_strInfo += "\n";
+                m_strInfo += text;
+                if (b == 240) m_strCopyright = text;
+            }
+            m_events.Add(RollEvent{b, 0, EventTimeOf(position), std::move(text)});
+        }
+        deltaSum = 0.0;
+        deltaBytes = 0;
+        awaitingCode = false;
+    }
+}
+
+CString CRollscribeDoc::ReadBarString(CArchive& ar) {
+    CString text;
+    std::uint8_t b;
+    while (ar.Read(&b, 1) == 1 && b != 0) text += static_cast<char>(b);
+    return text;
+}

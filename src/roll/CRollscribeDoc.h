@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/CArchive.h"
+#include "platform/CDocument.h"
+#include "platform/CString.h"
+#include "roll/AnnotationMap.h"
+#include "roll/RollEventArray.h"
+
+// The roll being converted: its texts, tempo and scan figures, the annotation entries, the
+// decoded events, the names derived from the opened file and the information text that gathers
+// every stage's messages. Loading a roll file runs the whole conversion: reset, read the
+// annotation file, parse the roll, write the MIDI file.
+class CRollscribeDoc : public CDocument {
+public:
+    // The information text after a file with an extension other than bar or web.
+    static constexpr const char* kInvalidFileType = "*** Invalid File Type *** BAR/WEB files only - ";
+    // The information text of an empty document.
+    static constexpr const char* kSelectFile = "Select BAR file to convert.";
+    // The growth step of the event list.
+    static constexpr std::int32_t kEventGrowBy = 16000;
+
+    CRollscribeDoc();
+    ~CRollscribeDoc() override;
+
+    bool OnNewDocument() override;
+    // Loading: derives the names from the archive's file, rejects other extensions, then runs the
+    // stages. Storing writes nothing: the document has no stored form.
+    void Serialize(CArchive& ar) override;
+
+    void ResetRollInfo();
+    void ReadAnnotationFile();
+    void ParseAnnotationLine(CString line, CString key, CString value);
+    void ParseBarFile(CArchive& ar);
+    CString ReadBarString(CArchive& ar);
+    void WriteMidiFile();
+
+    // Whether a file name's extension (its last three characters, case ignored) is bar or web.
+    static bool IsRollFileName(const CString& fileName);
+
+    RollEventArray m_events;
+    std::int32_t m_sampleRate = 0;
+    std::int32_t m_stepsPerInch = 0;
+    CString m_strTempo;
+    AnnotationMap m_annotations;
+    CString m_strInfo;
+    CString m_strDirectory;
+    CString m_strFileTitle;
+    CString m_strFilePath;
+    CString m_strCopyright;
+    CString m_strPerformer;
+    CString m_strComposer;
+    CString m_strTitle;
+    CString m_strManufacturer;
+    CString m_strRollNumber;
+    std::int32_t m_tempo = 0;
+    CString m_strRollType;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/CString.h"
+
+// The notes that a roll type plays at full velocity.
+struct PlayableRange {
+    std::int32_t lowest;
+    std::int32_t highest;
+};
+
+// 21 to 108, or the range of the last of "duoart", "duo-art", "ampico", "welte" (in that order)
+// that occurs in the lowercased roll type.
+PlayableRange PlayableRangeFor(const CString& rollType);
+
+// MIDI ticks (480 a quarter note) for a roll position (1200 thousandths of an inch a quarter
+// note), computed in 64 bits so that no position wraps.
+inline std::uint64_t TickTimeOf(std::int32_t time) noexcept {
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(time)) * 480u / 1200u;
+}

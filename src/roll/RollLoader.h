@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/CString.h"
+
+class CRollscribeDoc;
+
+enum class LoadOutcome {
+    converted,  // the roll was converted and its MIDI file written
+    rejected,   // the file's extension is not bar or web: nothing was converted
+};
+
+// Opens a roll file for reading and loads it into the document, as opening a file does:
+// derive the names, then reset, read the annotation file, parse the roll and write the MIDI file.
+// Errors from file work (the roll cannot be opened or read, it is shorter than its header, the
+// MIDI file cannot be written) are thrown as CException naming the file and the reason; the
+// MIDI file's earlier contents then stay as they were.
+LoadOutcome LoadRollFile(CRollscribeDoc& doc, const CString& path);
