@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "platform/CArchive.h"
+#include "platform/CAtomicFile.h"
+#include "platform/CFile.h"
+#include "support/TestFiles.h"
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+TEST(CFile, ReportsFullPathAndNameOfWhatWasOpened) {
+    TempDir dir;
+    WriteFile(dir / "nocturne.op9.bar", "abc");
+    CFile file;
+    CString path((dir.Path() / "sub" / ".." / "nocturne.op9.bar").string());
+    fs::create_directory(dir / "sub");
+    ASSERT_TRUE(file.Open(path, CFile::modeRead));
+    EXPECT_EQ(file.GetFilePath(), CString((dir / "nocturne.op9.bar").string()));
+    EXPECT_EQ(file.GetFileName(), "nocturne.op9.bar");
+    EXPECT_EQ(file.GetLength(), 3u);
+}
+
+TEST(CFile, RelativePathsBecomeAbsolute) {
+    TempDir dir;
+    WriteFile(dir / "r.bar", "abc");
+    fs::path old = fs::current_path();
+    fs::current_path(dir.Path());
+    CFile file;
+    bool opened = file.Open("r.bar", CFile::modeRead);
+    fs::current_path(old);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(file.GetFilePath(), CString((dir / "r.bar").string()));
+}
+
+struct OpenFailure {
+    const char* what;
+    std::function<fs::path(const TempDir&)> make;
+    const char* reason;
+};
+
+TEST(CFile, OpenFailuresNameThePathAndTheReason) {
+    const OpenFailure cases[] = {
+        {"missing", [](const TempDir& d) { return d / "none.bar"; }, "No such file or directory"},
+        {"directory",
+         [](const TempDir& d) {
+             fs::create_directory(d / "dir.bar");
+             return d / "dir.bar";
+         },
+         "Is a directory"},
+        {"pipe",
+         [](const TempDir& d) {
+             ::mkfifo((d / "pipe.bar").c_str(), 0600);
+             return d / "pipe.bar";
+         },
+         "not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        fs::path path = c.make(dir);
+        CFile file;
+        CFileException error("", "", CFileException::none);
+        EXPECT_FALSE(file.Open(CString(path.string()), CFile::modeRead, &error));
+        EXPECT_EQ(error.Path(), path.string());
+        EXPECT_NE(error.Reason().find(c.reason), std::string::npos) << error.Reason();
+        EXPECT_THROW(file.OpenOrThrow(CString(path.string())), CFileException);
+    }
+}
+
+TEST(CArchive, ByteExtractionThrowsAtEndReadReturnsZero) {
+    TempDir dir;
+    WriteFile(dir / "a", Hex("01 02"));
+    CFile file;
+    ASSERT_TRUE(file.Open(CString((dir / "a").string()), CFile::modeRead));
+    CArchive ar(&file, CArchive::load, 16);
+    std::uint8_t b = 0;
+    ar >> b;
+    EXPECT_EQ(b, 1);
+    EXPECT_EQ(ar.Read(&b, 1), 1u);
+    EXPECT_EQ(b, 2);
+    EXPECT_EQ(ar.Read(&b, 1), 0u);
+    EXPECT_EQ(b, 2);  // unchanged at the end
+    EXPECT_THROW(ar >> b, CArchiveException);
+}
+
+TEST(CArchive, ReadsAcrossManyBufferRefills) {
+    TempDir dir;
+    Bytes data(100003);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
+    WriteFile(dir / "a", data);
+    CFile file;
+    ASSERT_TRUE(file.Open(CString((dir / "a").string()), CFile::modeRead));
+    CArchive ar(&file, CArchive::load, 17);
+    Bytes got;
+    std::uint8_t b;
+    ar >> b;
+    got.push_back(b);
+    std::uint8_t block[5];
+    got.insert(got.end(), block, block + ar.Read(block, 5));
+    while (ar.Read(&b, 1) == 1) got.push_back(b);
+    EXPECT_EQ(got, data);
+}
+
+TEST(CAtomicFile, CommitReplacesTargetWithUserPermissionsAndLeavesNoTemporary) {
+    TempDir dir;
+    fs::path target = dir / "out.mid";
+    WriteFile(target, "old contents");
+    ::chmod(target.c_str(), 0600);
+    mode_t old = ::umask(022);
+    CAtomicFile file;
+    file.Create(CString(target.string()));
+    ::umask(old);
+    file.Write("new", 3);
+    EXPECT_EQ(ReadFile(target), BytesOf("old contents"));  // untouched until committed
+    file.Commit();
+    EXPECT_EQ(ReadFile(target), BytesOf("new"));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644));
+    EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{"out.mid"});
+}
+
+TEST(CAtomicFile, DiscardedFileLeavesTargetAndFolderAsTheyWere) {
+    TempDir dir;
+    fs::path target = dir / "out.mid";
+    WriteFile(target, "old");
+    {
+        CAtomicFile file;
+        file.Create(CString(target.string()));
+        std::string big(300000, 'x');
+        file.Write(big.data(), big.size());
+    }  // not committed
+    EXPECT_EQ(ReadFile(target), BytesOf("old"));
+    EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{"out.mid"});
+}
+
+TEST(CAtomicFile, LargeAndSmallWritesKeepTheirOrder) {
+    TempDir dir;
+    fs::path target = dir / "out";
+    CAtomicFile file;
+    file.Create(CString(target.string()));
+    std::string expected;
+    for (int i = 0; i < 50; ++i) {
+        std::string piece(static_cast<std::size_t>((i * 7919) % 100000), static_cast<char>('a' + i % 26));
+        file.Write(piece.data(), piece.size());
+        expected += piece;
+    }
+    file.Commit();
+    EXPECT_EQ(ReadFile(target), BytesOf(expected));
+}
+
+TEST(CAtomicFile, SymbolicLinkAtTargetIsReplacedAndItsTargetUntouched) {
+    TempDir dir;
+    WriteFile(dir / "real.mid", "keep");
+    fs::create_symlink(dir / "real.mid", dir / "out.mid");
+    CAtomicFile file;
+    file.Create(CString((dir / "out.mid").string()));
+    file.Write("x", 1);
+    file.Commit();
+    EXPECT_FALSE(fs::is_symlink(dir / "out.mid"));
+    EXPECT_EQ(ReadFile(dir / "out.mid"), BytesOf("x"));
+    EXPECT_EQ(ReadFile(dir / "real.mid"), BytesOf("keep"));
+}
+
+TEST(CAtomicFile, FailuresNameTheTargetAndLeaveNothingBehind) {
+    TempDir dir;
+    // Folder missing: creating fails.
+    CAtomicFile missing;
+    try {
+        missing.Create(CString((dir / "no" / "out.mid").string()));
+        FAIL() << "created in a missing folder";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.Path(), (dir / "no" / "out.mid").string());
+        EXPECT_NE(e.Reason().find("No such file or directory"), std::string::npos);
+    }
+    // Target is a folder: replacing fails, the folder and its contents stay.
+    fs::create_directory(dir / "out.mid");
+    WriteFile(dir / "out.mid" / "inside", "x");
+    CAtomicFile file;
+    file.Create(CString((dir / "out.mid").string()));
+    file.Write("abc", 3);
+    EXPECT_THROW(file.Commit(), CFileException);
+    EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{"out.mid"});
+    EXPECT_EQ(ReadFile(dir / "out.mid" / "inside"), BytesOf("x"));
+}
+
+}  // namespace

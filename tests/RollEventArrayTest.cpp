@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "roll/RollEventArray.h"
+
+namespace {
+
+TEST(RollEventArray, FirstAddTakesOneSlotThenGrowsByTheStep) {
+    RollEventArray events;
+    events.SetSize(0, 16000);
+    EXPECT_EQ(events.GetCapacity(), 0);
+    events.Add(RollEvent{1, 20, 0, {}});
+    EXPECT_EQ(events.GetCapacity(), 1);
+    events.Add(RollEvent{0, 20, 5, {}});
+    EXPECT_EQ(events.GetCapacity(), 16001);
+    for (int i = 2; i < 16002; ++i) events.Add(RollEvent{1, i % 100, i, {}});
+    EXPECT_EQ(events.GetSize(), 16002);
+    EXPECT_EQ(events.GetCapacity(), 32001);
+    EXPECT_EQ(events[16001].time, 16001);
+    EXPECT_EQ(events.ElementAt(1).time, 5);
+}
+
+TEST(RollEventArray, StepZeroGrowsByAnEighthWithinFourAnd1024) {
+    RollEventArray events;
+    events.SetSize(0, 0);
+    events.Add(RollEvent{});
+    events.Add(RollEvent{});
+    EXPECT_EQ(events.GetCapacity(), 5);  // 1 + at least 4
+    while (events.GetSize() < 100) events.Add(RollEvent{});
+    std::int32_t before = events.GetCapacity();
+    while (events.GetSize() < before + 1) events.Add(RollEvent{});
+    EXPECT_EQ(events.GetCapacity(), before + before / 8);
+}
+
+TEST(RollEventArray, EventsStayPutAndKeepTheirTextsAcrossGrowth) {
+    RollEventArray events;
+    events.SetSize(0, 16000);
+    events.Add(RollEvent{242, 0, 7, CString("lyric")});
+    const RollEvent* first = &events[0];
+    for (int i = 0; i < 100000; ++i) events.Add(RollEvent{1, 20, i, {}});
+    EXPECT_EQ(&events[0], first);
+    EXPECT_EQ(events[0].text, "lyric");
+    EXPECT_EQ(events.GetSize(), 100001);
+}
+
+TEST(RollEventArray, RemoveAllReleasesStorageAndKeepsTheStep) {
+    RollEventArray events;
+    events.SetSize(0, 16000);
+    for (int i = 0; i < 10; ++i) events.Add(RollEvent{240, 0, i, CString("text")});
+    events.RemoveAll();
+    EXPECT_EQ(events.GetSize(), 0);
+    EXPECT_EQ(events.GetCapacity(), 0);
+    EXPECT_EQ(events.GetGrowBy(), 16000);
+    events.Add(RollEvent{});
+    EXPECT_EQ(events.GetCapacity(), 1);
+}
+
+TEST(RollEventArray, AddCopiesTheEvent) {
+    RollEventArray events;
+    events.SetSize(0, 16000);
+    RollEvent source{241, 0, 3, CString("abc")};
+    EXPECT_EQ(events.Add(source), 0);
+    source.text += "d";
+    EXPECT_EQ(events[0].text, "abc");
+}
+
+}  // namespace

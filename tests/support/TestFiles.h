@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace testing_support {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// "4D 54 68 64" (spaces, '|' and line breaks ignored) as bytes.
+Bytes Hex(std::string_view text);
+// Bytes as "4D 54 68 64", for readable failure messages.
+std::string HexOf(const Bytes& bytes);
+Bytes BytesOf(std::string_view text);
+
+// A fresh folder, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
+void WriteFile(const std::filesystem::path& path, std::string_view text);
+Bytes ReadFile(const std::filesystem::path& path);
+// Names in a folder, sorted.
+std::vector<std::string> ListDir(const std::filesystem::path& dir);
+
+}  // namespace testing_support
