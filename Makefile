@@ -1,7 +1,7 @@
 # Rollscribe: the two set-up commands are `make run` and `make check`.
 # Both install what is missing, build, and then either convert the example roll or run every test.
 
-EXAMPLE := examples/maple_leaf_rag.bar
+EXAMPLE := examples/evening_waltz.bar
 DEMO    := build/demo
 
 .PHONY: all deps build run check clean
@@ -18,10 +18,10 @@ build: deps
 # Converts the bundled example roll into build/demo/ and prints the report.
 run: build
 	@rm -rf $(DEMO) && mkdir -p $(DEMO)
-	@cp examples/maple_leaf_rag.bar examples/maple_leaf_rag.ann $(DEMO)/
-	@build/bin/rollscribe-convert $(DEMO)/maple_leaf_rag.bar
+	@cp examples/evening_waltz.bar examples/evening_waltz.ann $(DEMO)/
+	@build/bin/rollscribe-convert $(DEMO)/evening_waltz.bar
 	@echo
-	@echo "MIDI file written: $(DEMO)/maple_leaf_rag_BAR_e.mid"
+	@echo "MIDI file written: $(DEMO)/evening_waltz_BAR_e.mid"
 
 # Builds and runs every test.
 check: build

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "cli/ConvertOptions.h"
+#include "support/RollFixture.h"
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+struct CommandRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs a command line in a shell from an empty working folder.
+CommandRun RunShell(const std::string& command) {
+    TempDir cwd;
+    TempDir io;
+    std::string line = "cd '" + cwd.Path().string() + "' && " + command + " >'" + (io / "out").string() +
+                       "' 2>'" + (io / "err").string() + "'";
+    int raw = std::system(line.c_str());
+    CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), Slurp(io / "out"), Slurp(io / "err")};
+    EXPECT_TRUE(fs::is_empty(cwd.Path())) << "files written into the working folder";
+    return run;
+}
+
+CommandRun Convert(const std::string& args) { return RunShell(std::string(CONVERTER_PATH) + " " + args); }
+
+std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+
+// What the independent readers make of a MIDI file, as key to value.
+std::map<std::string, std::string> ReadMidi(const fs::path& path) {
+    CommandRun run = RunShell(std::string(MIDI_READER) + " " + Q(path));
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::map<std::string, std::string> found;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+        auto space = line.find(' ');
+        found[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
+    }
+    return found;
+}
+
+// A folder holding copies of the example roll and its annotation file.
+class ExampleRoll : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
+            fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name);
+    }
+    TempDir dir;
+};
+
+TEST_F(ExampleRoll, ConvertsToAFileIndependentReadersAccept) {
+    Bytes rollBefore = ReadFile(dir / "evening_waltz.bar");
+    Bytes annBefore = ReadFile(dir / "evening_waltz.ann");
+    CommandRun run = Convert(Q(dir / "evening_waltz.bar"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(run.out.starts_with("\n File Info : Select BAR file to convert.\n ** Reading ANN file : "));
+    EXPECT_TRUE(run.out.ends_with("\n BAR file Steps per Inch : 187\n"));
+    EXPECT_NE(run.out.find("\n Title : Evening Waltz\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir / "evening_waltz.bar"), rollBefore);
+    EXPECT_EQ(ReadFile(dir / "evening_waltz.ann"), annBefore);
+    EXPECT_EQ(ListDir(dir.Path()),
+              (std::vector<std::string>{"evening_waltz.ann", "evening_waltz.bar", "evening_waltz_BAR_e.mid"}));
+
+    auto midi = ReadMidi(dir / "evening_waltz_BAR_e.mid");
+    EXPECT_EQ(midi["type"], "0");
+    EXPECT_EQ(midi["tracks"], "1");
+    EXPECT_EQ(midi["ticks_per_beat"], "480");
+    EXPECT_EQ(midi["last"], "end_of_track");
+    EXPECT_EQ(midi["count_end_of_track"], "1");
+    EXPECT_EQ(midi["tempo"], "750000");
+    EXPECT_EQ(midi["track_name"], "Evening Waltz");
+    EXPECT_EQ(midi["texts"], "11");  // the file-type text and ten annotation entries
+    EXPECT_EQ(midi["total_ticks"], "69120");  // 48 bars of three beats
+    EXPECT_TRUE(midi["lyrics"].starts_with("Evening comes|the lamps are lit|"));
+    EXPECT_GT(std::stoi(midi["count_note_on"]), 500);
+    EXPECT_TRUE(midi.count("midicsv_rows"));
+}
+
+TEST_F(ExampleRoll, OutputHasTheUsersFilePermissions) {
+    CommandRun run = RunShell("umask 027 && " + std::string(CONVERTER_PATH) + " -q " + Q(dir / "evening_waltz.bar"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fs::status(dir / "evening_waltz_BAR_e.mid").permissions(), fs::perms(0640));
+}
+
+TEST_F(ExampleRoll, LongTextsStayReadable) {
+    std::string ann = "/title: " + std::string(300, 'T') + "\r\n/notes: " + std::string(20000, 'n') + "\r\n";
+    WriteFile(dir / "evening_waltz.ann", ann);
+    ASSERT_EQ(Convert("-q " + Q(dir / "evening_waltz.bar")).status, 0);
+    auto midi = ReadMidi(dir / "evening_waltz_BAR_e.mid");
+    EXPECT_EQ(midi["track_name"], std::string(300, 'T'));
+    EXPECT_EQ(midi["texts"], "3");
+}
+
+TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
+    WriteFile(dir / "b.bar", RollBytes("00 30"));
+    WriteFile(dir / "c.txt", "not a roll");
+    WriteFile(dir / "d.bar", Hex("01"));
+    std::string files = Q(dir / "evening_waltz.bar") + " " + Q(dir / "b.bar") + " " + Q(dir / "c.txt") +
+                        " " + Q(dir / "d.bar");
+    CommandRun one = Convert("-j 1 " + files);
+    Bytes waltz = ReadFile(dir / "evening_waltz_BAR_e.mid");
+    Bytes b = ReadFile(dir / "b_BAR_e.mid");
+    CommandRun four = Convert("--jobs=4 " + files);
+    EXPECT_EQ(one.status, 1);
+    EXPECT_EQ(four.status, 1);
+    EXPECT_EQ(one.out, four.out);
+    EXPECT_EQ(one.err, four.err);
+    EXPECT_EQ(ReadFile(dir / "evening_waltz_BAR_e.mid"), waltz);
+    EXPECT_EQ(ReadFile(dir / "b_BAR_e.mid"), b);
+
+    // Four reports, separated by one blank line each.
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; (at = one.out.find("\n File Info : ", at)) != std::string::npos; ++at)
+        starts.push_back(at);
+    ASSERT_EQ(starts.size(), 4u);
+    EXPECT_EQ(starts[0], 0u);
+    for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(one.out.substr(starts[i] - 2, 2), "\n\n");
+    EXPECT_NE(one.out.find("*** Invalid File Type *** BAR/WEB files only - \n \n This File : " +
+                           (dir / "c.txt").string()),
+              std::string::npos);
+
+    // One error line for each file that was not converted, naming it.
+    EXPECT_EQ(one.err, "rollscribe-convert: " + (dir / "c.txt").string() +
+                           ": not a roll file: the extension must be bar or web\n"
+                           "rollscribe-convert: " + (dir / "d.bar").string() +
+                           ": the file ends too early\n");
+    EXPECT_FALSE(fs::exists(dir / "c_BAR_e.mid"));
+    EXPECT_FALSE(fs::exists(dir / "d_BAR_e.mid"));
+}
+
+TEST_F(ExampleRoll, FilesSharingAnOutputAreConvertedInArgumentOrder) {
+    WriteFile(dir / "a.bar", RollBytes("00 30"));
+    WriteFile(dir / "a.web", RollBytes("00 31 00 32"));
+    ASSERT_EQ(Convert("-q " + Q(dir / "a.bar")).status, 0);
+    Bytes fromBar = ReadFile(dir / "a_BAR_e.mid");
+    ASSERT_EQ(Convert("-q " + Q(dir / "a.web")).status, 0);
+    Bytes fromWeb = ReadFile(dir / "a_BAR_e.mid");
+    ASSERT_NE(fromBar, fromWeb);
+    for (int round = 0; round < 5; ++round) {
+        std::string both = Q(dir / "a.web") + " " + Q(dir / "a.bar");
+        ASSERT_EQ(Convert("-q -j 8 " + both + " " + both).status, 0);
+        EXPECT_EQ(ReadFile(dir / "a_BAR_e.mid"), fromBar) << "the last file named wins";
+    }
+}
+
+TEST_F(ExampleRoll, QuietPrintsNoReport) {
+    CommandRun run = Convert("-q " + Q(dir / "evening_waltz.bar"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(Converter, FailuresNameTheFileAndTheReason) {
+    TempDir dir;
+    fs::create_directory(dir / "folder.bar");
+    WriteFile(dir / "x.bar", RollBytes("00 30"));
+    fs::create_directory(dir / "x_BAR_e.mid");
+    struct Case {
+        fs::path file;
+        std::string reason;
+    } cases[] = {
+        {dir / "missing.bar", "cannot open the file: No such file or directory"},
+        {dir / "folder.bar", "cannot open the file: Is a directory"},
+        {dir / "x.bar", (dir / "x_BAR_e.mid").string() + ": cannot replace the file: Is a directory"},
+    };
+    for (const auto& c : cases) {
+        CommandRun run = Convert(Q(c.file));
+        EXPECT_EQ(run.status, 1) << c.file;
+        EXPECT_EQ(run.err, "rollscribe-convert: " + c.file.string() + ": " + c.reason + "\n");
+    }
+    EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"folder.bar", "x.bar", "x_BAR_e.mid"}));
+}
+
+struct UsageCase {
+    const char* args;
+    int status;
+    const char* stdoutStart;
+    const char* stderrPart;
+};
+
+TEST(Converter, UsageHelpAndVersion) {
+    const UsageCase cases[] = {
+        {"", 2, "", "no roll file given"},
+        {"--frobnicate x.bar", 2, "", "unknown option '--frobnicate'"},
+        {"-j 0 x.bar", 2, "", "invalid number of jobs '0'"},
+        {"-j x.bar", 2, "", "invalid number of jobs 'x.bar'"},
+        {"-j", 2, "", "needs a number"},
+        {"--help", 0, "Usage: rollscribe-convert [options] FILE...", ""},
+        {"--version", 0, "rollscribe-convert 1.0.0\n", ""},
+    };
+    for (const auto& c : cases) {
+        CommandRun run = Convert(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        EXPECT_TRUE(run.out.starts_with(c.stdoutStart)) << c.args << ": " << run.out;
+        EXPECT_NE(run.err.find(c.stderrPart), std::string::npos) << c.args << ": " << run.err;
+    }
+}
+
+TEST(ConvertOptions, ParsesOptionsAndFiles) {
+    ConvertOptions o = ParseConvertOptions({"-q", "a.bar", "-j3", "--", "-b.bar"});
+    EXPECT_TRUE(o.quiet);
+    EXPECT_EQ(o.jobs, 3u);
+    EXPECT_EQ(o.files, (std::vector<std::string>{"a.bar", "-b.bar"}));
+    EXPECT_EQ(ParseConvertOptions({"--jobs", "12", "x"}).jobs, 12u);
+    EXPECT_EQ(ParseConvertOptions({"-"}).files, std::vector<std::string>{"-"});
+    EXPECT_THROW(ParseConvertOptions({"-j", "2000", "x"}), UsageError);
+    EXPECT_THROW(ParseConvertOptions({"-j", "-1", "x"}), UsageError);
+    EXPECT_THROW(ParseConvertOptions({"-q"}), UsageError);
+    EXPECT_TRUE(ParseConvertOptions({"--help"}).help);
+}
+
+}  // namespace
