@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     ConvertRollFiles(
         files, options.jobs ? options.jobs : DefaultJobs(),
         [&](std::size_t index, const ConversionResult& result) {
-            progress.Clear();
+            if (!options.quiet || !result.ok) progress.Clear();
             if (!options.quiet) {
                 if (index > 0) std::cout << "\n";
                 std::cout << result.report << "\n";

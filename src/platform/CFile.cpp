@@ -8,6 +8,7 @@
 #include <filesystem>
 
 CString FullPath(const CString& path) {
+    if (path.IsEmpty()) return path;
     std::error_code ec;
     std::filesystem::path p(path.ToStdString());
     std::filesystem::path absolute = std::filesystem::absolute(p, ec);
