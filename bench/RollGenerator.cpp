@@ -19,14 +19,20 @@ std::uint32_t Random::Below(std::uint32_t n) noexcept {
 
 namespace {
 
-const char* const kLyrics[] = {"Softly the evening falls", "over the silent town",
-                               "lanterns along the river", "and we are dancing still",
-                               "la la la", "when the night is over", "come back to me",
+const char* const kLyrics[] = {"Softly the evening falls",
+                               "over the silent town",
+                               "lanterns along the river",
+                               "and we are dancing still",
+                               "la la la",
+                               "when the night is over",
+                               "come back to me",
                                "under the linden tree"};
 const char* const kMarks[] = {"accel.", "rit.", "a tempo", "cresc.", "dim.", "pp", "ff", "Fine"};
 
 // Roll tracks sit 15 below the MIDI notes that they play.
-std::uint8_t TrackOf(int note) { return static_cast<std::uint8_t>(note - 15); }
+std::uint8_t TrackOf(int note) {
+    return static_cast<std::uint8_t>(note - 15);
+}
 
 // One record waiting to be written: records leave in order of step, then closings before
 // openings (so that a repeated note strikes again), then in order of making.
@@ -80,8 +86,7 @@ private:
 
 class Composer {
 public:
-    Composer(const RollSpec& spec, GeneratedRoll& out)
-        : m_random(spec.seed), m_writer(spec, out) {
+    Composer(const RollSpec& spec, GeneratedRoll& out) : m_random(spec.seed), m_writer(spec, out) {
         std::int32_t tempo = spec.tempo >= 10 && spec.tempo <= 500 ? spec.tempo : 100;
         double stepsPerInch = std::trunc(spec.sampleRate * 50.0 / tempo);
         if (stepsPerInch < 1) stepsPerInch = 100;
@@ -91,7 +96,8 @@ public:
     }
 
     void Run() {
-        Control(0, 240, "(c) Rollscribe generated roll, seed " + std::to_string(m_random.Next() % 1000));
+        Control(0, 240,
+                "(c) Rollscribe generated roll, seed " + std::to_string(m_random.Next() % 1000));
         Control(0, 241, "A generated roll for measuring the converter");
         for (std::uint64_t bar = 0;; ++bar) {
             double start = static_cast<double>(bar * m_beatsPerBar);
@@ -101,7 +107,9 @@ public:
     }
 
 private:
-    std::uint64_t StepAt(double beat) { return static_cast<std::uint64_t>(std::llround(beat * m_stepsPerBeat)); }
+    std::uint64_t StepAt(double beat) {
+        return static_cast<std::uint64_t>(std::llround(beat * m_stepsPerBeat));
+    }
     // Scanners see each hole's edge a few steps late or early; only late here, so that no record
     // falls before the start of the bar that made it.
     std::uint64_t Scanned(double beat) { return StepAt(beat) + m_random.Below(4); }
@@ -164,7 +172,8 @@ private:
             at += length;
         }
 
-        // Expression holes at the edges of the tracker bar; the upper ones lie above the MIDI range.
+        // Expression holes at the edges of the tracker bar; the upper ones lie above the MIDI
+        // range.
         if (m_random.Chance(30)) {
             static const int kExpression[] = {16, 17, 18, 19, 128, 129, 130, 131};
             Note(kExpression[m_random.Below(8)], start + m_random.Below(m_beatsPerBar), 0.4);
@@ -172,7 +181,8 @@ private:
         if (bar % 8 == 4 && m_random.Chance(50)) Control(start, 242, kLyrics[m_random.Below(8)]);
         if (bar % 16 == 15) {
             if (m_random.Chance(25))
-                Control(start, static_cast<std::uint8_t>(243 + m_random.Below(2)), kMarks[m_random.Below(8)]);
+                Control(start, static_cast<std::uint8_t>(243 + m_random.Below(2)),
+                        kMarks[m_random.Below(8)]);
             else
                 Control(start, static_cast<std::uint8_t>(245 + m_random.Below(11)));
         }
@@ -189,7 +199,9 @@ private:
     std::priority_queue<Pending, std::vector<Pending>, std::greater<Pending>> m_pending;
 };
 
-std::string Line(const std::string& key, const std::string& value) { return key + ": " + value + "\r\n"; }
+std::string Line(const std::string& key, const std::string& value) {
+    return key + ": " + value + "\r\n";
+}
 
 }  // namespace
 
@@ -217,8 +229,9 @@ std::string GenerateAnnotations(const RollSpec& spec, std::size_t minBytes) {
     text += Line("/publisher", "Rollscribe benchmarks");
     text += Line("/scanned", "generated, not scanned: seed " + std::to_string(spec.seed));
     for (std::size_t i = 0; text.size() < minBytes; ++i)
-        text += Line("/remark_" + std::to_string(i), std::string("condition: ") + kMarks[random.Below(8)] +
-                                                          ", " + kLyrics[random.Below(8)]);
+        text += Line(
+            "/remark_" + std::to_string(i),
+            std::string("condition: ") + kMarks[random.Below(8)] + ", " + kLyrics[random.Below(8)]);
     return text;
 }
 

@@ -95,7 +95,9 @@ std::string AnnotationTitleOfSize(std::int64_t size) {
     return title;
 }
 
-std::int64_t FileSize(const fs::path& path) { return static_cast<std::int64_t>(fs::file_size(path)); }
+std::int64_t FileSize(const fs::path& path) {
+    return static_cast<std::int64_t>(fs::file_size(path));
+}
 
 void BM_ReadAnnotations(benchmark::State& state) {
     std::string title = AnnotationTitleOfSize(state.range(0));

@@ -118,7 +118,8 @@ int Run(const std::vector<std::string>& args) {
         bytes += roll.bar.size();
         events += roll.events;
     }
-    std::cout << target << ": " << batch << " rolls, " << bytes << " bytes, " << events << " events\n";
+    std::cout << target << ": " << batch << " rolls, " << bytes << " bytes, " << events
+              << " events\n";
     return 0;
 }
 
