@@ -37,23 +37,31 @@ void CRollscribeDoc::ParseBarFile(CArchive& ar) {
     ar >> header >> header >> header;
 
     bool trackOn[256] = {};
-    double deltaSum = 0.0;
+    // A delta's steps sum to a whole number below 2^35, exact in a double however it is summed,
+    // so its distance, steps * 1000 / stepsPerInch, is rounded once, in the division. The
+    // steps are summed as an integer; the distances of one-byte deltas, most of them, are
+    // computed once here.
+    const double stepsPerInch = m_stepsPerInch;
+    double shortDistance[128];
+    for (int g = 0; g < 128; ++g) shortDistance[g] = g * 1000.0 / stepsPerInch;
+    std::uint64_t steps = 0;
     std::uint32_t deltaBytes = 0;
+    double deltaSum = 0.0;
     bool awaitingCode = false;
     double position = 0.0;
-    const double stepsPerInch = m_stepsPerInch;
 
     std::uint8_t b;
     while (ar.Read(&b, 1) == 1) {
         if (!awaitingCode) {
-            if (deltaBytes < 0xFFFFFFFFu) ++deltaBytes;
-            double g = b & 0x7F;
-            if (b & 0x80) {
-                deltaSum = deltaSum + g * DeltaByteWeight(deltaBytes);
-            } else {
-                deltaSum = ((g * DeltaByteWeight(deltaBytes)) + deltaSum) * 1000.0 / stepsPerInch;
-                awaitingCode = true;
+            // Only the first five bytes of a delta carry weight.
+            if (deltaBytes < 5) {
+                steps += static_cast<std::uint64_t>(b & 0x7F) << (7 * deltaBytes);
+                ++deltaBytes;
             }
+            if (b & 0x80) continue;
+            deltaSum = steps < 128 ? shortDistance[steps]
+                                   : static_cast<double>(steps) * 1000.0 / stepsPerInch;
+            awaitingCode = true;
             continue;
         }
         position = position + deltaSum;
@@ -71,7 +79,7 @@ void CRollscribeDoc::ParseBarFile(CArchive& ar) {
             }
             m_events.Add(RollEvent{b, 0, EventTimeOf(position), std::move(text)});
         }
-        deltaSum = 0.0;
+        steps = 0;
         deltaBytes = 0;
         awaitingCode = false;
     }
