@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <new>
 #include <utility>
 
@@ -13,9 +14,32 @@ std::size_t PageSize() {
     return size;
 }
 
+std::size_t RoundUp(std::size_t bytes, std::size_t unit) {
+    return (bytes + unit - 1) / unit * unit;
+}
+
 std::size_t RoundUp(std::size_t bytes) {
-    std::size_t page = PageSize();
-    return (bytes + page - 1) / page * page;
+    return RoundUp(bytes, PageSize());
+}
+
+// Large pages: past its first one, a region asks for them, so that a large block costs one page
+// fault per 2 MB instead of one per 4 KB. Small data stays in small pages.
+constexpr std::size_t kLargePage = 2 * 1024 * 1024;
+
+// Maps size bytes of address space, no access, at an address aligned to a large page.
+void* MapAligned(std::size_t size) {
+    std::size_t padded = size + kLargePage;
+    void* p =
+        ::mmap(nullptr, padded, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(p);
+    std::uintptr_t aligned = (start + kLargePage - 1) / kLargePage * kLargePage;
+    if (aligned > start) ::munmap(p, aligned - start);
+    std::size_t tail = start + padded - (aligned + size);
+    if (tail) ::munmap(reinterpret_cast<void*>(aligned + size), tail);
+    if (size > kLargePage)
+        ::madvise(reinterpret_cast<char*>(aligned) + kLargePage, size - kLargePage, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(aligned);
 }
 
 }  // namespace
@@ -40,8 +64,8 @@ void CReservedRegion::Reserve(std::size_t maxBytes, std::size_t minBytes) {
     std::size_t want = RoundUp(maxBytes);
     std::size_t least = RoundUp(minBytes ? minBytes : 1);
     while (want >= least) {
-        void* p = ::mmap(nullptr, want, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-        if (p != MAP_FAILED) {
+        void* p = MapAligned(want);
+        if (p) {
             m_base = p;
             m_reserved = want;
             return;
@@ -59,6 +83,8 @@ bool CReservedRegion::Commit(std::size_t bytes) {
     // Commit ahead in large steps so that steady growth costs few system calls.
     std::size_t ahead = m_committed + m_committed / 4;
     if (ahead > target) target = RoundUp(ahead);
+    // Past the first large page, whole large pages, so that each can be one.
+    if (target > kLargePage) target = RoundUp(target, kLargePage);
     if (target > m_reserved) target = m_reserved;
     char* base = static_cast<char*>(m_base);
     if (::mprotect(base + m_committed, target - m_committed, PROT_READ | PROT_WRITE) != 0)
