@@ -42,6 +42,66 @@ void* MapAligned(std::size_t size) {
     return reinterpret_cast<void*>(aligned);
 }
 
+// Regions that this thread gave back, kept mapped for its next use. Converting many small rolls
+// would otherwise map, commit, fault in and unmap fresh memory for each one: system calls and
+// page faults that also take a lock shared by all the process's threads. Only regions of small
+// use are kept, one per reservation size, so the memory kept is small and bounded.
+constexpr std::size_t kKeptCommitLimit = 8 * 1024 * 1024;
+
+struct SpareRegion {
+    void* base;
+    std::size_t reserved;
+    std::size_t committed;
+};
+
+// Trivially destructible, so that it stays usable while objects that hold regions are destroyed
+// at the thread's (or the program's) end; the cleaner below returns the spares when the thread
+// ends, and from then on nothing more is kept.
+struct SpareRegions {
+    SpareRegion spares[4];
+    bool closed;
+};
+
+thread_local SpareRegions t_spares;
+
+struct SpareRegionsCleaner {
+    ~SpareRegionsCleaner() {
+        for (SpareRegion& spare : t_spares.spares) {
+            if (spare.base) ::munmap(spare.base, spare.reserved);
+            spare = SpareRegion{};
+        }
+        t_spares.closed = true;
+    }
+};
+
+thread_local SpareRegionsCleaner t_cleaner;
+
+// Takes a kept region of exactly this reservation; false when there is none.
+bool TakeSpare(std::size_t reserved, SpareRegion& out) noexcept {
+    for (SpareRegion& spare : t_spares.spares) {
+        if (spare.base && spare.reserved == reserved) {
+            out = std::exchange(spare, SpareRegion{});
+            return true;
+        }
+    }
+    return false;
+}
+
+// Keeps a region of small use when none of its reservation is kept yet and a place is free;
+// false when the caller must unmap it.
+bool KeepSpare(const SpareRegion& region) noexcept {
+    if (t_spares.closed || region.committed > kKeptCommitLimit) return false;
+    SpareRegion* free = nullptr;
+    for (SpareRegion& spare : t_spares.spares) {
+        if (spare.base && spare.reserved == region.reserved) return false;
+        if (!spare.base && !free) free = &spare;
+    }
+    if (!free) return false;
+    (void)&t_cleaner;  // registers the cleaner for this thread's end
+    *free = region;
+    return true;
+}
+
 }  // namespace
 
 CReservedRegion::CReservedRegion(CReservedRegion&& other) noexcept
@@ -62,6 +122,13 @@ CReservedRegion& CReservedRegion::operator=(CReservedRegion&& other) noexcept {
 void CReservedRegion::Reserve(std::size_t maxBytes, std::size_t minBytes) {
     Release();
     std::size_t want = RoundUp(maxBytes);
+    SpareRegion spare;
+    if (TakeSpare(want, spare)) {
+        m_base = spare.base;
+        m_reserved = spare.reserved;
+        m_committed = spare.committed;
+        return;
+    }
     std::size_t least = RoundUp(minBytes ? minBytes : 1);
     while (want >= least) {
         void* p = MapAligned(want);
@@ -94,7 +161,8 @@ bool CReservedRegion::Commit(std::size_t bytes) {
 }
 
 void CReservedRegion::Release() noexcept {
-    if (m_base) ::munmap(m_base, m_reserved);
+    if (m_base && !KeepSpare(SpareRegion{m_base, m_reserved, m_committed}))
+        ::munmap(m_base, m_reserved);
     m_base = nullptr;
     m_reserved = 0;
     m_committed = 0;
