@@ -161,7 +161,8 @@ void BM_LoadRoll(benchmark::State& state) {
     state.counters["events"] = doc.m_events.GetSize();
 }
 
-// The batch that the converter's batch measurement uses: 1,000 rolls from seed 1, each loaded
+// The batch that the converter's batch measurement uses: 1,000 rolls (or ROLLSCRIBE_BENCH_BATCH)
+// from seed 1, each loaded
 // into a fresh document, with its report built, as the converter does for each file. This is
 // the conversion itself, without process, threads or output of reports.
 void BM_LoadBatch(benchmark::State& state) {
@@ -204,6 +205,19 @@ BENCHMARK(BM_ReadAnnotations)->Apply(Sizes);
 BENCHMARK(BM_ParseRoll)->Apply(Sizes);
 BENCHMARK(BM_WriteMidi)->Apply(Sizes);
 BENCHMARK(BM_LoadRoll)->Apply(Sizes);
-BENCHMARK(BM_LoadBatch)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // The batch's size: 1,000 rolls, or ROLLSCRIBE_BENCH_BATCH.
+    std::int64_t batch = 1000;
+    if (const char* count = std::getenv("ROLLSCRIBE_BENCH_BATCH")) batch = std::atoll(count);
+    if (batch > 0)
+        benchmark::RegisterBenchmark("BM_LoadBatch", BM_LoadBatch)
+            ->Arg(batch)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
