@@ -2,6 +2,7 @@
 #include "roll/BarParser.h"
 
 #include <limits>
+#include <span>
 
 #include "roll/CRollscribeDoc.h"
 
@@ -50,38 +51,49 @@ void CRollscribeDoc::ParseBarFile(CArchive& ar) {
     bool awaitingCode = false;
     double position = 0.0;
 
-    std::uint8_t b;
-    while (ar.Read(&b, 1) == 1) {
-        if (!awaitingCode) {
-            // Only the first five bytes of a delta carry weight.
-            if (deltaBytes < 5) {
-                steps += static_cast<std::uint64_t>(b & 0x7F) << (7 * deltaBytes);
-                ++deltaBytes;
+    // The bytes are taken straight from the archive's buffer, a buffer at a time; a text is read
+    // through the archive itself.
+    for (std::span<const std::uint8_t> bytes; !(bytes = ar.Available()).empty();) {
+        const std::uint8_t* p = bytes.data();
+        const std::uint8_t* const end = p + bytes.size();
+        bool archiveMoved = false;
+        while (p != end) {
+            const std::uint8_t b = *p++;
+            if (!awaitingCode) {
+                // Only the first five bytes of a delta carry weight.
+                if (deltaBytes < 5) {
+                    steps += static_cast<std::uint64_t>(b & 0x7F) << (7 * deltaBytes);
+                    ++deltaBytes;
+                }
+                if (b & 0x80) continue;
+                deltaSum = steps < 128 ? shortDistance[steps]
+                                       : static_cast<double>(steps) * 1000.0 / stepsPerInch;
+                awaitingCode = true;
+                continue;
             }
-            if (b & 0x80) continue;
-            deltaSum = steps < 128 ? shortDistance[steps]
-                                   : static_cast<double>(steps) * 1000.0 / stepsPerInch;
-            awaitingCode = true;
-            continue;
-        }
-        position = position + deltaSum;
-        if (b < 240) {
-            bool on = !trackOn[b];
-            trackOn[b] = on;
-            m_events.Add(RollEvent{on ? 1 : 0, b + 15, EventTimeOf(position), CString()});
-        } else {
+            position = position + deltaSum;
+            steps = 0;
+            deltaBytes = 0;
+            awaitingCode = false;
+            if (b < 240) {
+                bool on = !trackOn[b];
+                trackOn[b] = on;
+                m_events.Add(RollEvent{on ? 1 : 0, b + 15, EventTimeOf(position), CString()});
+                continue;
+            }
             CString text;
             if (b <= 244) {
+                ar.Skip(static_cast<std::size_t>(p - bytes.data()));
+                archiveMoved = true;
                 text = ReadBarString(ar);
                 m_strInfo += "\n";
                 m_strInfo += text;
                 if (b == 240) m_strCopyright = text;
             }
             m_events.Add(RollEvent{b, 0, EventTimeOf(position), std::move(text)});
+            if (archiveMoved) break;  // the text was read past p: take the buffer afresh
         }
-        steps = 0;
-        deltaBytes = 0;
-        awaitingCode = false;
+        if (!archiveMoved) ar.Skip(bytes.size());
     }
 }
 
