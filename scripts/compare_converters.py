@@ -21,7 +21,7 @@ import tempfile
 def random_roll(rng):
     """Roll bytes that stress the parser: any delta length, any code, texts, a cut-off end."""
     out = bytearray(rng.randbytes(3))
-    for _ in range(rng.choice([0, 1, 10, 200, 5000])):
+    for _ in range(rng.choice([0, 1, 10, 200, 5000, 60000])):
         kind = rng.random()
         if kind < 0.6:
             delta = [rng.randrange(128)]
