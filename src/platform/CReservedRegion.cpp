@@ -22,8 +22,8 @@ std::size_t RoundUp(std::size_t bytes) {
     return RoundUp(bytes, PageSize());
 }
 
-// Large pages: past its first one, a region asks for them, so that a large block costs one page
-// fault per 2 MB instead of one per 4 KB. Small data stays in small pages.
+// Regions ask for large pages and are committed in whole ones, so that a large block costs one
+// page fault per 2 MB instead of one per 4 KB.
 constexpr std::size_t kLargePage = 2 * 1024 * 1024;
 
 // Maps size bytes of address space, no access, at an address aligned to a large page.
@@ -37,8 +37,7 @@ void* MapAligned(std::size_t size) {
     if (aligned > start) ::munmap(p, aligned - start);
     std::size_t tail = start + padded - (aligned + size);
     if (tail) ::munmap(reinterpret_cast<void*>(aligned + size), tail);
-    if (size > kLargePage)
-        ::madvise(reinterpret_cast<char*>(aligned) + kLargePage, size - kLargePage, MADV_HUGEPAGE);
+    ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
     return reinterpret_cast<void*>(aligned);
 }
 
@@ -146,12 +145,10 @@ void CReservedRegion::Reserve(std::size_t maxBytes, std::size_t minBytes) {
 bool CReservedRegion::Commit(std::size_t bytes) {
     if (bytes <= m_committed) return true;
     if (bytes > m_reserved) return false;
-    std::size_t target = RoundUp(bytes);
-    // Commit ahead in large steps so that steady growth costs few system calls.
+    // Commit ahead in large steps so that steady growth costs few system calls, and in whole
+    // large pages.
     std::size_t ahead = m_committed + m_committed / 4;
-    if (ahead > target) target = RoundUp(ahead);
-    // Past the first large page, whole large pages, so that each can be one.
-    if (target > kLargePage) target = RoundUp(target, kLargePage);
+    std::size_t target = RoundUp(bytes > ahead ? bytes : ahead, kLargePage);
     if (target > m_reserved) target = m_reserved;
     char* base = static_cast<char*>(m_base);
     if (::mprotect(base + m_committed, target - m_committed, PROT_READ | PROT_WRITE) != 0)
