@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -194,6 +195,29 @@ void BM_LoadBatch(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(count));
 }
 
+// Every roll file of ROLLSCRIBE_BENCH_FOLDER converted once, as in BM_LoadBatch: the in-process
+// counterpart of one converter run over that folder. Once only, since converting again would
+// replace the MIDI files, which costs the file system more than writing new ones.
+void BM_LoadFolder(benchmark::State& state, const fs::path& dir) {
+    std::vector<std::string> paths;
+    std::int64_t bytes = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() != ".bar") continue;
+        paths.push_back(entry.path().string());
+        bytes += FileSize(entry.path());
+    }
+    std::sort(paths.begin(), paths.end());
+    for (auto _ : state) {
+        for (const std::string& path : paths) {
+            CRollscribeDoc doc;
+            LoadRollFile(doc, CString(path));
+            benchmark::DoNotOptimize(BuildRollReport(doc));
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(paths.size()));
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     for (std::int64_t size : {100 * KB, 1 * MB, 10 * MB, 100 * MB}) b->Arg(size);
     b->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -213,6 +237,11 @@ int main(int argc, char** argv) {
     if (batch > 0)
         benchmark::RegisterBenchmark("BM_LoadBatch", BM_LoadBatch)
             ->Arg(batch)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    if (const char* folder = std::getenv("ROLLSCRIBE_BENCH_FOLDER"))
+        benchmark::RegisterBenchmark("BM_LoadFolder", BM_LoadFolder, fs::path(folder))
+            ->Iterations(1)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     benchmark::Initialize(&argc, argv);
