@@ -4,7 +4,7 @@
 EXAMPLE := examples/evening_waltz.bar
 DEMO    := build/demo
 
-.PHONY: all deps build run check clean
+.PHONY: all deps build run check bench clean
 
 all: build
 
@@ -26,6 +26,14 @@ run: build
 # Builds and runs every test.
 check: build
 	@ctest --preset default -j2
+
+# Builds a Release build in build-bench/ and measures: the stage benchmarks, then the converter as
+# a whole process (one large roll against cp, memory, linearity, a batch of 1,000 rolls with -j 1
+# and -j all cores), and prints the table. Not part of `make check`; takes a few minutes.
+bench: deps
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench
+	@python3 scripts/bench_convert.py build-bench/bin
 
 clean:
 	rm -rf build build-*

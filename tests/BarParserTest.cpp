@@ -181,3 +181,60 @@ TEST(BarParser, HelpersAtTheirBounds) {
 }
 
 }  // namespace
+
+namespace {
+
+// Records of every kind, texts and long deltas among them, placed so that codes, texts and
+// deltas fall on every position relative to the archive's buffer boundaries.
+Bytes MixedRoll() {
+    Bytes bytes = RollBytes("");
+    for (int i = 0; i < 400; ++i) {
+        switch (i % 7) {
+            case 0:
+                bytes.insert(bytes.end(), {0x05, static_cast<std::uint8_t>(i % 240)});
+                break;
+            case 1:
+                bytes.insert(bytes.end(), {0x85, 0x83, 0x01, 0x30});
+                break;
+            case 2: {
+                Bytes text = {0x00, static_cast<std::uint8_t>(240 + i % 5)};
+                for (int k = 0; k < i % 23; ++k) text.push_back(static_cast<std::uint8_t>('a' + k));
+                text.push_back(0x00);
+                bytes.insert(bytes.end(), text.begin(), text.end());
+                break;
+            }
+            case 3:
+                bytes.insert(bytes.end(), {0x81, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x05, 0x41});
+                break;
+            case 4:
+                bytes.insert(bytes.end(), {0x00, static_cast<std::uint8_t>(245 + i % 11)});
+                break;
+            default:
+                bytes.insert(bytes.end(), {static_cast<std::uint8_t>(i % 128), 0x41});
+                break;
+        }
+    }
+    bytes.insert(bytes.end(), {0x10, 0xF1, 'e', 'n', 'd'});  // a text cut off by the end
+    return bytes;
+}
+
+TEST(BarParser, ResultDoesNotDependOnTheArchiveBuffer) {
+    Bytes bytes = MixedRoll();
+    CRollscribeDoc reference;
+    ParseBytes(reference, bytes);
+    ASSERT_EQ(reference.m_events.GetSize(), 401);
+    TempDir dir;
+    WriteFile(dir / "r.bar", bytes);
+    for (std::size_t bufferSize : {16, 17, 18, 19, 23, 31, 64, 1000}) {
+        CRollscribeDoc doc;
+        CFile file;
+        file.OpenOrThrow(CString((dir / "r.bar").string()));
+        CArchive ar(&file, CArchive::load, bufferSize);
+        doc.ParseBarFile(ar);
+        EXPECT_EQ(EventsOf(doc), EventsOf(reference)) << "buffer of " << bufferSize;
+        EXPECT_EQ(doc.m_strInfo, reference.m_strInfo) << "buffer of " << bufferSize;
+        EXPECT_EQ(doc.m_strCopyright, reference.m_strCopyright);
+    }
+}
+
+}  // namespace

@@ -34,24 +34,6 @@ void CMidiFile::WriteHeader() {
     m_file.Write(header, sizeof header);
 }
 
-void CMidiFile::PutVarLen(std::uint32_t value) {
-    int n = 1;
-    if (value > 127) n = 2;
-    if (value > 16383) n = 3;
-    if (value > 2097151) n = 4;
-    std::uint8_t* out = m_trackBytes.Extend(static_cast<std::size_t>(n));
-    for (int k = n - 1; k >= 0; --k) {
-        std::uint8_t group = static_cast<std::uint8_t>((value >> (7 * k)) & 0x7F);
-        *out++ = k > 0 ? static_cast<std::uint8_t>(group | 0x80) : group;
-    }
-}
-
-void CMidiFile::WriteVarLen(std::int32_t nValue) {
-    // The byte count comes from comparisons on the signed value: a negative value gives one byte.
-    PutVarLen(nValue < 0 ? static_cast<std::uint32_t>(nValue) & 0x7F
-                         : static_cast<std::uint32_t>(nValue));
-}
-
 void CMidiFile::WriteTempo(std::int32_t nDelta, std::int32_t nTempo) {
     WriteVarLen(nDelta);
     std::uint8_t* out = m_trackBytes.Extend(6);
@@ -88,21 +70,6 @@ void CMidiFile::WriteText(const CString& strText) { WriteMeta(0x01, strText, tru
 void CMidiFile::WriteLyric(const CString& strText) { WriteMeta(0x05, strText, false); }
 
 void CMidiFile::WriteEmptyText() { WriteMeta(0x01, CString(), false); }
-
-void CMidiFile::NoteOn(std::int32_t nNote, std::int32_t nVelocity) {
-    if (nVelocity <= 0 || nVelocity >= 128) nVelocity = 70;
-    std::uint8_t* out = m_trackBytes.Extend(3);
-    out[0] = 0x90;
-    out[1] = static_cast<std::uint8_t>(nNote & 0xFF);
-    out[2] = static_cast<std::uint8_t>(nVelocity);
-}
-
-void CMidiFile::NoteOff(std::int32_t nNote) {
-    std::uint8_t* out = m_trackBytes.Extend(3);
-    out[0] = 0x90;
-    out[1] = static_cast<std::uint8_t>(nNote & 0xFF);
-    out[2] = 0x00;
-}
 
 void CMidiFile::WriteTrack() {
     static const std::uint8_t kEndOfTrack[] = {0x00, 0xFF, 0x2F, 0x00};

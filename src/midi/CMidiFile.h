@@ -67,3 +67,38 @@ private:
     CString m_strPath;
     TrackBytes m_trackBytes;
 };
+
+// The appends made for every roll event, inline: a roll has millions of them.
+
+inline void CMidiFile::PutVarLen(std::uint32_t value) {
+    int n = 1;
+    if (value > 127) n = 2;
+    if (value > 16383) n = 3;
+    if (value > 2097151) n = 4;
+    std::uint8_t* out = m_trackBytes.Extend(static_cast<std::size_t>(n));
+    for (int k = n - 1; k >= 0; --k) {
+        std::uint8_t group = static_cast<std::uint8_t>((value >> (7 * k)) & 0x7F);
+        *out++ = k > 0 ? static_cast<std::uint8_t>(group | 0x80) : group;
+    }
+}
+
+inline void CMidiFile::WriteVarLen(std::int32_t nValue) {
+    // The byte count comes from comparisons on the signed value: a negative value gives one byte.
+    PutVarLen(nValue < 0 ? static_cast<std::uint32_t>(nValue) & 0x7F
+                         : static_cast<std::uint32_t>(nValue));
+}
+
+inline void CMidiFile::NoteOn(std::int32_t nNote, std::int32_t nVelocity) {
+    if (nVelocity <= 0 || nVelocity >= 128) nVelocity = 70;
+    std::uint8_t* out = m_trackBytes.Extend(3);
+    out[0] = 0x90;
+    out[1] = static_cast<std::uint8_t>(nNote & 0xFF);
+    out[2] = static_cast<std::uint8_t>(nVelocity);
+}
+
+inline void CMidiFile::NoteOff(std::int32_t nNote) {
+    std::uint8_t* out = m_trackBytes.Extend(3);
+    out[0] = 0x90;
+    out[1] = static_cast<std::uint8_t>(nNote & 0xFF);
+    out[2] = 0x00;
+}

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "platform/CFile.h"
 
@@ -37,6 +38,14 @@ public:
         }
         return ReadSlow(buffer, count);
     }
+
+    // For a reader that takes many bytes one by one: the unread bytes in the buffer, which is
+    // refilled first when empty; none at the end of the file. Skip(n) then marks n of them read.
+    std::span<const std::uint8_t> Available() {
+        if (m_pCur == m_pEnd) Refill();
+        return {m_pCur, m_pEnd};
+    }
+    void Skip(std::size_t n) noexcept { m_pCur += n; }
 
     // Refills the buffer from the file; throws CArchiveException(endOfFile) when fewer than
     // nBytesNeeded bytes are left.

@@ -19,7 +19,7 @@ CString::CString(const char* p, std::size_t n) { Assign(p, n); }
 
 CString::CString(const CString& other) { Assign(other.GetString(), other.GetLength()); }
 
-CString::~CString() { std::free(m_pData); }
+void CString::Free() noexcept { std::free(m_pData); }
 
 CString& CString::operator=(const CString& other) {
     if (this != &other) Assign(other.GetString(), other.GetLength());

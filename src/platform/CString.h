@@ -17,7 +17,10 @@ public:
     explicit CString(std::string_view sv) : CString(sv.data(), sv.size()) {}
     CString(const CString& other);
     CString(CString&& other) noexcept : m_pData(other.m_pData) { other.m_pData = nullptr; }
-    ~CString();
+    // Inline, so that destroying an empty text (most roll events' text) costs no call.
+    ~CString() {
+        if (m_pData) Free();
+    }
 
     CString& operator=(const CString& other);
     CString& operator=(CString&& other) noexcept;
@@ -69,6 +72,7 @@ private:
     char* Chars() const noexcept { return reinterpret_cast<char*>(m_pData + 1); }
     void Assign(const char* p, std::size_t n);
     void Grow(std::size_t minCapacity);
+    void Free() noexcept;
 
     Header* m_pData = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "roll/BarParser.h"
 
 #include <limits>
+#include <span>
 
 #include "roll/CRollscribeDoc.h"
 
@@ -37,43 +38,62 @@ void CRollscribeDoc::ParseBarFile(CArchive& ar) {
     ar >> header >> header >> header;
 
     bool trackOn[256] = {};
-    double deltaSum = 0.0;
+    // A delta's steps sum to a whole number below 2^35, exact in a double however it is summed,
+    // so its distance, steps * 1000 / stepsPerInch, is rounded once, in the division. The
+    // steps are summed as an integer; the distances of one-byte deltas, most of them, are
+    // computed once here.
+    const double stepsPerInch = m_stepsPerInch;
+    double shortDistance[128];
+    for (int g = 0; g < 128; ++g) shortDistance[g] = g * 1000.0 / stepsPerInch;
+    std::uint64_t steps = 0;
     std::uint32_t deltaBytes = 0;
+    double deltaSum = 0.0;
     bool awaitingCode = false;
     double position = 0.0;
-    const double stepsPerInch = m_stepsPerInch;
 
-    std::uint8_t b;
-    while (ar.Read(&b, 1) == 1) {
-        if (!awaitingCode) {
-            if (deltaBytes < 0xFFFFFFFFu) ++deltaBytes;
-            double g = b & 0x7F;
-            if (b & 0x80) {
-                deltaSum = deltaSum + g * DeltaByteWeight(deltaBytes);
-            } else {
-                deltaSum = ((g * DeltaByteWeight(deltaBytes)) + deltaSum) * 1000.0 / stepsPerInch;
+    // The bytes are taken straight from the archive's buffer, a buffer at a time; a text is read
+    // through the archive itself.
+    for (std::span<const std::uint8_t> bytes; !(bytes = ar.Available()).empty();) {
+        const std::uint8_t* p = bytes.data();
+        const std::uint8_t* const end = p + bytes.size();
+        bool archiveMoved = false;
+        while (p != end) {
+            const std::uint8_t b = *p++;
+            if (!awaitingCode) {
+                // Only the first five bytes of a delta carry weight.
+                if (deltaBytes < 5) {
+                    steps += static_cast<std::uint64_t>(b & 0x7F) << (7 * deltaBytes);
+                    ++deltaBytes;
+                }
+                if (b & 0x80) continue;
+                deltaSum = steps < 128 ? shortDistance[steps]
+                                       : static_cast<double>(steps) * 1000.0 / stepsPerInch;
                 awaitingCode = true;
+                continue;
             }
-            continue;
-        }
-        position = position + deltaSum;
-        if (b < 240) {
-            bool on = !trackOn[b];
-            trackOn[b] = on;
-            m_events.Add(RollEvent{on ? 1 : 0, b + 15, EventTimeOf(position), CString()});
-        } else {
+            position = position + deltaSum;
+            steps = 0;
+            deltaBytes = 0;
+            awaitingCode = false;
+            if (b < 240) {
+                bool on = !trackOn[b];
+                trackOn[b] = on;
+                m_events.Add(RollEvent{on ? 1 : 0, b + 15, EventTimeOf(position), CString()});
+                continue;
+            }
             CString text;
             if (b <= 244) {
+                ar.Skip(static_cast<std::size_t>(p - bytes.data()));
+                archiveMoved = true;
                 text = ReadBarString(ar);
                 m_strInfo += "\n";
                 m_strInfo += text;
                 if (b == 240) m_strCopyright = text;
             }
             m_events.Add(RollEvent{b, 0, EventTimeOf(position), std::move(text)});
+            if (archiveMoved) break;  // the text was read past p: take the buffer afresh
         }
-        deltaSum = 0.0;
-        deltaBytes = 0;
-        awaitingCode = false;
+        if (!archiveMoved) ar.Skip(bytes.size());
     }
 }
 

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "RollGenerator.h"
+#include "support/RollFixture.h"
+
+using namespace testing_support;
+
+namespace {
+
+rollgen::RollSpec Spec(std::uint64_t seed, std::size_t size, std::int32_t rate = 300,
+                       std::int32_t tempo = 80) {
+    rollgen::RollSpec spec;
+    spec.seed = seed;
+    spec.size = size;
+    spec.sampleRate = rate;
+    spec.tempo = tempo;
+    return spec;
+}
+
+TEST(RollGenerator, SameSpecificationGivesTheSameBytes) {
+    rollgen::GeneratedRoll a = rollgen::GenerateRoll(Spec(7, 50000));
+    rollgen::GeneratedRoll b = rollgen::GenerateRoll(Spec(7, 50000));
+    EXPECT_EQ(a.bar, b.bar);
+    EXPECT_EQ(a.ann, b.ann);
+    EXPECT_NE(rollgen::GenerateRoll(Spec(8, 50000)).bar, a.bar);
+    // A roll is the start of a longer one with the same seed.
+    rollgen::GeneratedRoll longer = rollgen::GenerateRoll(Spec(7, 80000));
+    ASSERT_GE(longer.bar.size(), a.bar.size());
+    EXPECT_TRUE(std::equal(a.bar.begin(), a.bar.end(), longer.bar.begin()));
+}
+
+TEST(RollGenerator, FillsTheSizeUpToTheLastWholeRecord) {
+    for (std::size_t size : {0, 2, 3, 4, 100, 4096, 300000}) {
+        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(Spec(1, size));
+        EXPECT_LE(roll.bar.size(), size);
+        // No record (delta, code and at most a short text) would have fitted the rest.
+        EXPECT_GE(roll.bar.size() + 64, size) << size;
+        if (size >= 3) {
+            EXPECT_EQ(std::string(roll.bar.begin(), roll.bar.begin() + 3), "BAR");
+        }
+    }
+}
+
+// The parser decodes exactly the events that the generator counted, in order of time, and
+// every hole it opens is closed before it opens again.
+TEST(RollGenerator, ParserDecodesTheCountedEvents) {
+    for (std::int32_t rate : {200, 300, 1200}) {
+        rollgen::RollSpec spec = Spec(rate, 200000, rate, 70);
+        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(spec);
+        CRollscribeDoc doc;
+        doc.m_sampleRate = rate;
+        doc.m_tempo = 70;
+        ParseBytes(doc, roll.bar);
+        ASSERT_EQ(static_cast<std::size_t>(doc.m_events.GetSize()), roll.events);
+        std::size_t dropped = 0, texts = 0;
+        std::int32_t last = 0;
+        int openings[256] = {};
+        for (const RollEvent& e : doc.m_events) {
+            EXPECT_GE(e.time, last);
+            last = e.time;
+            if (e.note > 127) ++dropped;
+            if (e.kind >= 240 && e.kind <= 244) ++texts;
+            if (e.kind == 1) ++openings[e.note - 15];
+            if (e.kind == 0) --openings[e.note - 15];
+            if (e.kind <= 1) {
+                ASSERT_TRUE(openings[e.note - 15] == 0 || openings[e.note - 15] == 1);
+            }
+        }
+        EXPECT_EQ(dropped, roll.droppedEvents);
+        EXPECT_EQ(texts, roll.textRecords);
+        EXPECT_GT(dropped, 0u);
+        EXPECT_GT(texts, 2u);
+        // About two bytes an event, as in a real scan: a one-byte delta and the code.
+        double perEvent = static_cast<double>(roll.bar.size()) / static_cast<double>(roll.events);
+        EXPECT_GT(perEvent, 1.9) << rate;
+        EXPECT_LT(perEvent, 3.0) << rate;
+    }
+}
+
+TEST(RollGenerator, AnnotationFileCarriesTheScanFigures) {
+    rollgen::RollSpec spec = Spec(3, 1000, 600, 95);
+    CRollscribeDoc doc;
+    ReadAnnotations(doc, rollgen::GenerateRoll(spec).ann);
+    EXPECT_EQ(doc.m_sampleRate, 600);
+    EXPECT_EQ(doc.m_tempo, 95);
+    EXPECT_EQ(doc.m_annotations.GetCount(), 9u);
+
+    std::string padded = rollgen::GenerateAnnotations(spec, 100000);
+    EXPECT_GE(padded.size(), 100000u);
+    CRollscribeDoc big;
+    ReadAnnotations(big, padded);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = padded.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+    EXPECT_EQ(big.m_annotations.GetCount(), lines);  // every key distinct
+    EXPECT_EQ(big.m_sampleRate, 600);
+}
+
+TEST(RollGenerator, BatchMixesArchiveSizesDeterministically) {
+    std::set<std::int32_t> rates;
+    for (std::size_t i = 0; i < 200; ++i) {
+        rollgen::RollSpec spec = rollgen::BatchRollSpec(1, i);
+        EXPECT_GE(spec.size, 10u * 1024);
+        EXPECT_LE(spec.size, 64u * 1024);
+        EXPECT_GE(spec.tempo, 60);
+        EXPECT_LE(spec.tempo, 110);
+        rates.insert(spec.sampleRate);
+        EXPECT_EQ(rollgen::BatchRollSpec(1, i).seed, spec.seed);
+    }
+    EXPECT_GE(rates.size(), 3u);
+    EXPECT_NE(rollgen::BatchRollSpec(1, 0).seed, rollgen::BatchRollSpec(2, 0).seed);
+}
+
+}  // namespace
