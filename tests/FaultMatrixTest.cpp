@@ -313,4 +313,20 @@ TEST_F(FaultMatrix, ConversionsOfTheSameRollAtOnceLeaveOneCompleteFile) {
     EXPECT_EQ(ListDir(rolls), (std::vector<std::string>{"roll.ann", "roll.bar", "roll_BAR_e.mid"}));
 }
 
+TEST_F(FaultMatrix, ConverterProcessesRacingOnOneRollLeaveOneCompleteFile) {
+    ASSERT_TRUE(ConvertRollFile(In("roll.bar")).ok);
+    const Bytes expected = ReadFile(rolls / "roll_BAR_e.mid");
+    const std::string one = std::string(CONVERTER_PATH) + " -q '" + In("roll.bar") + "'";
+    std::string four;  // four at once; fails when any of them fails
+    for (int i = 1; i <= 4; ++i) four += one + " & p" + std::to_string(i) + "=$!; ";
+    four += "wait $p1 && wait $p2 && wait $p3 && wait $p4";
+    for (int round = 0; round < 5; ++round) {
+        fs::remove(rolls / "roll_BAR_e.mid");
+        ASSERT_EQ(std::system(four.c_str()), 0);
+        EXPECT_EQ(ReadFile(rolls / "roll_BAR_e.mid"), expected);
+        EXPECT_EQ(ListDir(rolls),
+                  (std::vector<std::string>{"roll.ann", "roll.bar", "roll_BAR_e.mid"}));
+    }
+}
+
 }  // namespace
