@@ -1,10 +1,13 @@
 # Rollscribe: the two set-up commands are `make run` and `make check`.
 # Both install what is missing, build, and then either convert the example roll or run every test.
 
+# How long `make check` runs each fuzz target, in seconds.
+FUZZ_SECONDS ?= 60
+
 EXAMPLE := examples/evening_waltz.bar
 DEMO    := build/demo
 
-.PHONY: all deps build run check bench clean
+.PHONY: all deps build run check check-asan fuzz bench clean
 
 all: build
 
@@ -23,9 +26,22 @@ run: build
 	@echo
 	@echo "MIDI file written: $(DEMO)/evening_waltz_BAR_e.mid"
 
-# Builds and runs every test.
+# Builds and runs every test: in the normal build, again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and then each fuzz target for FUZZ_SECONDS on its seed corpus.
 check: build
 	@ctest --preset default -j2
+	@$(MAKE) --no-print-directory check-asan
+	@$(MAKE) --no-print-directory fuzz
+
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/).
+check-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	@ctest --preset asan -j2
+
+# Each fuzz target for FUZZ_SECONDS on its seed corpus (build-fuzz/, clang).
+fuzz: deps
+	@./scripts/fuzz.sh all $(FUZZ_SECONDS)
 
 # Builds a Release build in build-bench/ and measures: the stage benchmarks, then the converter as
 # a whole process (one large roll against cp, memory, linearity, a batch of 1,000 rolls with -j 1

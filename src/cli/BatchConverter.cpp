@@ -73,6 +73,7 @@ void ConvertRollFiles(const std::vector<std::string>& paths, unsigned jobs,
         }
     };
 
+    if (chains.empty()) return;  // nothing to convert (and clamp needs a non-empty range)
     std::size_t workers = std::clamp<std::size_t>(jobs, 1, chains.size());
     std::vector<std::thread> threads;
     for (std::size_t t = 0; t < workers; ++t) threads.emplace_back(work);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/FileFaults.h"
+
 CString FullPath(const CString& path) {
     if (path.IsEmpty()) return path;
     std::error_code ec;
@@ -26,6 +28,10 @@ bool CFile::Open(const CString& path, unsigned flags, CFileException* pError) {
     Close();
     m_strFilePath = FullPath(path);
     std::string name = m_strFilePath.ToStdString();
+    if (int fault = InjectedFileFault(FileOperation::openRead, name.c_str())) {
+        if (pError) *pError = CFileException(name, "cannot open the file", fault);
+        return false;
+    }
     // Not blocking on a pipe lets a pipe be refused below instead of hanging the open.
     int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
@@ -66,6 +72,8 @@ std::size_t CFile::Read(void* buffer, std::size_t count) {
         throw CFileException(m_strFilePath.ToStdString(), "cannot read a file that is not open",
                              CFileException::genericException);
     for (;;) {
+        if (int fault = InjectedFileFault(FileOperation::read, m_strFilePath.GetString(), &count))
+            throw CFileException(m_strFilePath.ToStdString(), "cannot read the file", fault);
         ssize_t n = ::read(m_fd, buffer, count);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno == EINTR) continue;

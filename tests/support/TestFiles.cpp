@@ -41,8 +41,10 @@ std::string HexOf(const Bytes& bytes) {
 
 Bytes BytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rollscribe-test-XXXXXX").string();
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& base) {
+    std::string pattern = (base / "rollscribe-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
     m_path = pattern;
 }

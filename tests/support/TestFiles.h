@@ -20,6 +20,8 @@ Bytes BytesOf(std::string_view text);
 class TempDir {
 public:
     TempDir();
+    // A fresh folder inside base.
+    explicit TempDir(const std::filesystem::path& base);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
