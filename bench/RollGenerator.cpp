@@ -51,7 +51,7 @@ struct Pending {
 
 class Writer {
 public:
-    Writer(const RollSpec& spec, GeneratedRoll& out) : m_spec(spec), m_out(out) {}
+    Writer(const RollShape& shape, GeneratedRoll& out) : m_shape(shape), m_out(out) {}
 
     // Adds the record if it fits the size; returns false once a record did not fit.
     bool Record(std::uint64_t step, std::uint8_t code, const std::string& text) {
@@ -64,7 +64,7 @@ public:
             delta[n++] = value ? static_cast<std::uint8_t>(group | 0x80) : group;
         } while (value);
         std::size_t bytes = n + 1 + (code >= 240 && code <= 244 ? text.size() + 1 : 0);
-        if (m_out.bar.size() + bytes > m_spec.size) return false;
+        if (m_out.bar.size() + bytes > m_shape.size) return false;
         m_out.bar.insert(m_out.bar.end(), delta, delta + n);
         m_out.bar.push_back(code);
         if (code >= 240 && code <= 244) {
@@ -79,16 +79,16 @@ public:
     }
 
 private:
-    const RollSpec& m_spec;
+    const RollShape& m_shape;
     GeneratedRoll& m_out;
     std::uint64_t m_lastStep = 0;
 };
 
 class Composer {
 public:
-    Composer(const RollSpec& spec, GeneratedRoll& out) : m_random(spec.seed), m_writer(spec, out) {
-        std::int32_t tempo = spec.tempo >= 10 && spec.tempo <= 500 ? spec.tempo : 100;
-        double stepsPerInch = std::trunc(spec.sampleRate * 50.0 / tempo);
+    Composer(const RollShape& shape, GeneratedRoll& out) : m_random(shape.seed), m_writer(shape, out) {
+        std::int32_t tempo = shape.tempo >= 10 && shape.tempo <= 500 ? shape.tempo : 100;
+        double stepsPerInch = std::trunc(shape.sampleRate * 50.0 / tempo);
         if (stepsPerInch < 1) stepsPerInch = 100;
         m_stepsPerBeat = 1.2 * stepsPerInch;  // a quarter note is 1.2 inches of roll
         m_beatsPerBar = m_random.Chance(50) ? 3 : 4;
@@ -205,29 +205,29 @@ std::string Line(const std::string& key, const std::string& value) {
 
 }  // namespace
 
-GeneratedRoll GenerateRoll(const RollSpec& spec) {
+GeneratedRoll GenerateRoll(const RollShape& shape) {
     GeneratedRoll roll;
-    roll.bar.reserve(spec.size);
+    roll.bar.reserve(shape.size);
     const char header[] = "BAR";
-    for (std::size_t i = 0; i < 3 && roll.bar.size() < spec.size; ++i)
+    for (std::size_t i = 0; i < 3 && roll.bar.size() < shape.size; ++i)
         roll.bar.push_back(static_cast<std::uint8_t>(header[i]));
-    if (roll.bar.size() == 3) Composer(spec, roll).Run();
-    roll.ann = GenerateAnnotations(spec, 0);
+    if (roll.bar.size() == 3) Composer(shape, roll).Run();
+    roll.ann = GenerateAnnotations(shape, 0);
     return roll;
 }
 
-std::string GenerateAnnotations(const RollSpec& spec, std::size_t minBytes) {
-    Random random(spec.seed ^ 0xA5A5A5A5ull);
+std::string GenerateAnnotations(const RollShape& shape, std::size_t minBytes) {
+    Random random(shape.seed ^ 0xA5A5A5A5ull);
     std::string text;
-    text += Line("/title", "Generated Roll No. " + std::to_string(spec.seed));
+    text += Line("/title", "Generated Roll No. " + std::to_string(shape.seed));
     text += Line("/composer", "Rollscribe Generator");
     text += Line("/pianist", "Nobody at All");
     text += Line("/roll_number", "G-" + std::to_string(10000 + random.Below(90000)));
     text += Line("/roll_type", random.Chance(30) ? "Ampico" : "88-note");
-    text += Line("/roll_tempo", std::to_string(spec.tempo));
-    text += Line("/sample_rate", std::to_string(spec.sampleRate));
+    text += Line("/roll_tempo", std::to_string(shape.tempo));
+    text += Line("/sample_rate", std::to_string(shape.sampleRate));
     text += Line("/publisher", "Rollscribe benchmarks");
-    text += Line("/scanned", "generated, not scanned: seed " + std::to_string(spec.seed));
+    text += Line("/scanned", "generated, not scanned: seed " + std::to_string(shape.seed));
     for (std::size_t i = 0; text.size() < minBytes; ++i)
         text += Line(
             "/remark_" + std::to_string(i),
@@ -235,15 +235,15 @@ std::string GenerateAnnotations(const RollSpec& spec, std::size_t minBytes) {
     return text;
 }
 
-RollSpec BatchRollSpec(std::uint64_t seed, std::size_t index) {
+RollShape BatchRollSpec(std::uint64_t seed, std::size_t index) {
     Random random(seed * 0x100000001B3ull + index);
     static const std::int32_t kRates[] = {200, 300, 300, 400, 600};
-    RollSpec spec;
-    spec.seed = random.Next();
-    spec.sampleRate = kRates[random.Below(5)];
-    spec.tempo = 60 + static_cast<std::int32_t>(random.Below(51));
-    spec.size = 10 * 1024 + random.Below(54 * 1024);
-    return spec;
+    RollShape shape;
+    shape.seed = random.Next();
+    shape.sampleRate = kRates[random.Below(5)];
+    shape.tempo = 60 + static_cast<std::int32_t>(random.Below(51));
+    shape.size = 10 * 1024 + random.Below(54 * 1024);
+    return shape;
 }
 
 }  // namespace rollgen

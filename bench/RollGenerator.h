@@ -26,7 +26,7 @@ private:
     std::uint64_t m_state;
 };
 
-struct RollSpec {
+struct RollShape {
     std::uint64_t seed = 1;
     // The roll file's size in bytes: records are added while they fit, so the file ends on a
     // record boundary at most a record's length short of it.
@@ -44,15 +44,15 @@ struct GeneratedRoll {
     std::size_t textRecords = 0;    // of which records with a text (codes 240 to 244)
 };
 
-// A roll of spec.size bytes (and its annotation file of about ten lines).
-GeneratedRoll GenerateRoll(const RollSpec& spec);
+// A roll of shape.size bytes (and its annotation file of about ten lines).
+GeneratedRoll GenerateRoll(const RollShape& shape);
 
-// An annotation file of at least minBytes: the usual keys for spec, then as many further
+// An annotation file of at least minBytes: the usual keys for shape, then as many further
 // "/key: value" lines, every key distinct, as it takes.
-std::string GenerateAnnotations(const RollSpec& spec, std::size_t minBytes);
+std::string GenerateAnnotations(const RollShape& shape, std::size_t minBytes);
 
 // The specification of roll number index of a batch made from seed: a real archive's mix of
 // scan resolutions, tempos and lengths (about 10 KB to 64 KB).
-RollSpec BatchRollSpec(std::uint64_t seed, std::size_t index);
+RollShape BatchRollSpec(std::uint64_t seed, std::size_t index);
 
 }  // namespace rollgen

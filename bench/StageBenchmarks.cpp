@@ -75,9 +75,9 @@ fs::path RollOfSize(std::int64_t size) {
     fs::path bar = Folder().Path() / ("roll_" + std::to_string(size) + ".bar");
     fs::path ann = Folder().Path() / ("roll_" + std::to_string(size) + ".ann");
     if (!Exists(bar) || !Exists(ann)) {
-        rollgen::RollSpec spec;
-        spec.size = static_cast<std::size_t>(size);
-        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(spec);
+        rollgen::RollShape shape;
+        shape.size = static_cast<std::size_t>(size);
+        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(shape);
         WriteWhole(bar, roll.bar.data(), roll.bar.size());
         WriteWhole(ann, roll.ann.data(), roll.ann.size());
     }
@@ -89,8 +89,8 @@ std::string AnnotationTitleOfSize(std::int64_t size) {
     std::string title = "notes_" + std::to_string(size);
     fs::path ann = Folder().Path() / (title + ".ann");
     if (!Exists(ann)) {
-        rollgen::RollSpec spec;
-        std::string text = rollgen::GenerateAnnotations(spec, static_cast<std::size_t>(size));
+        rollgen::RollShape shape;
+        std::string text = rollgen::GenerateAnnotations(shape, static_cast<std::size_t>(size));
         WriteWhole(ann, text.data(), text.size());
     }
     return title;

@@ -52,10 +52,10 @@ void WriteWhole(const std::string& path, const void* data, std::size_t size) {
 }
 
 // Writes the roll and its annotation file; returns it for the counts.
-rollgen::GeneratedRoll WriteRoll(const std::string& barPath, const rollgen::RollSpec& spec,
+rollgen::GeneratedRoll WriteRoll(const std::string& barPath, const rollgen::RollShape& shape,
                                  std::size_t annotationSize) {
-    rollgen::GeneratedRoll roll = rollgen::GenerateRoll(spec);
-    if (annotationSize) roll.ann = rollgen::GenerateAnnotations(spec, annotationSize);
+    rollgen::GeneratedRoll roll = rollgen::GenerateRoll(shape);
+    if (annotationSize) roll.ann = rollgen::GenerateAnnotations(shape, annotationSize);
     std::size_t dot = barPath.rfind('.');
     std::size_t slash = barPath.rfind('/');
     std::string stem = dot == std::string::npos || (slash != std::string::npos && dot < slash)
@@ -67,7 +67,7 @@ rollgen::GeneratedRoll WriteRoll(const std::string& barPath, const rollgen::Roll
 }
 
 int Run(const std::vector<std::string>& args) {
-    rollgen::RollSpec spec;
+    rollgen::RollShape shape;
     std::size_t annotationSize = 0;
     std::size_t batch = 0;
     std::string target;
@@ -81,13 +81,13 @@ int Run(const std::vector<std::string>& args) {
             std::cout << kUsage;
             return 0;
         } else if (arg == "--size") {
-            spec.size = Number(value());
+            shape.size = Number(value());
         } else if (arg == "--seed") {
-            spec.seed = Number(value());
+            shape.seed = Number(value());
         } else if (arg == "--sample-rate") {
-            spec.sampleRate = static_cast<std::int32_t>(Number(value()));
+            shape.sampleRate = static_cast<std::int32_t>(Number(value()));
         } else if (arg == "--tempo") {
-            spec.tempo = static_cast<std::int32_t>(Number(value()));
+            shape.tempo = static_cast<std::int32_t>(Number(value()));
         } else if (arg == "--annotation-size") {
             annotationSize = Number(value());
         } else if (arg == "--batch") {
@@ -103,7 +103,7 @@ int Run(const std::vector<std::string>& args) {
     if (target.empty()) throw Usage("no file or folder given");
 
     if (batch == 0) {
-        rollgen::GeneratedRoll roll = WriteRoll(target, spec, annotationSize);
+        rollgen::GeneratedRoll roll = WriteRoll(target, shape, annotationSize);
         std::cout << target << ": " << roll.bar.size() << " bytes, " << roll.events << " events\n";
         return 0;
     }
@@ -114,7 +114,7 @@ int Run(const std::vector<std::string>& args) {
         char name[32];
         std::snprintf(name, sizeof name, "/roll%04zu.bar", i);
         rollgen::GeneratedRoll roll =
-            WriteRoll(target + name, rollgen::BatchRollSpec(spec.seed, i), annotationSize);
+            WriteRoll(target + name, rollgen::BatchRollSpec(shape.seed, i), annotationSize);
         bytes += roll.bar.size();
         events += roll.events;
     }

@@ -9,31 +9,31 @@ using namespace testing_support;
 
 namespace {
 
-rollgen::RollSpec Spec(std::uint64_t seed, std::size_t size, std::int32_t rate = 300,
+rollgen::RollShape ShapeOf(std::uint64_t seed, std::size_t size, std::int32_t rate = 300,
                        std::int32_t tempo = 80) {
-    rollgen::RollSpec spec;
-    spec.seed = seed;
-    spec.size = size;
-    spec.sampleRate = rate;
-    spec.tempo = tempo;
-    return spec;
+    rollgen::RollShape shape;
+    shape.seed = seed;
+    shape.size = size;
+    shape.sampleRate = rate;
+    shape.tempo = tempo;
+    return shape;
 }
 
 TEST(RollGenerator, SameSpecificationGivesTheSameBytes) {
-    rollgen::GeneratedRoll a = rollgen::GenerateRoll(Spec(7, 50000));
-    rollgen::GeneratedRoll b = rollgen::GenerateRoll(Spec(7, 50000));
+    rollgen::GeneratedRoll a = rollgen::GenerateRoll(ShapeOf(7, 50000));
+    rollgen::GeneratedRoll b = rollgen::GenerateRoll(ShapeOf(7, 50000));
     EXPECT_EQ(a.bar, b.bar);
     EXPECT_EQ(a.ann, b.ann);
-    EXPECT_NE(rollgen::GenerateRoll(Spec(8, 50000)).bar, a.bar);
+    EXPECT_NE(rollgen::GenerateRoll(ShapeOf(8, 50000)).bar, a.bar);
     // A roll is the start of a longer one with the same seed.
-    rollgen::GeneratedRoll longer = rollgen::GenerateRoll(Spec(7, 80000));
+    rollgen::GeneratedRoll longer = rollgen::GenerateRoll(ShapeOf(7, 80000));
     ASSERT_GE(longer.bar.size(), a.bar.size());
     EXPECT_TRUE(std::equal(a.bar.begin(), a.bar.end(), longer.bar.begin()));
 }
 
 TEST(RollGenerator, FillsTheSizeUpToTheLastWholeRecord) {
     for (std::size_t size : {0, 2, 3, 4, 100, 4096, 300000}) {
-        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(Spec(1, size));
+        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(ShapeOf(1, size));
         EXPECT_LE(roll.bar.size(), size);
         // No record (delta, code and at most a short text) would have fitted the rest.
         EXPECT_GE(roll.bar.size() + 64, size) << size;
@@ -47,8 +47,8 @@ TEST(RollGenerator, FillsTheSizeUpToTheLastWholeRecord) {
 // every hole it opens is closed before it opens again.
 TEST(RollGenerator, ParserDecodesTheCountedEvents) {
     for (std::int32_t rate : {200, 300, 1200}) {
-        rollgen::RollSpec spec = Spec(rate, 200000, rate, 70);
-        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(spec);
+        rollgen::RollShape shape = ShapeOf(rate, 200000, rate, 70);
+        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(shape);
         CRollscribeDoc doc;
         doc.m_sampleRate = rate;
         doc.m_tempo = 70;
@@ -80,14 +80,14 @@ TEST(RollGenerator, ParserDecodesTheCountedEvents) {
 }
 
 TEST(RollGenerator, AnnotationFileCarriesTheScanFigures) {
-    rollgen::RollSpec spec = Spec(3, 1000, 600, 95);
+    rollgen::RollShape shape = ShapeOf(3, 1000, 600, 95);
     CRollscribeDoc doc;
-    ReadAnnotations(doc, rollgen::GenerateRoll(spec).ann);
+    ReadAnnotations(doc, rollgen::GenerateRoll(shape).ann);
     EXPECT_EQ(doc.m_sampleRate, 600);
     EXPECT_EQ(doc.m_tempo, 95);
     EXPECT_EQ(doc.m_annotations.GetCount(), 9u);
 
-    std::string padded = rollgen::GenerateAnnotations(spec, 100000);
+    std::string padded = rollgen::GenerateAnnotations(shape, 100000);
     EXPECT_GE(padded.size(), 100000u);
     CRollscribeDoc big;
     ReadAnnotations(big, padded);
@@ -100,13 +100,13 @@ TEST(RollGenerator, AnnotationFileCarriesTheScanFigures) {
 TEST(RollGenerator, BatchMixesArchiveSizesDeterministically) {
     std::set<std::int32_t> rates;
     for (std::size_t i = 0; i < 200; ++i) {
-        rollgen::RollSpec spec = rollgen::BatchRollSpec(1, i);
-        EXPECT_GE(spec.size, 10u * 1024);
-        EXPECT_LE(spec.size, 64u * 1024);
-        EXPECT_GE(spec.tempo, 60);
-        EXPECT_LE(spec.tempo, 110);
-        rates.insert(spec.sampleRate);
-        EXPECT_EQ(rollgen::BatchRollSpec(1, i).seed, spec.seed);
+        rollgen::RollShape shape = rollgen::BatchRollSpec(1, i);
+        EXPECT_GE(shape.size, 10u * 1024);
+        EXPECT_LE(shape.size, 64u * 1024);
+        EXPECT_GE(shape.tempo, 60);
+        EXPECT_LE(shape.tempo, 110);
+        rates.insert(shape.sampleRate);
+        EXPECT_EQ(rollgen::BatchRollSpec(1, i).seed, shape.seed);
     }
     EXPECT_GE(rates.size(), 3u);
     EXPECT_NE(rollgen::BatchRollSpec(1, 0).seed, rollgen::BatchRollSpec(2, 0).seed);
