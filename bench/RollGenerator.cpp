@@ -235,7 +235,7 @@ std::string GenerateAnnotations(const RollShape& shape, std::size_t minBytes) {
     return text;
 }
 
-RollShape BatchRollSpec(std::uint64_t seed, std::size_t index) {
+RollShape BatchRollShape(std::uint64_t seed, std::size_t index) {
     Random random(seed * 0x100000001B3ull + index);
     static const std::int32_t kRates[] = {200, 300, 300, 400, 600};
     RollShape shape;

@@ -9,7 +9,7 @@
 // doubled an octave below) over an oom-pah accompaniment, every hole opening and closing a few
 // scan steps off the beat as a scanner sees it, some expression holes (a few of them on tracks
 // whose notes lie above the MIDI range), and a few text records (copyright, title, lyrics,
-// expression codes). The same specification always gives the same bytes, on any machine.
+// expression codes). The same shape always gives the same bytes, on any machine.
 namespace rollgen {
 
 // A small, fast random source whose sequence depends on nothing but its seed.
@@ -51,8 +51,8 @@ GeneratedRoll GenerateRoll(const RollShape& shape);
 // "/key: value" lines, every key distinct, as it takes.
 std::string GenerateAnnotations(const RollShape& shape, std::size_t minBytes);
 
-// The specification of roll number index of a batch made from seed: a real archive's mix of
+// The shape of roll number index of a batch made from seed: a real archive's mix of
 // scan resolutions, tempos and lengths (about 10 KB to 64 KB).
-RollShape BatchRollSpec(std::uint64_t seed, std::size_t index);
+RollShape BatchRollShape(std::uint64_t seed, std::size_t index);
 
 }  // namespace rollgen

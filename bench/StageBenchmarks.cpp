@@ -177,7 +177,7 @@ void BM_LoadBatch(benchmark::State& state) {
         std::snprintf(name, sizeof name, "roll%04zu", i);
         fs::path bar = dir / (std::string(name) + ".bar");
         if (!Exists(bar) || !Exists(dir / (std::string(name) + ".ann"))) {
-            rollgen::GeneratedRoll roll = rollgen::GenerateRoll(rollgen::BatchRollSpec(1, i));
+            rollgen::GeneratedRoll roll = rollgen::GenerateRoll(rollgen::BatchRollShape(1, i));
             WriteWhole(bar, roll.bar.data(), roll.bar.size());
             WriteWhole(dir / (std::string(name) + ".ann"), roll.ann.data(), roll.ann.size());
         }

@@ -114,7 +114,7 @@ int Run(const std::vector<std::string>& args) {
         char name[32];
         std::snprintf(name, sizeof name, "/roll%04zu.bar", i);
         rollgen::GeneratedRoll roll =
-            WriteRoll(target + name, rollgen::BatchRollSpec(shape.seed, i), annotationSize);
+            WriteRoll(target + name, rollgen::BatchRollShape(shape.seed, i), annotationSize);
         bytes += roll.bar.size();
         events += roll.events;
     }

@@ -19,7 +19,7 @@ rollgen::RollShape ShapeOf(std::uint64_t seed, std::size_t size, std::int32_t ra
     return shape;
 }
 
-TEST(RollGenerator, SameSpecificationGivesTheSameBytes) {
+TEST(RollGenerator, SameShapeGivesTheSameBytes) {
     rollgen::GeneratedRoll a = rollgen::GenerateRoll(ShapeOf(7, 50000));
     rollgen::GeneratedRoll b = rollgen::GenerateRoll(ShapeOf(7, 50000));
     EXPECT_EQ(a.bar, b.bar);
@@ -100,16 +100,16 @@ TEST(RollGenerator, AnnotationFileCarriesTheScanFigures) {
 TEST(RollGenerator, BatchMixesArchiveSizesDeterministically) {
     std::set<std::int32_t> rates;
     for (std::size_t i = 0; i < 200; ++i) {
-        rollgen::RollShape shape = rollgen::BatchRollSpec(1, i);
+        rollgen::RollShape shape = rollgen::BatchRollShape(1, i);
         EXPECT_GE(shape.size, 10u * 1024);
         EXPECT_LE(shape.size, 64u * 1024);
         EXPECT_GE(shape.tempo, 60);
         EXPECT_LE(shape.tempo, 110);
         rates.insert(shape.sampleRate);
-        EXPECT_EQ(rollgen::BatchRollSpec(1, i).seed, shape.seed);
+        EXPECT_EQ(rollgen::BatchRollShape(1, i).seed, shape.seed);
     }
     EXPECT_GE(rates.size(), 3u);
-    EXPECT_NE(rollgen::BatchRollSpec(1, 0).seed, rollgen::BatchRollSpec(2, 0).seed);
+    EXPECT_NE(rollgen::BatchRollShape(1, 0).seed, rollgen::BatchRollShape(2, 0).seed);
 }
 
 }  // namespace
