@@ -49,7 +49,8 @@ TEST(CFile, DotDotAfterASymbolicLinkLeadsWhereTheSystemGoes) {
     WriteFile(dir / "x" / "r.bar", "beside the link");
     WriteFile(dir / "y" / "r.bar", "named");
     CFile file;
-    ASSERT_TRUE(file.Open(CString((dir / "x" / "link" / ".." / "r.bar").string()), CFile::modeRead));
+    ASSERT_TRUE(
+        file.Open(CString((dir / "x" / "link" / ".." / "r.bar").string()), CFile::modeRead));
     EXPECT_EQ(file.GetFilePath(), CString((dir / "y" / "r.bar").string()));
     char text[16] = {};
     EXPECT_EQ(file.Read(text, sizeof text), 5u);
