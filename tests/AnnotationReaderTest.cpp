@@ -114,6 +114,32 @@ TEST(AnnotationReader, TempoTextKeptAsWrittenNumberByAtoi) {
     EXPECT_EQ(doc.m_sampleRate, 0);
 }
 
+
+struct LineWithWorkingTexts {
+    const char* line;
+    const char* key;
+    const char* value;
+};
+
+// The key and value given to the line parser are only its working texts: whatever they hold,
+// the entry comes from the line alone.
+TEST(AnnotationReader, LineParserIgnoresWhatItsWorkingTextsHeld) {
+    const LineWithWorkingTexts cases[] = {
+        {"remark without colon", "", "remark without colon"},
+        {": v", "", "v"},
+        {"/title: X", "/title", "X"},
+        {"/title:", "/title", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        CRollscribeDoc doc;
+        doc.ParseAnnotationLine(c.line, "stale key", "stale value");
+        CString value = "absent";
+        ASSERT_TRUE(doc.m_annotations.Lookup(c.key, value));
+        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(doc.m_annotations.GetCount(), 1u);
+    }
+}
 TEST(AnnotationReader, LongFileOfManyLinesReadsInLinearTime) {
     std::string text;
     for (int i = 0; i < 200000; ++i) text += "/k" + std::to_string(i % 1000) + ": v\r\n";

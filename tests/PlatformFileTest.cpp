@@ -39,6 +39,32 @@ TEST(CFile, RelativePathsBecomeAbsolute) {
     EXPECT_EQ(file.GetFilePath(), CString((dir / "r.bar").string()));
 }
 
+// A ".." after a symbolic link leads to the parent of the link's target, as the system takes it:
+// the file opened and the path reported are the one the user named, not the one beside the link.
+TEST(CFile, DotDotAfterASymbolicLinkLeadsWhereTheSystemGoes) {
+    TempDir dir;
+    fs::create_directories(dir / "x");
+    fs::create_directories(dir / "y" / "sub");
+    fs::create_directory_symlink(dir / "y" / "sub", dir / "x" / "link");
+    WriteFile(dir / "x" / "r.bar", "beside the link");
+    WriteFile(dir / "y" / "r.bar", "named");
+    CFile file;
+    ASSERT_TRUE(
+        file.Open(CString((dir / "x" / "link" / ".." / "r.bar").string()), CFile::modeRead));
+    EXPECT_EQ(file.GetFilePath(), CString((dir / "y" / "r.bar").string()));
+    char text[16] = {};
+    EXPECT_EQ(file.Read(text, sizeof text), 5u);
+    EXPECT_STREQ(text, "named");
+}
+
+// A name with a trailing separator names a directory; a file of that name is not opened.
+TEST(CFile, TrailingSeparatorDoesNotOpenAFile) {
+    TempDir dir;
+    WriteFile(dir / "r.bar", "abc");
+    CFile file;
+    EXPECT_FALSE(file.Open(CString((dir / "r.bar").string() + "/"), CFile::modeRead));
+}
+
 struct OpenFailure {
     const char* what;
     std::function<fs::path(const TempDir&)> make;

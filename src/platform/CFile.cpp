@@ -11,11 +11,26 @@
 
 CString FullPath(const CString& path) {
     if (path.IsEmpty()) return path;
+    namespace fs = std::filesystem;
     std::error_code ec;
-    std::filesystem::path p(path.ToStdString());
-    std::filesystem::path absolute = std::filesystem::absolute(p, ec);
+    fs::path absolute = fs::absolute(fs::path(path.ToStdString()), ec);
     if (ec) return path;
-    std::string normal = absolute.lexically_normal().string();
+    // "." and ".." are resolved by name, except a ".." after a symbolic link: the system takes
+    // that to the parent of the link's target, and so does the name.
+    fs::path full = absolute.root_path();
+    for (const fs::path& part : absolute.relative_path()) {
+        if (part.empty() || part == ".") continue;
+        if (part != "..") {
+            full /= part;
+            continue;
+        }
+        if (fs::is_symlink(full, ec)) {
+            fs::path target = fs::canonical(full, ec);
+            if (!ec) full = target;
+        }
+        full = full.parent_path();
+    }
+    std::string normal = full.string();
     // A path naming a directory keeps no trailing separator, so its last component is a name.
     while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
     return CString(normal);
@@ -32,8 +47,10 @@ bool CFile::Open(const CString& path, unsigned flags, CFileException* pError) {
         if (pError) *pError = CFileException(name, "cannot open the file", fault);
         return false;
     }
-    // Not blocking on a pipe lets a pipe be refused below instead of hanging the open.
-    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    // The path as given, so that the system finds the file the user named (a trailing separator
+    // keeps its meaning); the full path only names it. Not blocking on a pipe lets a pipe be
+    // refused below instead of hanging the open.
+    int fd = ::open(path.GetString(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (pError) *pError = CFileException(name, "cannot open the file", errno);
         return false;

@@ -81,7 +81,7 @@ void CRollscribeDoc::ReadAnnotationFile() {
 
 void CRollscribeDoc::ParseAnnotationLine(CString line, CString key, CString value) {
     std::ptrdiff_t colon = line.Find(':');
-    if (colon > 0) key = line.Left(static_cast<std::size_t>(colon));
+    key = colon > 0 ? line.Left(static_cast<std::size_t>(colon)) : CString();
     key.TrimLeft();
     key.TrimRight();
     value = colon == CString::npos ? line : line.Mid(static_cast<std::size_t>(colon) + 1);
