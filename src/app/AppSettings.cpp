@@ -27,11 +27,15 @@ wxString CAppSettings::RecentFileGroup() {
 }
 
 CAppSettings::CAppSettings() {
-    wxLogNull quiet;  // a damaged settings file only loses the list
+    // A damaged settings file only loses the list: the toolkit's complaints about its lines
+    // (log messages and consistency checks) are not for the user.
+    wxLogNull quiet;
+    wxAssertHandler_t checks = wxSetAssertHandler(nullptr);
     m_config = std::make_unique<wxFileConfig>(wxEmptyString, wxEmptyString, FilePath(),
                                               wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
     // Values are file names, kept as written: "$HOME" in a name is not to be expanded.
     m_config->SetExpandEnvVars(false);
+    wxSetAssertHandler(checks);
 }
 
 CAppSettings::~CAppSettings() {

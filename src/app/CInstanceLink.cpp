@@ -98,8 +98,14 @@ bool CInstanceLink::ForwardOrServe(const std::optional<std::string>& file, OpenH
     wxLogNull quiet;
     m_checker = std::make_unique<wxSingleInstanceChecker>();
     if (!m_checker->Create("rollscribe.lock", wxString::FromUTF8(folder))) {
-        m_checker.reset();
-        return false;
+        // A lock file the checker does not trust (say with other permissions) can only be this
+        // user's own, as nobody else may enter the folder: it is replaced.
+        m_checker = std::make_unique<wxSingleInstanceChecker>();
+        ::unlink((folder + "/rollscribe.lock").c_str());
+        if (!m_checker->Create("rollscribe.lock", wxString::FromUTF8(folder))) {
+            m_checker.reset();
+            return false;
+        }
     }
     if (m_checker->IsAnotherRunning()) {
         if (Forward(socketPath, MakeInstanceRequest(file))) return true;
@@ -107,7 +113,9 @@ bool CInstanceLink::ForwardOrServe(const std::optional<std::string>& file, OpenH
         m_checker.reset();
         return false;
     }
-    // Creating the server replaces a socket file left behind by a program that crashed.
+    // This program holds the lock: whatever is at the socket's name was left behind by one that
+    // crashed.
+    ::unlink(socketPath.c_str());
     m_server = std::make_unique<CRequestServer>(std::move(handler));
     if (!m_server->Create(wxString::FromUTF8(socketPath))) m_server.reset();
     return false;

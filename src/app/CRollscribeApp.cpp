@@ -140,7 +140,6 @@ void CRollscribeApp::OnForwardedRequest(const std::optional<std::string>& file) 
     if (!frame || !m_docManager) return;
     if (frame->IsIconized()) frame->Iconize(false);
     frame->Raise();
-    frame->RequestUserAttention();
     if (file) m_docManager->OpenRollFile(WxPath(*file));
 }
 
