@@ -49,6 +49,7 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
 }
 
 int ChooseFile::OnInvoked(wxFileDialog* dialog) const {
+    *m_wildcard = dialog->GetWildcard();
     wxString path = wxString::FromUTF8(m_file.string());
     dialog->SetPath(path);
     bool chosen = PumpUntil([&] { return dialog->GetPath() == path; }, 5s);

@@ -20,16 +20,39 @@
 class GTestModalHook : public wxTestingModalHook {
   public:
     GTestModalHook(const char* file, int line, const char* func)
-        : wxTestingModalHook(file, line, func), m_file(file), m_line(line) {}
+        : wxTestingModalHook(file, line, func), m_file(file), m_line(line) {
+        ++s_active;
+    }
+    ~GTestModalHook() override { --s_active; }
+    // Whether a test is answering dialogs now.
+    static bool Active() { return s_active > 0; }
 
   protected:
+    int Enter(wxDialog* dialog) override {
+        int answer = wxTestingModalHook::Enter(dialog);
+        // An unexpected dialog has failed the test; it is closed rather than left to wait for a
+        // user who is not there.
+        return answer == wxID_NONE ? wxID_CANCEL : answer;
+    }
     void ReportFailure(const wxString& msg) override {
         ADD_FAILURE_AT(m_file, m_line) << msg.utf8_string();
     }
 
   private:
+    inline static int s_active = 0;
     const char* m_file;
     int m_line;
+};
+
+// Outside wxTEST_DIALOG, any modal dialog fails the running test and is closed at once.
+class UnexpectedDialogHook : public wxModalDialogHook {
+  protected:
+    int Enter(wxDialog* dialog) override {
+        if (GTestModalHook::Active()) return wxID_NONE;
+        ADD_FAILURE() << "unexpected dialog \"" << dialog->GetTitle().utf8_string() << "\"";
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog* dialog) override { (void)dialog; }
 };
 
 #include "app/CRollDocument.h"
@@ -65,7 +88,11 @@ class ExpectMessageBox : public wxExpectModalBase<wxMessageDialog, ExpectMessage
 // a file only once it has read the file's folder, which happens while events are handled.
 class ChooseFile : public wxExpectModalBase<wxFileDialog, ChooseFile> {
   public:
-    explicit ChooseFile(std::filesystem::path file) : m_file(std::move(file)) {}
+    explicit ChooseFile(std::filesystem::path file,
+                        std::shared_ptr<wxString> wildcard = std::make_shared<wxString>())
+        : m_file(std::move(file)), m_wildcard(std::move(wildcard)) {}
+    // The dialog's file types, as it offered them.
+    std::shared_ptr<wxString> Wildcard() const { return m_wildcard; }
 
   protected:
     int OnInvoked(wxFileDialog* dialog) const override;
@@ -73,6 +100,7 @@ class ChooseFile : public wxExpectModalBase<wxFileDialog, ChooseFile> {
 
   private:
     std::filesystem::path m_file;
+    std::shared_ptr<wxString> m_wildcard;
 };
 
 CRollscribeApp& App();

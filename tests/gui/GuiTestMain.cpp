@@ -42,7 +42,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     wxSetAssertHandler(FailOnAssert);
+    UnexpectedDialogHook unexpectedDialogs;
+    unexpectedDialogs.Register();
     int status = RUN_ALL_TESTS();
+    unexpectedDialogs.Unregister();
     wxEntryCleanup();
     return status;
 }

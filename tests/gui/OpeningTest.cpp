@@ -28,7 +28,9 @@ TEST_F(Opening, FileOpenConvertsASecondRoll) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("first")));
     fs::path second = m_rolls.AddRoll("second");
     testing_support::WriteFile(m_rolls.Path("second.ann"), "/title: The Second Roll\n");
-    OpenThroughDialog(second);
+    ChooseFile choice(second);
+    wxTEST_DIALOG(Frame().ProcessCommand(cmd::kOpen), choice);
+    EXPECT_EQ(Utf8(*choice.Wildcard()), "Rollsc Files (*.bar)|*.bar|All Files (*)|*");
     EXPECT_EQ(Caption(), "second.bar - Rollscribe");
     EXPECT_TRUE(HasLine(" Title : The Second Roll"));
     EXPECT_TRUE(HasLine(" This File : " + second.string()));
