@@ -58,6 +58,19 @@ void CAppSettings::SaveRecentFiles(wxDocManager& manager) {
         m_config->DeleteEntry(wxString::Format("file%zu", i + 1));
     }
     m_config->SetPath("/");
+    if (manager.GetHistoryFilesCount() == 0) {
+        // An empty list leaves no empty groups behind, and creates no settings file.
+        m_config->DeleteGroup(RecentFileGroup());
+        for (wxString group = RecentFileGroup().BeforeLast('/'); !group.empty();
+             group = group.BeforeLast('/')) {
+            m_config->SetPath(group);
+            bool empty = m_config->GetNumberOfEntries() == 0 && m_config->GetNumberOfGroups() == 0;
+            m_config->SetPath("/");
+            if (!empty) break;
+            m_config->DeleteGroup(group);
+        }
+        if (!wxFileName::FileExists(FilePath())) return;
+    }
     wxFileName::Mkdir(wxFileName(FilePath()).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     m_config->Flush();
 }

@@ -101,6 +101,7 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
         m_settings->SaveRecentFiles(*m_docManager);
     });
     m_settings->LoadRecentFiles(*m_docManager);
+    frame->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
     SetTopWindow(frame);
 
     // The command line: a new document, then the named file, before the window is first shown.

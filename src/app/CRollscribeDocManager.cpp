@@ -117,11 +117,6 @@ void CRollscribeDocManager::RemoveFileFromHistory(size_t i) {
     HistoryChanged();
 }
 
-void CRollscribeDocManager::FileHistoryLoad(const wxConfigBase& config) {
-    wxDocManager::FileHistoryLoad(config);
-    HistoryChanged();
-}
-
 void CRollscribeDocManager::OnAlwaysDisabled(wxUpdateUIEvent& event) {
     event.Enable(false);
 }

@@ -30,8 +30,7 @@ class CRollscribeDocManager : public wxDocManager {
 
     void AddFileToHistory(const wxString& file) override;
     void RemoveFileFromHistory(size_t i) override;
-    void FileHistoryLoad(const wxConfigBase& config) override;
-    // Called whenever the recent-file list changed.
+    // Called whenever an open or a failed recent-file entry changed the recent-file list.
     void SetHistoryListener(std::function<void()> listener) {
         m_historyListener = std::move(listener);
     }

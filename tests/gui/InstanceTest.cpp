@@ -2,6 +2,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <wx/uiaction.h>
 
 #include <cstring>
 #include <fstream>
@@ -144,6 +145,38 @@ TEST(Program, RecentFilesSurviveARestartAndSigtermEndsItCleanly) {
                              b.string() + "\nfile2=" + a.string() + "\n"),
         std::string::npos)
         << Slurp(settings);
+}
+
+TEST(Program, AFileThatCannotBeOpenedIsReportedAndTheProgramEndsWithAFailure) {
+    testing_support::TempDir config;
+    testing_support::TempDir run;
+    fs::permissions(run.Path(), fs::perms::owner_all);
+    fs::path settings = config / "Quorvel_Software" / "rollscribe.conf";
+    auto startWithMissingFile = [&] {
+        ChildProcess program({ROLLSCRIBE_PATH, (run / "missing.bar").string()},
+                             {{"XDG_CONFIG_HOME", config.Path().string()},
+                              {"XDG_RUNTIME_DIR", run.Path().string()}});
+        // The message box waits for its OK: Return, pressed until the program has ended.
+        wxUIActionSimulator keys;
+        std::optional<int> status;
+        for (int attempt = 0; attempt < 40 && !status; ++attempt) {
+            status = program.Wait(250ms);
+            if (!status) keys.Char(WXK_RETURN);
+        }
+        ASSERT_TRUE(status.has_value()) << "the program did not end";
+        EXPECT_EQ(*status, 1);
+    };
+    // No settings before: none after, not even empty groups.
+    startWithMissingFile();
+    EXPECT_FALSE(fs::exists(settings)) << Slurp(settings);
+    // A list from earlier runs is kept as it was, without the file that failed.
+    const std::string earlier =
+        "[BAR/ANN\\ to\\ Vellum\\ file\\ converter/Recent\\ File\\ List]\n"
+        "file1=/rolls/b.bar\nfile2=/rolls/a.bar\n";
+    fs::create_directories(settings.parent_path());
+    testing_support::WriteFile(settings, earlier);
+    startWithMissingFile();
+    EXPECT_EQ(Slurp(settings), earlier);
 }
 
 TEST(Program, HelpAndVersionNeedNoWindow) {
