@@ -1,10 +1,15 @@
 #include "app/CRollscribeApp.h"
 
 #include <glib-unix.h>
+#include <gtk/gtk.h>
+#include <wx/dialog.h>
 #include <wx/docview.h>
+#include <wx/evtloop.h>
 #include <wx/stdpaths.h>
 
+#include <algorithm>
 #include <csignal>
+#include <vector>
 
 #include "app/AppSettings.h"
 #include "app/CAboutDialog.h"
@@ -150,7 +155,44 @@ void CRollscribeApp::OnAppAbout(wxCommandEvent& event) {
     dialog.ShowModal();
 }
 
+bool CRollscribeApp::EndModalDialogs() {
+    bool open = false;
+    std::vector<GtkWidget*> ended;
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = dynamic_cast<wxDialog*>(window);
+        if (!dialog || !dialog->IsModal()) continue;
+        dialog->EndModal(wxID_CANCEL);
+        ended.push_back(dialog->GetHandle());
+        open = true;
+    }
+    // Message boxes are the toolkit's own dialogs, run by GTK rather than by a loop of ours.
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* item = windows; item; item = item->next) {
+        auto* widget = static_cast<GtkWidget*>(item->data);
+        if (!GTK_IS_DIALOG(widget) || !gtk_widget_get_visible(widget) ||
+            !gtk_window_get_modal(GTK_WINDOW(widget)) ||
+            std::find(ended.begin(), ended.end(), widget) != ended.end())
+            continue;
+        gtk_dialog_response(GTK_DIALOG(widget), GTK_RESPONSE_CANCEL);
+        open = true;
+    }
+    g_list_free(windows);
+    return open || wxEventLoopBase::GetActive() != GetMainLoop();
+}
+
 void CRollscribeApp::OnTerminateSignal() {
+    // The frame cannot go while a dialog that belongs to it runs its own loop further up the
+    // stack: the dialogs are cancelled first, and the close is tried again once they returned.
+    if (EndModalDialogs()) {
+        g_timeout_add(
+            50,
+            [](gpointer) -> gboolean {
+                if (auto* app = dynamic_cast<CRollscribeApp*>(wxTheApp)) app->OnTerminateSignal();
+                return G_SOURCE_REMOVE;
+            },
+            nullptr);
+        return;
+    }
     if (CMainFrame* frame = MainFrame()) frame->Close(true);
     // The closed frame is deleted, and the main loop ended, when the program next idles; a signal
     // arriving from outside does not by itself make it idle.

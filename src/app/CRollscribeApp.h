@@ -46,6 +46,8 @@ class CRollscribeApp : public wxApp {
   private:
     void OnAppAbout(wxCommandEvent& event);
     void OnTerminateSignal();
+    // Cancels the modal dialogs that are open; true if one was open, or a loop of one still runs.
+    bool EndModalDialogs();
 
     std::optional<std::string> m_startupFile;
     std::unique_ptr<CAppSettings> m_settings;

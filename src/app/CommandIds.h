@@ -14,7 +14,8 @@ constexpr int kSave = wxID_SAVE;
 constexpr int kSaveAs = wxID_SAVEAS;
 constexpr int kPrint = wxID_PRINT;
 constexpr int kRecentFile1 = wxID_FILE1;
-constexpr int kExit = wxID_EXIT;
+// Exit has an id of its own: with the stock id the toolkit would give it a key (Ctrl+Q) it has not.
+constexpr int kExit = wxID_HIGHEST + 5;
 constexpr int kUndo = wxID_UNDO;
 constexpr int kCut = wxID_CUT;
 constexpr int kCopy = wxID_COPY;

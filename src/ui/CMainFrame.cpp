@@ -42,6 +42,7 @@ wxString RecentFileLabel(size_t index, const wxString& file) {
 
 // clang-format off
 wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
+    EVT_MENU(cmd::kExit, CMainFrame::OnExit)
     EVT_MENU(cmd::kViewToolBar, CMainFrame::OnViewToolBar)
     EVT_UPDATE_UI(cmd::kViewToolBar, CMainFrame::OnUpdateViewToolBar)
     EVT_MENU(cmd::kViewStatusBar, CMainFrame::OnViewStatusBar)
@@ -150,6 +151,15 @@ void CMainFrame::ShowStatusBar(bool show) {
     m_statusBar->Show(show);
     // The frame lays its client area out again, and the view takes the space.
     SendSizeEvent();
+}
+
+void CMainFrame::Raise() {
+    if (IsShown()) wxDocParentFrame::Raise();
+}
+
+void CMainFrame::OnExit(wxCommandEvent& event) {
+    (void)event;
+    Close();
 }
 
 void CMainFrame::OnViewToolBar(wxCommandEvent& event) {

@@ -40,10 +40,15 @@ class CMainFrame : public wxDocParentFrame {
     // back to the idle text.
     void ShowCommandPrompt(int id);
 
+    // Brings a shown window to the front; a window not yet shown stays hidden (the toolkit would
+    // show it), so that start-up shows it only once the command line has been dealt with.
+    void Raise() override;
+
   private:
     void CreateBands();
     void CreateStatusBarPanes();
 
+    void OnExit(wxCommandEvent& event);
     void OnViewToolBar(wxCommandEvent& event);
     void OnUpdateViewToolBar(wxUpdateUIEvent& event);
     void OnViewStatusBar(wxCommandEvent& event);

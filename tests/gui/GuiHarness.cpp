@@ -162,6 +162,13 @@ std::string GuiTest::StatusText(int pane) {
     return Utf8(Frame().StatusBar()->GetStatusText(pane));
 }
 
+bool AnyWindowOnScreen() {
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (gtk_widget_get_mapped(window->GetHandle())) return true;
+    }
+    return false;
+}
+
 void SaveWindowImage(wxWindow* window, const fs::path& file) {
     fs::create_directories(file.parent_path());
     GtkWidget* widget = window->GetHandle();

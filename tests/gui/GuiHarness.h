@@ -66,22 +66,30 @@ namespace gui_test {
 
 using namespace std::chrono_literals;
 
+// Whether a top-level window is mapped, as the window system sees it (not as the toolkit
+// believes it to be).
+bool AnyWindowOnScreen();
+
 // Answers a message box with OK and keeps its text for the test to look at.
 class ExpectMessageBox : public wxExpectModalBase<wxMessageDialog, ExpectMessageBox> {
   public:
     explicit ExpectMessageBox(std::shared_ptr<wxString> text = std::make_shared<wxString>())
         : m_text(std::move(text)) {}
     std::shared_ptr<wxString> Text() const { return m_text; }
+    // Whether a window of the program was on the screen while the box was up.
+    std::shared_ptr<bool> WindowShown() const { return m_windowShown; }
 
   protected:
     int OnInvoked(wxMessageDialog* dialog) const override {
         *m_text = dialog->GetMessage();
+        *m_windowShown = AnyWindowOnScreen();
         return wxID_OK;
     }
     wxString GetDefaultDescription() const override { return "a message box"; }
 
   private:
     std::shared_ptr<wxString> m_text;
+    std::shared_ptr<bool> m_windowShown = std::make_shared<bool>(false);
 };
 
 // Answers a file dialog with the given file, as a user who picks it. The native dialog selects

@@ -156,8 +156,11 @@ TEST(Program, AFileThatCannotBeOpenedIsReportedAndTheProgramEndsWithAFailure) {
         ChildProcess program({ROLLSCRIBE_PATH, (run / "missing.bar").string()},
                              {{"XDG_CONFIG_HOME", config.Path().string()},
                               {"XDG_RUNTIME_DIR", run.Path().string()}});
-        // The message box waits for its OK: Return, pressed until the program has ended.
+        // The message box waits for its OK: Return, pressed until the program has ended. With
+        // no window manager the box sits at the top left and has the keyboard while the
+        // pointer is over it.
         wxUIActionSimulator keys;
+        keys.MouseMove(60, 40);
         std::optional<int> status;
         for (int attempt = 0; attempt < 40 && !status; ++attempt) {
             status = program.Wait(250ms);
@@ -177,6 +180,21 @@ TEST(Program, AFileThatCannotBeOpenedIsReportedAndTheProgramEndsWithAFailure) {
     testing_support::WriteFile(settings, earlier);
     startWithMissingFile();
     EXPECT_EQ(Slurp(settings), earlier);
+}
+
+TEST(Program, SigtermWhileAMessageBoxIsUpEndsTheProgram) {
+    testing_support::TempDir config;
+    testing_support::TempDir run;
+    fs::permissions(run.Path(), fs::perms::owner_all);
+    ChildProcess program(
+        {ROLLSCRIBE_PATH, (run / "missing.bar").string()},
+        {{"XDG_CONFIG_HOME", config.Path().string()}, {"XDG_RUNTIME_DIR", run.Path().string()}});
+    // The box about the missing file waits for an answer that does not come.
+    ASSERT_EQ(program.Wait(1500ms), std::nullopt);
+    program.Signal(SIGTERM);
+    std::optional<int> status = program.Wait(10s);
+    ASSERT_TRUE(status.has_value()) << "the program did not end";
+    EXPECT_EQ(*status, 1);
 }
 
 TEST(Program, HelpAndVersionNeedNoWindow) {

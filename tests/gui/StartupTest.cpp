@@ -1,3 +1,4 @@
+#include <gtk/gtk.h>
 #include <wx/filehistory.h>
 #include <wx/stattext.h>
 
@@ -77,6 +78,7 @@ TEST_F(Startup, AFileThatCannotBeOpenedIsReportedAndEndsTheProgram) {
     bool started = true;
     wxTEST_DIALOG(started = Start(m_rolls.Path("missing.bar")), box);
     EXPECT_FALSE(started);
+    EXPECT_FALSE(*box.WindowShown()) << "the main window was shown before the file was opened";
     EXPECT_NE(Utf8(*box.Text()).find(m_rolls.Path("missing.bar").string()), std::string::npos)
         << Utf8(*box.Text());
     EXPECT_NE(Utf8(*box.Text()).find("No such file or directory"), std::string::npos)
@@ -141,6 +143,63 @@ TEST_F(Startup, BarsAndTexts) {
     EXPECT_EQ(Utf8(bar->GetLabel(cmd::kAbout)), "&About Rollscribe...");
     EXPECT_EQ(Utf8(bar->GetHelpString(cmd::kExit)),
               "Quit the application; prompts to save documents");
+}
+
+// The key that a menu item shows beside its label (and that chooses it), 0 for none.
+guint KeyShownFor(GtkWidget* item, GdkModifierType& modifiers) {
+    guint key = 0;
+    GList* closures = gtk_widget_list_accel_closures(item);
+    for (GList* c = closures; c && key == 0; c = c->next) {
+        auto* closure = static_cast<GClosure*>(c->data);
+        GtkAccelGroup* group = gtk_accel_group_from_accel_closure(closure);
+        if (!group) continue;
+        GtkAccelKey* found = gtk_accel_group_find(
+            group, [](GtkAccelKey*, GClosure* cl, gpointer data) -> gboolean { return cl == data; },
+            closure);
+        if (found) {
+            key = found->accel_key;
+            modifiers = found->accel_mods;
+        }
+    }
+    g_list_free(closures);
+    return key;
+}
+
+// The menus as the window system shows them: each item's label, and the key the toolkit shows
+// beside it, which must be the item's own and nothing else.
+TEST_F(Startup, MenusAndTheirKeys) {
+    ASSERT_TRUE(Start());
+    const std::vector<std::vector<std::string>> menus = {
+        {"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "Recent File",
+         "-", "E&xit"},
+        {"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"},
+        {"&Toolbar", "&Status Bar"},
+        {"&About Rollscribe..."},
+    };
+    const wxMenuBar* bar = Frame().GetMenuBar();
+    ASSERT_EQ(bar->GetMenuCount(), menus.size());
+    for (size_t m = 0; m < menus.size(); ++m) {
+        const wxMenuItemList& items = bar->GetMenu(m)->GetMenuItems();
+        ASSERT_EQ(items.size(), menus[m].size()) << m;
+        size_t i = 0;
+        for (const wxMenuItem* item : items) {
+            const std::string& want = menus[m][i++];
+            if (want == "-") {
+                EXPECT_TRUE(item->IsSeparator()) << m << " " << i;
+                continue;
+            }
+            EXPECT_EQ(Utf8(item->GetItemLabel()), want);
+            GdkModifierType modifiers{};
+            guint key = KeyShownFor(item->GetMenuItem(), modifiers);
+            std::size_t tab = want.find('\t');
+            if (tab == std::string::npos) {
+                EXPECT_EQ(key, 0u) << want << " shows a key it does not have";
+            } else {
+                EXPECT_EQ(gdk_keyval_to_upper(key), static_cast<guint>(want.back())) << want;
+                EXPECT_EQ(modifiers & GDK_MODIFIER_MASK, GDK_CONTROL_MASK) << want;
+            }
+        }
+    }
 }
 
 TEST_F(Startup, AboutBox) {
