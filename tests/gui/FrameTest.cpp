@@ -1,3 +1,4 @@
+#include <gtk/gtk.h>
 #include <wx/uiaction.h>
 
 #include "GuiHarness.h"
@@ -158,6 +159,40 @@ TEST_F(Frame_, ScreenshotAfterAConversion) {
     Pump(200ms);
     SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "main-window.png");
     EXPECT_TRUE(fs::exists(fs::path(SCREENSHOT_DIR) / "main-window.png"));
+}
+
+// The File menu opened with the mouse, as a user opens it: the pointed-at item's prompt shows
+// in the status bar, and a picture of the open menu is kept.
+TEST_F(Frame_, OpenFileMenuWithTheMouse) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Frame().SetSize(900, 620);
+    Frame().Raise();
+    Pump(100ms);
+    wxMenuBar* bar = Frame().GetMenuBar();
+    GtkWidget* fileMenu = bar->GetMenu(0)->m_menu;
+    wxPoint barAt = bar->GetScreenPosition();
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(barAt.x + 18, barAt.y + bar->GetSize().y / 2);
+    mouse.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(fileMenu); }, 5s));
+    EXPECT_EQ(StatusText(0), "Ready");
+
+    GtkWidget* open = bar->FindItem(cmd::kOpen)->GetMenuItem();
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(gtk_widget_get_window(open), &x, &y);
+    GtkAllocation where;
+    gtk_widget_get_allocation(open, &where);
+    mouse.MouseMove(x + where.x + where.width / 2, y + where.y + where.height / 2);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Open an existing document"; }, 5s))
+        << StatusText(0);
+    Pump(100ms);
+    SaveScreenImage(Frame().GetScreenRect(), fs::path(SCREENSHOT_DIR) / "file-menu.png");
+
+    wxUIActionSimulator keys;
+    keys.Char(WXK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return !gtk_widget_get_mapped(fileMenu); }, 5s));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
 }
 
 TEST_F(Frame_, ExitClosesTheWindow) {

@@ -169,6 +169,17 @@ bool AnyWindowOnScreen() {
     return false;
 }
 
+void SaveScreenImage(const wxRect& area, const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    GdkPixbuf* image = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.x, area.y,
+                                                  area.width, area.height);
+    ASSERT_NE(image, nullptr);
+    GError* error = nullptr;
+    EXPECT_TRUE(gdk_pixbuf_save(image, file.c_str(), "png", &error, nullptr)) << file;
+    if (error) g_error_free(error);
+    g_object_unref(image);
+}
+
 void SaveWindowImage(wxWindow* window, const fs::path& file) {
     fs::create_directories(file.parent_path());
     GtkWidget* widget = window->GetHandle();

@@ -164,6 +164,10 @@ class GuiTest : public ::testing::Test {
 // Writes an image of a window, as it is drawn now, into a PNG file.
 void SaveWindowImage(wxWindow* window, const std::filesystem::path& file);
 
+// Writes an image of a part of the screen, as shown now (menus and boxes over the window
+// included), into a PNG file.
+void SaveScreenImage(const wxRect& area, const std::filesystem::path& file);
+
 // A child process running a program with extra environment variables.
 class ChildProcess {
   public:
