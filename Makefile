@@ -18,16 +18,22 @@ build: deps
 	@cmake --preset default >/dev/null
 	@cmake --build --preset default
 
-# Converts the bundled example roll into build/demo/ and prints the report.
+# Converts the bundled example roll into build/demo/ and prints the report; with a display,
+# then opens the desktop program on it.
 run: build
 	@rm -rf $(DEMO) && mkdir -p $(DEMO)
 	@cp examples/evening_waltz.bar examples/evening_waltz.ann $(DEMO)/
 	@build/bin/rollscribe-convert $(DEMO)/evening_waltz.bar
 	@echo
 	@echo "MIDI file written: $(DEMO)/evening_waltz_BAR_e.mid"
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x build/bin/rollscribe ]; then \
+		echo "Opening the desktop program: build/bin/rollscribe $(DEMO)/evening_waltz.bar"; \
+		build/bin/rollscribe $(DEMO)/evening_waltz.bar; \
+	fi
 
 # Builds and runs every test: in the normal build, again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and then each fuzz target for FUZZ_SECONDS on its seed corpus.
+# The desktop program's tests run under a virtual X server.
 check: build
 	@ctest --preset default -j2
 	@$(MAKE) --no-print-directory check-asan

@@ -8,6 +8,7 @@ g++ cmake ninja-build make pkg-config
 libgtest-dev libgmock-dev libbenchmark-dev
 libwxgtk3.2-dev
 python3 python3-mido midicsv
+libgtk-3-dev
 xvfb xauth
 clang libclang-rt-14-dev
 "

@@ -25,7 +25,7 @@ std::int32_t Atoi(std::string_view text) noexcept {
 }
 
 void CRollscribeDoc::ReadAnnotationFile() {
-    CString path = m_strDirectory + m_strFileTitle + ".ann";
+    CString path = AnnotationFilePath();
     CFile file;
     if (!file.Open(path, CFile::modeRead)) {
         m_strInfo += "\n ** Unable to open ANN file : ";

@@ -21,6 +21,14 @@ bool CRollscribeDoc::IsRollFileName(const CString& fileName) {
     return extension == "bar" || extension == "web";
 }
 
+CString CRollscribeDoc::AnnotationFilePath() const {
+    return m_strDirectory + m_strFileTitle + ".ann";
+}
+
+CString CRollscribeDoc::MidiFilePath() const {
+    return m_strDirectory + m_strFileTitle + "_BAR_e" + ".mid";
+}
+
 void CRollscribeDoc::Serialize(CArchive& ar) {
     CFile* file = ar.GetFile();
     CString fileName = file->GetFileName();

@@ -38,6 +38,10 @@ public:
 
     // Whether a file name's extension (its last three characters, case ignored) is bar or web.
     static bool IsRollFileName(const CString& fileName);
+    // The companion annotation file and the MIDI file of the opened roll, from its directory and
+    // title.
+    CString AnnotationFilePath() const;
+    CString MidiFilePath() const;
 
     RollEventArray m_events;
     std::int32_t m_sampleRate = 0;

@@ -23,7 +23,7 @@ PlayableRange PlayableRangeFor(const CString& rollType) {
 }
 
 void CRollscribeDoc::WriteMidiFile() {
-    CString path = m_strDirectory + m_strFileTitle + "_BAR_e" + ".mid";
+    CString path = MidiFilePath();
     CMidiFile midi;
     const PlayableRange range = PlayableRangeFor(m_strRollType);
     // The parser has put the tempo into 10 to 500; anything else is taken as the default.

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <wx/fileconf.h>
+
+#include <memory>
+
+class wxDocManager;
+
+// The per-user settings: the file Quorvel_Software/rollscribe.conf in the user's configuration
+// folder (XDG_CONFIG_HOME, normally ~/.config), with everything under a group named after the
+// application ("BAR/ANN to Vellum file converter"). The only setting is the recent-file list.
+// The file is rewritten atomically (a temporary file renamed over it) with mode 0666 less the
+// umask. A missing, unreadable or damaged file is not an error: the list then starts empty.
+class CAppSettings {
+  public:
+    CAppSettings();
+    ~CAppSettings();
+    CAppSettings(const CAppSettings&) = delete;
+    CAppSettings& operator=(const CAppSettings&) = delete;
+
+    void LoadRecentFiles(wxDocManager& manager);
+    // Writes the list at once, so that it survives whatever ends the program.
+    void SaveRecentFiles(wxDocManager& manager);
+
+    // The settings file.
+    static wxString FilePath();
+    // The group that holds the recent-file list.
+    static wxString RecentFileGroup();
+
+  private:
+    std::unique_ptr<wxFileConfig> m_config;
+};

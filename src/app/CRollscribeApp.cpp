@@ -1,0 +1,200 @@
+#include "app/CRollscribeApp.h"
+
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+#include <wx/dialog.h>
+#include <wx/docview.h>
+#include <wx/evtloop.h>
+#include <wx/stdpaths.h>
+
+#include <algorithm>
+#include <csignal>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/CAboutDialog.h"
+#include "app/CInstanceLink.h"
+#include "app/CRollDocument.h"
+#include "app/CRollscribeDocManager.h"
+#include "app/CommandIds.h"
+#include "app/ResourceIds.h"
+#include "app/StringTable.h"
+#include "platform/CFile.h"
+#include "ui/CMainFrame.h"
+#include "ui/CRollscribeView.h"
+#include "ui/WxText.h"
+
+namespace {
+
+wxString FromAscii(std::string_view text) {
+    return wxString::FromAscii(text.data(), text.size());
+}
+
+}  // namespace
+
+CRollscribeApp::CRollscribeApp(std::optional<std::string> file) : m_startupFile(std::move(file)) {
+    SetAppName(FromAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)));
+    SetAppDisplayName(FromAscii(TemplateString(TemplateField::windowTitle)));
+    SetVendorName(FromAscii(kRegistryKey));
+    SetClassName("Rollscribe");
+    Bind(wxEVT_MENU, &CRollscribeApp::OnAppAbout, this, cmd::kAbout);
+}
+
+CRollscribeApp::~CRollscribeApp() = default;
+
+bool CRollscribeApp::OnInit() {
+    // SIGTERM, SIGINT and SIGHUP end the program as closing its window does: the frame closes
+    // and the settings are saved. The main loop delivers them, outside the signal handler.
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        m_signalSources.push_back(g_unix_signal_add(
+            signal,
+            [](gpointer) -> gboolean {
+                if (auto* app = dynamic_cast<CRollscribeApp*>(wxTheApp)) app->OnTerminateSignal();
+                return G_SOURCE_CONTINUE;
+            },
+            nullptr));
+    }
+    return InitInstance(m_startupFile);
+}
+
+int CRollscribeApp::OnRun() {
+    return m_forwarded ? 0 : wxApp::OnRun();
+}
+
+int CRollscribeApp::OnExit() {
+    for (unsigned source : m_signalSources) g_source_remove(source);
+    m_signalSources.clear();
+    ExitInstance();
+    return wxApp::OnExit();
+}
+
+CMainFrame* CRollscribeApp::MainFrame() const {
+    return dynamic_cast<CMainFrame*>(m_frame.get());
+}
+
+bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
+    m_forwarded = false;
+    // Per-user settings in the XDG folders, under the company and the application's name; the
+    // recent-file list holds four entries.
+    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+    m_settings = std::make_unique<CAppSettings>();
+
+    // The one document type: the roll document, shown by the roll view in the main frame.
+    m_docManager = new CRollscribeDocManager;
+    new wxDocTemplate(m_docManager, FromAscii(TemplateString(TemplateField::filterName)),
+                      "*" + FromAscii(TemplateString(TemplateField::filterExt)), wxEmptyString,
+                      FromAscii(TemplateString(TemplateField::filterExt)).Mid(1),
+                      FromAscii(TemplateString(TemplateField::regFileTypeId)), "CRollscribeView",
+                      wxCLASSINFO(CRollDocument), wxCLASSINFO(CRollscribeView));
+
+    // A program already running takes the request; this one then ends.
+    std::optional<std::string> absoluteFile;
+    if (file) absoluteFile = FullPath(CString(*file)).ToStdString();
+    m_instance = std::make_unique<CInstanceLink>();
+    if (m_instance->ForwardOrServe(
+            absoluteFile, [this](const std::optional<std::string>& f) { OnForwardedRequest(f); })) {
+        m_forwarded = true;
+        return true;
+    }
+
+    auto* frame =
+        new CMainFrame(m_docManager, FromAscii(TemplateString(TemplateField::windowTitle)));
+    m_frame = frame;
+    m_docManager->SetMainFrame(frame);
+    m_docManager->SetHistoryListener([this] {
+        if (CMainFrame* f = MainFrame()) f->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
+        m_settings->SaveRecentFiles(*m_docManager);
+    });
+    m_settings->LoadRecentFiles(*m_docManager);
+    frame->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
+    SetTopWindow(frame);
+
+    // The command line: a new document, then the named file, before the window is first shown.
+    // A file that cannot be opened has been reported; the program then ends.
+    if (!m_docManager->CreateDocument(wxEmptyString, wxDOC_NEW) ||
+        (file && !m_docManager->OpenRollFile(WxPath(*file)))) {
+        ExitInstance();
+        return false;
+    }
+
+    frame->Show(true);
+    frame->Update();
+    frame->DragAcceptFiles(true);
+    return true;
+}
+
+void CRollscribeApp::ExitInstance() {
+    m_instance.reset();
+    if (m_docManager) {
+        m_docManager->SetHistoryListener({});
+        if (m_settings) m_settings->SaveRecentFiles(*m_docManager);
+        m_docManager->Clear(true);
+    }
+    if (wxWindow* frame = m_frame.get()) {
+        if (!frame->IsBeingDeleted()) frame->Destroy();
+        // The frame goes now, while the document manager it refers to still exists.
+        DeletePendingObjects();
+    }
+    m_frame = nullptr;
+    delete m_docManager;
+    m_docManager = nullptr;
+    m_settings.reset();
+}
+
+void CRollscribeApp::OnForwardedRequest(const std::optional<std::string>& file) {
+    CMainFrame* frame = MainFrame();
+    if (!frame || !m_docManager) return;
+    if (frame->IsIconized()) frame->Iconize(false);
+    frame->Raise();
+    if (file) m_docManager->OpenRollFile(WxPath(*file));
+}
+
+void CRollscribeApp::OnAppAbout(wxCommandEvent& event) {
+    (void)event;
+    CAboutDialog dialog(MainFrame());
+    dialog.ShowModal();
+}
+
+bool CRollscribeApp::EndModalDialogs() {
+    bool open = false;
+    std::vector<GtkWidget*> ended;
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = dynamic_cast<wxDialog*>(window);
+        if (!dialog || !dialog->IsModal()) continue;
+        dialog->EndModal(wxID_CANCEL);
+        ended.push_back(dialog->GetHandle());
+        open = true;
+    }
+    // Message boxes are the toolkit's own dialogs, run by GTK rather than by a loop of ours.
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* item = windows; item; item = item->next) {
+        auto* widget = static_cast<GtkWidget*>(item->data);
+        if (!GTK_IS_DIALOG(widget) || !gtk_widget_get_visible(widget) ||
+            !gtk_window_get_modal(GTK_WINDOW(widget)) ||
+            std::find(ended.begin(), ended.end(), widget) != ended.end())
+            continue;
+        gtk_dialog_response(GTK_DIALOG(widget), GTK_RESPONSE_CANCEL);
+        open = true;
+    }
+    g_list_free(windows);
+    return open || wxEventLoopBase::GetActive() != GetMainLoop();
+}
+
+void CRollscribeApp::OnTerminateSignal() {
+    // The frame cannot go while a dialog that belongs to it runs its own loop further up the
+    // stack: the dialogs are cancelled first, and the close is tried again once they returned.
+    if (EndModalDialogs()) {
+        g_timeout_add(
+            50,
+            [](gpointer) -> gboolean {
+                if (auto* app = dynamic_cast<CRollscribeApp*>(wxTheApp)) app->OnTerminateSignal();
+                return G_SOURCE_REMOVE;
+            },
+            nullptr);
+        return;
+    }
+    if (CMainFrame* frame = MainFrame()) frame->Close(true);
+    // The closed frame is deleted, and the main loop ended, when the program next idles; a signal
+    // arriving from outside does not by itself make it idle.
+    wxWakeUpIdle();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <wx/docview.h>
+
+#include <functional>
+
+class CMainFrame;
+class CRollDocument;
+
+// The document manager of a program with one document, one frame and one view for the whole
+// run. The first document is created through the document template; after that File New and
+// every open (File Open, the recent-file list, the command line, a drop, a forwarded request)
+// reuse it. It also fixes which commands are available: Save, Undo, Print and the clipboard
+// commands never are; Save As only after a conversion.
+class CRollscribeDocManager : public wxDocManager {
+  public:
+    CRollscribeDocManager();
+
+    void SetMainFrame(CMainFrame* frame) { m_frame = frame; }
+    CMainFrame* MainFrame() const { return m_frame; }
+    CRollDocument* RollDocument() const;
+
+    // Opens a file into the document as File Open does; false when the open failed.
+    bool OpenRollFile(const wxString& file);
+
+    wxDocument* CreateDocument(const wxString& path, long flags = 0) override;
+    wxString MakeNewDocumentName() override;
+    wxFileHistory* OnCreateFileHistory() override;
+    wxDocTemplate* FindTemplateForPath(const wxString& path) override;
+
+    void AddFileToHistory(const wxString& file) override;
+    void RemoveFileFromHistory(size_t i) override;
+    // Called whenever an open or a failed recent-file entry changed the recent-file list.
+    void SetHistoryListener(std::function<void()> listener) {
+        m_historyListener = std::move(listener);
+    }
+
+  private:
+    wxString ChooseFileToOpen();
+    void HistoryChanged();
+
+    void OnAlwaysDisabled(wxUpdateUIEvent& event);
+    void OnIgnoreCommand(wxCommandEvent& event);
+    void OnUpdateSaveAs(wxUpdateUIEvent& event);
+    void OnSaveAs(wxCommandEvent& event);
+    void OnUpdateRecentFile(wxUpdateUIEvent& event);
+    void OnRecentFile(wxCommandEvent& event);
+
+    CMainFrame* m_frame = nullptr;
+    std::function<void()> m_historyListener;
+
+    wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,52 @@
+#include "app/CommandIds.h"
+
+#include <iterator>
+
+namespace {
+
+struct CommandPair {
+    unsigned resourceId;
+    int commandId;
+};
+
+constexpr CommandPair kCommands[] = {
+    {res::ID_FILE_NEW, cmd::kNew},
+    {res::ID_FILE_OPEN, cmd::kOpen},
+    {res::ID_FILE_SAVE, cmd::kSave},
+    {res::ID_FILE_SAVE_AS, cmd::kSaveAs},
+    {res::ID_FILE_PRINT, cmd::kPrint},
+    {res::ID_APP_EXIT, cmd::kExit},
+    {res::ID_EDIT_UNDO, cmd::kUndo},
+    {res::ID_EDIT_CUT, cmd::kCut},
+    {res::ID_EDIT_COPY, cmd::kCopy},
+    {res::ID_EDIT_PASTE, cmd::kPaste},
+    {res::ID_APP_ABOUT, cmd::kAbout},
+    {res::ID_VIEW_TOOLBAR, cmd::kViewToolBar},
+    {res::ID_VIEW_STATUS_BAR, cmd::kViewStatusBar},
+    {res::ID_NEXT_PANE, cmd::kNextPane},
+    {res::ID_PREV_PANE, cmd::kPrevPane},
+};
+
+// The recent-file entries: sixteen resource ids, of which the toolkit numbers nine.
+constexpr unsigned kRecentFiles = 9;
+
+}  // namespace
+
+int CommandIdOf(unsigned resourceId) {
+    for (const CommandPair& c : kCommands) {
+        if (c.resourceId == resourceId) return c.commandId;
+    }
+    if (resourceId >= res::ID_FILE_MRU_FILE1 && resourceId < res::ID_FILE_MRU_FILE1 + kRecentFiles)
+        return cmd::kRecentFile1 + static_cast<int>(resourceId - res::ID_FILE_MRU_FILE1);
+    return wxID_NONE;
+}
+
+unsigned ResourceIdOf(int commandId) {
+    for (const CommandPair& c : kCommands) {
+        if (c.commandId == commandId) return c.resourceId;
+    }
+    if (commandId >= cmd::kRecentFile1 &&
+        commandId < cmd::kRecentFile1 + static_cast<int>(kRecentFiles))
+        return res::ID_FILE_MRU_FILE1 + static_cast<unsigned>(commandId - cmd::kRecentFile1);
+    return 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <wx/defs.h>
+
+#include "app/ResourceIds.h"
+
+// The toolkit's ids for the program's commands. Where the toolkit gives a command behaviour of its
+// own (the document manager's File commands, the recent-file list, Exit) its stock id is used;
+// the rest get ids of their own (menu ids stay below 0x8000, so the resource values cannot serve).
+namespace cmd {
+constexpr int kNew = wxID_NEW;
+constexpr int kOpen = wxID_OPEN;
+constexpr int kSave = wxID_SAVE;
+constexpr int kSaveAs = wxID_SAVEAS;
+constexpr int kPrint = wxID_PRINT;
+constexpr int kRecentFile1 = wxID_FILE1;
+// Exit has an id of its own: with the stock id the toolkit would give it a key (Ctrl+Q) it has not.
+constexpr int kExit = wxID_HIGHEST + 5;
+constexpr int kUndo = wxID_UNDO;
+constexpr int kCut = wxID_CUT;
+constexpr int kCopy = wxID_COPY;
+constexpr int kPaste = wxID_PASTE;
+constexpr int kAbout = wxID_ABOUT;
+constexpr int kViewToolBar = wxID_HIGHEST + 1;
+constexpr int kViewStatusBar = wxID_HIGHEST + 2;
+constexpr int kNextPane = wxID_HIGHEST + 3;
+constexpr int kPrevPane = wxID_HIGHEST + 4;
+}  // namespace cmd
+
+// The toolkit id of a command given by its resource id.
+int CommandIdOf(unsigned resourceId);
+// The resource id of a command given by its toolkit id; 0 when it is none of the program's.
+unsigned ResourceIdOf(int commandId);

@@ -1,0 +1,92 @@
+#include "app/MenuResource.h"
+
+#include <string_view>
+
+#include "app/CommandIds.h"
+#include "app/StringTable.h"
+
+namespace {
+
+struct ItemResource {
+    unsigned id;  // 0: a separator
+    const char* label;
+    bool check;
+};
+
+struct PopupResource {
+    const char* title;
+    std::vector<ItemResource> items;
+};
+
+const std::vector<PopupResource>& MenuTable() {
+    static const std::vector<PopupResource> table = {
+        {"&File",
+         {{res::ID_FILE_NEW, "&New\tCtrl+N", false},
+          {res::ID_FILE_OPEN, "&Open...\tCtrl+O", false},
+          {res::ID_FILE_SAVE, "&Save\tCtrl+S", false},
+          {res::ID_FILE_SAVE_AS, "Save &As...", false},
+          {0, nullptr, false},
+          {res::ID_FILE_MRU_FILE1, "Recent File", false},
+          {0, nullptr, false},
+          {res::ID_APP_EXIT, "E&xit", false}}},
+        {"&Edit",
+         {{res::ID_EDIT_UNDO, "&Undo\tCtrl+Z", false},
+          {0, nullptr, false},
+          {res::ID_EDIT_CUT, "Cu&t\tCtrl+X", false},
+          {res::ID_EDIT_COPY, "&Copy\tCtrl+C", false},
+          {res::ID_EDIT_PASTE, "&Paste\tCtrl+V", false}}},
+        {"&View",
+         {{res::ID_VIEW_TOOLBAR, "&Toolbar", true},
+          {res::ID_VIEW_STATUS_BAR, "&Status Bar", true}}},
+        {"&Help", {{res::ID_APP_ABOUT, "&About Rollscribe...", false}}},
+    };
+    return table;
+}
+
+wxString FromAscii(std::string_view text) {
+    return wxString::FromAscii(text.data(), text.size());
+}
+
+}  // namespace
+
+wxString CommandPrompt(int commandId) {
+    unsigned id = ResourceIdOf(commandId);
+    return id ? FromAscii(PromptOf(LoadResourceString(id))) : wxString();
+}
+
+wxString CommandToolTip(int commandId) {
+    unsigned id = ResourceIdOf(commandId);
+    return id ? FromAscii(ToolTipOf(LoadResourceString(id))) : wxString();
+}
+
+wxMenuBar* CreateMainMenuBar() {
+    auto* bar = new wxMenuBar;
+    for (const PopupResource& popup : MenuTable()) {
+        auto* menu = new wxMenu;
+        for (const ItemResource& item : popup.items) {
+            if (item.id == 0) {
+                menu->AppendSeparator();
+                continue;
+            }
+            int id = CommandIdOf(item.id);
+            menu->Append(id, wxString::FromAscii(item.label), CommandPrompt(id),
+                         item.check ? wxITEM_CHECK : wxITEM_NORMAL);
+        }
+        bar->Append(menu, wxString::FromAscii(popup.title));
+    }
+    // Shown grayed until the recent-file list has entries.
+    bar->Enable(cmd::kRecentFile1, false);
+    return bar;
+}
+
+std::vector<wxAcceleratorEntry> MainAccelerators() {
+    return {
+        {wxACCEL_CTRL, 'N', cmd::kNew},           {wxACCEL_CTRL, 'O', cmd::kOpen},
+        {wxACCEL_CTRL, 'S', cmd::kSave},          {wxACCEL_CTRL, 'Z', cmd::kUndo},
+        {wxACCEL_CTRL, 'X', cmd::kCut},           {wxACCEL_CTRL, 'C', cmd::kCopy},
+        {wxACCEL_CTRL, 'V', cmd::kPaste},         {wxACCEL_ALT, WXK_BACK, cmd::kUndo},
+        {wxACCEL_SHIFT, WXK_DELETE, cmd::kCut},   {wxACCEL_CTRL, WXK_INSERT, cmd::kCopy},
+        {wxACCEL_SHIFT, WXK_INSERT, cmd::kPaste}, {wxACCEL_NORMAL, WXK_F6, cmd::kNextPane},
+        {wxACCEL_SHIFT, WXK_F6, cmd::kPrevPane},
+    };
+}

@@ -1,0 +1,53 @@
+#include "app/MidiCopy.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/CAtomicFile.h"
+#include "platform/CException.h"
+#include "platform/CFile.h"
+
+namespace {
+
+bool SameFile(const CString& a, const CString& b) {
+    if (FullPath(a) == FullPath(b)) return true;
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(a.GetString(), &sa) == 0 && ::stat(b.GetString(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::vector<char> ReadWholeFile(const CString& path) {
+    CFile file;
+    file.OpenOrThrow(path);
+    std::vector<char> bytes;
+    char block[64 * 1024];
+    for (std::size_t n; (n = file.Read(block, sizeof block)) > 0;) {
+        bytes.insert(bytes.end(), block, block + n);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+void CopyConvertedFile(const CString& source, const CString& target,
+                       const std::vector<CString>& protectedFiles) {
+    for (const CString& file : protectedFiles) {
+        if (SameFile(target, file)) {
+            throw CFileException(FullPath(target).ToStdString(),
+                                 "this is a file of the opened roll; choose another name",
+                                 CFileException::accessDenied);
+        }
+    }
+    std::vector<char> bytes = ReadWholeFile(source);
+    if (bytes.empty()) {
+        throw CFileException(FullPath(source).ToStdString(), "the converted MIDI file is empty",
+                             CFileException::invalidFile);
+    }
+    CAtomicFile out;
+    out.Create(target);
+    out.Write(bytes.data(), bytes.size());
+    out.Commit();
+}

@@ -1,0 +1,38 @@
+// rollscribe: the desktop program. Converts a scanned piano roll into a MIDI file and shows the
+// report in a window.
+#include <wx/init.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/CRollscribeApp.h"
+#include "app/StartupArguments.h"
+
+int main(int argc, char** argv) {
+    StartupArguments args = ParseStartupArguments(argc, argv);
+    if (args.help) {
+        std::cout << StartupUsage(args.toolkitArgs[0]);
+        return 0;
+    }
+    if (args.version) {
+        std::cout << "Rollscribe " << ROLLSCRIBE_VERSION << "\n";
+        return 0;
+    }
+    for (const std::string& extra : args.extraFiles) {
+        std::cerr << args.toolkitArgs[0] << ": opens one file at a time; not opening " << extra
+                  << "\n";
+    }
+
+    // The file name stays with the program as given; the toolkit gets the options only.
+    std::vector<char*> toolkitArgv;
+    for (std::string& arg : args.toolkitArgs) toolkitArgv.push_back(arg.data());
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = static_cast<int>(args.toolkitArgs.size());
+
+    auto* app = new CRollscribeApp(args.file);
+    wxApp::SetInstance(app);
+    int status = wxEntry(toolkitArgc, toolkitArgv.data());
+    return status == 0 ? 0 : 1;
+}

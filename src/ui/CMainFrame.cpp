@@ -1,0 +1,248 @@
+#include "ui/CMainFrame.h"
+
+#include <wx/dcclient.h>
+#include <wx/filehistory.h>
+#include <wx/iconbndl.h>
+#include <wx/menu.h>
+#include <wx/stattext.h>
+#include <wx/statusbr.h>
+
+#include "app/CRollscribeDocManager.h"
+#include "app/CommandIds.h"
+#include "app/MenuResource.h"
+#include "app/ResourceIds.h"
+#include "app/StringTable.h"
+#include "app/ToolBarResource.h"
+#include "app_icon.xpm"
+#include "ui/CViewWindow.h"
+
+namespace {
+
+wxString FromAscii(std::string_view text) {
+    return wxString::FromAscii(text.data(), text.size());
+}
+
+wxString ResourceText(unsigned id) {
+    return FromAscii(LoadResourceString(id));
+}
+
+constexpr unsigned kIndicators[] = {res::ID_INDICATOR_CAPS, res::ID_INDICATOR_NUM,
+                                    res::ID_INDICATOR_SCRL};
+
+// A recent-file entry's label: its number as mnemonic, then the file name with any "&" doubled
+// (so it shows as written) and tabs made spaces (a tab would start an accelerator text).
+wxString RecentFileLabel(size_t index, const wxString& file) {
+    wxString name = file;
+    name.Replace("&", "&&");
+    name.Replace("\t", " ");
+    return wxString::Format("&%zu %s", index + 1, name);
+}
+
+}  // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
+    EVT_MENU(cmd::kExit, CMainFrame::OnExit)
+    EVT_MENU(cmd::kViewToolBar, CMainFrame::OnViewToolBar)
+    EVT_UPDATE_UI(cmd::kViewToolBar, CMainFrame::OnUpdateViewToolBar)
+    EVT_MENU(cmd::kViewStatusBar, CMainFrame::OnViewStatusBar)
+    EVT_UPDATE_UI(cmd::kViewStatusBar, CMainFrame::OnUpdateViewStatusBar)
+    EVT_DROP_FILES(CMainFrame::OnDropFiles)
+    EVT_IDLE(CMainFrame::OnIdle)
+wxEND_EVENT_TABLE()
+    // clang-format on
+
+    CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
+    : wxDocParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(980, 640)) {
+    wxIconBundle icons;
+    icons.AddIcon(wxIcon(app_icon_xpm));
+    SetIcons(icons);
+    SetMenuBar(CreateMainMenuBar());
+    std::vector<wxAcceleratorEntry> accelerators = MainAccelerators();
+    SetAcceleratorTable(
+        wxAcceleratorTable(static_cast<int>(accelerators.size()), accelerators.data()));
+
+    m_reBar.SetManagedWindow(this);
+    m_viewWindow = new CViewWindow(this);
+    m_reBar.AddPane(m_viewWindow, wxAuiPaneInfo().Name("view").CenterPane());
+    CreateBands();
+    CreateStatusBarPanes();
+    m_reBar.Update();
+
+    m_toolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
+    m_toolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
+}
+
+CMainFrame::~CMainFrame() {
+    m_reBar.UnInit();
+}
+
+void CMainFrame::CreateBands() {
+    m_toolBar =
+        new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxAUI_TB_DEFAULT_STYLE);
+    m_toolBar->SetToolBitmapSize(wxSize(16, 15));
+    std::vector<wxBitmap> images = ToolBarImages();
+    size_t image = 0;
+    for (int id : ToolBarCommands()) {
+        if (id == 0) {
+            m_toolBar->AddSeparator();
+            continue;
+        }
+        wxBitmap bitmap = image < images.size() ? images[image] : wxBitmap(16, 15);
+        ++image;
+        m_toolBar->AddTool(id, wxEmptyString, bitmap, wxNullBitmap, wxITEM_NORMAL,
+                           CommandToolTip(id), CommandPrompt(id), nullptr);
+    }
+    m_toolBar->Realize();
+
+    m_dialogBar =
+        new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxAUI_TB_DEFAULT_STYLE);
+    m_dialogBarText = new wxStaticText(m_dialogBar, wxID_ANY, wxEmptyString);
+    m_dialogBarText->SetLabelText(FromAscii(kDialogBarText));
+    m_dialogBar->AddControl(m_dialogBarText);
+    m_dialogBar->Realize();
+
+    // One band area along the top: the tool bar first, the dialog bar beside it, both docked
+    // for good (a floating band could not always be brought back).
+    auto band = [](const char* name, int position) {
+        return wxAuiPaneInfo()
+            .Name(name)
+            .ToolbarPane()
+            .Top()
+            .Row(0)
+            .Position(position)
+            .Gripper()
+            .Floatable(false)
+            .LeftDockable(false)
+            .RightDockable(false)
+            .BottomDockable(false);
+    };
+    m_reBar.AddPane(m_toolBar, band("toolbar", 0));
+    m_reBar.AddPane(m_dialogBar, band("dialogbar", 1));
+}
+
+void CMainFrame::CreateStatusBarPanes() {
+    m_statusBar = CreateStatusBar(4);
+    wxClientDC dc(m_statusBar);
+    dc.SetFont(m_statusBar->GetFont());
+    int widths[4] = {-1, 0, 0, 0};
+    for (int i = 0; i < 3; ++i)
+        widths[i + 1] = dc.GetTextExtent(ResourceText(kIndicators[i])).x + 16;
+    m_statusBar->SetStatusWidths(4, widths);
+    SetStatusBarPane(0);
+    m_statusBar->SetStatusText(ResourceText(res::AFX_IDS_IDLEMESSAGE), 0);
+    UpdateIndicators(ReadKeyboardLocks());
+}
+
+bool CMainFrame::IsToolBarShown() {
+    return m_reBar.GetPane(m_toolBar).IsShown();
+}
+
+bool CMainFrame::IsStatusBarShown() const {
+    return m_statusBar->IsShown();
+}
+
+void CMainFrame::ShowToolBar(bool show) {
+    m_reBar.GetPane(m_toolBar).Show(show);
+    m_reBar.Update();
+}
+
+void CMainFrame::ShowStatusBar(bool show) {
+    m_statusBar->Show(show);
+    // The frame lays its client area out again, and the view takes the space.
+    SendSizeEvent();
+}
+
+void CMainFrame::Raise() {
+    if (IsShown()) wxDocParentFrame::Raise();
+}
+
+void CMainFrame::OnExit(wxCommandEvent& event) {
+    (void)event;
+    Close();
+}
+
+void CMainFrame::OnViewToolBar(wxCommandEvent& event) {
+    (void)event;
+    ShowToolBar(!IsToolBarShown());
+}
+
+void CMainFrame::OnUpdateViewToolBar(wxUpdateUIEvent& event) {
+    event.Check(IsToolBarShown());
+}
+
+void CMainFrame::OnViewStatusBar(wxCommandEvent& event) {
+    (void)event;
+    ShowStatusBar(!IsStatusBarShown());
+}
+
+void CMainFrame::OnUpdateViewStatusBar(wxUpdateUIEvent& event) {
+    event.Check(IsStatusBarShown());
+}
+
+void CMainFrame::UpdateRecentFileMenu(const wxFileHistory& history) {
+    wxMenuBar* bar = GetMenuBar();
+    wxMenu* file = bar ? bar->GetMenu(0) : nullptr;
+    if (!file) return;
+    for (int i = 0; i < 9; ++i) {
+        if (file->FindItem(cmd::kRecentFile1 + i)) file->Destroy(cmd::kRecentFile1 + i);
+    }
+    const wxString prompt = CommandPrompt(cmd::kRecentFile1);
+    size_t count = history.GetCount();
+    if (count == 0) {
+        file->Insert(kRecentFileMenuPosition, cmd::kRecentFile1, "Recent File", prompt);
+        file->Enable(cmd::kRecentFile1, false);
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        file->Insert(kRecentFileMenuPosition + i, cmd::kRecentFile1 + static_cast<int>(i),
+                     RecentFileLabel(i, history.GetHistoryFile(i)), prompt);
+    }
+}
+
+void CMainFrame::UpdateIndicators(const KeyboardLocks& locks) {
+    if (m_locksShown && locks == m_locks) return;
+    m_locks = locks;
+    m_locksShown = true;
+    const bool on[3] = {locks.caps, locks.num, locks.scroll};
+    for (int i = 0; i < 3; ++i) {
+        m_statusBar->SetStatusText(on[i] ? ResourceText(kIndicators[i]) : wxString(), i + 1);
+    }
+}
+
+void CMainFrame::OnIdle(wxIdleEvent& event) {
+    event.Skip();
+    UpdateIndicators(ReadKeyboardLocks());
+}
+
+void CMainFrame::ShowCommandPrompt(int id) {
+    if (id == wxID_NONE) {
+        DoGiveHelp(wxEmptyString, false);
+    } else {
+        DoGiveHelp(CommandPrompt(id), true);
+    }
+}
+
+void CMainFrame::OnToolBarMotion(wxMouseEvent& event) {
+    event.Skip();
+    wxAuiToolBarItem* item = m_toolBar->FindToolByPosition(event.GetX(), event.GetY());
+    int id = item && item->GetKind() != wxITEM_SEPARATOR ? item->GetId() : wxID_NONE;
+    if (id == m_pointedTool) return;
+    m_pointedTool = id;
+    ShowCommandPrompt(id);
+}
+
+void CMainFrame::OnToolBarLeave(wxMouseEvent& event) {
+    event.Skip();
+    if (m_pointedTool == wxID_NONE) return;
+    m_pointedTool = wxID_NONE;
+    ShowCommandPrompt(wxID_NONE);
+}
+
+void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {
+    auto* manager = dynamic_cast<CRollscribeDocManager*>(GetDocumentManager());
+    if (!manager) return;
+    Raise();
+    // Each file opens as File Open would open it, in the order given.
+    for (int i = 0; i < event.GetNumberOfFiles(); ++i) manager->OpenRollFile(event.GetFiles()[i]);
+}

@@ -1,0 +1,99 @@
+#include "ui/CRollscribeView.h"
+
+#include <wx/dc.h>
+#include <wx/settings.h>
+
+#include "app/CRollDocument.h"
+#include "app/CRollscribeDocManager.h"
+#include "app/StringTable.h"
+#include "roll/RollReport.h"
+#include "ui/CMainFrame.h"
+#include "ui/CViewWindow.h"
+#include "ui/TextDecoding.h"
+#include "ui/WxText.h"
+
+wxIMPLEMENT_DYNAMIC_CLASS(CRollscribeView, wxView);
+
+CRollscribeView::CRollscribeView() = default;
+
+CRollscribeView::~CRollscribeView() {
+    if (CViewWindow* window = Window(); window && window->GetView() == this) {
+        window->SetView(nullptr);
+        window->Refresh();
+    }
+}
+
+const CRollscribeDoc& CRollscribeView::Roll() const {
+    return static_cast<const CRollDocument*>(GetDocument())->Roll();
+}
+
+CViewWindow* CRollscribeView::Window() const {
+    auto* frame = dynamic_cast<CMainFrame*>(GetFrame());
+    return frame ? frame->ViewWindow() : nullptr;
+}
+
+bool CRollscribeView::OnCreate(wxDocument* doc, long flags) {
+    (void)flags;
+    auto* manager = dynamic_cast<CRollscribeDocManager*>(doc->GetDocumentManager());
+    CMainFrame* frame = manager ? manager->MainFrame() : nullptr;
+    if (!frame) return false;
+    SetFrame(frame);
+    frame->ViewWindow()->SetView(this);
+    Activate(true);
+    return true;
+}
+
+bool CRollscribeView::OnClose(bool deleteWindow) {
+    if (!wxView::OnClose(deleteWindow)) return false;
+    Activate(false);
+    if (CViewWindow* window = Window()) {
+        window->SetView(nullptr);
+        window->Refresh();
+    }
+    return true;
+}
+
+void CRollscribeView::OnUpdate(wxView* sender, wxObject* hint) {
+    (void)sender;
+    (void)hint;
+    if (CViewWindow* window = Window()) window->Refresh();
+}
+
+void CRollscribeView::OnChangeFilename() {
+    wxWindow* frame = GetFrame();
+    if (!frame || !GetDocument()) return;
+    std::string_view program = TemplateString(TemplateField::windowTitle);
+    frame->SetLabel(GetDocument()->GetUserReadableName() + " - " +
+                    wxString::FromAscii(program.data(), program.size()));
+}
+
+std::vector<ReportLine> CRollscribeView::ReportLines() const {
+    return LayoutReport(DecodeText(BuildRollReport(Roll()).View()));
+}
+
+void CRollscribeView::OnDraw(wxDC* dc) {
+    wxWindow* window = Window();
+    if (!window) return;
+    wxFont font = window->GetFont();
+    if (!font.IsOk()) font = *wxNORMAL_FONT;
+    wxFont underlined = font.Underlined();
+    dc->SetFont(font);
+    dc->SetTextForeground(window->GetForegroundColour());
+    dc->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    const int lineHeight = dc->GetCharHeight();
+    const wxSize client = window->GetClientSize();
+    int y = 0;
+    for (const ReportLine& line : ReportLines()) {
+        if (y >= client.y) break;  // below the window: cut off
+        int x = 0;
+        for (const ReportRun& run : line) {
+            if (x >= client.x) break;
+            wxString text = WxFromChars(run.text);
+            dc->SetFont(run.underlined ? underlined : font);
+            dc->DrawText(text, x, y);
+            x += dc->GetTextExtent(text).x;
+        }
+        y += lineHeight;
+    }
+    dc->SetFont(font);
+}

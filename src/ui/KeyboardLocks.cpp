@@ -1,0 +1,16 @@
+#include "ui/KeyboardLocks.h"
+
+#include <gdk/gdk.h>
+
+KeyboardLocks ReadKeyboardLocks() {
+    KeyboardLocks locks;
+    GdkDisplay* display = gdk_display_get_default();
+    GdkKeymap* keymap = display ? gdk_keymap_get_for_display(display) : nullptr;
+    if (!keymap) return locks;
+    // The key-state query of the toolkit tells whether Scroll Lock is held down, not whether it
+    // is locked; the keymap tells all three lock states.
+    locks.caps = gdk_keymap_get_caps_lock_state(keymap);
+    locks.num = gdk_keymap_get_num_lock_state(keymap);
+    locks.scroll = gdk_keymap_get_scroll_lock_state(keymap);
+    return locks;
+}

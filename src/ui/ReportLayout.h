@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A stretch of one line drawn the same way.
+struct ReportRun {
+    std::u32string text;
+    bool underlined = false;
+
+    friend bool operator==(const ReportRun&, const ReportRun&) = default;
+};
+
+// One line: its runs from left to right; an empty line has none.
+using ReportLine = std::vector<ReportRun>;
+
+// Lays the report out as the window draws it, from the top-left corner, never wrapping:
+// - a line ends at every line break ("\r\n", "\n" or "\r") and nowhere else;
+// - "&" is a mnemonic prefix: a single "&" is not shown and the character after it is
+//   underlined; "&&" shows one "&"; a "&" at the end of a line shows nothing;
+// - a tab is shown as one space, not expanded to a tab stop;
+// - other control characters are shown by their visible symbols (U+2400 to U+2421, and U+FFFD
+//   for the C1 controls) so that no character is silently dropped.
+std::vector<ReportLine> LayoutReport(std::u32string_view text);
+
+// The characters of a line as shown, without the underlining.
+std::u32string ShownText(const ReportLine& line);

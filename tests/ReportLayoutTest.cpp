@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "roll/CRollscribeDoc.h"
+#include "roll/RollReport.h"
+#include "ui/ReportLayout.h"
+#include "ui/TextDecoding.h"
+
+namespace {
+
+// The lines as text, one per line break, with underlined runs in <...>.
+std::u32string Describe(const std::vector<ReportLine>& lines) {
+    std::u32string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) out += U'\n';
+        for (const ReportRun& run : lines[i]) {
+            out += run.underlined ? U"<" + run.text + U">" : run.text;
+        }
+    }
+    return out;
+}
+
+std::string Utf8(const std::u32string& text) {
+    std::string out;
+    for (char32_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+struct LayoutCase {
+    const char32_t* text;
+    const char32_t* shown;
+};
+
+class Layout : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(Layout, LinesPrefixesAndControls) {
+    const LayoutCase& c = GetParam();
+    EXPECT_EQ(Utf8(Describe(LayoutReport(c.text))), Utf8(c.shown)) << Utf8(c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineBreaks, Layout,
+    ::testing::Values(LayoutCase{U"", U""}, LayoutCase{U"abc", U"abc"},
+                      LayoutCase{U"\nabc", U"\nabc"}, LayoutCase{U"a\n", U"a\n"},
+                      LayoutCase{U"a\r\nb", U"a\nb"}, LayoutCase{U"a\rb", U"a\nb"},
+                      LayoutCase{U"a\n\rb", U"a\n\nb"}, LayoutCase{U"a\n\nb", U"a\n\nb"},
+                      LayoutCase{U"a\r\r\nb", U"a\n\nb"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Ampersands, Layout,
+    ::testing::Values(LayoutCase{U"Rock & Roll", U"Rock < >Roll"}, LayoutCase{U"&File", U"<F>ile"},
+                      LayoutCase{U"A&&B", U"A&B"}, LayoutCase{U"&&&x", U"&<x>"},
+                      LayoutCase{U"&&&&", U"&&"}, LayoutCase{U"x&", U"x"}, LayoutCase{U"&", U""},
+                      LayoutCase{U"x&\ny", U"x\ny"}, LayoutCase{U"x&\r\ny", U"x\ny"},
+                      LayoutCase{U"&a&b", U"<ab>"}, LayoutCase{U"&a&&b", U"<a>&b"},
+                      LayoutCase{U"&\u00E9t\u00E9", U"<\u00E9>t\u00E9"},
+                      LayoutCase{U"&\U0001D11E", U"<\U0001D11E>"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, Layout,
+    ::testing::Values(LayoutCase{U"a\tb", U"a b"}, LayoutCase{U"a\t\tb", U"a  b"},
+                      LayoutCase{U"&\t", U"< >"}, LayoutCase{U"a\x01z", U"a\u2401z"},
+                      LayoutCase{U"\x1B[0m", U"\u241B[0m"}, LayoutCase{U"\x7F", U"\u2421"},
+                      LayoutCase{U"\u0085\u009F", U"\uFFFD\uFFFD"},
+                      LayoutCase{U"&\x0C", U"<\u240C>"}));
+
+TEST(Layout, ZeroCharacterIsShownNotDropped) {
+    std::u32string text(U"a\0b", 3);
+    EXPECT_EQ(ShownText(LayoutReport(text).at(0)), U"a\u2400b");
+}
+
+TEST(Layout, LongLineIsNeverWrapped) {
+    std::u32string text(5000, U'x');
+    auto lines = LayoutReport(text);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(ShownText(lines[0]).size(), 5000u);
+}
+
+TEST(Layout, RunsAlternateAndNeverRepeatAStyle) {
+    auto lines = LayoutReport(U"ab&cd&e&&f&g");
+    ASSERT_EQ(lines.size(), 1u);
+    const ReportLine expected = {{U"ab", false}, {U"c", true},   {U"d", false},
+                                 {U"e", true},   {U"&f", false}, {U"g", true}};
+    EXPECT_EQ(lines[0], expected);
+}
+
+// The report as the window lays it out: the document's fields, decoded and split.
+std::vector<std::u32string> ShownReport(const CRollscribeDoc& doc) {
+    std::vector<std::u32string> shown;
+    for (const ReportLine& line : LayoutReport(DecodeText(BuildRollReport(doc).View()))) {
+        shown.push_back(ShownText(line));
+    }
+    return shown;
+}
+
+TEST(ShownReport, DefaultsOneFieldPerLine) {
+    CRollscribeDoc doc;
+    const std::vector<std::u32string> expected = {
+        U"",
+        U" File Info : Select BAR file to convert.",
+        U" ",
+        U" This File : ",
+        U" Roll MFR : Roll MFGR - Generic",
+        U" Roll Number : Roll Number Info",
+        U" Title : Roll Title Info",
+        U" Composer : Composer Info",
+        U" Performer : Performer Info",
+        U" Tempo : 100",
+        U" BAR file Steps per Inch : 400",
+    };
+    EXPECT_EQ(ShownReport(doc), expected);
+}
+
+TEST(ShownReport, MessagesContinueUnindentedAndTextsDecode) {
+    CRollscribeDoc doc;
+    doc.m_strInfo =
+        "Select BAR file to convert.\n ** Reading ANN file : /rolls/\xC3\xA9t\xC3\xA9.ann\n"
+        "Salut d'Amour\r\n";
+    doc.m_strFilePath = "/rolls/\xC3\xA9t\xC3\xA9.bar";
+    doc.m_strTitle = "Rock & Roll";
+    doc.m_strComposer = "Dvo\xF8\xE1k";  // Windows-1250 bytes shown as Windows-1252: not lost
+    doc.m_strPerformer = "Tab\there";
+    doc.m_stepsPerInch = -12;
+    const std::vector<std::u32string> expected = {
+        U"",
+        U" File Info : Select BAR file to convert.",
+        U" ** Reading ANN file : /rolls/\u00E9t\u00E9.ann",
+        U"Salut d'Amour",
+        U"",
+        U" ",
+        U" This File : /rolls/\u00E9t\u00E9.bar",
+        U" Roll MFR : Roll MFGR - Generic",
+        U" Roll Number : Roll Number Info",
+        U" Title : Rock  Roll",
+        U" Composer : Dvo\u00F8\u00E1k",
+        U" Performer : Tab here",
+        U" Tempo : 100",
+        U" BAR file Steps per Inch : -12",
+    };
+    EXPECT_EQ(ShownReport(doc), expected);
+    // The space after the title's "&" is the underlined character.
+    auto lines = LayoutReport(DecodeText(BuildRollReport(doc).View()));
+    const ReportLine title = {{U" Title : Rock ", false}, {U" ", true}, {U"Roll", false}};
+    EXPECT_EQ(lines.at(9), title);
+}
+
+}  // namespace

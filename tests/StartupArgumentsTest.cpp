@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/StartupArguments.h"
+
+namespace {
+
+struct ArgsCase {
+    std::vector<std::string> argv;
+    std::optional<std::string> file;
+    std::vector<std::string> toolkit;
+    std::vector<std::string> extra;
+};
+
+StartupArguments Parse(const std::vector<std::string>& args) {
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    return ParseStartupArguments(static_cast<int>(args.size()), argv.data());
+}
+
+class Startup : public ::testing::TestWithParam<ArgsCase> {};
+
+TEST_P(Startup, SplitsTheFileFromTheToolkitOptions) {
+    const ArgsCase& c = GetParam();
+    StartupArguments args = Parse(c.argv);
+    EXPECT_EQ(args.file, c.file);
+    EXPECT_EQ(args.toolkitArgs, c.toolkit);
+    EXPECT_EQ(args.extraFiles, c.extra);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Startup,
+    ::testing::Values(
+        ArgsCase{{"rollscribe"}, std::nullopt, {"rollscribe"}, {}},
+        ArgsCase{{"rollscribe", "x123.bar"}, "x123.bar", {"rollscribe"}, {}},
+        ArgsCase{
+            {"rollscribe", "a.bar", "b.bar", "c.bar"}, "a.bar", {"rollscribe"}, {"b.bar", "c.bar"}},
+        ArgsCase{{"rollscribe", "--display", ":3", "x.bar"},
+                 "x.bar",
+                 {"rollscribe", "--display", ":3"},
+                 {}},
+        ArgsCase{
+            {"rollscribe", "--display=:3", "x.bar"}, "x.bar", {"rollscribe", "--display=:3"}, {}},
+        ArgsCase{{"rollscribe", "--sync", "x.bar"}, "x.bar", {"rollscribe", "--sync"}, {}},
+        ArgsCase{{"rollscribe", "--", "-odd name.bar"}, "-odd name.bar", {"rollscribe"}, {}},
+        ArgsCase{{"rollscribe", "-"}, "-", {"rollscribe"}, {}},
+        ArgsCase{{"rollscribe", "x.bar", "--name", "Roll"},
+                 "x.bar",
+                 {"rollscribe", "--name", "Roll"},
+                 {}},
+        ArgsCase{{"rollscribe", "\xE9t\xE9.bar"}, "\xE9t\xE9.bar", {"rollscribe"}, {}},
+        ArgsCase{{}, std::nullopt, {"rollscribe"}, {}}));
+
+TEST(Startup, HelpAndVersion) {
+    EXPECT_TRUE(Parse({"rollscribe", "--help"}).help);
+    EXPECT_TRUE(Parse({"rollscribe", "-h"}).help);
+    EXPECT_TRUE(Parse({"rollscribe", "--version"}).version);
+    EXPECT_FALSE(Parse({"rollscribe", "--", "--help"}).help);
+    EXPECT_NE(StartupUsage("rollscribe").find("Usage: rollscribe [ROLL-FILE]"), std::string::npos);
+}
+
+}  // namespace

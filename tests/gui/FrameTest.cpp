@@ -1,0 +1,205 @@
+#include <gtk/gtk.h>
+#include <wx/uiaction.h>
+
+#include "GuiHarness.h"
+#include "app/CommandIds.h"
+#include "ui/CViewWindow.h"
+#include "ui/KeyboardLocks.h"
+
+namespace fs = std::filesystem;
+using namespace gui_test;
+
+namespace {
+
+class Frame_ : public GuiTest {};
+
+TEST_F(Frame_, CommandsThatAreAlwaysOnOrOff) {
+    ASSERT_TRUE(Start());
+    for (int id :
+         {cmd::kNew, cmd::kOpen, cmd::kAbout, cmd::kExit, cmd::kViewToolBar, cmd::kViewStatusBar}) {
+        EXPECT_TRUE(MenuEnabled(id)) << id;
+    }
+    for (int id : {cmd::kSave, cmd::kSaveAs, cmd::kUndo, cmd::kCut, cmd::kCopy, cmd::kPaste}) {
+        EXPECT_FALSE(MenuEnabled(id)) << id;
+    }
+    for (int id : {cmd::kNew, cmd::kOpen, cmd::kAbout}) EXPECT_TRUE(ToolEnabled(id)) << id;
+    for (int id : {cmd::kSave, cmd::kCut, cmd::kCopy, cmd::kPaste, cmd::kPrint}) {
+        EXPECT_FALSE(ToolEnabled(id)) << id;
+    }
+
+    // A conversion makes Save As available and nothing else.
+    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(m_rolls.AddRoll("roll").string())));
+    EXPECT_TRUE(MenuEnabled(cmd::kSaveAs));
+    for (int id : {cmd::kSave, cmd::kUndo, cmd::kCut, cmd::kCopy, cmd::kPaste}) {
+        EXPECT_FALSE(MenuEnabled(id)) << id;
+    }
+    for (int id : {cmd::kSave, cmd::kCut, cmd::kCopy, cmd::kPaste, cmd::kPrint}) {
+        EXPECT_FALSE(ToolEnabled(id)) << id;
+    }
+}
+
+TEST_F(Frame_, KeysOfDisabledCommandsDoNothing) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("keys")));
+    testing_support::Bytes roll = testing_support::ReadFile(m_rolls.Path("keys.bar"));
+    for (int id : {cmd::kSave, cmd::kUndo, cmd::kCut, cmd::kCopy, cmd::kPaste, cmd::kPrint,
+                   cmd::kNextPane, cmd::kPrevPane}) {
+        wxCommandEvent event(wxEVT_MENU, id);
+        Frame().GetEventHandler()->ProcessEvent(event);
+    }
+    Pump();
+    EXPECT_EQ(Caption(), "keys.bar - Rollscribe");
+    EXPECT_EQ(testing_support::ReadFile(m_rolls.Path("keys.bar")), roll);
+    EXPECT_EQ(testing_support::ListDir(m_rolls.Dir()),
+              (std::vector<std::string>{"keys.ann", "keys.bar", "keys_BAR_e.mid"}));
+}
+
+TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
+    ASSERT_TRUE(Start());
+    CViewWindow* view = Frame().ViewWindow();
+    Pump(50ms);
+    wxRect before = view->GetRect();
+
+    Frame().DoMenuUpdates();
+    EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
+    Frame().ProcessCommand(cmd::kViewToolBar);
+    Pump(50ms);
+    Frame().DoMenuUpdates();
+    EXPECT_FALSE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
+    EXPECT_FALSE(Frame().IsToolBarShown());
+    // The dialog bar's band keeps the band area, so the view stays below it.
+    EXPECT_TRUE(Frame().DialogBar()->IsShown());
+
+    Frame().ProcessCommand(cmd::kViewStatusBar);
+    Pump(50ms);
+    Frame().DoMenuUpdates();
+    EXPECT_FALSE(Frame().GetMenuBar()->IsChecked(cmd::kViewStatusBar));
+    EXPECT_FALSE(Frame().StatusBar()->IsShown());
+    EXPECT_GT(view->GetRect().GetBottom(), before.GetBottom());
+
+    Frame().ProcessCommand(cmd::kViewToolBar);
+    Frame().ProcessCommand(cmd::kViewStatusBar);
+    Pump(50ms);
+    Frame().DoMenuUpdates();
+    EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
+    EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewStatusBar));
+    EXPECT_TRUE(Frame().ToolBar()->IsShown());
+    EXPECT_EQ(view->GetRect(), before);
+    // Back in its band: first, left of the dialog bar.
+    EXPECT_LT(Frame().ToolBar()->GetPosition().x, Frame().DialogBar()->GetPosition().x);
+}
+
+TEST_F(Frame_, PromptsInTheStatusBar) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(StatusText(0), "Ready");
+
+    // Pointing at a button.
+    Frame().ShowCommandPrompt(cmd::kOpen);
+    EXPECT_EQ(StatusText(0), "Open an existing document");
+    Frame().ShowCommandPrompt(wxID_NONE);
+    EXPECT_EQ(StatusText(0), "Ready");
+
+    // Highlighting menu items, then closing the menu.
+    for (auto [id, prompt] : std::vector<std::pair<int, std::string>>{
+             {cmd::kSaveAs, "Save the active document with a new name"},
+             {cmd::kPaste, "Insert Clipboard contents"},
+             {cmd::kViewStatusBar, "Show or hide the status bar"},
+             {cmd::kAbout, "Display program information, version number and copyright"}}) {
+        wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, id);
+        Frame().GetEventHandler()->ProcessEvent(highlight);
+        EXPECT_EQ(StatusText(0), prompt);
+    }
+    wxMenuEvent close(wxEVT_MENU_CLOSE, 0, Frame().GetMenuBar()->GetMenu(0));
+    Frame().GetEventHandler()->ProcessEvent(close);
+    EXPECT_EQ(StatusText(0), "Ready");
+}
+
+TEST_F(Frame_, PointingAtAToolBarButtonShowsItsPrompt) {
+    ASSERT_TRUE(Start());
+    wxAuiToolBar* tools = Frame().ToolBar();
+    wxRect open = tools->GetToolRect(cmd::kOpen);
+    wxMouseEvent move(wxEVT_MOTION);
+    move.SetPosition(open.GetPosition() + wxPoint(open.width / 2, open.height / 2));
+    move.SetEventObject(tools);
+    tools->GetEventHandler()->ProcessEvent(move);
+    EXPECT_EQ(StatusText(0), "Open an existing document");
+    wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
+    leave.SetEventObject(tools);
+    tools->GetEventHandler()->ProcessEvent(leave);
+    EXPECT_EQ(StatusText(0), "Ready");
+}
+
+TEST_F(Frame_, LockIndicatorsFollowTheKeyboard) {
+    ASSERT_TRUE(Start());
+    Pump(50ms);
+    KeyboardLocks start = ReadKeyboardLocks();
+    EXPECT_EQ(StatusText(1), start.caps ? "CAP" : "");
+    EXPECT_EQ(StatusText(2), start.num ? "NUM" : "");
+    EXPECT_EQ(StatusText(3), start.scroll ? "SCRL" : "");
+
+    // Caps Lock pressed through the X server's test extension.
+    wxUIActionSimulator keys;
+    auto toggleCaps = [&] {
+        keys.KeyDown(WXK_CAPITAL);
+        keys.KeyUp(WXK_CAPITAL);
+    };
+    toggleCaps();
+    bool changed = PumpUntil([&] { return ReadKeyboardLocks().caps != start.caps; }, 5s);
+    ASSERT_TRUE(changed) << "the X server did not report Caps Lock";
+    Pump(50ms);
+    EXPECT_EQ(StatusText(1), start.caps ? "" : "CAP");
+    toggleCaps();
+    PumpUntil([&] { return ReadKeyboardLocks().caps == start.caps; }, 5s);
+    Pump(50ms);
+    EXPECT_EQ(StatusText(1), start.caps ? "CAP" : "");
+}
+
+TEST_F(Frame_, ScreenshotAfterAConversion) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Frame().SetSize(900, 620);
+    Pump(200ms);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "main-window.png");
+    EXPECT_TRUE(fs::exists(fs::path(SCREENSHOT_DIR) / "main-window.png"));
+}
+
+// The File menu opened with the mouse, as a user opens it: the pointed-at item's prompt shows
+// in the status bar, and a picture of the open menu is kept.
+TEST_F(Frame_, OpenFileMenuWithTheMouse) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Frame().SetSize(900, 620);
+    Frame().Raise();
+    Pump(100ms);
+    wxMenuBar* bar = Frame().GetMenuBar();
+    GtkWidget* fileMenu = bar->GetMenu(0)->m_menu;
+    wxPoint barAt = bar->GetScreenPosition();
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(barAt.x + 18, barAt.y + bar->GetSize().y / 2);
+    mouse.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(fileMenu); }, 5s));
+    EXPECT_EQ(StatusText(0), "Ready");
+
+    GtkWidget* open = bar->FindItem(cmd::kOpen)->GetMenuItem();
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(gtk_widget_get_window(open), &x, &y);
+    GtkAllocation where;
+    gtk_widget_get_allocation(open, &where);
+    mouse.MouseMove(x + where.x + where.width / 2, y + where.y + where.height / 2);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Open an existing document"; }, 5s))
+        << StatusText(0);
+    Pump(100ms);
+    SaveScreenImage(Frame().GetScreenRect(), fs::path(SCREENSHOT_DIR) / "file-menu.png");
+
+    wxUIActionSimulator keys;
+    keys.Char(WXK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return !gtk_widget_get_mapped(fileMenu); }, 5s));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
+}
+
+TEST_F(Frame_, ExitClosesTheWindow) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("bye")));
+    Frame().ProcessCommand(cmd::kExit);
+    Pump();
+    EXPECT_TRUE(wxTopLevelWindows.empty());
+}
+
+}  // namespace

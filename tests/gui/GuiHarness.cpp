@@ -1,0 +1,248 @@
+#include "GuiHarness.h"
+
+#include <gtk/gtk.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <wx/filehistory.h>
+#include <wx/menu.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "support/TestFiles.h"
+#include "ui/ReportLayout.h"
+#include "ui/WxText.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace gui_test {
+
+CRollscribeApp& App() {
+    return *static_cast<CRollscribeApp*>(wxTheApp);
+}
+
+std::string Utf8(const wxString& text) {
+    return text.utf8_string();
+}
+
+void Pump(std::chrono::milliseconds atLeast) {
+    auto end = std::chrono::steady_clock::now() + atLeast;
+    do {
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessPendingEvents();
+        while (wxTheApp->ProcessIdle()) {
+        }
+        if (std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(5ms);
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        Pump(10ms);
+    }
+    return true;
+}
+
+int ChooseFile::OnInvoked(wxFileDialog* dialog) const {
+    *m_wildcard = dialog->GetWildcard();
+    wxString path = wxString::FromUTF8(m_file.string());
+    dialog->SetPath(path);
+    bool chosen = PumpUntil([&] { return dialog->GetPath() == path; }, 5s);
+    EXPECT_TRUE(chosen) << "the file dialog did not take " << m_file << "; it has "
+                        << Utf8(dialog->GetPath());
+    return wxID_OK;
+}
+
+RollFolder::RollFolder() = default;
+
+fs::path RollFolder::AddRoll(const std::string& name) {
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "evening_waltz.bar", m_dir / (name + ".bar"),
+                  fs::copy_options::overwrite_existing);
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "evening_waltz.ann", m_dir / (name + ".ann"),
+                  fs::copy_options::overwrite_existing);
+    return m_dir / (name + ".bar");
+}
+
+void GuiTest::SetUp() {
+    ::setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1);
+}
+
+void GuiTest::TearDown() {
+    Stop();
+    Pump();
+    EXPECT_TRUE(wxTopLevelWindows.empty()) << "a window outlived the program";
+}
+
+bool GuiTest::Start(const std::optional<fs::path>& file) {
+    std::optional<std::string> bytes;
+    if (file) bytes = file->string();
+    bool started = App().InitInstance(bytes);
+    Pump();
+    return started;
+}
+
+void GuiTest::Stop() {
+    App().ExitInstance();
+}
+
+CMainFrame& GuiTest::Frame() {
+    CMainFrame* frame = App().MainFrame();
+    if (!frame) throw std::runtime_error("the program has no window");
+    return *frame;
+}
+
+CRollscribeDocManager& GuiTest::Manager() {
+    if (!App().DocManager()) throw std::runtime_error("the program has no document manager");
+    return *App().DocManager();
+}
+
+CRollDocument& GuiTest::Doc() {
+    CRollDocument* doc = Manager().RollDocument();
+    if (!doc) throw std::runtime_error("the program has no document");
+    return *doc;
+}
+
+CRollscribeView& GuiTest::View() {
+    auto* view = dynamic_cast<CRollscribeView*>(Doc().GetFirstView());
+    if (!view) throw std::runtime_error("the document has no view");
+    return *view;
+}
+
+std::string GuiTest::Caption() {
+    return Utf8(Frame().GetTitle());
+}
+
+std::vector<std::string> GuiTest::ViewLines() {
+    std::vector<std::string> lines;
+    for (const ReportLine& line : View().ReportLines())
+        lines.push_back(Utf8(WxFromChars(ShownText(line))));
+    return lines;
+}
+
+std::string GuiTest::ViewLine(size_t i) {
+    std::vector<std::string> lines = ViewLines();
+    return i < lines.size() ? lines[i] : "<no line " + std::to_string(i) + ">";
+}
+
+bool GuiTest::MenuEnabled(int id) {
+    Frame().DoMenuUpdates();
+    wxMenuItem* item = Frame().GetMenuBar()->FindItem(id);
+    if (!item) throw std::runtime_error("no menu item " + std::to_string(id));
+    return item->IsEnabled();
+}
+
+bool GuiTest::ToolEnabled(int id) {
+    wxIdleEvent idle;
+    Frame().ToolBar()->ProcessWindowEvent(idle);
+    if (!Frame().ToolBar()->FindTool(id)) throw std::runtime_error("no tool " + std::to_string(id));
+    return Frame().ToolBar()->GetToolEnabled(id);
+}
+
+std::vector<std::string> GuiTest::RecentFileLabels() {
+    wxMenu* file = Frame().GetMenuBar()->GetMenu(0);
+    std::vector<std::string> labels;
+    bool inside = false;
+    for (wxMenuItem* item : file->GetMenuItems()) {
+        if (item->IsSeparator()) {
+            if (inside) break;
+            inside = true;
+            continue;
+        }
+        if (inside) labels.push_back(Utf8(item->GetItemLabel()));
+    }
+    return labels;
+}
+
+std::string GuiTest::StatusText(int pane) {
+    return Utf8(Frame().StatusBar()->GetStatusText(pane));
+}
+
+bool AnyWindowOnScreen() {
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (gtk_widget_get_mapped(window->GetHandle())) return true;
+    }
+    return false;
+}
+
+void SaveScreenImage(const wxRect& area, const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    GdkPixbuf* image = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.x, area.y,
+                                                  area.width, area.height);
+    ASSERT_NE(image, nullptr);
+    GError* error = nullptr;
+    EXPECT_TRUE(gdk_pixbuf_save(image, file.c_str(), "png", &error, nullptr)) << file;
+    if (error) g_error_free(error);
+    g_object_unref(image);
+}
+
+void SaveWindowImage(wxWindow* window, const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    GtkWidget* widget = window->GetHandle();
+    int width = gtk_widget_get_allocated_width(widget);
+    int height = gtk_widget_get_allocated_height(widget);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_t* cr = cairo_create(surface);
+    gtk_widget_draw(widget, cr);
+    cairo_destroy(cr);
+    cairo_status_t status = cairo_surface_write_to_png(surface, file.c_str());
+    cairo_surface_destroy(surface);
+    EXPECT_EQ(status, CAIRO_STATUS_SUCCESS) << file;
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::map<std::string, std::string>& env) {
+    std::map<std::string, std::string> all;
+    for (char** e = environ; *e; ++e) {
+        std::string entry = *e;
+        std::size_t eq = entry.find('=');
+        if (eq != std::string::npos) all[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    for (const auto& [key, value] : env) all[key] = value;
+    std::vector<std::string> envStrings;
+    for (const auto& [key, value] : all) envStrings.push_back(key + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& s : envStrings) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> args = argv;
+    std::vector<char*> argp;
+    for (std::string& s : args) argp.push_back(s.data());
+    argp.push_back(nullptr);
+    if (::posix_spawn(&m_pid, argp[0], nullptr, nullptr, argp.data(), envp.data()) != 0) {
+        m_pid = -1;
+        ADD_FAILURE() << "cannot start " << argv[0];
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (m_pid > 0 && !m_status) {
+        ::kill(m_pid, SIGKILL);
+        int raw = 0;
+        ::waitpid(m_pid, &raw, 0);
+    }
+}
+
+std::optional<int> ChildProcess::Wait(std::chrono::milliseconds limit) {
+    if (m_pid <= 0 || m_status) return m_status;
+    auto end = std::chrono::steady_clock::now() + limit;
+    do {
+        int raw = 0;
+        if (::waitpid(m_pid, &raw, WNOHANG) == m_pid) {
+            m_status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            return m_status;
+        }
+        // The program under test may be the one this process must answer.
+        Pump(10ms);
+    } while (std::chrono::steady_clock::now() < end);
+    return std::nullopt;
+}
+
+void ChildProcess::Signal(int signal) {
+    if (m_pid > 0 && !m_status) ::kill(m_pid, signal);
+}
+
+}  // namespace gui_test

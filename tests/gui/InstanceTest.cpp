@@ -1,0 +1,207 @@
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <wx/uiaction.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "GuiHarness.h"
+#include "app/AppSettings.h"
+#include "app/CInstanceLink.h"
+
+namespace fs = std::filesystem;
+using namespace gui_test;
+
+namespace {
+
+// A socket file as a program that crashed leaves it: bound, never removed, nobody listening.
+void LeaveStaleSocket(const fs::path& path) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+}
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(InstanceRequest, RoundTrip) {
+    std::optional<std::string> file;
+    ASSERT_TRUE(ParseInstanceRequest(MakeInstanceRequest("/rolls/a b\n.bar"), file));
+    EXPECT_EQ(file, "/rolls/a b\n.bar");
+    ASSERT_TRUE(ParseInstanceRequest(MakeInstanceRequest(std::nullopt), file));
+    EXPECT_EQ(file, std::nullopt);
+    for (const char* bad : {"", "open\n", "open", "show ", "delete\n/x", "OPEN\n/x"}) {
+        EXPECT_FALSE(ParseInstanceRequest(bad, file)) << bad;
+    }
+    EXPECT_FALSE(ParseInstanceRequest(std::string("open\n/a\0b", 9), file));
+}
+
+class Instance : public GuiTest {
+  protected:
+    std::map<std::string, std::string> Environment() {
+        return {{"XDG_CONFIG_HOME", m_config.Path().string()}};
+    }
+};
+
+TEST_F(Instance, ASecondStartHandsItsFileToTheRunningProgram) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("first")));
+    fs::path second = m_rolls.AddRoll("second");
+    ChildProcess child({ROLLSCRIBE_PATH, second.string()}, Environment());
+    std::optional<int> status = child.Wait(20s);
+    ASSERT_TRUE(status.has_value()) << "the second start did not end";
+    EXPECT_EQ(*status, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Caption() == "second.bar - Rollscribe"; }));
+    EXPECT_TRUE(fs::exists(m_rolls.Path("second_BAR_e.mid")));
+    EXPECT_EQ(RecentFileLabels().front(), "&1 " + second.string());
+}
+
+TEST_F(Instance, ASecondStartWithARelativeNameOpensTheRightFile) {
+    ASSERT_TRUE(Start());
+    m_rolls.AddRoll("relative");
+    fs::path before = fs::current_path();
+    fs::current_path(m_rolls.Dir());
+    ChildProcess child({ROLLSCRIBE_PATH, "relative.bar"}, Environment());
+    fs::current_path(before);
+    std::optional<int> status = child.Wait(20s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Caption() == "relative.bar - Rollscribe"; }));
+    EXPECT_TRUE(fs::exists(m_rolls.Path("relative_BAR_e.mid")));
+}
+
+TEST_F(Instance, AStaleLockAndSocketAfterACrashDoNotStopAStart) {
+    // A lock naming a process that is gone, and a socket file nobody answers on.
+    std::string folder = CInstanceLink::RuntimeFolder();
+    ASSERT_FALSE(folder.empty());
+    testing_support::WriteFile(fs::path(folder) / "rollscribe.lock", std::string("999999\0", 7));
+    fs::permissions(fs::path(folder) / "rollscribe.lock",
+                    fs::perms::owner_read | fs::perms::owner_write);
+    LeaveStaleSocket(fs::path(folder) / "rollscribe.socket");
+    ASSERT_TRUE(Start(m_rolls.AddRoll("after_crash")));
+    EXPECT_EQ(Caption(), "after_crash.bar - Rollscribe");
+    // And it answers later starts.
+    fs::path next = m_rolls.AddRoll("next");
+    ChildProcess child({ROLLSCRIBE_PATH, next.string()}, Environment());
+    ASSERT_EQ(child.Wait(20s), 0);
+    EXPECT_TRUE(PumpUntil([&] { return Caption() == "next.bar - Rollscribe"; }));
+}
+
+TEST_F(Instance, ALockFileWithOtherPermissionsIsReplaced) {
+    std::string folder = CInstanceLink::RuntimeFolder();
+    testing_support::WriteFile(fs::path(folder) / "rollscribe.lock", "1");
+    fs::permissions(fs::path(folder) / "rollscribe.lock",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(Start());
+    fs::path next = m_rolls.AddRoll("next");
+    ChildProcess child({ROLLSCRIBE_PATH, next.string()}, Environment());
+    ASSERT_EQ(child.Wait(20s), 0);
+    EXPECT_TRUE(PumpUntil([&] { return Caption() == "next.bar - Rollscribe"; }));
+}
+
+// The program itself, as a user starts it twice in a row.
+TEST(Program, RecentFilesSurviveARestartAndSigtermEndsItCleanly) {
+    testing_support::TempDir config;
+    testing_support::TempDir run;
+    fs::permissions(run.Path(), fs::perms::owner_all);
+    RollFolder rolls;
+    std::map<std::string, std::string> env = {{"XDG_CONFIG_HOME", config.Path().string()},
+                                              {"XDG_RUNTIME_DIR", run.Path().string()}};
+    fs::path settings = config / "Quorvel_Software" / "rollscribe.conf";
+    auto listed = [&](const std::string& text) {
+        return Slurp(settings).find(text) != std::string::npos;
+    };
+
+    fs::path a = rolls.AddRoll("a");
+    {
+        ChildProcess program({ROLLSCRIBE_PATH, a.string()}, env);
+        ASSERT_TRUE(PumpUntil([&] { return listed("file1=" + a.string()); }, 20s));
+        program.Signal(SIGTERM);
+        EXPECT_EQ(program.Wait(20s), 0);
+    }
+    EXPECT_TRUE(fs::exists(rolls.Path("a_BAR_e.mid")));
+    EXPECT_TRUE(testing_support::ListDir(run.Path()).empty()) << "lock or socket left behind";
+
+    fs::path b = rolls.AddRoll("b");
+    {
+        ChildProcess program({ROLLSCRIBE_PATH, b.string()}, env);
+        ASSERT_TRUE(PumpUntil([&] { return listed("file1=" + b.string()); }, 20s));
+        program.Signal(SIGTERM);
+        EXPECT_EQ(program.Wait(20s), 0);
+    }
+    EXPECT_NE(
+        Slurp(settings).find("[BAR/ANN\\ to\\ Vellum\\ file\\ converter/Recent\\ File\\ List]\n"
+                             "file1=" +
+                             b.string() + "\nfile2=" + a.string() + "\n"),
+        std::string::npos)
+        << Slurp(settings);
+}
+
+TEST(Program, AFileThatCannotBeOpenedIsReportedAndTheProgramEndsWithAFailure) {
+    testing_support::TempDir config;
+    testing_support::TempDir run;
+    fs::permissions(run.Path(), fs::perms::owner_all);
+    fs::path settings = config / "Quorvel_Software" / "rollscribe.conf";
+    auto startWithMissingFile = [&] {
+        ChildProcess program({ROLLSCRIBE_PATH, (run / "missing.bar").string()},
+                             {{"XDG_CONFIG_HOME", config.Path().string()},
+                              {"XDG_RUNTIME_DIR", run.Path().string()}});
+        // The message box waits for its OK: Return, pressed until the program has ended. With
+        // no window manager the box sits at the top left and has the keyboard while the
+        // pointer is over it.
+        wxUIActionSimulator keys;
+        keys.MouseMove(60, 40);
+        std::optional<int> status;
+        for (int attempt = 0; attempt < 40 && !status; ++attempt) {
+            status = program.Wait(250ms);
+            if (!status) keys.Char(WXK_RETURN);
+        }
+        ASSERT_TRUE(status.has_value()) << "the program did not end";
+        EXPECT_EQ(*status, 1);
+    };
+    // No settings before: none after, not even empty groups.
+    startWithMissingFile();
+    EXPECT_FALSE(fs::exists(settings)) << Slurp(settings);
+    // A list from earlier runs is kept as it was, without the file that failed.
+    const std::string earlier =
+        "[BAR/ANN\\ to\\ Vellum\\ file\\ converter/Recent\\ File\\ List]\n"
+        "file1=/rolls/b.bar\nfile2=/rolls/a.bar\n";
+    fs::create_directories(settings.parent_path());
+    testing_support::WriteFile(settings, earlier);
+    startWithMissingFile();
+    EXPECT_EQ(Slurp(settings), earlier);
+}
+
+TEST(Program, SigtermWhileAMessageBoxIsUpEndsTheProgram) {
+    testing_support::TempDir config;
+    testing_support::TempDir run;
+    fs::permissions(run.Path(), fs::perms::owner_all);
+    ChildProcess program(
+        {ROLLSCRIBE_PATH, (run / "missing.bar").string()},
+        {{"XDG_CONFIG_HOME", config.Path().string()}, {"XDG_RUNTIME_DIR", run.Path().string()}});
+    // The box about the missing file waits for an answer that does not come.
+    ASSERT_EQ(program.Wait(1500ms), std::nullopt);
+    program.Signal(SIGTERM);
+    std::optional<int> status = program.Wait(10s);
+    ASSERT_TRUE(status.has_value()) << "the program did not end";
+    EXPECT_EQ(*status, 1);
+}
+
+TEST(Program, HelpAndVersionNeedNoWindow) {
+    testing_support::TempDir out;
+    std::string help = std::string(ROLLSCRIBE_PATH) + " --help > " + (out / "help").string();
+    ASSERT_EQ(std::system(help.c_str()), 0);
+    EXPECT_NE(Slurp(out / "help").find("Usage:"), std::string::npos);
+}
+
+}  // namespace

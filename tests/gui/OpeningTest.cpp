@@ -1,0 +1,226 @@
+#include <sys/stat.h>
+#include <wx/filehistory.h>
+
+#include "GuiHarness.h"
+#include "app/AppSettings.h"
+#include "app/CommandIds.h"
+
+namespace fs = std::filesystem;
+using namespace gui_test;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+class Opening : public GuiTest {
+  protected:
+    bool HasLine(const std::string& line) {
+        std::vector<std::string> lines = ViewLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    // File Open with the file chosen in the open dialog.
+    void OpenThroughDialog(const fs::path& file) {
+        wxTEST_DIALOG(Frame().ProcessCommand(cmd::kOpen), ChooseFile(file));
+    }
+};
+
+TEST_F(Opening, FileOpenConvertsASecondRoll) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("first")));
+    fs::path second = m_rolls.AddRoll("second");
+    testing_support::WriteFile(m_rolls.Path("second.ann"), "/title: The Second Roll\n");
+    ChooseFile choice(second);
+    wxTEST_DIALOG(Frame().ProcessCommand(cmd::kOpen), choice);
+    EXPECT_EQ(Utf8(*choice.Wildcard()), "Rollsc Files (*.bar)|*.bar|All Files (*)|*");
+    EXPECT_EQ(Caption(), "second.bar - Rollscribe");
+    EXPECT_TRUE(HasLine(" Title : The Second Roll"));
+    EXPECT_TRUE(HasLine(" This File : " + second.string()));
+    EXPECT_FALSE(HasLine(" Title : Evening Waltz"));
+    EXPECT_TRUE(fs::exists(m_rolls.Path("second_BAR_e.mid")));
+    EXPECT_EQ(RecentFileLabels(),
+              (std::vector<std::string>{"&1 " + second.string(),
+                                        "&2 " + m_rolls.Path("first.bar").string()}));
+}
+
+TEST_F(Opening, CancellingTheDialogChangesNothing) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("kept")));
+    wxTEST_DIALOG(Frame().ProcessCommand(cmd::kOpen), wxExpectModal<wxFileDialog>("", wxID_CANCEL));
+    EXPECT_EQ(Caption(), "kept.bar - Rollscribe");
+    EXPECT_TRUE(HasLine(" Title : Evening Waltz"));
+}
+
+TEST_F(Opening, ARejectedFileKeepsThePreviousRollsTexts) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("waltz")));
+    WriteFile(m_rolls.Path("waltz.mid"), "MThd");
+    OpenThroughDialog(m_rolls.Path("waltz.mid"));
+    EXPECT_EQ(Caption(), "waltz.mid - Rollscribe");
+    EXPECT_EQ(ViewLine(1), " File Info : *** Invalid File Type *** BAR/WEB files only - ");
+    EXPECT_TRUE(HasLine(" This File : " + m_rolls.Path("waltz.mid").string()));
+    EXPECT_TRUE(HasLine(" Title : Evening Waltz"));
+    EXPECT_EQ(ReadFile(m_rolls.Path("waltz.mid")), testing_support::BytesOf("MThd"));
+    EXPECT_FALSE(MenuEnabled(cmd::kSaveAs));
+}
+
+TEST_F(Opening, AFailedLoadShowsOneMessageAndTheWindowStaysUsable) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("good")));
+    WriteFile(m_rolls.Path("short.bar"), "BA");
+    ExpectMessageBox box;
+    bool opened = true;
+    wxTEST_DIALOG(
+        opened = Manager().OpenRollFile(wxString::FromUTF8(m_rolls.Path("short.bar").string())),
+        box);
+    EXPECT_FALSE(opened);
+    std::string text = Utf8(*box.Text());
+    EXPECT_NE(text.find(m_rolls.Path("short.bar").string()), std::string::npos) << text;
+    EXPECT_EQ(Caption(), "good.bar - Rollscribe");  // the open failed: the title stays
+    EXPECT_EQ(Manager().GetHistoryFilesCount(), 1u);
+    EXPECT_FALSE(fs::exists(m_rolls.Path("short_BAR_e.mid")));
+    EXPECT_FALSE(MenuEnabled(cmd::kSaveAs));
+
+    // Still usable: the next open works.
+    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(m_rolls.AddRoll("next").string())));
+    EXPECT_EQ(Caption(), "next.bar - Rollscribe");
+    EXPECT_TRUE(MenuEnabled(cmd::kSaveAs));
+}
+
+TEST_F(Opening, AnOutputThatCannotBeWrittenNamesTheOutputAndKeepsItsOldContents) {
+    ASSERT_TRUE(Start());
+    fs::path roll = m_rolls.AddRoll("locked");
+    fs::create_directory(m_rolls.Path("locked_BAR_e.mid"));
+    ExpectMessageBox box;
+    wxTEST_DIALOG(Manager().OpenRollFile(wxString::FromUTF8(roll.string())), box);
+    std::string text = Utf8(*box.Text());
+    EXPECT_NE(text.find(roll.string()), std::string::npos) << text;
+    EXPECT_NE(text.find(m_rolls.Path("locked_BAR_e.mid").string()), std::string::npos) << text;
+    EXPECT_TRUE(fs::is_directory(m_rolls.Path("locked_BAR_e.mid")));
+    EXPECT_EQ(Caption(), "Untitled - Rollscribe");
+}
+
+TEST_F(Opening, RecentFilesKeepTheFourNewestAcrossARestart) {
+    ASSERT_TRUE(Start());
+    std::vector<fs::path> rolls;
+    for (const char* name : {"one", "two", "three", "four", "five"}) {
+        rolls.push_back(m_rolls.AddRoll(name));
+        ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(rolls.back().string())));
+    }
+    // Opening one already listed moves it to the top.
+    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(rolls[2].string())));
+    const std::vector<std::string> expected = {"&1 " + rolls[2].string(), "&2 " + rolls[4].string(),
+                                               "&3 " + rolls[3].string(),
+                                               "&4 " + rolls[1].string()};
+    EXPECT_EQ(RecentFileLabels(), expected);
+
+    Stop();
+    // Written with the user's file mode, atomically (no temporary file left beside it).
+    struct stat st {};
+    std::string settings = Utf8(CAppSettings::FilePath());
+    ASSERT_EQ(::stat(settings.c_str(), &st), 0) << settings;
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
+    EXPECT_EQ(testing_support::ListDir(fs::path(settings).parent_path()),
+              std::vector<std::string>{"rollscribe.conf"});
+
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(RecentFileLabels(), expected);
+    EXPECT_TRUE(MenuEnabled(cmd::kRecentFile1 + 3));
+
+    // Choosing an entry opens it as File Open does.
+    Frame().ProcessCommand(cmd::kRecentFile1 + 2);
+    EXPECT_EQ(Caption(), "four.bar - Rollscribe");
+    EXPECT_EQ(RecentFileLabels().front(), "&1 " + rolls[3].string());
+}
+
+TEST_F(Opening, ARecentFileThatNoLongerOpensLeavesTheList) {
+    ASSERT_TRUE(Start());
+    fs::path gone = m_rolls.AddRoll("gone");
+    fs::path kept = m_rolls.AddRoll("kept");
+    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(gone.string())));
+    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(kept.string())));
+    fs::remove(gone);
+    ExpectMessageBox box;
+    wxTEST_DIALOG(Frame().ProcessCommand(cmd::kRecentFile1 + 1), box);
+    EXPECT_NE(Utf8(*box.Text()).find(gone.string()), std::string::npos);
+    EXPECT_EQ(RecentFileLabels(), std::vector<std::string>{"&1 " + kept.string()});
+    EXPECT_EQ(Caption(), "kept.bar - Rollscribe");
+}
+
+TEST_F(Opening, ADamagedSettingsFileOnlyLosesTheList) {
+    fs::path settings = Utf8(CAppSettings::FilePath());
+    fs::create_directories(settings.parent_path());
+    WriteFile(settings, std::string("\x01\xFF[[[ not settings\n=\n[", 22));
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(RecentFileLabels(), std::vector<std::string>{"Recent File"});
+    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(m_rolls.AddRoll("after").string())));
+    EXPECT_EQ(RecentFileLabels().size(), 1u);
+}
+
+TEST_F(Opening, FileNewGoesBackToTheResetValues) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("waltz")));
+    Frame().ProcessCommand(cmd::kNew);
+    EXPECT_EQ(Caption(), "Untitled - Rollscribe");
+    EXPECT_EQ(ViewLine(1), " File Info : Select BAR file to convert.");
+    EXPECT_TRUE(HasLine(" Title : Roll Title Info"));
+    EXPECT_TRUE(HasLine(" BAR file Steps per Inch : 400"));
+    EXPECT_FALSE(MenuEnabled(cmd::kSaveAs));
+}
+
+TEST_F(Opening, DroppedFilesOpenAsFileOpenDoes) {
+    ASSERT_TRUE(Start());
+    fs::path a = m_rolls.AddRoll("dropped_a");
+    fs::path b = m_rolls.AddRoll("dropped_b");
+    auto* files = new wxString[2]{wxString::FromUTF8(a.string()), wxString::FromUTF8(b.string())};
+    wxDropFilesEvent drop(wxEVT_DROP_FILES, 2, files);  // the event owns the names
+    Frame().GetEventHandler()->ProcessEvent(drop);
+    EXPECT_TRUE(fs::exists(m_rolls.Path("dropped_a_BAR_e.mid")));
+    EXPECT_TRUE(fs::exists(m_rolls.Path("dropped_b_BAR_e.mid")));
+    EXPECT_EQ(Caption(), "dropped_b.bar - Rollscribe");
+    EXPECT_EQ(RecentFileLabels(),
+              (std::vector<std::string>{"&1 " + b.string(), "&2 " + a.string()}));
+}
+
+TEST_F(Opening, NamesWithAmpersandsAndNonAsciiBytes) {
+    ASSERT_TRUE(Start());
+    fs::path roll = m_rolls.AddRoll("Rock & Roll \xC3\xA9t\xC3\xA9");
+    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(roll.string())));
+    EXPECT_EQ(Caption(), "Rock & Roll \xC3\xA9t\xC3\xA9.bar - Rollscribe");
+    // In the menu the "&" is doubled so that it shows as written.
+    EXPECT_EQ(RecentFileLabels(), std::vector<std::string>{"&1 " + m_rolls.Dir().string() +
+                                                           "/Rock && Roll \xC3\xA9t\xC3\xA9.bar"});
+    // In the view a single "&" is a mnemonic prefix, as everywhere in the report.
+    EXPECT_TRUE(
+        HasLine(" This File : " + m_rolls.Dir().string() + "/Rock  Roll \xC3\xA9t\xC3\xA9.bar"));
+}
+
+TEST_F(Opening, SaveAsWritesACopyOfTheConvertedMidiFile) {
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(MenuEnabled(cmd::kSave));
+    EXPECT_FALSE(MenuEnabled(cmd::kSaveAs));
+    fs::path roll = m_rolls.AddRoll("song");
+    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(roll.string())));
+    EXPECT_FALSE(MenuEnabled(cmd::kSave));
+    EXPECT_TRUE(MenuEnabled(cmd::kSaveAs));
+
+    fs::path copy = m_rolls.Path("copy of song.mid");
+    wxTEST_DIALOG(Frame().ProcessCommand(cmd::kSaveAs), ChooseFile(copy));
+    EXPECT_EQ(ReadFile(copy), ReadFile(m_rolls.Path("song_BAR_e.mid")));
+    EXPECT_EQ(Caption(), "song.bar - Rollscribe");  // a copy: the document stays the roll
+
+    // The roll and its annotation file are refused; they keep their bytes.
+    testing_support::Bytes rollBytes = ReadFile(roll);
+    testing_support::Bytes annBytes = ReadFile(m_rolls.Path("song.ann"));
+    for (const fs::path& target : {roll, m_rolls.Path("song.ann")}) {
+        ExpectMessageBox box;
+        wxTEST_DIALOG(Frame().ProcessCommand(cmd::kSaveAs), ChooseFile(target), box);
+        EXPECT_NE(Utf8(*box.Text()).find(target.string()), std::string::npos);
+    }
+    EXPECT_EQ(ReadFile(roll), rollBytes);
+    EXPECT_EQ(ReadFile(m_rolls.Path("song.ann")), annBytes);
+
+    // Save writes nothing, even when asked by its key.
+    Frame().ProcessCommand(cmd::kSave);
+    wxCommandEvent save(wxEVT_MENU, cmd::kSave);
+    Frame().GetEventHandler()->ProcessEvent(save);
+    EXPECT_EQ(ReadFile(roll), rollBytes);
+}
+
+}  // namespace
