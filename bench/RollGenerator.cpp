@@ -50,7 +50,7 @@ struct Pending {
 };
 
 class Writer {
-public:
+  public:
     Writer(const RollShape& shape, GeneratedRoll& out) : m_shape(shape), m_out(out) {}
 
     // Adds the record if it fits the size; returns false once a record did not fit.
@@ -78,15 +78,16 @@ public:
         return true;
     }
 
-private:
+  private:
     const RollShape& m_shape;
     GeneratedRoll& m_out;
     std::uint64_t m_lastStep = 0;
 };
 
 class Composer {
-public:
-    Composer(const RollShape& shape, GeneratedRoll& out) : m_random(shape.seed), m_writer(shape, out) {
+  public:
+    Composer(const RollShape& shape, GeneratedRoll& out)
+        : m_random(shape.seed), m_writer(shape, out) {
         std::int32_t tempo = shape.tempo >= 10 && shape.tempo <= 500 ? shape.tempo : 100;
         double stepsPerInch = std::trunc(shape.sampleRate * 50.0 / tempo);
         if (stepsPerInch < 1) stepsPerInch = 100;
@@ -106,7 +107,7 @@ public:
         }
     }
 
-private:
+  private:
     std::uint64_t StepAt(double beat) {
         return static_cast<std::uint64_t>(std::llround(beat * m_stepsPerBeat));
     }

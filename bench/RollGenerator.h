@@ -14,7 +14,7 @@ namespace rollgen {
 
 // A small, fast random source whose sequence depends on nothing but its seed.
 class Random {
-public:
+  public:
     explicit Random(std::uint64_t seed) : m_state(seed) {}
     std::uint64_t Next() noexcept;
     // A number from 0 to n - 1 (n > 0).
@@ -22,7 +22,7 @@ public:
     // True with the chance percent / 100.
     bool Chance(std::uint32_t percent) noexcept { return Below(100) < percent; }
 
-private:
+  private:
     std::uint64_t m_state;
 };
 

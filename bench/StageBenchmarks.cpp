@@ -30,7 +30,7 @@ constexpr std::int64_t MB = 1024 * 1024;
 
 // The folder that holds the generated files; removed at exit unless the user named it.
 class BenchFolder {
-public:
+  public:
     BenchFolder() {
         if (const char* named = std::getenv("ROLLSCRIBE_BENCH_DIR")) {
             m_path = named;
@@ -48,7 +48,7 @@ public:
     }
     const fs::path& Path() const { return m_path; }
 
-private:
+  private:
     fs::path m_path;
     bool m_owned = false;
 };

@@ -42,9 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LinesCase{"crlf", "/a: 1\r\n/b: 2\r\n", {{"/a", "1"}, {"/b", "2"}}},
         LinesCase{"lone_cr_and_last_line_without_end", "/a: 1\r/b: 2", {{"/a", "1"}, {"/b", "2"}}},
-        LinesCase{"lf_only_is_one_line",
-                  "/title: X\n/composer: Y\n",
-                  {{"/title", "X/composer: Y"}}},
+        LinesCase{
+            "lf_only_is_one_line", "/title: X\n/composer: Y\n", {{"/title", "X/composer: Y"}}},
         LinesCase{"blanks_trimmed_around_key_and_value",
                   "  /title :  X  \r\n\t/b\t:\tv\v\f\r\n",
                   {{"/title", "X"}, {"/b", "v"}}},
@@ -58,7 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"later_value_wins_first_position_kept",
                   "/b: 1\r\n/a: 2\r\n/b: 3\r\n",
                   {{"/b", "3"}, {"/a", "2"}}},
-        LinesCase{"keys_are_case_sensitive", "/Title: X\r\n/title: Y\r\n", {{"/Title", "X"}, {"/title", "Y"}}},
+        LinesCase{"keys_are_case_sensitive",
+                  "/Title: X\r\n/title: Y\r\n",
+                  {{"/Title", "X"}, {"/title", "Y"}}},
         LinesCase{"single_trailing_character_ignored", "/a: 1\r\nx", {{"/a", "1"}}},
         LinesCase{"high_bytes_kept", "/title: Caf\xE9 \xFF\r\n", {{"/title", "Caf\xE9 \xFF"}}},
         LinesCase{"empty_file", "", {}}),
@@ -66,10 +67,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(AnnotationReader, KnownKeysSetTheFields) {
     CRollscribeDoc doc;
-    ReadAnnotations(doc,
-                    "/title: Nocturne in E flat\r\n/composer:   A. Composer\r\n/pianist: A. Pianist\r\n"
-                    "/roll_number: 215\r\n/roll_type: 88-note\r\n/roll_tempo: 80\r\n"
-                    "/sample_rate: 300\r\n/recorded: 1925: in the studio\r\n\r\nremark without colon\r\n");
+    ReadAnnotations(
+        doc,
+        "/title: Nocturne in E flat\r\n/composer:   A. Composer\r\n/pianist: A. Pianist\r\n"
+        "/roll_number: 215\r\n/roll_type: 88-note\r\n/roll_tempo: 80\r\n"
+        "/sample_rate: 300\r\n/recorded: 1925: in the studio\r\n\r\nremark without colon\r\n");
     EXPECT_EQ(doc.m_tempo, 80);
     EXPECT_EQ(doc.m_strTempo, "80");
     EXPECT_EQ(doc.m_sampleRate, 300);
@@ -99,9 +101,8 @@ TEST(AnnotationReader, MissingFileOnlyAddsAMessage) {
     doc.m_strDirectory = CString(dir.Path().string() + "/");
     doc.m_strFileTitle = "roll";
     doc.ReadAnnotationFile();
-    EXPECT_EQ(doc.m_strInfo,
-              CString("Select BAR file to convert.\n ** Unable to open ANN file : " +
-                      dir.Path().string() + "/roll.ann"));
+    EXPECT_EQ(doc.m_strInfo, CString("Select BAR file to convert.\n ** Unable to open ANN file : " +
+                                     dir.Path().string() + "/roll.ann"));
     EXPECT_EQ(doc.m_strManufacturer, "Roll MFGR - Generic");
     EXPECT_EQ(doc.m_sampleRate, 800);
 }
@@ -113,7 +114,6 @@ TEST(AnnotationReader, TempoTextKeptAsWrittenNumberByAtoi) {
     EXPECT_EQ(doc.m_tempo, 80);
     EXPECT_EQ(doc.m_sampleRate, 0);
 }
-
 
 struct LineWithWorkingTexts {
     const char* line;
@@ -155,10 +155,17 @@ struct AtoiCase {
 
 TEST(Atoi, BehavesLikeTheCLibraryAndSaturates) {
     const AtoiCase cases[] = {
-        {"80", 80},          {"80 fpm", 80},       {"80.5", 80},
-        {"fast", 0},         {"", 0},              {"  -12x", -12},
-        {"+7", 7},           {"\t\n 9", 9},        {"- 5", 0},
-        {"2147483647", 2147483647},                {"2147483648", std::numeric_limits<std::int32_t>::max()},
+        {"80", 80},
+        {"80 fpm", 80},
+        {"80.5", 80},
+        {"fast", 0},
+        {"", 0},
+        {"  -12x", -12},
+        {"+7", 7},
+        {"\t\n 9", 9},
+        {"- 5", 0},
+        {"2147483647", 2147483647},
+        {"2147483648", std::numeric_limits<std::int32_t>::max()},
         {"99999999999999999999", std::numeric_limits<std::int32_t>::max()},
         {"-2147483648", std::numeric_limits<std::int32_t>::min()},
         {"-99999999999999999999", std::numeric_limits<std::int32_t>::min()},

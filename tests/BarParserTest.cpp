@@ -24,7 +24,8 @@ void PrintTo(const Ev& e, std::ostream* os) {
 
 std::vector<Ev> EventsOf(const CRollscribeDoc& doc) {
     std::vector<Ev> out;
-    for (const RollEvent& e : doc.m_events) out.push_back({e.kind, e.note, e.time, e.text.ToStdString()});
+    for (const RollEvent& e : doc.m_events)
+        out.push_back({e.kind, e.note, e.time, e.text.ToStdString()});
     return out;
 }
 
@@ -36,8 +37,11 @@ std::vector<Ev> Parse(std::string_view recordsHex, CRollscribeDoc& doc) {
 TEST(BarParser, WorkedExampleCarriesTheFractionOfThePosition) {
     CRollscribeDoc doc;
     auto events = Parse("90 03 05 | 00 F2 48 69 00 | C8 01 05 | 01 F5 | 01 05 | 83", doc);
-    std::vector<Ev> expected = {
-        {1, 20, 1000, ""}, {242, 0, 1000, "Hi"}, {0, 20, 1500, ""}, {245, 0, 1502, ""}, {1, 20, 1505, ""}};
+    std::vector<Ev> expected = {{1, 20, 1000, ""},
+                                {242, 0, 1000, "Hi"},
+                                {0, 20, 1500, ""},
+                                {245, 0, 1502, ""},
+                                {1, 20, 1505, ""}};
     EXPECT_EQ(events, expected);
     EXPECT_EQ(doc.m_strInfo, "Select BAR file to convert.\nHi");
     EXPECT_EQ(doc.m_stepsPerInch, 400);
@@ -71,11 +75,19 @@ struct TempoCase {
 
 TEST(BarParser, TempoIsClampedAndStepsPerInchComputed) {
     const TempoCase cases[] = {
-        {9, 800, 100, 400},      {10, 800, 10, 4000},     {500, 800, 500, 80},
-        {501, 800, 100, 400},    {-5, 800, 100, 400},     {70, 800, 70, 571},
-        {100, 1, 100, 100},      {100, 0, 100, 100},      {100, -800, 100, 100},
-        {80, 300, 80, 187},      {std::numeric_limits<std::int32_t>::min(), 800, 100, 400},
-        {10, std::numeric_limits<std::int32_t>::max(), 10, std::numeric_limits<std::int32_t>::max()},
+        {9, 800, 100, 400},
+        {10, 800, 10, 4000},
+        {500, 800, 500, 80},
+        {501, 800, 100, 400},
+        {-5, 800, 100, 400},
+        {70, 800, 70, 571},
+        {100, 1, 100, 100},
+        {100, 0, 100, 100},
+        {100, -800, 100, 100},
+        {80, 300, 80, 187},
+        {std::numeric_limits<std::int32_t>::min(), 800, 100, 400},
+        {10, std::numeric_limits<std::int32_t>::max(), 10,
+         std::numeric_limits<std::int32_t>::max()},
     };
     for (const auto& c : cases) {
         CRollscribeDoc doc;
@@ -132,10 +144,11 @@ TEST(BarParser, PositionsBeyondTheTimeRangeSaturate) {
 
 TEST(BarParser, ControlCodesWithAndWithoutText) {
     CRollscribeDoc doc;
-    auto events = Parse("00 F1 00 | 00 F0 41 00 | 00 F0 42 00 | 00 F5 | 00 FF | 00 F4 E9 FF 00 | 00 10",
-                        doc);
-    std::vector<Ev> expected = {{241, 0, 0, ""},  {240, 0, 0, "A"}, {240, 0, 0, "B"}, {245, 0, 0, ""},
-                                {255, 0, 0, ""},  {244, 0, 0, "\xE9\xFF"}, {1, 31, 0, ""}};
+    auto events =
+        Parse("00 F1 00 | 00 F0 41 00 | 00 F0 42 00 | 00 F5 | 00 FF | 00 F4 E9 FF 00 | 00 10", doc);
+    std::vector<Ev> expected = {{241, 0, 0, ""}, {240, 0, 0, "A"}, {240, 0, 0, "B"},
+                                {245, 0, 0, ""}, {255, 0, 0, ""},  {244, 0, 0, "\xE9\xFF"},
+                                {1, 31, 0, ""}};
     EXPECT_EQ(events, expected);
     EXPECT_EQ(doc.m_strCopyright, "B");
     EXPECT_EQ(doc.m_strInfo, "Select BAR file to convert.\n\nA\nB\n\xE9\xFF");

@@ -31,17 +31,22 @@ std::string Slurp(const fs::path& path) {
 CommandRun RunShell(const std::string& command) {
     TempDir cwd;
     TempDir io;
-    std::string line = "cd '" + cwd.Path().string() + "' && " + command + " >'" + (io / "out").string() +
-                       "' 2>'" + (io / "err").string() + "'";
+    std::string line = "cd '" + cwd.Path().string() + "' && " + command + " >'" +
+                       (io / "out").string() + "' 2>'" + (io / "err").string() + "'";
     int raw = std::system(line.c_str());
-    CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), Slurp(io / "out"), Slurp(io / "err")};
+    CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), Slurp(io / "out"),
+                   Slurp(io / "err")};
     EXPECT_TRUE(fs::is_empty(cwd.Path())) << "files written into the working folder";
     return run;
 }
 
-CommandRun Convert(const std::string& args) { return RunShell(std::string(CONVERTER_PATH) + " " + args); }
+CommandRun Convert(const std::string& args) {
+    return RunShell(std::string(CONVERTER_PATH) + " " + args);
+}
 
-std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string Q(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
 
 // What the independent readers make of a MIDI file, as key to value.
 std::map<std::string, std::string> ReadMidi(const fs::path& path) {
@@ -58,7 +63,7 @@ std::map<std::string, std::string> ReadMidi(const fs::path& path) {
 
 // A folder holding copies of the example roll and its annotation file.
 class ExampleRoll : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
             fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name);
@@ -72,13 +77,15 @@ TEST_F(ExampleRoll, ConvertsToAFileIndependentReadersAccept) {
     CommandRun run = Convert(Q(dir / "evening_waltz.bar"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_TRUE(run.out.starts_with("\n File Info : Select BAR file to convert.\n ** Reading ANN file : "));
+    EXPECT_TRUE(
+        run.out.starts_with("\n File Info : Select BAR file to convert.\n ** Reading ANN file : "));
     EXPECT_TRUE(run.out.ends_with("\n BAR file Steps per Inch : 187\n"));
     EXPECT_NE(run.out.find("\n Title : Evening Waltz\n"), std::string::npos);
     EXPECT_EQ(ReadFile(dir / "evening_waltz.bar"), rollBefore);
     EXPECT_EQ(ReadFile(dir / "evening_waltz.ann"), annBefore);
     EXPECT_EQ(ListDir(dir.Path()),
-              (std::vector<std::string>{"evening_waltz.ann", "evening_waltz.bar", "evening_waltz_BAR_e.mid"}));
+              (std::vector<std::string>{"evening_waltz.ann", "evening_waltz.bar",
+                                        "evening_waltz_BAR_e.mid"}));
 
     auto midi = ReadMidi(dir / "evening_waltz_BAR_e.mid");
     EXPECT_EQ(midi["type"], "0");
@@ -88,7 +95,7 @@ TEST_F(ExampleRoll, ConvertsToAFileIndependentReadersAccept) {
     EXPECT_EQ(midi["count_end_of_track"], "1");
     EXPECT_EQ(midi["tempo"], "750000");
     EXPECT_EQ(midi["track_name"], "Evening Waltz");
-    EXPECT_EQ(midi["texts"], "11");  // the file-type text and ten annotation entries
+    EXPECT_EQ(midi["texts"], "11");           // the file-type text and ten annotation entries
     EXPECT_EQ(midi["total_ticks"], "69120");  // 48 bars of three beats
     EXPECT_TRUE(midi["lyrics"].starts_with("Evening comes|the lamps are lit|"));
     EXPECT_GT(std::stoi(midi["count_note_on"]), 500);
@@ -96,13 +103,15 @@ TEST_F(ExampleRoll, ConvertsToAFileIndependentReadersAccept) {
 }
 
 TEST_F(ExampleRoll, OutputHasTheUsersFilePermissions) {
-    CommandRun run = RunShell("umask 027 && " + std::string(CONVERTER_PATH) + " -q " + Q(dir / "evening_waltz.bar"));
+    CommandRun run = RunShell("umask 027 && " + std::string(CONVERTER_PATH) + " -q " +
+                              Q(dir / "evening_waltz.bar"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(fs::status(dir / "evening_waltz_BAR_e.mid").permissions(), fs::perms(0640));
 }
 
 TEST_F(ExampleRoll, LongTextsStayReadable) {
-    std::string ann = "/title: " + std::string(300, 'T') + "\r\n/notes: " + std::string(20000, 'n') + "\r\n";
+    std::string ann =
+        "/title: " + std::string(300, 'T') + "\r\n/notes: " + std::string(20000, 'n') + "\r\n";
     WriteFile(dir / "evening_waltz.ann", ann);
     ASSERT_EQ(Convert("-q " + Q(dir / "evening_waltz.bar")).status, 0);
     auto midi = ReadMidi(dir / "evening_waltz_BAR_e.mid");
@@ -114,8 +123,8 @@ TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
     WriteFile(dir / "b.bar", RollBytes("00 30"));
     WriteFile(dir / "c.txt", "not a roll");
     WriteFile(dir / "d.bar", Hex("01"));
-    std::string files = Q(dir / "evening_waltz.bar") + " " + Q(dir / "b.bar") + " " + Q(dir / "c.txt") +
-                        " " + Q(dir / "d.bar");
+    std::string files = Q(dir / "evening_waltz.bar") + " " + Q(dir / "b.bar") + " " +
+                        Q(dir / "c.txt") + " " + Q(dir / "d.bar");
     CommandRun one = Convert("-j 1 " + files);
     Bytes waltz = ReadFile(dir / "evening_waltz_BAR_e.mid");
     Bytes b = ReadFile(dir / "b_BAR_e.mid");
@@ -141,8 +150,8 @@ TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
     // One error line for each file that was not converted, naming it.
     EXPECT_EQ(one.err, "rollscribe-convert: " + (dir / "c.txt").string() +
                            ": not a roll file: the extension must be bar or web\n"
-                           "rollscribe-convert: " + (dir / "d.bar").string() +
-                           ": the file ends too early\n");
+                           "rollscribe-convert: " +
+                           (dir / "d.bar").string() + ": the file ends too early\n");
     EXPECT_FALSE(fs::exists(dir / "c_BAR_e.mid"));
     EXPECT_FALSE(fs::exists(dir / "d_BAR_e.mid"));
 }
@@ -179,14 +188,16 @@ TEST(Converter, FailuresNameTheFileAndTheReason) {
     } cases[] = {
         {dir / "missing.bar", "cannot open the file: No such file or directory"},
         {dir / "folder.bar", "cannot open the file: Is a directory"},
-        {dir / "x.bar", (dir / "x_BAR_e.mid").string() + ": cannot replace the file: Is a directory"},
+        {dir / "x.bar",
+         (dir / "x_BAR_e.mid").string() + ": cannot replace the file: Is a directory"},
     };
     for (const auto& c : cases) {
         CommandRun run = Convert(Q(c.file));
         EXPECT_EQ(run.status, 1) << c.file;
         EXPECT_EQ(run.err, "rollscribe-convert: " + c.file.string() + ": " + c.reason + "\n");
     }
-    EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"folder.bar", "x.bar", "x_BAR_e.mid"}));
+    EXPECT_EQ(ListDir(dir.Path()),
+              (std::vector<std::string>{"folder.bar", "x.bar", "x_BAR_e.mid"}));
 }
 
 struct UsageCase {

@@ -17,10 +17,11 @@ struct RangeCase {
 
 TEST(MidiConversion, PlayableRangeFollowsTheLastMatchingWord) {
     const RangeCase cases[] = {
-        {"Generic", 21, 108},          {"", 21, 108},          {"Duo-Art", 25, 104},
-        {"DUOART", 25, 104},           {"Ampico B", 23, 105},  {"Welte-Mignon", 24, 103},
-        {"duoart ampico", 23, 105},    {"ampico welte", 24, 103}, {"welte ampico", 24, 103},
-        {"duo art", 21, 108},
+        {"Generic", 21, 108},       {"", 21, 108},
+        {"Duo-Art", 25, 104},       {"DUOART", 25, 104},
+        {"Ampico B", 23, 105},      {"Welte-Mignon", 24, 103},
+        {"duoart ampico", 23, 105}, {"ampico welte", 24, 103},
+        {"welte ampico", 24, 103},  {"duo art", 21, 108},
     };
     for (const auto& c : cases) {
         PlayableRange r = PlayableRangeFor(c.rollType);
@@ -30,16 +31,21 @@ TEST(MidiConversion, PlayableRangeFollowsTheLastMatchingWord) {
 }
 
 TEST(MidiConversion, TickTimes) {
-    const std::pair<std::int32_t, std::uint64_t> cases[] = {
-        {0, 0}, {1, 0}, {2, 0}, {3, 1}, {5, 2}, {1200, 480}, {8947849, 3579139},
-        {2147483647, 858993458}};
+    const std::pair<std::int32_t, std::uint64_t> cases[] = {{0, 0},
+                                                            {1, 0},
+                                                            {2, 0},
+                                                            {3, 1},
+                                                            {5, 2},
+                                                            {1200, 480},
+                                                            {8947849, 3579139},
+                                                            {2147483647, 858993458}};
     for (auto [time, tick] : cases) EXPECT_EQ(TickTimeOf(time), tick) << time;
 }
 
 // The body that WriteMidiFile writes for a document whose fields are set by the test, from the
 // first byte after the file-type text (the annotation texts, then the events).
 class Conversion : public ::testing::Test {
-protected:
+  protected:
     Bytes Convert() {
         doc.m_strDirectory = CString(dir.Path().string() + "/");
         doc.m_strFileTitle = "t";
@@ -59,8 +65,8 @@ protected:
 
 TEST_F(Conversion, EventsBecomeNotesLyricsAndNoteOffs) {
     AddEvent(1, 21, 0);
-    AddEvent(1, 20, 3);      // tick 1, outside the range: velocity 1
-    AddEvent(0, 21, 5);      // tick 2
+    AddEvent(1, 20, 3);  // tick 1, outside the range: velocity 1
+    AddEvent(0, 21, 5);  // tick 2
     AddEvent(242, 0, 5, "la");
     AddEvent(240, 0, 1200);  // tick 480
     AddEvent(1, 108, 1200);
@@ -113,8 +119,10 @@ TEST_F(Conversion, HeaderTempoAndTextsFromTheDocument) {
     std::string all(file.begin(), file.end());
     EXPECT_NE(all.find("Duo-Art Roll 7 - Tempo =5"), std::string::npos);
     std::string path = dir.Path().string() + "/t_BAR_e.mid";
-    EXPECT_EQ(doc.m_strInfo, CString("Select BAR file to convert.\n ***** Vellum MIDI Output File Created ***** \n" +
-                                     path + "\n ************************************** \n"));
+    EXPECT_EQ(
+        doc.m_strInfo,
+        CString("Select BAR file to convert.\n ***** Vellum MIDI Output File Created ***** \n" +
+                path + "\n ************************************** \n"));
 }
 
 }  // namespace

@@ -27,10 +27,18 @@ struct VarLenCase {
 
 TEST(CMidiFile, VariableLengthQuantities) {
     const VarLenCase cases[] = {
-        {0, "00"},         {127, "7F"},          {128, "81 00"},       {480, "83 60"},
-        {16383, "FF 7F"},  {16384, "81 80 00"},  {2097151, "FF FF 7F"}, {2097152, "81 80 80 00"},
-        {268435455, "FF FF FF 7F"},              {268435456, "80 80 80 00"},
-        {2147483647, "FF FF FF 7F"},             {-1, "7F"},
+        {0, "00"},
+        {127, "7F"},
+        {128, "81 00"},
+        {480, "83 60"},
+        {16383, "FF 7F"},
+        {16384, "81 80 00"},
+        {2097151, "FF FF 7F"},
+        {2097152, "81 80 80 00"},
+        {268435455, "FF FF FF 7F"},
+        {268435456, "80 80 80 00"},
+        {2147483647, "FF FF FF 7F"},
+        {-1, "7F"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Appended([&](CMidiFile& m) { m.WriteVarLen(c.value); }), c.hex) << c.value;
@@ -42,8 +50,8 @@ struct NoteCase {
 };
 
 TEST(CMidiFile, NoteOnVelocityOutsideOneTo127Becomes70) {
-    const NoteCase cases[] = {{60, 0, "90 3C 46"},   {60, 128, "90 3C 46"}, {60, -5, "90 3C 46"},
-                              {60, 1, "90 3C 01"},   {60, 127, "90 3C 7F"}, {60, 80, "90 3C 50"},
+    const NoteCase cases[] = {{60, 0, "90 3C 46"},    {60, 128, "90 3C 46"}, {60, -5, "90 3C 46"},
+                              {60, 1, "90 3C 01"},    {60, 127, "90 3C 7F"}, {60, 80, "90 3C 50"},
                               {0x17F, 80, "90 7F 50"}};
     for (const auto& c : cases)
         EXPECT_EQ(Appended([&](CMidiFile& m) { m.NoteOn(c.note, c.velocity); }), c.hex);
@@ -52,7 +60,8 @@ TEST(CMidiFile, NoteOnVelocityOutsideOneTo127Becomes70) {
 
 TEST(CMidiFile, MetaEvents) {
     EXPECT_EQ(Appended([](CMidiFile& m) { m.WriteTempo(0, 600000); }), "00 FF 51 03 09 27 C0");
-    EXPECT_EQ(Appended([](CMidiFile& m) { m.WriteTempo(128, 0x1ABCDEF); }), "81 00 FF 51 03 AB CD EF");
+    EXPECT_EQ(Appended([](CMidiFile& m) { m.WriteTempo(128, 0x1ABCDEF); }),
+              "81 00 FF 51 03 AB CD EF");
     EXPECT_EQ(Appended([](CMidiFile& m) { m.WriteTrackName(""); }), "00 FF 03 00");
     EXPECT_EQ(Appended([](CMidiFile& m) { m.WriteCopyright("(c)"); }), "00 FF 02 03 28 63 29");
     EXPECT_EQ(Appended([](CMidiFile& m) { m.WriteInstrumentName("P"); }), "00 FF 04 01 50");
@@ -72,8 +81,8 @@ struct LengthCase {
 };
 
 TEST(CMidiFile, TextLengthsOf128AndMoreAreVariableLengthQuantities) {
-    const LengthCase cases[] = {{127, "7F"}, {128, "81 00"}, {16383, "FF 7F"}, {16384, "81 80 00"},
-                                {1 << 20, "C0 80 00"}};
+    const LengthCase cases[] = {
+        {127, "7F"}, {128, "81 00"}, {16383, "FF 7F"}, {16384, "81 80 00"}, {1 << 20, "C0 80 00"}};
     for (const auto& c : cases) {
         CMidiFile midi;
         midi.WriteText(CString(std::string(c.length, 'x')));
@@ -112,7 +121,8 @@ TEST(CMidiFile, TrackLengthCountsEveryBodyByte) {
     midi.WriteTrack();
     midi.Close();
     Bytes file = ReadFile(path);
-    std::uint32_t length = (std::uint32_t{file[18]} << 24) | (file[19] << 16) | (file[20] << 8) | file[21];
+    std::uint32_t length =
+        (std::uint32_t{file[18]} << 24) | (file[19] << 16) | (file[20] << 8) | file[21];
     EXPECT_EQ(file.size(), 22u + length);
     EXPECT_EQ(HexOf(Bytes(file.end() - 4, file.end())), "00 FF 2F 00");
 }

@@ -172,7 +172,8 @@ TEST(CAtomicFile, LargeAndSmallWritesKeepTheirOrder) {
     file.Create(CString(target.string()));
     std::string expected;
     for (int i = 0; i < 50; ++i) {
-        std::string piece(static_cast<std::size_t>((i * 7919) % 100000), static_cast<char>('a' + i % 26));
+        std::string piece(static_cast<std::size_t>((i * 7919) % 100000),
+                          static_cast<char>('a' + i % 26));
         file.Write(piece.data(), piece.size());
         expected += piece;
     }

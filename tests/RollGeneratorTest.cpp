@@ -10,7 +10,7 @@ using namespace testing_support;
 namespace {
 
 rollgen::RollShape ShapeOf(std::uint64_t seed, std::size_t size, std::int32_t rate = 300,
-                       std::int32_t tempo = 80) {
+                           std::int32_t tempo = 80) {
     rollgen::RollShape shape;
     shape.seed = seed;
     shape.size = size;

@@ -6,9 +6,9 @@
 
 // What converting one file came to.
 struct ConversionResult {
-    bool ok = false;       // the MIDI file was written
-    std::string report;    // the document's report after the load
-    std::string error;     // for a failure or a rejection: the reason, naming the file concerned
+    bool ok = false;     // the MIDI file was written
+    std::string report;  // the document's report after the load
+    std::string error;   // for a failure or a rejection: the reason, naming the file concerned
 };
 
 // Loads one roll file into a fresh document, which writes its MIDI file, and reports.

@@ -15,7 +15,7 @@ struct ConvertOptions {
 
 // A command line that cannot be understood; what() says why.
 class UsageError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

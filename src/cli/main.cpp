@@ -14,7 +14,7 @@ namespace {
 
 // A one-line progress bar on standard error, redrawn in place.
 class ProgressBar {
-public:
+  public:
     ProgressBar(bool enabled, std::size_t total) : m_enabled(enabled), m_total(total) {}
     void Show(std::size_t done) {
         if (!m_enabled) return;
@@ -34,7 +34,7 @@ public:
         m_shown = false;
     }
 
-private:
+  private:
     bool m_enabled;
     std::size_t m_total;
     bool m_shown = false;

@@ -63,13 +63,21 @@ void CMidiFile::WriteCopyright(const CString& strText) {
     m_strCopyrightText = strText;
 }
 
-void CMidiFile::WriteInstrumentName(const CString& strText) { WriteMeta(0x04, strText, true); }
+void CMidiFile::WriteInstrumentName(const CString& strText) {
+    WriteMeta(0x04, strText, true);
+}
 
-void CMidiFile::WriteText(const CString& strText) { WriteMeta(0x01, strText, true); }
+void CMidiFile::WriteText(const CString& strText) {
+    WriteMeta(0x01, strText, true);
+}
 
-void CMidiFile::WriteLyric(const CString& strText) { WriteMeta(0x05, strText, false); }
+void CMidiFile::WriteLyric(const CString& strText) {
+    WriteMeta(0x05, strText, false);
+}
 
-void CMidiFile::WriteEmptyText() { WriteMeta(0x01, CString(), false); }
+void CMidiFile::WriteEmptyText() {
+    WriteMeta(0x01, CString(), false);
+}
 
 void CMidiFile::WriteTrack() {
     static const std::uint8_t kEndOfTrack[] = {0x00, 0xFF, 0x2F, 0x00};
@@ -81,4 +89,6 @@ void CMidiFile::WriteTrack() {
     m_file.Write(m_trackBytes.GetData(), m_trackBytes.GetSize());
 }
 
-void CMidiFile::Close() { m_file.Commit(); }
+void CMidiFile::Close() {
+    m_file.Commit();
+}

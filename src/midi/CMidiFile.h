@@ -13,7 +13,7 @@
 //
 // Order of calls: construct, Open, WriteHeader, the appends in track order, WriteTrack, Close.
 class CMidiFile {
-public:
+  public:
     // The longest text a meta event carries: its length must fit a 4-byte variable-length number.
     static constexpr std::size_t kMaxTextLength = 0x0FFFFFFF;
 
@@ -58,7 +58,7 @@ public:
     std::int16_t m_division = 480;
     CString m_strHeaderId;
 
-private:
+  private:
     void PutVarLen(std::uint32_t value);
     // Appends 00 FF type, the text's length and its bytes up to its first 0 byte.
     void WriteMeta(std::uint8_t type, const CString& strText, bool withDelta);

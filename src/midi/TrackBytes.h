@@ -9,7 +9,7 @@
 // space, so appending never copies what is already there. A track chunk's length is a 32-bit
 // number, so the body holds at most 0xFFFFFFFF bytes.
 class TrackBytes {
-public:
+  public:
     static constexpr std::size_t kMaxSize = 0xFFFFFFFFu;
 
     TrackBytes() = default;
@@ -34,7 +34,7 @@ public:
     std::uint8_t operator[](std::size_t i) const noexcept { return m_pData[i]; }
     void RemoveAll() noexcept;
 
-private:
+  private:
     void Grow(std::size_t more);
 
     CReservedRegion m_region;

@@ -11,7 +11,7 @@
 // for the document's store path, which writes nothing, so it offers no write operation.
 // Byte-at-a-time reading is served from the buffer; the disk is read in large blocks.
 class CArchive {
-public:
+  public:
     enum Mode { store = 0, load = 1 };
 
     CArchive(CFile* pFile, Mode mode, std::size_t bufferSize = 64 * 1024);
@@ -51,7 +51,7 @@ public:
     // nBytesNeeded bytes are left.
     void FillBuffer(std::size_t nBytesNeeded);
 
-private:
+  private:
     std::size_t ReadSlow(void* buffer, std::size_t count);
     // Reads more bytes into the buffer; returns false at the end of the file.
     bool Refill();

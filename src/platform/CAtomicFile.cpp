@@ -19,10 +19,9 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 // A name part that no other writer, in this process or another, is likely to pick as well.
 std::string UniqueSuffix() {
     static std::atomic<unsigned long> counter{0};
-    thread_local std::mt19937_64 engine{std::random_device{}() ^
-                                        static_cast<unsigned long>(::getpid()) ^
-                                        static_cast<unsigned long>(
-                                            std::chrono::steady_clock::now().time_since_epoch().count())};
+    thread_local std::mt19937_64 engine{
+        std::random_device{}() ^ static_cast<unsigned long>(::getpid()) ^
+        static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count())};
     static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     unsigned long long value = engine() ^ counter.fetch_add(1);
     std::string suffix;
@@ -35,7 +34,9 @@ std::string UniqueSuffix() {
 
 }  // namespace
 
-CAtomicFile::~CAtomicFile() { Discard(); }
+CAtomicFile::~CAtomicFile() {
+    Discard();
+}
 
 void CAtomicFile::Create(const CString& target) {
     Discard();
@@ -49,7 +50,7 @@ void CAtomicFile::Create(const CString& target) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         // A hidden name beside the target; a short one when the target's name is near the limit.
         std::string temp = base.size() < 200 ? dir + "." + base + "." + UniqueSuffix() + ".tmp"
-                                              : dir + ".rollscribe-" + UniqueSuffix() + ".tmp";
+                                             : dir + ".rollscribe-" + UniqueSuffix() + ".tmp";
         int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd >= 0) {
             m_fd = fd;

@@ -12,7 +12,7 @@
 // leaves neither a partial file nor a stray temporary one. The new file gets the permissions of
 // any file the user creates (0666 less the umask), since it is created with that mode.
 class CAtomicFile {
-public:
+  public:
     CAtomicFile() = default;
     CAtomicFile(const CAtomicFile&) = delete;
     CAtomicFile& operator=(const CAtomicFile&) = delete;
@@ -32,7 +32,7 @@ public:
     const std::string& TargetPath() const noexcept { return m_target; }
     const std::string& TemporaryPath() const noexcept { return m_temp; }
 
-private:
+  private:
     void Flush();
     void WriteThrough(const void* data, std::size_t count);
 

@@ -5,7 +5,7 @@ class CArchive;
 // The base of a document: what the load routine and File New call on it. The desktop program
 // wraps a document of this kind in its toolkit's document class; the converter uses it alone.
 class CDocument {
-public:
+  public:
     CDocument() = default;
     CDocument(const CDocument&) = delete;
     CDocument& operator=(const CDocument&) = delete;

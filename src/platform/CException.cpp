@@ -10,20 +10,27 @@ namespace {
 
 CFileException::Cause CauseOf(int osError) {
     switch (osError) {
-        case 0: return CFileException::none;
-        case ENOENT: return CFileException::fileNotFound;
+        case 0:
+            return CFileException::none;
+        case ENOENT:
+            return CFileException::fileNotFound;
         case ENAMETOOLONG:
         case ENOTDIR:
-        case ELOOP: return CFileException::badPath;
+        case ELOOP:
+            return CFileException::badPath;
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return CFileException::accessDenied;
+        case EISDIR:
+            return CFileException::accessDenied;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return CFileException::diskFull;
-        case EIO: return CFileException::hardIO;
-        default: return CFileException::genericException;
+        case EFBIG:
+            return CFileException::diskFull;
+        case EIO:
+            return CFileException::hardIO;
+        default:
+            return CFileException::genericException;
     }
 }
 
@@ -37,7 +44,8 @@ CFileException::CFileException(const std::string& path, const std::string& actio
 CFileException::CFileException(const std::string& path, const std::string& reason, Cause cause)
     : CException(path, reason), m_cause(cause), m_lOsError(0) {}
 
-CArchiveException::CArchiveException(Cause cause, const std::string& path, const std::string& reason)
+CArchiveException::CArchiveException(Cause cause, const std::string& path,
+                                     const std::string& reason)
     : CException(path, reason), m_cause(cause) {}
 
 std::string OsErrorText(int osError) {

@@ -36,7 +36,9 @@ CString FullPath(const CString& path) {
     return CString(normal);
 }
 
-CFile::~CFile() { Close(); }
+CFile::~CFile() {
+    Close();
+}
 
 bool CFile::Open(const CString& path, unsigned flags, CFileException* pError) {
     (void)flags;  // read-only is the only mode

@@ -9,7 +9,7 @@
 // A file opened for reading. Inputs are only ever read: there is no write mode.
 // Only regular files open; a directory, a device or a pipe is refused with a clear reason.
 class CFile {
-public:
+  public:
     enum OpenFlags : unsigned { modeRead = 0x0000 };
 
     CFile() = default;
@@ -34,7 +34,7 @@ public:
     const CString& GetFilePath() const noexcept { return m_strFilePath; }
     CString GetFileName() const;
 
-private:
+  private:
     int m_fd = -1;
     CString m_strFilePath;
 };

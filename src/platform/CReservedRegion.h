@@ -6,7 +6,7 @@
 // the data in it grows in place: it never moves and is never copied. Nothing is taken from the
 // system until Reserve; only the committed part uses memory.
 class CReservedRegion {
-public:
+  public:
     CReservedRegion() = default;
     CReservedRegion(const CReservedRegion&) = delete;
     CReservedRegion& operator=(const CReservedRegion&) = delete;
@@ -27,7 +27,7 @@ public:
     std::size_t Reserved() const noexcept { return m_reserved; }
     std::size_t Committed() const noexcept { return m_committed; }
 
-private:
+  private:
     void* m_base = nullptr;
     std::size_t m_reserved = 0;
     std::size_t m_committed = 0;

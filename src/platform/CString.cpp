@@ -7,7 +7,9 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
 
 }  // namespace
 
@@ -15,11 +17,17 @@ CString::CString(const char* psz) {
     if (psz) Assign(psz, std::strlen(psz));
 }
 
-CString::CString(const char* p, std::size_t n) { Assign(p, n); }
+CString::CString(const char* p, std::size_t n) {
+    Assign(p, n);
+}
 
-CString::CString(const CString& other) { Assign(other.GetString(), other.GetLength()); }
+CString::CString(const CString& other) {
+    Assign(other.GetString(), other.GetLength());
+}
 
-void CString::Free() noexcept { std::free(m_pData); }
+void CString::Free() noexcept {
+    std::free(m_pData);
+}
 
 CString& CString::operator=(const CString& other) {
     if (this != &other) Assign(other.GetString(), other.GetLength());
@@ -40,9 +48,13 @@ CString& CString::operator=(const char* psz) {
     return *this = std::move(copy);
 }
 
-std::size_t CString::GetLength() const noexcept { return m_pData ? m_pData->length : 0; }
+std::size_t CString::GetLength() const noexcept {
+    return m_pData ? m_pData->length : 0;
+}
 
-const char* CString::GetString() const noexcept { return m_pData ? Chars() : ""; }
+const char* CString::GetString() const noexcept {
+    return m_pData ? Chars() : "";
+}
 
 void CString::Empty() noexcept {
     std::free(m_pData);
@@ -66,7 +78,9 @@ void CString::Grow(std::size_t minCapacity) {
     m_pData->capacity = wanted;
 }
 
-void CString::Reserve(std::size_t capacity) { Grow(capacity); }
+void CString::Reserve(std::size_t capacity) {
+    Grow(capacity);
+}
 
 void CString::Assign(const char* p, std::size_t n) {
     if (n == 0) {
@@ -125,7 +139,8 @@ CString& CString::operator+=(std::string_view sv) {
 std::ptrdiff_t CString::Find(char ch, std::size_t start) const noexcept {
     std::size_t length = GetLength();
     if (start >= length) return npos;
-    const void* hit = std::memchr(GetString() + start, static_cast<unsigned char>(ch), length - start);
+    const void* hit =
+        std::memchr(GetString() + start, static_cast<unsigned char>(ch), length - start);
     return hit ? static_cast<const char*>(hit) - GetString() : npos;
 }
 

@@ -8,7 +8,7 @@
 // they are (no code-page conversion). The object is one pointer: the empty text owns no storage,
 // so an empty text costs no allocation. Positions and lengths are byte counts.
 class CString {
-public:
+  public:
     static constexpr std::ptrdiff_t npos = -1;
 
     CString() noexcept = default;
@@ -64,7 +64,7 @@ public:
     }
     friend bool operator==(const CString& a, const char* b) noexcept { return a.View() == b; }
 
-private:
+  private:
     struct Header {
         std::size_t length;
         std::size_t capacity;

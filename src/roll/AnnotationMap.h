@@ -12,7 +12,7 @@
 // Entries are yielded in the order in which each key first appeared; giving a key a new value
 // keeps its place.
 class AnnotationMap {
-public:
+  public:
     // An iteration position: 0 is past the end.
     using POSITION = std::size_t;
 
@@ -32,7 +32,7 @@ public:
     // Gives the entry at pos and moves pos on to the next one (0 after the last).
     void GetNextAssoc(POSITION& pos, CString& key, CString& value) const;
 
-private:
+  private:
     std::vector<std::pair<CString, CString>> m_entries;
     // Views of the keys' own storage, which stays put when the entries move.
     std::unordered_map<std::string_view, std::size_t> m_index;

@@ -13,9 +13,10 @@
 // every stage's messages. Loading a roll file runs the whole conversion: reset, read the
 // annotation file, parse the roll, write the MIDI file.
 class CRollscribeDoc : public CDocument {
-public:
+  public:
     // The information text after a file with an extension other than bar or web.
-    static constexpr const char* kInvalidFileType = "*** Invalid File Type *** BAR/WEB files only - ";
+    static constexpr const char* kInvalidFileType =
+        "*** Invalid File Type *** BAR/WEB files only - ";
     // The information text of an empty document.
     static constexpr const char* kSelectFile = "Select BAR file to convert.";
     // The growth step of the event list.

@@ -35,7 +35,8 @@ void CRollscribeDoc::WriteMidiFile() {
     midi.WriteTempo(0, midiTempo);
     midi.WriteTrackName(m_strTitle);
     midi.WriteCopyright(m_strCopyright);
-    midi.WriteInstrumentName(m_strRollType + " Roll " + m_strRollNumber + " - Tempo =" + m_strTempo);
+    midi.WriteInstrumentName(m_strRollType + " Roll " + m_strRollNumber +
+                             " - Tempo =" + m_strTempo);
     midi.WriteText("/File_Type: Vellum Trackerbar Image from BAR/ANN source");
     AnnotationMap::POSITION pos = m_annotations.GetStartPosition();
     CString key, value;

@@ -10,7 +10,7 @@
 // 0, by an eighth of the size, at least 4 and at most 1024). The events live in reserved address
 // space, so growing never moves or copies them and costs nothing per event already stored.
 class RollEventArray {
-public:
+  public:
     RollEventArray() = default;
     RollEventArray(const RollEventArray&) = delete;
     RollEventArray& operator=(const RollEventArray&) = delete;
@@ -36,7 +36,7 @@ public:
     // Destroys every event and releases the storage; the growth step stays.
     void RemoveAll() noexcept;
 
-private:
+  private:
     template <typename E>
     std::int32_t Emplace(E&& event) {
         if (m_nSize == m_nMaxSize) GrowFor(m_nSize + static_cast<std::int64_t>(1));

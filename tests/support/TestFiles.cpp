@@ -13,10 +13,14 @@ Bytes Hex(std::string_view text) {
     int pending = -1;
     for (char c : text) {
         int v;
-        if (c >= '0' && c <= '9') v = c - '0';
-        else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-        else continue;
+        if (c >= '0' && c <= '9')
+            v = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            v = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            v = c - 'A' + 10;
+        else
+            continue;
         if (pending < 0) {
             pending = v;
         } else {
@@ -39,7 +43,9 @@ std::string HexOf(const Bytes& bytes) {
     return out;
 }
 
-Bytes BytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes BytesOf(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
 TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
 
@@ -56,7 +62,8 @@ TempDir::~TempDir() {
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 

@@ -18,7 +18,7 @@ Bytes BytesOf(std::string_view text);
 
 // A fresh folder, removed with everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     // A fresh folder inside base.
     explicit TempDir(const std::filesystem::path& base);
@@ -28,7 +28,7 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
