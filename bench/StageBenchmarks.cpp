@@ -162,10 +162,18 @@ void BM_LoadRoll(benchmark::State& state) {
     state.counters["events"] = doc.m_events.GetSize();
 }
 
+// Converts each roll with a fresh document, as the converter does, and builds its report.
+void LoadEach(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        CRollscribeDoc doc;
+        LoadRollFile(doc, CString(path));
+        benchmark::DoNotOptimize(BuildRollReport(doc));
+    }
+}
+
 // The batch that the converter's batch measurement uses: 1,000 rolls (or ROLLSCRIBE_BENCH_BATCH)
-// from seed 1, each loaded
-// into a fresh document, with its report built, as the converter does for each file. This is
-// the conversion itself, without process, threads or output of reports.
+// from seed 1, each converted by LoadEach. This is the conversion itself, without process,
+// threads or output of reports.
 void BM_LoadBatch(benchmark::State& state) {
     const std::size_t count = static_cast<std::size_t>(state.range(0));
     fs::path dir = Folder().Path() / ("batch_" + std::to_string(count));
@@ -184,13 +192,7 @@ void BM_LoadBatch(benchmark::State& state) {
         bytes += FileSize(bar);
         paths.push_back(bar.string());
     }
-    for (auto _ : state) {
-        for (const std::string& path : paths) {
-            CRollscribeDoc doc;
-            LoadRollFile(doc, CString(path));
-            benchmark::DoNotOptimize(BuildRollReport(doc));
-        }
-    }
+    for (auto _ : state) LoadEach(paths);
     state.SetBytesProcessed(state.iterations() * bytes);
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(count));
 }
@@ -207,13 +209,7 @@ void BM_LoadFolder(benchmark::State& state, const fs::path& dir) {
         bytes += FileSize(entry.path());
     }
     std::sort(paths.begin(), paths.end());
-    for (auto _ : state) {
-        for (const std::string& path : paths) {
-            CRollscribeDoc doc;
-            LoadRollFile(doc, CString(path));
-            benchmark::DoNotOptimize(BuildRollReport(doc));
-        }
-    }
+    for (auto _ : state) LoadEach(paths);
     state.SetBytesProcessed(state.iterations() * bytes);
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(paths.size()));
 }
