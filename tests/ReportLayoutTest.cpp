@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "roll/CRollscribeDoc.h"
@@ -99,6 +100,64 @@ TEST(Layout, RunsAlternateAndNeverRepeatAStyle) {
     const ReportLine expected = {{U"ab", false}, {U"c", true},   {U"d", false},
                                  {U"e", true},   {U"&f", false}, {U"g", true}};
     EXPECT_EQ(lines[0], expected);
+}
+
+struct ClipCase {
+    std::string bytes;
+    std::size_t maxLines;
+    std::size_t maxLineBytes;
+    std::string clipped;
+};
+
+TEST(ClipReport, KeepsTheFirstLinesAndTheirStarts) {
+    const ClipCase cases[] = {
+        {"", 5, 5, ""},
+        {"abc\ndef\nghi", 2, 10, "abc\ndef"},
+        {"abc\ndef\nghi", 3, 2, "ab\nde\ngh"},
+        {"abc\r\ndef\rghi\n", 10, 10, "abc\ndef\nghi\n"},
+        {"abc\r\ndef", 1, 10, "abc"},
+        {"ab\rcd\nef", 3, 0, "\n\n"},
+        {"a\xC3\xA9"
+         "b",
+         1, 2, "a"},
+        {"a\xC3\xA9"
+         "b",
+         1, 3, "a\xC3\xA9"},
+        {"a\xF0\x9F\x8E\xB9"
+         "b",
+         1, 4, "a"},
+        {"\xA9\xA9\xA9\xA9\xA9", 1, 4, "\xA9\xA9\xA9\xA9"},
+        {"\n\n\nx", 2, 10, "\n"},
+        {"a&&b&c\nx", 1, 3, "a&&"},
+        {"abcdef", 0, 10, ""},
+    };
+    for (const ClipCase& c : cases) {
+        EXPECT_EQ(ClipReport(c.bytes, c.maxLines, c.maxLineBytes), c.clipped)
+            << c.bytes << " " << c.maxLines << " " << c.maxLineBytes;
+    }
+}
+
+// Whatever the window's size, the lines it can show are laid out exactly as in the whole report.
+TEST(ClipReport, ShowsTheSameLinesAsTheWholeReport) {
+    std::string report = " File Info : a&&b &c\r\n\xC3\xA9t\xC3\xA9\rx\x01y\n\n";
+    report += std::string(100000, 'l') + "&\n\t tail\n";
+    const auto whole = LayoutReport(DecodeText(report));
+    for (std::size_t maxLines : {1, 2, 3, 5, 7, 100}) {
+        for (std::size_t maxLineBytes : {0, 1, 7, 30, 200000}) {
+            const auto clipped =
+                LayoutReport(DecodeText(ClipReport(report, maxLines, maxLineBytes)));
+            ASSERT_EQ(clipped.size(), std::min(maxLines, whole.size()));
+            for (std::size_t i = 0; i < clipped.size(); ++i) {
+                const std::u32string full = ShownText(whole[i]);
+                const std::u32string shown = ShownText(clipped[i]);
+                // A cut line shows a start of the whole line, never anything else.
+                EXPECT_EQ(full.substr(0, shown.size()), shown) << i;
+                if (maxLineBytes >= 200000) {
+                    EXPECT_EQ(clipped[i], whole[i]) << i;
+                }
+            }
+        }
+    }
 }
 
 // The report as the window lays it out: the document's fields, decoded and split.

@@ -3,6 +3,8 @@
 #include <wx/dc.h>
 #include <wx/settings.h>
 
+#include <algorithm>
+
 #include "app/CRollDocument.h"
 #include "app/CRollscribeDocManager.h"
 #include "app/StringTable.h"
@@ -71,6 +73,12 @@ std::vector<ReportLine> CRollscribeView::ReportLines() const {
     return LayoutReport(DecodeText(BuildRollReport(Roll()).View()));
 }
 
+std::vector<ReportLine> CRollscribeView::ReportLines(std::size_t maxLines,
+                                                     std::size_t maxLineBytes) const {
+    return LayoutReport(
+        DecodeText(ClipReport(BuildRollReport(Roll()).View(), maxLines, maxLineBytes)));
+}
+
 void CRollscribeView::OnDraw(wxDC* dc) {
     wxWindow* window = Window();
     if (!window) return;
@@ -80,10 +88,17 @@ void CRollscribeView::OnDraw(wxDC* dc) {
     dc->SetFont(font);
     dc->SetTextForeground(window->GetForegroundColour());
     dc->SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-    const int lineHeight = dc->GetCharHeight();
+    const int lineHeight = std::max(dc->GetCharHeight(), 1);
     const wxSize client = window->GetClientSize();
+    if (client.x <= 0 || client.y <= 0) return;
+    // Only what can show is laid out: a text record of megabytes would otherwise be measured at
+    // every paint, and the toolkit's glyph positions overflow on lines that long. A shown
+    // character takes at most 5 bytes (a "&" and a 4-byte sequence) and, but for zero-width
+    // marks, at least a pixel, so 8 bytes per pixel of width keep every visible character.
+    const auto maxLines = static_cast<std::size_t>(client.y / lineHeight + 1);
+    const auto maxLineBytes = static_cast<std::size_t>(client.x) * 8 + 8;
     int y = 0;
-    for (const ReportLine& line : ReportLines()) {
+    for (const ReportLine& line : ReportLines(maxLines, maxLineBytes)) {
         if (y >= client.y) break;  // below the window: cut off
         int x = 0;
         for (const ReportRun& run : line) {

@@ -24,8 +24,10 @@ class CRollscribeView : public wxView {
     // The caption: "<document title> - Rollscribe".
     void OnChangeFilename() override;
 
-    // The report of the document's fields, laid out as it is drawn.
+    // The report of the document's fields, laid out as it is drawn: all of it, or only the lines
+    // and line starts that a window can show (see ClipReport).
     std::vector<ReportLine> ReportLines() const;
+    std::vector<ReportLine> ReportLines(std::size_t maxLines, std::size_t maxLineBytes) const;
 
   private:
     const CRollscribeDoc& Roll() const;

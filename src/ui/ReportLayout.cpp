@@ -1,5 +1,7 @@
 #include "ui/ReportLayout.h"
 
+#include <algorithm>
+
 namespace {
 
 // The character shown for c.
@@ -18,6 +20,19 @@ bool IsLineBreak(char32_t c) {
 void AddCharacter(ReportLine& line, char32_t c, bool underlined) {
     if (line.empty() || line.back().underlined != underlined) line.push_back({{}, underlined});
     line.back().text += Shown(c);
+}
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Where to cut bytes[from, cut) so that no UTF-8 sequence is split: a byte that is not a
+// continuation byte always starts a character, and a sequence has at most three continuation
+// bytes, so cut moves back to the start of a sequence that it would split, or stays.
+std::size_t SequenceStartAtOrBefore(std::string_view bytes, std::size_t from, std::size_t cut) {
+    std::size_t start = cut;
+    for (int k = 0; k < 3 && start > from && IsContinuationByte(bytes[start]); ++k) --start;
+    return IsContinuationByte(bytes[start]) ? cut : start;
 }
 
 }  // namespace
@@ -41,6 +56,26 @@ std::vector<ReportLine> LayoutReport(std::u32string_view text) {
         AddCharacter(lines.back(), text[i], text[i] != U'&');
     }
     return lines;
+}
+
+std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t maxLineBytes) {
+    std::string clipped;
+    std::size_t lines = 0;
+    std::size_t i = 0;
+    while (i < bytes.size() && lines < maxLines) {
+        std::size_t end = bytes.find_first_of("\r\n", i);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::size_t cut = end - i > maxLineBytes ? i + maxLineBytes : end;
+        if (cut < end) cut = SequenceStartAtOrBefore(bytes, i, cut);
+        clipped.append(bytes.substr(i, cut - i));
+        ++lines;
+        if (end == bytes.size() || lines == maxLines) break;
+        // Every break becomes "\n": a line cut to nothing must not join its neighbours' "\r" and
+        // "\n" into one break.
+        clipped += '\n';
+        i = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return clipped;
 }
 
 std::u32string ShownText(const ReportLine& line) {

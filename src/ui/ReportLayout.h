@@ -24,5 +24,10 @@ using ReportLine = std::vector<ReportRun>;
 //   for the C1 controls) so that no character is silently dropped.
 std::vector<ReportLine> LayoutReport(std::u32string_view text);
 
+// The part of the report bytes that a window can show: the first maxLines lines, each cut after
+// maxLineBytes bytes, line breaks kept as they are. Laying it out gives the same lines as laying
+// out the whole report, as far as they fit; the rest, however long, costs nothing to draw.
+std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t maxLineBytes);
+
 // The characters of a line as shown, without the underlining.
 std::u32string ShownText(const ReportLine& line);
