@@ -1,6 +1,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <wx/uiaction.h>
 
@@ -202,6 +203,20 @@ TEST(Program, HelpAndVersionNeedNoWindow) {
     std::string help = std::string(ROLLSCRIBE_PATH) + " --help > " + (out / "help").string();
     ASSERT_EQ(std::system(help.c_str()), 0);
     EXPECT_NE(Slurp(out / "help").find("Usage:"), std::string::npos);
+}
+
+TEST(Program, WithoutADisplayItSaysSoAndEnds) {
+    testing_support::TempDir out;
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "evening_waltz.bar", out / "roll.bar");
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " +
+                                std::string(ROLLSCRIBE_PATH) + " " + (out / "roll.bar").string() +
+                                " 2> " + (out / "err").string();
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(Slurp(out / "err").find("cannot open the display"), std::string::npos)
+        << Slurp(out / "err");
+    EXPECT_FALSE(fs::exists(out / "roll_BAR_e.mid")) << "converted without a window";
 }
 
 }  // namespace
