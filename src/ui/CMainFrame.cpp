@@ -15,6 +15,7 @@
 #include "app/ToolBarResource.h"
 #include "app_icon.xpm"
 #include "ui/CViewWindow.h"
+#include "ui/GrayedItemPrompts.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ wxEND_EVENT_TABLE()
     icons.AddIcon(wxIcon(app_icon_xpm));
     SetIcons(icons);
     SetMenuBar(CreateMainMenuBar());
+    ShowPromptsOfGrayedItems(this, GetMenuBar());
     std::vector<wxAcceleratorEntry> accelerators = MainAccelerators();
     SetAcceleratorTable(
         wxAcceleratorTable(static_cast<int>(accelerators.size()), accelerators.data()));

@@ -195,6 +195,60 @@ TEST_F(Frame_, OpenFileMenuWithTheMouse) {
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
 }
 
+// Where a menu item lies on the screen: its middle.
+wxPoint MiddleOnScreen(GtkWidget* item) {
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(gtk_widget_get_window(item), &x, &y);
+    GtkAllocation where;
+    gtk_widget_get_allocation(item, &where);
+    return {x + where.x + where.width / 2, y + where.y + where.height / 2};
+}
+
+// The pointer over a grayed item shows that item's prompt too, over a separator nothing, and
+// the idle text comes back when the menu closes. Save and Save As are grayed before a roll is
+// converted, and so is the empty recent-file list's placeholder.
+TEST_F(Frame_, PointingAtGrayedMenuItemsShowsTheirPrompts) {
+    ASSERT_TRUE(Start());
+    Frame().SetSize(900, 620);
+    Frame().Raise();
+    Pump(100ms);
+    wxMenuBar* bar = Frame().GetMenuBar();
+    wxMenu* file = bar->GetMenu(0);
+    GtkWidget* fileMenu = file->m_menu;
+    wxPoint barAt = bar->GetScreenPosition();
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(barAt.x + 18, barAt.y + bar->GetSize().y / 2);
+    mouse.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(fileMenu); }, 5s));
+
+    const wxMenuItemList& items = file->GetMenuItems();
+    wxMenuItem* separator = items[4];
+    ASSERT_TRUE(separator->IsSeparator());
+    const std::vector<std::pair<wxMenuItem*, std::string>> steps = {
+        {bar->FindItem(cmd::kOpen), "Open an existing document"},
+        {bar->FindItem(cmd::kSave), "Save the active document"},
+        {bar->FindItem(cmd::kSaveAs), "Save the active document with a new name"},
+        {separator, ""},
+        {bar->FindItem(cmd::kRecentFile1), "Open this document"},
+        {bar->FindItem(cmd::kExit), "Quit the application; prompts to save documents"},
+        {bar->FindItem(cmd::kSave), "Save the active document"},
+    };
+    for (const auto& [item, prompt] : steps) {
+        ASSERT_NE(item, nullptr);
+        wxPoint at = MiddleOnScreen(item->GetMenuItem());
+        mouse.MouseMove(at.x, at.y);
+        EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == prompt; }, 3s))
+            << "over \"" << Utf8(item->GetItemLabel()) << "\" the pane shows \"" << StatusText(0)
+            << "\"";
+    }
+
+    wxUIActionSimulator keys;
+    keys.Char(WXK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return !gtk_widget_get_mapped(fileMenu); }, 5s));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
+}
+
 TEST_F(Frame_, ExitClosesTheWindow) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("bye")));
     Frame().ProcessCommand(cmd::kExit);
