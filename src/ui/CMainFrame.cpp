@@ -73,6 +73,11 @@ wxEND_EVENT_TABLE()
 
     m_toolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
     m_toolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
+    // Every key pressed in the window passes here first.
+    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+        if (event.GetKeyCode() == WXK_SCROLL) NoteScrollLockPressed();
+        event.Skip();
+    });
 }
 
 CMainFrame::~CMainFrame() {
@@ -128,8 +133,11 @@ void CMainFrame::CreateStatusBarPanes() {
     wxClientDC dc(m_statusBar);
     dc.SetFont(m_statusBar->GetFont());
     int widths[4] = {-1, 0, 0, 0};
+    // Each indicator's pane fits its text with the pane's margins; the last one also leaves room
+    // for the sizing grip drawn in the corner.
     for (int i = 0; i < 3; ++i)
-        widths[i + 1] = dc.GetTextExtent(ResourceText(kIndicators[i])).x + 16;
+        widths[i + 1] = dc.GetTextExtent(ResourceText(kIndicators[i])).x + 20;
+    widths[3] += m_statusBar->GetSize().y;
     m_statusBar->SetStatusWidths(4, widths);
     SetStatusBarPane(0);
     m_statusBar->SetStatusText(ResourceText(res::AFX_IDS_IDLEMESSAGE), 0);

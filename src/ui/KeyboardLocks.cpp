@@ -2,6 +2,17 @@
 
 #include <gdk/gdk.h>
 
+namespace {
+
+bool g_scrollPressedLocked = false;  // Scroll Lock pressed an odd number of times
+bool g_systemLocksScroll = false;    // the keyboard map has reported Scroll Lock locked
+
+}  // namespace
+
+void NoteScrollLockPressed() {
+    g_scrollPressedLocked = !g_scrollPressedLocked;
+}
+
 KeyboardLocks ReadKeyboardLocks() {
     KeyboardLocks locks;
     GdkDisplay* display = gdk_display_get_default();
@@ -11,6 +22,8 @@ KeyboardLocks ReadKeyboardLocks() {
     // is locked; the keymap tells all three lock states.
     locks.caps = gdk_keymap_get_caps_lock_state(keymap);
     locks.num = gdk_keymap_get_num_lock_state(keymap);
-    locks.scroll = gdk_keymap_get_scroll_lock_state(keymap);
+    const bool scroll = gdk_keymap_get_scroll_lock_state(keymap);
+    if (scroll) g_systemLocksScroll = true;
+    locks.scroll = g_systemLocksScroll ? scroll : g_scrollPressedLocked;
     return locks;
 }

@@ -9,4 +9,10 @@ struct KeyboardLocks {
     friend bool operator==(const KeyboardLocks&, const KeyboardLocks&) = default;
 };
 
+// The lock states now. Where the window system's keyboard map gives Scroll Lock no lock state
+// (the usual case on X, where the key locks nothing), Scroll Lock is shown as locked between
+// alternate presses of the key that reached the program, as the key itself would lock it.
 KeyboardLocks ReadKeyboardLocks();
+
+// A press of the Scroll Lock key reached the program.
+void NoteScrollLockPressed();

@@ -153,6 +153,29 @@ TEST_F(Frame_, LockIndicatorsFollowTheKeyboard) {
     EXPECT_EQ(StatusText(1), start.caps ? "CAP" : "");
 }
 
+// The X server's default keyboard map locks nothing with Scroll Lock; the indicator still follows
+// the key's presses in the window.
+TEST_F(Frame_, ScrollLockIndicatorFollowsTheKeyPressedInTheWindow) {
+    ASSERT_TRUE(Start());
+    Pump(50ms);
+    const bool start = ReadKeyboardLocks().scroll;
+    wxUIActionSimulator input;
+    const wxRect view = Frame().ViewWindow()->GetScreenRect();
+    input.MouseMove(view.GetPosition() + wxPoint(view.width / 2, view.height / 2));
+    Frame().ViewWindow()->SetFocus();
+    Pump(50ms);
+    auto pressScrollLock = [&] {
+        input.KeyDown(WXK_SCROLL);
+        input.KeyUp(WXK_SCROLL);
+    };
+    pressScrollLock();
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(3) == (start ? "" : "SCRL"); }, 5s))
+        << "after one press: \"" << StatusText(3) << "\"";
+    pressScrollLock();
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(3) == (start ? "SCRL" : ""); }, 5s))
+        << "after two presses: \"" << StatusText(3) << "\"";
+}
+
 TEST_F(Frame_, ScreenshotAfterAConversion) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Frame().SetSize(900, 620);
