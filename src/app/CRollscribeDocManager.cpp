@@ -47,10 +47,9 @@ wxBEGIN_EVENT_TABLE(CRollscribeDocManager, wxDocManager)
     EVT_UPDATE_UI_RANGE(wxID_FILE1, wxID_FILE9, CRollscribeDocManager::OnUpdateRecentFile)
     EVT_MENU_RANGE(wxID_FILE1, wxID_FILE9, CRollscribeDocManager::OnRecentFile)
 wxEND_EVENT_TABLE()
-    // clang-format on
+// clang-format on
 
-    CRollscribeDocManager::CRollscribeDocManager()
-    : wxDocManager(0, false) {
+CRollscribeDocManager::CRollscribeDocManager() : wxDocManager(0, false) {
     // Initialized here rather than by the base, so that it makes this class's recent-file list.
     Initialize();
     SetMaxDocsOpen(1);

@@ -51,9 +51,9 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
     EVT_DROP_FILES(CMainFrame::OnDropFiles)
     EVT_IDLE(CMainFrame::OnIdle)
 wxEND_EVENT_TABLE()
-    // clang-format on
+// clang-format on
 
-    CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
+CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(980, 640)) {
     wxIconBundle icons;
     icons.AddIcon(wxIcon(app_icon_xpm));
