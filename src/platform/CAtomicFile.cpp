@@ -116,12 +116,10 @@ void CAtomicFile::Commit() {
     // No fsync before the rename: it would cost milliseconds per file in a batch of thousands,
     // the rename still replaces the old file only with a complete one, and a late error of the
     // disk is reported by close. A MIDI file lost to a power cut is made again from its roll.
-    int err = 0;
     int fd = m_fd;
     m_fd = -1;
     int closeFault = InjectedFileFault(FileOperation::close, m_target.c_str());
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0) err = closeFault;
+    int err = ::close(fd) != 0 ? errno : closeFault;
     if (err != 0) {
         ::unlink(m_temp.c_str());
         m_temp.clear();
