@@ -61,6 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "/Title: X\r\n/title: Y\r\n",
                   {{"/Title", "X"}, {"/title", "Y"}}},
         LinesCase{"single_trailing_character_ignored", "/a: 1\r\nx", {{"/a", "1"}}},
+        // A one-character line with nothing after it that could replace its entry.
+        LinesCase{"lone_one_character_line_ignored", ":\r\n", {}},
+        LinesCase{"one_character_line_before_other_keys_ignored", "x\r\n/a: 1\r\n", {{"/a", "1"}}},
         LinesCase{"high_bytes_kept", "/title: Caf\xE9 \xFF\r\n", {{"/title", "Caf\xE9 \xFF"}}},
         LinesCase{"empty_file", "", {}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -85,6 +85,7 @@ TEST(BarParser, TempoIsClampedAndStepsPerInchComputed) {
         {100, 0, 100, 100},
         {100, -800, 100, 100},
         {80, 300, 80, 187},
+        {500, 10, 500, 1},  // exactly one step per inch stays
         {std::numeric_limits<std::int32_t>::min(), 800, 100, 400},
         {10, std::numeric_limits<std::int32_t>::max(), 10,
          std::numeric_limits<std::int32_t>::max()},

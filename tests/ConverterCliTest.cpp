@@ -103,10 +103,16 @@ TEST_F(ExampleRoll, ConvertsToAFileIndependentReadersAccept) {
 }
 
 TEST_F(ExampleRoll, OutputHasTheUsersFilePermissions) {
-    CommandRun run = RunShell("umask 027 && " + std::string(CONVERTER_PATH) + " -q " +
-                              Q(dir / "evening_waltz.bar"));
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(fs::status(dir / "evening_waltz_BAR_e.mid").permissions(), fs::perms(0640));
+    const std::pair<const char*, fs::perms> cases[] = {
+        {"027", fs::perms(0640)}, {"002", fs::perms(0664)}, {"077", fs::perms(0600)}};
+    for (auto [umask, mode] : cases) {
+        fs::remove(dir / "evening_waltz_BAR_e.mid");
+        CommandRun run =
+            RunShell("umask " + std::string(umask) + " && " + std::string(CONVERTER_PATH) + " -q " +
+                     Q(dir / "evening_waltz.bar"));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(fs::status(dir / "evening_waltz_BAR_e.mid").permissions(), mode) << umask;
+    }
 }
 
 TEST_F(ExampleRoll, LongTextsStayReadable) {

@@ -103,6 +103,21 @@ TEST_F(Conversion, WaitsTooLongForOneDeltaAreCarriedByEmptyTexts) {
               "99 CC E6 35 90 3C 00");
 }
 
+TEST_F(Conversion, DelayOfExactlyTheLongestDeltaNeedsNoFillerText) {
+    AddEvent(1, 60, 0);
+    AddEvent(0, 60, 671088638);  // tick 268435455 = 0x0FFFFFFF
+    EXPECT_EQ(HexOf(Convert()), "00 90 3C 50 FF FF FF 7F 90 3C 00");
+}
+
+// The parser delivers events in time order; a list built otherwise must still give a file whose
+// times never go back (and not a wait of 2^64 ticks).
+TEST_F(Conversion, EventEarlierThanTheOneBeforeIsWrittenAtTheSameTime) {
+    AddEvent(1, 60, 2400);
+    AddEvent(0, 60, 1200);
+    AddEvent(1, 61, 3600);
+    EXPECT_EQ(HexOf(Convert()), "87 40 90 3C 50 00 90 3C 00 83 60 90 3D 50");
+}
+
 TEST_F(Conversion, HeaderTempoAndTextsFromTheDocument) {
     doc.m_tempo = 500;
     doc.m_strTempo = "5";

@@ -152,6 +152,17 @@ TEST(RollDocument, UncreatableOutputThrowsNamingItAndAddsNoNotice) {
     EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"x.bar", "x_BAR_e.mid"}));
 }
 
+// Track 112 is note 127, the highest a MIDI file can hold: written; track 113 (note 128) is not.
+TEST(RollDocument, HighestTrackThatFitsMidiIsConvertedTheNextIsLeftOut) {
+    TempDir dir;
+    WriteFile(dir / "h.bar", RollBytes("00 70 00 71 01 70"));
+    CRollscribeDoc doc;
+    ASSERT_EQ(LoadRollFile(doc, CString((dir / "h.bar").string())), LoadOutcome::converted);
+    Bytes midi = ReadFile(dir / "h_BAR_e.mid");
+    Bytes tail(midi.end() - 12, midi.end());
+    EXPECT_EQ(HexOf(tail), "00 90 7F 01 00 90 7F 00 00 FF 2F 00");
+}
+
 TEST(RollReport, DefaultsAndLayout) {
     CRollscribeDoc doc;
     EXPECT_EQ(BuildRollReport(doc),
