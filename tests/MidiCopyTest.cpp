@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/MidiCopy.h"
+#include "ui/MidiCopy.h"
 #include "platform/CException.h"
 #include "support/TestFiles.h"
 

@@ -6,7 +6,7 @@
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollReport.h"
 #include "ui/ReportLayout.h"
-#include "ui/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <wx/log.h>
 #include <wx/stdpaths.h>
 
-#include "app/ResourceIds.h"
-#include "app/StringTable.h"
+#include "resources/ResourceIds.h"
+#include "resources/StringTable.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/StringTable.h"
+#include "resources/StringTable.h"
 #include "app_icon.xpm"
 
 namespace {

@@ -14,15 +14,15 @@
 #include "app/AppSettings.h"
 #include "app/CAboutDialog.h"
 #include "app/CInstanceLink.h"
-#include "app/CRollDocument.h"
+#include "ui/CRollWxDocument.h"
 #include "app/CRollscribeDocManager.h"
-#include "app/CommandIds.h"
-#include "app/ResourceIds.h"
-#include "app/StringTable.h"
+#include "resources/CommandIds.h"
+#include "resources/ResourceIds.h"
+#include "resources/StringTable.h"
 #include "platform/CFile.h"
 #include "ui/CMainFrame.h"
 #include "ui/CRollscribeView.h"
-#include "ui/WxText.h"
+#include "text/WxText.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
                       "*" + FromAscii(TemplateString(TemplateField::filterExt)), wxEmptyString,
                       FromAscii(TemplateString(TemplateField::filterExt)).Mid(1),
                       FromAscii(TemplateString(TemplateField::regFileTypeId)), "CRollscribeView",
-                      wxCLASSINFO(CRollDocument), wxCLASSINFO(CRollscribeView));
+                      wxCLASSINFO(CRollWxDocument), wxCLASSINFO(CRollscribeView));
 
     // A program already running takes the request; this one then ends.
     std::optional<std::string> absoluteFile;

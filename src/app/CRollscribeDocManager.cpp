@@ -4,12 +4,12 @@
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 
-#include "app/CRollDocument.h"
-#include "app/CommandIds.h"
-#include "app/StringTable.h"
+#include "ui/CRollWxDocument.h"
+#include "resources/CommandIds.h"
+#include "resources/StringTable.h"
 #include "platform/CFile.h"
 #include "ui/CMainFrame.h"
-#include "ui/WxText.h"
+#include "text/WxText.h"
 
 namespace {
 
@@ -55,9 +55,9 @@ CRollscribeDocManager::CRollscribeDocManager() : wxDocManager(0, false) {
     SetMaxDocsOpen(1);
 }
 
-CRollDocument* CRollscribeDocManager::RollDocument() const {
+CRollWxDocument* CRollscribeDocManager::RollDocument() const {
     const wxList& docs = const_cast<CRollscribeDocManager*>(this)->GetDocuments();
-    return docs.empty() ? nullptr : dynamic_cast<CRollDocument*>(docs.front());
+    return docs.empty() ? nullptr : dynamic_cast<CRollWxDocument*>(docs.front());
 }
 
 wxString CRollscribeDocManager::MakeNewDocumentName() {
@@ -76,7 +76,7 @@ wxDocTemplate* CRollscribeDocManager::FindTemplateForPath(const wxString& path) 
 }
 
 wxDocument* CRollscribeDocManager::CreateDocument(const wxString& path, long flags) {
-    CRollDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocument();
     if (!doc) return wxDocManager::CreateDocument(path, flags);  // the first: through the template
     if (flags & wxDOC_NEW) return doc->OnNewDocument() ? doc : nullptr;
     wxString file = path.empty() ? ChooseFileToOpen() : path;
@@ -85,7 +85,7 @@ wxDocument* CRollscribeDocManager::CreateDocument(const wxString& path, long fla
 }
 
 bool CRollscribeDocManager::OpenRollFile(const wxString& file) {
-    CRollDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocument();
     if (!doc) return false;
     wxString path = AbsolutePath(file);
     if (!doc->OnOpenDocument(path)) return false;
@@ -125,13 +125,13 @@ void CRollscribeDocManager::OnIgnoreCommand(wxCommandEvent& event) {
 }
 
 void CRollscribeDocManager::OnUpdateSaveAs(wxUpdateUIEvent& event) {
-    CRollDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocument();
     event.Enable(doc && !doc->ConvertedMidiFile().empty());
 }
 
 void CRollscribeDocManager::OnSaveAs(wxCommandEvent& event) {
     (void)event;
-    if (CRollDocument* doc = RollDocument(); doc && !doc->ConvertedMidiFile().empty())
+    if (CRollWxDocument* doc = RollDocument(); doc && !doc->ConvertedMidiFile().empty())
         doc->SaveAs();
 }
 

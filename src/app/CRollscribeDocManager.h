@@ -5,7 +5,7 @@
 #include <functional>
 
 class CMainFrame;
-class CRollDocument;
+class CRollWxDocument;
 
 // The document manager of a program with one document, one frame and one view for the whole
 // run. The first document is created through the document template; after that File New and
@@ -18,7 +18,7 @@ class CRollscribeDocManager : public wxDocManager {
 
     void SetMainFrame(CMainFrame* frame) { m_frame = frame; }
     CMainFrame* MainFrame() const { return m_frame; }
-    CRollDocument* RollDocument() const;
+    CRollWxDocument* RollDocument() const;
 
     // Opens a file into the document as File Open does; false when the open failed.
     bool OpenRollFile(const wxString& file);

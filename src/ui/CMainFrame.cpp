@@ -8,14 +8,14 @@
 #include <wx/statusbr.h>
 
 #include "app/CRollscribeDocManager.h"
-#include "app/CommandIds.h"
-#include "app/MenuResource.h"
-#include "app/ResourceIds.h"
-#include "app/StringTable.h"
-#include "app/ToolBarResource.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuResource.h"
+#include "resources/ResourceIds.h"
+#include "resources/StringTable.h"
+#include "resources/ToolBarResource.h"
 #include "app_icon.xpm"
 #include "ui/CViewWindow.h"
-#include "ui/GrayedItemPrompts.h"
+#include "ui/GtkGrayedItemPrompts.h"
 
 namespace {
 

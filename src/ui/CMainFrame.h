@@ -3,7 +3,7 @@
 #include <wx/aui/aui.h>
 #include <wx/docview.h>
 
-#include "ui/KeyboardLocks.h"
+#include "ui/GtkKeyboardLocks.h"
 
 class CViewWindow;
 class wxFileHistory;

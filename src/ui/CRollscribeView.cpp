@@ -5,14 +5,14 @@
 
 #include <algorithm>
 
-#include "app/CRollDocument.h"
+#include "ui/CRollWxDocument.h"
 #include "app/CRollscribeDocManager.h"
-#include "app/StringTable.h"
+#include "resources/StringTable.h"
 #include "roll/RollReport.h"
 #include "ui/CMainFrame.h"
 #include "ui/CViewWindow.h"
-#include "ui/TextDecoding.h"
-#include "ui/WxText.h"
+#include "text/TextDecoding.h"
+#include "text/WxText.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CRollscribeView, wxView);
 
@@ -26,7 +26,7 @@ CRollscribeView::~CRollscribeView() {
 }
 
 const CRollscribeDoc& CRollscribeView::Roll() const {
-    return static_cast<const CRollDocument*>(GetDocument())->Roll();
+    return static_cast<const CRollWxDocument*>(GetDocument())->Roll();
 }
 
 CViewWindow* CRollscribeView::Window() const {

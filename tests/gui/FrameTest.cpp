@@ -2,9 +2,9 @@
 #include <wx/uiaction.h>
 
 #include "GuiHarness.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "ui/CViewWindow.h"
-#include "ui/KeyboardLocks.h"
+#include "ui/GtkKeyboardLocks.h"
 
 namespace fs = std::filesystem;
 using namespace gui_test;

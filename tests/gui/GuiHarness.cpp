@@ -12,7 +12,7 @@
 
 #include "support/TestFiles.h"
 #include "ui/ReportLayout.h"
-#include "ui/WxText.h"
+#include "text/WxText.h"
 
 extern char** environ;
 
@@ -101,8 +101,8 @@ CRollscribeDocManager& GuiTest::Manager() {
     return *App().DocManager();
 }
 
-CRollDocument& GuiTest::Doc() {
-    CRollDocument* doc = Manager().RollDocument();
+CRollWxDocument& GuiTest::Doc() {
+    CRollWxDocument* doc = Manager().RollDocument();
     if (!doc) throw std::runtime_error("the program has no document");
     return *doc;
 }

@@ -55,7 +55,7 @@ class UnexpectedDialogHook : public wxModalDialogHook {
     void Exit(wxDialog* dialog) override { (void)dialog; }
 };
 
-#include "app/CRollDocument.h"
+#include "ui/CRollWxDocument.h"
 #include "app/CRollscribeApp.h"
 #include "app/CRollscribeDocManager.h"
 #include "support/TestFiles.h"
@@ -142,7 +142,7 @@ class GuiTest : public ::testing::Test {
     void Stop();
 
     CMainFrame& Frame();
-    CRollDocument& Doc();
+    CRollWxDocument& Doc();
     CRollscribeView& View();
     CRollscribeDocManager& Manager();
 

@@ -3,7 +3,7 @@
 
 #include "GuiHarness.h"
 #include "app/AppSettings.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 
 namespace fs = std::filesystem;
 using namespace gui_test;

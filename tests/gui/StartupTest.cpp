@@ -3,7 +3,7 @@
 #include <wx/stattext.h>
 
 #include "GuiHarness.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 
 namespace fs = std::filesystem;
 using namespace gui_test;

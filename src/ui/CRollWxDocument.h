@@ -8,9 +8,9 @@
 // and opens files through the core's load, the same one the converter uses. The program has no
 // stored form of its own: the document is never marked modified (so nothing asks to save), Save
 // writes nothing, and Save As writes a copy of the MIDI file that the last open converted.
-class CRollDocument : public wxDocument {
+class CRollWxDocument : public wxDocument {
   public:
-    CRollDocument();
+    CRollWxDocument();
 
     CRollscribeDoc& Roll() noexcept { return m_roll; }
     const CRollscribeDoc& Roll() const noexcept { return m_roll; }
@@ -47,5 +47,5 @@ class CRollDocument : public wxDocument {
     CRollscribeDoc m_roll;
     wxString m_convertedMidi;
 
-    wxDECLARE_DYNAMIC_CLASS(CRollDocument);
+    wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);
 };

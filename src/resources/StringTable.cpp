@@ -1,9 +1,9 @@
-#include "app/StringTable.h"
+#include "resources/StringTable.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "app/ResourceIds.h"
+#include "resources/ResourceIds.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "ui/WxText.h"
+#include "text/WxText.h"
 
 #include <wx/strconv.h>
 
-#include "ui/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 wxString WxFromChars(std::u32string_view chars) {
     std::wstring wide;

@@ -1,4 +1,4 @@
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 
 #include <iterator>
 

@@ -1,4 +1,4 @@
-#include "ui/KeyboardLocks.h"
+#include "ui/GtkKeyboardLocks.h"
 
 #include <gdk/gdk.h>
 

@@ -1,4 +1,4 @@
-#include "ui/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 #include <cstddef>
 

@@ -1,8 +1,8 @@
-#include "app/ToolBarResource.h"
+#include "resources/ToolBarResource.h"
 
 #include <wx/image.h>
 
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "toolbar.xpm"
 
 const std::vector<int>& ToolBarCommands() {

@@ -1,9 +1,9 @@
-#include "app/MenuResource.h"
+#include "resources/MenuResource.h"
 
 #include <string_view>
 
-#include "app/CommandIds.h"
-#include "app/StringTable.h"
+#include "resources/CommandIds.h"
+#include "resources/StringTable.h"
 
 namespace {
 

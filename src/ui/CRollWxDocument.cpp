@@ -1,4 +1,4 @@
-#include "app/CRollDocument.h"
+#include "ui/CRollWxDocument.h"
 
 #include <wx/filedlg.h>
 #include <wx/filename.h>
@@ -7,14 +7,14 @@
 
 #include <new>
 
-#include "app/MidiCopy.h"
-#include "app/StringTable.h"
+#include "ui/MidiCopy.h"
+#include "resources/StringTable.h"
 #include "platform/CException.h"
 #include "platform/CFile.h"
 #include "roll/RollLoader.h"
-#include "ui/WxText.h"
+#include "text/WxText.h"
 
-wxIMPLEMENT_DYNAMIC_CLASS(CRollDocument, wxDocument);
+wxIMPLEMENT_DYNAMIC_CLASS(CRollWxDocument, wxDocument);
 
 namespace {
 
@@ -32,14 +32,14 @@ wxString ProgramName() {
 
 }  // namespace
 
-CRollDocument::CRollDocument() = default;
+CRollWxDocument::CRollWxDocument() = default;
 
-wxWindow* CRollDocument::MessageParent() const {
+wxWindow* CRollWxDocument::MessageParent() const {
     wxWindow* window = GetDocumentWindow();
     return window && window->IsShown() ? window : nullptr;
 }
 
-bool CRollDocument::OnNewDocument() {
+bool CRollWxDocument::OnNewDocument() {
     if (!wxDocument::OnNewDocument()) return false;
     m_convertedMidi.clear();
     m_roll.OnNewDocument();
@@ -47,7 +47,7 @@ bool CRollDocument::OnNewDocument() {
     return true;
 }
 
-wxString CRollDocument::OpenFailureMessage(const std::string& file,
+wxString CRollWxDocument::OpenFailureMessage(const std::string& file,
                                            const std::string& concernedPath,
                                            const std::string& reason) {
     if (concernedPath.empty() || concernedPath == file) {
@@ -58,7 +58,7 @@ wxString CRollDocument::OpenFailureMessage(const std::string& file,
            WxText(concernedPath) + "\n" + Sentence(reason);
 }
 
-bool CRollDocument::DoOpenDocument(const wxString& file) {
+bool CRollWxDocument::DoOpenDocument(const wxString& file) {
     m_convertedMidi.clear();
     std::string path = PathBytes(file);
     std::string fullPath = FullPath(CString(path)).ToStdString();
@@ -82,7 +82,7 @@ bool CRollDocument::DoOpenDocument(const wxString& file) {
     return false;
 }
 
-bool CRollDocument::OnOpenDocument(const wxString& file) {
+bool CRollWxDocument::OnOpenDocument(const wxString& file) {
     if (!DoOpenDocument(file)) return false;
     SetFilename(file, false);
     SetTitle(wxFileName(file).GetFullName());
@@ -92,7 +92,7 @@ bool CRollDocument::OnOpenDocument(const wxString& file) {
     return true;
 }
 
-bool CRollDocument::SaveAs() {
+bool CRollWxDocument::SaveAs() {
     if (m_convertedMidi.empty()) return false;
     wxFileName midi(m_convertedMidi);
     wxFileDialog dialog(MessageParent(), "Save As", midi.GetPath(), midi.GetFullName(),
@@ -119,12 +119,12 @@ bool CRollDocument::SaveAs() {
     return false;
 }
 
-bool CRollDocument::OnSaveDocument(const wxString& file) {
+bool CRollWxDocument::OnSaveDocument(const wxString& file) {
     (void)file;
     return false;  // nothing to store; never touch the file
 }
 
-bool CRollDocument::DoSaveDocument(const wxString& file) {
+bool CRollWxDocument::DoSaveDocument(const wxString& file) {
     (void)file;
     return false;
 }

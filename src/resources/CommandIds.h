@@ -2,7 +2,7 @@
 
 #include <wx/defs.h>
 
-#include "app/ResourceIds.h"
+#include "resources/ResourceIds.h"
 
 // The toolkit's ids for the program's commands. Where the toolkit gives a command behaviour of its
 // own (the document manager's File commands, the recent-file list, Exit) its stock id is used;

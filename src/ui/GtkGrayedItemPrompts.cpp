@@ -1,4 +1,4 @@
-#include "ui/GrayedItemPrompts.h"
+#include "ui/GtkGrayedItemPrompts.h"
 
 #include <gtk/gtk.h>
 #include <wx/frame.h>

@@ -1,4 +1,4 @@
-#include "app/MidiCopy.h"
+#include "ui/MidiCopy.h"
 
 #include <sys/stat.h>
 
