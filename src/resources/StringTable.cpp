@@ -5,6 +5,8 @@
 
 #include "resources/ResourceIds.h"
 
+namespace rollscribe {
+
 namespace {
 
 struct StringResource {
@@ -104,3 +106,5 @@ std::string_view TemplateString(TemplateField field) {
     for (int i = 0; i < static_cast<int>(field); ++i) rest.remove_prefix(rest.find('\n') + 1);
     return rest.substr(0, rest.find('\n'));
 }
+
+}  // namespace rollscribe

@@ -5,6 +5,8 @@
 #include "resources/CommandIds.h"
 #include "toolbar.xpm"
 
+namespace rollscribe {
+
 const std::vector<int>& ToolBarCommands() {
     static const std::vector<int> commands = {
         cmd::kNew,   cmd::kOpen, cmd::kSave,  0, cmd::kCut,   cmd::kCopy,
@@ -23,3 +25,5 @@ std::vector<wxBitmap> ToolBarImages() {
     }
     return images;
 }
+
+}  // namespace rollscribe

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace rollscribe {
+
 namespace {
 
 // Windows-1252 for the bytes 0x80 to 0x9F; the unassigned ones keep their own value.
@@ -71,3 +73,5 @@ std::u32string DecodeText(std::string_view bytes) {
     }
     return text;
 }
+
+}  // namespace rollscribe

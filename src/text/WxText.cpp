@@ -4,6 +4,12 @@
 
 #include "text/TextDecoding.h"
 
+namespace rollscribe {
+
+wxString WxAscii(std::string_view text) {
+    return wxString::FromAscii(text.data(), text.size());
+}
+
 wxString WxFromChars(std::u32string_view chars) {
     std::wstring wide;
     wide.reserve(chars.size());
@@ -26,3 +32,5 @@ std::string PathBytes(const wxString& path) {
     wxCharBuffer buffer = path.fn_str();
     return buffer.data() ? std::string(buffer.data(), buffer.length()) : std::string();
 }
+
+}  // namespace rollscribe

@@ -2,7 +2,11 @@
 
 #include <wx/docview.h>
 
+#include <string>
+
 #include "roll/CRollscribeDoc.h"
+
+namespace rollscribe {
 
 // The toolkit's document for the roll: it holds the core's CRollscribeDoc, which the view shows,
 // and opens files through the core's load, the same one the converter uses. The program has no
@@ -12,14 +16,19 @@ class CRollWxDocument : public wxDocument {
   public:
     CRollWxDocument();
 
-    CRollscribeDoc& Roll() noexcept { return m_roll; }
     const CRollscribeDoc& Roll() const noexcept { return m_roll; }
 
     // File New: back to the roll's reset values, titled as an unnamed document.
     bool OnNewDocument() override;
-    // Loads and converts the file. Errors from file work (the roll cannot be read, it ends
-    // inside its header, the MIDI file cannot be written) are shown in one message box naming
-    // the file and the reason; the open then counts as failed and the title stays.
+    // Loads and converts the roll file at path (its bytes, as the file system names it). Errors
+    // from file work (the roll cannot be read, it ends inside its header, the MIDI file cannot
+    // be written) are shown in one message box naming the file and the reason; the open then
+    // counts as failed. Either way the caption names the file that the report shows: after a
+    // failure that is the earlier roll (which Save As still copies) when the file could not be
+    // opened at all, and otherwise the failed file, whose messages up to the failure the view
+    // shows.
+    bool OpenRoll(const std::string& path);
+    // The toolkit's way to open a file, for its own callers: as OpenRoll.
     bool OnOpenDocument(const wxString& file) override;
 
     bool IsModified() const override { return false; }
@@ -30,22 +39,31 @@ class CRollWxDocument : public wxDocument {
     bool SaveAs() override;
     bool OnSaveDocument(const wxString& file) override;
 
-    // The MIDI file that the last open wrote; empty when it wrote none.
-    const wxString& ConvertedMidiFile() const noexcept { return m_convertedMidi; }
-
-    // The message shown when opening file failed on concernedPath for reason.
-    static wxString OpenFailureMessage(const std::string& file, const std::string& concernedPath,
-                                       const std::string& reason);
+    // The MIDI file that the last open wrote (its bytes); empty when it wrote none.
+    const std::string& ConvertedMidiFile() const noexcept { return m_convertedMidi; }
 
   protected:
-    bool DoOpenDocument(const wxString& file) override;
     bool DoSaveDocument(const wxString& file) override;
 
   private:
+    // The roll, noting whether a load reached it (a file that cannot be opened never does).
+    class CWatchedRoll : public CRollscribeDoc {
+      public:
+        void Serialize(CArchive& ar) override {
+            m_reached = true;
+            CRollscribeDoc::Serialize(ar);
+        }
+        bool m_reached = false;
+    };
+
+    // Titles the document after the file whose path the report shows.
+    void NameAfterReport();
     wxWindow* MessageParent() const;
 
-    CRollscribeDoc m_roll;
-    wxString m_convertedMidi;
+    CWatchedRoll m_roll;
+    std::string m_convertedMidi;
 
     wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);
 };
+
+}  // namespace rollscribe

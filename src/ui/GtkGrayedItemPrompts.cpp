@@ -4,6 +4,8 @@
 #include <wx/frame.h>
 #include <wx/menu.h>
 
+namespace rollscribe {
+
 namespace {
 
 struct MenuPrompts {
@@ -74,3 +76,5 @@ void ShowPromptsOfGrayedItems(wxFrame* frame, wxMenuBar* bar) {
         g_signal_connect(menu->m_menu, "enter-notify-event", G_CALLBACK(OnCrossing), prompts);
     }
 }
+
+}  // namespace rollscribe

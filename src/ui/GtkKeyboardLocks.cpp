@@ -2,6 +2,8 @@
 
 #include <gdk/gdk.h>
 
+namespace rollscribe {
+
 namespace {
 
 bool g_scrollPressedLocked = false;  // Scroll Lock pressed an odd number of times
@@ -27,3 +29,5 @@ KeyboardLocks ReadKeyboardLocks() {
     locks.scroll = g_systemLocksScroll ? scroll : g_scrollPressedLocked;
     return locks;
 }
+
+}  // namespace rollscribe

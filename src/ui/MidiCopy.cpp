@@ -9,6 +9,8 @@
 #include "platform/CException.h"
 #include "platform/CFile.h"
 
+namespace rollscribe {
+
 namespace {
 
 bool SameFile(const CString& a, const CString& b) {
@@ -51,3 +53,5 @@ void CopyConvertedFile(const CString& source, const CString& target,
     out.Write(bytes.data(), bytes.size());
     out.Commit();
 }
+
+}  // namespace rollscribe

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace rollscribe {
+
 namespace {
 
 // The character shown for c.
@@ -83,3 +85,5 @@ std::u32string ShownText(const ReportLine& line) {
     for (const ReportRun& run : line) shown += run.text;
     return shown;
 }
+
+}  // namespace rollscribe

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+namespace rollscribe {
+
 // A stretch of one line drawn the same way.
 struct ReportRun {
     std::u32string text;
@@ -31,3 +33,5 @@ std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t
 
 // The characters of a line as shown, without the underlining.
 std::u32string ShownText(const ReportLine& line);
+
+}  // namespace rollscribe

@@ -7,7 +7,8 @@
 #include "ui/GtkKeyboardLocks.h"
 
 namespace fs = std::filesystem;
-using namespace gui_test;
+using namespace rollscribe;
+using namespace rollscribe::gui_test;
 
 namespace {
 
@@ -28,7 +29,7 @@ TEST_F(Frame_, CommandsThatAreAlwaysOnOrOff) {
     }
 
     // A conversion makes Save As available and nothing else.
-    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(m_rolls.AddRoll("roll").string())));
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("roll").string()));
     EXPECT_TRUE(MenuEnabled(cmd::kSaveAs));
     for (int id : {cmd::kSave, cmd::kUndo, cmd::kCut, cmd::kCopy, cmd::kPaste}) {
         EXPECT_FALSE(MenuEnabled(id)) << id;
@@ -67,13 +68,13 @@ TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
     EXPECT_FALSE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
     EXPECT_FALSE(Frame().IsToolBarShown());
     // The dialog bar's band keeps the band area, so the view stays below it.
-    EXPECT_TRUE(Frame().DialogBar()->IsShown());
+    EXPECT_TRUE(DialogBar()->IsShown());
 
     Frame().ProcessCommand(cmd::kViewStatusBar);
     Pump(50ms);
     Frame().DoMenuUpdates();
     EXPECT_FALSE(Frame().GetMenuBar()->IsChecked(cmd::kViewStatusBar));
-    EXPECT_FALSE(Frame().StatusBar()->IsShown());
+    EXPECT_FALSE(Frame().GetStatusBar()->IsShown());
     EXPECT_GT(view->GetRect().GetBottom(), before.GetBottom());
 
     Frame().ProcessCommand(cmd::kViewToolBar);
@@ -82,10 +83,10 @@ TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
     Frame().DoMenuUpdates();
     EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
     EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewStatusBar));
-    EXPECT_TRUE(Frame().ToolBar()->IsShown());
+    EXPECT_TRUE(ToolBar()->IsShown());
     EXPECT_EQ(view->GetRect(), before);
     // Back in its band: first, left of the dialog bar.
-    EXPECT_LT(Frame().ToolBar()->GetPosition().x, Frame().DialogBar()->GetPosition().x);
+    EXPECT_LT(ToolBar()->GetPosition().x, DialogBar()->GetPosition().x);
 }
 
 TEST_F(Frame_, PromptsInTheStatusBar) {
@@ -115,7 +116,7 @@ TEST_F(Frame_, PromptsInTheStatusBar) {
 
 TEST_F(Frame_, PointingAtAToolBarButtonShowsItsPrompt) {
     ASSERT_TRUE(Start());
-    wxAuiToolBar* tools = Frame().ToolBar();
+    wxAuiToolBar* tools = ToolBar();
     wxRect open = tools->GetToolRect(cmd::kOpen);
     wxMouseEvent move(wxEVT_MOTION);
     move.SetPosition(open.GetPosition() + wxPoint(open.width / 2, open.height / 2));

@@ -6,7 +6,8 @@
 #include "resources/CommandIds.h"
 
 namespace fs = std::filesystem;
-using namespace gui_test;
+using namespace rollscribe;
+using namespace rollscribe::gui_test;
 
 namespace {
 
@@ -100,7 +101,7 @@ TEST_F(Startup, ARollShorterThanItsHeaderEndsTheProgram) {
 
 TEST_F(Startup, BarsAndTexts) {
     ASSERT_TRUE(Start());
-    wxAuiToolBar* tools = Frame().ToolBar();
+    wxAuiToolBar* tools = ToolBar();
     ASSERT_EQ(tools->GetToolCount(), 11u);
     const int expected[] = {cmd::kNew,   cmd::kOpen, cmd::kSave,  -1, cmd::kCut,  cmd::kCopy,
                             cmd::kPaste, -1,         cmd::kPrint, -1, cmd::kAbout};
@@ -117,20 +118,23 @@ TEST_F(Startup, BarsAndTexts) {
     EXPECT_EQ(Utf8(tools->FindTool(cmd::kAbout)->GetShortHelp()), "About");
 
     // Both bands along the top, in one row, the tool bar first, each with a gripper.
-    wxAuiPaneInfo& toolPane = Frame().ReBar().GetPane(tools);
-    wxAuiPaneInfo& dialogPane = Frame().ReBar().GetPane(Frame().DialogBar());
+    wxAuiPaneInfo& toolPane = Panes().GetPane(tools);
+    wxAuiPaneInfo& dialogPane = Panes().GetPane(DialogBar());
     EXPECT_EQ(toolPane.dock_direction, wxAUI_DOCK_TOP);
     EXPECT_EQ(dialogPane.dock_direction, wxAUI_DOCK_TOP);
     EXPECT_EQ(toolPane.dock_row, dialogPane.dock_row);
     EXPECT_LT(toolPane.dock_pos, dialogPane.dock_pos);
     EXPECT_TRUE(tools->GetGripperVisible());
-    EXPECT_TRUE(Frame().DialogBar()->GetGripperVisible());
-    EXPECT_LT(tools->GetPosition().x, Frame().DialogBar()->GetPosition().x);
-    EXPECT_EQ(Utf8(Frame().DialogBarText()->GetLabel())
+    EXPECT_TRUE(DialogBar()->GetGripperVisible());
+    EXPECT_LT(tools->GetPosition().x, DialogBar()->GetPosition().x);
+    ASSERT_EQ(DialogBar()->GetToolCount(), 1u);
+    auto* line = dynamic_cast<wxStaticText*>(DialogBar()->FindToolByIndex(0)->GetWindow());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(Utf8(line->GetLabel())
                   .rfind("BAR/ANN to Vellum MIDI file converter - BETA version March 8, 2004", 0),
               0u);
 
-    EXPECT_EQ(Frame().StatusBar()->GetFieldsCount(), 4);
+    EXPECT_EQ(Frame().GetStatusBar()->GetFieldsCount(), 4);
     const wxMenuBar* bar = Frame().GetMenuBar();
     ASSERT_EQ(bar->GetMenuCount(), 4u);
     EXPECT_EQ(Utf8(bar->GetMenuLabel(0)), "&File");
