@@ -6,6 +6,7 @@
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
 #include "roll/RollReport.h"
+#include "support/CaseNames.h"
 #include "support/RollFixture.h"
 
 namespace fs = std::filesystem;
@@ -59,7 +60,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"roll.WeB", true, "roll", "roll.ann", "roll_BAR_e.mid"},
                       NameCase{"roll.mid", false, "roll", "roll.ann", ""},
                       NameCase{"roll.ba", false, "roll", "roll.ann", ""},
-                      NameCase{"ab", false, "ab", "ab.ann", ""}));
+                      NameCase{"ab", false, "ab", "ab.ann", ""}),
+    [](const ::testing::TestParamInfo<NameCase>& info) {
+        return CaseName(std::string_view(info.param.fileName));
+    });
 
 TEST(RollDocument, ResetValuesAndNewDocument) {
     CRollscribeDoc doc;
