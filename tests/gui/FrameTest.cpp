@@ -56,9 +56,13 @@ TEST_F(Frame_, KeysOfDisabledCommandsDoNothing) {
 
 TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
     ASSERT_TRUE(Start());
+    Frame().SetSize(900, 620);
     CViewWindow* view = Frame().ViewWindow();
     Pump(50ms);
-    wxRect before = view->GetRect();
+    const wxRect viewBefore = view->GetRect();
+    const wxRect toolsBefore = ToolBar()->GetRect();
+    const wxRect dialogBefore = DialogBar()->GetRect();
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "toolbar-shown.png");
 
     Frame().DoMenuUpdates();
     EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
@@ -67,15 +71,21 @@ TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
     Frame().DoMenuUpdates();
     EXPECT_FALSE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
     EXPECT_FALSE(Frame().IsToolBarShown());
-    // The dialog bar's band keeps the band area, so the view stays below it.
+    EXPECT_FALSE(ToolBar()->IsShown());
+    // No empty strip: the dialog bar's band moves to where the tool bar began, and the view,
+    // below the band area, does not lose height.
     EXPECT_TRUE(DialogBar()->IsShown());
+    EXPECT_EQ(DialogBar()->GetPosition().x, toolsBefore.x);
+    EXPECT_LE(view->GetRect().GetTop(), viewBefore.GetTop());
+    EXPECT_EQ(view->GetRect().GetBottom(), viewBefore.GetBottom());
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "toolbar-hidden.png");
 
     Frame().ProcessCommand(cmd::kViewStatusBar);
     Pump(50ms);
     Frame().DoMenuUpdates();
     EXPECT_FALSE(Frame().GetMenuBar()->IsChecked(cmd::kViewStatusBar));
     EXPECT_FALSE(Frame().GetStatusBar()->IsShown());
-    EXPECT_GT(view->GetRect().GetBottom(), before.GetBottom());
+    EXPECT_GT(view->GetRect().GetBottom(), viewBefore.GetBottom());
 
     Frame().ProcessCommand(cmd::kViewToolBar);
     Frame().ProcessCommand(cmd::kViewStatusBar);
@@ -84,9 +94,30 @@ TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
     EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
     EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewStatusBar));
     EXPECT_TRUE(ToolBar()->IsShown());
-    EXPECT_EQ(view->GetRect(), before);
-    // Back in its band: first, left of the dialog bar.
-    EXPECT_LT(ToolBar()->GetPosition().x, DialogBar()->GetPosition().x);
+    // The same layout as before: the tool bar first in its band, the dialog bar after it.
+    EXPECT_EQ(ToolBar()->GetRect(), toolsBefore);
+    EXPECT_EQ(DialogBar()->GetRect(), dialogBefore);
+    EXPECT_EQ(view->GetRect(), viewBefore);
+}
+
+// A band that the user moved while the tool bar was hidden stays where the user put it.
+TEST_F(Frame_, ShowingTheToolBarKeepsABandMovedMeanwhile) {
+    ASSERT_TRUE(Start());
+    Frame().SetSize(900, 620);
+    Pump(50ms);
+    const int toolsWidth = ToolBar()->GetSize().x;
+    Frame().ShowToolBar(false);
+    Pump(50ms);
+    wxAuiPaneInfo& dialog = Panes().GetPane(DialogBar());
+    dialog.dock_pos = toolsWidth + 120;  // as the band's gripper would move it
+    Panes().Update();
+    Pump(50ms);
+    const int movedTo = DialogBar()->GetPosition().x;
+    Frame().ShowToolBar(true);
+    Pump(50ms);
+    EXPECT_EQ(Panes().GetPane(DialogBar()).dock_pos, toolsWidth + 120);
+    EXPECT_EQ(DialogBar()->GetPosition().x, movedTo);
+    EXPECT_LT(ToolBar()->GetRect().GetRight(), movedTo);
 }
 
 TEST_F(Frame_, PromptsInTheStatusBar) {
