@@ -1,6 +1,7 @@
 #include <gtk/gtk.h>
 #include <sys/stat.h>
 #include <wx/filehistory.h>
+#include <wx/uiaction.h>
 
 #include "GuiHarness.h"
 #include "app/AppSettings.h"
@@ -279,6 +280,93 @@ TEST_F(Opening, DroppedFilesOpenAsFileOpenDoes) {
     EXPECT_EQ(Caption(), "dropped_b.bar - Rollscribe");
     EXPECT_EQ(RecentFileLabels(),
               (std::vector<std::string>{"&1 " + b.string(), "&2 " + a.string()}));
+}
+
+// A window that offers a file as a file manager does when it is dragged: as a text/uri-list.
+class DragSource {
+  public:
+    explicit DragSource(const fs::path& file) {
+        gchar* uri = g_filename_to_uri(file.c_str(), nullptr, nullptr);
+        m_uri = uri;
+        g_free(uri);
+        m_window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        gtk_window_set_default_size(GTK_WINDOW(m_window), 80, 80);
+        gtk_window_move(GTK_WINDOW(m_window), 1100, 900);
+        GtkWidget* area = gtk_event_box_new();
+        gtk_container_add(GTK_CONTAINER(m_window), area);
+        GtkTargetEntry target = {const_cast<gchar*>("text/uri-list"), 0, 0};
+        gtk_drag_source_set(area, GDK_BUTTON1_MASK, &target, 1, GDK_ACTION_COPY);
+        g_signal_connect(area, "drag-data-get", G_CALLBACK(OnDataGet), &m_uri);
+        gtk_widget_show_all(m_window);
+    }
+    ~DragSource() { gtk_widget_destroy(m_window); }
+    DragSource(const DragSource&) = delete;
+    DragSource& operator=(const DragSource&) = delete;
+
+    wxPoint Middle() const {
+        int x = 0;
+        int y = 0;
+        gdk_window_get_origin(gtk_widget_get_window(m_window), &x, &y);
+        return {x + 40, y + 40};
+    }
+
+    // Drags the file from this window to a point of the screen and lets go there.
+    void DropAt(wxPoint to) const {
+        wxUIActionSimulator mouse;
+        wxPoint from = Middle();
+        mouse.MouseMove(from);
+        Pump(50ms);
+        mouse.MouseDown();
+        Pump(50ms);
+        for (int step = 1; step <= 20; ++step) {
+            mouse.MouseMove(from + (to - from) * step / 20);
+            Pump(20ms);
+        }
+        Pump(100ms);
+        mouse.MouseUp();
+        Pump(200ms);
+    }
+
+  private:
+    static void OnDataGet(GtkWidget*, GdkDragContext*, GtkSelectionData* data, guint, guint,
+                          gpointer uri) {
+        gchar* uris[] = {const_cast<gchar*>(static_cast<std::string*>(uri)->c_str()), nullptr};
+        gtk_selection_data_set_uris(data, uris);
+    }
+
+    std::string m_uri;
+    GtkWidget* m_window;
+};
+
+// A file dragged onto any part of the window opens: the menu bar, either band, the view and the
+// status bar.
+TEST_F(Opening, AFileDroppedAnywhereOnTheWindowOpens) {
+    ASSERT_TRUE(Start());
+    Frame().SetSize(900, 620);
+    Frame().Move(0, 0);
+    Pump(100ms);
+    auto middleOf = [](wxWindow* window, int dx = 0) {
+        wxRect r = window->GetScreenRect();
+        return wxPoint(r.x + (dx ? dx : r.width / 2), r.y + r.height / 2);
+    };
+    const std::vector<std::pair<std::string, wxPoint>> places = {
+        {"menu_bar", middleOf(Frame().GetMenuBar(), Frame().GetMenuBar()->GetSize().x - 40)},
+        {"tool_bar", middleOf(ToolBar())},
+        {"dialog_bar", middleOf(DialogBar())},
+        {"view", middleOf(Frame().ViewWindow())},
+        {"status_bar", middleOf(Frame().GetStatusBar(), 40)},
+    };
+    for (const auto& [place, at] : places) {
+        SCOPED_TRACE(place);
+        fs::path roll = m_rolls.AddRoll("dropped_on_" + place);
+        DragSource source(roll);
+        Pump(100ms);
+        source.DropAt(at);
+        EXPECT_TRUE(
+            PumpUntil([&] { return Caption() == roll.filename().string() + " - Rollscribe"; }, 3s))
+            << Caption();
+        EXPECT_TRUE(fs::exists(m_rolls.Path("dropped_on_" + place + "_BAR_e.mid")));
+    }
 }
 
 TEST_F(Opening, NamesWithAmpersandsAndNonAsciiBytes) {
