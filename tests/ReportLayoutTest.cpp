@@ -6,10 +6,12 @@
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollReport.h"
 #include "support/CaseNames.h"
+#include "support/ReportText.h"
 #include "text/TextDecoding.h"
 #include "ui/ReportLayout.h"
 
 using namespace rollscribe;
+using testing_support::ShownText;
 
 namespace {
 

@@ -38,7 +38,6 @@ class CRollscribeApp : public wxApp {
     void ExitInstance();
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
-    rollscribe::CRollscribeDocManager* DocManager() const { return m_docManager; }
 
     // A file handed over by a second start (or by none: a plain start): opened as File Open
     // does, with the window brought to the front.

@@ -29,10 +29,11 @@ wxString ResourceText(unsigned id) {
 constexpr unsigned kIndicators[] = {res::ID_INDICATOR_CAPS, res::ID_INDICATOR_NUM,
                                     res::ID_INDICATOR_SCRL};
 
-// A recent-file entry's label: its number as mnemonic, then the file name with any "&" doubled
-// (so it shows as written) and tabs made spaces (a tab would start an accelerator text).
+// A recent-file entry's label: its number as mnemonic, then the file name as a person reads it,
+// with any "&" doubled (so it shows as written) and tabs made spaces (a tab would start an
+// accelerator text).
 wxString RecentFileLabel(size_t index, const wxString& file) {
-    wxString name = file;
+    wxString name = WxText(PathBytes(file));
     name.Replace("&", "&&");
     name.Replace("\t", " ");
     return wxString::Format("&%zu %s", index + 1, name);

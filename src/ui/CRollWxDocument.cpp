@@ -42,9 +42,10 @@ bool CRollWxDocument::OnNewDocument() {
 }
 
 void CRollWxDocument::NameAfterReport() {
-    wxString file = WxPath(m_roll.m_strFilePath.ToStdString());
-    SetFilename(file, false);
-    SetTitle(wxFileName(file).GetFullName());
+    const std::string path = m_roll.m_strFilePath.ToStdString();
+    // The file as the toolkit names files, to be opened again; the title as a person reads it.
+    SetFilename(WxPath(path), false);
+    SetTitle(WxText(path.substr(path.rfind('/') + 1)));
     for (wxView* view : GetViewsVector()) view->OnChangeFilename();
 }
 

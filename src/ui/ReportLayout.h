@@ -31,7 +31,4 @@ std::vector<ReportLine> LayoutReport(std::u32string_view text);
 // out the whole report, as far as they fit; the rest, however long, costs nothing to draw.
 std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t maxLineBytes);
 
-// The characters of a line as shown, without the underlining.
-std::u32string ShownText(const ReportLine& line);
-
 }  // namespace rollscribe

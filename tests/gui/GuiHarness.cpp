@@ -11,6 +11,7 @@
 #include <limits>
 #include <thread>
 
+#include "support/ReportText.h"
 #include "support/TestFiles.h"
 #include "text/WxText.h"
 #include "ui/ReportLayout.h"
@@ -98,8 +99,9 @@ CMainFrame& GuiTest::Frame() {
 }
 
 CRollscribeDocManager& GuiTest::Manager() {
-    if (!App().DocManager()) throw std::runtime_error("the program has no document manager");
-    return *App().DocManager();
+    auto* manager = dynamic_cast<CRollscribeDocManager*>(wxDocManager::GetDocumentManager());
+    if (!manager) throw std::runtime_error("the program has no document manager");
+    return *manager;
 }
 
 CRollWxDocument& GuiTest::Doc() {
@@ -136,7 +138,7 @@ std::vector<std::string> GuiTest::ViewLines() {
     std::vector<std::string> lines;
     constexpr auto kAll = std::numeric_limits<std::size_t>::max();
     for (const ReportLine& line : View().ReportLines(kAll, kAll))
-        lines.push_back(Utf8(WxFromChars(ShownText(line))));
+        lines.push_back(Utf8(WxFromChars(testing_support::ShownText(line))));
     return lines;
 }
 

@@ -66,6 +66,24 @@ TEST_F(Startup, ARelativeNameOpensAsTheFullPath) {
     EXPECT_EQ(Manager().GetHistoryFile(0).utf8_string(), roll.string());
 }
 
+// A name that is not UTF-8 reaches the load as the bytes given: the roll is read and its MIDI
+// file written under the same bytes; only the caption and the report show it decoded.
+TEST_F(Startup, ANameThatIsNotUtf8OpensByItsBytes) {
+    const std::string name = "caf\xE9 \xFF";
+    fs::path roll = m_rolls.AddRoll(name);
+    ASSERT_TRUE(Start(roll));
+    EXPECT_TRUE(fs::exists(m_rolls.Path(name + "_BAR_e.mid")));
+    EXPECT_EQ(Caption(), "caf\xC3\xA9 \xC3\xBF.bar - Rollscribe");
+    EXPECT_EQ(ViewLine(2),
+              " ** Reading ANN file : " + m_rolls.Dir().string() + "/caf\xC3\xA9 \xC3\xBF.ann");
+    EXPECT_EQ(RecentFileLabels(), std::vector<std::string>{"&1 " + m_rolls.Dir().string() +
+                                                           "/caf\xC3\xA9 \xC3\xBF.bar"});
+    // The list keeps the bytes: choosing the entry opens the same file again.
+    fs::remove(m_rolls.Path(name + "_BAR_e.mid"));
+    Frame().ProcessCommand(cmd::kRecentFile1);
+    EXPECT_TRUE(fs::exists(m_rolls.Path(name + "_BAR_e.mid")));
+}
+
 TEST_F(Startup, AFileOfAnotherTypeStartsAndShowsTheInvalidTypeMessage) {
     testing_support::WriteFile(m_rolls.Path("notes.txt"), "not a roll");
     ASSERT_TRUE(Start(m_rolls.Path("notes.txt")));
