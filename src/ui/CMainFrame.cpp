@@ -273,6 +273,12 @@ void CMainFrame::UpdateIndicators(const KeyboardLocks& locks) {
 void CMainFrame::OnIdle(wxIdleEvent& event) {
     event.Skip();
     UpdateIndicators(ReadKeyboardLocks());
+    // A dialog opened by a button takes the pointer away without the tool bar hearing that it
+    // left: the button's prompt goes once the pointer is seen elsewhere.
+    if (m_pointedTool != wxID_NONE && !m_toolBar->GetScreenRect().Contains(wxGetMousePosition())) {
+        m_pointedTool = wxID_NONE;
+        ShowCommandPrompt(wxID_NONE);
+    }
 }
 
 void CMainFrame::ShowCommandPrompt(int id) {

@@ -160,6 +160,25 @@ TEST_F(Frame_, PointingAtAToolBarButtonShowsItsPrompt) {
     EXPECT_EQ(StatusText(0), "Ready");
 }
 
+// A button that opens a dialog loses the pointer without hearing of it; its prompt must not stay
+// in the status bar once the pointer is elsewhere.
+TEST_F(Frame_, AButtonsPromptGoesWhenThePointerIsElsewhere) {
+    ASSERT_TRUE(Start());
+    Pump(50ms);
+    wxUIActionSimulator mouse;
+    const wxRect view = Frame().ViewWindow()->GetScreenRect();
+    mouse.MouseMove(view.GetPosition() + wxPoint(view.width / 2, view.height / 2));
+    Pump(50ms);
+    wxAuiToolBar* tools = ToolBar();
+    wxRect open = tools->GetToolRect(cmd::kOpen);
+    wxMouseEvent move(wxEVT_MOTION);
+    move.SetPosition(open.GetPosition() + wxPoint(open.width / 2, open.height / 2));
+    move.SetEventObject(tools);
+    tools->GetEventHandler()->ProcessEvent(move);
+    EXPECT_EQ(StatusText(0), "Open an existing document");
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 3s)) << StatusText(0);
+}
+
 TEST_F(Frame_, LockIndicatorsFollowTheKeyboard) {
     ASSERT_TRUE(Start());
     Pump(50ms);

@@ -194,6 +194,11 @@ TEST_F(Opening, AfterAFailedOpenTheCaptionNamesTheFileWhoseReportIsShown) {
         EXPECT_EQ(RecentFileLabels(),
                   std::vector<std::string>{"&1 " + m_rolls.Path("earlier.bar").string()});
         EXPECT_EQ(MenuEnabled(cmd::kSaveAs), !c.reportIsTheFailedFiles);
+        if (std::string(c.what) == "output blocked") {
+            Frame().SetSize(900, 620);
+            Pump(100ms);
+            SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "failed-open.png");
+        }
         Stop();
         Pump();
     }
@@ -367,6 +372,8 @@ TEST_F(Opening, AFileDroppedAnywhereOnTheWindowOpens) {
             << Caption();
         EXPECT_TRUE(fs::exists(m_rolls.Path("dropped_on_" + place + "_BAR_e.mid")));
     }
+    Pump(100ms);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "dropped-on-status-bar.png");
 }
 
 TEST_F(Opening, NamesWithAmpersandsAndNonAsciiBytes) {
