@@ -61,6 +61,8 @@ struct TrimCase {
     const char* input;
     const char* left;
     const char* right;
+
+    friend void PrintTo(const TrimCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class CStringTrim : public ::testing::TestWithParam<TrimCase> {};

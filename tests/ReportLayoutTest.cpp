@@ -52,6 +52,10 @@ std::string Utf8(const std::u32string& text) {
 struct LayoutCase {
     const char32_t* text;
     const char32_t* shown;
+
+    friend void PrintTo(const LayoutCase& c, std::ostream* os) {
+        *os << testing_support::CaseName(std::u32string_view(c.text));
+    }
 };
 
 class Layout : public ::testing::TestWithParam<LayoutCase> {};

@@ -24,6 +24,8 @@ struct NameCase {
     const char* title;
     const char* annName;  // companion file that the roll's texts come from
     const char* output;
+
+    friend void PrintTo(const NameCase& c, std::ostream* os) { *os << c.fileName; }
 };
 
 class RollNames : public ::testing::TestWithParam<NameCase> {};

@@ -15,6 +15,8 @@ struct ArgsCase {
     std::optional<std::string> file;
     std::vector<std::string> toolkit;
     std::vector<std::string> extra;
+
+    friend void PrintTo(const ArgsCase& c, std::ostream* os) { *os << c.name; }
 };
 
 StartupArguments Parse(const std::vector<std::string>& args) {

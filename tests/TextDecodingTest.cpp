@@ -13,6 +13,8 @@ struct DecodeCase {
     const char* name;
     std::string bytes;
     std::u32string chars;
+
+    friend void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Decoding : public ::testing::TestWithParam<DecodeCase> {};

@@ -19,6 +19,8 @@ struct MessageCase {
     std::string file;
     std::exception_ptr error;
     std::string message;  // UTF-8
+
+    friend void PrintTo(const MessageCase& c, std::ostream* os) { *os << c.name; }
 };
 
 std::string Cwd() {
