@@ -12,7 +12,18 @@ using namespace rollscribe::gui_test;
 
 namespace {
 
-class Frame_ : public GuiTest {};
+class Frame_ : public GuiTest {
+  protected:
+    // The tool bar told that the pointer moved onto a button, as the window system tells it.
+    void PointAtTool(int id) {
+        wxAuiToolBar* tools = ToolBar();
+        wxRect tool = tools->GetToolRect(id);
+        wxMouseEvent move(wxEVT_MOTION);
+        move.SetPosition(tool.GetPosition() + wxPoint(tool.width / 2, tool.height / 2));
+        move.SetEventObject(tools);
+        tools->GetEventHandler()->ProcessEvent(move);
+    }
+};
 
 TEST_F(Frame_, CommandsThatAreAlwaysOnOrOff) {
     ASSERT_TRUE(Start());
@@ -147,16 +158,11 @@ TEST_F(Frame_, PromptsInTheStatusBar) {
 
 TEST_F(Frame_, PointingAtAToolBarButtonShowsItsPrompt) {
     ASSERT_TRUE(Start());
-    wxAuiToolBar* tools = ToolBar();
-    wxRect open = tools->GetToolRect(cmd::kOpen);
-    wxMouseEvent move(wxEVT_MOTION);
-    move.SetPosition(open.GetPosition() + wxPoint(open.width / 2, open.height / 2));
-    move.SetEventObject(tools);
-    tools->GetEventHandler()->ProcessEvent(move);
+    PointAtTool(cmd::kOpen);
     EXPECT_EQ(StatusText(0), "Open an existing document");
     wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
-    leave.SetEventObject(tools);
-    tools->GetEventHandler()->ProcessEvent(leave);
+    leave.SetEventObject(ToolBar());
+    ToolBar()->GetEventHandler()->ProcessEvent(leave);
     EXPECT_EQ(StatusText(0), "Ready");
 }
 
@@ -169,12 +175,7 @@ TEST_F(Frame_, AButtonsPromptGoesWhenThePointerIsElsewhere) {
     const wxRect view = Frame().ViewWindow()->GetScreenRect();
     mouse.MouseMove(view.GetPosition() + wxPoint(view.width / 2, view.height / 2));
     Pump(50ms);
-    wxAuiToolBar* tools = ToolBar();
-    wxRect open = tools->GetToolRect(cmd::kOpen);
-    wxMouseEvent move(wxEVT_MOTION);
-    move.SetPosition(open.GetPosition() + wxPoint(open.width / 2, open.height / 2));
-    move.SetEventObject(tools);
-    tools->GetEventHandler()->ProcessEvent(move);
+    PointAtTool(cmd::kOpen);
     EXPECT_EQ(StatusText(0), "Open an existing document");
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 3s)) << StatusText(0);
 }
