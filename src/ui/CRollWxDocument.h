@@ -39,7 +39,7 @@ class CRollWxDocument : public wxDocument {
     bool SaveAs() override;
     bool OnSaveDocument(const wxString& file) override;
 
-    // The MIDI file that the last open wrote (its bytes); empty when it wrote none.
+    // The MIDI file written for the roll on show (its bytes); empty when none was.
     const std::string& ConvertedMidiFile() const noexcept { return m_convertedMidi; }
 
   protected:
