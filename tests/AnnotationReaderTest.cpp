@@ -27,6 +27,8 @@ struct LinesCase {
     const char* name;
     std::string_view file;
     Entries entries;
+
+    friend void PrintTo(const LinesCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class AnnotationLines : public ::testing::TestWithParam<LinesCase> {};

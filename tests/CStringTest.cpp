@@ -57,9 +57,12 @@ TEST(CString, SubstringsClampToTheText) {
 }
 
 struct TrimCase {
+    const char* name;
     const char* input;
     const char* left;
     const char* right;
+
+    friend void PrintTo(const TrimCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class CStringTrim : public ::testing::TestWithParam<TrimCase> {};
@@ -73,12 +76,14 @@ TEST_P(CStringTrim, RemovesOnlySpaceTabVerticalTabAndFormFeed) {
     EXPECT_EQ(right, GetParam().right);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CStringTrim,
-                         ::testing::Values(TrimCase{"  x  ", "x  ", "  x"},
-                                           TrimCase{"\t\v\fx\f\v\t", "x\f\v\t", "\t\v\fx"},
-                                           TrimCase{"   ", "", ""}, TrimCase{"", "", ""},
-                                           TrimCase{"\rx\r", "\rx\r", "\rx\r"},
-                                           TrimCase{"\xA0x\xA0", "\xA0x\xA0", "\xA0x\xA0"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CStringTrim,
+    ::testing::Values(TrimCase{"spaces", "  x  ", "x  ", "  x"},
+                      TrimCase{"tab_vertical_tab_form_feed", "\t\v\fx\f\v\t", "x\f\v\t", "\t\v\fx"},
+                      TrimCase{"only_blanks", "   ", "", ""}, TrimCase{"empty", "", "", ""},
+                      TrimCase{"carriage_return_kept", "\rx\r", "\rx\r", "\rx\r"},
+                      TrimCase{"no_break_space_kept", "\xA0x\xA0", "\xA0x\xA0", "\xA0x\xA0"}),
+    [](const ::testing::TestParamInfo<TrimCase>& info) { return std::string(info.param.name); });
 
 TEST(CString, MakeLowerChangesOnlyAsciiCapitals) {
     CString s("Duo-Art \xC4\xD6 ZZ@[");

@@ -4,11 +4,12 @@
 
 #include <filesystem>
 
-#include "app/MidiCopy.h"
 #include "platform/CException.h"
 #include "support/TestFiles.h"
+#include "ui/MidiCopy.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {

@@ -5,8 +5,13 @@
 
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollReport.h"
+#include "support/CaseNames.h"
+#include "support/ReportText.h"
+#include "text/TextDecoding.h"
 #include "ui/ReportLayout.h"
-#include "ui/TextDecoding.h"
+
+using namespace rollscribe;
+using testing_support::ShownText;
 
 namespace {
 
@@ -47,9 +52,17 @@ std::string Utf8(const std::u32string& text) {
 struct LayoutCase {
     const char32_t* text;
     const char32_t* shown;
+
+    friend void PrintTo(const LayoutCase& c, std::ostream* os) {
+        *os << testing_support::CaseName(std::u32string_view(c.text));
+    }
 };
 
 class Layout : public ::testing::TestWithParam<LayoutCase> {};
+
+std::string LayoutCaseName(const ::testing::TestParamInfo<LayoutCase>& info) {
+    return testing_support::CaseName(std::u32string_view(info.param.text));
+}
 
 TEST_P(Layout, LinesPrefixesAndControls) {
     const LayoutCase& c = GetParam();
@@ -62,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{U"\nabc", U"\nabc"}, LayoutCase{U"a\n", U"a\n"},
                       LayoutCase{U"a\r\nb", U"a\nb"}, LayoutCase{U"a\rb", U"a\nb"},
                       LayoutCase{U"a\n\rb", U"a\n\nb"}, LayoutCase{U"a\n\nb", U"a\n\nb"},
-                      LayoutCase{U"a\r\r\nb", U"a\n\nb"}));
+                      LayoutCase{U"a\r\r\nb", U"a\n\nb"}),
+    LayoutCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Ampersands, Layout,
@@ -72,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{U"x&\ny", U"x\ny"}, LayoutCase{U"x&\r\ny", U"x\ny"},
                       LayoutCase{U"&a&b", U"<ab>"}, LayoutCase{U"&a&&b", U"<a>&b"},
                       LayoutCase{U"&\u00E9t\u00E9", U"<\u00E9>t\u00E9"},
-                      LayoutCase{U"&\U0001D11E", U"<\U0001D11E>"}));
+                      LayoutCase{U"&\U0001D11E", U"<\U0001D11E>"}),
+    LayoutCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Controls, Layout,
@@ -80,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{U"&\t", U"< >"}, LayoutCase{U"a\x01z", U"a\u2401z"},
                       LayoutCase{U"\x1B[0m", U"\u241B[0m"}, LayoutCase{U"\x7F", U"\u2421"},
                       LayoutCase{U"\u0085\u009F", U"\uFFFD\uFFFD"},
-                      LayoutCase{U"&\x0C", U"<\u240C>"}));
+                      LayoutCase{U"&\x0C", U"<\u240C>"}),
+    LayoutCaseName);
 
 TEST(Layout, ZeroCharacterIsShownNotDropped) {
     std::u32string text(U"a\0b", 3);

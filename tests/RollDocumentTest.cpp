@@ -6,6 +6,7 @@
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
 #include "roll/RollReport.h"
+#include "support/CaseNames.h"
 #include "support/RollFixture.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +24,8 @@ struct NameCase {
     const char* title;
     const char* annName;  // companion file that the roll's texts come from
     const char* output;
+
+    friend void PrintTo(const NameCase& c, std::ostream* os) { *os << c.fileName; }
 };
 
 class RollNames : public ::testing::TestWithParam<NameCase> {};
@@ -59,7 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"roll.WeB", true, "roll", "roll.ann", "roll_BAR_e.mid"},
                       NameCase{"roll.mid", false, "roll", "roll.ann", ""},
                       NameCase{"roll.ba", false, "roll", "roll.ann", ""},
-                      NameCase{"ab", false, "ab", "ab.ann", ""}));
+                      NameCase{"ab", false, "ab", "ab.ann", ""}),
+    [](const ::testing::TestParamInfo<NameCase>& info) {
+        return CaseName(std::string_view(info.param.fileName));
+    });
 
 TEST(RollDocument, ResetValuesAndNewDocument) {
     CRollscribeDoc doc;

@@ -5,13 +5,18 @@
 
 #include "app/StartupArguments.h"
 
+using namespace rollscribe;
+
 namespace {
 
 struct ArgsCase {
+    const char* name;
     std::vector<std::string> argv;
     std::optional<std::string> file;
     std::vector<std::string> toolkit;
     std::vector<std::string> extra;
+
+    friend void PrintTo(const ArgsCase& c, std::ostream* os) { *os << c.name; }
 };
 
 StartupArguments Parse(const std::vector<std::string>& args) {
@@ -33,26 +38,47 @@ TEST_P(Startup, SplitsTheFileFromTheToolkitOptions) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Startup,
-    ::testing::Values(
-        ArgsCase{{"rollscribe"}, std::nullopt, {"rollscribe"}, {}},
-        ArgsCase{{"rollscribe", "x123.bar"}, "x123.bar", {"rollscribe"}, {}},
-        ArgsCase{
-            {"rollscribe", "a.bar", "b.bar", "c.bar"}, "a.bar", {"rollscribe"}, {"b.bar", "c.bar"}},
-        ArgsCase{{"rollscribe", "--display", ":3", "x.bar"},
-                 "x.bar",
-                 {"rollscribe", "--display", ":3"},
-                 {}},
-        ArgsCase{
-            {"rollscribe", "--display=:3", "x.bar"}, "x.bar", {"rollscribe", "--display=:3"}, {}},
-        ArgsCase{{"rollscribe", "--sync", "x.bar"}, "x.bar", {"rollscribe", "--sync"}, {}},
-        ArgsCase{{"rollscribe", "--", "-odd name.bar"}, "-odd name.bar", {"rollscribe"}, {}},
-        ArgsCase{{"rollscribe", "-"}, "-", {"rollscribe"}, {}},
-        ArgsCase{{"rollscribe", "x.bar", "--name", "Roll"},
-                 "x.bar",
-                 {"rollscribe", "--name", "Roll"},
-                 {}},
-        ArgsCase{{"rollscribe", "\xE9t\xE9.bar"}, "\xE9t\xE9.bar", {"rollscribe"}, {}},
-        ArgsCase{{}, std::nullopt, {"rollscribe"}, {}}));
+    ::testing::Values(ArgsCase{"no_arguments", {"rollscribe"}, std::nullopt, {"rollscribe"}, {}},
+                      ArgsCase{
+                          "one_file", {"rollscribe", "x123.bar"}, "x123.bar", {"rollscribe"}, {}},
+                      ArgsCase{"further_files_are_not_opened",
+                               {"rollscribe", "a.bar", "b.bar", "c.bar"},
+                               "a.bar",
+                               {"rollscribe"},
+                               {"b.bar", "c.bar"}},
+                      ArgsCase{"display_option_with_separate_value",
+                               {"rollscribe", "--display", ":3", "x.bar"},
+                               "x.bar",
+                               {"rollscribe", "--display", ":3"},
+                               {}},
+                      ArgsCase{"display_option_with_value_attached",
+                               {"rollscribe", "--display=:3", "x.bar"},
+                               "x.bar",
+                               {"rollscribe", "--display=:3"},
+                               {}},
+                      ArgsCase{"option_without_value",
+                               {"rollscribe", "--sync", "x.bar"},
+                               "x.bar",
+                               {"rollscribe", "--sync"},
+                               {}},
+                      ArgsCase{"double_dash_ends_the_options",
+                               {"rollscribe", "--", "-odd name.bar"},
+                               "-odd name.bar",
+                               {"rollscribe"},
+                               {}},
+                      ArgsCase{"lone_dash_is_a_file", {"rollscribe", "-"}, "-", {"rollscribe"}, {}},
+                      ArgsCase{"option_value_after_the_file",
+                               {"rollscribe", "x.bar", "--name", "Roll"},
+                               "x.bar",
+                               {"rollscribe", "--name", "Roll"},
+                               {}},
+                      ArgsCase{"bytes_of_the_name_kept",
+                               {"rollscribe", "\xE9t\xE9.bar"},
+                               "\xE9t\xE9.bar",
+                               {"rollscribe"},
+                               {}},
+                      ArgsCase{"no_program_name", {}, std::nullopt, {"rollscribe"}, {}}),
+    [](const ::testing::TestParamInfo<ArgsCase>& info) { return std::string(info.param.name); });
 
 TEST(Startup, HelpAndVersion) {
     EXPECT_TRUE(Parse({"rollscribe", "--help"}).help);

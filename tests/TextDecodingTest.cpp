@@ -2,7 +2,10 @@
 
 #include <string>
 
-#include "ui/TextDecoding.h"
+#include "support/CaseNames.h"
+#include "text/TextDecoding.h"
+
+using namespace rollscribe;
 
 namespace {
 
@@ -10,6 +13,8 @@ struct DecodeCase {
     const char* name;
     std::string bytes;
     std::u32string chars;
+
+    friend void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Decoding : public ::testing::TestWithParam<DecodeCase> {};
@@ -38,12 +43,12 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"overlong form", "\xC0\xAF", U"\u00C0\u00AF"},
         DecodeCase{"overlong three-byte", "\xE0\x80\xAF", U"\u00E0\u20AC\u00AF"},
         DecodeCase{"surrogate", "\xED\xA0\x80", U"\u00ED\u00A0\u20AC"},
-        DecodeCase{"beyond U+10FFFF", "\xF4\x90\x80\x80", U"\u00F4\u0090\u20AC\u20AC"},
+        DecodeCase{"beyond the last code point", "\xF4\x90\x80\x80", U"\u00F4\u0090\u20AC\u20AC"},
         DecodeCase{"cut off at the end", "ab\xE2\x82", U"ab\u00E2\u201A"},
         DecodeCase{"lead byte before ASCII", "\xC3(", U"\u00C3("},
         DecodeCase{"lone continuation", "\xA9x", U"\u00A9x"}),
     [](const ::testing::TestParamInfo<DecodeCase>& info) {
-        return "case" + std::to_string(info.index);
+        return testing_support::CaseName(std::string_view(info.param.name));
     });
 
 TEST(Decoding, EveryByteGivesOneCharacterOutsideUtf8) {

@@ -5,25 +5,20 @@
 #include <wx/log.h>
 #include <wx/stdpaths.h>
 
-#include "app/ResourceIds.h"
-#include "app/StringTable.h"
+#include "resources/ResourceIds.h"
+#include "resources/StringTable.h"
+#include "text/WxText.h"
 
-namespace {
-
-wxString FromAscii(std::string_view text) {
-    return wxString::FromAscii(text.data(), text.size());
-}
-
-}  // namespace
+namespace rollscribe {
 
 wxString CAppSettings::FilePath() {
     wxFileName file(wxStandardPaths::Get().GetUserConfigDir(), "rollscribe.conf");
-    file.AppendDir(FromAscii(kRegistryKey));
+    file.AppendDir(WxAscii(kRegistryKey));
     return file.GetFullPath();
 }
 
 wxString CAppSettings::RecentFileGroup() {
-    return "/" + FromAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)) + "/Recent File List";
+    return "/" + WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)) + "/Recent File List";
 }
 
 CAppSettings::CAppSettings() {
@@ -74,3 +69,5 @@ void CAppSettings::SaveRecentFiles(wxDocManager& manager) {
     wxFileName::Mkdir(wxFileName(FilePath()).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     m_config->Flush();
 }
+
+}  // namespace rollscribe

@@ -6,6 +6,8 @@
 
 class wxDocManager;
 
+namespace rollscribe {
+
 // The per-user settings: the file Quorvel_Software/rollscribe.conf in the user's configuration
 // folder (XDG_CONFIG_HOME, normally ~/.config), with everything under a group named after the
 // application ("BAR/ANN to Vellum file converter"). The only setting is the recent-file list.
@@ -24,9 +26,12 @@ class CAppSettings {
 
     // The settings file.
     static wxString FilePath();
+
+  private:
     // The group that holds the recent-file list.
     static wxString RecentFileGroup();
 
-  private:
     std::unique_ptr<wxFileConfig> m_config;
 };
+
+}  // namespace rollscribe

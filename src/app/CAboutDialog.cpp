@@ -7,19 +7,14 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/StringTable.h"
 #include "app_icon.xpm"
+#include "resources/StringTable.h"
+#include "text/WxText.h"
 
-namespace {
-
-wxString FromAscii(std::string_view text) {
-    return wxString::FromAscii(text.data(), text.size());
-}
-
-}  // namespace
+using namespace rollscribe;
 
 CAboutDialog::CAboutDialog(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, FromAscii(about_text::kCaption)) {
+    : wxDialog(parent, wxID_ANY, WxAscii(about_text::kCaption)) {
     // The controls sit where the dialog template places them, in dialog units (which follow the
     // dialog's font); a text that needs more room than its box gets it.
     auto place = [this](wxWindow* control, int x, int y, int width, int height) {
@@ -30,7 +25,7 @@ CAboutDialog::CAboutDialog(wxWindow* parent)
     };
     auto text = [this, &place](std::string_view label, int x, int y, int width, int height) {
         auto* control = new wxStaticText(this, wxID_ANY, wxEmptyString);
-        control->SetLabelText(FromAscii(label));  // shown as written, "&" included
+        control->SetLabelText(WxAscii(label));  // shown as written, "&" included
         place(control, x, y, width, height);
         return control;
     };

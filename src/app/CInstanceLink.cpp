@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 
+namespace rollscribe {
+
 namespace {
 
 const char* const kTopic = "Rollscribe";
@@ -136,3 +138,5 @@ bool CInstanceLink::Forward(const std::string& socketPath, const std::string& re
     }
     return false;
 }
+
+}  // namespace rollscribe

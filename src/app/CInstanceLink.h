@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+namespace rollscribe {
+
 // Keeps one running program per user. The first program holds a lock and answers requests on a
 // socket, both in a folder only the user can enter ($XDG_RUNTIME_DIR, or a private folder in
 // /tmp). A second start hands its file (or just the wish to be seen) to the first and ends.
@@ -42,3 +44,5 @@ class CInstanceLink {
 std::string MakeInstanceRequest(const std::optional<std::string>& absoluteFile);
 // The file of a request; nullopt for "show". Returns false for anything else.
 bool ParseInstanceRequest(const std::string& request, std::optional<std::string>& file);
+
+}  // namespace rollscribe

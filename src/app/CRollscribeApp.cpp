@@ -1,41 +1,30 @@
 #include "app/CRollscribeApp.h"
 
 #include <glib-unix.h>
-#include <gtk/gtk.h>
-#include <wx/dialog.h>
 #include <wx/docview.h>
 #include <wx/evtloop.h>
 #include <wx/stdpaths.h>
 
-#include <algorithm>
 #include <csignal>
-#include <vector>
 
 #include "app/AppSettings.h"
 #include "app/CAboutDialog.h"
 #include "app/CInstanceLink.h"
-#include "app/CRollDocument.h"
+#include "app/CRollDocTemplate.h"
 #include "app/CRollscribeDocManager.h"
-#include "app/CommandIds.h"
-#include "app/ResourceIds.h"
-#include "app/StringTable.h"
+#include "app/GtkModalDialogs.h"
 #include "platform/CFile.h"
-#include "ui/CMainFrame.h"
-#include "ui/CRollscribeView.h"
-#include "ui/WxText.h"
+#include "resources/CommandIds.h"
+#include "resources/ResourceIds.h"
+#include "resources/StringTable.h"
+#include "text/WxText.h"
 
-namespace {
-
-wxString FromAscii(std::string_view text) {
-    return wxString::FromAscii(text.data(), text.size());
-}
-
-}  // namespace
+using namespace rollscribe;
 
 CRollscribeApp::CRollscribeApp(std::optional<std::string> file) : m_startupFile(std::move(file)) {
-    SetAppName(FromAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)));
-    SetAppDisplayName(FromAscii(TemplateString(TemplateField::windowTitle)));
-    SetVendorName(FromAscii(kRegistryKey));
+    SetAppName(WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)));
+    SetAppDisplayName(WxAscii(TemplateString(TemplateField::windowTitle)));
+    SetVendorName(WxAscii(kRegistryKey));
     SetClassName("Rollscribe");
     Bind(wxEVT_MENU, &CRollscribeApp::OnAppAbout, this, cmd::kAbout);
 }
@@ -68,24 +57,12 @@ int CRollscribeApp::OnExit() {
     return wxApp::OnExit();
 }
 
-CMainFrame* CRollscribeApp::MainFrame() const {
-    return dynamic_cast<CMainFrame*>(m_frame.get());
-}
-
 bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     m_forwarded = false;
     // Per-user settings in the XDG folders, under the company and the application's name; the
     // recent-file list holds four entries.
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
     m_settings = std::make_unique<CAppSettings>();
-
-    // The one document type: the roll document, shown by the roll view in the main frame.
-    m_docManager = new CRollscribeDocManager;
-    new wxDocTemplate(m_docManager, FromAscii(TemplateString(TemplateField::filterName)),
-                      "*" + FromAscii(TemplateString(TemplateField::filterExt)), wxEmptyString,
-                      FromAscii(TemplateString(TemplateField::filterExt)).Mid(1),
-                      FromAscii(TemplateString(TemplateField::regFileTypeId)), "CRollscribeView",
-                      wxCLASSINFO(CRollDocument), wxCLASSINFO(CRollscribeView));
 
     // A program already running takes the request; this one then ends.
     std::optional<std::string> absoluteFile;
@@ -97,10 +74,11 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
         return true;
     }
 
-    auto* frame =
-        new CMainFrame(m_docManager, FromAscii(TemplateString(TemplateField::windowTitle)));
+    m_docManager = new CRollscribeDocManager;
+    auto* frame = new CMainFrame(m_docManager, WxAscii(TemplateString(TemplateField::windowTitle)));
     m_frame = frame;
-    m_docManager->SetMainFrame(frame);
+    // The one document type: the roll document, shown by the roll view in the main frame.
+    new CRollDocTemplate(m_docManager, *frame);
     m_docManager->SetHistoryListener([this] {
         if (CMainFrame* f = MainFrame()) f->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
         m_settings->SaveRecentFiles(*m_docManager);
@@ -112,7 +90,7 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     // The command line: a new document, then the named file, before the window is first shown.
     // A file that cannot be opened has been reported; the program then ends.
     if (!m_docManager->CreateDocument(wxEmptyString, wxDOC_NEW) ||
-        (file && !m_docManager->OpenRollFile(WxPath(*file)))) {
+        (file && !m_docManager->OpenRollFile(*file))) {
         ExitInstance();
         return false;
     }
@@ -146,7 +124,7 @@ void CRollscribeApp::OnForwardedRequest(const std::optional<std::string>& file) 
     if (!frame || !m_docManager) return;
     if (frame->IsIconized()) frame->Iconize(false);
     frame->Raise();
-    if (file) m_docManager->OpenRollFile(WxPath(*file));
+    if (file) m_docManager->OpenRollFile(*file);
 }
 
 void CRollscribeApp::OnAppAbout(wxCommandEvent& event) {
@@ -156,28 +134,7 @@ void CRollscribeApp::OnAppAbout(wxCommandEvent& event) {
 }
 
 bool CRollscribeApp::EndModalDialogs() {
-    bool open = false;
-    std::vector<GtkWidget*> ended;
-    for (wxWindow* window : wxTopLevelWindows) {
-        auto* dialog = dynamic_cast<wxDialog*>(window);
-        if (!dialog || !dialog->IsModal()) continue;
-        dialog->EndModal(wxID_CANCEL);
-        ended.push_back(dialog->GetHandle());
-        open = true;
-    }
-    // Message boxes are the toolkit's own dialogs, run by GTK rather than by a loop of ours.
-    GList* windows = gtk_window_list_toplevels();
-    for (GList* item = windows; item; item = item->next) {
-        auto* widget = static_cast<GtkWidget*>(item->data);
-        if (!GTK_IS_DIALOG(widget) || !gtk_widget_get_visible(widget) ||
-            !gtk_window_get_modal(GTK_WINDOW(widget)) ||
-            std::find(ended.begin(), ended.end(), widget) != ended.end())
-            continue;
-        gtk_dialog_response(GTK_DIALOG(widget), GTK_RESPONSE_CANCEL);
-        open = true;
-    }
-    g_list_free(windows);
-    return open || wxEventLoopBase::GetActive() != GetMainLoop();
+    return CancelModalDialogs() || wxEventLoopBase::GetActive() != GetMainLoop();
 }
 
 void CRollscribeApp::OnTerminateSignal() {

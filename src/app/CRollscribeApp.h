@@ -2,17 +2,19 @@
 
 #include <wx/app.h>
 #include <wx/weakref.h>
-#include <wx/window.h>
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "ui/CMainFrame.h"
+
+namespace rollscribe {
 class CAppSettings;
 class CInstanceLink;
-class CMainFrame;
 class CRollscribeDocManager;
+}  // namespace rollscribe
 
 // The application: start-up, the three application commands (New, Open, About) and shut-down.
 // One document, one main frame and one view serve the whole run.
@@ -26,18 +28,16 @@ class CRollscribeApp : public wxApp {
     int OnRun() override;
     int OnExit() override;
 
-    // Start-up: settings, the document template, one running program per user, the command
-    // line's file (opened before the window is first shown), the window. Returns false when
-    // the program is to end: its file could not be opened, or a running program took the
-    // request (Forwarded() then says so).
+    // Start-up: settings, one running program per user, the document template, the command
+    // line's file (opened before the window is first shown), the window. Returns false when the
+    // program is to end because its file could not be opened; true also when a running program
+    // took the request (the main loop then does not run).
     bool InitInstance(const std::optional<std::string>& file);
     // Shut-down: saves the recent-file list and releases what InitInstance made. Safe to call
     // more than once and after a start-up that failed.
     void ExitInstance();
-    bool Forwarded() const { return m_forwarded; }
 
-    CMainFrame* MainFrame() const;
-    CRollscribeDocManager* DocManager() const { return m_docManager; }
+    CMainFrame* MainFrame() const { return m_frame.get(); }
 
     // A file handed over by a second start (or by none: a plain start): opened as File Open
     // does, with the window brought to the front.
@@ -50,10 +50,10 @@ class CRollscribeApp : public wxApp {
     bool EndModalDialogs();
 
     std::optional<std::string> m_startupFile;
-    std::unique_ptr<CAppSettings> m_settings;
-    std::unique_ptr<CInstanceLink> m_instance;
-    CRollscribeDocManager* m_docManager = nullptr;
-    wxWindowRef m_frame;
+    std::unique_ptr<rollscribe::CAppSettings> m_settings;
+    std::unique_ptr<rollscribe::CInstanceLink> m_instance;
+    rollscribe::CRollscribeDocManager* m_docManager = nullptr;
+    wxWeakRef<CMainFrame> m_frame;
     bool m_forwarded = false;
     std::vector<unsigned> m_signalSources;
 };

@@ -1,28 +1,44 @@
 #include "app/CRollscribeDocManager.h"
 
+#include <wx/app.h>
 #include <wx/filedlg.h>
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 
-#include "app/CRollDocument.h"
-#include "app/CommandIds.h"
-#include "app/StringTable.h"
+#include <cctype>
+
 #include "platform/CFile.h"
-#include "ui/CMainFrame.h"
-#include "ui/WxText.h"
+#include "resources/CommandIds.h"
+#include "resources/StringTable.h"
+#include "text/WxText.h"
+#include "ui/CRollWxDocument.h"
+
+namespace rollscribe {
 
 namespace {
 
-wxString FromAscii(std::string_view text) {
-    return wxString::FromAscii(text.data(), text.size());
-}
-
-// The absolute form of a file name, as the core resolves it.
-wxString AbsolutePath(const wxString& file) {
-    return WxPath(FullPath(CString(PathBytes(file))).ToStdString());
+// A file pattern for an extension (".bar") that matches it in any letter case ("*.[bB][aA][rR]").
+wxString AnyCasePattern(std::string_view extension) {
+    std::string pattern = "*";
+    for (char c : extension) {
+        auto u = static_cast<unsigned char>(c);
+        if (std::isalpha(u)) {
+            pattern +=
+                {'[', static_cast<char>(std::tolower(u)), static_cast<char>(std::toupper(u)), ']'};
+        } else {
+            pattern += c;
+        }
+    }
+    return WxAscii(pattern);
 }
 
 }  // namespace
+
+wxString OpenDialogWildcard() {
+    return WxAscii(TemplateString(TemplateField::filterName)) + "|" +
+           AnyCasePattern(TemplateString(TemplateField::filterExt)) + ";" + AnyCasePattern(".web") +
+           "|All Files (*)|*";
+}
 
 // clang-format off
 wxBEGIN_EVENT_TABLE(CRollscribeDocManager, wxDocManager)
@@ -55,9 +71,9 @@ CRollscribeDocManager::CRollscribeDocManager() : wxDocManager(0, false) {
     SetMaxDocsOpen(1);
 }
 
-CRollDocument* CRollscribeDocManager::RollDocument() const {
+CRollWxDocument* CRollscribeDocManager::RollDocument() const {
     const wxList& docs = const_cast<CRollscribeDocManager*>(this)->GetDocuments();
-    return docs.empty() ? nullptr : dynamic_cast<CRollDocument*>(docs.front());
+    return docs.empty() ? nullptr : dynamic_cast<CRollWxDocument*>(docs.front());
 }
 
 wxString CRollscribeDocManager::MakeNewDocumentName() {
@@ -76,30 +92,27 @@ wxDocTemplate* CRollscribeDocManager::FindTemplateForPath(const wxString& path) 
 }
 
 wxDocument* CRollscribeDocManager::CreateDocument(const wxString& path, long flags) {
-    CRollDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocument();
     if (!doc) return wxDocManager::CreateDocument(path, flags);  // the first: through the template
     if (flags & wxDOC_NEW) return doc->OnNewDocument() ? doc : nullptr;
-    wxString file = path.empty() ? ChooseFileToOpen() : path;
+    std::string file = path.empty() ? ChooseFileToOpen() : PathBytes(path);
     if (file.empty()) return nullptr;
     return OpenRollFile(file) ? doc : nullptr;
 }
 
-bool CRollscribeDocManager::OpenRollFile(const wxString& file) {
-    CRollDocument* doc = RollDocument();
-    if (!doc) return false;
-    wxString path = AbsolutePath(file);
-    if (!doc->OnOpenDocument(path)) return false;
-    SetLastDirectory(wxFileName(path).GetPath());
-    AddFileToHistory(path);
+bool CRollscribeDocManager::OpenRollFile(const std::string& file) {
+    CRollWxDocument* doc = RollDocument();
+    if (!doc || !doc->OpenRoll(FullPath(CString(file)).ToStdString())) return false;
+    // The document names the file as the toolkit does.
+    SetLastDirectory(wxFileName(doc->GetFilename()).GetPath());
+    AddFileToHistory(doc->GetFilename());
     return true;
 }
 
-wxString CRollscribeDocManager::ChooseFileToOpen() {
-    wxString filter = FromAscii(TemplateString(TemplateField::filterName)) + "|*" +
-                      FromAscii(TemplateString(TemplateField::filterExt)) + "|All Files (*)|*";
-    wxFileDialog dialog(m_frame, "Open", GetLastDirectory(), wxEmptyString, filter,
-                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
+std::string CRollscribeDocManager::ChooseFileToOpen() {
+    wxFileDialog dialog(wxTheApp->GetTopWindow(), "Open", GetLastDirectory(), wxEmptyString,
+                        OpenDialogWildcard(), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    return dialog.ShowModal() == wxID_OK ? PathBytes(dialog.GetPath()) : std::string();
 }
 
 void CRollscribeDocManager::HistoryChanged() {
@@ -125,13 +138,13 @@ void CRollscribeDocManager::OnIgnoreCommand(wxCommandEvent& event) {
 }
 
 void CRollscribeDocManager::OnUpdateSaveAs(wxUpdateUIEvent& event) {
-    CRollDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocument();
     event.Enable(doc && !doc->ConvertedMidiFile().empty());
 }
 
 void CRollscribeDocManager::OnSaveAs(wxCommandEvent& event) {
     (void)event;
-    if (CRollDocument* doc = RollDocument(); doc && !doc->ConvertedMidiFile().empty())
+    if (CRollWxDocument* doc = RollDocument(); doc && !doc->ConvertedMidiFile().empty())
         doc->SaveAs();
 }
 
@@ -144,7 +157,7 @@ void CRollscribeDocManager::OnRecentFile(wxCommandEvent& event) {
     if (n >= GetHistoryFilesCount()) return;
     wxString file = GetHistoryFile(n);
     // An entry that no longer opens leaves the list.
-    if (!OpenRollFile(file)) {
+    if (!OpenRollFile(PathBytes(file))) {
         for (size_t i = 0; i < GetHistoryFilesCount(); ++i) {
             if (GetHistoryFile(i) == file) {
                 RemoveFileFromHistory(i);
@@ -153,3 +166,5 @@ void CRollscribeDocManager::OnRecentFile(wxCommandEvent& event) {
         }
     }
 }
+
+}  // namespace rollscribe

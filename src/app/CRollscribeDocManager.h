@@ -3,9 +3,11 @@
 #include <wx/docview.h>
 
 #include <functional>
+#include <string>
 
-class CMainFrame;
-class CRollDocument;
+namespace rollscribe {
+
+class CRollWxDocument;
 
 // The document manager of a program with one document, one frame and one view for the whole
 // run. The first document is created through the document template; after that File New and
@@ -16,13 +18,14 @@ class CRollscribeDocManager : public wxDocManager {
   public:
     CRollscribeDocManager();
 
-    void SetMainFrame(CMainFrame* frame) { m_frame = frame; }
-    CMainFrame* MainFrame() const { return m_frame; }
-    CRollDocument* RollDocument() const;
+    CRollWxDocument* RollDocument() const;
 
-    // Opens a file into the document as File Open does; false when the open failed.
-    bool OpenRollFile(const wxString& file);
+    // Opens a file, named by its bytes as the file system names it, into the document as File
+    // Open does; false when the open failed.
+    bool OpenRollFile(const std::string& file);
 
+    // With wxDOC_NEW: File New. Otherwise opens the file named by path, or the one chosen in
+    // the open dialog when path is empty.
     wxDocument* CreateDocument(const wxString& path, long flags = 0) override;
     wxString MakeNewDocumentName() override;
     wxFileHistory* OnCreateFileHistory() override;
@@ -36,7 +39,8 @@ class CRollscribeDocManager : public wxDocManager {
     }
 
   private:
-    wxString ChooseFileToOpen();
+    // The file chosen in the open dialog, as bytes; empty when none was.
+    std::string ChooseFileToOpen();
     void HistoryChanged();
 
     void OnAlwaysDisabled(wxUpdateUIEvent& event);
@@ -46,8 +50,13 @@ class CRollscribeDocManager : public wxDocManager {
     void OnUpdateRecentFile(wxUpdateUIEvent& event);
     void OnRecentFile(wxCommandEvent& event);
 
-    CMainFrame* m_frame = nullptr;
     std::function<void()> m_historyListener;
 
     wxDECLARE_EVENT_TABLE();
 };
+
+// The Open dialog's file types: the roll files ("Rollsc Files (*.bar)", which lists the bar and
+// web files that the load accepts, in any letter case), then all files.
+wxString OpenDialogWildcard();
+
+}  // namespace rollscribe

@@ -4,6 +4,8 @@
 #include <iterator>
 #include <string_view>
 
+namespace rollscribe {
+
 namespace {
 
 // Toolkit options whose value may follow as a separate argument.
@@ -56,3 +58,5 @@ std::string StartupUsage(const std::string& programName) {
            "into a MIDI file beside it and shows a report. With a roll file, opens it at once;\n"
            "if the program already runs, the file is opened there.\n";
 }
+
+}  // namespace rollscribe

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace rollscribe {
+
 // What the desktop program's command line asks for. The file name is kept as the bytes given, so
 // that any name the file system holds can be opened.
 struct StartupArguments {
@@ -21,3 +23,5 @@ StartupArguments ParseStartupArguments(int argc, const char* const* argv);
 
 // The usage text for --help.
 std::string StartupUsage(const std::string& programName);
+
+}  // namespace rollscribe

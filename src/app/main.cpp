@@ -1,6 +1,5 @@
 // rollscribe: the desktop program. Converts a scanned piano roll into a MIDI file and shows the
 // report in a window.
-#include <gtk/gtk.h>
 #include <wx/init.h>
 
 #include <cstdio>
@@ -10,20 +9,10 @@
 #include <vector>
 
 #include "app/CRollscribeApp.h"
+#include "app/GtkDisplayCheck.h"
 #include "app/StartupArguments.h"
 
-namespace {
-
-// The display named by a --display option, or nullptr for the default one.
-const char* DisplayOption(const std::vector<std::string>& args) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i].rfind("--display=", 0) == 0) return args[i].c_str() + 10;
-        if (args[i] == "--display" && i + 1 < args.size()) return args[i + 1].c_str();
-    }
-    return nullptr;
-}
-
-}  // namespace
+using namespace rollscribe;
 
 int main(int argc, char** argv) {
     StartupArguments args = ParseStartupArguments(argc, argv);
@@ -46,10 +35,9 @@ int main(int argc, char** argv) {
     toolkitArgv.push_back(nullptr);
     int toolkitArgc = static_cast<int>(args.toolkitArgs.size());
 
-    // Without a display the toolkit would report its failure in a message box it cannot show,
-    // and abort: say so here and end. (The toolkit itself is set up later, by wxWidgets.)
-    GdkDisplay* display = gdk_display_open(DisplayOption(args.toolkitArgs));
-    if (!display) {
+    // Without a display the toolkit would abort: say so here and end. (The toolkit itself is set
+    // up later, by wxWidgets.)
+    if (!CanOpenDisplay(args.toolkitArgs)) {
         std::cerr << args.toolkitArgs[0] << ": cannot open the display"
                   << (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")
                           ? ""
@@ -57,7 +45,6 @@ int main(int argc, char** argv) {
                   << "\n";
         return 1;
     }
-    gdk_display_close(display);
 
     auto* app = new CRollscribeApp(args.file);
     wxApp::SetInstance(app);

@@ -7,36 +7,41 @@
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 
-#include "app/CRollscribeDocManager.h"
-#include "app/CommandIds.h"
-#include "app/MenuResource.h"
-#include "app/ResourceIds.h"
-#include "app/StringTable.h"
-#include "app/ToolBarResource.h"
 #include "app_icon.xpm"
+#include "resources/CommandIds.h"
+#include "resources/MenuResource.h"
+#include "resources/ResourceIds.h"
+#include "resources/StringTable.h"
+#include "resources/ToolBarResource.h"
+#include "text/WxText.h"
 #include "ui/CViewWindow.h"
-#include "ui/GrayedItemPrompts.h"
+#include "ui/GtkGrayedItemPrompts.h"
+#include "ui/GtkWindowDrop.h"
+
+using namespace rollscribe;
 
 namespace {
 
-wxString FromAscii(std::string_view text) {
-    return wxString::FromAscii(text.data(), text.size());
-}
-
 wxString ResourceText(unsigned id) {
-    return FromAscii(LoadResourceString(id));
+    return WxAscii(LoadResourceString(id));
 }
 
 constexpr unsigned kIndicators[] = {res::ID_INDICATOR_CAPS, res::ID_INDICATOR_NUM,
                                     res::ID_INDICATOR_SCRL};
 
-// A recent-file entry's label: its number as mnemonic, then the file name with any "&" doubled
-// (so it shows as written) and tabs made spaces (a tab would start an accelerator text).
+// A recent-file entry's label: its number as mnemonic, then the file name as a person reads it,
+// with any "&" doubled (so it shows as written) and tabs made spaces (a tab would start an
+// accelerator text).
 wxString RecentFileLabel(size_t index, const wxString& file) {
-    wxString name = file;
+    wxString name = WxText(PathBytes(file));
     name.Replace("&", "&&");
     name.Replace("\t", " ");
     return wxString::Format("&%zu %s", index + 1, name);
+}
+
+bool InSameRow(const wxAuiPaneInfo& a, const wxAuiPaneInfo& b) {
+    return a.dock_direction == b.dock_direction && a.dock_layer == b.dock_layer &&
+           a.dock_row == b.dock_row;
 }
 
 }  // namespace
@@ -64,12 +69,12 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     SetAcceleratorTable(
         wxAcceleratorTable(static_cast<int>(accelerators.size()), accelerators.data()));
 
-    m_reBar.SetManagedWindow(this);
+    m_paneManager.SetManagedWindow(this);
     m_viewWindow = new CViewWindow(this);
-    m_reBar.AddPane(m_viewWindow, wxAuiPaneInfo().Name("view").CenterPane());
+    m_paneManager.AddPane(m_viewWindow, wxAuiPaneInfo().Name(kViewPane).CenterPane());
     CreateBands();
     CreateStatusBarPanes();
-    m_reBar.Update();
+    m_paneManager.Update();
 
     m_toolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
     m_toolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
@@ -81,7 +86,8 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 }
 
 CMainFrame::~CMainFrame() {
-    m_reBar.UnInit();
+    m_drop.reset();
+    m_paneManager.UnInit();
 }
 
 void CMainFrame::CreateBands() {
@@ -102,12 +108,12 @@ void CMainFrame::CreateBands() {
     }
     m_toolBar->Realize();
 
-    m_dialogBar =
+    auto* dialogBar =
         new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxAUI_TB_DEFAULT_STYLE);
-    m_dialogBarText = new wxStaticText(m_dialogBar, wxID_ANY, wxEmptyString);
-    m_dialogBarText->SetLabelText(FromAscii(kDialogBarText));
-    m_dialogBar->AddControl(m_dialogBarText);
-    m_dialogBar->Realize();
+    auto* text = new wxStaticText(dialogBar, wxID_ANY, wxEmptyString);
+    text->SetLabelText(WxAscii(kDialogBarText));
+    dialogBar->AddControl(text);
+    dialogBar->Realize();
 
     // One band area along the top: the tool bar first, the dialog bar beside it, both docked
     // for good (a floating band could not always be brought back).
@@ -124,8 +130,8 @@ void CMainFrame::CreateBands() {
             .RightDockable(false)
             .BottomDockable(false);
     };
-    m_reBar.AddPane(m_toolBar, band("toolbar", 0));
-    m_reBar.AddPane(m_dialogBar, band("dialogbar", 1));
+    m_paneManager.AddPane(m_toolBar, band(kToolBarPane, 0));
+    m_paneManager.AddPane(dialogBar, band(kDialogBarPane, 1));
 }
 
 void CMainFrame::CreateStatusBarPanes() {
@@ -145,16 +151,51 @@ void CMainFrame::CreateStatusBarPanes() {
 }
 
 bool CMainFrame::IsToolBarShown() {
-    return m_reBar.GetPane(m_toolBar).IsShown();
+    return m_paneManager.GetPane(m_toolBar).IsShown();
 }
 
 bool CMainFrame::IsStatusBarShown() const {
     return m_statusBar->IsShown();
 }
 
+std::vector<CMainFrame::MovedBand> CMainFrame::CloseUpAfter(const wxAuiPaneInfo& hidden) {
+    // In a row of bands a position is a distance from the row's start, which the manager keeps
+    // when a band before it goes: the bands after the hidden one move back by the gap it leaves.
+    std::vector<wxAuiPaneInfo*> after;
+    int first = -1;
+    wxAuiPaneInfoArray& panes = m_paneManager.GetAllPanes();
+    for (size_t i = 0; i < panes.GetCount(); ++i) {
+        wxAuiPaneInfo& pane = panes.Item(i);
+        if (pane.window == hidden.window || !pane.IsShown() || !pane.IsToolbar() ||
+            !InSameRow(pane, hidden) || pane.dock_pos <= hidden.dock_pos)
+            continue;
+        after.push_back(&pane);
+        if (first < 0 || pane.dock_pos < first) first = pane.dock_pos;
+    }
+    std::vector<MovedBand> moved;
+    for (wxAuiPaneInfo* pane : after) {
+        int to = pane->dock_pos - (first - hidden.dock_pos);
+        moved.push_back({pane->window, pane->dock_pos, to});
+        pane->dock_pos = to;
+    }
+    return moved;
+}
+
 void CMainFrame::ShowToolBar(bool show) {
-    m_reBar.GetPane(m_toolBar).Show(show);
-    m_reBar.Update();
+    wxAuiPaneInfo& tools = m_paneManager.GetPane(m_toolBar);
+    if (tools.IsShown() == show) return;
+    if (show) {
+        for (const MovedBand& band : m_closedUpBands) {
+            wxAuiPaneInfo& pane = m_paneManager.GetPane(band.band);
+            if (pane.IsOk() && InSameRow(pane, tools) && pane.dock_pos == band.to)
+                pane.dock_pos = band.from;
+        }
+        m_closedUpBands.clear();
+    } else {
+        m_closedUpBands = CloseUpAfter(tools);
+    }
+    tools.Show(show);
+    m_paneManager.Update();
 }
 
 void CMainFrame::ShowStatusBar(bool show) {
@@ -165,6 +206,14 @@ void CMainFrame::ShowStatusBar(bool show) {
 
 void CMainFrame::Raise() {
     if (IsShown()) wxDocParentFrame::Raise();
+}
+
+void CMainFrame::DragAcceptFiles(bool accept) {
+    if (accept && !m_drop) {
+        m_drop = std::make_unique<CGtkWindowDrop>(*this);
+    } else if (!accept) {
+        m_drop.reset();
+    }
 }
 
 void CMainFrame::OnExit(wxCommandEvent& event) {
@@ -192,7 +241,7 @@ void CMainFrame::OnUpdateViewStatusBar(wxUpdateUIEvent& event) {
 
 void CMainFrame::UpdateRecentFileMenu(const wxFileHistory& history) {
     wxMenuBar* bar = GetMenuBar();
-    wxMenu* file = bar ? bar->GetMenu(0) : nullptr;
+    wxMenu* file = bar ? bar->GetMenu(kFileMenuIndex) : nullptr;
     if (!file) return;
     for (int i = 0; i < 9; ++i) {
         if (file->FindItem(cmd::kRecentFile1 + i)) file->Destroy(cmd::kRecentFile1 + i);
@@ -200,7 +249,8 @@ void CMainFrame::UpdateRecentFileMenu(const wxFileHistory& history) {
     const wxString prompt = CommandPrompt(cmd::kRecentFile1);
     size_t count = history.GetCount();
     if (count == 0) {
-        file->Insert(kRecentFileMenuPosition, cmd::kRecentFile1, "Recent File", prompt);
+        file->Insert(kRecentFileMenuPosition, cmd::kRecentFile1, WxAscii(kRecentFilePlaceholder),
+                     prompt);
         file->Enable(cmd::kRecentFile1, false);
         return;
     }
@@ -223,6 +273,12 @@ void CMainFrame::UpdateIndicators(const KeyboardLocks& locks) {
 void CMainFrame::OnIdle(wxIdleEvent& event) {
     event.Skip();
     UpdateIndicators(ReadKeyboardLocks());
+    // A dialog opened by a button takes the pointer away without the tool bar hearing that it
+    // left: the button's prompt goes once the pointer is seen elsewhere.
+    if (m_pointedTool != wxID_NONE && !m_toolBar->GetScreenRect().Contains(wxGetMousePosition())) {
+        m_pointedTool = wxID_NONE;
+        ShowCommandPrompt(wxID_NONE);
+    }
 }
 
 void CMainFrame::ShowCommandPrompt(int id) {
@@ -250,9 +306,10 @@ void CMainFrame::OnToolBarLeave(wxMouseEvent& event) {
 }
 
 void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {
-    auto* manager = dynamic_cast<CRollscribeDocManager*>(GetDocumentManager());
+    wxDocManager* manager = GetDocumentManager();
     if (!manager) return;
     Raise();
-    // Each file opens as File Open would open it, in the order given.
-    for (int i = 0; i < event.GetNumberOfFiles(); ++i) manager->OpenRollFile(event.GetFiles()[i]);
+    // Each file opens as File Open would open it, in the order given: the document manager opens
+    // a named file into the one document.
+    for (int i = 0; i < event.GetNumberOfFiles(); ++i) manager->CreateDocument(event.GetFiles()[i]);
 }

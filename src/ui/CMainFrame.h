@@ -3,30 +3,40 @@
 #include <wx/aui/aui.h>
 #include <wx/docview.h>
 
-#include "ui/KeyboardLocks.h"
+#include <memory>
+#include <vector>
 
-class CViewWindow;
+#include "ui/GtkKeyboardLocks.h"
+
 class wxFileHistory;
-class wxStaticText;
+
+namespace rollscribe {
+class CGtkWindowDrop;
+class CViewWindow;
+}  // namespace rollscribe
 
 // The main window. Along the top, one band area holds the tool bar and then the dialog bar's
 // line of text, each band with a gripper; the view fills the middle; along the bottom the status
 // bar shows the prompt of the highlighted command or "Ready", and the CAP, NUM and SCRL lock
-// indicators. View, Toolbar and View, Status Bar hide and show the bars.
+// indicators. View, Toolbar and View, Status Bar hide and show the bars. The bands and the view
+// are panes of one wxAuiManager; a file dropped anywhere on the window is opened.
 class CMainFrame : public wxDocParentFrame {
   public:
+    // The names of the panes.
+    static constexpr const char* kToolBarPane = "toolbar";
+    static constexpr const char* kDialogBarPane = "dialogbar";
+    static constexpr const char* kViewPane = "view";
+
     CMainFrame(wxDocManager* manager, const wxString& title);
     ~CMainFrame() override;
 
-    CViewWindow* ViewWindow() const { return m_viewWindow; }
-    wxStatusBar* StatusBar() const { return m_statusBar; }
-    wxAuiToolBar* ToolBar() const { return m_toolBar; }
-    wxAuiToolBar* DialogBar() const { return m_dialogBar; }
-    wxStaticText* DialogBarText() const { return m_dialogBarText; }
-    wxAuiManager& ReBar() { return m_reBar; }
+    // The window the view draws into.
+    rollscribe::CViewWindow* ViewWindow() const { return m_viewWindow; }
 
     bool IsToolBarShown();
     bool IsStatusBarShown() const;
+    // Hiding the tool bar closes up the bands after it in its row; showing it again puts them
+    // back where they were (unless they were moved meanwhile).
     void ShowToolBar(bool show);
     void ShowStatusBar(bool show);
 
@@ -34,7 +44,7 @@ class CMainFrame : public wxDocParentFrame {
     // grayed "Recent File" while the list is empty.
     void UpdateRecentFileMenu(const wxFileHistory& history);
     // Puts the keyboard's lock states into the indicator panes.
-    void UpdateIndicators(const KeyboardLocks& locks);
+    void UpdateIndicators(const rollscribe::KeyboardLocks& locks);
 
     // Shows a command's prompt in the message pane, as pointing at its button does; id -1 goes
     // back to the idle text.
@@ -44,9 +54,20 @@ class CMainFrame : public wxDocParentFrame {
     // show it), so that start-up shows it only once the command line has been dealt with.
     void Raise() override;
 
+    // Files dropped anywhere on the window (menu bar, bands, view, status bar) are opened.
+    void DragAcceptFiles(bool accept) override;
+
   private:
+    // A band moved along its row when the tool bar was hidden: from and to positions.
+    struct MovedBand {
+        wxWindow* band;
+        int from;
+        int to;
+    };
+
     void CreateBands();
     void CreateStatusBarPanes();
+    std::vector<MovedBand> CloseUpAfter(const wxAuiPaneInfo& hidden);
 
     void OnExit(wxCommandEvent& event);
     void OnViewToolBar(wxCommandEvent& event);
@@ -60,11 +81,11 @@ class CMainFrame : public wxDocParentFrame {
 
     wxStatusBar* m_statusBar = nullptr;
     wxAuiToolBar* m_toolBar = nullptr;
-    wxAuiManager m_reBar;
-    wxAuiToolBar* m_dialogBar = nullptr;
-    wxStaticText* m_dialogBarText = nullptr;
-    CViewWindow* m_viewWindow = nullptr;
-    KeyboardLocks m_locks;
+    wxAuiManager m_paneManager;
+    rollscribe::CViewWindow* m_viewWindow = nullptr;
+    std::vector<MovedBand> m_closedUpBands;
+    std::unique_ptr<rollscribe::CGtkWindowDrop> m_drop;
+    rollscribe::KeyboardLocks m_locks;
     bool m_locksShown = false;
     int m_pointedTool = wxID_NONE;
 

@@ -1,20 +1,25 @@
 #pragma once
 
 #include <wx/docview.h>
+#include <wx/weakref.h>
 
 #include <vector>
 
+#include "ui/CViewWindow.h"
 #include "ui/ReportLayout.h"
 
 class CRollscribeDoc;
-class CViewWindow;
 
 // The one view: it shows the roll report of the document, rebuilt from the document's fields at
 // every paint, drawn from the top-left corner of the window with the window's own font and
 // colours. Lines end only at line breaks; what does not fit is cut off at the right and bottom.
 class CRollscribeView : public wxView {
   public:
+    // The toolkit's run-time class record needs a default view; it has no window to draw into
+    // and cannot be created for a document.
     CRollscribeView();
+    // The view that draws into window and keeps the caption of frame.
+    CRollscribeView(wxFrame& frame, rollscribe::CViewWindow& window);
     ~CRollscribeView() override;
 
     bool OnCreate(wxDocument* doc, long flags) override;
@@ -24,14 +29,17 @@ class CRollscribeView : public wxView {
     // The caption: "<document title> - Rollscribe".
     void OnChangeFilename() override;
 
-    // The report of the document's fields, laid out as it is drawn: all of it, or only the lines
-    // and line starts that a window can show (see ClipReport).
-    std::vector<ReportLine> ReportLines() const;
-    std::vector<ReportLine> ReportLines(std::size_t maxLines, std::size_t maxLineBytes) const;
+    // The report of the document's fields, laid out as it is drawn, as far as a window can show
+    // it: the first maxLines lines, each from its first maxLineBytes bytes (see ClipReport).
+    std::vector<rollscribe::ReportLine> ReportLines(std::size_t maxLines,
+                                                    std::size_t maxLineBytes) const;
 
   private:
     const CRollscribeDoc& Roll() const;
-    CViewWindow* Window() const;
+    void Detach();
+
+    wxWeakRef<wxFrame> m_frame;
+    wxWeakRef<rollscribe::CViewWindow> m_window;
 
     wxDECLARE_DYNAMIC_CLASS(CRollscribeView);
 };

@@ -4,6 +4,8 @@
 #include <wx/docview.h>
 #include <wx/settings.h>
 
+namespace rollscribe {
+
 CViewWindow::CViewWindow(wxWindow* parent)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE) {
     SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
@@ -16,3 +18,5 @@ void CViewWindow::OnPaint(wxPaintEvent& event) {
     wxPaintDC dc(this);
     if (m_view) m_view->OnDraw(&dc);
 }
+
+}  // namespace rollscribe

@@ -4,6 +4,8 @@
 
 class wxView;
 
+namespace rollscribe {
+
 // The window the view draws into: the client area of the main frame below the bars. It has no
 // input, selection or scroll bars of its own; each paint asks the view to draw.
 class CViewWindow : public wxWindow {
@@ -18,3 +20,5 @@ class CViewWindow : public wxWindow {
 
     wxView* m_view = nullptr;
 };
+
+}  // namespace rollscribe

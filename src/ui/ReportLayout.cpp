@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace rollscribe {
+
 namespace {
 
 // The character shown for c.
@@ -78,8 +80,4 @@ std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t
     return clipped;
 }
 
-std::u32string ShownText(const ReportLine& line) {
-    std::u32string shown;
-    for (const ReportRun& run : line) shown += run.text;
-    return shown;
-}
+}  // namespace rollscribe

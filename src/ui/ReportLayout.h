@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+namespace rollscribe {
+
 // A stretch of one line drawn the same way.
 struct ReportRun {
     std::u32string text;
@@ -29,5 +31,4 @@ std::vector<ReportLine> LayoutReport(std::u32string_view text);
 // out the whole report, as far as they fit; the rest, however long, costs nothing to draw.
 std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t maxLineBytes);
 
-// The characters of a line as shown, without the underlining.
-std::u32string ShownText(const ReportLine& line);
+}  // namespace rollscribe

@@ -2,16 +2,28 @@
 #include <wx/uiaction.h>
 
 #include "GuiHarness.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "ui/CViewWindow.h"
-#include "ui/KeyboardLocks.h"
+#include "ui/GtkKeyboardLocks.h"
 
 namespace fs = std::filesystem;
-using namespace gui_test;
+using namespace rollscribe;
+using namespace rollscribe::gui_test;
 
 namespace {
 
-class Frame_ : public GuiTest {};
+class Frame_ : public GuiTest {
+  protected:
+    // The tool bar told that the pointer moved onto a button, as the window system tells it.
+    void PointAtTool(int id) {
+        wxAuiToolBar* tools = ToolBar();
+        wxRect tool = tools->GetToolRect(id);
+        wxMouseEvent move(wxEVT_MOTION);
+        move.SetPosition(tool.GetPosition() + wxPoint(tool.width / 2, tool.height / 2));
+        move.SetEventObject(tools);
+        tools->GetEventHandler()->ProcessEvent(move);
+    }
+};
 
 TEST_F(Frame_, CommandsThatAreAlwaysOnOrOff) {
     ASSERT_TRUE(Start());
@@ -28,7 +40,7 @@ TEST_F(Frame_, CommandsThatAreAlwaysOnOrOff) {
     }
 
     // A conversion makes Save As available and nothing else.
-    ASSERT_TRUE(Manager().OpenRollFile(wxString::FromUTF8(m_rolls.AddRoll("roll").string())));
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("roll").string()));
     EXPECT_TRUE(MenuEnabled(cmd::kSaveAs));
     for (int id : {cmd::kSave, cmd::kUndo, cmd::kCut, cmd::kCopy, cmd::kPaste}) {
         EXPECT_FALSE(MenuEnabled(id)) << id;
@@ -55,9 +67,13 @@ TEST_F(Frame_, KeysOfDisabledCommandsDoNothing) {
 
 TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
     ASSERT_TRUE(Start());
+    Frame().SetSize(900, 620);
     CViewWindow* view = Frame().ViewWindow();
     Pump(50ms);
-    wxRect before = view->GetRect();
+    const wxRect viewBefore = view->GetRect();
+    const wxRect toolsBefore = ToolBar()->GetRect();
+    const wxRect dialogBefore = DialogBar()->GetRect();
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "toolbar-shown.png");
 
     Frame().DoMenuUpdates();
     EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
@@ -66,15 +82,21 @@ TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
     Frame().DoMenuUpdates();
     EXPECT_FALSE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
     EXPECT_FALSE(Frame().IsToolBarShown());
-    // The dialog bar's band keeps the band area, so the view stays below it.
-    EXPECT_TRUE(Frame().DialogBar()->IsShown());
+    EXPECT_FALSE(ToolBar()->IsShown());
+    // No empty strip: the dialog bar's band moves to where the tool bar began, and the view,
+    // below the band area, does not lose height.
+    EXPECT_TRUE(DialogBar()->IsShown());
+    EXPECT_EQ(DialogBar()->GetPosition().x, toolsBefore.x);
+    EXPECT_LE(view->GetRect().GetTop(), viewBefore.GetTop());
+    EXPECT_EQ(view->GetRect().GetBottom(), viewBefore.GetBottom());
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "toolbar-hidden.png");
 
     Frame().ProcessCommand(cmd::kViewStatusBar);
     Pump(50ms);
     Frame().DoMenuUpdates();
     EXPECT_FALSE(Frame().GetMenuBar()->IsChecked(cmd::kViewStatusBar));
-    EXPECT_FALSE(Frame().StatusBar()->IsShown());
-    EXPECT_GT(view->GetRect().GetBottom(), before.GetBottom());
+    EXPECT_FALSE(Frame().GetStatusBar()->IsShown());
+    EXPECT_GT(view->GetRect().GetBottom(), viewBefore.GetBottom());
 
     Frame().ProcessCommand(cmd::kViewToolBar);
     Frame().ProcessCommand(cmd::kViewStatusBar);
@@ -82,10 +104,31 @@ TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
     Frame().DoMenuUpdates();
     EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewToolBar));
     EXPECT_TRUE(Frame().GetMenuBar()->IsChecked(cmd::kViewStatusBar));
-    EXPECT_TRUE(Frame().ToolBar()->IsShown());
-    EXPECT_EQ(view->GetRect(), before);
-    // Back in its band: first, left of the dialog bar.
-    EXPECT_LT(Frame().ToolBar()->GetPosition().x, Frame().DialogBar()->GetPosition().x);
+    EXPECT_TRUE(ToolBar()->IsShown());
+    // The same layout as before: the tool bar first in its band, the dialog bar after it.
+    EXPECT_EQ(ToolBar()->GetRect(), toolsBefore);
+    EXPECT_EQ(DialogBar()->GetRect(), dialogBefore);
+    EXPECT_EQ(view->GetRect(), viewBefore);
+}
+
+// A band that the user moved while the tool bar was hidden stays where the user put it.
+TEST_F(Frame_, ShowingTheToolBarKeepsABandMovedMeanwhile) {
+    ASSERT_TRUE(Start());
+    Frame().SetSize(900, 620);
+    Pump(50ms);
+    const int toolsWidth = ToolBar()->GetSize().x;
+    Frame().ShowToolBar(false);
+    Pump(50ms);
+    wxAuiPaneInfo& dialog = Panes().GetPane(DialogBar());
+    dialog.dock_pos = toolsWidth + 120;  // as the band's gripper would move it
+    Panes().Update();
+    Pump(50ms);
+    const int movedTo = DialogBar()->GetPosition().x;
+    Frame().ShowToolBar(true);
+    Pump(50ms);
+    EXPECT_EQ(Panes().GetPane(DialogBar()).dock_pos, toolsWidth + 120);
+    EXPECT_EQ(DialogBar()->GetPosition().x, movedTo);
+    EXPECT_LT(ToolBar()->GetRect().GetRight(), movedTo);
 }
 
 TEST_F(Frame_, PromptsInTheStatusBar) {
@@ -115,17 +158,26 @@ TEST_F(Frame_, PromptsInTheStatusBar) {
 
 TEST_F(Frame_, PointingAtAToolBarButtonShowsItsPrompt) {
     ASSERT_TRUE(Start());
-    wxAuiToolBar* tools = Frame().ToolBar();
-    wxRect open = tools->GetToolRect(cmd::kOpen);
-    wxMouseEvent move(wxEVT_MOTION);
-    move.SetPosition(open.GetPosition() + wxPoint(open.width / 2, open.height / 2));
-    move.SetEventObject(tools);
-    tools->GetEventHandler()->ProcessEvent(move);
+    PointAtTool(cmd::kOpen);
     EXPECT_EQ(StatusText(0), "Open an existing document");
     wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
-    leave.SetEventObject(tools);
-    tools->GetEventHandler()->ProcessEvent(leave);
+    leave.SetEventObject(ToolBar());
+    ToolBar()->GetEventHandler()->ProcessEvent(leave);
     EXPECT_EQ(StatusText(0), "Ready");
+}
+
+// A button that opens a dialog loses the pointer without hearing of it; its prompt must not stay
+// in the status bar once the pointer is elsewhere.
+TEST_F(Frame_, AButtonsPromptGoesWhenThePointerIsElsewhere) {
+    ASSERT_TRUE(Start());
+    Pump(50ms);
+    wxUIActionSimulator mouse;
+    const wxRect view = Frame().ViewWindow()->GetScreenRect();
+    mouse.MouseMove(view.GetPosition() + wxPoint(view.width / 2, view.height / 2));
+    Pump(50ms);
+    PointAtTool(cmd::kOpen);
+    EXPECT_EQ(StatusText(0), "Open an existing document");
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 3s)) << StatusText(0);
 }
 
 TEST_F(Frame_, LockIndicatorsFollowTheKeyboard) {

@@ -8,17 +8,19 @@
 #include <wx/menu.h>
 
 #include <cstdlib>
+#include <limits>
 #include <thread>
 
+#include "support/ReportText.h"
 #include "support/TestFiles.h"
+#include "text/WxText.h"
 #include "ui/ReportLayout.h"
-#include "ui/WxText.h"
 
 extern char** environ;
 
 namespace fs = std::filesystem;
 
-namespace gui_test {
+namespace rollscribe::gui_test {
 
 CRollscribeApp& App() {
     return *static_cast<CRollscribeApp*>(wxTheApp);
@@ -97,14 +99,29 @@ CMainFrame& GuiTest::Frame() {
 }
 
 CRollscribeDocManager& GuiTest::Manager() {
-    if (!App().DocManager()) throw std::runtime_error("the program has no document manager");
-    return *App().DocManager();
+    auto* manager = dynamic_cast<CRollscribeDocManager*>(wxDocManager::GetDocumentManager());
+    if (!manager) throw std::runtime_error("the program has no document manager");
+    return *manager;
 }
 
-CRollDocument& GuiTest::Doc() {
-    CRollDocument* doc = Manager().RollDocument();
+CRollWxDocument& GuiTest::Doc() {
+    CRollWxDocument* doc = Manager().RollDocument();
     if (!doc) throw std::runtime_error("the program has no document");
     return *doc;
+}
+
+wxAuiManager& GuiTest::Panes() {
+    wxAuiManager* panes = wxAuiManager::GetManager(&Frame());
+    if (!panes) throw std::runtime_error("the window has no panes");
+    return *panes;
+}
+
+wxAuiToolBar* GuiTest::ToolBar() {
+    return dynamic_cast<wxAuiToolBar*>(Panes().GetPane(CMainFrame::kToolBarPane).window);
+}
+
+wxAuiToolBar* GuiTest::DialogBar() {
+    return dynamic_cast<wxAuiToolBar*>(Panes().GetPane(CMainFrame::kDialogBarPane).window);
 }
 
 CRollscribeView& GuiTest::View() {
@@ -119,8 +136,9 @@ std::string GuiTest::Caption() {
 
 std::vector<std::string> GuiTest::ViewLines() {
     std::vector<std::string> lines;
-    for (const ReportLine& line : View().ReportLines())
-        lines.push_back(Utf8(WxFromChars(ShownText(line))));
+    constexpr auto kAll = std::numeric_limits<std::size_t>::max();
+    for (const ReportLine& line : View().ReportLines(kAll, kAll))
+        lines.push_back(Utf8(WxFromChars(testing_support::ShownText(line))));
     return lines;
 }
 
@@ -138,9 +156,9 @@ bool GuiTest::MenuEnabled(int id) {
 
 bool GuiTest::ToolEnabled(int id) {
     wxIdleEvent idle;
-    Frame().ToolBar()->ProcessWindowEvent(idle);
-    if (!Frame().ToolBar()->FindTool(id)) throw std::runtime_error("no tool " + std::to_string(id));
-    return Frame().ToolBar()->GetToolEnabled(id);
+    ToolBar()->ProcessWindowEvent(idle);
+    if (!ToolBar()->FindTool(id)) throw std::runtime_error("no tool " + std::to_string(id));
+    return ToolBar()->GetToolEnabled(id);
 }
 
 std::vector<std::string> GuiTest::RecentFileLabels() {
@@ -159,7 +177,7 @@ std::vector<std::string> GuiTest::RecentFileLabels() {
 }
 
 std::string GuiTest::StatusText(int pane) {
-    return Utf8(Frame().StatusBar()->GetStatusText(pane));
+    return Utf8(Frame().GetStatusBar()->GetStatusText(pane));
 }
 
 bool AnyWindowOnScreen() {
@@ -245,4 +263,4 @@ void ChildProcess::Signal(int signal) {
     if (m_pid > 0 && !m_status) ::kill(m_pid, signal);
 }
 
-}  // namespace gui_test
+}  // namespace rollscribe::gui_test

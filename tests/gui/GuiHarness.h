@@ -14,8 +14,18 @@
 
 // Modal dialogs shown under wxTEST_DIALOG answer as the test says; a dialog that was expected
 // and not shown, or shown and not expected, fails the test.
-#define wxTEST_DIALOG_HOOK_CLASS GTestModalHook
+#define wxTEST_DIALOG_HOOK_CLASS ::rollscribe::gui_test::GTestModalHook
+#include <wx/aui/aui.h>
 #include <wx/testing.h>
+
+#include "app/CRollscribeApp.h"
+#include "app/CRollscribeDocManager.h"
+#include "support/TestFiles.h"
+#include "ui/CMainFrame.h"
+#include "ui/CRollWxDocument.h"
+#include "ui/CRollscribeView.h"
+
+namespace rollscribe::gui_test {
 
 class GTestModalHook : public wxTestingModalHook {
   public:
@@ -54,15 +64,6 @@ class UnexpectedDialogHook : public wxModalDialogHook {
     }
     void Exit(wxDialog* dialog) override { (void)dialog; }
 };
-
-#include "app/CRollDocument.h"
-#include "app/CRollscribeApp.h"
-#include "app/CRollscribeDocManager.h"
-#include "support/TestFiles.h"
-#include "ui/CMainFrame.h"
-#include "ui/CRollscribeView.h"
-
-namespace gui_test {
 
 using namespace std::chrono_literals;
 
@@ -142,9 +143,13 @@ class GuiTest : public ::testing::Test {
     void Stop();
 
     CMainFrame& Frame();
-    CRollDocument& Doc();
+    CRollWxDocument& Doc();
     CRollscribeView& View();
     CRollscribeDocManager& Manager();
+    // The frame's panes, and the bands and the view among them, found by their names.
+    wxAuiManager& Panes();
+    wxAuiToolBar* ToolBar();
+    wxAuiToolBar* DialogBar();
 
     std::string Caption();
     // The view's lines, as shown.
@@ -185,4 +190,4 @@ class ChildProcess {
 
 std::string Utf8(const wxString& text);
 
-}  // namespace gui_test
+}  // namespace rollscribe::gui_test

@@ -9,6 +9,8 @@
 #include "GuiHarness.h"
 #include "support/TestFiles.h"
 
+using namespace rollscribe::gui_test;
+
 namespace {
 
 // A failed check inside the toolkit fails the test that caused it.

@@ -14,7 +14,8 @@
 #include "app/CInstanceLink.h"
 
 namespace fs = std::filesystem;
-using namespace gui_test;
+using namespace rollscribe;
+using namespace rollscribe::gui_test;
 
 namespace {
 

@@ -3,10 +3,11 @@
 #include <wx/stattext.h>
 
 #include "GuiHarness.h"
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 
 namespace fs = std::filesystem;
-using namespace gui_test;
+using namespace rollscribe;
+using namespace rollscribe::gui_test;
 
 namespace {
 
@@ -65,6 +66,24 @@ TEST_F(Startup, ARelativeNameOpensAsTheFullPath) {
     EXPECT_EQ(Manager().GetHistoryFile(0).utf8_string(), roll.string());
 }
 
+// A name that is not UTF-8 reaches the load as the bytes given: the roll is read and its MIDI
+// file written under the same bytes; only the caption and the report show it decoded.
+TEST_F(Startup, ANameThatIsNotUtf8OpensByItsBytes) {
+    const std::string name = "caf\xE9 \xFF";
+    fs::path roll = m_rolls.AddRoll(name);
+    ASSERT_TRUE(Start(roll));
+    EXPECT_TRUE(fs::exists(m_rolls.Path(name + "_BAR_e.mid")));
+    EXPECT_EQ(Caption(), "caf\xC3\xA9 \xC3\xBF.bar - Rollscribe");
+    EXPECT_EQ(ViewLine(2),
+              " ** Reading ANN file : " + m_rolls.Dir().string() + "/caf\xC3\xA9 \xC3\xBF.ann");
+    EXPECT_EQ(RecentFileLabels(), std::vector<std::string>{"&1 " + m_rolls.Dir().string() +
+                                                           "/caf\xC3\xA9 \xC3\xBF.bar"});
+    // The list keeps the bytes: choosing the entry opens the same file again.
+    fs::remove(m_rolls.Path(name + "_BAR_e.mid"));
+    Frame().ProcessCommand(cmd::kRecentFile1);
+    EXPECT_TRUE(fs::exists(m_rolls.Path(name + "_BAR_e.mid")));
+}
+
 TEST_F(Startup, AFileOfAnotherTypeStartsAndShowsTheInvalidTypeMessage) {
     testing_support::WriteFile(m_rolls.Path("notes.txt"), "not a roll");
     ASSERT_TRUE(Start(m_rolls.Path("notes.txt")));
@@ -100,7 +119,7 @@ TEST_F(Startup, ARollShorterThanItsHeaderEndsTheProgram) {
 
 TEST_F(Startup, BarsAndTexts) {
     ASSERT_TRUE(Start());
-    wxAuiToolBar* tools = Frame().ToolBar();
+    wxAuiToolBar* tools = ToolBar();
     ASSERT_EQ(tools->GetToolCount(), 11u);
     const int expected[] = {cmd::kNew,   cmd::kOpen, cmd::kSave,  -1, cmd::kCut,  cmd::kCopy,
                             cmd::kPaste, -1,         cmd::kPrint, -1, cmd::kAbout};
@@ -117,20 +136,23 @@ TEST_F(Startup, BarsAndTexts) {
     EXPECT_EQ(Utf8(tools->FindTool(cmd::kAbout)->GetShortHelp()), "About");
 
     // Both bands along the top, in one row, the tool bar first, each with a gripper.
-    wxAuiPaneInfo& toolPane = Frame().ReBar().GetPane(tools);
-    wxAuiPaneInfo& dialogPane = Frame().ReBar().GetPane(Frame().DialogBar());
+    wxAuiPaneInfo& toolPane = Panes().GetPane(tools);
+    wxAuiPaneInfo& dialogPane = Panes().GetPane(DialogBar());
     EXPECT_EQ(toolPane.dock_direction, wxAUI_DOCK_TOP);
     EXPECT_EQ(dialogPane.dock_direction, wxAUI_DOCK_TOP);
     EXPECT_EQ(toolPane.dock_row, dialogPane.dock_row);
     EXPECT_LT(toolPane.dock_pos, dialogPane.dock_pos);
     EXPECT_TRUE(tools->GetGripperVisible());
-    EXPECT_TRUE(Frame().DialogBar()->GetGripperVisible());
-    EXPECT_LT(tools->GetPosition().x, Frame().DialogBar()->GetPosition().x);
-    EXPECT_EQ(Utf8(Frame().DialogBarText()->GetLabel())
+    EXPECT_TRUE(DialogBar()->GetGripperVisible());
+    EXPECT_LT(tools->GetPosition().x, DialogBar()->GetPosition().x);
+    ASSERT_EQ(DialogBar()->GetToolCount(), 1u);
+    auto* line = dynamic_cast<wxStaticText*>(DialogBar()->FindToolByIndex(0)->GetWindow());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(Utf8(line->GetLabel())
                   .rfind("BAR/ANN to Vellum MIDI file converter - BETA version March 8, 2004", 0),
               0u);
 
-    EXPECT_EQ(Frame().StatusBar()->GetFieldsCount(), 4);
+    EXPECT_EQ(Frame().GetStatusBar()->GetFieldsCount(), 4);
     const wxMenuBar* bar = Frame().GetMenuBar();
     ASSERT_EQ(bar->GetMenuCount(), 4u);
     EXPECT_EQ(Utf8(bar->GetMenuLabel(0)), "&File");

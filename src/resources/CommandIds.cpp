@@ -1,6 +1,8 @@
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 
 #include <iterator>
+
+namespace rollscribe {
 
 namespace {
 
@@ -50,3 +52,5 @@ unsigned ResourceIdOf(int commandId) {
         return res::ID_FILE_MRU_FILE1 + static_cast<unsigned>(commandId - cmd::kRecentFile1);
     return 0;
 }
+
+}  // namespace rollscribe

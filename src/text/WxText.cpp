@@ -1,8 +1,14 @@
-#include "ui/WxText.h"
+#include "text/WxText.h"
 
 #include <wx/strconv.h>
 
-#include "ui/TextDecoding.h"
+#include "text/TextDecoding.h"
+
+namespace rollscribe {
+
+wxString WxAscii(std::string_view text) {
+    return wxString::FromAscii(text.data(), text.size());
+}
 
 wxString WxFromChars(std::u32string_view chars) {
     std::wstring wide;
@@ -26,3 +32,5 @@ std::string PathBytes(const wxString& path) {
     wxCharBuffer buffer = path.fn_str();
     return buffer.data() ? std::string(buffer.data(), buffer.length()) : std::string();
 }
+
+}  // namespace rollscribe

@@ -1,8 +1,10 @@
-#include "ui/GrayedItemPrompts.h"
+#include "ui/GtkGrayedItemPrompts.h"
 
 #include <gtk/gtk.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
+
+namespace rollscribe {
 
 namespace {
 
@@ -74,3 +76,5 @@ void ShowPromptsOfGrayedItems(wxFrame* frame, wxMenuBar* bar) {
         g_signal_connect(menu->m_menu, "enter-notify-event", G_CALLBACK(OnCrossing), prompts);
     }
 }
+
+}  // namespace rollscribe

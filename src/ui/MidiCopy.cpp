@@ -1,4 +1,4 @@
-#include "app/MidiCopy.h"
+#include "ui/MidiCopy.h"
 
 #include <sys/stat.h>
 
@@ -8,6 +8,8 @@
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 #include "platform/CFile.h"
+
+namespace rollscribe {
 
 namespace {
 
@@ -51,3 +53,5 @@ void CopyConvertedFile(const CString& source, const CString& target,
     out.Write(bytes.data(), bytes.size());
     out.Commit();
 }
+
+}  // namespace rollscribe

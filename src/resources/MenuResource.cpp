@@ -1,9 +1,12 @@
-#include "app/MenuResource.h"
+#include "resources/MenuResource.h"
 
 #include <string_view>
 
-#include "app/CommandIds.h"
-#include "app/StringTable.h"
+#include "resources/CommandIds.h"
+#include "resources/StringTable.h"
+#include "text/WxText.h"
+
+namespace rollscribe {
 
 namespace {
 
@@ -26,7 +29,7 @@ const std::vector<PopupResource>& MenuTable() {
           {res::ID_FILE_SAVE, "&Save\tCtrl+S", false},
           {res::ID_FILE_SAVE_AS, "Save &As...", false},
           {0, nullptr, false},
-          {res::ID_FILE_MRU_FILE1, "Recent File", false},
+          {res::ID_FILE_MRU_FILE1, kRecentFilePlaceholder, false},
           {0, nullptr, false},
           {res::ID_APP_EXIT, "E&xit", false}}},
         {"&Edit",
@@ -43,20 +46,16 @@ const std::vector<PopupResource>& MenuTable() {
     return table;
 }
 
-wxString FromAscii(std::string_view text) {
-    return wxString::FromAscii(text.data(), text.size());
-}
-
 }  // namespace
 
 wxString CommandPrompt(int commandId) {
     unsigned id = ResourceIdOf(commandId);
-    return id ? FromAscii(PromptOf(LoadResourceString(id))) : wxString();
+    return id ? WxAscii(PromptOf(LoadResourceString(id))) : wxString();
 }
 
 wxString CommandToolTip(int commandId) {
     unsigned id = ResourceIdOf(commandId);
-    return id ? FromAscii(ToolTipOf(LoadResourceString(id))) : wxString();
+    return id ? WxAscii(ToolTipOf(LoadResourceString(id))) : wxString();
 }
 
 wxMenuBar* CreateMainMenuBar() {
@@ -69,10 +68,10 @@ wxMenuBar* CreateMainMenuBar() {
                 continue;
             }
             int id = CommandIdOf(item.id);
-            menu->Append(id, wxString::FromAscii(item.label), CommandPrompt(id),
+            menu->Append(id, WxAscii(item.label), CommandPrompt(id),
                          item.check ? wxITEM_CHECK : wxITEM_NORMAL);
         }
-        bar->Append(menu, wxString::FromAscii(popup.title));
+        bar->Append(menu, WxAscii(popup.title));
     }
     // Shown grayed until the recent-file list has entries.
     bar->Enable(cmd::kRecentFile1, false);
@@ -90,3 +89,5 @@ std::vector<wxAcceleratorEntry> MainAccelerators() {
         {wxACCEL_SHIFT, WXK_F6, cmd::kPrevPane},
     };
 }
+
+}  // namespace rollscribe

@@ -3,8 +3,12 @@
 #include <string>
 #include <string_view>
 
+namespace rollscribe {
+
 // Turns 8-bit text of unknown origin into characters. Roll texts come in whatever code page their
 // maker used, while file names on this system are UTF-8, and one text may hold both. Every
 // well-formed UTF-8 sequence is read as UTF-8; every other byte is read as Windows-1252 (its five
 // unassigned bytes become the control characters of the same value). No byte is dropped.
 std::u32string DecodeText(std::string_view bytes);
+
+}  // namespace rollscribe

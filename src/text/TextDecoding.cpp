@@ -1,6 +1,8 @@
-#include "ui/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 #include <cstddef>
+
+namespace rollscribe {
 
 namespace {
 
@@ -71,3 +73,5 @@ std::u32string DecodeText(std::string_view bytes) {
     }
     return text;
 }
+
+}  // namespace rollscribe

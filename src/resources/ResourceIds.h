@@ -2,14 +2,10 @@
 
 // Resource and command ids of the program. The desktop program maps the commands onto the
 // toolkit's own ids where the toolkit gives them behaviour (see CommandIds.h).
-namespace res {
+namespace rollscribe::res {
 
 // The main frame's menu, accelerators, icon, tool bar, document template string and dialog bar.
 constexpr unsigned IDR_MAINFRAME = 128;
-// The document icon registered for roll files.
-constexpr unsigned IDR_ROLLSCTYPE = 129;
-// The About box.
-constexpr unsigned IDD_ABOUTBOX = 100;
 
 // Strings.
 constexpr unsigned AFX_IDS_APP_TITLE = 0xE000;
@@ -18,7 +14,6 @@ constexpr unsigned AFX_IDS_IDLEMESSAGE = 0xE001;
 // Commands.
 constexpr unsigned ID_FILE_NEW = 0xE100;
 constexpr unsigned ID_FILE_OPEN = 0xE101;
-constexpr unsigned ID_FILE_CLOSE = 0xE102;
 constexpr unsigned ID_FILE_SAVE = 0xE103;
 constexpr unsigned ID_FILE_SAVE_AS = 0xE104;
 constexpr unsigned ID_FILE_PRINT = 0xE107;
@@ -39,4 +34,4 @@ constexpr unsigned ID_INDICATOR_CAPS = 0xE701;
 constexpr unsigned ID_INDICATOR_NUM = 0xE702;
 constexpr unsigned ID_INDICATOR_SCRL = 0xE703;
 
-}  // namespace res
+}  // namespace rollscribe::res

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace rollscribe {
+
 // The program's texts by resource id, as the toolkit-free part of the resources.
 // A command's string holds its status-bar prompt, a line feed, and its tool tip.
 
@@ -45,3 +47,5 @@ constexpr std::string_view kDialogBarText =
 constexpr std::string_view kRegistryKey = "Quorvel_Software";
 // Entries in the recent-file list.
 constexpr unsigned kRecentFileCount = 4;
+
+}  // namespace rollscribe

@@ -2,7 +2,9 @@
 
 #include <wx/defs.h>
 
-#include "app/ResourceIds.h"
+#include "resources/ResourceIds.h"
+
+namespace rollscribe {
 
 // The toolkit's ids for the program's commands. Where the toolkit gives a command behaviour of its
 // own (the document manager's File commands, the recent-file list, Exit) its stock id is used;
@@ -31,3 +33,5 @@ constexpr int kPrevPane = wxID_HIGHEST + 4;
 int CommandIdOf(unsigned resourceId);
 // The resource id of a command given by its toolkit id; 0 when it is none of the program's.
 unsigned ResourceIdOf(int commandId);
+
+}  // namespace rollscribe

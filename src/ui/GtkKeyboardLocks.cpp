@@ -1,6 +1,8 @@
-#include "ui/KeyboardLocks.h"
+#include "ui/GtkKeyboardLocks.h"
 
 #include <gdk/gdk.h>
+
+namespace rollscribe {
 
 namespace {
 
@@ -27,3 +29,5 @@ KeyboardLocks ReadKeyboardLocks() {
     locks.scroll = g_systemLocksScroll ? scroll : g_scrollPressedLocked;
     return locks;
 }
+
+}  // namespace rollscribe

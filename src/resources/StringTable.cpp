@@ -1,9 +1,11 @@
-#include "app/StringTable.h"
+#include "resources/StringTable.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "app/ResourceIds.h"
+#include "resources/ResourceIds.h"
+
+namespace rollscribe {
 
 namespace {
 
@@ -104,3 +106,5 @@ std::string_view TemplateString(TemplateField field) {
     for (int i = 0; i < static_cast<int>(field); ++i) rest.remove_prefix(rest.find('\n') + 1);
     return rest.substr(0, rest.find('\n'));
 }
+
+}  // namespace rollscribe

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+namespace rollscribe {
+
 // Menu 128 and accelerator table 128 of the main frame.
 
 // The menu bar: File, Edit, View, Help. Every item carries its command's prompt as help text.
@@ -13,10 +15,15 @@ wxMenuBar* CreateMainMenuBar();
 // The thirteen accelerators, in table order.
 std::vector<wxAcceleratorEntry> MainAccelerators();
 
-// Index of the File menu's recent-file area (the item after the first separator).
+// The File menu's place in the menu bar, and the place of its recent-file area in it (the item
+// after the first separator), which shows this grayed label while the list is empty.
+constexpr size_t kFileMenuIndex = 0;
 constexpr size_t kRecentFileMenuPosition = 5;
+constexpr const char* kRecentFilePlaceholder = "Recent File";
 
 // The prompt shown in the status bar for a command; empty for none.
 wxString CommandPrompt(int commandId);
 // The tool tip of a command.
 wxString CommandToolTip(int commandId);
+
+}  // namespace rollscribe

@@ -1,9 +1,11 @@
-#include "app/ToolBarResource.h"
+#include "resources/ToolBarResource.h"
 
 #include <wx/image.h>
 
-#include "app/CommandIds.h"
+#include "resources/CommandIds.h"
 #include "toolbar.xpm"
+
+namespace rollscribe {
 
 const std::vector<int>& ToolBarCommands() {
     static const std::vector<int> commands = {
@@ -23,3 +25,5 @@ std::vector<wxBitmap> ToolBarImages() {
     }
     return images;
 }
+
+}  // namespace rollscribe

@@ -4,6 +4,8 @@
 
 #include "platform/CString.h"
 
+namespace rollscribe {
+
 // Save As: writes a copy of the converted MIDI file under a name the user chose. The copy is
 // written atomically (a temporary file beside the target, renamed over it when complete).
 // Throws CException naming the file concerned and the reason:
@@ -14,3 +16,5 @@
 // - when the target cannot be written; the target then stays as it was.
 void CopyConvertedFile(const CString& source, const CString& target,
                        const std::vector<CString>& protectedFiles);
+
+}  // namespace rollscribe

@@ -1,0 +1,27 @@
+#include "app/GtkDisplayCheck.h"
+
+#include <gtk/gtk.h>
+
+namespace rollscribe {
+
+namespace {
+
+// The display named by a --display option, or nullptr for the default one.
+const char* DisplayOption(const std::vector<std::string>& args) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i].rfind("--display=", 0) == 0) return args[i].c_str() + 10;
+        if (args[i] == "--display" && i + 1 < args.size()) return args[i + 1].c_str();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool CanOpenDisplay(const std::vector<std::string>& toolkitArgs) {
+    GdkDisplay* display = gdk_display_open(DisplayOption(toolkitArgs));
+    if (!display) return false;
+    gdk_display_close(display);
+    return true;
+}
+
+}  // namespace rollscribe

@@ -1,0 +1,111 @@
+#include "ui/CRollWxDocument.h"
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
+
+#include <utility>
+
+#include "platform/CFile.h"
+#include "resources/StringTable.h"
+#include "roll/RollLoader.h"
+#include "text/WxText.h"
+#include "ui/FailureMessages.h"
+#include "ui/MidiCopy.h"
+
+namespace rollscribe {
+
+wxIMPLEMENT_DYNAMIC_CLASS(CRollWxDocument, wxDocument);
+
+namespace {
+
+wxString ProgramName() {
+    return WxAscii(TemplateString(TemplateField::windowTitle));
+}
+
+}  // namespace
+
+CRollWxDocument::CRollWxDocument() = default;
+
+wxWindow* CRollWxDocument::MessageParent() const {
+    wxWindow* window = GetDocumentWindow();
+    return window && window->IsShown() ? window : nullptr;
+}
+
+bool CRollWxDocument::OnNewDocument() {
+    if (!wxDocument::OnNewDocument()) return false;
+    m_convertedMidi.clear();
+    m_roll.OnNewDocument();
+    UpdateAllViews();
+    return true;
+}
+
+void CRollWxDocument::NameAfterReport() {
+    const std::string path = m_roll.m_strFilePath.ToStdString();
+    // The file as the toolkit names files, to be opened again; the title as a person reads it.
+    SetFilename(WxPath(path), false);
+    SetTitle(WxText(path.substr(path.rfind('/') + 1)));
+    for (wxView* view : GetViewsVector()) view->OnChangeFilename();
+}
+
+bool CRollWxDocument::OpenRoll(const std::string& path) {
+    std::string convertedBefore = std::exchange(m_convertedMidi, std::string());
+    m_roll.m_reached = false;
+    wxString failure;
+    try {
+        wxBusyCursor busy;
+        if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
+            m_convertedMidi = m_roll.MidiFilePath().ToStdString();
+        }
+    } catch (...) {
+        failure = FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(),
+                                 std::current_exception());
+    }
+    if (m_roll.m_reached) {
+        NameAfterReport();
+    } else {
+        m_convertedMidi = std::move(convertedBefore);  // nothing of the document changed
+    }
+    if (failure.empty()) SetDocumentSaved(true);
+    // After a failure the view shows what the document holds now: the messages gathered up to it.
+    UpdateAllViews();
+    if (failure.empty()) return true;
+    wxMessageBox(failure, ProgramName(), wxOK | wxICON_EXCLAMATION, MessageParent());
+    return false;
+}
+
+bool CRollWxDocument::OnOpenDocument(const wxString& file) {
+    return OpenRoll(PathBytes(file));
+}
+
+bool CRollWxDocument::SaveAs() {
+    if (m_convertedMidi.empty()) return false;
+    wxFileName midi(WxPath(m_convertedMidi));
+    wxFileDialog dialog(MessageParent(), "Save As", midi.GetPath(), midi.GetFullName(),
+                        "MIDI Files (*.mid)|*.mid|All Files (*)|*",
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK) return false;
+    std::string target = PathBytes(dialog.GetPath());
+    try {
+        CopyConvertedFile(CString(m_convertedMidi), CString(target),
+                          {m_roll.m_strFilePath, m_roll.AnnotationFilePath()});
+        return true;
+    } catch (...) {
+        wxMessageBox(FailureMessage(FileTask::saveMidi, target, std::current_exception()),
+                     ProgramName(), wxOK | wxICON_EXCLAMATION, MessageParent());
+    }
+    return false;
+}
+
+bool CRollWxDocument::OnSaveDocument(const wxString& file) {
+    (void)file;
+    return false;  // nothing to store; never touch the file
+}
+
+bool CRollWxDocument::DoSaveDocument(const wxString& file) {
+    (void)file;
+    return false;
+}
+
+}  // namespace rollscribe

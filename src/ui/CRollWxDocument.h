@@ -1,0 +1,69 @@
+#pragma once
+
+#include <wx/docview.h>
+
+#include <string>
+
+#include "roll/CRollscribeDoc.h"
+
+namespace rollscribe {
+
+// The toolkit's document for the roll: it holds the core's CRollscribeDoc, which the view shows,
+// and opens files through the core's load, the same one the converter uses. The program has no
+// stored form of its own: the document is never marked modified (so nothing asks to save), Save
+// writes nothing, and Save As writes a copy of the MIDI file that the last open converted.
+class CRollWxDocument : public wxDocument {
+  public:
+    CRollWxDocument();
+
+    const CRollscribeDoc& Roll() const noexcept { return m_roll; }
+
+    // File New: back to the roll's reset values, titled as an unnamed document.
+    bool OnNewDocument() override;
+    // Loads and converts the roll file at path (its bytes, as the file system names it). Errors
+    // from file work (the roll cannot be read, it ends inside its header, the MIDI file cannot
+    // be written) are shown in one message box naming the file and the reason; the open then
+    // counts as failed. Either way the caption names the file that the report shows: after a
+    // failure that is the earlier roll (which Save As still copies) when the file could not be
+    // opened at all, and otherwise the failed file, whose messages up to the failure the view
+    // shows.
+    bool OpenRoll(const std::string& path);
+    // The toolkit's way to open a file, for its own callers: as OpenRoll.
+    bool OnOpenDocument(const wxString& file) override;
+
+    bool IsModified() const override { return false; }
+    void Modify(bool modified) override { (void)modified; }
+    bool Save() override { return false; }
+    // Asks for a name and writes a copy of the converted MIDI file there; never the opened roll
+    // or its annotation file.
+    bool SaveAs() override;
+    bool OnSaveDocument(const wxString& file) override;
+
+    // The MIDI file written for the roll on show (its bytes); empty when none was.
+    const std::string& ConvertedMidiFile() const noexcept { return m_convertedMidi; }
+
+  protected:
+    bool DoSaveDocument(const wxString& file) override;
+
+  private:
+    // The roll, noting whether a load reached it (a file that cannot be opened never does).
+    class CWatchedRoll : public CRollscribeDoc {
+      public:
+        void Serialize(CArchive& ar) override {
+            m_reached = true;
+            CRollscribeDoc::Serialize(ar);
+        }
+        bool m_reached = false;
+    };
+
+    // Titles the document after the file whose path the report shows.
+    void NameAfterReport();
+    wxWindow* MessageParent() const;
+
+    CWatchedRoll m_roll;
+    std::string m_convertedMidi;
+
+    wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);
+};
+
+}  // namespace rollscribe
