@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/TextDecoding.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollReport.h"
 #include "ui/ReportLayout.h"
-#include "ui/TextDecoding.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/TextDecoding.h"
+#include "platform/TextDecoding.h"
 
 namespace {
 

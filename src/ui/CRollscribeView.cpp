@@ -8,10 +8,10 @@
 #include "app/CRollDocument.h"
 #include "app/CRollscribeDocManager.h"
 #include "app/StringTable.h"
+#include "platform/TextDecoding.h"
 #include "roll/RollReport.h"
 #include "ui/CMainFrame.h"
 #include "ui/CViewWindow.h"
-#include "ui/TextDecoding.h"
 #include "ui/WxText.h"
 
 wxIMPLEMENT_DYNAMIC_CLASS(CRollscribeView, wxView);

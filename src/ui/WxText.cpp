@@ -2,7 +2,7 @@
 
 #include <wx/strconv.h>
 
-#include "ui/TextDecoding.h"
+#include "platform/TextDecoding.h"
 
 wxString WxFromChars(std::u32string_view chars) {
     std::wstring wide;

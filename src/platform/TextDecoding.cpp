@@ -1,4 +1,4 @@
-#include "ui/TextDecoding.h"
+#include "platform/TextDecoding.h"
 
 #include <cstddef>
 
