@@ -60,19 +60,20 @@ std::string FormatClock(double seconds, double step) {
     const long long whole = units / static_cast<long long>(scale);
     const long long fraction = units % static_cast<long long>(scale);
     char text[64];
-    int n = 0;
     const char* sign = seconds < 0 && units != 0 ? "-" : "";
     if (whole >= 3600) {
-        n = std::snprintf(text, sizeof text, "%s%lld:%02lld:%02lld", sign, whole / 3600,
-                          whole / 60 % 60, whole % 60);
+        std::snprintf(text, sizeof text, "%s%lld:%02lld:%02lld", sign, whole / 3600,
+                      whole / 60 % 60, whole % 60);
     } else {
-        n = std::snprintf(text, sizeof text, "%s%lld:%02lld", sign, whole / 60, whole % 60);
+        std::snprintf(text, sizeof text, "%s%lld:%02lld", sign, whole / 60, whole % 60);
     }
-    if (decimals > 0 && n > 0) {
-        std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), ".%0*lld", decimals,
-                      fraction);
+    std::string clock = text;
+    if (decimals > 0) {
+        const std::string digits = std::to_string(fraction);
+        clock +=
+            '.' + std::string(static_cast<std::size_t>(decimals) - digits.size(), '0') + digits;
     }
-    return text;
+    return clock;
 }
 
 std::string FormatInches(double inches, double step) {
