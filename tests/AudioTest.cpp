@@ -183,6 +183,31 @@ TEST(WavRendering, AFailedWriteLeavesTheOldWavAndNoTemporaryFile) {
     }
 }
 
+TEST(WavRendering, ARendererGivesEveryFileTheSameSoundWhateverCameBefore) {
+    TempDir dir;
+    const fs::path first = WriteSampleMidi(dir);
+    HandRoll roll("Generic", 120);
+    roll.Hole(48, 0, 500).Hole(72, 200, 1400).Marker(245, 1500);
+    roll.Doc().m_strDirectory = CString(dir.Path().string() + "/");
+    roll.Doc().m_strFileTitle = "second";
+    roll.Doc().WriteMidiFile();
+    const fs::path second = dir / "second_BAR_e.mid";
+
+    WavRenderer renderer;
+    renderer.Render(CString(first.string()), CString((dir / "a.wav").string()));
+    {
+        // A render that fails half-way leaves nothing behind in the synthesizer either.
+        FileFaultPlan plan({{FileOperation::write, "broken.wav", ENOSPC, 2}});
+        EXPECT_THROW(
+            renderer.Render(CString(first.string()), CString((dir / "broken.wav").string())),
+            CFileException);
+    }
+    renderer.Render(CString(second.string()), CString((dir / "b.wav").string()));
+    RenderMidiToWav(CString(second.string()), CString((dir / "alone.wav").string()));
+    EXPECT_EQ(ReadFile(dir / "b.wav"), ReadFile(dir / "alone.wav"));
+    EXPECT_NE(ReadFile(dir / "a.wav"), ReadFile(dir / "alone.wav"));
+}
+
 TEST(WavRendering, PathBesideTheMidiFile) {
     CRollscribeDoc doc;
     doc.m_strDirectory = "/rolls/";

@@ -87,9 +87,8 @@ SynthSession::SynthSession(const SoundOptions& options) {
     QuietFluidSynth();
     TakeFluidSynthErrors();
     // The sound font is opened here first, so that a missing or unreadable one is reported with
-    // the system's reason.
-    // FluidSynth takes SoundFont 2 and DLS files (both RIFF forms); anything else is refused
-    // here, before FluidSynth's loaders report it in their own way.
+    // the system's reason. FluidSynth takes SoundFont 2 and DLS files (both RIFF forms);
+    // anything else is refused here, before FluidSynth's loaders report it in their own way.
     const std::string kind = RiffFormOf(CString(options.soundFont));
     if (kind != "sfbk" && kind != "DLS ")
         throw CException(options.soundFont, "not a sound font (SoundFont 2 or DLS file)");
@@ -99,27 +98,54 @@ SynthSession::SynthSession(const SoundOptions& options) {
     fluid_settings_setnum(m_settings, "synth.gain", options.gain);
     fluid_settings_setstr(m_settings, "player.timing-source", "sample");
     fluid_settings_setint(m_settings, "synth.lock-memory", 0);
-    m_synth = new_fluid_synth(m_settings);
-    if (!m_synth) {
-        delete_fluid_settings(m_settings);
-        throw AudioError("the synthesizer cannot be made" + Because());
-    }
-    if (fluid_synth_sfload(m_synth, options.soundFont.c_str(), 1) == FLUID_FAILED) {
-        const std::string reason = "not a sound font that can be loaded" + Because();
-        delete_fluid_synth(m_synth);
-        delete_fluid_settings(m_settings);
-        throw CException(options.soundFont, reason);
+    try {
+        m_fontHolder = new_fluid_synth(m_settings);
+        if (!m_fontHolder) throw AudioError("the synthesizer cannot be made" + Because());
+        const int id = fluid_synth_sfload(m_fontHolder, options.soundFont.c_str(), 1);
+        if (id == FLUID_FAILED)
+            throw CException(options.soundFont, "not a sound font that can be loaded" + Because());
+        m_font = fluid_synth_get_sfont_by_id(m_fontHolder, id);
+        NewSynth();
+    } catch (...) {
+        Release();
+        throw;
     }
 }
 
 SynthSession::~SynthSession() {
+    Release();
+}
+
+void SynthSession::Release() noexcept {
     StopPlayer();
-    delete_fluid_synth(m_synth);
-    delete_fluid_settings(m_settings);
+    if (m_synth) {
+        fluid_synth_remove_sfont(m_synth, m_font);
+        delete_fluid_synth(m_synth);
+        m_synth = nullptr;
+    }
+    if (m_fontHolder) delete_fluid_synth(m_fontHolder);
+    m_fontHolder = nullptr;
+    if (m_settings) delete_fluid_settings(m_settings);
+    m_settings = nullptr;
+}
+
+void SynthSession::NewSynth() {
+    if (m_synth) {
+        fluid_synth_remove_sfont(m_synth, m_font);
+        delete_fluid_synth(m_synth);
+        m_synth = nullptr;
+    }
+    m_synth = new_fluid_synth(m_settings);
+    if (!m_synth) throw AudioError("the synthesizer cannot be made" + Because());
+    if (fluid_synth_add_sfont(m_synth, m_font) == FLUID_FAILED)
+        throw AudioError("the sound font cannot be given to the synthesizer" + Because());
 }
 
 void SynthSession::StartPlayer(const CString& midiPath, std::int64_t startTick) {
     StopPlayer();
+    // A fresh synthesizer for every file: nothing of the previous one (reverb, controllers,
+    // the timing of its blocks) carries over, so that a file always sounds the same.
+    NewSynth();
     const std::vector<unsigned char> bytes = ReadWhole(midiPath);
     if (bytes.size() < 14 || bytes[0] != 'M' || bytes[1] != 'T' || bytes[2] != 'h' ||
         bytes[3] != 'd')

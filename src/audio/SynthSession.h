@@ -22,9 +22,9 @@ struct SoundOptions {
     double gain = 1.0;  // FluidSynth's master gain: its own default, 0.2, is quiet for a piano
 };
 
-// A FluidSynth synthesizer with a sound font loaded, and a player for one MIDI file on it, timed
-// by the samples rendered. FluidSynth's own log goes nowhere; its errors are collected and put
-// into the exceptions thrown here.
+// A sound font loaded once, a FluidSynth synthesizer on it, made afresh for every file played,
+// and a player for that file, timed by the samples rendered. FluidSynth's own log goes nowhere;
+// its errors are collected and put into the exceptions thrown here.
 class SynthSession {
   public:
     // Loads the sound font. Throws CFileException when it cannot be read, CException naming it
@@ -36,11 +36,12 @@ class SynthSession {
 
     // Settings that the audio driver reads; set before a driver is made.
     fluid_settings_t* Settings() const noexcept { return m_settings; }
+    // The synthesizer of the file being played; another after each StartPlayer.
     fluid_synth_t* Synth() const noexcept { return m_synth; }
 
     // Starts a new player on a MIDI file's bytes (read here, so that its errors name the file),
-    // from a tick on; the previous player, if any, is gone. Throws CFileException when the file
-    // cannot be read and CException naming it when it is no MIDI file.
+    // from a tick on, on a fresh synthesizer; the previous player and synthesizer are gone. Throws
+    // CFileException when the file cannot be read and CException naming it when it is no MIDI file.
     void StartPlayer(const CString& midiPath, std::int64_t startTick = 0);
     // Stops and removes the player and silences every voice.
     void StopPlayer() noexcept;
@@ -59,7 +60,12 @@ class SynthSession {
     void Render(std::int16_t* out, int frames);
 
   private:
+    void NewSynth();
+    void Release() noexcept;
+
     fluid_settings_t* m_settings = nullptr;
+    fluid_synth_t* m_fontHolder = nullptr;  // owns the sound font, plays nothing
+    fluid_sfont_t* m_font = nullptr;
     fluid_synth_t* m_synth = nullptr;
     fluid_player_t* m_player = nullptr;
     int m_division = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/CAtomicFile.h"
@@ -72,7 +73,15 @@ CString WavPathFor(const CRollscribeDoc& doc) {
 
 RenderResult RenderMidiToWav(const CString& midiPath, const CString& wavPath,
                              const RenderOptions& options) {
-    SynthSession session(options);
+    return WavRenderer(options).Render(midiPath, wavPath);
+}
+
+WavRenderer::WavRenderer(RenderOptions options)
+    : m_options(std::move(options)), m_session(m_options) {}
+
+RenderResult WavRenderer::Render(const CString& midiPath, const CString& wavPath) {
+    const RenderOptions& options = m_options;
+    SynthSession& session = m_session;
     session.StartPlayer(midiPath);
 
     CAtomicFile file;
@@ -138,6 +147,8 @@ RenderResult RenderMidiToWav(const CString& midiPath, const CString& wavPath,
     }
     if (!sounded) result.firstSoundFrame = result.frames;
     if (options.progress) options.progress(1.0);
+
+    session.StopPlayer();
 
     WavHeader(header, static_cast<std::uint32_t>(result.frames * kBytesPerFrame));
     file.WriteAt(0, header, sizeof header);

@@ -26,13 +26,29 @@ struct RenderResult {
 // The WAV file of a converted roll: beside its MIDI file, TITLE_BAR_e.wav.
 CString WavPathFor(const CRollscribeDoc& doc);
 
-// Renders a MIDI file through FluidSynth into a WAV file (44.1 kHz, 16-bit stereo) as fast as
-// the processor allows, timed by the samples rendered, and adds the release. The WAV file is
-// written atomically: it is replaced only when complete, with the permissions of a file the user
-// creates. Throws CFileException for files that cannot be read or written (the sound font, the
-// MIDI file, the WAV file, each named), CException for a sound font or MIDI file FluidSynth
-// cannot use or a sound too long for a WAV file (over 6 hours 45 minutes), AudioError when the
-// synthesizer cannot be made.
+// Renders MIDI files through FluidSynth into WAV files (44.1 kHz, 16-bit stereo) as fast as the
+// processor allows, timed by the samples rendered, each with the release added. The sound font
+// is loaded once, so that one renderer serves a whole batch (one renderer to a thread). A WAV
+// file is written atomically: it is replaced only when complete, with the permissions of a file
+// the user creates.
+class WavRenderer {
+  public:
+    // Loads the sound font. Throws CFileException when it cannot be read, CException naming it
+    // when it is no sound font, AudioError when the synthesizer cannot be made.
+    explicit WavRenderer(RenderOptions options = {});
+
+    // Throws CFileException for a MIDI file that cannot be read or a WAV file that cannot be
+    // written (each named), CException for a MIDI file FluidSynth cannot play or a sound too long
+    // for a WAV file (over 6 hours 45 minutes). Each file is rendered by a fresh synthesizer, so
+    // that it comes out the same whatever was rendered before it.
+    RenderResult Render(const CString& midiPath, const CString& wavPath);
+
+  private:
+    RenderOptions m_options;
+    SynthSession m_session;
+};
+
+// One file with a renderer of its own.
 RenderResult RenderMidiToWav(const CString& midiPath, const CString& wavPath,
                              const RenderOptions& options = {});
 
