@@ -18,12 +18,16 @@ struct ColumnMapping {
     double pixelsPerUnit;  // pixels for one thousandth of an inch; above 0
 
     std::int64_t Column(double time) const noexcept {
-        return static_cast<std::int64_t>(std::floor(originX + (time - leftTime) * pixelsPerUnit));
+        return ToColumn(std::floor(originX + (time - leftTime) * pixelsPerUnit));
     }
     // The last column a bar covers: down to the column before its end, at least its first.
     std::int64_t LastColumn(const HoleBar& bar) const noexcept {
         const double endX = originX + (bar.end - leftTime) * pixelsPerUnit;
-        return std::max(Column(bar.start), static_cast<std::int64_t>(std::ceil(endX)) - 1);
+        return std::max(Column(bar.start), ToColumn(std::ceil(endX)) - 1);
+    }
+    // Columns far beyond any drawing are held at a bound that every integer step can pass.
+    static std::int64_t ToColumn(double x) noexcept {
+        return static_cast<std::int64_t>(std::clamp(x, -1e15, 1e15));
     }
     // The roll position at the left edge of a column.
     double TimeAt(std::int64_t column) const noexcept {
