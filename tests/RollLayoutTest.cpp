@@ -88,7 +88,8 @@ TEST(RollLayout, WholeRollPicturesStayWithinWhatAnImageHolds) {
         {100000, 3, 40, 10, 68 + 4000 + 24, 40},  // 100 inches: 4000 pixels, gutter and margin
         {1000, 3, 40, 10, RollLayout::kMinPictureWidth, 40},  // short rolls get the header's room
         {100000000, 3, 40, 10, 0, 0},                         // 100,000 inches: scaled down
-        {2000000, 240, 40, 64, 0, 0},                         // tall and long: the pixel budget
+        {900000, 3, 40, 10, 0, 0},     // 900 inches: 36,092 pixels, just too wide
+        {2000000, 240, 40, 64, 0, 0},  // tall and long: the pixel budget
     };
     for (const Case& c : cases) {
         HandRoll roll;
@@ -116,7 +117,8 @@ TEST(RollLayout, WholeRollPicturesStayWithinWhatAnImageHolds) {
 TEST(RollLayout, PictureOptionsAreChecked) {
     HandRoll roll;
     RollScene scene(roll.Doc());
-    const PictureOptions bad[] = {{0, 10}, {-1, 10}, {std::nan(""), 10}, {5000, 10}, {40, 0}, {40, std::nan("")}};
+    const PictureOptions bad[] = {{0, 10},    {-1, 10}, {std::nan(""), 10},
+                                  {5000, 10}, {40, 0},  {40, std::nan("")}};
     for (const PictureOptions& o : bad)
         EXPECT_THROW(WholeRollView(scene, o), std::invalid_argument) << o.pixelsPerInch;
     EXPECT_DOUBLE_EQ(WholeRollView(scene, {40, 500}).laneHeight, 64);
