@@ -179,9 +179,14 @@ class SvgPicture {
         const double bottom = m_layout.LanesBottom();
         m_out << "<g id=\"markers\">\n";
         std::size_t next = 0;  // the first marker in a later pixel column than marker i
+        double previousColumn = -1e300;
         for (std::size_t i = 0; i < markers.size(); ++i) {
             const SceneMarker& marker = markers[i];
             const double x = m_layout.XOfTime(marker.time);
+            // As on screen, the first marker of a pixel column shows its text; the others there
+            // keep theirs in the title only.
+            const bool firstInColumn = std::floor(x) != previousColumn;
+            previousColumn = std::floor(x);
             m_out << "<g class=\"marker\" data-code=\"" << marker.code << "\" data-time=\""
                   << marker.time << "\" fill=\"";
             m_out.Fill(MarkerColour(marker.code)) << "\">";
@@ -192,16 +197,19 @@ class SvgPicture {
             }
             m_out << "<rect x=\"" << x << "\" y=\"" << top + 2 << "\" width=\"1\" height=\""
                   << bottom - top - 2 << "\" opacity=\"0.55\"/>";
-            // The text where there is room before the next marker. Markers are in order, so
-            // the search goes on from where the previous marker's ended.
+            // The text where there is room before the next marked column. Markers are in order,
+            // so the search goes on from where the previous marker's ended.
             next = std::max(next, i + 1);
-            while (next < markers.size() && m_layout.XOfTime(markers[next].time) < x + 1) ++next;
+            while (next < markers.size() &&
+                   std::floor(m_layout.XOfTime(markers[next].time)) == std::floor(x))
+                ++next;
             const double room =
                 next < markers.size()
                     ? std::min(kMaxMarkerLabel, m_layout.XOfTime(markers[next].time) - x)
                     : kMaxMarkerLabel;
-            const std::string_view shown =
-                room >= kMinMarkerLabel ? Fitting(label, room - 6) : std::string_view();
+            const std::string_view shown = firstInColumn && room >= kMinMarkerLabel
+                                               ? Fitting(label, room - 6)
+                                               : std::string_view();
             if (!shown.empty()) {
                 m_out << "<text x=\"" << x + 3 << "\" y=\"" << top + 13 << "\">";
                 m_out.Escaped(shown) << "</text>";
