@@ -5,7 +5,6 @@
 // The 10 MB roll is generated once per run into a temporary folder (or ROLLSCRIBE_BENCH_DIR).
 #include <benchmark/benchmark.h>
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include <string>
 
 #include "RollGenerator.h"
+#include "picture/FontCaches.h"
 #include "picture/PictureFiles.h"
 #include "picture/RollLayout.h"
 #include "picture/RollPainter.h"
@@ -138,8 +138,7 @@ void BM_ExamplePng(benchmark::State& state) {
     for (auto _ : state) {
         if (cold) {
             state.PauseTiming();
-            cairo_debug_reset_static_data();
-            FcFini();
+            ReleaseFontCaches();
             state.ResumeTiming();
         }
         RollScene scene(doc);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "picture/FontCaches.h"
 #include "picture/RollPainter.h"
 #include "picture/RollPalette.h"
 #include "support/HandRoll.h"
@@ -13,6 +14,14 @@ using namespace rollscribe;
 using namespace testing_support;
 
 namespace {
+
+// The font caches go at the end of the run, so that the leak checker sees only what is ours.
+class FontCacheRelease : public ::testing::Environment {
+  public:
+    void TearDown() override { ReleaseFontCaches(); }
+};
+const ::testing::Environment* const kFontCacheRelease =
+    ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
 
 struct SurfaceDeleter {
     void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
