@@ -66,8 +66,11 @@ double RollLayout::ContentWidth(const RollScene& scene, double pixelsPerInch) no
 }
 
 double RollLayout::ContentHeight(const RollScene& scene, double laneHeight) noexcept {
-    return kHeaderHeight + kScaleHeight + kMarkerStripHeight +
-           static_cast<double>(scene.Lanes().size()) * laneHeight + kBottomMargin;
+    // A roll without holes keeps a line's room to say so.
+    const double lanes = scene.Lanes().empty()
+                             ? kEmptyLanesHeight
+                             : static_cast<double>(scene.Lanes().size()) * laneHeight;
+    return kHeaderHeight + kScaleHeight + kMarkerStripHeight + lanes + kBottomMargin;
 }
 
 double RollLayout::FitPixelsPerInch(const RollScene& scene, double width) noexcept {

@@ -50,6 +50,7 @@ class RollLayout {
     static constexpr double kRightMargin = 24;
     static constexpr double kBottomMargin = 8;
     static constexpr double kMinPictureWidth = 720;
+    static constexpr double kEmptyLanesHeight = 32;
 
     RollLayout(const RollScene& scene, const RollView& view);
 

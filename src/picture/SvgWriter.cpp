@@ -141,6 +141,11 @@ class SvgPicture {
         Rect(0, m_layout.ScaleTop(), RollLayout::kGutterWidth, m_view.height - m_layout.ScaleTop(),
              palette::kGutter);
         m_out << "<g id=\"lanes\">\n";
+        if (lanes.empty()) {
+            m_out << "<text x=\"" << RollLayout::kGutterWidth + 12 << "\" y=\""
+                  << m_layout.LanesTop() + 24 << "\" font-size=\"12px\" fill=\"";
+            m_out.Fill(palette::kSubtitle) << "\">This roll has no holes.</text>\n";
+        }
         for (std::size_t lane = lanes.size(); lane-- > 0;) {
             const SceneLane& l = lanes[lane];
             const double top = m_layout.LaneTop(lane);
