@@ -75,7 +75,9 @@ HandRoll SampleRoll() {
         .Hole(130, 100, 200)
         .Open(40, 2500)
         .Open(90, 2600)
-        .Marker(240, 0, "(c) <1925> & \x93" "Co\x94")
+        .Marker(240, 0,
+                "(c) <1925> & \x93"
+                "Co\x94")
         .Marker(242, 10, "\x02lyric\x7F")
         .Marker(251, 3500);
     return roll;
