@@ -51,11 +51,16 @@ fuzz: deps
 
 # Builds a Release build in build-bench/ and measures: the stage benchmarks, then the converter as
 # a whole process (one large roll against cp, memory, linearity, a batch of 1,000 rolls with -j 1
-# and -j all cores), and prints the table. Not part of `make check`; takes a few minutes.
+# and -j all cores), and prints the table; then the roll picture's benchmarks. Not part of
+# `make check`; takes a few minutes.
 bench: deps
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench
 	@python3 scripts/bench_convert.py build-bench/bin
+	@if [ -x build-bench/bin/rollscribe_picture_bench ]; then \
+		build-bench/bin/rollscribe_picture_bench --benchmark_repetitions=5 \
+			--benchmark_report_aggregates_only=true; \
+	fi
 
 clean:
 	rm -rf build build-*

@@ -14,18 +14,21 @@ import sys
 from pathlib import Path
 
 # Which folders each folder may include. The desktop program runs app -> ui -> resources and the
-# text helpers; the core (platform, midi, roll) and the converter (cli) never reach into it.
+# text helpers; the core (platform, midi, roll), the picture and sound libraries and the converter
+# (cli) never reach into it.
 ALLOWED = {
     "platform": set(),
     "midi": {"platform"},
     "roll": {"platform", "midi"},
-    "cli": {"platform", "midi", "roll"},
-    "text": set(),
+    "picture": {"platform", "roll"},
+    "audio": {"platform", "roll"},
+    "cli": {"platform", "midi", "roll", "picture", "audio"},
+    "text": {"platform"},
     "resources": {"text"},
-    "ui": {"resources", "text", "platform", "roll"},
-    "app": {"ui", "resources", "text", "platform", "roll"},
+    "ui": {"resources", "text", "platform", "roll", "picture", "audio"},
+    "app": {"ui", "resources", "text", "platform", "roll", "picture", "audio"},
 }
-TOOLKIT_FREE = {"platform", "midi", "roll", "cli"}
+TOOLKIT_FREE = {"platform", "midi", "roll", "picture", "audio", "cli"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 

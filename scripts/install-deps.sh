@@ -9,6 +9,7 @@ libgtest-dev libgmock-dev libbenchmark-dev
 libwxgtk3.2-dev
 python3 python3-mido midicsv
 libgtk-3-dev
+libcairo2-dev libfluidsynth-dev timgm6mb-soundfont
 xvfb xauth
 clang libclang-rt-14-dev
 "

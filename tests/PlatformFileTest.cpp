@@ -181,6 +181,22 @@ TEST(CAtomicFile, LargeAndSmallWritesKeepTheirOrder) {
     EXPECT_EQ(ReadFile(target), BytesOf(expected));
 }
 
+TEST(CAtomicFile, WriteAtOverwritesEarlierBytesAndLaterWritesStillAppend) {
+    TempDir dir;
+    fs::path target = dir / "out";
+    CAtomicFile file;
+    file.Create(CString(target.string()));
+    file.Write("HEAD-body", 9);  // still in the buffer: written out first
+    file.WriteAt(0, "head", 4);
+    file.Write("-tail", 5);
+    std::string big(200000, 'b');  // past the buffer, so that the appends reach the file
+    file.Write(big.data(), big.size());
+    file.WriteAt(5, "BODY", 4);
+    file.Write("!", 1);
+    file.Commit();
+    EXPECT_EQ(ReadFile(target), BytesOf("head-BODY-tail" + big + "!"));
+}
+
 TEST(CAtomicFile, SymbolicLinkAtTargetIsReplacedAndItsTargetUntouched) {
     TempDir dir;
     WriteFile(dir / "real.mid", "keep");

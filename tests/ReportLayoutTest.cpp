@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/TextDecoding.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollReport.h"
 #include "support/CaseNames.h"
 #include "support/ReportText.h"
-#include "text/TextDecoding.h"
 #include "ui/ReportLayout.h"
 
 using namespace rollscribe;

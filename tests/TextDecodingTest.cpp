@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "support/CaseNames.h"
-#include "text/TextDecoding.h"
+#include "platform/TextDecoding.h"
 
 using namespace rollscribe;
 
@@ -67,6 +69,31 @@ TEST(Decoding, EveryByteGivesOneCharacterOutsideUtf8) {
     }
     EXPECT_EQ(chars.size(), expected);
     for (char32_t c : chars) EXPECT_NE(c, U'\0');
+}
+
+TEST(Decoding, Utf8EncodingDecodesBackAtEveryLengthBoundary) {
+    const char32_t chars[] = {0x01,   0x7F,   0x80,    0x7FF,    0x800,
+                              0xFFFD, 0xFFFF, 0x10000, 0x10FFFF, 0x20AC};
+    const std::size_t lengths[] = {1, 1, 2, 2, 3, 3, 3, 4, 4, 3};
+    for (std::size_t i = 0; i < std::size(chars); ++i) {
+        std::string bytes;
+        rollscribe::AppendUtf8(bytes, chars[i]);
+        EXPECT_EQ(bytes.size(), lengths[i]) << std::hex << static_cast<std::uint32_t>(chars[i]);
+        EXPECT_EQ(DecodeText(bytes), std::u32string(1, chars[i]))
+            << std::hex << static_cast<std::uint32_t>(chars[i]);
+    }
+}
+
+TEST(Decoding, TakeCharStepsOverOneCharacterAtATime) {
+    std::string_view bytes = "a\xC3\xA9\xE9\xE2\x82\xAC";
+    std::u32string taken;
+    std::vector<std::size_t> left;
+    while (!bytes.empty()) {
+        taken += rollscribe::TakeChar(bytes);
+        left.push_back(bytes.size());
+    }
+    EXPECT_EQ(taken, U"a\u00E9\u00E9\u20AC");
+    EXPECT_EQ(left, (std::vector<std::size_t>{6, 4, 3, 0}));
 }
 
 }  // namespace

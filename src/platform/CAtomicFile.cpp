@@ -105,6 +105,26 @@ void CAtomicFile::Write(const void* data, std::size_t count) {
     }
 }
 
+void CAtomicFile::WriteAt(std::uint64_t offset, const void* data, std::size_t count) {
+    if (m_fd < 0) throw CFileException(m_target, "cannot write the file", EBADF);
+    Flush();
+    const char* p = static_cast<const char*>(data);
+    while (count > 0) {
+        std::size_t chunk = count;
+        if (int fault = InjectedFileFault(FileOperation::write, m_target.c_str(), &chunk))
+            throw CFileException(m_target, "cannot write the file", fault);
+        ssize_t n = ::pwrite(m_fd, p, chunk, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw CFileException(m_target, "cannot write the file", errno);
+        }
+        if (n == 0) throw CFileException(m_target, "cannot write the file", ENOSPC);
+        p += n;
+        offset += static_cast<std::uint64_t>(n);
+        count -= static_cast<std::size_t>(n);
+    }
+}
+
 void CAtomicFile::Commit() {
     if (m_fd < 0) throw CFileException(m_target, "cannot write the file", EBADF);
     try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,10 @@ class CAtomicFile {
     bool IsOpen() const noexcept { return m_fd >= 0; }
     // Appends bytes (buffered). Throws CFileException naming the target.
     void Write(const void* data, std::size_t count);
+    // Writes bytes over part of what was written before, at a byte offset from the start (after
+    // writing what is buffered); later writes still append. For headers whose sizes are known
+    // only at the end. Throws CFileException naming the target.
+    void WriteAt(std::uint64_t offset, const void* data, std::size_t count);
     // Writes what is buffered, closes, and renames the temporary file over the target.
     // Throws CFileException naming the target; the temporary file is then removed.
     void Commit();

@@ -26,9 +26,7 @@ void CRollscribeDoc::WriteMidiFile() {
     CString path = MidiFilePath();
     CMidiFile midi;
     const PlayableRange range = PlayableRangeFor(m_strRollType);
-    // The parser has put the tempo into 10 to 500; anything else is taken as the default.
-    const std::int32_t tempo = m_tempo >= 10 && m_tempo <= 500 ? m_tempo : 100;
-    const std::int32_t midiTempo = 60000000 / tempo;
+    const std::int32_t midiTempo = MidiTempoOf(m_tempo);
 
     midi.Open(path);
     midi.WriteHeader();

@@ -14,6 +14,12 @@ struct PlayableRange {
 // that occurs in the lowercased roll type.
 PlayableRange PlayableRangeFor(const CString& rollType);
 
+// Microseconds a quarter note at a roll tempo. The parser puts the tempo into 10 to 500; anything
+// else is taken as the default, 100.
+inline std::int32_t MidiTempoOf(std::int32_t tempo) noexcept {
+    return 60000000 / (tempo >= 10 && tempo <= 500 ? tempo : 100);
+}
+
 // MIDI ticks (480 a quarter note) for a roll position (1200 thousandths of an inch a quarter
 // note), computed in 64 bits so that no position wraps.
 inline std::uint64_t TickTimeOf(std::int32_t time) noexcept {

@@ -2,7 +2,7 @@
 
 #include <wx/strconv.h>
 
-#include "text/TextDecoding.h"
+#include "platform/TextDecoding.h"
 
 namespace rollscribe {
 

@@ -8,7 +8,7 @@
 
 #include "resources/StringTable.h"
 #include "roll/RollReport.h"
-#include "text/TextDecoding.h"
+#include "platform/TextDecoding.h"
 #include "text/WxText.h"
 #include "ui/CRollWxDocument.h"
 

@@ -3,12 +3,19 @@
 #include <string>
 #include <string_view>
 
-namespace rollscribe {
-
 // Turns 8-bit text of unknown origin into characters. Roll texts come in whatever code page their
 // maker used, while file names on this system are UTF-8, and one text may hold both. Every
 // well-formed UTF-8 sequence is read as UTF-8; every other byte is read as Windows-1252 (its five
 // unassigned bytes become the control characters of the same value). No byte is dropped.
 std::u32string DecodeText(std::string_view bytes);
+
+namespace rollscribe {
+
+// Decodes the character at the start of bytes (which must not be empty) as DecodeText does, and
+// removes its bytes from the front. Lets callers decode without building a whole string.
+char32_t TakeChar(std::string_view& bytes) noexcept;
+
+// Appends the UTF-8 form of c (a code point below 0x110000) to out.
+void AppendUtf8(std::string& out, char32_t c);
 
 }  // namespace rollscribe

@@ -1,8 +1,6 @@
-#include "text/TextDecoding.h"
+#include "platform/TextDecoding.h"
 
 #include <cstddef>
-
-namespace rollscribe {
 
 namespace {
 
@@ -56,22 +54,43 @@ std::size_t Utf8SequenceLength(std::string_view text) {
 std::u32string DecodeText(std::string_view bytes) {
     std::u32string text;
     text.reserve(bytes.size());
-    while (!bytes.empty()) {
-        std::size_t length = Utf8SequenceLength(bytes);
-        auto lead = static_cast<unsigned char>(bytes[0]);
-        if (length == 0) {
-            text += Windows1252(lead);
-            bytes.remove_prefix(1);
-            continue;
-        }
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t i = 1; i < length; ++i) {
-            c = (c << 6) | (static_cast<unsigned char>(bytes[i]) & 0x3F);
-        }
-        text += c;
-        bytes.remove_prefix(length);
-    }
+    while (!bytes.empty()) text += rollscribe::TakeChar(bytes);
     return text;
+}
+
+namespace rollscribe {
+
+char32_t TakeChar(std::string_view& bytes) noexcept {
+    std::size_t length = Utf8SequenceLength(bytes);
+    auto lead = static_cast<unsigned char>(bytes[0]);
+    if (length == 0) {
+        bytes.remove_prefix(1);
+        return Windows1252(lead);
+    }
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        c = (c << 6) | (static_cast<unsigned char>(bytes[i]) & 0x3F);
+    }
+    bytes.remove_prefix(length);
+    return c;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
 }
 
 }  // namespace rollscribe

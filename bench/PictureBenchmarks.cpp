@@ -1,0 +1,177 @@
+// Benchmarks of the roll picture: building the scene of a 10 MB roll (what the desktop program
+// does after it has loaded one), repainting a 1280-pixel-wide window of it at several zooms, and
+// the PNG picture of the example roll (what the converter's picture option adds to a conversion).
+//
+// The 10 MB roll is generated once per run into a temporary folder (or ROLLSCRIBE_BENCH_DIR).
+#include <benchmark/benchmark.h>
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "RollGenerator.h"
+#include "picture/FontCaches.h"
+#include "picture/PictureFiles.h"
+#include "picture/RollLayout.h"
+#include "picture/RollPainter.h"
+#include "picture/RollScene.h"
+#include "platform/CAtomicFile.h"
+#include "platform/CString.h"
+#include "roll/CRollscribeDoc.h"
+#include "roll/RollLoader.h"
+
+namespace fs = std::filesystem;
+using namespace rollscribe;
+
+namespace {
+
+constexpr std::int64_t kRollSize = 10 * 1024 * 1024;
+
+// A folder for the generated roll and the pictures; removed at exit unless the user named it.
+class BenchFolder {
+  public:
+    BenchFolder() {
+        if (const char* named = std::getenv("ROLLSCRIBE_BENCH_DIR")) {
+            m_path = named;
+            fs::create_directories(m_path);
+        } else {
+            std::string pattern = (fs::temp_directory_path() / "rollscribe-pic-XXXXXX").string();
+            if (!::mkdtemp(pattern.data())) std::abort();
+            m_path = pattern;
+            m_owned = true;
+        }
+    }
+    ~BenchFolder() {
+        std::error_code ec;
+        if (m_owned) fs::remove_all(m_path, ec);
+    }
+    const fs::path& Path() const { return m_path; }
+
+  private:
+    fs::path m_path;
+    bool m_owned = false;
+};
+
+BenchFolder& Folder() {
+    static BenchFolder folder;
+    return folder;
+}
+
+void WriteWhole(const fs::path& path, const void* data, std::size_t size) {
+    CAtomicFile file;
+    file.Create(CString(path.string()));
+    file.Write(data, size);
+    file.Commit();
+}
+
+// The loaded 10 MB roll, made and loaded on first use.
+const CRollscribeDoc& LargeRoll() {
+    static std::unique_ptr<CRollscribeDoc> doc = [] {
+        const fs::path bar = Folder().Path() / "picture_10M.bar";
+        if (!fs::exists(bar)) {
+            rollgen::RollShape shape;
+            shape.size = kRollSize;
+            rollgen::GeneratedRoll roll = rollgen::GenerateRoll(shape);
+            WriteWhole(Folder().Path() / "picture_10M.ann", roll.ann.data(), roll.ann.size());
+            WriteWhole(bar, roll.bar.data(), roll.bar.size());
+        }
+        auto loaded = std::make_unique<CRollscribeDoc>();
+        LoadRollFile(*loaded, CString(bar.string()));
+        return loaded;
+    }();
+    return *doc;
+}
+
+const RollScene& LargeScene() {
+    static RollScene scene(LargeRoll());
+    return scene;
+}
+
+void BM_BuildScene(benchmark::State& state) {
+    const CRollscribeDoc& doc = LargeRoll();
+    for (auto _ : state) {
+        RollScene scene(doc);
+        benchmark::DoNotOptimize(scene.AllBars().data());
+    }
+    state.SetItemsProcessed(state.iterations() * doc.m_events.GetSize());
+    state.counters["events"] = doc.m_events.GetSize();
+}
+
+// A full repaint of a window 1280 pixels wide and tall enough for every lane, in the middle of
+// the roll: zoom 0 shows the whole roll, the others are pixels an inch.
+void BM_Repaint(benchmark::State& state) {
+    const RollScene& scene = LargeScene();
+    RollView view;
+    view.width = 1280;
+    view.laneHeight = 10;
+    view.height = std::ceil(RollLayout::ContentHeight(scene, view.laneHeight));
+    const double zoom = static_cast<double>(state.range(0)) / 100;
+    view.pixelsPerInch = zoom > 0 ? zoom : RollLayout::FitPixelsPerInch(scene, view.width);
+    if (zoom > 0) view.leftTime = scene.EndTime() / 2.0;
+    cairo_surface_t* surface = cairo_image_surface_create(
+        CAIRO_FORMAT_RGB24, static_cast<int>(view.width), static_cast<int>(view.height));
+    for (auto _ : state) {
+        cairo_t* cr = cairo_create(surface);
+        PaintRoll(cr, scene, view);
+        cairo_destroy(cr);
+        cairo_surface_flush(surface);
+    }
+    cairo_surface_destroy(surface);
+    state.counters["px_per_inch"] = view.pixelsPerInch;
+}
+
+// The example roll's picture as the converter makes it after converting: the scene, then the
+// PNG file. The cold variant starts each time without the font caches, as a fresh process does.
+void BM_ExamplePng(benchmark::State& state) {
+    const bool cold = state.range(0) != 0;
+    const fs::path dir = Folder().Path() / "example";
+    fs::create_directories(dir);
+    for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
+        fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name,
+                      fs::copy_options::overwrite_existing);
+    CRollscribeDoc doc;
+    LoadRollFile(doc, CString((dir / "evening_waltz.bar").string()));
+    const CString path = PicturePathFor(doc, PictureFormat::png);
+    for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            ReleaseFontCaches();
+            state.ResumeTiming();
+        }
+        RollScene scene(doc);
+        WritePng(scene, path);
+    }
+}
+
+// The example roll's conversion alone, for comparison.
+void BM_ExampleLoad(benchmark::State& state) {
+    const fs::path dir = Folder().Path() / "example";
+    fs::create_directories(dir);
+    for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
+        fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name,
+                      fs::copy_options::overwrite_existing);
+    for (auto _ : state) {
+        CRollscribeDoc doc;
+        LoadRollFile(doc, CString((dir / "evening_waltz.bar").string()));
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_BuildScene)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Zooms in hundredths of a pixel an inch: the whole roll, 0.1, 1, 40 and 400 pixels an inch.
+BENCHMARK(BM_Repaint)
+    ->Arg(0)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(4000)
+    ->Arg(40000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_ExampleLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExamplePng)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();

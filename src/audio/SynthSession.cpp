@@ -1,0 +1,217 @@
+#include "audio/SynthSession.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <vector>
+
+#include "audio/AudioError.h"
+#include "platform/CException.h"
+#include "platform/CFile.h"
+
+namespace rollscribe {
+
+namespace {
+
+thread_local std::string t_errors;
+
+void CollectLog(int level, const char* message, void*) {
+    if (level != FLUID_PANIC && level != FLUID_ERR) return;
+    if (!t_errors.empty()) t_errors += "; ";
+    t_errors += message ? message : "";
+}
+
+// The sound system's error handler, which prints to standard error by default.
+extern "C" void SilentAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
+using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+using AlsaSetHandler = int (*)(AlsaErrorHandler);
+
+// The reason FluidSynth gave, if any, to end a message with.
+std::string Because() {
+    std::string errors = TakeFluidSynthErrors();
+    return errors.empty() ? std::string() : " (" + errors + ")";
+}
+
+std::vector<unsigned char> ReadWhole(const CString& path) {
+    CFile file;
+    file.OpenOrThrow(path);
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(file.GetLength()));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const std::size_t n = file.Read(bytes.data() + got, bytes.size() - got);
+        if (n == 0) break;
+        got += n;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+// The form type of a RIFF file ("sfbk" for a SoundFont 2), or "" for other files.
+std::string RiffFormOf(const CString& path) {
+    CFile file;
+    file.OpenOrThrow(path);
+    char header[12] = {};
+    std::size_t got = 0;
+    while (got < sizeof header) {
+        const std::size_t n = file.Read(header + got, sizeof header - got);
+        if (n == 0) break;
+        got += n;
+    }
+    if (got < sizeof header || std::string(header, 4) != "RIFF") return {};
+    return std::string(header + 8, 4);
+}
+
+}  // namespace
+
+void QuietFluidSynth() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int level = 0; level < LAST_LOG_LEVEL; ++level)
+            fluid_set_log_function(level, CollectLog, nullptr);
+        // FluidSynth's ALSA driver reports through FluidSynth's log; ALSA itself prints to
+        // standard error when there is no sound card. Its handler is set where ALSA is loaded.
+        if (void* set = ::dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler"))
+            reinterpret_cast<AlsaSetHandler>(set)(SilentAlsaErrors);
+    });
+}
+
+std::string TakeFluidSynthErrors() {
+    std::string errors;
+    errors.swap(t_errors);
+    return errors;
+}
+
+SynthSession::SynthSession(const SoundOptions& options) {
+    QuietFluidSynth();
+    TakeFluidSynthErrors();
+    // The sound font is opened here first, so that a missing or unreadable one is reported with
+    // the system's reason. FluidSynth takes SoundFont 2 and DLS files (both RIFF forms);
+    // anything else is refused here, before FluidSynth's loaders report it in their own way.
+    const std::string kind = RiffFormOf(CString(options.soundFont));
+    if (kind != "sfbk" && kind != "DLS ")
+        throw CException(options.soundFont, "not a sound font (SoundFont 2 or DLS file)");
+    m_settings = new_fluid_settings();
+    if (!m_settings) throw AudioError("the synthesizer's settings cannot be made" + Because());
+    fluid_settings_setnum(m_settings, "synth.sample-rate", kSampleRate);
+    fluid_settings_setnum(m_settings, "synth.gain", options.gain);
+    fluid_settings_setstr(m_settings, "player.timing-source", "sample");
+    fluid_settings_setint(m_settings, "synth.lock-memory", 0);
+    try {
+        m_fontHolder = new_fluid_synth(m_settings);
+        if (!m_fontHolder) throw AudioError("the synthesizer cannot be made" + Because());
+        const int id = fluid_synth_sfload(m_fontHolder, options.soundFont.c_str(), 1);
+        if (id == FLUID_FAILED)
+            throw CException(options.soundFont, "not a sound font that can be loaded" + Because());
+        m_font = fluid_synth_get_sfont_by_id(m_fontHolder, id);
+        NewSynth();
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+SynthSession::~SynthSession() {
+    Release();
+}
+
+void SynthSession::Release() noexcept {
+    StopPlayer();
+    if (m_synth) {
+        fluid_synth_remove_sfont(m_synth, m_font);
+        delete_fluid_synth(m_synth);
+        m_synth = nullptr;
+    }
+    if (m_fontHolder) delete_fluid_synth(m_fontHolder);
+    m_fontHolder = nullptr;
+    if (m_settings) delete_fluid_settings(m_settings);
+    m_settings = nullptr;
+}
+
+void SynthSession::NewSynth() {
+    if (m_synth) {
+        fluid_synth_remove_sfont(m_synth, m_font);
+        delete_fluid_synth(m_synth);
+        m_synth = nullptr;
+    }
+    m_synth = new_fluid_synth(m_settings);
+    if (!m_synth) throw AudioError("the synthesizer cannot be made" + Because());
+    if (fluid_synth_add_sfont(m_synth, m_font) == FLUID_FAILED)
+        throw AudioError("the sound font cannot be given to the synthesizer" + Because());
+}
+
+void SynthSession::StartPlayer(const CString& midiPath, std::int64_t startTick) {
+    StopPlayer();
+    // A fresh synthesizer for every file: nothing of the previous one (reverb, controllers,
+    // the timing of its blocks) carries over, so that a file always sounds the same.
+    NewSynth();
+    const std::vector<unsigned char> bytes = ReadWhole(midiPath);
+    if (bytes.size() < 14 || bytes[0] != 'M' || bytes[1] != 'T' || bytes[2] != 'h' ||
+        bytes[3] != 'd')
+        throw CException(midiPath.ToStdString(), "not a MIDI file");
+    m_division = (bytes[12] & 0x80) ? 0 : bytes[12] << 8 | bytes[13];
+    TakeFluidSynthErrors();
+    m_player = new_fluid_player(m_synth);
+    if (!m_player) throw AudioError("the MIDI player cannot be made" + Because());
+    if (fluid_player_add_mem(m_player, bytes.data(), bytes.size()) != FLUID_OK ||
+        fluid_player_play(m_player) != FLUID_OK) {
+        const std::string reason = "cannot be played" + Because();
+        StopPlayer();
+        throw CException(midiPath.ToStdString(), reason);
+    }
+    if (startTick > 0) {
+        // The player loads the file in its first step and forgets any position asked before:
+        // take that step (silently), ask for the position, and take the step that goes there,
+        // so that the position is right when playing starts.
+        std::int16_t scratch[2 * 64];
+        Render(scratch, 64);
+        fluid_synth_all_sounds_off(m_synth, -1);
+        fluid_player_seek(m_player,
+                          static_cast<int>(std::min<std::int64_t>(startTick, TotalTicks())));
+        Render(scratch, 64);
+    }
+}
+
+void SynthSession::StopPlayer() noexcept {
+    if (!m_player) return;
+    fluid_player_stop(m_player);
+    delete_fluid_player(m_player);
+    m_player = nullptr;
+    fluid_synth_all_sounds_off(m_synth, -1);
+    fluid_synth_system_reset(m_synth);
+}
+
+bool SynthSession::PlayerPlaying() const noexcept {
+    if (!m_player || fluid_player_get_status(m_player) != FLUID_PLAYER_PLAYING) return false;
+    // The player goes on for some seconds after the file's last tick, letting the voices die
+    // away; the file itself has ended there.
+    const std::int64_t total = TotalTicks();
+    return total == 0 || fluid_player_get_current_tick(m_player) < total;
+}
+
+std::int64_t SynthSession::CurrentTick() const noexcept {
+    if (!m_player) return 0;
+    const std::int64_t tick = fluid_player_get_current_tick(m_player);
+    const std::int64_t total = TotalTicks();
+    return total > 0 ? std::min(tick, total) : tick;
+}
+
+std::int64_t SynthSession::TotalTicks() const noexcept {
+    return m_player ? fluid_player_get_total_ticks(m_player) : 0;
+}
+
+void SynthSession::Render(std::int16_t* out, int frames) {
+    // Rendered as floating point and rounded here: FluidSynth's own 16-bit output adds dither,
+    // so that silence would not be silent.
+    if (m_floats.size() < 2 * static_cast<std::size_t>(frames))
+        m_floats.resize(2 * static_cast<std::size_t>(frames));
+    float* f = m_floats.data();
+    fluid_synth_write_float(m_synth, frames, f, 0, 2, f, 1, 2);
+    for (std::size_t i = 0, n = 2 * static_cast<std::size_t>(frames); i < n; ++i) {
+        const float v = std::clamp(f[i], -1.0f, 1.0f) * 32767.0f;
+        out[i] = static_cast<std::int16_t>(std::lround(v));
+    }
+}
+
+}  // namespace rollscribe

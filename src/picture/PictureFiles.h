@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "picture/RollLayout.h"
+#include "picture/RollScene.h"
+#include "platform/CString.h"
+
+class CRollscribeDoc;
+
+namespace rollscribe {
+
+enum class PictureFormat { png, svg, pdf };
+
+// The format a user names: "png", "svg" or "pdf", in any case; nothing for other names.
+std::optional<PictureFormat> PictureFormatNamed(std::string_view name);
+// The file name extension of a format, without the dot: "png", "svg", "pdf".
+const char* PictureExtension(PictureFormat format);
+
+// The picture file of a converted roll: beside its MIDI file, named like it with the format's
+// extension (TITLE_BAR_e.png).
+CString PicturePathFor(const CRollscribeDoc& doc, PictureFormat format);
+
+// Writes the picture of the whole roll in a format, atomically: the file at path is either
+// replaced by the complete picture or left as it was, and gets the permissions of a file the
+// user creates. A roll too long for the options' density is drawn narrower (PNG files hold at
+// most 32767 pixels a side). Throws CFileException for file errors, CException naming path when
+// the picture cannot be drawn (out of memory), std::invalid_argument for bad options.
+void WritePicture(const RollScene& scene, PictureFormat format, const CString& path,
+                  const PictureOptions& options = {});
+
+void WritePng(const RollScene& scene, const CString& path, const PictureOptions& options = {});
+// A PDF file of one or more pages, each at most 14400 points (200 inches) wide, the widest page
+// that PDF readers accept; the roll continues from page to page.
+void WritePdf(const RollScene& scene, const CString& path, const PictureOptions& options = {});
+// An SVG file whose hole bars are rect elements with class="hole", data-note (track + 15),
+// data-start and data-end (roll positions in thousandths of an inch), one for each opening
+// event of the roll; a hole still open at the roll's end also has data-open="true".
+void WriteSvg(const RollScene& scene, const CString& path, const PictureOptions& options = {});
+
+}  // namespace rollscribe

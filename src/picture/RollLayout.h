@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+
+#include "picture/RollScene.h"
+
+namespace rollscribe {
+
+// What part of a roll a drawing shows, and how large. Units are those of the drawing surface
+// (pixels on screen and in PNG files, points in PDF files).
+struct RollView {
+    double width = 0;  // the whole area drawn into, from (0, 0)
+    double height = 0;
+    double leftTime = 0;        // the roll position at the left edge of the lanes
+    double pixelsPerInch = 40;  // the zoom
+    double laneHeight = 10;
+    double scrollY = 0;  // how far the lanes are scrolled up: 0 shows the highest lane on top
+};
+
+// The settings of a picture file.
+struct PictureOptions {
+    double pixelsPerInch = 40;  // pixels (or points) for one inch of roll
+    double laneHeight = 10;     // pixels for one lane
+};
+
+// The largest picture file: Cairo's image surfaces hold at most 32767 pixels a side, and a
+// picture of 128 MB of pixels is as much memory as an export should take.
+inline constexpr double kMaxPictureSide = 32767;
+inline constexpr double kMaxPicturePixels = 32.0 * 1024 * 1024;
+// The zoom's bounds for a view: at most 4000 pixels an inch (4 pixels a thousandth).
+inline constexpr double kMaxPixelsPerInch = 4000;
+
+// A hole found at a point of a view.
+struct HoleAtPoint {
+    std::size_t lane;
+    HoleBar bar;
+};
+
+// Where a view puts the parts of the picture. From the top: the header (title, number, type,
+// tempo), the time scale (seconds, then inches), the strip of marker texts, then the lanes, the
+// highest note on top; the lane labels in a gutter on the left. The header, scale and gutter stay
+// where they are when the view scrolls.
+class RollLayout {
+  public:
+    static constexpr double kHeaderHeight = 50;
+    static constexpr double kScaleHeight = 34;
+    static constexpr double kMarkerStripHeight = 18;
+    static constexpr double kGutterWidth = 68;
+    static constexpr double kRightMargin = 24;
+    static constexpr double kBottomMargin = 8;
+    static constexpr double kMinPictureWidth = 720;
+    static constexpr double kEmptyLanesHeight = 32;
+
+    RollLayout(const RollScene& scene, const RollView& view);
+
+    const RollView& View() const noexcept { return m_view; }
+    double ScaleTop() const noexcept { return kHeaderHeight; }
+    double MarkerStripTop() const noexcept { return kHeaderHeight + kScaleHeight; }
+    double LanesTop() const noexcept { return MarkerStripTop() + kMarkerStripHeight; }
+    double LanesLeft() const noexcept { return kGutterWidth; }
+    // The bottom of the lowest lane (it may lie below the view).
+    double LanesBottom() const noexcept;
+
+    double XOfTime(double time) const noexcept;
+    double TimeOfX(double x) const noexcept;
+    // The top edge of a lane (lane 0, the lowest note, is at the bottom).
+    double LaneTop(std::size_t lane) const noexcept;
+    // The lane at a height of the view, or -1 outside the lanes.
+    int LaneAt(double y) const noexcept;
+    // The hole under a point of the view: one that covers the pixel, or lies within a pixel of it.
+    std::optional<HoleAtPoint> HoleAt(double x, double y) const noexcept;
+
+    // The size of a picture of the whole roll at a zoom and lane height (without scrolling).
+    static double ContentWidth(const RollScene& scene, double pixelsPerInch) noexcept;
+    static double ContentHeight(const RollScene& scene, double laneHeight) noexcept;
+    // The zoom at which the whole roll fits a view of the given width.
+    static double FitPixelsPerInch(const RollScene& scene, double width) noexcept;
+
+  private:
+    const RollScene& m_scene;
+    RollView m_view;
+    double m_pixelsPerUnit;  // pixels for one thousandth of an inch
+};
+
+// The view of a whole roll for a picture file, at the options' density, made narrower where the
+// roll is too long for a picture. Throws std::invalid_argument for a density or lane height that
+// is not a positive number (lane heights above 64 are taken as 64).
+RollView WholeRollView(const RollScene& scene, const PictureOptions& options);
+
+}  // namespace rollscribe

@@ -1,0 +1,149 @@
+#include "picture/RollScene.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+#include "picture/DisplayText.h"
+#include "roll/CRollscribeDoc.h"
+
+namespace rollscribe {
+
+namespace {
+
+constexpr std::size_t kNotes = 256;  // track + 15 for the tracks 0 to 239, with room to spare
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+
+bool IsHole(const RollEvent& event) noexcept {
+    return (event.kind == 0 || event.kind == 1) && event.note >= 0 &&
+           event.note < static_cast<std::int32_t>(kNotes);
+}
+
+bool IsControl(const RollEvent& event) noexcept {
+    return event.kind >= 240 && event.kind <= 255;
+}
+
+}  // namespace
+
+RollScene::RollScene() {
+    m_header.microsecondsPerQuarter = MidiTempoOf(m_header.tempo);
+    std::fill(std::begin(m_laneOfNote), std::end(m_laneOfNote), -1);
+}
+
+RollScene::RollScene(const CRollscribeDoc& doc) : RollScene() {
+    m_header.title = DisplayText(doc.m_strTitle.View());
+    m_header.rollNumber = DisplayText(doc.m_strRollNumber.View());
+    m_header.rollType = DisplayText(doc.m_strRollType.View());
+    m_header.tempoText = DisplayText(doc.m_strTempo.View());
+    m_header.tempo = doc.m_tempo;
+    m_header.microsecondsPerQuarter = MidiTempoOf(doc.m_tempo);
+    m_header.range = PlayableRangeFor(doc.m_strRollType);
+
+    // First pass: the holes of each track and the number of markers, so that everything is
+    // stored once, in place. Times are taken as never going backwards (and never below 0), as
+    // the MIDI file takes them: the parser gives them so, and the lanes' order relies on it.
+    std::array<std::uint32_t, kNotes> holes{};
+    std::size_t markers = 0;
+    for (const RollEvent& event : doc.m_events) {
+        if (IsHole(event)) {
+            if (event.kind == 1) ++holes[static_cast<std::size_t>(event.note)];
+        } else if (IsControl(event)) {
+            ++markers;
+        }
+    }
+
+    std::array<std::uint32_t, kNotes> next{};
+    std::uint32_t total = 0;
+    for (std::size_t note = 0; note < kNotes; ++note) {
+        if (holes[note] == 0) continue;
+        m_laneOfNote[note] = static_cast<std::int32_t>(m_lanes.size());
+        const auto n = static_cast<std::int32_t>(note);
+        m_lanes.push_back({n, n >= m_header.range.lowest && n <= m_header.range.highest, false,
+                           total, holes[note]});
+        next[note] = total;
+        total += holes[note];
+    }
+    m_bars.resize(total);
+    m_markers.reserve(markers);
+
+    // Second pass: the bars and markers. A hole that opens while its track is already open
+    // (which the parser never gives) ends the earlier hole there, so every opening event is
+    // one bar; a closing event of a closed track adds nothing.
+    std::array<std::uint32_t, kNotes> open;
+    open.fill(kNone);
+    std::int32_t now = 0;
+    for (const RollEvent& event : doc.m_events) {
+        now = std::max(now, event.time);
+        if (IsHole(event)) {
+            const auto note = static_cast<std::size_t>(event.note);
+            if (open[note] != kNone) {
+                m_bars[open[note]].end = now;
+                open[note] = kNone;
+            }
+            if (event.kind == 1) {
+                open[note] = next[note]++;
+                m_bars[open[note]] = {now, now};
+            }
+        } else if (IsControl(event)) {
+            const std::size_t offset = m_markerTexts.size();
+            if (offset < std::numeric_limits<std::uint32_t>::max() - event.text.GetLength())
+                AppendDisplayText(m_markerTexts, event.text.View());
+            const std::size_t length = std::min<std::size_t>(
+                m_markerTexts.size() - offset, std::numeric_limits<std::uint32_t>::max() - offset);
+            m_markers.push_back({now, event.kind, static_cast<std::uint32_t>(offset),
+                                 static_cast<std::uint32_t>(length)});
+        }
+    }
+    m_end = now;
+    for (std::size_t note = 0; note < kNotes; ++note) {
+        if (open[note] == kNone) continue;
+        m_bars[open[note]].end = m_end;
+        m_lanes[static_cast<std::size_t>(m_laneOfNote[note])].openAtEnd = true;
+    }
+}
+
+int RollScene::LaneOfNote(std::int32_t note) const noexcept {
+    if (note < 0 || note >= static_cast<std::int32_t>(kNotes)) return -1;
+    return m_laneOfNote[note];
+}
+
+std::span<const HoleBar> RollScene::Bars(std::size_t lane) const noexcept {
+    if (lane >= m_lanes.size()) return {};
+    const SceneLane& l = m_lanes[lane];
+    return std::span<const HoleBar>(m_bars).subspan(l.firstBar, l.barCount);
+}
+
+std::span<const HoleBar> RollScene::BarsBetween(std::size_t lane, double from,
+                                                double to) const noexcept {
+    std::span<const HoleBar> bars = Bars(lane);
+    // A lane's holes follow one another, so both their starts and their ends are in order.
+    auto first = std::partition_point(bars.begin(), bars.end(),
+                                      [from](const HoleBar& bar) { return bar.end < from; });
+    auto last = std::partition_point(first, bars.end(),
+                                     [to](const HoleBar& bar) { return bar.start <= to; });
+    return {first, last};
+}
+
+std::span<const SceneMarker> RollScene::MarkersBetween(double from, double to) const noexcept {
+    auto first = std::partition_point(m_markers.begin(), m_markers.end(),
+                                      [from](const SceneMarker& m) { return m.time < from; });
+    auto last = std::partition_point(first, m_markers.end(),
+                                     [to](const SceneMarker& m) { return m.time <= to; });
+    return {first, last};
+}
+
+std::string_view RollScene::MarkerText(const SceneMarker& marker) const noexcept {
+    return std::string_view(m_markerTexts).substr(marker.textOffset, marker.textLength);
+}
+
+double RollScene::SecondsAt(std::int32_t time) const noexcept {
+    return static_cast<double>(TickTimeOf(std::max(time, 0))) * m_header.microsecondsPerQuarter /
+           480.0 / 1e6;
+}
+
+double RollScene::SecondsPerInch() const noexcept {
+    // 1200 thousandths of an inch are one quarter note.
+    return m_header.microsecondsPerQuarter / 1.2 / 1e6;
+}
+
+}  // namespace rollscribe

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "roll/MidiConversion.h"
+
+class CRollscribeDoc;
+
+namespace rollscribe {
+
+// One hole of the roll: from its opening event to its closing event, in roll positions
+// (thousandths of an inch). A hole still open at the end runs to the roll's end.
+struct HoleBar {
+    std::int32_t start;
+    std::int32_t end;
+};
+
+// One track that the roll uses. Its holes are the scene's bars firstBar to firstBar + barCount - 1,
+// in order: a track's holes never overlap, so they are sorted by start and by end alike.
+struct SceneLane {
+    std::int32_t note;       // track + 15
+    bool playable;           // inside the roll type's playable range: a note, not expression
+    bool openAtEnd;          // its last hole is still open at the roll's end
+    std::uint32_t firstBar;  // index into RollScene::AllBars()
+    std::uint32_t barCount;
+};
+
+// A control record of the roll (codes 240 to 255), at its roll position.
+struct SceneMarker {
+    std::int32_t time;
+    std::int32_t code;  // 240 copyright, 242 lyric, 241, 243, 244 other texts, 245 to 255 codes
+    std::uint32_t textOffset;
+    std::uint32_t textLength;
+};
+
+// What the picture's header says, as UTF-8 for showing.
+struct SceneHeader {
+    std::string title;
+    std::string rollNumber;
+    std::string rollType;
+    std::string tempoText;                // the tempo as the annotation file wrote it
+    std::int32_t tempo = 100;             // the tempo the roll is converted at
+    std::int32_t microsecondsPerQuarter;  // the MIDI file's tempo
+    PlayableRange range{21, 108};
+};
+
+// The roll as a picture sees it, built once from a loaded document: one lane per track that the
+// roll uses (lowest note first), the holes of each lane, the control records as markers, and the
+// header. Plain data that renderers draw; the queries find what lies in a stretch of the roll
+// without walking the whole roll, so that drawing a window costs what the window shows.
+class RollScene {
+  public:
+    // An empty scene: no lanes, no markers, the default header.
+    RollScene();
+    explicit RollScene(const CRollscribeDoc& doc);
+
+    const SceneHeader& Header() const noexcept { return m_header; }
+    const std::vector<SceneLane>& Lanes() const noexcept { return m_lanes; }
+    // The lane of a note, or -1 when the roll has no such track.
+    int LaneOfNote(std::int32_t note) const noexcept;
+
+    std::span<const HoleBar> AllBars() const noexcept { return m_bars; }
+    std::span<const HoleBar> Bars(std::size_t lane) const noexcept;
+    // The bars of a lane that reach into the stretch from..to (both included).
+    std::span<const HoleBar> BarsBetween(std::size_t lane, double from, double to) const noexcept;
+
+    std::span<const SceneMarker> Markers() const noexcept { return m_markers; }
+    // The markers at from..to (both included).
+    std::span<const SceneMarker> MarkersBetween(double from, double to) const noexcept;
+    std::string_view MarkerText(const SceneMarker& marker) const noexcept;
+
+    // The roll's end: the position of its last event (0 for a roll without events).
+    std::int32_t EndTime() const noexcept { return m_end; }
+
+    // The time into the MIDI file of a roll position, as the MIDI file times its event (whole
+    // ticks, 480 a quarter note, at the roll's tempo).
+    double SecondsAt(std::int32_t time) const noexcept;
+    // Seconds for one inch of roll, for scales (no rounding to ticks).
+    double SecondsPerInch() const noexcept;
+    // The roll position of a MIDI tick (a player's position).
+    static double TimeOfTick(double tick) noexcept { return tick * 1200.0 / 480.0; }
+
+  private:
+    SceneHeader m_header;
+    std::vector<SceneLane> m_lanes;
+    std::vector<HoleBar> m_bars;
+    std::vector<SceneMarker> m_markers;
+    std::string m_markerTexts;
+    std::int32_t m_laneOfNote[256];
+    std::int32_t m_end = 0;
+};
+
+}  // namespace rollscribe

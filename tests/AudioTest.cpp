@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/AudioError.h"
+#include "audio/MidiPlayback.h"
+#include "audio/WavRenderer.h"
+#include "platform/CException.h"
+#include "support/FileFaultPlan.h"
+#include "support/HandRoll.h"
+#include "support/TestFiles.h"
+
+using namespace rollscribe;
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A WAV file read back: its format and samples.
+struct Wav {
+    int channels = 0;
+    int sampleRate = 0;
+    int bits = 0;
+    std::vector<std::int16_t> samples;  // interleaved
+    double Seconds() const { return samples.size() / 2.0 / sampleRate; }
+    // The loudness (RMS) of the frames from..to seconds, both channels.
+    double Loudness(double from, double to) const {
+        const auto first = static_cast<std::size_t>(from * sampleRate) * 2;
+        const auto last = std::min(samples.size(), static_cast<std::size_t>(to * sampleRate) * 2);
+        double sum = 0;
+        for (std::size_t i = first; i < last; ++i) sum += double(samples[i]) * samples[i];
+        return last > first ? std::sqrt(sum / static_cast<double>(last - first)) : 0;
+    }
+};
+
+std::uint32_t U32(const Bytes& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+std::uint16_t U16(const Bytes& b, std::size_t at) {
+    return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+
+// Reads a PCM WAV file, checking that its sizes agree with the file.
+Wav ReadWav(const fs::path& path) {
+    const Bytes b = ReadFile(path);
+    Wav wav;
+    EXPECT_GE(b.size(), 44u);
+    if (b.size() < 44) return wav;
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
+    EXPECT_EQ(U32(b, 4), b.size() - 8);
+    EXPECT_EQ(std::string(b.begin() + 8, b.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(U32(b, 16), 16u);
+    EXPECT_EQ(U16(b, 20), 1u);  // PCM
+    wav.channels = U16(b, 22);
+    wav.sampleRate = static_cast<int>(U32(b, 24));
+    EXPECT_EQ(U32(b, 28), static_cast<std::uint32_t>(wav.sampleRate * wav.channels * 2));
+    EXPECT_EQ(U16(b, 32), wav.channels * 2);
+    wav.bits = U16(b, 34);
+    EXPECT_EQ(std::string(b.begin() + 36, b.begin() + 40), "data");
+    const std::uint32_t size = U32(b, 40);
+    EXPECT_EQ(size, b.size() - 44);
+    for (std::size_t i = 44; i + 1 < b.size(); i += 2)
+        wav.samples.push_back(static_cast<std::int16_t>(U16(b, i)));
+    return wav;
+}
+
+// A MIDI file converted from a hand-made roll at tempo 100 (2 inches a second): a note from
+// 1.0 s to 3.0 s, another from 2.0 s to 2.5 s, and a lyric at 4.0 s, which ends the file.
+fs::path WriteSampleMidi(const TempDir& dir) {
+    HandRoll roll("Generic", 100);
+    roll.Hole(60, 2000, 6000).Hole(67, 4000, 5000).Marker(242, 8000, "end");
+    CRollscribeDoc& doc = roll.Doc();
+    doc.m_strDirectory = CString(dir.Path().string() + "/");
+    doc.m_strFileTitle = "sample";
+    doc.WriteMidiFile();
+    return dir / "sample_BAR_e.mid";
+}
+
+constexpr double kMidiSeconds = 4.0;
+
+TEST(WavRendering, LastsAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
+    const fs::path wavPath = dir / "sample_BAR_e.wav";
+    RenderOptions options;
+    options.releaseSeconds = 1.5;
+    std::vector<double> progress;
+    options.progress = [&](double done) { progress.push_back(done); };
+    const RenderResult result =
+        RenderMidiToWav(CString(midi.string()), CString(wavPath.string()), options);
+    const Wav wav = ReadWav(wavPath);
+    EXPECT_EQ(wav.channels, 2);
+    EXPECT_EQ(wav.sampleRate, 44100);
+    EXPECT_EQ(wav.bits, 16);
+    // The MIDI file's length (to a block of rendering), then the release.
+    EXPECT_NEAR(static_cast<double>(result.midiFrames) / 44100, kMidiSeconds, 0.1);
+    EXPECT_NEAR(wav.Seconds(), kMidiSeconds + 1.5, 0.1);
+    EXPECT_EQ(result.frames * 2, wav.samples.size());
+    // Silent before the first note, sounding while the notes hold.
+    EXPECT_NEAR(static_cast<double>(result.firstSoundFrame) / 44100, 1.0, 0.03);
+    EXPECT_EQ(wav.Loudness(0, 0.95), 0);
+    for (double t = 1.05; t < 2.95; t += 0.1) EXPECT_GT(wav.Loudness(t, t + 0.1), 10) << t;
+    EXPECT_GT(wav.Loudness(2.05, 2.35), wav.Loudness(1.65, 1.95)) << "two notes are louder";
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 1.0);
+    for (std::size_t i = 1; i < progress.size(); ++i) EXPECT_GE(progress[i], progress[i - 1]);
+}
+
+TEST(WavRendering, ReplacesTheFileWithTheUsersPermissions) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
+    const fs::path wav = dir / "out.wav";
+    WriteFile(wav, "old");
+    ::chmod(wav.c_str(), 0600);
+    const mode_t old = ::umask(027);
+    RenderMidiToWav(CString(midi.string()), CString(wav.string()));
+    ::umask(old);
+    EXPECT_GT(fs::file_size(wav), 44u * 1000);
+    EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0640));
+    EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"out.wav", "sample_BAR_e.mid"}));
+}
+
+TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
+    WriteFile(dir / "not.sf2", "RIFF....WAVEfmt this is a sound, not a sound font");
+    WriteFile(dir / "short.sf2", "RIF");
+    WriteFile(dir / "text.mid", "MThd is not enough");
+    WriteFile(dir / "notes.txt", "hello");
+    struct Case {
+        std::string soundFont, midi;
+        std::string path;  // the file the error must name
+        bool fileError;    // CFileException (the system's reason), else CException
+    };
+    const std::string missing = (dir / "missing.sf2").string();
+    const Case cases[] = {
+        {missing, midi.string(), missing, true},
+        {dir.Path().string(), midi.string(), dir.Path().string(), true},
+        {(dir / "not.sf2").string(), midi.string(), (dir / "not.sf2").string(), false},
+        {(dir / "short.sf2").string(), midi.string(), (dir / "short.sf2").string(), false},
+        {kDefaultSoundFont, (dir / "missing.mid").string(), (dir / "missing.mid").string(), true},
+        {kDefaultSoundFont, (dir / "notes.txt").string(), (dir / "notes.txt").string(), false},
+        {kDefaultSoundFont, (dir / "text.mid").string(), (dir / "text.mid").string(), false},
+    };
+    const auto before = ListDir(dir.Path());
+    for (const Case& c : cases) {
+        RenderOptions options;
+        options.soundFont = c.soundFont;
+        try {
+            RenderMidiToWav(CString(c.midi), CString((dir / "out.wav").string()), options);
+            ADD_FAILURE() << "no error for " << c.path;
+        } catch (const CFileException& e) {
+            EXPECT_TRUE(c.fileError) << e.what();
+            EXPECT_EQ(e.Path(), c.path);
+        } catch (const CException& e) {
+            EXPECT_FALSE(c.fileError) << e.what();
+            EXPECT_EQ(e.Path(), c.path);
+            EXPECT_FALSE(e.Reason().empty());
+        }
+        EXPECT_EQ(ListDir(dir.Path()), before) << c.path;
+    }
+}
+
+TEST(WavRendering, AFailedWriteLeavesTheOldWavAndNoTemporaryFile) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
+    const fs::path wav = dir / "out.wav";
+    WriteFile(wav, "old");
+    for (FileOperation operation :
+         {FileOperation::create, FileOperation::write, FileOperation::close}) {
+        FileFaultPlan plan({{operation, "out.wav", ENOSPC}});
+        EXPECT_THROW(RenderMidiToWav(CString(midi.string()), CString(wav.string())),
+                     CFileException);
+        EXPECT_EQ(ReadFile(wav), BytesOf("old"));
+        EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"out.wav", "sample_BAR_e.mid"}));
+    }
+}
+
+TEST(WavRendering, ARendererGivesEveryFileTheSameSoundWhateverCameBefore) {
+    TempDir dir;
+    const fs::path first = WriteSampleMidi(dir);
+    HandRoll roll("Generic", 120);
+    roll.Hole(48, 0, 500).Hole(72, 200, 1400).Marker(245, 1500);
+    roll.Doc().m_strDirectory = CString(dir.Path().string() + "/");
+    roll.Doc().m_strFileTitle = "second";
+    roll.Doc().WriteMidiFile();
+    const fs::path second = dir / "second_BAR_e.mid";
+
+    WavRenderer renderer;
+    renderer.Render(CString(first.string()), CString((dir / "a.wav").string()));
+    {
+        // A render that fails half-way leaves nothing behind in the synthesizer either.
+        FileFaultPlan plan({{FileOperation::write, "broken.wav", ENOSPC, 2}});
+        EXPECT_THROW(
+            renderer.Render(CString(first.string()), CString((dir / "broken.wav").string())),
+            CFileException);
+    }
+    renderer.Render(CString(second.string()), CString((dir / "b.wav").string()));
+    RenderMidiToWav(CString(second.string()), CString((dir / "alone.wav").string()));
+    EXPECT_EQ(ReadFile(dir / "b.wav"), ReadFile(dir / "alone.wav"));
+    EXPECT_NE(ReadFile(dir / "a.wav"), ReadFile(dir / "alone.wav"));
+}
+
+TEST(WavRendering, PathBesideTheMidiFile) {
+    CRollscribeDoc doc;
+    doc.m_strDirectory = "/rolls/";
+    doc.m_strFileTitle = "x123";
+    EXPECT_EQ(WavPathFor(doc), "/rolls/x123_BAR_e.wav");
+}
+
+// Waits until the condition holds, at most a few seconds.
+template <typename Condition>
+bool Eventually(Condition condition) {
+    for (int i = 0; i < 500; ++i) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+TEST(Playback, SilentOutputMovesThePositionAndStops) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
+    PlaybackOptions options;
+    options.output = AudioOutput::none;
+    options.silentSpeed = 2;
+    MidiPlayback playback(options);
+    EXPECT_FALSE(playback.IsPlaying());
+    EXPECT_EQ(playback.CurrentTick(), 0);
+    playback.Play(CString(midi.string()));
+    EXPECT_TRUE(playback.IsPlaying());
+    EXPECT_TRUE(Eventually([&] { return playback.CurrentTick() > 400; }));
+    EXPECT_EQ(playback.TotalTicks(), 3200);  // 8000 thousandths of an inch
+    playback.Stop();
+    EXPECT_FALSE(playback.IsPlaying());
+    const std::int64_t stopped = playback.CurrentTick();
+    EXPECT_GT(stopped, 400);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(playback.CurrentTick(), stopped) << "the position stays where it stopped";
+}
+
+TEST(Playback, PlaysFromAPositionAndEndsAtTheEnd) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
+    PlaybackOptions options;
+    options.output = AudioOutput::none;
+    options.silentSpeed = 8;
+    MidiPlayback playback(options);
+    playback.Play(CString(midi.string()), 2400);
+    EXPECT_GE(playback.CurrentTick(), 2400);
+    EXPECT_TRUE(Eventually([&] { return !playback.IsPlaying(); }));
+    EXPECT_EQ(playback.CurrentTick(), 3200);
+    // Again from the start, after the end.
+    playback.Play(CString(midi.string()));
+    EXPECT_TRUE(playback.IsPlaying());
+    EXPECT_LT(playback.CurrentTick(), 2400);
+}
+
+TEST(Playback, ProblemsAreErrorsNotCrashes) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
+    {
+        PlaybackOptions options;
+        options.audioDriver = "no-such-driver";
+        MidiPlayback playback(options);
+        try {
+            playback.Play(CString(midi.string()));
+            ADD_FAILURE() << "no error";
+        } catch (const AudioError& e) {
+            EXPECT_NE(std::string(e.what()).find("no audio output could be opened"),
+                      std::string::npos)
+                << e.what();
+        }
+        EXPECT_FALSE(playback.IsPlaying());
+    }
+    {
+        PlaybackOptions options;
+        options.output = AudioOutput::none;
+        options.soundFont = (dir / "missing.sf2").string();
+        MidiPlayback playback(options);
+        EXPECT_THROW(playback.Play(CString(midi.string())), CFileException);
+        EXPECT_FALSE(playback.IsPlaying());
+    }
+    {
+        // The system's own output: it plays where there is one and says why not where there
+        // is none.
+        MidiPlayback playback;
+        try {
+            playback.Play(CString(midi.string()));
+            EXPECT_TRUE(playback.IsPlaying());
+            playback.Stop();
+        } catch (const AudioError& e) {
+            EXPECT_NE(std::string(e.what()).find("no audio output could be opened"),
+                      std::string::npos);
+        }
+        EXPECT_FALSE(playback.IsPlaying());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,282 @@
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "picture/PictureFiles.h"
+#include "picture/RollPalette.h"
+#include "platform/CException.h"
+#include "roll/CRollscribeDoc.h"
+#include "roll/RollLoader.h"
+#include "support/FileFaultPlan.h"
+#include "support/HandRoll.h"
+#include "support/TestFiles.h"
+
+using namespace rollscribe;
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Hole = std::tuple<std::int32_t, std::int32_t, std::int32_t>;  // note, start, end
+
+// The holes of a roll read straight from its events: each opening event to the next event of
+// its track, or to the time of the roll's last event.
+std::vector<Hole> HolesOfEvents(const CRollscribeDoc& doc) {
+    std::vector<Hole> holes;
+    std::map<std::int32_t, std::int32_t> open;
+    std::int32_t last = 0;
+    for (const RollEvent& e : doc.m_events) {
+        last = std::max(last, e.time);
+        if (e.kind == 1) open[e.note] = e.time;
+        if (e.kind == 0 && open.count(e.note)) {
+            holes.emplace_back(e.note, open[e.note], e.time);
+            open.erase(e.note);
+        }
+    }
+    for (auto [note, start] : open) holes.emplace_back(note, start, last);
+    std::sort(holes.begin(), holes.end());
+    return holes;
+}
+
+std::string ReadText(const fs::path& path) {
+    Bytes bytes = ReadFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<Hole> HolesOfSvg(const std::string& svg, int* open = nullptr) {
+    std::vector<Hole> holes;
+    static const std::regex rect(
+        "<rect class=\"hole\" data-note=\"(\\d+)\" data-start=\"(-?\\d+)\""
+        " data-end=\"(-?\\d+)\"( data-open=\"true\")?");
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rect); it != std::sregex_iterator();
+         ++it) {
+        holes.emplace_back(std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]));
+        if (open && (*it)[4].matched) ++*open;
+    }
+    std::sort(holes.begin(), holes.end());
+    return holes;
+}
+
+HandRoll SampleRoll() {
+    HandRoll roll("Duo-Art", 90);
+    roll.Doc().m_strTitle = "Caf\xE9 <Night> & \"Day\"\x01";
+    roll.Hole(60, 1000, 3000)
+        .Hole(60, 3000, 3100)
+        .Hole(24, 0, 400)
+        .Hole(130, 100, 200)
+        .Open(40, 2500)
+        .Open(90, 2600)
+        .Marker(240, 0,
+                "(c) <1925> & \x93"
+                "Co\x94")
+        .Marker(242, 10, "\x02lyric\x7F")
+        .Marker(251, 3500);
+    return roll;
+}
+
+TEST(PictureFiles, FormatNamesAndPaths) {
+    EXPECT_EQ(PictureFormatNamed("png"), PictureFormat::png);
+    EXPECT_EQ(PictureFormatNamed("SVG"), PictureFormat::svg);
+    EXPECT_EQ(PictureFormatNamed("Pdf"), PictureFormat::pdf);
+    EXPECT_EQ(PictureFormatNamed("jpg"), std::nullopt);
+    EXPECT_EQ(PictureFormatNamed(""), std::nullopt);
+    CRollscribeDoc doc;
+    doc.m_strDirectory = "/rolls/";
+    doc.m_strFileTitle = "x123";
+    EXPECT_EQ(PicturePathFor(doc, PictureFormat::png), "/rolls/x123_BAR_e.png");
+    EXPECT_EQ(PicturePathFor(doc, PictureFormat::svg), "/rolls/x123_BAR_e.svg");
+    EXPECT_EQ(PicturePathFor(doc, PictureFormat::pdf), "/rolls/x123_BAR_e.pdf");
+}
+
+TEST(PictureFiles, PngDecodesToThePicturesSize) {
+    TempDir dir;
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    for (PictureOptions options : {PictureOptions{}, PictureOptions{100, 6}}) {
+        const fs::path path = dir / "roll.png";
+        WritePng(scene, CString(path.string()), options);
+        const RollView view = WholeRollView(scene, options);
+        cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
+        ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+        EXPECT_EQ(cairo_image_surface_get_width(png), static_cast<int>(view.width));
+        EXPECT_EQ(cairo_image_surface_get_height(png), static_cast<int>(view.height));
+        // A note's hole is where the layout puts it.
+        const RollLayout layout(scene, view);
+        const auto lane = static_cast<std::size_t>(scene.LaneOfNote(60));
+        const int x = static_cast<int>(layout.XOfTime(2000));
+        const int y = static_cast<int>(layout.LaneTop(lane) + view.laneHeight / 2);
+        const auto* row = reinterpret_cast<const std::uint32_t*>(
+            cairo_image_surface_get_data(png) + y * cairo_image_surface_get_stride(png));
+        EXPECT_EQ(row[x] & 0xFFFFFF, palette::kNote.rgb);
+        cairo_surface_destroy(png);
+    }
+}
+
+TEST(PictureFiles, VeryLongRollMakesAPngCairoCanHold) {
+    TempDir dir;
+    HandRoll roll;
+    roll.Hole(60, 0, 1000).Hole(61, 500000000, 500001000);  // half a million inches
+    RollScene scene(roll.Doc());
+    const fs::path path = dir / "long.png";
+    WritePng(scene, CString(path.string()));
+    cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
+    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(png), 32767);
+    cairo_surface_destroy(png);
+}
+
+TEST(PictureFiles, SvgHasEveryHoleOfTheEventsOnItsNote) {
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    TempDir dir;
+    WriteSvg(scene, CString((dir / "roll.svg").string()));
+    const std::string svg = ReadText(dir / "roll.svg");
+    int open = 0;
+    EXPECT_EQ(HolesOfSvg(svg, &open), HolesOfEvents(roll.Doc()));
+    EXPECT_EQ(open, 2);
+    EXPECT_EQ(HolesOfEvents(roll.Doc()).size(), 6u);
+}
+
+TEST(PictureFiles, SvgOfAParsedRollMatchesItsEvents) {
+    TempDir dir;
+    for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
+        fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name);
+    CRollscribeDoc doc;
+    LoadRollFile(doc, CString((dir / "evening_waltz.bar").string()));
+    RollScene scene(doc);
+    const CString path = PicturePathFor(doc, PictureFormat::svg);
+    WriteSvg(scene, path);
+    const auto holes = HolesOfSvg(ReadText(path.ToStdString()));
+    EXPECT_EQ(holes, HolesOfEvents(doc));
+    EXPECT_GT(holes.size(), 100u);
+}
+
+TEST(PictureFiles, SvgTextIsEscapedAndFreeOfControlBytes) {
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    TempDir dir;
+    WriteSvg(scene, CString((dir / "roll.svg").string()));
+    const std::string svg = ReadText(dir / "roll.svg");
+    for (char c : svg) {
+        const auto byte = static_cast<unsigned char>(c);
+        ASSERT_TRUE(byte >= 0x20 || byte == '\n') << "control byte " << int{byte};
+    }
+    EXPECT_NE(svg.find("<title>Caf\u00E9 &lt;Night&gt; &amp; &quot;Day&quot;\uFFFD</title>"),
+              std::string::npos);
+    EXPECT_NE(svg.find("(c) &lt;1925&gt; &amp; \u201CCo\u201D"), std::string::npos);
+    EXPECT_NE(svg.find("\uFFFDlyric\uFFFD"), std::string::npos);
+    EXPECT_EQ(svg.find("<Night>"), std::string::npos);
+    // Every element that opens closes.
+    const auto count = [&](const std::string& s) {
+        std::size_t n = 0;
+        for (auto at = svg.find(s); at != std::string::npos; at = svg.find(s, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("<g"), count("</g>"));
+    EXPECT_EQ(count("<text"), count("</text>"));
+    EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+}
+
+TEST(PictureFiles, PdfPagesCarryALongRollAtMost14400PointsWide) {
+    struct Case {
+        std::int32_t end;
+        std::size_t pages;
+    };
+    // At 40 points an inch: 300 inches are one page, 800 inches three.
+    for (const Case& c : {Case{300000, 1}, Case{800000, 3}}) {
+        HandRoll roll;
+        roll.Hole(60, 0, c.end);
+        RollScene scene(roll.Doc());
+        TempDir dir;
+        WritePdf(scene, CString((dir / "roll.pdf").string()));
+        const std::string pdf = ReadText(dir / "roll.pdf");
+        EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+        EXPECT_NE(pdf.find("%%EOF", pdf.size() - 16), std::string::npos);
+        static const std::regex box("/MediaBox \\[ 0 0 ([0-9.]+) ([0-9.]+) \\]");
+        std::vector<double> widths;
+        for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), box);
+             it != std::sregex_iterator(); ++it)
+            widths.push_back(std::stod((*it)[1]));
+        EXPECT_EQ(widths.size(), c.pages) << c.end;
+        for (double w : widths) EXPECT_LE(w, 14400) << c.end;
+    }
+}
+
+class PictureFileWriting : public ::testing::TestWithParam<PictureFormat> {};
+
+TEST_P(PictureFileWriting, ReplacesTheFileWithTheUsersPermissions) {
+    TempDir dir;
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    const fs::path path = dir / (std::string("roll.") + PictureExtension(GetParam()));
+    WriteFile(path, "old");
+    ::chmod(path.c_str(), 0600);
+    const mode_t old = ::umask(027);
+    WritePicture(scene, GetParam(), CString(path.string()));
+    ::umask(old);
+    EXPECT_GT(fs::file_size(path), 100u);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+    EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{path.filename().string()});
+}
+
+TEST_P(PictureFileWriting, AFailedWriteLeavesTheOldFileAndNoTemporaryOne) {
+    TempDir dir;
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    const fs::path path = dir / (std::string("roll.") + PictureExtension(GetParam()));
+    WriteFile(path, "old");
+    for (FileOperation operation :
+         {FileOperation::create, FileOperation::write, FileOperation::rename}) {
+        FileFaultPlan plan({{operation, path.filename().string(), ENOSPC}});
+        try {
+            WritePicture(scene, GetParam(), CString(path.string()));
+            ADD_FAILURE() << "no error for operation " << static_cast<int>(operation);
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.Path(), path.string());
+            EXPECT_EQ(e.m_lOsError, ENOSPC);
+        }
+        EXPECT_EQ(ReadFile(path), BytesOf("old"));
+        EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{path.filename().string()});
+    }
+}
+
+TEST_P(PictureFileWriting, AMissingFolderIsAnErrorNamingTheFile) {
+    TempDir dir;
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    const fs::path path = dir / "missing" / "roll.out";
+    try {
+        WritePicture(scene, GetParam(), CString(path.string()));
+        ADD_FAILURE() << "no error";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.Path(), path.string());
+        EXPECT_EQ(e.m_lOsError, ENOENT);
+    }
+}
+
+TEST_P(PictureFileWriting, AnEmptyRollStillMakesAPicture) {
+    TempDir dir;
+    HandRoll roll;
+    RollScene scene(roll.Doc());
+    const fs::path path = dir / "empty.out";
+    WritePicture(scene, GetParam(), CString(path.string()));
+    EXPECT_GT(fs::file_size(path), 100u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PictureFileWriting,
+                         ::testing::Values(PictureFormat::png, PictureFormat::svg,
+                                           PictureFormat::pdf),
+                         [](const ::testing::TestParamInfo<PictureFormat>& info) {
+                             return std::string(PictureExtension(info.param));
+                         });
+
+}  // namespace

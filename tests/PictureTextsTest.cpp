@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "picture/DisplayText.h"
+#include "picture/NoteNames.h"
+#include "picture/RollScene.h"
+#include "picture/SceneTexts.h"
+#include "picture/TimeScale.h"
+#include "support/HandRoll.h"
+
+using namespace rollscribe;
+using namespace testing_support;
+
+namespace {
+
+TEST(NoteNames, LabelsHaveTheNumberAndTheNameWithC4At60) {
+    const std::pair<std::int32_t, const char*> cases[] = {
+        {60, "60 C4"},  {61, "61 C#4"}, {21, "21 A0"},   {108, "108 C8"}, {59, "59 B3"},
+        {15, "15 D#0"}, {0, "0 C-1"},   {127, "127 G9"}, {128, "128"},    {254, "254"},
+    };
+    for (auto [note, label] : cases) EXPECT_EQ(NoteLabel(note), label) << note;
+    EXPECT_EQ(NoteName(-1), "");
+    EXPECT_TRUE(IsBlackKey(61));
+    EXPECT_TRUE(IsBlackKey(70));
+    EXPECT_FALSE(IsBlackKey(60));
+    EXPECT_FALSE(IsBlackKey(64));
+    EXPECT_FALSE(IsBlackKey(-11));
+}
+
+TEST(DisplayText, ShowsUtf8AndWindows1252AndNoControlCharacters) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Evening Waltz", "Evening Waltz"},
+        {"Caf\xE9", "Caf\u00E9"},
+        {"Caf\xC3\xA9", "Caf\u00E9"},
+        {"\x93quoted\x94 \x80", "\u201Cquoted\u201D \u20AC"},
+        {"tab\there\nline\rend", "tab here line end"},
+        {std::string("nul\0!", 5), "nul\uFFFD!"},
+        {"\x01\x1F\x7F", "\uFFFD\uFFFD\uFFFD"},
+        {"\x81\x8D", "\uFFFD\uFFFD"},                  // unassigned in Windows-1252
+        {"\xC2\x85", "\uFFFD"},                        // a C1 control written in UTF-8
+        {"\xEF\xBF\xBE\xEF\xBF\xBF", "\uFFFD\uFFFD"},  // non-characters XML forbids
+        {"<&>\"'", "<&>\"'"},
+    };
+    for (const auto& [bytes, shown] : cases) EXPECT_EQ(DisplayText(bytes), shown) << bytes;
+}
+
+TEST(DisplayText, XmlEscapingCoversMarkupCharacters) {
+    std::string out = "x";
+    AppendXmlEscaped(out, "a<b>&\"c'");
+    EXPECT_EQ(out, "xa&lt;b&gt;&amp;&quot;c'");
+}
+
+TEST(TimeScale, StepsLeaveRoomBetweenLabels) {
+    struct Case {
+        double pixelsPerUnit, spacing, seconds, inches;
+    };
+    const Case cases[] = {
+        {80, 70, 1, 1},                        // 80 px a unit: every unit
+        {40, 70, 2, 2},                        // 2 units are 80 px
+        {10, 70, 10, 10},                      // 7 needed: 10
+        {1, 70, 120, 100},                     // seconds: 70 needed, 120 is the next clock step
+        {5, 70, 15, 20},                       // 14 needed
+        {600, 70, 0.2, 0.2},                   // below a unit: fifths
+        {300, 70, 0.5, 0.5},                   // 0.23 needed
+        {0.00001, 70, 86400 * 100, 10000000},  // beyond a day: whole days
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(SecondsStep(c.pixelsPerUnit, c.spacing), c.seconds) << c.pixelsPerUnit;
+        EXPECT_DOUBLE_EQ(InchesStep(c.pixelsPerUnit, c.spacing), c.inches) << c.pixelsPerUnit;
+    }
+    EXPECT_DOUBLE_EQ(SecondsStep(0, 70), 1);
+    EXPECT_DOUBLE_EQ(InchesStep(-3, 70), 1);
+}
+
+TEST(TimeScale, ClockAndInchTexts) {
+    struct Case {
+        double value, step;
+        const char* clock;
+        const char* inches;
+    };
+    const Case cases[] = {
+        {0, 1, "0:00", "0"},
+        {5, 1, "0:05", "5"},
+        {90, 30, "1:30", "90"},
+        {1.5, 0.5, "0:01.5", "1.5"},
+        {59.99, 0.1, "1:00.0", "60.0"},
+        {3725, 60, "1:02:05", "3725"},
+        {0.25, 0.05, "0:00.25", "0.25"},
+        {36000, 3600, "10:00:00", "36000"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatClock(c.value, c.step), c.clock) << c.value;
+        EXPECT_EQ(FormatInches(c.value, c.step), c.inches) << c.value;
+    }
+}
+
+TEST(SceneTexts, HeaderSummaryNamesNumberTypeTempoLengthAndRange) {
+    HandRoll roll("Ampico", 100);
+    roll.Hole(60, 0, 2400).Hole(61, 100, 200);
+    roll.Doc().m_strTempo = "5";  // converted at 100, as the parser settles it
+    RollScene scene(roll.Doc());
+    EXPECT_EQ(HeaderSummary(scene),
+              "Roll H-1  \u00B7  Ampico  \u00B7  Tempo 5 (played at 100)  \u00B7  0:01  \u00B7  "
+              "2 holes  \u00B7  notes 23\u201310"
+              "5");
+}
+
+TEST(SceneTexts, HoleDescriptions) {
+    HandRoll roll("Generic", 100);
+    roll.Hole(60, 1200, 2400).Hole(20, 0, 3).Hole(128, 5, 6).Open(62, 100);
+    RollScene scene(roll.Doc());
+    auto describe = [&](std::int32_t note, std::size_t index) {
+        const auto lane = static_cast<std::size_t>(scene.LaneOfNote(note));
+        return DescribeHole(scene, lane, scene.Bars(lane)[index]);
+    };
+    EXPECT_EQ(describe(60, 0), "Note 60 C4: 1.200 in to 2.400 in, 0:00.600 to 0:01.200");
+    EXPECT_EQ(describe(20, 0),
+              "Note 20 G#0 (track 5, played silently): 0.000 in to 0.003 in, 0:00.000 to "
+              "0:00.001");
+    EXPECT_EQ(describe(128, 0),
+              "Note 128 (track 113, not in the MIDI file): 0.005 in to 0.006 in, 0:00.003 to "
+              "0:00.003");
+    EXPECT_EQ(describe(62, 0),
+              "Note 62 D4: 0.100 in to 2.400 in, 0:00.050 to 0:01.200, still open at the end");
+}
+
+TEST(SceneTexts, MarkerLabelsAreTextsOrCodes) {
+    HandRoll roll;
+    roll.Marker(242, 0, "la").Marker(250, 1).Marker(241, 2);
+    RollScene scene(roll.Doc());
+    EXPECT_EQ(MarkerLabel(scene, scene.Markers()[0]), "la");
+    EXPECT_EQ(MarkerLabel(scene, scene.Markers()[1]), "250");
+    EXPECT_EQ(MarkerLabel(scene, scene.Markers()[2]), "");
+}
+
+}  // namespace

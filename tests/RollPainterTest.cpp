@@ -1,0 +1,211 @@
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+#include "picture/FontCaches.h"
+#include "picture/RollPainter.h"
+#include "picture/RollPalette.h"
+#include "support/HandRoll.h"
+
+using namespace rollscribe;
+using namespace testing_support;
+
+namespace {
+
+// The font caches go at the end of the run, so that the leak checker sees only what is ours.
+class FontCacheRelease : public ::testing::Environment {
+  public:
+    void TearDown() override { ReleaseFontCaches(); }
+};
+const ::testing::Environment* const kFontCacheRelease =
+    ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+
+Surface NewSurface(const RollView& view, std::uint32_t fill) {
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(view.width),
+                                               static_cast<int>(view.height)));
+    cairo_t* cr = cairo_create(surface.get());
+    cairo_set_source_rgb(cr, Colour{fill}.Red(), Colour{fill}.Green(), Colour{fill}.Blue());
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return surface;
+}
+
+void Paint(cairo_surface_t* surface, const RollScene& scene, const RollView& view, double x,
+           double y, double w, double h) {
+    cairo_t* cr = cairo_create(surface);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_clip(cr);
+    PaintRoll(cr, scene, view);
+    EXPECT_EQ(cairo_status(cr), CAIRO_STATUS_SUCCESS);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+}
+
+std::uint32_t Pixel(cairo_surface_t* surface, double x, double y) {
+    EXPECT_TRUE(x >= 0 && x < cairo_image_surface_get_width(surface)) << x;
+    EXPECT_TRUE(y >= 0 && y < cairo_image_surface_get_height(surface)) << y;
+    if (x < 0 || y < 0 || x >= cairo_image_surface_get_width(surface) ||
+        y >= cairo_image_surface_get_height(surface))
+        return 0xFFFFFFFF;
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<int>(y) * stride);
+    return row[static_cast<int>(x)] & 0xFFFFFF;
+}
+
+// A roll with a bit of everything: notes, holes outside the range, an unclosed hole, markers.
+HandRoll SampleRoll() {
+    HandRoll roll("Ampico", 100);
+    roll.Hole(60, 1000, 3000)
+        .Hole(60, 3500, 3600)
+        .Hole(64, 0, 8000)
+        .Hole(21, 2000, 4000)  // below the Ampico range
+        .Hole(140, 500, 900)   // above the MIDI range
+        .Open(18, 6000)
+        .Marker(240, 0, "(c) 1925")
+        .Marker(242, 4000, "la la")
+        .Marker(250, 9000)
+        .Hole(72, 7000, 10000);
+    return roll;
+}
+
+RollView SampleView(const RollScene& scene) {
+    RollView view = WholeRollView(scene, {40, 10});
+    return view;
+}
+
+TEST(RollPainter, HolesInTheirLanesAndColours) {
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    const RollView view = SampleView(scene);
+    Surface surface = NewSurface(view, 0xFF00FF);
+    Paint(surface.get(), scene, view, 0, 0, view.width, view.height);
+    const RollLayout layout(scene, view);
+    auto at = [&](std::int32_t note, double time) {
+        const auto lane = static_cast<std::size_t>(scene.LaneOfNote(note));
+        return Pixel(surface.get(), layout.XOfTime(time), layout.LaneTop(lane) + 5);
+    };
+    EXPECT_EQ(at(60, 2000), palette::kNote.rgb);
+    EXPECT_EQ(at(60, 3550), palette::kNote.rgb);
+    EXPECT_EQ(at(60, 3300), palette::kWhiteKeyLane.rgb) << "between two holes";
+    EXPECT_EQ(at(64, 7990), palette::kNote.rgb);
+    EXPECT_EQ(at(21, 3000), palette::kMutedHole.rgb);
+    EXPECT_EQ(at(21, 5000), palette::kMutedLane.rgb);
+    EXPECT_EQ(at(140, 700), palette::kMutedHole.rgb);
+    EXPECT_EQ(at(18, 9990), palette::kMutedHole.rgb) << "the unclosed hole runs to the end";
+    EXPECT_EQ(at(18, 5900), palette::kMutedLane.rgb);
+    EXPECT_EQ(at(72, 9990), palette::kNote.rgb);
+    // Past the roll's end: paper, no lanes.
+    EXPECT_EQ(at(72, 10500), palette::kPaper.rgb);
+    // Nothing of the surface is left unpainted.
+    for (double x = 0; x < view.width; x += 7) {
+        for (double y = 0; y < view.height; y += 3)
+            ASSERT_NE(Pixel(surface.get(), x, y), 0xFF00FFu) << x << "," << y;
+    }
+}
+
+TEST(RollPainter, PaintingInPiecesGivesThePictureOfOnePaint) {
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    struct Zoom {
+        double pixelsPerInch, leftTime, laneHeight, scrollY;
+    };
+    for (const Zoom& zoom :
+         {Zoom{40, 0, 10, 0}, Zoom{7.5, -300, 6, 0}, Zoom{300, 2900, 14, 20}, Zoom{0.9, 0, 3, 0}}) {
+        RollView view;
+        view.width = 600;
+        view.height = 260;
+        view.pixelsPerInch = zoom.pixelsPerInch;
+        view.leftTime = zoom.leftTime;
+        view.laneHeight = zoom.laneHeight;
+        view.scrollY = zoom.scrollY;
+        Surface whole = NewSurface(view, 0);
+        Paint(whole.get(), scene, view, 0, 0, view.width, view.height);
+        Surface pieces = NewSurface(view, 0);
+        // Strips and tiles of odd sizes, as a window's exposed parts come.
+        for (double x = 0; x < view.width; x += 97) {
+            for (double y = 0; y < view.height; y += 61)
+                Paint(pieces.get(), scene, view, x, y, 97, 61);
+        }
+        int differing = 0;
+        for (int y = 0; y < static_cast<int>(view.height); ++y) {
+            for (int x = 0; x < static_cast<int>(view.width); ++x)
+                differing += Pixel(whole.get(), x, y) != Pixel(pieces.get(), x, y);
+        }
+        EXPECT_EQ(differing, 0) << "zoom " << zoom.pixelsPerInch;
+    }
+}
+
+TEST(RollPainter, DrawsNothingOutsideTheClip) {
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    const RollView view = SampleView(scene);
+    Surface surface = NewSurface(view, 0xFF00FF);
+    Paint(surface.get(), scene, view, 100, 60, 50, 40);
+    EXPECT_NE(Pixel(surface.get(), 120, 80), 0xFF00FFu);
+    for (auto [x, y] : {std::pair{99.0, 80.0},
+                        {150.0, 80.0},
+                        {120.0, 59.0},
+                        {120.0, 100.0},
+                        {5.0, 5.0},
+                        {400.0, 160.0}})
+        EXPECT_EQ(Pixel(surface.get(), x, y), 0xFF00FFu) << x << "," << y;
+}
+
+TEST(RollPainter, CursorAtTheGivenPosition) {
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    const RollView view = SampleView(scene);
+    Surface surface = NewSurface(view, 0);
+    Paint(surface.get(), scene, view, 0, 0, view.width, view.height);
+    cairo_t* cr = cairo_create(surface.get());
+    PaintCursor(cr, scene, view, 5000);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface.get());
+    const RollLayout layout(scene, view);
+    const double x = layout.XOfTime(5000);
+    EXPECT_EQ(Pixel(surface.get(), x, view.height - 3), palette::kCursor.rgb);
+    EXPECT_EQ(Pixel(surface.get(), x, layout.ScaleTop() + 20), palette::kCursor.rgb);
+    EXPECT_NE(Pixel(surface.get(), x + 10, view.height - 3), palette::kCursor.rgb);
+    EXPECT_NE(Pixel(surface.get(), x, 10), palette::kCursor.rgb) << "not over the header";
+}
+
+TEST(RollPainter, FarZoomedOutViewOfManyHolesShowsThemAsRuns) {
+    // 200,000 short holes a thousandth apart in a lane, seen 1000 to a pixel column.
+    HandRoll roll;
+    for (std::int32_t i = 0; i < 200000; ++i) roll.Hole(60, i * 10, i * 10 + 5);
+    RollScene scene(roll.Doc());
+    RollView view;
+    view.width = 400;
+    view.height = 200;
+    view.pixelsPerInch = RollLayout::FitPixelsPerInch(scene, view.width);
+    Surface surface = NewSurface(view, 0);
+    Paint(surface.get(), scene, view, 0, 0, view.width, view.height);
+    const RollLayout layout(scene, view);
+    const double y = layout.LaneTop(0) + 5;
+    for (double x = RollLayout::kGutterWidth + 1; x < view.width - RollLayout::kRightMargin - 1;
+         ++x)
+        ASSERT_EQ(Pixel(surface.get(), x, y), palette::kNote.rgb) << x;
+}
+
+TEST(RollPainter, BadViewsDrawNothing) {
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    RollView view = SampleView(scene);
+    for (double ppi : {0.0, -4.0, std::nan(""), HUGE_VAL}) {
+        view.pixelsPerInch = ppi;
+        Surface surface = NewSurface(view, 0xFF00FF);
+        Paint(surface.get(), scene, view, 0, 0, view.width, view.height);
+        EXPECT_EQ(Pixel(surface.get(), 300, 100), 0xFF00FFu) << ppi;
+    }
+}
+
+}  // namespace
