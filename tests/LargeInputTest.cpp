@@ -14,6 +14,7 @@
 #include "support/RollFixture.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {

@@ -6,6 +6,7 @@
 #include "roll/MidiConversion.h"
 #include "support/RollFixture.h"
 
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {

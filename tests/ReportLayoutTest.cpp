@@ -8,6 +8,8 @@
 #include "ui/ReportLayout.h"
 #include "ui/TextDecoding.h"
 
+using namespace rollscribe;
+
 namespace {
 
 // The lines as text, one per line break, with underlined runs in <...>.

@@ -61,11 +61,11 @@ wxString CRollDocument::OpenFailureMessage(const std::string& file,
 bool CRollDocument::DoOpenDocument(const wxString& file) {
     m_convertedMidi.clear();
     std::string path = PathBytes(file);
-    std::string fullPath = FullPath(CString(path)).ToStdString();
+    std::string fullPath = rollscribe::FullPath(CString(path)).ToStdString();
     wxString failure;
     try {
         wxBusyCursor busy;
-        if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
+        if (rollscribe::LoadRollFile(m_roll, CString(path)) == rollscribe::LoadOutcome::converted) {
             m_convertedMidi = WxPath(m_roll.MidiFilePath().ToStdString());
         }
         return true;
@@ -105,12 +105,12 @@ bool CRollDocument::SaveAs() {
                           {m_roll.m_strFilePath, m_roll.AnnotationFilePath()});
         return true;
     } catch (const CException& e) {
-        wxMessageBox(
-            "Rollscribe could not save the MIDI file:\n" + WxText(target) + "\n\n" +
-                (e.Path() == FullPath(CString(target)).ToStdString() ? wxString()
-                                                                     : WxText(e.Path()) + "\n") +
-                Sentence(e.Reason()),
-            ProgramName(), wxOK | wxICON_EXCLAMATION, MessageParent());
+        wxMessageBox("Rollscribe could not save the MIDI file:\n" + WxText(target) + "\n\n" +
+                         (e.Path() == rollscribe::FullPath(CString(target)).ToStdString()
+                              ? wxString()
+                              : WxText(e.Path()) + "\n") +
+                         Sentence(e.Reason()),
+                     ProgramName(), wxOK | wxICON_EXCLAMATION, MessageParent());
     } catch (const std::exception& e) {
         wxMessageBox("Rollscribe could not save the MIDI file:\n" + WxText(target) + "\n\n" +
                          Sentence(e.what()),

@@ -89,7 +89,7 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
 
     // A program already running takes the request; this one then ends.
     std::optional<std::string> absoluteFile;
-    if (file) absoluteFile = FullPath(CString(*file)).ToStdString();
+    if (file) absoluteFile = rollscribe::FullPath(CString(*file)).ToStdString();
     m_instance = std::make_unique<CInstanceLink>();
     if (m_instance->ForwardOrServe(
             absoluteFile, [this](const std::optional<std::string>& f) { OnForwardedRequest(f); })) {

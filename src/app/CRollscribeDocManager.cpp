@@ -19,7 +19,7 @@ wxString FromAscii(std::string_view text) {
 
 // The absolute form of a file name, as the core resolves it.
 wxString AbsolutePath(const wxString& file) {
-    return WxPath(FullPath(CString(PathBytes(file))).ToStdString());
+    return WxPath(rollscribe::FullPath(CString(PathBytes(file))).ToStdString());
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "platform/CFile.h"
 #include "roll/CRollscribeDoc.h"
 
+namespace rollscribe {
+
 LoadOutcome LoadRollFile(CRollscribeDoc& doc, const CString& path) {
     CFile file;
     file.OpenOrThrow(path);
@@ -12,3 +14,5 @@ LoadOutcome LoadRollFile(CRollscribeDoc& doc, const CString& path) {
     return CRollscribeDoc::IsRollFileName(file.GetFileName()) ? LoadOutcome::converted
                                                               : LoadOutcome::rejected;
 }
+
+}  // namespace rollscribe

@@ -70,13 +70,13 @@ void CRollscribeView::OnChangeFilename() {
 }
 
 std::vector<ReportLine> CRollscribeView::ReportLines() const {
-    return LayoutReport(DecodeText(BuildRollReport(Roll()).View()));
+    return LayoutReport(DecodeText(rollscribe::BuildRollReport(Roll()).View()));
 }
 
 std::vector<ReportLine> CRollscribeView::ReportLines(std::size_t maxLines,
                                                      std::size_t maxLineBytes) const {
     return LayoutReport(
-        DecodeText(ClipReport(BuildRollReport(Roll()).View(), maxLines, maxLineBytes)));
+        DecodeText(ClipReport(rollscribe::BuildRollReport(Roll()).View(), maxLines, maxLineBytes)));
 }
 
 void CRollscribeView::OnDraw(wxDC* dc) {

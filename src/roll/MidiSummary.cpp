@@ -1,0 +1,50 @@
+#include "roll/MidiSummary.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "midi/CMidiFile.h"
+#include "roll/CRollscribeDoc.h"
+#include "roll/MidiConversion.h"
+
+namespace rollscribe {
+
+namespace {
+
+// Whether the text of a MIDI event made of these parts in turn is cut: a MIDI text ends at its
+// first 0 byte and is at most CMidiFile::kMaxTextLength bytes long.
+bool IsCut(std::initializer_list<const CString*> parts) {
+    std::size_t length = 0;
+    for (const CString* part : parts) {
+        std::size_t bytes = std::strlen(part->GetString());
+        length += bytes;
+        if (bytes < part->GetLength()) break;
+    }
+    return length > CMidiFile::kMaxTextLength;
+}
+
+}  // namespace
+
+MidiSummary SummarizeMidi(const CRollscribeDoc& doc) {
+    MidiSummary summary;
+    summary.events = doc.m_events.GetSize();
+    summary.midiTempo = MidiTempoFor(doc.m_tempo);
+    TickClock clock;
+    for (const RollEvent& event : doc.m_events) {
+        if (!IsWrittenEvent(event)) continue;
+        clock.Advance(event.time);
+        if (event.kind == 1) ++summary.notes;
+        if (event.kind == 242 && IsCut({&event.text})) ++summary.cutTexts;
+    }
+    summary.lastTick = clock.Last();
+
+    static const CString kRoll(" Roll "), kTempo(" - Tempo ="), kColon(": ");
+    summary.cutTexts +=
+        IsCut({&doc.m_strTitle}) + IsCut({&doc.m_strCopyright}) +
+        IsCut({&doc.m_strRollType, &kRoll, &doc.m_strRollNumber, &kTempo, &doc.m_strTempo});
+    for (const auto& [key, value] : doc.m_annotations)
+        summary.cutTexts += IsCut({&key, &kColon, &value});
+    return summary;
+}
+
+}  // namespace rollscribe
