@@ -10,6 +10,7 @@
 #include "support/RollFixture.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {
@@ -42,6 +43,22 @@ CommandRun RunShell(const std::string& command) {
 
 CommandRun Convert(const std::string& args) {
     return RunShell(std::string(CONVERTER_PATH) + " " + args);
+}
+
+// Takes the batch summary, the last line of standard error after several files, off err and
+// returns it with its time replaced by "T".
+std::string TakeSummary(std::string& err) {
+    std::size_t start = err.rfind('\n', err.size() >= 2 ? err.size() - 2 : 0);
+    start = start == std::string::npos || err.size() < 2 ? 0 : start + 1;
+    std::string summary = err.substr(start);
+    err.erase(start);
+    std::size_t in = summary.rfind(", in ");
+    if (in != std::string::npos && summary.ends_with(" s\n")) {
+        std::string time = summary.substr(in + 5, summary.size() - in - 8);
+        bool number = !time.empty() && time.find_first_not_of("0123456789.") == std::string::npos;
+        if (number) summary = summary.substr(0, in + 5) + "T s\n";
+    }
+    return summary;
 }
 
 std::string Q(const fs::path& p) {
@@ -129,6 +146,10 @@ TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
     Bytes waltz = ReadFile(dir / "evening_waltz_BAR_e.mid");
     Bytes b = ReadFile(dir / "b_BAR_e.mid");
     CommandRun four = Convert("--jobs=4 " + files);
+    for (CommandRun* run : {&one, &four}) {
+        EXPECT_EQ(TakeSummary(run->err),
+                  "rollscribe-convert: 2 MIDI files written, 2 rolls failed or refused, in T s\n");
+    }
     EXPECT_EQ(one.status, 1);
     EXPECT_EQ(four.status, 1);
     EXPECT_EQ(one.out, four.out);
@@ -156,7 +177,9 @@ TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
     EXPECT_FALSE(fs::exists(dir / "d_BAR_e.mid"));
 }
 
-TEST_F(ExampleRoll, FilesSharingAnOutputAreConvertedInArgumentOrder) {
+// Rolls that would write one MIDI file: the first named is converted, every later one refused,
+// whatever the number of jobs.
+TEST_F(ExampleRoll, FilesSharingAnOutputLeaveTheFirstOnesFile) {
     WriteFile(dir / "a.bar", RollBytes("00 30"));
     WriteFile(dir / "a.web", RollBytes("00 31 00 32"));
     ASSERT_EQ(Convert("-q " + Q(dir / "a.bar")).status, 0);
@@ -164,10 +187,18 @@ TEST_F(ExampleRoll, FilesSharingAnOutputAreConvertedInArgumentOrder) {
     ASSERT_EQ(Convert("-q " + Q(dir / "a.web")).status, 0);
     Bytes fromWeb = ReadFile(dir / "a_BAR_e.mid");
     ASSERT_NE(fromBar, fromWeb);
-    for (int round = 0; round < 5; ++round) {
-        std::string both = Q(dir / "a.web") + " " + Q(dir / "a.bar");
-        ASSERT_EQ(Convert("-q -j 8 " + both + " " + both).status, 0);
-        EXPECT_EQ(ReadFile(dir / "a_BAR_e.mid"), fromBar) << "the last file named wins";
+    std::string both = Q(dir / "a.web") + " " + Q(dir / "a.bar");
+    for (const char* jobs : {"-j 1", "-j 8"}) {
+        fs::remove(dir / "a_BAR_e.mid");
+        CommandRun run = Convert(std::string("-q ") + jobs + " " + both + " " + both);
+        EXPECT_EQ(run.status, 1);
+        std::string refused =
+            ": writes the same MIDI file as " + (dir / "a.web").string() + "; not converted\n";
+        EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "a.bar").string() + refused +
+                               "rollscribe-convert: " + (dir / "a.web").string() + refused +
+                               "rollscribe-convert: " + (dir / "a.bar").string() + refused)
+            << jobs;
+        EXPECT_EQ(ReadFile(dir / "a_BAR_e.mid"), fromWeb) << "the first file named wins";
     }
 }
 
@@ -187,7 +218,8 @@ TEST(Converter, FailuresNameTheFileAndTheReason) {
         std::string reason;
     } cases[] = {
         {dir / "missing.bar", "cannot open the file: No such file or directory"},
-        {dir / "folder.bar", "cannot open the file: Is a directory"},
+        {dir / "folder.bar",
+         "cannot open the file: Is a directory (use -r to convert the rolls in a folder)"},
         {dir / "x.bar",
          (dir / "x_BAR_e.mid").string() + ": cannot replace the file: Is a directory"},
     };
