@@ -20,6 +20,7 @@
 #include "app/ResourceIds.h"
 #include "app/StringTable.h"
 #include "platform/CFile.h"
+#include "platform/ProcessGuards.h"
 #include "ui/CMainFrame.h"
 #include "ui/CRollscribeView.h"
 #include "ui/WxText.h"
@@ -44,16 +45,20 @@ CRollscribeApp::~CRollscribeApp() = default;
 
 bool CRollscribeApp::OnInit() {
     // SIGTERM, SIGINT and SIGHUP end the program as closing its window does: the frame closes
-    // and the settings are saved. The main loop delivers them, outside the signal handler.
+    // and the settings are saved; the program then ends by the signal. The main loop delivers
+    // them, outside the signal handler. During a load, which holds the main loop, one ends the
+    // program at once, its temporary file removed.
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         m_signalSources.push_back(g_unix_signal_add(
             signal,
-            [](gpointer) -> gboolean {
+            [](gpointer signal) -> gboolean {
+                rollscribe::NoteTerminationSignal(GPOINTER_TO_INT(signal));
                 if (auto* app = dynamic_cast<CRollscribeApp*>(wxTheApp)) app->OnTerminateSignal();
                 return G_SOURCE_CONTINUE;
             },
-            nullptr));
+            GINT_TO_POINTER(signal)));
     }
+    rollscribe::EndOnTerminationSignalsDuringWork();
     return InitInstance(m_startupFile);
 }
 
