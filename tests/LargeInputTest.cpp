@@ -6,7 +6,9 @@
 #include <chrono>
 #include <filesystem>
 
+#include "midi/CMidiFile.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/MidiSummary.h"
 #include "roll/RollLoader.h"
 #include "roll/RollReport.h"
 #include "support/FolderSnapshot.h"
@@ -175,6 +177,23 @@ TEST(LargeInput, AnnotationLineOf50Megabytes) {
         EXPECT_EQ(after, inputs);
         EXPECT_LT(seconds, 30.0) << "reading one long line took far longer than its size should";
     }
+}
+
+// A text longer than a MIDI text can be is counted, so that the converter can say it was cut.
+TEST(LargeInput, TextsTooLongForAMidiTextAreCounted) {
+    CRollscribeDoc doc;
+    CString longest;
+    longest.Reserve(CMidiFile::kMaxTextLength + 1);
+    const std::string block(1 << 20, 't');
+    while (longest.GetLength() + block.size() <= CMidiFile::kMaxTextLength) longest += block;
+    longest += std::string_view(block).substr(0, CMidiFile::kMaxTextLength - longest.GetLength());
+    doc.m_strTitle = std::move(longest);
+    EXPECT_EQ(SummarizeMidi(doc).cutTexts, 0u);
+    doc.m_strTitle += "t";
+    EXPECT_EQ(SummarizeMidi(doc).cutTexts, 1u);
+    doc.m_events.Add(RollEvent{242, 0, 0, std::move(doc.m_strTitle)});
+    doc.m_strTitle = "short";
+    EXPECT_EQ(SummarizeMidi(doc).cutTexts, 1u);  // the lyric now
 }
 
 }  // namespace

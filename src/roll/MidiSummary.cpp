@@ -11,19 +11,21 @@ namespace rollscribe {
 
 namespace {
 
-// Whether the text of a MIDI event made of these parts in turn is cut: a MIDI text ends at its
-// first 0 byte and is at most CMidiFile::kMaxTextLength bytes long.
 bool IsCut(std::initializer_list<const CString*> parts) {
+    return MidiTextLength(parts) > CMidiFile::kMaxTextLength;
+}
+
+}  // namespace
+
+std::size_t MidiTextLength(std::initializer_list<const CString*> parts) noexcept {
     std::size_t length = 0;
     for (const CString* part : parts) {
         std::size_t bytes = std::strlen(part->GetString());
         length += bytes;
         if (bytes < part->GetLength()) break;
     }
-    return length > CMidiFile::kMaxTextLength;
+    return length;
 }
-
-}  // namespace
 
 MidiSummary SummarizeMidi(const CRollscribeDoc& doc) {
     MidiSummary summary;

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+
+#include "platform/CString.h"
 
 class CRollscribeDoc;
 
@@ -24,5 +27,9 @@ struct MidiSummary {
 };
 
 MidiSummary SummarizeMidi(const CRollscribeDoc& doc);
+
+// The length of the text of a MIDI event made of these parts in turn, before it is cut to the
+// longest a MIDI text can be: up to the first 0 byte.
+std::size_t MidiTextLength(std::initializer_list<const CString*> parts) noexcept;
 
 }  // namespace rollscribe
