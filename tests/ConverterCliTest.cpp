@@ -8,6 +8,7 @@
 
 #include "cli/ConvertOptions.h"
 #include "support/RollFixture.h"
+#include "support/ShellRun.h"
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
@@ -15,54 +16,10 @@ using namespace testing_support;
 
 namespace {
 
-struct CommandRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Runs a command line in a shell from an empty working folder.
-CommandRun RunShell(const std::string& command) {
-    TempDir cwd;
-    TempDir io;
-    std::string line = "cd '" + cwd.Path().string() + "' && " + command + " >'" +
-                       (io / "out").string() + "' 2>'" + (io / "err").string() + "'";
-    int raw = std::system(line.c_str());
-    CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), Slurp(io / "out"),
-                   Slurp(io / "err")};
-    EXPECT_TRUE(fs::is_empty(cwd.Path())) << "files written into the working folder";
-    return run;
-}
+using CommandRun = ShellRun;
 
 CommandRun Convert(const std::string& args) {
     return RunShell(std::string(CONVERTER_PATH) + " " + args);
-}
-
-// Takes the batch summary, the last line of standard error after several files, off err and
-// returns it with its time replaced by "T".
-std::string TakeSummary(std::string& err) {
-    std::size_t start = err.rfind('\n', err.size() >= 2 ? err.size() - 2 : 0);
-    start = start == std::string::npos || err.size() < 2 ? 0 : start + 1;
-    std::string summary = err.substr(start);
-    err.erase(start);
-    std::size_t in = summary.rfind(", in ");
-    if (in != std::string::npos && summary.ends_with(" s\n")) {
-        std::string time = summary.substr(in + 5, summary.size() - in - 8);
-        bool number = !time.empty() && time.find_first_not_of("0123456789.") == std::string::npos;
-        if (number) summary = summary.substr(0, in + 5) + "T s\n";
-    }
-    return summary;
-}
-
-std::string Q(const fs::path& p) {
-    return "'" + p.string() + "'";
 }
 
 // What the independent readers make of a MIDI file, as key to value.

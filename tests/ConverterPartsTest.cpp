@@ -35,7 +35,8 @@ TEST(TerminalText, ControlsBecomeVisibleEscapesAndTextStays) {
     const TextCase cases[] = {
         {"plain", "Evening Waltz", "Evening Waltz"},
         {"line feed and tab stay", "a\nb\tc", "a\nb\tc"},
-        {"carriage return", "x\rrollscribe-convert: all files OK", "x\\rrollscribe-convert: all files OK"},
+        {"carriage return", "x\rrollscribe-convert: all files OK",
+         "x\\rrollscribe-convert: all files OK"},
         {"title-setting sequence", B("1B 5D 30 3B 68 69 07"), "\\e]0;hi\\a"},
         {"clear screen", B("1B 5B 32 4A"), "\\e[2J"},
         {"other C0 controls", B("00 01 08 0B 0C 1F"), "\\x00\\x01\\b\\v\\f\\x1F"},
@@ -82,9 +83,9 @@ class Tree : public ::testing::Test {
     void SetUp() override {
         for (const char* folder : {"t", "t/B", "t/a", "t/a/deep", "elsewhere"})
             fs::create_directory(dir / folder);
-        for (const char* file : {"t/z.bar", "t/Y.BAR", "t/x.Web", "t/notes.txt", "t/sidebar",
-                                 "t/roll.xbar", "t/a/deep/r.bar", "t/B/q.web", "t/a/.hidden.bar",
-                                 "elsewhere/far.bar"})
+        for (const char* file :
+             {"t/z.bar", "t/Y.BAR", "t/x.Web", "t/notes.txt", "t/sidebar", "t/roll.xbar",
+              "t/a/deep/r.bar", "t/B/q.web", "t/a/.hidden.bar", "elsewhere/far.bar"})
             WriteFile(dir / file, RollBytes("00 30"));
         fs::create_directory_symlink(dir / "elsewhere", dir / "t/linked");
         fs::create_symlink(dir / "elsewhere/far.bar", dir / "t/a/far-link.bar");
@@ -100,12 +101,12 @@ class Tree : public ::testing::Test {
 };
 
 TEST_F(Tree, RecursiveTakesBarAndWebInAnyCaseInSortedOrderWithoutLinkedFolders) {
-    std::vector<RollInput> inputs = CollectRollInputs({P("t/a/deep/r.bar"), P("t"), P("t/z.bar")}, true);
-    EXPECT_EQ(Paths(inputs),
-              (std::vector<std::string>{P("t/a/deep/r.bar"), P("t/B/q.web"), P("t/Y.BAR"),
-                                        P("t/a/.hidden.bar"), P("t/a/deep/r.bar"),
-                                        P("t/a/far-link.bar"), P("t/x.Web"), P("t/z.bar"),
-                                        P("t/z.bar")}));
+    std::vector<RollInput> inputs =
+        CollectRollInputs({P("t/a/deep/r.bar"), P("t"), P("t/z.bar")}, true);
+    EXPECT_EQ(Paths(inputs), (std::vector<std::string>{P("t/a/deep/r.bar"), P("t/B/q.web"),
+                                                       P("t/Y.BAR"), P("t/a/.hidden.bar"),
+                                                       P("t/a/deep/r.bar"), P("t/a/far-link.bar"),
+                                                       P("t/x.Web"), P("t/z.bar"), P("t/z.bar")}));
     // The same roll named again is refused in favour of its first appearance.
     EXPECT_EQ(inputs[4].sameOutputAs, std::optional<std::size_t>(0));
     EXPECT_EQ(inputs[8].sameOutputAs, std::optional<std::size_t>(7));
@@ -138,7 +139,8 @@ struct CollisionCase {
 
 TEST_F(Tree, RollsWritingOneMidiFileAreRefusedAfterTheFirst) {
     fs::create_directory(dir / "c");
-    for (const char* file : {"c/a.op9.bar", "c/a.op48.bar", "c/a.bar", "c/a.web", "c/b.bar", "c/A.bar"})
+    for (const char* file :
+         {"c/a.op9.bar", "c/a.op48.bar", "c/a.bar", "c/a.web", "c/b.bar", "c/A.bar"})
         WriteFile(dir / file, RollBytes("00 30"));
     fs::create_directory_symlink(dir / "c", dir / "l");
     fs::create_directory(dir / "c/sub");
@@ -149,7 +151,8 @@ TEST_F(Tree, RollsWritingOneMidiFileAreRefusedAfterTheFirst) {
         {"named twice", {"c/b.bar", "c/a.bar", "c/b.bar"}, {-1, -1, 0}},
         {"through a linked folder", {"l/a.web", "c/a.bar"}, {-1, 0}},
         {"through dot-dot", {"c/sub/../a.bar", "c/a.web"}, {-1, 0}},
-        {"missing or no roll: nothing to keep", {"c/missing.bar", "c/a.bar", "c/a.txt", "c/a.web"},
+        {"missing or no roll: nothing to keep",
+         {"c/missing.bar", "c/a.bar", "c/a.txt", "c/a.web"},
          {-1, -1, -1, 1}},
     };
     for (const CollisionCase& c : cases) {
@@ -182,18 +185,20 @@ TEST_F(Tree, RefusedThreadsChangeNothingButTheSpeed) {
         int started = 0;
         settings.startThread = [&](std::function<void()> work) {
             if (started >= threadsAllowed)
-                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
             ++started;
             return std::thread(std::move(work));
         };
         std::vector<std::string> seen;
-        ConvertRolls(inputs, settings,
-                     [&](std::size_t index, RollResult& result) {
-                         seen.push_back(std::to_string(index) + " " +
-                                        std::to_string(static_cast<int>(result.status)) + " " +
-                                        result.report);
-                     },
-                     [](std::size_t) {});
+        ConvertRolls(
+            inputs, settings,
+            [&](std::size_t index, RollResult& result) {
+                seen.push_back(std::to_string(index) + " " +
+                               std::to_string(static_cast<int>(result.status)) + " " +
+                               result.report);
+            },
+            [](std::size_t) {});
         return seen;
     };
     std::vector<std::string> all = run(4);
