@@ -50,8 +50,6 @@ class CMidiFile {
     // Finishes the file and puts it in place of the target.
     void Close();
 
-    const TrackBytes& GetTrackBytes() const noexcept { return m_trackBytes; }
-
     CString m_strTrackId;
     CString m_strCopyrightText;
     CString m_strTrackName;

@@ -30,7 +30,6 @@ class CAtomicFile {
     // Creates the temporary file for target. Throws CFileException naming target, also when the
     // target is a file the user may not write.
     void Create(const CString& target);
-    bool IsOpen() const noexcept { return m_fd >= 0; }
     // Appends bytes (buffered). Throws CFileException naming the target.
     void Write(const void* data, std::size_t count);
     // Writes what is buffered, closes, and renames the temporary file over the target.
@@ -38,9 +37,6 @@ class CAtomicFile {
     void Commit();
     // Closes and removes the temporary file; the target stays as it was.
     void Discard() noexcept;
-
-    const std::string& TargetPath() const noexcept { return m_target; }
-    const std::string& TemporaryPath() const noexcept { return m_temp; }
 
   private:
     void Flush();
