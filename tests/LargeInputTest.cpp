@@ -195,9 +195,13 @@ TEST(LargeInput, TextsTooLongForAMidiTextAreCounted) {
     EXPECT_EQ(SummarizeMidi(doc).cutTexts, 0u);
     doc.m_strTitle += "t";
     EXPECT_EQ(SummarizeMidi(doc).cutTexts, 1u);
+    // As a lyric, its text also in the information text, as the parser puts it there.
+    doc.m_strInfo += "\n";
+    doc.m_strInfo += doc.m_strTitle;
     doc.m_events.Add(RollEvent{242, 0, 0, std::move(doc.m_strTitle)});
     doc.m_strTitle = "short";
     EXPECT_EQ(SummarizeMidi(doc).cutTexts, 1u);  // the lyric now
+    EXPECT_EQ(CountCutTexts(doc), 1u);
 }
 
 // Starts the converter on args with its output thrown away; returns its process id.

@@ -91,11 +91,13 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         IsLfOnlyAnnotationFile(doc.AnnotationFilePath()))
         result.messages.push_back(
             {AnnotationFileAsNamed(input.path), "no CR line ends, read as one line"});
-    MidiSummary summary = SummarizeMidi(doc);
+    // The counts for --json take a pass over the events; the texts cut short only a look at them.
+    MidiSummary summary = settings.json ? SummarizeMidi(doc) : MidiSummary{};
     if (result.status == RollStatus::written) {
-        if (summary.cutTexts)
+        std::size_t cut = settings.json ? summary.cutTexts : CountCutTexts(doc);
+        if (cut)
             result.messages.push_back(
-                {input.path, CountText(summary.cutTexts, "text", "texts") +
+                {input.path, CountText(cut, "text", "texts") +
                                  " longer than 268,435,455 bytes cut to that length in the MIDI "
                                  "file"});
         for (const AfterConversion& step : settings.afterConversion) step(doc, input, result);

@@ -12,7 +12,9 @@ namespace rollscribe {
 namespace {
 
 bool IsCut(std::initializer_list<const CString*> parts) {
-    return MidiTextLength(parts) > CMidiFile::kMaxTextLength;
+    std::size_t bytes = 0;
+    for (const CString* part : parts) bytes += part->GetLength();
+    return bytes > CMidiFile::kMaxTextLength && MidiTextLength(parts) > CMidiFile::kMaxTextLength;
 }
 
 }  // namespace
@@ -36,17 +38,23 @@ MidiSummary SummarizeMidi(const CRollscribeDoc& doc) {
         if (!IsWrittenEvent(event)) continue;
         clock.Advance(event.time);
         if (event.kind == 1) ++summary.notes;
-        if (event.kind == 242 && IsCut({&event.text})) ++summary.cutTexts;
     }
     summary.lastTick = clock.Last();
+    summary.cutTexts = CountCutTexts(doc);
+    return summary;
+}
 
+std::size_t CountCutTexts(const CRollscribeDoc& doc) {
     static const CString kRoll(" Roll "), kTempo(" - Tempo ="), kColon(": ");
-    summary.cutTexts +=
+    std::size_t cut =
         IsCut({&doc.m_strTitle}) + IsCut({&doc.m_strCopyright}) +
         IsCut({&doc.m_strRollType, &kRoll, &doc.m_strRollNumber, &kTempo, &doc.m_strTempo});
-    for (const auto& [key, value] : doc.m_annotations)
-        summary.cutTexts += IsCut({&key, &kColon, &value});
-    return summary;
+    for (const auto& [key, value] : doc.m_annotations) cut += IsCut({&key, &kColon, &value});
+    if (doc.m_strInfo.GetLength() > CMidiFile::kMaxTextLength) {
+        for (const RollEvent& event : doc.m_events)
+            if (event.kind == 242 && IsWrittenEvent(event) && IsCut({&event.text})) ++cut;
+    }
+    return cut;
 }
 
 }  // namespace rollscribe

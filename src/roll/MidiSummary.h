@@ -28,6 +28,10 @@ struct MidiSummary {
 
 MidiSummary SummarizeMidi(const CRollscribeDoc& doc);
 
+// The summary's cutTexts alone, without a pass over the events unless a text among them can be
+// that long (the information text holds every event text).
+std::size_t CountCutTexts(const CRollscribeDoc& doc);
+
 // The length of the text of a MIDI event made of these parts in turn, before it is cut to the
 // longest a MIDI text can be: up to the first 0 byte.
 std::size_t MidiTextLength(std::initializer_list<const CString*> parts) noexcept;
