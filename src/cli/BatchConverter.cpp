@@ -45,6 +45,12 @@ std::string AnnotationFileAsNamed(const std::string& path) {
     return path.substr(0, nameStart) + title.ToStdString() + ".ann";
 }
 
+// Whether the file at path has a roll's name (bar or web), as loading it derives the name.
+bool HasRollName(const std::string& path) {
+    CString full = FullPath(CString(path));
+    return CRollscribeDoc::IsRollFileName(full.Mid(full.View().rfind('/') + 1));
+}
+
 std::string CountText(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -63,10 +69,7 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
 
     CRollscribeDoc doc;
     std::optional<std::string> reason;
-    const CString fullPath = FullPath(CString(input.path));
-    const bool isRollName =
-        !input.folder && CRollscribeDoc::IsRollFileName(fullPath.Mid(
-                             static_cast<std::size_t>(fullPath.View().rfind('/') + 1)));
+    const bool isRollName = !input.folder && HasRollName(input.path);
     if (input.sameOutputAs) {
         result.status = RollStatus::rejected;
         reason =
