@@ -23,6 +23,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace rollscribe;
+
 namespace {
 
 constexpr std::int64_t KB = 1024;

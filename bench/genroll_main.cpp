@@ -13,6 +13,8 @@
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 
+using namespace rollscribe;
+
 namespace {
 
 const char kUsage[] =

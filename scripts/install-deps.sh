@@ -7,6 +7,7 @@ PACKAGES="
 g++ cmake ninja-build make pkg-config
 libgtest-dev libgmock-dev libbenchmark-dev
 libwxgtk3.2-dev
+libcli11-dev nlohmann-json3-dev
 python3 python3-mido midicsv
 libgtk-3-dev
 libcairo2-dev libfluidsynth-dev timgm6mb-soundfont

@@ -7,6 +7,7 @@
 #include "roll/CRollscribeDoc.h"
 #include "support/RollFixture.h"
 
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {

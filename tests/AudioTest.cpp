@@ -113,17 +113,20 @@ TEST(WavRendering, LastsAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
     for (std::size_t i = 1; i < progress.size(); ++i) EXPECT_GE(progress[i], progress[i - 1]);
 }
 
-TEST(WavRendering, ReplacesTheFileWithTheUsersPermissions) {
+// A new WAV file gets the permissions of any file the user creates; a replaced one keeps its own.
+TEST(WavRendering, NewFilesGetTheUsersPermissionsReplacedOnesKeepTheirs) {
     TempDir dir;
     const fs::path midi = WriteSampleMidi(dir);
     const fs::path wav = dir / "out.wav";
+    const mode_t old = ::umask(027);
+    RenderMidiToWav(CString(midi.string()), CString(wav.string()));
+    EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0640));
     WriteFile(wav, "old");
     ::chmod(wav.c_str(), 0600);
-    const mode_t old = ::umask(027);
     RenderMidiToWav(CString(midi.string()), CString(wav.string()));
     ::umask(old);
     EXPECT_GT(fs::file_size(wav), 44u * 1000);
-    EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0600));
     EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"out.wav", "sample_BAR_e.mid"}));
 }
 

@@ -8,6 +8,7 @@
 #include "roll/CRollscribeDoc.h"
 #include "support/RollFixture.h"
 
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {
@@ -184,10 +185,6 @@ TEST(BarParser, TrackLeftOnHasNoClosingEvent) {
 }
 
 TEST(BarParser, HelpersAtTheirBounds) {
-    EXPECT_EQ(DeltaByteWeight(0), 0.0);
-    EXPECT_EQ(DeltaByteWeight(5), 268435456.0);
-    EXPECT_EQ(DeltaByteWeight(6), 0.0);
-    EXPECT_EQ(DeltaByteWeight(0xFFFFFFFFu), 0.0);
     EXPECT_EQ(EventTimeOf(2147483647.9), 2147483647);
     EXPECT_EQ(EventTimeOf(2147483648.0), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(EventTimeOf(1e300), std::numeric_limits<std::int32_t>::max());

@@ -8,44 +8,18 @@
 
 #include "cli/ConvertOptions.h"
 #include "support/RollFixture.h"
+#include "support/ShellRun.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {
 
-struct CommandRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Runs a command line in a shell from an empty working folder.
-CommandRun RunShell(const std::string& command) {
-    TempDir cwd;
-    TempDir io;
-    std::string line = "cd '" + cwd.Path().string() + "' && " + command + " >'" +
-                       (io / "out").string() + "' 2>'" + (io / "err").string() + "'";
-    int raw = std::system(line.c_str());
-    CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), Slurp(io / "out"),
-                   Slurp(io / "err")};
-    EXPECT_TRUE(fs::is_empty(cwd.Path())) << "files written into the working folder";
-    return run;
-}
+using CommandRun = ShellRun;
 
 CommandRun Convert(const std::string& args) {
     return RunShell(std::string(CONVERTER_PATH) + " " + args);
-}
-
-std::string Q(const fs::path& p) {
-    return "'" + p.string() + "'";
 }
 
 // What the independent readers make of a MIDI file, as key to value.
@@ -135,6 +109,10 @@ TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
     Bytes waltz = ReadFile(dir / "evening_waltz_BAR_e.mid");
     Bytes b = ReadFile(dir / "b_BAR_e.mid");
     CommandRun four = Convert("--jobs=4 " + files);
+    for (CommandRun* run : {&one, &four}) {
+        EXPECT_EQ(TakeSummary(run->err),
+                  "rollscribe-convert: 2 MIDI files written, 2 rolls failed or refused, in T s\n");
+    }
     EXPECT_EQ(one.status, 1);
     EXPECT_EQ(four.status, 1);
     EXPECT_EQ(one.out, four.out);
@@ -162,7 +140,9 @@ TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
     EXPECT_FALSE(fs::exists(dir / "d_BAR_e.mid"));
 }
 
-TEST_F(ExampleRoll, FilesSharingAnOutputAreConvertedInArgumentOrder) {
+// Rolls that would write one MIDI file: the first named is converted, every later one refused,
+// whatever the number of jobs.
+TEST_F(ExampleRoll, FilesSharingAnOutputLeaveTheFirstOnesFile) {
     WriteFile(dir / "a.bar", RollBytes("00 30"));
     WriteFile(dir / "a.web", RollBytes("00 31 00 32"));
     ASSERT_EQ(Convert("-q " + Q(dir / "a.bar")).status, 0);
@@ -170,10 +150,18 @@ TEST_F(ExampleRoll, FilesSharingAnOutputAreConvertedInArgumentOrder) {
     ASSERT_EQ(Convert("-q " + Q(dir / "a.web")).status, 0);
     Bytes fromWeb = ReadFile(dir / "a_BAR_e.mid");
     ASSERT_NE(fromBar, fromWeb);
-    for (int round = 0; round < 5; ++round) {
-        std::string both = Q(dir / "a.web") + " " + Q(dir / "a.bar");
-        ASSERT_EQ(Convert("-q -j 8 " + both + " " + both).status, 0);
-        EXPECT_EQ(ReadFile(dir / "a_BAR_e.mid"), fromBar) << "the last file named wins";
+    std::string both = Q(dir / "a.web") + " " + Q(dir / "a.bar");
+    for (const char* jobs : {"-j 1", "-j 8"}) {
+        fs::remove(dir / "a_BAR_e.mid");
+        CommandRun run = Convert(std::string("-q ") + jobs + " " + both + " " + both);
+        EXPECT_EQ(run.status, 1);
+        std::string refused =
+            ": writes the same MIDI file as " + (dir / "a.web").string() + "; not converted\n";
+        EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "a.bar").string() + refused +
+                               "rollscribe-convert: " + (dir / "a.web").string() + refused +
+                               "rollscribe-convert: " + (dir / "a.bar").string() + refused)
+            << jobs;
+        EXPECT_EQ(ReadFile(dir / "a_BAR_e.mid"), fromWeb) << "the first file named wins";
     }
 }
 
@@ -193,7 +181,8 @@ TEST(Converter, FailuresNameTheFileAndTheReason) {
         std::string reason;
     } cases[] = {
         {dir / "missing.bar", "cannot open the file: No such file or directory"},
-        {dir / "folder.bar", "cannot open the file: Is a directory"},
+        {dir / "folder.bar",
+         "cannot open the file: Is a directory (use -r to convert the rolls in a folder)"},
         {dir / "x.bar",
          (dir / "x_BAR_e.mid").string() + ": cannot replace the file: Is a directory"},
     };

@@ -23,6 +23,7 @@
 #include "support/RollFixture.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 using Rule = FileFaultPlan::Rule;
 
@@ -36,6 +37,20 @@ Bytes BusyRoll() {
         roll.push_back(static_cast<std::uint8_t>(30 + i % 60));  // track
     }
     return roll;
+}
+
+// What converting one roll as the converter does came to.
+struct ConversionResult {
+    bool ok = false;
+    std::string error;  // the last message: why it was not written
+    std::string report;
+};
+
+ConversionResult ConvertRollFile(const std::string& path) {
+    std::vector<RollInput> inputs{RollInput{path, std::nullopt, false, {}}};
+    RollResult result = ConvertRoll(inputs, 0, BatchSettings{});
+    return {result.status == RollStatus::written,
+            result.messages.empty() ? std::string() : result.messages.back().text, result.report};
 }
 
 const char* kAnnotations = "/title: Storm Galop\r\n/roll_tempo: 90\r\n/roll_type: Welte\r\n";

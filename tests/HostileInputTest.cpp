@@ -11,6 +11,7 @@
 #include "support/RollFixture.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 using namespace std::string_literals;
 

@@ -1,12 +1,18 @@
 // Conversions of very large inputs: a 200 MB roll and annotation files of one 50 MB line. They
 // must convert completely, into well-formed MIDI files that carry every event and text, in
 // time proportional to their size. These tests carry the ctest label "large".
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 
+#include "midi/CMidiFile.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/MidiSummary.h"
 #include "roll/RollLoader.h"
 #include "roll/RollReport.h"
 #include "support/FolderSnapshot.h"
@@ -14,6 +20,7 @@
 #include "support/RollFixture.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {
@@ -173,6 +180,95 @@ TEST(LargeInput, AnnotationLineOf50Megabytes) {
         after.erase("long_BAR_e.mid");
         EXPECT_EQ(after, inputs);
         EXPECT_LT(seconds, 30.0) << "reading one long line took far longer than its size should";
+    }
+}
+
+// A text longer than a MIDI text can be is counted, so that the converter can say it was cut.
+TEST(LargeInput, TextsTooLongForAMidiTextAreCounted) {
+    CRollscribeDoc doc;
+    CString longest;
+    longest.Reserve(CMidiFile::kMaxTextLength + 1);
+    const std::string block(1 << 20, 't');
+    while (longest.GetLength() + block.size() <= CMidiFile::kMaxTextLength) longest += block;
+    longest += std::string_view(block).substr(0, CMidiFile::kMaxTextLength - longest.GetLength());
+    doc.m_strTitle = std::move(longest);
+    EXPECT_EQ(SummarizeMidi(doc).cutTexts, 0u);
+    doc.m_strTitle += "t";
+    EXPECT_EQ(SummarizeMidi(doc).cutTexts, 1u);
+    // As a lyric, its text also in the information text, as the parser puts it there.
+    doc.m_strInfo += "\n";
+    doc.m_strInfo += doc.m_strTitle;
+    doc.m_events.Add(RollEvent{242, 0, 0, std::move(doc.m_strTitle)});
+    doc.m_strTitle = "short";
+    EXPECT_EQ(SummarizeMidi(doc).cutTexts, 1u);  // the lyric now
+    EXPECT_EQ(CountCutTexts(doc), 1u);
+}
+
+// Starts the converter on args with its output thrown away; returns its process id.
+pid_t StartConverter(const std::vector<std::string>& args) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        std::vector<char*> argv{const_cast<char*>(CONVERTER_PATH)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(CONVERTER_PATH, argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+bool HasTemporaryFile(const fs::path& dir) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        if (entry.path().filename().string().ends_with(".tmp")) return true;
+    return false;
+}
+
+// A signal in the middle of converting a 200 MB roll, while it is read or while its MIDI file is
+// written: the converter ends by the signal, its temporary file removed, the MIDI file of an
+// earlier conversion as it was.
+TEST(LargeInput, SignalInTheMiddleOfA200MegabyteRoll) {
+    TempDir dir(LargeFilesBase());
+    // 40 MB of note records (20 million events) and a lyric of 160 MB.
+    const Bytes pattern = Hex("01 10 | 02 11 | 00 12 | 03 13");
+    Bytes roll = RollBytes("");
+    roll.reserve(200 * kMB + 64);
+    while (roll.size() < 40 * kMB) roll.insert(roll.end(), pattern.begin(), pattern.end());
+    roll.insert(roll.end(), {0x00, 0xF2});
+    std::string lyric = Letters(160 * kMB);
+    roll.insert(roll.end(), lyric.begin(), lyric.end());
+    roll.push_back(0);
+    WriteFile(dir / "big.bar", roll);
+    roll = Bytes();
+    WriteFile(dir / "small.bar", RollBytes("00 30"));
+    WriteFile(dir / "big_BAR_e.mid", "the MIDI file of an earlier conversion");
+    fs::permissions(dir / "big_BAR_e.mid", fs::perms(0640));
+    FolderSnapshot before = SnapshotOf(dir.Path());
+
+    struct Case {
+        int signal;
+        bool whileWriting;  // else while reading, before the output is begun
+    } cases[] = {{SIGINT, true}, {SIGTERM, false}, {SIGHUP, true}};
+    for (const Case& c : cases) {
+        pid_t pid = StartConverter({(dir / "small.bar").string(), (dir / "big.bar").string()});
+        auto start = std::chrono::steady_clock::now();
+        if (c.whileWriting) {
+            while (!HasTemporaryFile(dir.Path()) && SecondsSince(start) < 500) ::usleep(1000);
+            ASSERT_TRUE(HasTemporaryFile(dir.Path())) << "the output was never begun";
+        } else {
+            while (!fs::exists(dir / "small_BAR_e.mid") && SecondsSince(start) < 60) ::usleep(1000);
+            ::usleep(100 * 1000);
+            EXPECT_FALSE(HasTemporaryFile(dir.Path())) << "already writing";
+        }
+        ::kill(pid, c.signal);
+        int raw = 0;
+        ::waitpid(pid, &raw, 0);
+        EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == c.signal) << c.signal << " " << raw;
+        fs::remove(dir / "small_BAR_e.mid");  // written before the signal: complete
+        EXPECT_EQ(SnapshotOf(dir.Path()), before) << "signal " << c.signal;
     }
 }
 

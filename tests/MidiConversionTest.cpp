@@ -6,6 +6,7 @@
 #include "roll/MidiConversion.h"
 #include "support/RollFixture.h"
 
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {
@@ -82,6 +83,15 @@ TEST_F(Conversion, SkippedNotesDoNotMoveTheLastTime) {
     AddEvent(1, 254, 3000);
     AddEvent(0, 60, 3600);
     EXPECT_EQ(HexOf(Convert()), "83 60 90 3C 50 87 40 90 3C 00");
+}
+
+// The parser delivers positions in order; a hand-built list that goes back in time is written
+// without a negative delta: the earlier event at the time already reached.
+TEST_F(Conversion, AnEarlierPositionInAHandBuiltListKeepsTheTimeReached) {
+    AddEvent(1, 60, 1200);
+    AddEvent(0, 60, 600);
+    AddEvent(1, 61, 2400);
+    EXPECT_EQ(HexOf(Convert()), "83 60 90 3C 50 00 90 3C 00 83 60 90 3D 50");
 }
 
 TEST_F(Conversion, AnnotationTextsFollowInFirstAppearanceOrder) {

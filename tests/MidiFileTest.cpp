@@ -10,14 +10,26 @@ using namespace testing_support;
 
 namespace {
 
-// The body bytes that the calls in between append, after the two initial events.
+// The track body of the file written with these calls between the header and the track.
+template <typename F>
+Bytes BodyOf(F&& calls) {
+    TempDir dir;
+    CMidiFile midi;
+    midi.Open(CString((dir / "t.mid").string()));
+    midi.WriteHeader();
+    calls(midi);
+    midi.WriteTrack();
+    midi.Close();
+    Bytes file = ReadFile(dir / "t.mid");
+    return Bytes(file.begin() + 22, file.end());
+}
+
+// The body bytes that the calls in between append, after the two initial events and before the
+// end of track.
 template <typename F>
 std::string Appended(F&& calls) {
-    CMidiFile midi;
-    calls(midi);
-    const TrackBytes& body = midi.GetTrackBytes();
-    Bytes bytes(body.GetData() + 14, body.GetData() + body.GetSize());
-    return HexOf(bytes);
+    Bytes body = BodyOf(calls);
+    return HexOf(Bytes(body.begin() + 14, body.end() - 4));
 }
 
 struct VarLenCase {
@@ -84,14 +96,14 @@ TEST(CMidiFile, TextLengthsOf128AndMoreAreVariableLengthQuantities) {
     const LengthCase cases[] = {
         {127, "7F"}, {128, "81 00"}, {16383, "FF 7F"}, {16384, "81 80 00"}, {1 << 20, "C0 80 00"}};
     for (const auto& c : cases) {
-        CMidiFile midi;
-        midi.WriteText(CString(std::string(c.length, 'x')));
-        const TrackBytes& body = midi.GetTrackBytes();
+        Bytes body =
+            BodyOf([&](CMidiFile& midi) { midi.WriteText(CString(std::string(c.length, 'x'))); });
         Bytes length = Hex(c.lengthHex);
-        ASSERT_EQ(body.GetSize(), 14 + 3 + length.size() + c.length) << c.length;
-        Bytes got(body.GetData() + 17, body.GetData() + 17 + length.size());
+        ASSERT_EQ(body.size(), 14 + 3 + length.size() + c.length + 4) << c.length;
+        Bytes got(body.begin() + 17,
+                  body.begin() + 17 + static_cast<std::ptrdiff_t>(length.size()));
         EXPECT_EQ(HexOf(got), HexOf(length)) << c.length;
-        EXPECT_EQ(body[body.GetSize() - 1], 'x');
+        EXPECT_EQ(body[body.size() - 5], 'x');
     }
 }
 

@@ -213,18 +213,21 @@ TEST(PictureFiles, PdfPagesCarryALongRollAtMost14400PointsWide) {
 
 class PictureFileWriting : public ::testing::TestWithParam<PictureFormat> {};
 
-TEST_P(PictureFileWriting, ReplacesTheFileWithTheUsersPermissions) {
+// A new picture gets the permissions of any file the user creates; a replaced one keeps its own.
+TEST_P(PictureFileWriting, NewFilesGetTheUsersPermissionsReplacedOnesKeepTheirs) {
     TempDir dir;
     HandRoll roll = SampleRoll();
     RollScene scene(roll.Doc());
     const fs::path path = dir / (std::string("roll.") + PictureExtension(GetParam()));
+    const mode_t old = ::umask(027);
+    WritePicture(scene, GetParam(), CString(path.string()));
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
     WriteFile(path, "old");
     ::chmod(path.c_str(), 0600);
-    const mode_t old = ::umask(027);
     WritePicture(scene, GetParam(), CString(path.string()));
     ::umask(old);
     EXPECT_GT(fs::file_size(path), 100u);
-    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0600));
     EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{path.filename().string()});
 }
 

@@ -8,9 +8,12 @@
 #include "platform/CArchive.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CFile.h"
+#include "platform/FileFaults.h"
+#include "support/FileFaultPlan.h"
 #include "support/TestFiles.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {
@@ -134,21 +137,92 @@ TEST(CArchive, ReadsAcrossManyBufferRefills) {
     EXPECT_EQ(got, data);
 }
 
-TEST(CAtomicFile, CommitReplacesTargetWithUserPermissionsAndLeavesNoTemporary) {
+// A new file has the user's permissions (0666 less the umask); a replaced one keeps its own.
+TEST(CAtomicFile, CommitKeepsAReplacedFilesPermissionsAndLeavesNoTemporary) {
+    struct Case {
+        int oldMode;  // -1: no file there before
+        mode_t umask;
+        fs::perms expected;
+    } cases[] = {
+        {-1, 022, fs::perms(0644)},   {-1, 002, fs::perms(0664)},   {-1, 077, fs::perms(0600)},
+        {0600, 022, fs::perms(0600)}, {0640, 002, fs::perms(0640)}, {0666, 077, fs::perms(0666)},
+        {0604, 022, fs::perms(0604)},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        fs::path target = dir / "out.mid";
+        if (c.oldMode >= 0) {
+            WriteFile(target, "old contents");
+            ::chmod(target.c_str(), static_cast<mode_t>(c.oldMode));
+        }
+        mode_t old = ::umask(c.umask);
+        CAtomicFile file;
+        file.Create(CString(target.string()));
+        ::umask(old);
+        file.Write("new", 3);
+        if (c.oldMode >= 0) {
+            EXPECT_EQ(ReadFile(target), BytesOf("old contents"));  // untouched until committed
+        }
+        file.Commit();
+        EXPECT_EQ(ReadFile(target), BytesOf("new"));
+        EXPECT_EQ(fs::status(target).permissions(), c.expected) << c.oldMode << " " << c.umask;
+        EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{"out.mid"});
+    }
+}
+
+// Root may write any file, so the user's right to write the old file is refused through the
+// fault layer here; ConverterCliTest checks it as an unprivileged user where it can.
+TEST(CAtomicFile, FileTheUserMayNotWriteIsNotReplaced) {
     TempDir dir;
     fs::path target = dir / "out.mid";
     WriteFile(target, "old contents");
-    ::chmod(target.c_str(), 0600);
-    mode_t old = ::umask(022);
+    ::chmod(target.c_str(), 0400);
+    FileFaultPlan plan({{FileOperation::replace, "out.mid", EACCES}});
     CAtomicFile file;
-    file.Create(CString(target.string()));
-    ::umask(old);
-    file.Write("new", 3);
-    EXPECT_EQ(ReadFile(target), BytesOf("old contents"));  // untouched until committed
-    file.Commit();
-    EXPECT_EQ(ReadFile(target), BytesOf("new"));
-    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644));
+    try {
+        file.Create(CString(target.string()));
+        FAIL() << "replaced a file the user may not write";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.Path(), target.string());
+        EXPECT_EQ(e.Reason(), "cannot replace a file you may not write: Permission denied");
+    }
+    EXPECT_EQ(ReadFile(target), BytesOf("old contents"));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0400));
     EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{"out.mid"});
+    EXPECT_EQ(plan.Failures(0), 1);
+}
+
+// With the flush to the disk on, a failing flush is an error like a failing write, and the old
+// file stays; without it no flush is tried.
+TEST(CAtomicFile, FlushToDiskWhenAskedAndItsFailureKeepsTheOldFile) {
+    for (bool flush : {false, true}) {
+        TempDir dir;
+        fs::path target = dir / "out.mid";
+        WriteFile(target, "old");
+        CAtomicFile::SetFlushToDisk(flush);
+        {
+            FileFaultPlan plan({{FileOperation::sync, "out.mid", EIO}});
+            CAtomicFile file;
+            file.Create(CString(target.string()));
+            file.Write("new", 3);
+            if (flush) {
+                EXPECT_THROW(file.Commit(), CFileException);
+            } else {
+                file.Commit();
+            }
+            EXPECT_EQ(plan.Failures(0), flush ? 1 : 0);
+        }
+        {
+            FileFaultPlan plan({{FileOperation::sync, "", 0}});
+            CAtomicFile file;
+            file.Create(CString((dir / "other.mid").string()));
+            file.Write("x", 1);
+            file.Commit();  // the file and then its folder
+        }
+        CAtomicFile::SetFlushToDisk(false);
+        EXPECT_EQ(ReadFile(target), BytesOf(flush ? "old" : "new"));
+        EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"other.mid", "out.mid"}));
+    }
 }
 
 TEST(CAtomicFile, DiscardedFileLeavesTargetAndFolderAsTheyWere) {

@@ -13,6 +13,8 @@
 using namespace rollscribe;
 using testing_support::ShownText;
 
+using namespace rollscribe;
+
 namespace {
 
 // The lines as text, one per line break, with underlined runs in <...>.

@@ -4,12 +4,14 @@
 
 #include "platform/CException.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/OutputNames.h"
 #include "roll/RollLoader.h"
 #include "roll/RollReport.h"
 #include "support/CaseNames.h"
 #include "support/RollFixture.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {
@@ -41,6 +43,11 @@ TEST_P(RollNames, DeriveTitleCompanionAndOutput) {
     EXPECT_EQ(doc.m_strFileTitle, c.title);
     EXPECT_EQ(doc.m_strDirectory, CString(dir.Path().string() + "/"));
     EXPECT_EQ(doc.m_strFilePath, CString((dir / c.fileName).string()));
+    // The one output-name rule, from the roll's path, agrees with the document's own names.
+    EXPECT_EQ(OutputPathOfRoll(CString((dir / c.fileName).string()), kMidiExtension),
+              doc.MidiFilePath());
+    EXPECT_EQ(OutputPathOfRoll(CString((dir / c.fileName).string()), ".png"),
+              CString(dir.Path().string() + "/" + c.title + "_BAR_e.png"));
     if (c.accepted) {
         EXPECT_EQ(doc.m_strTitle, "Nocturne in E flat");
         EXPECT_TRUE(fs::exists(dir / c.output)) << c.output;

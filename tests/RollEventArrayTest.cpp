@@ -31,15 +31,27 @@ TEST(RollEventArray, StepZeroGrowsByAnEighthWithinFourAnd1024) {
     EXPECT_EQ(events.GetCapacity(), before + before / 8);
 }
 
-TEST(RollEventArray, EventsStayPutAndKeepTheirTextsAcrossGrowth) {
-    RollEventArray events;
-    events.SetSize(0, 16000);
-    events.Add(RollEvent{242, 0, 7, CString("lyric")});
-    const RollEvent* first = &events[0];
-    for (int i = 0; i < 100000; ++i) events.Add(RollEvent{1, 20, i, {}});
-    EXPECT_EQ(&events[0], first);
-    EXPECT_EQ(events[0].text, "lyric");
-    EXPECT_EQ(events.GetSize(), 100001);
+// Planned for its events, the array grows in place; unplanned or beyond its plan it moves them,
+// texts and all.
+TEST(RollEventArray, EventsKeepTheirTextsAcrossGrowthAndStayPutWithinThePlan) {
+    for (std::size_t plan : {std::size_t{100001}, std::size_t{0}, std::size_t{20000}}) {
+        RollEventArray events;
+        events.SetSize(0, 16000);
+        events.PlanFor(plan);
+        events.Add(RollEvent{242, 0, 7, CString("lyric")});
+        const RollEvent* first = &events[0];
+        for (int i = 0; i < 100000; ++i) {
+            events.Add(
+                RollEvent{i % 5000 == 0 ? 241 : 1, 20, i, CString(i % 5000 == 0 ? "t" : "")});
+        }
+        if (plan >= 100001) {
+            EXPECT_EQ(&events[0], first);
+        }
+        EXPECT_EQ(events[0].text, "lyric") << plan;
+        EXPECT_EQ(events[50001].text, "t") << plan;
+        EXPECT_EQ(events[100000].time, 99999) << plan;
+        EXPECT_EQ(events.GetSize(), 100001);
+    }
 }
 
 TEST(RollEventArray, RemoveAllReleasesStorageAndKeepsTheStep) {

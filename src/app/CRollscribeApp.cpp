@@ -14,6 +14,7 @@
 #include "app/CRollscribeDocManager.h"
 #include "app/GtkModalDialogs.h"
 #include "platform/CFile.h"
+#include "platform/ProcessGuards.h"
 #include "resources/CommandIds.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
@@ -33,16 +34,20 @@ CRollscribeApp::~CRollscribeApp() = default;
 
 bool CRollscribeApp::OnInit() {
     // SIGTERM, SIGINT and SIGHUP end the program as closing its window does: the frame closes
-    // and the settings are saved. The main loop delivers them, outside the signal handler.
+    // and the settings are saved; the program then ends by the signal. The main loop delivers
+    // them, outside the signal handler. During a load, which holds the main loop, one ends the
+    // program at once, its temporary file removed.
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         m_signalSources.push_back(g_unix_signal_add(
             signal,
-            [](gpointer) -> gboolean {
+            [](gpointer signal) -> gboolean {
+                rollscribe::NoteTerminationSignal(GPOINTER_TO_INT(signal));
                 if (auto* app = dynamic_cast<CRollscribeApp*>(wxTheApp)) app->OnTerminateSignal();
                 return G_SOURCE_CONTINUE;
             },
-            nullptr));
+            GINT_TO_POINTER(signal)));
     }
+    rollscribe::EndOnTerminationSignalsDuringWork();
     return InitInstance(m_startupFile);
 }
 
@@ -66,7 +71,7 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
 
     // A program already running takes the request; this one then ends.
     std::optional<std::string> absoluteFile;
-    if (file) absoluteFile = FullPath(CString(*file)).ToStdString();
+    if (file) absoluteFile = rollscribe::FullPath(CString(*file)).ToStdString();
     m_instance = std::make_unique<CInstanceLink>();
     if (m_instance->ForwardOrServe(
             absoluteFile, [this](const std::optional<std::string>& f) { OnForwardedRequest(f); })) {

@@ -11,18 +11,34 @@
 #include "app/CRollscribeApp.h"
 #include "app/GtkDisplayCheck.h"
 #include "app/StartupArguments.h"
+#include "platform/CException.h"
+#include "platform/ProcessGuards.h"
 
 using namespace rollscribe;
 
+namespace {
+
+// Ends after --help or --version: 0, or 1 when standard output could not be written.
+int FinishOutput(const std::string& program) {
+    int error = CloseStandardOutput();
+    if (error == 0) return 0;
+    std::cerr << program << ": cannot write to standard output: " << OsErrorText(error) << "\n";
+    return 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard stream must not become a file's.
+    rollscribe::EnsureStandardDescriptors();
     StartupArguments args = ParseStartupArguments(argc, argv);
     if (args.help) {
         std::cout << StartupUsage(args.toolkitArgs[0]);
-        return 0;
+        return FinishOutput(args.toolkitArgs[0]);
     }
     if (args.version) {
         std::cout << "Rollscribe " << ROLLSCRIBE_VERSION << "\n";
-        return 0;
+        return FinishOutput(args.toolkitArgs[0]);
     }
     for (const std::string& extra : args.extraFiles) {
         std::cerr << args.toolkitArgs[0] << ": opens one file at a time; not opening " << extra
@@ -49,5 +65,7 @@ int main(int argc, char** argv) {
     auto* app = new CRollscribeApp(args.file);
     wxApp::SetInstance(app);
     int status = wxEntry(toolkitArgc, toolkitArgv.data());
+    // Closed by a terminating signal: end by it, as a caller expects.
+    rollscribe::EndByNotedSignal();
     return status == 0 ? 0 : 1;
 }

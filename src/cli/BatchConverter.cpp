@@ -1,91 +1,173 @@
 #include "cli/BatchConverter.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <map>
 #include <mutex>
-#include <new>
 #include <optional>
-#include <thread>
+#include <system_error>
 
-#include "platform/CException.h"
+#include "cli/JsonRecord.h"
+#include "midi/CMidiFile.h"
 #include "platform/CFile.h"
+#include "roll/AnnotationReader.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/LoadFailure.h"
+#include "roll/MidiSummary.h"
+#include "roll/OutputNames.h"
 #include "roll/RollLoader.h"
 #include "roll/RollReport.h"
 
-ConversionResult ConvertRollFile(const std::string& path) {
-    ConversionResult result;
-    CRollscribeDoc doc;
-    try {
-        LoadOutcome outcome = LoadRollFile(doc, CString(path));
-        result.ok = outcome == LoadOutcome::converted;
-        if (!result.ok) result.error = "not a roll file: the extension must be bar or web";
-    } catch (const CException& e) {
-        // The roll itself needs no naming again; another file concerned does.
-        bool aboutRoll = e.Path() == FullPath(CString(path)).ToStdString();
-        result.error = aboutRoll ? e.Reason() : e.what();
-    } catch (const std::bad_alloc&) {
-        result.error = "not enough memory to convert the roll";
-    } catch (const std::exception& e) {
-        result.error = e.what();
+namespace rollscribe {
+
+namespace {
+
+const char* StatusName(RollStatus status) {
+    switch (status) {
+        case RollStatus::written:
+            return "written";
+        case RollStatus::rejected:
+            return "rejected";
+        case RollStatus::failed:
+            break;
     }
-    result.report = BuildRollReport(doc).ToStdString();
+    return "failed";
+}
+
+// The annotation file of a roll named by path, named the way the roll was: the roll's folder as
+// named, its title and ".ann".
+std::string AnnotationFileAsNamed(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    CString title = RollTitleOf(CString(path.substr(nameStart)));
+    return path.substr(0, nameStart) + title.ToStdString() + ".ann";
+}
+
+// Whether the file at path has a roll's name (bar or web), as loading it derives the name.
+bool HasRollName(const std::string& path) {
+    CString full = FullPath(CString(path));
+    return CRollscribeDoc::IsRollFileName(full.Mid(full.View().rfind('/') + 1));
+}
+
+std::string CountText(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
+                       const BatchSettings& settings) {
+    const RollInput& input = inputs[index];
+    RollResult result;
+    if (!input.listingError.empty()) {
+        result.isRoll = false;
+        result.messages.push_back({input.path, input.listingError});
+        return result;
+    }
+
+    CRollscribeDoc doc;
+    std::optional<std::string> reason;
+    const bool isRollName = !input.folder && HasRollName(input.path);
+    if (input.sameOutputAs) {
+        result.status = RollStatus::rejected;
+        reason =
+            "writes the same MIDI file as " + inputs[*input.sameOutputAs].path + "; not converted";
+    } else {
+        try {
+            LoadOutcome outcome = LoadRollFile(doc, CString(input.path));
+            result.status =
+                outcome == LoadOutcome::converted ? RollStatus::written : RollStatus::rejected;
+            if (outcome != LoadOutcome::converted)
+                reason = "not a roll file: the extension must be bar or web";
+        } catch (...) {
+            result.status = RollStatus::failed;
+            reason = DescribeLoadFailure(std::current_exception(), input.path).Text();
+            if (input.folder) *reason += " (use -r to convert the rolls in a folder)";
+        }
+    }
+
+    // The load has read the annotation file, if the roll could be opened: one without CR line
+    // ends was read as one line, which is seldom what its author meant.
+    if (isRollName && !doc.m_strFilePath.IsEmpty() &&
+        IsLfOnlyAnnotationFile(doc.AnnotationFilePath()))
+        result.messages.push_back(
+            {AnnotationFileAsNamed(input.path), "no CR line ends, read as one line"});
+    // The counts for --json take a pass over the events; the texts cut short only a look at them.
+    MidiSummary summary = settings.json ? SummarizeMidi(doc) : MidiSummary{};
+    if (result.status == RollStatus::written) {
+        std::size_t cut = settings.json ? summary.cutTexts : CountCutTexts(doc);
+        if (cut)
+            result.messages.push_back(
+                {input.path, CountText(cut, "text", "texts") +
+                                 " longer than 268,435,455 bytes cut to that length in the MIDI "
+                                 "file"});
+        for (const AfterConversion& step : settings.afterConversion) step(doc, input, result);
+    }
+    if (reason) result.messages.push_back({input.path, *reason});
+
+    if (settings.json) {
+        RollRecord record;
+        record.input = input.path;
+        if (isRollName)
+            record.midi = OutputPathOfRoll(CString(input.path), kMidiExtension).ToStdString();
+        record.status = StatusName(result.status);
+        if (result.status != RollStatus::written) record.reason = reason;
+        result.report = JsonLineOf(record, doc, summary);
+    } else {
+        result.report = BuildRollReport(doc).ToStdString();
+    }
     return result;
 }
 
-std::string OutputKeyOf(const std::string& path) {
-    std::string full = FullPath(CString(path)).ToStdString();
-    std::size_t slash = full.rfind('/');
-    std::size_t dot = full.find('.', slash == std::string::npos ? 0 : slash + 1);
-    return dot == std::string::npos ? full : full.substr(0, dot);
-}
-
-void ConvertRollFiles(const std::vector<std::string>& paths, unsigned jobs,
-                      const std::function<void(std::size_t, const ConversionResult&)>& onResult,
-                      const std::function<void(std::size_t)>& onProgress) {
-    // Files that write the same MIDI file form one chain, converted in argument order by one
-    // worker, so the file left at the end is the one a conversion in turn would leave.
-    std::vector<std::vector<std::size_t>> chains;
-    std::map<std::string, std::size_t> chainOf;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        auto [it, added] = chainOf.try_emplace(OutputKeyOf(paths[i]), chains.size());
-        if (added) chains.emplace_back();
-        chains[it->second].push_back(i);
-    }
-
-    std::vector<std::optional<ConversionResult>> results(paths.size());
+void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& settings,
+                  const std::function<void(std::size_t, RollResult&)>& onResult,
+                  const std::function<void(std::size_t)>& onProgress) {
+    if (inputs.empty()) return;
+    std::vector<std::optional<RollResult>> results(inputs.size());
     std::mutex mutex;
     std::condition_variable ready;
-    std::atomic<std::size_t> nextChain{0};
+    std::atomic<std::size_t> next{0};
     std::size_t done = 0;
 
+    // Converts the next entry; false when none is left.
+    auto convertNext = [&] {
+        std::size_t i = next.fetch_add(1);
+        if (i >= inputs.size()) return false;
+        RollResult result = ConvertRoll(inputs, i, settings);
+        std::lock_guard<std::mutex> lock(mutex);
+        results[i] = std::move(result);
+        ++done;
+        ready.notify_one();
+        return true;
+    };
     auto work = [&] {
-        for (std::size_t c; (c = nextChain.fetch_add(1)) < chains.size();) {
-            for (std::size_t i : chains[c]) {
-                ConversionResult result = ConvertRollFile(paths[i]);
-                std::lock_guard<std::mutex> lock(mutex);
-                results[i] = std::move(result);
-                ++done;
-                ready.notify_one();
-            }
+        while (convertNext()) {
         }
     };
 
-    if (chains.empty()) return;  // nothing to convert (and clamp needs a non-empty range)
-    std::size_t workers = std::clamp<std::size_t>(jobs, 1, chains.size());
+    // As many workers as asked for and as the system allows; with none, this thread converts.
+    std::size_t wanted = std::clamp<std::size_t>(settings.jobs, 1, inputs.size());
     std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < workers; ++t) threads.emplace_back(work);
+    for (std::size_t t = 0; t < wanted; ++t) {
+        try {
+            threads.push_back(settings.startThread ? settings.startThread(work)
+                                                   : std::thread(work));
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
 
     std::size_t delivered = 0;
     std::size_t reported = 0;
-    while (delivered < paths.size()) {
+    while (delivered < inputs.size()) {
+        if (threads.empty()) convertNext();
         std::unique_lock<std::mutex> lock(mutex);
         ready.wait(lock, [&] { return done > reported || results[delivered].has_value(); });
         std::size_t progress = done;
-        std::vector<std::pair<std::size_t, ConversionResult>> batch;
-        while (delivered < paths.size() && results[delivered]) {
+        std::vector<std::pair<std::size_t, RollResult>> batch;
+        while (delivered < inputs.size() && results[delivered]) {
             batch.emplace_back(delivered, std::move(*results[delivered]));
             results[delivered].reset();
             ++delivered;
@@ -99,3 +181,5 @@ void ConvertRollFiles(const std::vector<std::string>& paths, unsigned jobs,
     }
     for (auto& thread : threads) thread.join();
 }
+
+}  // namespace rollscribe

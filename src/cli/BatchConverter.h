@@ -1,26 +1,61 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
-// What converting one file came to.
-struct ConversionResult {
-    bool ok = false;     // the MIDI file was written
-    std::string report;  // the document's report after the load
-    std::string error;   // for a failure or a rejection: the reason, naming the file concerned
+#include "cli/RollInputs.h"
+
+class CRollscribeDoc;
+
+namespace rollscribe {
+
+enum class RollStatus {
+    written,   // the MIDI file was written
+    rejected,  // not converted: no roll file, or its MIDI file is written by an earlier roll
+    failed,    // the conversion failed
 };
 
-// Loads one roll file into a fresh document, which writes its MIDI file, and reports.
-ConversionResult ConvertRollFile(const std::string& path);
+// A line for standard error: the file it is about (as named) and what is said about it.
+struct RollMessage {
+    std::string file;
+    std::string text;
+};
 
-// The MIDI file that converting path may write; files that share one are converted in turn.
-std::string OutputKeyOf(const std::string& path);
+// What converting one entry of the run came to.
+struct RollResult {
+    RollStatus status = RollStatus::failed;
+    bool isRoll = true;  // false for a folder that could not be read: no report, no JSON line
+    std::string report;  // the report, or with --json the JSON line (no final line break)
+    std::vector<RollMessage> messages;  // warnings first, then why it was not written
+};
 
-// Converts every file with up to jobs at a time. onResult is called on the calling thread for
-// every file in argument order, as soon as it and all before it are done; onProgress after each
-// file with the number done so far. The results are those of converting one file after another:
-// files that write the same MIDI file are converted in argument order.
-void ConvertRollFiles(const std::vector<std::string>& paths, unsigned jobs,
-                      const std::function<void(std::size_t, const ConversionResult&)>& onResult,
-                      const std::function<void(std::size_t)>& onProgress);
+// Work done with a roll's document after its MIDI file was written, on the worker thread (such
+// as writing further outputs from it). It may add messages to the result and mark it failed.
+using AfterConversion =
+    std::function<void(const CRollscribeDoc& doc, const RollInput& input, RollResult& result)>;
+
+struct BatchSettings {
+    unsigned jobs = 1;  // conversions at a time
+    bool json = false;  // reports as JSON lines
+    std::vector<AfterConversion> afterConversion;
+    // Starts a worker thread; throws std::system_error when the system refuses one. Empty: a
+    // std::thread. (Tests refuse threads through it.)
+    std::function<std::thread(std::function<void()>)> startThread;
+};
+
+// Converts entry index of inputs in a fresh document, which writes its MIDI file, and reports.
+RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
+                       const BatchSettings& settings);
+
+// Converts every entry with up to settings.jobs at a time. onResult is called on the calling
+// thread for every entry in order, as soon as it and all before it are done; onProgress after
+// each with the number done so far. When fewer worker threads can be started than asked for,
+// the conversion goes on with those there are, or on the calling thread alone.
+void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& settings,
+                  const std::function<void(std::size_t, RollResult&)>& onResult,
+                  const std::function<void(std::size_t)>& onProgress);
+
+}  // namespace rollscribe

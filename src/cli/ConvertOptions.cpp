@@ -1,6 +1,10 @@
 #include "cli/ConvertOptions.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
+
+namespace rollscribe {
 
 namespace {
 
@@ -13,34 +17,46 @@ unsigned ParseJobs(const std::string& text) {
     return value;
 }
 
+// How the user spelled the jobs option last, for a message about it.
+std::string JobsSpelling(const std::vector<std::string>& args) {
+    for (auto it = args.rbegin(); it != args.rend(); ++it) {
+        if (*it == "--jobs" || it->rfind("--jobs=", 0) == 0) return "--jobs";
+        if (it->size() > 1 && (*it)[0] == '-' && (*it)[1] != '-' && it->back() == 'j') return "-j";
+    }
+    return "--jobs";
+}
+
 }  // namespace
 
 ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     ConvertOptions options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-q" || arg == "--quiet") {
-            options.quiet = true;
-        } else if (arg == "-h" || arg == "--help") {
-            options.help = true;
-        } else if (arg == "-V" || arg == "--version") {
-            options.version = true;
-        } else if (arg == "-j" || arg == "--jobs") {
-            if (i + 1 >= args.size()) throw UsageError("option '" + arg + "' needs a number");
-            options.jobs = ParseJobs(args[++i]);
-        } else if (arg.rfind("--jobs=", 0) == 0) {
-            options.jobs = ParseJobs(arg.substr(7));
-        } else if (arg.rfind("-j", 0) == 0) {
-            options.jobs = ParseJobs(arg.substr(2));
-        } else {
-            throw UsageError("unknown option '" + arg + "'");
-        }
+    std::string jobs;
+    // The options in one table, so that an option added later (another kind of output) is one
+    // more line here and one more field of ConvertOptions.
+    CLI::App app{"", "rollscribe-convert"};
+    app.set_help_flag();
+    app.allow_extras(true);
+    app.add_flag("-q,--quiet", options.quiet);
+    app.add_flag("-r,--recursive", options.recursive);
+    app.add_flag("--json", options.json);
+    app.add_flag("--sync", options.sync);
+    app.add_flag("-h,--help", options.help);
+    app.add_flag("-V,--version", options.version);
+    app.add_option("-j,--jobs", jobs)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_option("files", options.files);
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them reversed
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ArgumentMismatch&) {
+        throw UsageError("option '" + JobsSpelling(args) + "' needs a number");
+    } catch (const CLI::ParseError& e) {
+        throw UsageError(e.what());
     }
+    for (const std::string& extra : app.remaining()) {
+        if (extra != "--") throw UsageError("unknown option '" + extra + "'");
+    }
+    if (!jobs.empty() || app.count("--jobs")) options.jobs = ParseJobs(jobs);
     if (options.files.empty() && !options.help && !options.version)
         throw UsageError("no roll file given");
     return options;
@@ -50,18 +66,43 @@ std::string ConvertUsageText() {
     return "Usage: rollscribe-convert [options] FILE...\n"
            "\n"
            "Converts scanned player-piano rolls into Standard MIDI Files. Each FILE is a roll\n"
-           "scan (extension bar or web); its annotation file (same name, extension .ann) is read\n"
-           "from the same folder, and the MIDI file TITLE_BAR_e.mid is written beside it, TITLE\n"
-           "being the roll's file name up to its first dot. The roll and annotation files are\n"
-           "only read. For each file the conversion report is printed.\n"
+           "scan (extension bar or web). Its annotation file TITLE.ann is read from the same\n"
+           "folder, and the MIDI file TITLE_BAR_e.mid is written beside it, TITLE being the\n"
+           "roll's file name up to its first dot. The roll and annotation files are only read.\n"
+           "For each file the conversion report is printed.\n"
            "\n"
            "Options:\n"
-           "  -q, --quiet      do not print the reports\n"
+           "  -q, --quiet      do not print the reports (nor the summary of several files)\n"
            "  -j, --jobs N     convert N files at a time (default: one per processor);\n"
            "                   the results and their order are the same for every N\n"
+           "  -r, --recursive  convert every file under each FOLDER whose extension is bar or\n"
+           "                   web in any letter case, in sorted path order; symbolic links\n"
+           "                   to folders are not followed\n"
+           "      --json       print one JSON object per roll and line instead of the reports\n"
+           "      --sync       flush each MIDI file and its folder to the disk, so that it\n"
+           "                   survives a power cut once reported (slower)\n"
            "  -h, --help       print this help and exit\n"
            "  -V, --version    print the version and exit\n"
            "\n"
+           "Rolls that would write the same MIDI file (a.bar and a.web, a.op9.bar and\n"
+           "a.op48.bar, one roll named twice or through a link): the first named is\n"
+           "converted, each later one is refused.\n"
+           "\n"
+           "--json writes these keys: input, midi, status (written, rejected or failed),\n"
+           "reason (null when written), title, composer, performer, roll_number, roll_type,\n"
+           "manufacturer, tempo, steps_per_inch, annotations ([key, value] pairs), events,\n"
+           "notes and seconds. Texts are the roll's bytes: valid UTF-8 as it is, and each\n"
+           "other byte B as the escape \\uDCXX (0xDC00 + B), as Python's \"surrogateescape\"\n"
+           "does: json.loads(line)[key].encode('utf-8', 'surrogateescape') gives the bytes.\n"
+           "\n"
+           "On a terminal, control characters in the reports and messages are shown as\n"
+           "escapes (\\r, \\e, \\x7F, ...); into a pipe or a file they are written as they are.\n"
+           "\n"
            "Exit status: 0 when every MIDI file was written, 1 when any file was rejected (not\n"
-           "a bar or web file) or could not be converted, 2 when the command line is wrong.\n";
+           "a bar or web file, or its MIDI file already written by an earlier roll of the run)\n"
+           "or could not be converted, or the output could not be written, 2 when the command\n"
+           "line is wrong. On SIGINT, SIGTERM, SIGHUP or SIGPIPE the converter removes the\n"
+           "temporary files it is writing and ends by that signal.\n";
 }
+
+}  // namespace rollscribe

@@ -4,12 +4,17 @@
 #include <string>
 #include <vector>
 
+namespace rollscribe {
+
 // What the converter was asked to do.
 struct ConvertOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
-    unsigned jobs = 0;  // 0: one per processor
+    bool recursive = false;  // convert the rolls under named folders
+    bool json = false;       // JSON Lines instead of the text reports
+    bool sync = false;       // flush each output and its folder to the disk
+    unsigned jobs = 0;       // 0: one per processor
     std::vector<std::string> files;
 };
 
@@ -24,3 +29,5 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args);
 
 // The text that --help prints.
 std::string ConvertUsageText();
+
+}  // namespace rollscribe

@@ -1,16 +1,62 @@
 // rollscribe-convert: converts roll files into MIDI files from the command line.
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <iostream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "cli/BatchConverter.h"
 #include "cli/ConvertOptions.h"
+#include "cli/RollInputs.h"
+#include "cli/TerminalText.h"
+#include "platform/CAtomicFile.h"
+#include "platform/CException.h"
+#include "platform/ProcessGuards.h"
 
 namespace {
+
+using namespace rollscribe;
+
+constexpr std::string_view kProgram = "rollscribe-convert";
+
+// Writes all of text to a descriptor; returns 0 or the errno of the failed write.
+int WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+// Standard output or error: texts go out whole, with control characters made visible when the
+// descriptor is a terminal. The first failed write is kept, and nothing more is written.
+class Console {
+  public:
+    explicit Console(int fd) : m_fd(fd), m_terminal(::isatty(fd) == 1) {}
+    void Write(std::string_view text) {
+        if (m_error) return;
+        m_error = WriteAll(m_fd, m_terminal ? EscapeForTerminal(text) : std::string(text));
+    }
+    // A line of the program about a file: "rollscribe-convert: FILE: text".
+    void Message(std::string_view file, std::string_view text) {
+        Write(std::string(kProgram) + ": " + std::string(file) + ": " + std::string(text) + "\n");
+    }
+    bool IsTerminal() const noexcept { return m_terminal; }
+    int Error() const noexcept { return m_error; }
+
+  private:
+    int m_fd;
+    bool m_terminal;
+    int m_error = 0;
+};
 
 // A one-line progress bar on standard error, redrawn in place.
 class ProgressBar {
@@ -22,15 +68,13 @@ class ProgressBar {
         std::size_t filled = m_total ? done * kWidth / m_total : kWidth;
         std::string bar = "\r[" + std::string(filled, '#') + std::string(kWidth - filled, ' ') +
                           "] " + std::to_string(done) + "/" + std::to_string(m_total);
-        std::fputs(bar.c_str(), stderr);
-        std::fflush(stderr);
+        WriteAll(STDERR_FILENO, bar);
         m_shown = true;
     }
     // Clears the bar so that other output starts on a clean line.
     void Clear() {
         if (!m_shown) return;
-        std::fputs("\r\033[K", stderr);
-        std::fflush(stderr);
+        WriteAll(STDERR_FILENO, "\r\033[K");
         m_shown = false;
     }
 
@@ -45,52 +89,91 @@ unsigned DefaultJobs() {
     return n ? n : 1;
 }
 
+std::string Counted(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Prints text on standard output and ends the program: 0, or 1 when it could not be written.
+int PrintAndExit(const std::string& text) {
+    Console out(STDOUT_FILENO);
+    out.Write(text);
+    int error = out.Error() ? out.Error() : CloseStandardOutput();
+    if (error == 0) return 0;
+    Console(STDERR_FILENO)
+        .Write(std::string(kProgram) + ": cannot write to standard output: " + OsErrorText(error) +
+               "\n");
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything opens a file: a closed standard stream must not become an output's.
+    EnsureStandardDescriptors();
+    const auto started = std::chrono::steady_clock::now();
+
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     ConvertOptions options;
     try {
         options = ParseConvertOptions(args);
     } catch (const UsageError& e) {
-        std::cerr << "rollscribe-convert: " << e.what() << "\n"
-                  << "Try 'rollscribe-convert --help' for more information.\n";
+        Console(STDERR_FILENO)
+            .Write(std::string(kProgram) + ": " + e.what() + "\nTry '" + std::string(kProgram) +
+                   " --help' for more information.\n");
         return 2;
     }
-    if (options.help) {
-        std::cout << ConvertUsageText();
-        return 0;
-    }
-    if (options.version) {
-        std::cout << "rollscribe-convert " << ROLLSCRIBE_VERSION << "\n";
-        return 0;
-    }
+    if (options.help) return PrintAndExit(ConvertUsageText());
+    if (options.version)
+        return PrintAndExit(std::string(kProgram) + " " + ROLLSCRIBE_VERSION + "\n");
 
-    std::ios::sync_with_stdio(false);
-    const auto& files = options.files;
-    ProgressBar progress(files.size() > 1 && ::isatty(STDERR_FILENO), files.size());
-    int status = 0;
-    ConvertRollFiles(
-        files, options.jobs ? options.jobs : DefaultJobs(),
-        [&](std::size_t index, const ConversionResult& result) {
-            if (!options.quiet || !result.ok) progress.Clear();
-            if (!options.quiet) {
-                if (index > 0) std::cout << "\n";
-                std::cout << result.report << "\n";
-                std::cout.flush();
+    // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind.
+    EndOnTerminationSignals();
+    CAtomicFile::SetFlushToDisk(options.sync);
+
+    std::vector<RollInput> inputs = CollectRollInputs(options.files, options.recursive);
+    BatchSettings settings;
+    settings.jobs = options.jobs ? options.jobs : DefaultJobs();
+    settings.json = options.json;
+
+    Console out(STDOUT_FILENO);
+    Console err(STDERR_FILENO);
+    ProgressBar progress(inputs.size() > 1 && err.IsTerminal(), inputs.size());
+    std::size_t reports = 0, rolls = 0, written = 0;
+    bool anyFailure = false;
+    ConvertRolls(
+        inputs, settings,
+        [&](std::size_t, RollResult& result) {
+            bool printsReport = result.isRoll && !options.quiet;
+            if (printsReport || !result.messages.empty()) progress.Clear();
+            if (printsReport) {
+                if (reports++ > 0 && !options.json) out.Write("\n");
+                out.Write(result.report + "\n");
             }
-            if (!result.ok) {
-                status = 1;
-                std::cerr << "rollscribe-convert: " << files[index] << ": " << result.error << "\n";
-                std::cerr.flush();
-            }
+            for (const RollMessage& message : result.messages)
+                err.Message(message.file, message.text);
+            if (result.isRoll) ++rolls;
+            if (result.status == RollStatus::written)
+                ++written;
+            else
+                anyFailure = true;
         },
         [&](std::size_t done) { progress.Show(done); });
     progress.Clear();
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "rollscribe-convert: cannot write the reports to standard output\n";
-        return 1;
+
+    int status = anyFailure ? 1 : 0;
+    if (int error = out.Error() ? out.Error() : CloseStandardOutput()) {
+        err.Write(std::string(kProgram) +
+                  ": cannot write the reports to standard output: " + OsErrorText(error) + "\n");
+        status = 1;
+    }
+    if (inputs.size() > 1 && !options.quiet) {
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        char time[32];
+        std::snprintf(time, sizeof time, "%.2f s", seconds);
+        err.Write(std::string(kProgram) + ": " + Counted(written, "MIDI file", "MIDI files") +
+                  " written, " + Counted(rolls - written, "roll", "rolls") +
+                  " failed or refused, in " + time + "\n");
     }
     return status;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "midi/TrackBytes.h"
@@ -21,6 +22,9 @@ class CMidiFile {
     CMidiFile();
     virtual ~CMidiFile() = default;
 
+    // The most bytes the track body is expected to come to: the room reserved for it once it
+    // outgrows its first small block. More can still be appended.
+    void PlanTrackSize(std::size_t bytes) noexcept { m_trackBytes.PlanFor(bytes); }
     // Creates the file (as a temporary beside strPath). Throws CFileException naming strPath.
     void Open(const CString& strPath);
     void WriteHeader();
@@ -46,9 +50,6 @@ class CMidiFile {
     // Finishes the file and puts it in place of the target.
     void Close();
 
-    const TrackBytes& GetTrackBytes() const noexcept { return m_trackBytes; }
-    const CString& GetPath() const noexcept { return m_strPath; }
-
     CString m_strTrackId;
     CString m_strCopyrightText;
     CString m_strTrackName;
@@ -63,7 +64,7 @@ class CMidiFile {
     // Appends 00 FF type, the text's length and its bytes up to its first 0 byte.
     void WriteMeta(std::uint8_t type, const CString& strText, bool withDelta);
 
-    CAtomicFile m_file;
+    rollscribe::CAtomicFile m_file;
     CString m_strPath;
     TrackBytes m_trackBytes;
 };

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/CReservedRegion.h"
+#include "platform/GrowableStorage.h"
 
 // The body of a MIDI track as plain bytes, in file order. It grows in place in reserved address
-// space, so appending never copies what is already there. A track chunk's length is a 32-bit
+// space, so appending rarely copies what is already there. A track chunk's length is a 32-bit
 // number, so the body holds at most 0xFFFFFFFF bytes.
 class TrackBytes {
   public:
@@ -16,6 +16,9 @@ class TrackBytes {
     TrackBytes(const TrackBytes&) = delete;
     TrackBytes& operator=(const TrackBytes&) = delete;
 
+    // The most bytes the body will hold, as far as is known: the address space reserved when it
+    // first grows. More can still be appended.
+    void PlanFor(std::size_t maxBytes) noexcept { m_storage.PlanFor(maxBytes); }
     void Add(std::uint8_t byte) {
         if (m_size == m_room) Grow(1);
         m_pData[m_size++] = byte;
@@ -37,7 +40,7 @@ class TrackBytes {
   private:
     void Grow(std::size_t more);
 
-    CReservedRegion m_region;
+    rollscribe::GrowableStorage<std::uint8_t> m_storage;
     std::uint8_t* m_pData = nullptr;
     std::size_t m_size = 0;
     std::size_t m_room = 0;

@@ -111,7 +111,7 @@ void WritePng(const RollScene& scene, const CString& path, const PictureOptions&
     const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
     CReservedRegion pixels;
     try {
-        pixels.Reserve(bytes, bytes);
+        if (!pixels.TryReserve(bytes)) throw std::bad_alloc();
         pixels.Commit(bytes);
     } catch (const std::bad_alloc&) {
         throw CException(path.ToStdString(), "not enough memory for a picture of " +

@@ -26,7 +26,7 @@ bool IsControl(const RollEvent& event) noexcept {
 }  // namespace
 
 RollScene::RollScene() {
-    m_header.microsecondsPerQuarter = MidiTempoOf(m_header.tempo);
+    m_header.microsecondsPerQuarter = MidiTempoFor(m_header.tempo);
     std::fill(std::begin(m_laneOfNote), std::end(m_laneOfNote), -1);
 }
 
@@ -36,7 +36,7 @@ RollScene::RollScene(const CRollscribeDoc& doc) : RollScene() {
     m_header.rollType = DisplayText(doc.m_strRollType.View());
     m_header.tempoText = DisplayText(doc.m_strTempo.View());
     m_header.tempo = doc.m_tempo;
-    m_header.microsecondsPerQuarter = MidiTempoOf(doc.m_tempo);
+    m_header.microsecondsPerQuarter = MidiTempoFor(doc.m_tempo);
     m_header.range = PlayableRangeFor(doc.m_strRollType);
 
     // First pass: the holes of each track and the number of markers, so that everything is

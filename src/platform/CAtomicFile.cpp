@@ -1,6 +1,7 @@
 #include "platform/CAtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -11,10 +12,38 @@
 
 #include "platform/CException.h"
 #include "platform/FileFaults.h"
+#include "platform/ProcessGuards.h"
+
+namespace rollscribe {
 
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
+
+std::atomic<bool> g_flushToDisk{false};
+
+// Flushes a descriptor's data to the disk; 0 or an errno value.
+int FlushToDisk(int fd, const std::string& path, bool folder) {
+    if (int fault = InjectedFileFault(FileOperation::sync, path.c_str())) return fault;
+    while (::fsync(fd) != 0) {
+        if (errno == EINTR) continue;
+        // Some file systems cannot flush a folder; the file itself was flushed.
+        if (folder && (errno == EINVAL || errno == EROFS)) return 0;
+        return errno;
+    }
+    return 0;
+}
+
+// Flushes the folder that holds path, so that a rename in it is on the disk.
+int FlushFolderToDisk(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int err = FlushToDisk(fd, path, true);
+    ::close(fd);
+    return err;
+}
 
 // A name part that no other writer, in this process or another, is likely to pick as well.
 std::string UniqueSuffix() {
@@ -34,6 +63,10 @@ std::string UniqueSuffix() {
 
 }  // namespace
 
+void CAtomicFile::SetFlushToDisk(bool flush) noexcept {
+    g_flushToDisk.store(flush);
+}
+
 CAtomicFile::~CAtomicFile() {
     Discard();
 }
@@ -44,6 +77,18 @@ void CAtomicFile::Create(const CString& target) {
     std::size_t slash = m_target.rfind('/');
     std::string dir = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
+    // A file in the target's place is replaced only when the user may write it, as the user
+    // (the effective ids) would be checked when writing it directly. A symbolic link there is
+    // replaced by the new file, its target untouched, as renaming over it does.
+    struct stat old {};
+    bool replacing = ::lstat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (replacing) {
+        int denied = InjectedFileFault(FileOperation::replace, m_target.c_str());
+        if (!denied && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
+            denied = errno;
+        if (denied)
+            throw CFileException(m_target, "cannot replace a file you may not write", denied);
+    }
     if (int fault = InjectedFileFault(FileOperation::create, m_target.c_str()))
         throw CFileException(m_target, "cannot create the file", fault);
     int lastError = 0;
@@ -51,12 +96,21 @@ void CAtomicFile::Create(const CString& target) {
         // A hidden name beside the target; a short one when the target's name is near the limit.
         std::string temp = base.size() < 200 ? dir + "." + base + "." + UniqueSuffix() + ".tmp"
                                              : dir + ".rollscribe-" + UniqueSuffix() + ".tmp";
-        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        void* slot = nullptr;
+        int fd = CreateTemporaryFile(temp, O_WRONLY | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666, &slot);
         if (fd >= 0) {
             m_fd = fd;
+            m_slot = slot;
             m_temp = temp;
             m_buffer = std::make_unique<char[]>(kBufferSize);
             m_used = 0;
+            if (replacing) {
+                // The group first (it may clear set-id bits), then the permission bits. A group
+                // the user is no member of cannot be given; the file then keeps the user's.
+                if (old.st_gid != ::getegid())
+                    (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+                (void)::fchmod(fd, old.st_mode & 0777);
+            }
             return;
         }
         lastError = errno;
@@ -133,34 +187,51 @@ void CAtomicFile::Commit() {
         Discard();
         throw;
     }
-    // No fsync before the rename: it would cost milliseconds per file in a batch of thousands,
-    // the rename still replaces the old file only with a complete one, and a late error of the
-    // disk is reported by close. A MIDI file lost to a power cut is made again from its roll.
+    // By default no flush to the disk before the rename: it would cost a wait for the disk per
+    // file in a batch of thousands (docs/performance.md). The rename still replaces the old file
+    // only with a complete one as far as the running system is concerned, and a late error of
+    // the disk is reported by close; after a power cut the file may be empty or missing on some
+    // file systems (docs/robustness.md), and is made again from its roll.
+    const bool flush = g_flushToDisk.load();
     int fd = m_fd;
     m_fd = -1;
+    int err = flush ? FlushToDisk(fd, m_target, false) : 0;
     int closeFault = InjectedFileFault(FileOperation::close, m_target.c_str());
-    int err = ::close(fd) != 0 ? errno : closeFault;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0) err = closeFault;
     if (err != 0) {
-        ::unlink(m_temp.c_str());
-        m_temp.clear();
+        RemoveTemporary();
         throw CFileException(m_target, "cannot write the file", err);
     }
     err = InjectedFileFault(FileOperation::rename, m_target.c_str());
     if (err == 0 && ::rename(m_temp.c_str(), m_target.c_str()) != 0) err = errno;
     if (err != 0) {
-        ::unlink(m_temp.c_str());
-        m_temp.clear();
+        RemoveTemporary();
         throw CFileException(m_target, "cannot replace the file", err);
     }
+    ForgetTemporaryFile(m_slot);
+    m_slot = nullptr;
     m_temp.clear();
     m_buffer.reset();
+    if (flush) {
+        if (int folderError = FlushFolderToDisk(m_target))
+            throw CFileException(m_target, "cannot flush the folder to the disk", folderError);
+    }
+}
+
+void CAtomicFile::RemoveTemporary() noexcept {
+    if (!m_temp.empty()) ::unlink(m_temp.c_str());
+    ForgetTemporaryFile(m_slot);
+    m_slot = nullptr;
+    m_temp.clear();
 }
 
 void CAtomicFile::Discard() noexcept {
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
-    if (!m_temp.empty()) ::unlink(m_temp.c_str());
-    m_temp.clear();
+    RemoveTemporary();
     m_buffer.reset();
     m_used = 0;
 }
+
+}  // namespace rollscribe

@@ -7,21 +7,30 @@
 
 #include "platform/CString.h"
 
+namespace rollscribe {
+
 // Writes a file so that the target is either left as it was or replaced by the complete new file.
 // The bytes go to a temporary file beside the target, which Commit renames over the target once
 // everything is written and closed. A file that is not committed is removed again, so a failure
-// leaves neither a partial file nor a stray temporary one. The new file gets the permissions of
-// any file the user creates (0666 less the umask), since it is created with that mode.
+// (or a terminating signal, see ProcessGuards.h) leaves neither a partial file nor a stray
+// temporary one. A new file gets the permissions of any file the user creates (0666 less the
+// umask). A file that is replaced keeps its permissions, and its group where the user may set
+// it; a file the user may not write is not replaced.
 class CAtomicFile {
   public:
+    // Whether Commit flushes the file to the disk before the rename and the folder after it, so
+    // that the new file survives a power cut once Commit returns. Off by default: it costs a
+    // wait for the disk per file. Set it before files are written.
+    static void SetFlushToDisk(bool flush) noexcept;
+
     CAtomicFile() = default;
     CAtomicFile(const CAtomicFile&) = delete;
     CAtomicFile& operator=(const CAtomicFile&) = delete;
     ~CAtomicFile();
 
-    // Creates the temporary file for target. Throws CFileException naming target.
+    // Creates the temporary file for target. Throws CFileException naming target, also when the
+    // target is a file the user may not write.
     void Create(const CString& target);
-    bool IsOpen() const noexcept { return m_fd >= 0; }
     // Appends bytes (buffered). Throws CFileException naming the target.
     void Write(const void* data, std::size_t count);
     // Writes bytes over part of what was written before, at a byte offset from the start (after
@@ -34,16 +43,17 @@ class CAtomicFile {
     // Closes and removes the temporary file; the target stays as it was.
     void Discard() noexcept;
 
-    const std::string& TargetPath() const noexcept { return m_target; }
-    const std::string& TemporaryPath() const noexcept { return m_temp; }
-
   private:
     void Flush();
+    void RemoveTemporary() noexcept;
     void WriteThrough(const void* data, std::size_t count);
 
     int m_fd = -1;
+    void* m_slot = nullptr;  // the temporary file's record for the signal handler
     std::string m_target;
     std::string m_temp;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
 };
+
+}  // namespace rollscribe

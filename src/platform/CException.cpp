@@ -37,7 +37,7 @@ CFileException::Cause CauseOf(int osError) {
 }  // namespace
 
 CFileException::CFileException(const std::string& path, const std::string& action, int osError)
-    : CException(path, osError ? action + ": " + OsErrorText(osError) : action),
+    : CException(path, osError ? action + ": " + rollscribe::OsErrorText(osError) : action),
       m_cause(CauseOf(osError)),
       m_lOsError(osError) {}
 
@@ -48,9 +48,13 @@ CArchiveException::CArchiveException(Cause cause, const std::string& path,
                                      const std::string& reason)
     : CException(path, reason), m_cause(cause) {}
 
+namespace rollscribe {
+
 std::string OsErrorText(int osError) {
     char buffer[256];
     // The GNU strerror_r may return a static text instead of filling the buffer.
     const char* text = strerror_r(osError, buffer, sizeof buffer);
     return text;
 }
+
+}  // namespace rollscribe

@@ -48,5 +48,9 @@ class CArchiveException : public CException {
     Cause m_cause;
 };
 
+namespace rollscribe {
+
 // The operating system's description of an errno value.
 std::string OsErrorText(int osError);
+
+}  // namespace rollscribe

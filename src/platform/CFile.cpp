@@ -9,6 +9,11 @@
 
 #include "platform/FileFaults.h"
 
+using rollscribe::FileOperation;
+using rollscribe::InjectedFileFault;
+
+namespace rollscribe {
+
 CString FullPath(const CString& path) {
     if (path.IsEmpty()) return path;
     namespace fs = std::filesystem;
@@ -36,6 +41,8 @@ CString FullPath(const CString& path) {
     return CString(normal);
 }
 
+}  // namespace rollscribe
+
 CFile::~CFile() {
     Close();
 }
@@ -43,7 +50,7 @@ CFile::~CFile() {
 bool CFile::Open(const CString& path, unsigned flags, CFileException* pError) {
     (void)flags;  // read-only is the only mode
     Close();
-    m_strFilePath = FullPath(path);
+    m_strFilePath = rollscribe::FullPath(path);
     std::string name = m_strFilePath.ToStdString();
     if (int fault = InjectedFileFault(FileOperation::openRead, name.c_str())) {
         if (pError) *pError = CFileException(name, "cannot open the file", fault);

@@ -39,5 +39,9 @@ class CFile {
     CString m_strFilePath;
 };
 
+namespace rollscribe {
+
 // The full path of a file name as the user gave it: absolute, "." and ".." resolved by name.
 CString FullPath(const CString& path);
+
+}  // namespace rollscribe

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 
+namespace rollscribe {
+
 // A block of address space that is reserved up front and made usable piece by piece, so that
 // the data in it grows in place: it never moves and is never copied. Nothing is taken from the
-// system until Reserve; only the committed part uses memory.
+// system until TryReserve; only the committed part uses memory.
 class CReservedRegion {
   public:
     CReservedRegion() = default;
@@ -14,13 +16,14 @@ class CReservedRegion {
     CReservedRegion& operator=(CReservedRegion&& other) noexcept;
     ~CReservedRegion() { Release(); }
 
-    // Reserves room for up to maxBytes (or, where the address space is limited, as much of it as
-    // can be had, at least minBytes). Throws std::bad_alloc when not even minBytes can be had.
-    void Reserve(std::size_t maxBytes, std::size_t minBytes);
+    // Reserves room for at least bytes (the reservation may be larger). Returns false, holding
+    // nothing, when the address space cannot be had (a limit such as `ulimit -v`).
+    bool TryReserve(std::size_t bytes) noexcept;
     // Makes the first bytes usable; returns false when they exceed the reservation.
     // Throws std::bad_alloc when the system has no memory for them.
     bool Commit(std::size_t bytes);
-    // Returns all memory and the reservation to the system.
+    // Returns the memory and the reservation (or keeps a small region for the thread's next
+    // reservation).
     void Release() noexcept;
 
     void* Data() const noexcept { return m_base; }
@@ -32,3 +35,10 @@ class CReservedRegion {
     std::size_t m_reserved = 0;
     std::size_t m_committed = 0;
 };
+
+// For tests: lets reservations fail as under an address-space limit that leaves bytes for
+// regions beyond those mapped now (regions kept for reuse count as mapped); 0 lifts it.
+// Sanitizer builds cannot run under a real limit, so their tests use this.
+void SetReservationLimitForTests(std::size_t bytes) noexcept;
+
+}  // namespace rollscribe

@@ -31,6 +31,9 @@ class AnnotationMap {
     POSITION GetStartPosition() const noexcept { return m_entries.empty() ? 0 : 1; }
     // Gives the entry at pos and moves pos on to the next one (0 after the last).
     void GetNextAssoc(POSITION& pos, CString& key, CString& value) const;
+    // The entries as (key, value) pairs in the same order, without copying them.
+    auto begin() const noexcept { return m_entries.cbegin(); }
+    auto end() const noexcept { return m_entries.cend(); }
 
   private:
     std::vector<std::pair<CString, CString>> m_entries;

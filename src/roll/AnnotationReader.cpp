@@ -7,6 +7,8 @@
 #include "platform/CFile.h"
 #include "roll/CRollscribeDoc.h"
 
+namespace rollscribe {
+
 std::int32_t Atoi(std::string_view text) noexcept {
     std::size_t i = 0;
     auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
@@ -23,6 +25,27 @@ std::int32_t Atoi(std::string_view text) noexcept {
     return value >= kLimit ? std::numeric_limits<std::int32_t>::max()
                            : static_cast<std::int32_t>(value);
 }
+
+bool IsLfOnlyAnnotationFile(const CString& path) noexcept {
+    try {
+        CFile file;
+        if (!file.Open(path, CFile::modeRead)) return false;
+        bool lineFeed = false;
+        char block[64 * 1024];
+        for (std::size_t got; (got = file.Read(block, sizeof block)) > 0;) {
+            std::string_view bytes(block, got);
+            if (bytes.find('\r') != std::string_view::npos) return false;
+            lineFeed = lineFeed || bytes.find('\n') != std::string_view::npos;
+        }
+        return lineFeed;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace rollscribe
+
+using rollscribe::Atoi;
 
 void CRollscribeDoc::ReadAnnotationFile() {
     CString path = AnnotationFilePath();

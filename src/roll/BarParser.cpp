@@ -6,16 +6,13 @@
 
 #include "roll/CRollscribeDoc.h"
 
+namespace rollscribe {
+
 namespace {
 
 constexpr double kTwoTo31 = 2147483648.0;
 
 }  // namespace
-
-double DeltaByteWeight(std::uint32_t k) noexcept {
-    static constexpr double kWeights[] = {1.0, 128.0, 16384.0, 2097152.0, 268435456.0};
-    return k >= 1 && k <= 5 ? kWeights[k - 1] : 0.0;
-}
 
 std::int32_t EventTimeOf(double position) noexcept {
     if (position >= kTwoTo31) return std::numeric_limits<std::int32_t>::max();
@@ -29,13 +26,21 @@ std::int32_t StepsPerInchFor(std::int32_t sampleRate, std::int32_t tempo) noexce
     return steps < 1 ? 100 : steps;
 }
 
+}  // namespace rollscribe
+
+using rollscribe::EventTimeOf;
+
 void CRollscribeDoc::ParseBarFile(CArchive& ar) {
     if (m_tempo < 10) m_tempo = 100;
     if (m_tempo > 500) m_tempo = 100;
-    m_stepsPerInch = StepsPerInchFor(m_sampleRate, m_tempo);
+    m_stepsPerInch = rollscribe::StepsPerInchFor(m_sampleRate, m_tempo);
 
     std::uint8_t header;
     ar >> header >> header >> header;
+    // A record is at least two bytes (a delta byte and the code), so the file's length bounds
+    // the number of events: the event list reserves that much room and grows in place.
+    std::uint64_t length = ar.GetFile()->GetLength();
+    m_events.PlanFor(length > 3 ? static_cast<std::size_t>((length - 3) / 2) : 0);
 
     bool trackOn[256] = {};
     // A delta's steps sum to a whole number below 2^35, exact in a double however it is summed,

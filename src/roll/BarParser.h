@@ -2,9 +2,7 @@
 
 #include <cstdint>
 
-// Weight of the k-th byte (counted from 1) of a roll record's delta: 128^(k-1) for the first
-// five bytes, 0 for every later one.
-double DeltaByteWeight(std::uint32_t k) noexcept;
+namespace rollscribe {
 
 // A roll position (thousandths of an inch, never negative) as an event time: truncated toward
 // zero, and saturated at the largest 32-bit value where it does not fit.
@@ -13,3 +11,5 @@ std::int32_t EventTimeOf(double position) noexcept;
 // The steps-per-inch divisor for a sample rate and a tempo (tempo >= 1): sampleRate * 50 / tempo,
 // truncated; 100 when that is below 1; saturated where it exceeds the 32-bit range.
 std::int32_t StepsPerInchFor(std::int32_t sampleRate, std::int32_t tempo) noexcept;
+
+}  // namespace rollscribe

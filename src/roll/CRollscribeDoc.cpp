@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "roll/OutputNames.h"
+
 CRollscribeDoc::CRollscribeDoc() {
     m_events.SetSize(0, kEventGrowBy);
     ResetRollInfo();
@@ -26,7 +28,7 @@ CString CRollscribeDoc::AnnotationFilePath() const {
 }
 
 CString CRollscribeDoc::MidiFilePath() const {
-    return m_strDirectory + m_strFileTitle + "_BAR_e" + ".mid";
+    return rollscribe::OutputPath(m_strDirectory, m_strFileTitle, rollscribe::kMidiExtension);
 }
 
 void CRollscribeDoc::Serialize(CArchive& ar) {
@@ -37,8 +39,7 @@ void CRollscribeDoc::Serialize(CArchive& ar) {
     std::size_t pathLength = std::strlen(m_strFilePath.GetString());
     std::size_t nameLength = std::strlen(fileName.GetString());
     m_strDirectory = m_strFilePath.Left(pathLength >= nameLength ? pathLength - nameLength : 0);
-    std::ptrdiff_t dot = fileName.Find('.');
-    m_strFileTitle = dot == CString::npos ? fileName : fileName.Left(static_cast<std::size_t>(dot));
+    m_strFileTitle = rollscribe::RollTitleOf(fileName);
 
     if (!IsRollFileName(fileName)) {
         m_strInfo = kInvalidFileType;

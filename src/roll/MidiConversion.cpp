@@ -4,10 +4,18 @@
 #include "midi/CMidiFile.h"
 #include "roll/CRollscribeDoc.h"
 
+namespace rollscribe {
+
 namespace {
 
 // The longest wait one event's delta can carry: a 4-byte variable-length quantity.
 constexpr std::uint64_t kMaxDelta = 0x0FFFFFFF;
+
+// The most bytes an event adds to the track without its text: a 4-byte delta and a note event,
+// or a lyric's FF 05 and a 4-byte length.
+constexpr std::size_t kEventBytes = 10;
+// The signatures, the tempo, the fixed file-type text and the end of track, with room to spare.
+constexpr std::size_t kFixedBytes = 256;
 
 }  // namespace
 
@@ -22,19 +30,34 @@ PlayableRange PlayableRangeFor(const CString& rollType) {
     return range;
 }
 
+}  // namespace rollscribe
+
+using rollscribe::kEventBytes;
+using rollscribe::kFixedBytes;
+using rollscribe::kMaxDelta;
+
 void CRollscribeDoc::WriteMidiFile() {
     CString path = MidiFilePath();
     CMidiFile midi;
-    const PlayableRange range = PlayableRangeFor(m_strRollType);
-    const std::int32_t midiTempo = MidiTempoOf(m_tempo);
+    const rollscribe::PlayableRange range = rollscribe::PlayableRangeFor(m_strRollType);
+    const std::int32_t midiTempo = rollscribe::MidiTempoFor(m_tempo);
+    const CString instrument =
+        m_strRollType + " Roll " + m_strRollNumber + " - Tempo =" + m_strTempo;
+
+    // The track's room, planned without a pass over the events: the event texts (lyrics) are
+    // left out, and a track that outgrows the plan grows as any array does.
+    std::size_t plan = kFixedBytes + m_strTitle.GetLength() + m_strCopyright.GetLength() +
+                       instrument.GetLength() +
+                       static_cast<std::size_t>(m_events.GetSize()) * kEventBytes;
+    for (const auto& [key, value] : m_annotations) plan += key.GetLength() + value.GetLength() + 16;
+    midi.PlanTrackSize(plan);
 
     midi.Open(path);
     midi.WriteHeader();
     midi.WriteTempo(0, midiTempo);
     midi.WriteTrackName(m_strTitle);
     midi.WriteCopyright(m_strCopyright);
-    midi.WriteInstrumentName(m_strRollType + " Roll " + m_strRollNumber +
-                             " - Tempo =" + m_strTempo);
+    midi.WriteInstrumentName(instrument);
     midi.WriteText("/File_Type: Vellum Trackerbar Image from BAR/ANN source");
     AnnotationMap::POSITION pos = m_annotations.GetStartPosition();
     CString key, value;
@@ -43,12 +66,11 @@ void CRollscribeDoc::WriteMidiFile() {
         midi.WriteText(key + ": " + value);
     }
 
-    std::uint64_t lastTick = 0;
+    rollscribe::TickClock clock;
     for (const RollEvent& event : m_events) {
-        if (event.note > 127) continue;
-        std::uint64_t tick = TickTimeOf(event.time);
-        if (tick < lastTick) tick = lastTick;  // times never go backwards
-        std::uint64_t delta = tick - lastTick;
+        if (!rollscribe::IsWrittenEvent(event)) continue;
+        std::uint64_t lastTick = clock.Last();
+        std::uint64_t delta = clock.Advance(event.time) - lastTick;
         // A wait too long for one delta is carried by empty text events, so every event keeps
         // its exact time.
         while (delta > kMaxDelta) {
@@ -65,7 +87,6 @@ void CRollscribeDoc::WriteMidiFile() {
         } else {
             midi.NoteOff(event.note);
         }
-        lastTick = tick;
     }
     midi.WriteTrack();
     midi.Close();

@@ -3,6 +3,9 @@
 #include <cstdint>
 
 #include "platform/CString.h"
+#include "roll/RollEvent.h"
+
+namespace rollscribe {
 
 // The notes that a roll type plays at full velocity.
 struct PlayableRange {
@@ -14,14 +17,37 @@ struct PlayableRange {
 // that occurs in the lowercased roll type.
 PlayableRange PlayableRangeFor(const CString& rollType);
 
-// Microseconds a quarter note at a roll tempo. The parser puts the tempo into 10 to 500; anything
-// else is taken as the default, 100.
-inline std::int32_t MidiTempoOf(std::int32_t tempo) noexcept {
-    return 60000000 / (tempo >= 10 && tempo <= 500 ? tempo : 100);
-}
-
 // MIDI ticks (480 a quarter note) for a roll position (1200 thousandths of an inch a quarter
 // note), computed in 64 bits so that no position wraps.
 inline std::uint64_t TickTimeOf(std::int32_t time) noexcept {
     return static_cast<std::uint64_t>(static_cast<std::uint32_t>(time)) * 480u / 1200u;
 }
+
+// Whether the conversion writes a roll event: tracks 113 and up (notes above 127) are left out.
+inline bool IsWrittenEvent(const RollEvent& event) noexcept {
+    return event.note <= 127;
+}
+
+// The tick of each written event in turn: its position's tick, never before the previous one's.
+class TickClock {
+  public:
+    // Moves on to a written event at roll position time; returns its tick.
+    std::uint64_t Advance(std::int32_t time) noexcept {
+        std::uint64_t tick = TickTimeOf(time);
+        if (tick > m_last) m_last = tick;
+        return m_last;
+    }
+    // The tick of the last event moved on to (0 before any).
+    std::uint64_t Last() const noexcept { return m_last; }
+
+  private:
+    std::uint64_t m_last = 0;
+};
+
+// The MIDI tempo (microseconds a quarter note) written for a roll tempo. The parser has put the
+// tempo into 10 to 500; any other value is taken as the default 100.
+inline std::int32_t MidiTempoFor(std::int32_t tempo) noexcept {
+    return 60000000 / (tempo >= 10 && tempo <= 500 ? tempo : 100);
+}
+
+}  // namespace rollscribe

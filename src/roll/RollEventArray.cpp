@@ -26,31 +26,13 @@ void RollEventArray::GrowFor(std::int64_t needed) {
         capacity = std::max(needed, m_nMaxSize + step);
     }
     capacity = std::min(capacity, kMaxEvents);
-    std::size_t bytes = static_cast<std::size_t>(capacity) * sizeof(RollEvent);
-
-    if (m_pData == nullptr) {
-        m_region.Reserve(static_cast<std::size_t>(kMaxEvents) * sizeof(RollEvent), bytes);
-    }
-    if (!m_region.Commit(bytes)) {
-        // The address space on hand ran out: move to a larger reservation (rare; only where the
-        // address space is limited).
-        CReservedRegion larger;
-        larger.Reserve(std::max(bytes, m_region.Reserved() * 2), bytes);
-        larger.Commit(bytes);
-        RollEvent* moved = static_cast<RollEvent*>(larger.Data());
-        for (std::int32_t i = 0; i < m_nSize; ++i) {
-            new (moved + i) RollEvent(static_cast<RollEvent&&>(m_pData[i]));
-            m_pData[i].~RollEvent();
-        }
-        m_region = std::move(larger);
-    }
-    m_pData = static_cast<RollEvent*>(m_region.Data());
+    m_pData = m_storage.Grow(static_cast<std::size_t>(m_nSize), static_cast<std::size_t>(capacity));
     m_nMaxSize = static_cast<std::int32_t>(capacity);
 }
 
 void RollEventArray::RemoveAll() noexcept {
     for (std::int32_t i = 0; i < m_nSize; ++i) m_pData[i].~RollEvent();
-    m_region.Release();
+    m_storage.Release();
     m_pData = nullptr;
     m_nSize = 0;
     m_nMaxSize = 0;

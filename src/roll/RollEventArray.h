@@ -1,14 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <new>
 
-#include "platform/CReservedRegion.h"
+#include "platform/GrowableStorage.h"
 #include "roll/RollEvent.h"
 
 // A growable, contiguous array of roll events. Capacity grows by a fixed step (or, with a step of
 // 0, by an eighth of the size, at least 4 and at most 1024). The events live in reserved address
-// space, so growing never moves or copies them and costs nothing per event already stored.
+// space, so growing in place never moves or copies them and costs nothing per event already
+// stored.
 class RollEventArray {
   public:
     RollEventArray() = default;
@@ -18,6 +20,9 @@ class RollEventArray {
 
     // Sets the size (only 0 is supported: empties the array) and the growth step.
     void SetSize(std::int32_t newSize, std::int32_t growBy);
+    // The most events the array will hold, as far as is known: the address space reserved when
+    // it next grows from empty. More can still be added.
+    void PlanFor(std::size_t maxEvents) noexcept { m_storage.PlanFor(maxEvents); }
     // Appends the event at index GetSize() and returns that index.
     std::int32_t Add(const RollEvent& event) { return Emplace(event); }
     std::int32_t Add(RollEvent&& event) { return Emplace(static_cast<RollEvent&&>(event)); }
@@ -45,7 +50,7 @@ class RollEventArray {
     }
     void GrowFor(std::int64_t needed);
 
-    CReservedRegion m_region;
+    rollscribe::GrowableStorage<RollEvent> m_storage;
     RollEvent* m_pData = nullptr;
     std::int32_t m_nSize = 0;
     std::int32_t m_nMaxSize = 0;

@@ -4,6 +4,8 @@
 
 class CRollscribeDoc;
 
+namespace rollscribe {
+
 enum class LoadOutcome {
     converted,  // the roll was converted and its MIDI file written
     rejected,   // the file's extension is not bar or web: nothing was converted
@@ -15,3 +17,5 @@ enum class LoadOutcome {
 // MIDI file cannot be written) are thrown as CException naming the file and the reason; the
 // MIDI file's earlier contents then stay as they were.
 LoadOutcome LoadRollFile(CRollscribeDoc& doc, const CString& path);
+
+}  // namespace rollscribe

@@ -4,6 +4,8 @@
 
 #include "roll/CRollscribeDoc.h"
 
+namespace rollscribe {
+
 CString DecimalText(std::int32_t value) {
     char digits[16];
     auto result = std::to_chars(digits, digits + sizeof digits, value);
@@ -33,3 +35,5 @@ CString BuildRollReport(const CRollscribeDoc& doc) {
     report += DecimalText(doc.m_stepsPerInch);
     return report;
 }
+
+}  // namespace rollscribe

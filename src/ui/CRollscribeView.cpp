@@ -69,7 +69,7 @@ void CRollscribeView::OnChangeFilename() {
 std::vector<ReportLine> CRollscribeView::ReportLines(std::size_t maxLines,
                                                      std::size_t maxLineBytes) const {
     return LayoutReport(
-        DecodeText(ClipReport(BuildRollReport(Roll()).View(), maxLines, maxLineBytes)));
+        DecodeText(ClipReport(rollscribe::BuildRollReport(Roll()).View(), maxLines, maxLineBytes)));
 }
 
 void CRollscribeView::OnDraw(wxDC* dc) {

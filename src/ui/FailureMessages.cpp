@@ -2,10 +2,7 @@
 
 #include <wx/wxcrt.h>
 
-#include <new>
-
-#include "platform/CException.h"
-#include "platform/CFile.h"
+#include "roll/LoadFailure.h"
 #include "text/WxText.h"
 
 namespace rollscribe {
@@ -23,23 +20,9 @@ wxString Sentence(const std::string& reason) {
 }  // namespace
 
 wxString FailureMessage(FileTask task, const std::string& file, std::exception_ptr error) {
-    std::string concerned;
-    std::string reason;
-    try {
-        std::rethrow_exception(error);
-    } catch (const CException& e) {
-        concerned = e.Path();
-        reason = e.Reason();
-    } catch (const std::bad_alloc&) {
-        reason = task == FileTask::openRoll ? "there is not enough memory to convert it"
-                                            : "there is not enough memory to copy it";
-    } catch (const std::exception& e) {
-        reason = e.what();
-    } catch (...) {
-        reason = "an unexpected error occurred";
-    }
-    const bool sameFile = concerned.empty() || concerned == file ||
-                          concerned == FullPath(CString(file)).ToStdString();
+    const LoadFailure failure = DescribeLoadFailure(
+        error, file, task == FileTask::openRoll ? "convert the roll" : "copy the MIDI file");
+    const bool sameFile = failure.otherFile.empty();
     wxString headline;
     switch (task) {
         case FileTask::openRoll:
@@ -50,8 +33,8 @@ wxString FailureMessage(FileTask task, const std::string& file, std::exception_p
             headline = "Rollscribe could not save the MIDI file:";
             break;
     }
-    return headline + "\n" + WxText(file) + "\n\n" + (sameFile ? "" : WxText(concerned) + "\n") +
-           Sentence(reason);
+    return headline + "\n" + WxText(file) + "\n\n" +
+           (sameFile ? "" : WxText(failure.otherFile) + "\n") + Sentence(failure.reason);
 }
 
 }  // namespace rollscribe

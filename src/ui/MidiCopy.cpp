@@ -14,7 +14,7 @@ namespace rollscribe {
 namespace {
 
 bool SameFile(const CString& a, const CString& b) {
-    if (FullPath(a) == FullPath(b)) return true;
+    if (rollscribe::FullPath(a) == rollscribe::FullPath(b)) return true;
     struct stat sa {};
     struct stat sb {};
     return ::stat(a.GetString(), &sa) == 0 && ::stat(b.GetString(), &sb) == 0 &&
@@ -38,17 +38,17 @@ void CopyConvertedFile(const CString& source, const CString& target,
                        const std::vector<CString>& protectedFiles) {
     for (const CString& file : protectedFiles) {
         if (SameFile(target, file)) {
-            throw CFileException(FullPath(target).ToStdString(),
+            throw CFileException(rollscribe::FullPath(target).ToStdString(),
                                  "this is a file of the opened roll; choose another name",
                                  CFileException::accessDenied);
         }
     }
     std::vector<char> bytes = ReadWholeFile(source);
     if (bytes.empty()) {
-        throw CFileException(FullPath(source).ToStdString(), "the converted MIDI file is empty",
-                             CFileException::invalidFile);
+        throw CFileException(rollscribe::FullPath(source).ToStdString(),
+                             "the converted MIDI file is empty", CFileException::invalidFile);
     }
-    CAtomicFile out;
+    rollscribe::CAtomicFile out;
     out.Create(target);
     out.Write(bytes.data(), bytes.size());
     out.Commit();

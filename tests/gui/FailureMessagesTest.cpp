@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"memory_exhausted", FileTask::openRoll, "/rolls/x.bar",
                     std::make_exception_ptr(std::bad_alloc()),
                     "Rollscribe could not open this roll file:\n/rolls/x.bar\n\n"
-                    "There is not enough memory to convert it."},
+                    "Not enough memory to convert the roll."},
         MessageCase{"other_error", FileTask::openRoll, "/rolls/x.bar",
                     std::make_exception_ptr(std::runtime_error("something broke")),
                     "Rollscribe could not open this roll file:\n/rolls/x.bar\n\nSomething broke."},
@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"memory_exhausted_while_copying", FileTask::saveMidi, "/out/copy.mid",
                     std::make_exception_ptr(std::bad_alloc()),
                     "Rollscribe could not save the MIDI file:\n/out/copy.mid\n\n"
-                    "There is not enough memory to copy it."}),
+                    "Not enough memory to copy the MIDI file."}),
     [](const ::testing::TestParamInfo<MessageCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

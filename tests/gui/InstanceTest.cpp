@@ -129,7 +129,7 @@ TEST(Program, RecentFilesSurviveARestartAndSigtermEndsItCleanly) {
         ChildProcess program({ROLLSCRIBE_PATH, a.string()}, env);
         ASSERT_TRUE(PumpUntil([&] { return listed("file1=" + a.string()); }, 20s));
         program.Signal(SIGTERM);
-        EXPECT_EQ(program.Wait(20s), 0);
+        EXPECT_EQ(program.Wait(20s), 128 + SIGTERM);  // closed, then ended by the signal
     }
     EXPECT_TRUE(fs::exists(rolls.Path("a_BAR_e.mid")));
     EXPECT_TRUE(testing_support::ListDir(run.Path()).empty()) << "lock or socket left behind";
@@ -139,7 +139,7 @@ TEST(Program, RecentFilesSurviveARestartAndSigtermEndsItCleanly) {
         ChildProcess program({ROLLSCRIBE_PATH, b.string()}, env);
         ASSERT_TRUE(PumpUntil([&] { return listed("file1=" + b.string()); }, 20s));
         program.Signal(SIGTERM);
-        EXPECT_EQ(program.Wait(20s), 0);
+        EXPECT_EQ(program.Wait(20s), 128 + SIGTERM);  // closed, then ended by the signal
     }
     EXPECT_NE(
         Slurp(settings).find("[BAR/ANN\\ to\\ Vellum\\ file\\ converter/Recent\\ File\\ List]\n"
@@ -196,7 +196,7 @@ TEST(Program, SigtermWhileAMessageBoxIsUpEndsTheProgram) {
     program.Signal(SIGTERM);
     std::optional<int> status = program.Wait(10s);
     ASSERT_TRUE(status.has_value()) << "the program did not end";
-    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(*status, 128 + SIGTERM);
 }
 
 TEST(Program, HelpAndVersionNeedNoWindow) {
@@ -218,6 +218,45 @@ TEST(Program, WithoutADisplayItSaysSoAndEnds) {
     EXPECT_NE(Slurp(out / "err").find("cannot open the display"), std::string::npos)
         << Slurp(out / "err");
     EXPECT_FALSE(fs::exists(out / "roll_BAR_e.mid")) << "converted without a window";
+}
+
+}  // namespace
+
+namespace {
+
+// A terminating signal while a roll is being converted (the load holds the main loop): the
+// program ends by the signal at once, its temporary file removed, the earlier MIDI file kept.
+TEST(Program, SignalDuringALoadEndsItAtOnceLeavingNoTemporaryFile) {
+    testing_support::TempDir config;
+    testing_support::TempDir run;
+    testing_support::TempDir rolls;
+    fs::permissions(run.Path(), fs::perms::owner_all);
+    // 20 MB of note records and a 40 MB lyric: long enough a write to be caught in it.
+    std::vector<std::uint8_t> roll = {'R', 'O', 'L'};
+    while (roll.size() < 20 * 1024 * 1024) roll.insert(roll.end(), {0x01, 0x10, 0x02, 0x11});
+    roll.insert(roll.end(), {0x00, 0xF2});
+    roll.resize(roll.size() + 40 * 1024 * 1024, 'l');
+    roll.push_back(0);
+    testing_support::WriteFile(rolls / "big.bar", roll);
+    testing_support::WriteFile(rolls / "big_BAR_e.mid", "earlier");
+    auto hasTemporary = [&] {
+        for (const auto& entry : fs::directory_iterator(rolls.Path()))
+            if (entry.path().filename().string().ends_with(".tmp")) return true;
+        return false;
+    };
+    ChildProcess program(
+        {ROLLSCRIBE_PATH, (rolls / "big.bar").string()},
+        {{"XDG_CONFIG_HOME", config.Path().string()}, {"XDG_RUNTIME_DIR", run.Path().string()}});
+    auto start = std::chrono::steady_clock::now();
+    while (!hasTemporary() && std::chrono::steady_clock::now() - start < 120s) ::usleep(1000);
+    ASSERT_TRUE(hasTemporary()) << "the MIDI file was never begun";
+    program.Signal(SIGTERM);
+    std::optional<int> status = program.Wait(20s);
+    ASSERT_TRUE(status.has_value()) << "the program did not end";
+    EXPECT_EQ(*status, 128 + SIGTERM);
+    EXPECT_FALSE(hasTemporary());
+    EXPECT_TRUE(Slurp(rolls / "big_BAR_e.mid") == "earlier")
+        << "the earlier MIDI file was replaced";
 }
 
 }  // namespace

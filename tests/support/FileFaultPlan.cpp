@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string_view>
 
+using namespace rollscribe;
+
 namespace testing_support {
 
 namespace {

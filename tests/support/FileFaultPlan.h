@@ -15,7 +15,7 @@ namespace testing_support {
 class FileFaultPlan {
   public:
     struct Rule {
-        FileOperation operation;
+        rollscribe::FileOperation operation;
         std::string pathEnd;       // applies to paths ending with this ("" for every path)
         int error = 0;             // the errno to fail with; 0 lets the operation run
         int occurrence = 0;        // which matching call fails, counted from 1; 0 for every one
@@ -32,8 +32,8 @@ class FileFaultPlan {
     int Failures(std::size_t rule) const;
 
   private:
-    static int Hook(FileOperation operation, const char* path, std::size_t* count);
-    int Decide(FileOperation operation, const char* path, std::size_t* count);
+    static int Hook(rollscribe::FileOperation operation, const char* path, std::size_t* count);
+    int Decide(rollscribe::FileOperation operation, const char* path, std::size_t* count);
 
     struct State {
         Rule rule;

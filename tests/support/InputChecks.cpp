@@ -20,6 +20,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace rollscribe;
+
 namespace testing_support {
 
 namespace {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rollscribe {
+
+// A text made safe to show on a terminal: control characters, which could move the cursor,
+// clear the screen or set the window's title, become visible escapes. C0 controls other than
+// line feed and tab, and DEL, become \a \b \v \f \r \e or \xHH; the C1 controls in their UTF-8
+// form (C2 80 to C2 9F) become \xC2\xHH; bytes 0x80 to 0x9F that are not part of valid UTF-8
+// (C1 controls to a terminal that reads 8-bit text) become \xHH. Everything else, backslashes
+// included, stays as it is.
+std::string EscapeForTerminal(std::string_view text);
+
+// The length of the valid UTF-8 sequence at the start of text (1 to 4 bytes), or 0 when its
+// first byte does not start one: an overlong form, a surrogate, a value beyond U+10FFFF, a cut
+// sequence, or a lone continuation byte. An ASCII byte is a sequence of 1.
+std::size_t Utf8SequenceLength(std::string_view text) noexcept;
+
+}  // namespace rollscribe

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace rollscribe {
+
+// Makes sure descriptors 0, 1 and 2 are open, on /dev/null where one is not. Without this a
+// program started with a standard stream closed gives that descriptor to the next file it opens,
+// and what it prints for the user lands in that file. Call first thing in main.
+void EnsureStandardDescriptors() noexcept;
+
+// Creates a temporary file (open with O_CREAT and these flags and mode) and records its path, so
+// that a terminating signal removes it; returns the descriptor, or -1 with errno set. The record
+// is given in *slot and must be dropped with ForgetTemporaryFile once the file is renamed or
+// removed. Safe to call from any thread.
+int CreateTemporaryFile(const std::string& path, int flags, mode_t mode, void** slot) noexcept;
+void ForgetTemporaryFile(void* slot) noexcept;
+
+// On SIGINT, SIGTERM, SIGHUP and SIGPIPE: removes the temporary files being written, then ends
+// the program by the same signal with its default action, so that the caller sees 128 + the
+// signal's number. Outputs already in place stay as they are. For the converter.
+void EndOnTerminationSignals() noexcept;
+
+// On SIGINT, SIGTERM and SIGHUP while work is in progress (a WorkInProgress scope lives or a
+// temporary file is being written): as above. Otherwise the signal goes to the handler that was
+// installed before, the toolkit's, which closes the program in its own time. For the desktop
+// program; call after the toolkit has installed its handlers.
+void EndOnTerminationSignalsDuringWork() noexcept;
+
+// Marks work (a roll's load) that a terminating signal ends at once instead of waiting for it.
+class WorkInProgress {
+  public:
+    WorkInProgress() noexcept;
+    ~WorkInProgress();
+    WorkInProgress(const WorkInProgress&) = delete;
+    WorkInProgress& operator=(const WorkInProgress&) = delete;
+};
+
+// For a program that closed gracefully on a terminating signal: notes the signal, and later ends
+// the program by it (default action) so that its caller sees how it ended. EndByNotedSignal
+// returns when no signal was noted.
+void NoteTerminationSignal(int signal) noexcept;
+void EndByNotedSignal() noexcept;
+
+// Flushes and closes standard output. Returns 0, or the errno of a failed write or close (a
+// full disk, a closed pipe, /dev/full): a program that printed must then fail.
+int CloseStandardOutput() noexcept;
+
+}  // namespace rollscribe

@@ -1,0 +1,31 @@
+#include "roll/OutputNames.h"
+
+#include "platform/CFile.h"
+
+namespace rollscribe {
+
+CString RollTitleOf(const CString& fileName) {
+    std::ptrdiff_t dot = fileName.Find('.');
+    return dot == CString::npos ? fileName : fileName.Left(static_cast<std::size_t>(dot));
+}
+
+CString OutputFileName(const CString& title, std::string_view extension) {
+    CString name = title;
+    name += "_BAR_e";
+    name += extension;
+    return name;
+}
+
+CString OutputPath(const CString& directory, const CString& title, std::string_view extension) {
+    return directory + OutputFileName(title, extension);
+}
+
+CString OutputPathOfRoll(const CString& rollPath, std::string_view extension) {
+    CString full = FullPath(rollPath);
+    std::string_view view = full.View();
+    std::size_t slash = view.rfind('/');
+    std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    return OutputPath(full.Left(nameStart), RollTitleOf(full.Mid(nameStart)), extension);
+}
+
+}  // namespace rollscribe

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string_view>
+
+#include "platform/CString.h"
+
+namespace rollscribe {
+
+// Every output of a roll lies beside it and is named TITLE_BAR_e followed by the output's
+// extension, TITLE being the roll's file name up to its first dot: the MIDI file
+// TITLE_BAR_e.mid, and so on for the other kinds of output.
+inline constexpr std::string_view kMidiExtension = ".mid";
+
+// A roll's title: its file name up to, not including, the first dot; the whole name without one.
+CString RollTitleOf(const CString& fileName);
+
+// The output's file name for a roll's title and an extension such as ".mid".
+CString OutputFileName(const CString& title, std::string_view extension);
+
+// The output's path from the roll's folder (with its trailing separator) and title.
+CString OutputPath(const CString& directory, const CString& title, std::string_view extension);
+
+// The output's path for a roll named by path, from its full path as loading it derives them.
+CString OutputPathOfRoll(const CString& rollPath, std::string_view extension);
+
+}  // namespace rollscribe

@@ -1,0 +1,315 @@
+// Converting an archive through the built converter: JSON Lines read back by Python, folders
+// with -r, rolls that share an output, LF-only annotation files, bundled options, the summary.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "support/MidiInvariants.h"
+#include "support/RollFixture.h"
+#include "support/ShellRun.h"
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+ShellRun Convert(const std::string& args) {
+    return RunShell(std::string(CONVERTER_PATH) + " " + args);
+}
+
+std::string HexText(std::string_view bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out = "hex:";
+    for (char c : bytes) {
+        out += kDigits[static_cast<unsigned char>(c) >> 4];
+        out += kDigits[static_cast<unsigned char>(c) & 15];
+    }
+    return out;
+}
+
+// The report's fields by their label ("Title", "Tempo", ...), for each report in order.
+std::vector<std::map<std::string, std::string>> ReportFields(const std::string& out) {
+    std::vector<std::map<std::string, std::string>> reports;
+    std::size_t at = 0;
+    while ((at = out.find("\n File Info : ", at)) != std::string::npos) {
+        std::size_t end = out.find("\n File Info : ", at + 1);
+        std::string report =
+            out.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        std::map<std::string, std::string> fields;
+        for (const char* label : {"This File", "Roll MFR", "Roll Number", "Title", "Composer",
+                                  "Performer", "Tempo", "BAR file Steps per Inch"}) {
+            std::string key = std::string("\n ") + label + " : ";
+            std::size_t from = report.rfind(key);
+            if (from == std::string::npos) continue;
+            from += key.size();
+            std::size_t to = report.find('\n', from);
+            fields[label] =
+                report.substr(from, to == std::string::npos ? std::string::npos : to - from);
+        }
+        reports.push_back(fields);
+        at = at + 1;
+    }
+    return reports;
+}
+
+// A folder of rolls of every kind a run meets.
+class Archive : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
+            fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name);
+        // Texts that are not UTF-8 (Latin-1), a C1 control and a zero byte.
+        WriteFile(dir / "latin.bar", RollBytes("00 30 90 03 31 00 F0 A9 20 31 39 32 35 00"));
+        std::string ann =
+            "/title: Valse tr\xE8s lente\r\n/composer: \xC3\x89mile \xC2\x9B\r\n"
+            "/roll_tempo: 70\r\n/roll_type: Ampico\r\n/x: a";
+        ann += std::string(1, '\0') + "b\r\n";
+        WriteFile(dir / "latin.ann", ann);
+        WriteFile(dir / "short.bar", Hex("01"));
+        WriteFile(dir / "notes.txt", "not a roll");
+        WriteFile(dir / "latin.web", RollBytes("00 30"));
+    }
+    TempDir dir;
+};
+
+TEST_F(Archive, JsonLinesReadBackByPythonMatchTheReports) {
+    std::string files = Q(dir / "evening_waltz.bar") + " " + Q(dir / "latin.bar") + " " +
+                        Q(dir / "short.bar") + " " + Q(dir / "notes.txt") + " " +
+                        Q(dir / "latin.web") + " " + Q(dir / "missing.bar");
+    ShellRun text = Convert("-j 3 " + files);
+    ShellRun json = Convert("-j 3 --json " + files);
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(json.status, 1);
+    EXPECT_EQ(TakeSummary(text.err), TakeSummary(json.err));
+    EXPECT_EQ(text.err, json.err);
+
+    TempDir io;
+    WriteFile(io / "json", json.out);
+    ShellRun read = RunShell(Q(JSON_READER) + " <" + Q(io / "json"));
+    ASSERT_EQ(read.status, 0) << read.err;
+    std::map<std::string, std::string> got;  // "INDEX KEY" to value
+    std::istringstream lines(read.out);
+    for (std::string line; std::getline(lines, line);) {
+        std::size_t first = line.find(' '), second = line.find(' ', first + 1);
+        got[line.substr(0, second)] = line.substr(second + 1);
+    }
+    auto reports = ReportFields(text.out);
+    ASSERT_EQ(reports.size(), 6u);
+    const char* labels[][2] = {{"Roll MFR", "manufacturer"}, {"Roll Number", "roll_number"},
+                               {"Title", "title"},           {"Composer", "composer"},
+                               {"Performer", "performer"},   {"Tempo", "tempo"}};
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        std::string n = std::to_string(i) + " ";
+        for (auto [label, key] : labels)
+            EXPECT_EQ(got[n + key], HexText(reports[i][label])) << i << " " << key;
+        EXPECT_EQ(got[n + "steps_per_inch"], reports[i]["BAR file Steps per Inch"]) << i;
+    }
+    const char* statuses[] = {"written", "written", "failed", "rejected", "rejected", "failed"};
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(got[std::to_string(i) + " status"], HexText(statuses[i])) << i;
+    EXPECT_EQ(got["0 reason"], "null");
+    EXPECT_EQ(got["2 reason"], HexText("the file ends too early"));
+    EXPECT_EQ(got["3 reason"], HexText("not a roll file: the extension must be bar or web"));
+    EXPECT_EQ(got["3 midi"], "null");
+    EXPECT_EQ(got["4 reason"], HexText("writes the same MIDI file as " +
+                                       (dir / "latin.bar").string() + "; not converted"));
+    EXPECT_EQ(got["1 input"], HexText((dir / "latin.bar").string()));
+    EXPECT_EQ(got["1 midi"], HexText((dir / "latin_BAR_e.mid").string()));
+    EXPECT_EQ(got["4 midi"], got["1 midi"]);
+    EXPECT_EQ(got["1 roll_type"], HexText("Ampico"));
+    EXPECT_EQ(got["1 annotations"],
+              HexText("/title") + "=" + HexText("Valse tr\xE8s lente") + ";" +
+                  HexText("/composer") + "=" + HexText("\xC3\x89mile \xC2\x9B") + ";" +
+                  HexText("/roll_tempo") + "=" + HexText("70") + ";" + HexText("/roll_type") + "=" +
+                  HexText("Ampico") + ";" + HexText("/x") + "=" + HexText(std::string("a\0b", 3)));
+    EXPECT_EQ(got["1 events"], "3");
+    EXPECT_EQ(got["1 notes"], "2");
+    // 400 steps at 800 steps a second and tempo 70 (571 steps an inch): 700 thousandths of an
+    // inch, 280 ticks at 857,142 microseconds a quarter note.
+    EXPECT_EQ(got["1 seconds"], "0.4999995");
+    EXPECT_EQ(got["2 events"], "0");
+
+    // The example roll's length agrees with what an independent reader finds in its MIDI file.
+    ShellRun midi = RunShell(Q(MIDI_READER) + " " + Q(dir / "evening_waltz_BAR_e.mid"));
+    ASSERT_EQ(midi.status, 0) << midi.err;
+    EXPECT_NE(midi.out.find("total_ticks 69120\n"), std::string::npos);
+    EXPECT_NE(midi.out.find("tempo 750000\n"), std::string::npos);
+    EXPECT_EQ(got["0 seconds"], "108.0");  // 69,120 ticks at 750,000 microseconds a quarter
+    Bytes file = ReadFile(dir / "evening_waltz_BAR_e.mid");
+    int noteOns = 0;
+    CheckMidiFile(std::string_view(reinterpret_cast<const char*>(file.data()), file.size()),
+                  [&](const MidiEvent& e) { noteOns += e.status == 0x90 && e.data[1] != 0; });
+    EXPECT_EQ(got["0 notes"], std::to_string(noteOns));
+}
+
+TEST_F(Archive, RecursiveRunFindsRollsInAnyCaseSortedSkippingLinkedFolders) {
+    for (const char* folder : {"tree", "tree/b", "tree/A", "outside"})
+        fs::create_directory(dir / folder);
+    for (const char* roll :
+         {"tree/b/two.BAR", "tree/A/one.web", "tree/three.Bar", "outside/far.bar"})
+        WriteFile(dir / roll, RollBytes("00 30"));
+    WriteFile(dir / "tree/readme.txt", "text");
+    fs::create_directory_symlink(dir / "outside", dir / "tree/linked");
+    fs::create_symlink(dir / "tree/three.Bar", dir / "tree/b/three-again.bar");
+    ShellRun one = Convert("-r -j 1 " + Q(dir / "tree") + " " + Q(dir / "evening_waltz.bar"));
+    ShellRun four =
+        Convert("--recursive -j4 " + Q(dir / "tree") + " " + Q(dir / "evening_waltz.bar"));
+    EXPECT_EQ(TakeSummary(one.err),
+              "rollscribe-convert: 5 MIDI files written, 0 rolls failed or refused, in T s\n");
+    TakeSummary(four.err);
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.out, four.out);
+    EXPECT_EQ(one.err, four.err);
+    auto reports = ReportFields(one.out);
+    ASSERT_EQ(reports.size(), 5u);
+    EXPECT_EQ(reports[0]["This File"], (dir / "tree/A/one.web").string());
+    EXPECT_EQ(reports[1]["This File"], (dir / "tree/b/three-again.bar").string());
+    EXPECT_EQ(reports[2]["This File"], (dir / "tree/b/two.BAR").string());
+    EXPECT_EQ(reports[3]["This File"], (dir / "tree/three.Bar").string());
+    EXPECT_EQ(reports[4]["This File"], (dir / "evening_waltz.bar").string());
+    EXPECT_FALSE(fs::exists(dir / "outside/far_BAR_e.mid")) << "a linked folder was followed";
+    EXPECT_TRUE(fs::exists(dir / "tree/b/three-again_BAR_e.mid"));
+    EXPECT_TRUE(fs::exists(dir / "tree/three_BAR_e.mid"));
+
+    // Without -r the folder is refused, with a hint.
+    ShellRun plain = Convert("-q " + Q(dir / "tree"));
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_EQ(plain.err, "rollscribe-convert: " + (dir / "tree").string() +
+                             ": cannot open the file: Is a directory (use -r to convert the "
+                             "rolls in a folder)\n");
+}
+
+// An unreadable folder and an unreadable roll, as a user without the right to read them: the
+// run goes on and says what it could not read. Root reads everything, so as root the run is
+// made as the user nobody.
+TEST_F(Archive, RecursiveRunReportsWhatItCannotRead) {
+    fs::path tree = dir / "tree";
+    for (const char* folder : {"tree", "tree/closed", "tree/open"})
+        fs::create_directory(dir / folder);
+    WriteFile(tree / "closed/hidden.bar", RollBytes("00 30"));
+    WriteFile(tree / "open/a.bar", RollBytes("00 30"));
+    WriteFile(tree / "open/secret.bar", RollBytes("00 30"));
+    std::string as;
+    if (::geteuid() == 0) {
+        as = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+        fs::permissions(dir.Path(), fs::perms(0755));
+        RunShell("chown -R nobody:nogroup " + Q(tree));
+    }
+    fs::permissions(tree / "closed", fs::perms(0));
+    fs::permissions(tree / "open/secret.bar", fs::perms(0));
+    for (const char* jobs : {"-j1", "-j4"}) {
+        ShellRun run = RunShell(as + CONVERTER_PATH + " -qr " + jobs + " " + Q(tree));
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.err, "rollscribe-convert: " + (tree / "closed").string() +
+                               ": cannot read the folder: Permission denied\n"
+                               "rollscribe-convert: " +
+                               (tree / "open/secret.bar").string() +
+                               ": cannot open the file: Permission denied\n");
+        EXPECT_TRUE(fs::exists(tree / "open/a_BAR_e.mid"));
+    }
+    fs::permissions(tree / "closed", fs::perms(0755));
+}
+
+TEST_F(Archive, RollsSharingAnOutputAreRefusedAlikeForEveryJobs) {
+    fs::create_directory(dir / "d");
+    WriteFile(dir / "d/x.bar", RollBytes("00 30"));
+    WriteFile(dir / "d/x.web", RollBytes("00 31"));
+    WriteFile(dir / "d/y.op9.bar", RollBytes("00 32"));
+    WriteFile(dir / "d/y.op48.bar", RollBytes("00 33"));
+    fs::create_directory_symlink(dir / "d", dir / "l");
+    std::string files = Q(dir / "l/x.web") + " " + Q(dir / "d/y.op9.bar") + " " +
+                        Q(dir / "d/x.bar") + " " + Q(dir / "d/y.op48.bar") + " " +
+                        Q(dir / "l/y.op9.bar");
+    std::string expected =
+        "rollscribe-convert: " + (dir / "d/x.bar").string() + ": writes the same MIDI file as " +
+        (dir / "l/x.web").string() + "; not converted\n" +
+        "rollscribe-convert: " + (dir / "d/y.op48.bar").string() +
+        ": writes the same MIDI file as " + (dir / "d/y.op9.bar").string() + "; not converted\n" +
+        "rollscribe-convert: " + (dir / "l/y.op9.bar").string() +
+        ": writes the same MIDI file as " + (dir / "d/y.op9.bar").string() + "; not converted\n";
+    Bytes x, y;
+    for (const char* jobs : {"-j 1", "-j 4"}) {
+        fs::remove(dir / "d/x_BAR_e.mid");
+        fs::remove(dir / "d/y_BAR_e.mid");
+        ShellRun run = Convert(std::string("-q ") + jobs + " " + files);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, expected) << jobs;
+        if (x.empty()) {
+            x = ReadFile(dir / "d/x_BAR_e.mid");
+            y = ReadFile(dir / "d/y_BAR_e.mid");
+        }
+        EXPECT_EQ(ReadFile(dir / "d/x_BAR_e.mid"), x) << jobs;
+        EXPECT_EQ(ReadFile(dir / "d/y_BAR_e.mid"), y) << jobs;
+    }
+    // The first named is the one converted: x.web's track 49 (note 64), y.op9's track 50.
+    const Bytes xNote = Hex("90 40 50");
+    EXPECT_NE(std::search(x.begin(), x.end(), xNote.begin(), xNote.end()), x.end());
+    const Bytes yNote = Hex("90 41 50");
+    EXPECT_NE(std::search(y.begin(), y.end(), yNote.begin(), yNote.end()), y.end());
+}
+
+TEST_F(Archive, AnnotationFileWithoutCrLineEndsIsReported) {
+    WriteFile(dir / "lf.bar", RollBytes("00 30"));
+    WriteFile(dir / "lf.ann", "/title: One\n/composer: Two\n");
+    WriteFile(dir / "crlf.bar", RollBytes("00 30"));
+    WriteFile(dir / "crlf.ann", "/title: One\r\n/composer: Two\r\n");
+    WriteFile(dir / "none.bar", RollBytes("00 30"));
+    WriteFile(dir / "none.ann", "/title: One");
+    fs::create_directory(dir / "sub");
+    WriteFile(dir / "sub/lf.op2.bar", RollBytes("00 30"));
+    WriteFile(dir / "sub/lf.ann", "/title: One\n");
+    ShellRun run = RunShell("cd " + Q(dir.Path()) + " && " + CONVERTER_PATH +
+                            " -q lf.bar crlf.bar none.bar sub/lf.op2.bar");
+    EXPECT_EQ(run.status, 0) << "the warning does not change the exit status";
+    EXPECT_EQ(run.err,
+              "rollscribe-convert: lf.ann: no CR line ends, read as one line\n"
+              "rollscribe-convert: sub/lf.ann: no CR line ends, read as one line\n");
+    ShellRun report = Convert(Q(dir / "lf.bar"));
+    EXPECT_NE(report.out.find("\n Title : One/composer: Two\n"), std::string::npos)
+        << "still read as one line";
+}
+
+TEST_F(Archive, OptionsBundleAndEndAtTheDoubleDash) {
+    WriteFile(dir / "-dash.bar", RollBytes("00 30"));
+    struct Case {
+        std::string args;
+        int status;
+        bool reports;
+    } cases[] = {
+        {"-qj2 " + Q(dir / "latin.bar"), 0, false},
+        {"-qrj 2 " + Q(dir / "latin.bar"), 0, false},
+        {"-j2q " + Q(dir / "latin.bar"), 2, false},
+        {"--jobs=2 -q -- " + Q(dir / "latin.bar"), 0, false},
+        {"--jobs 2 " + Q(dir / "latin.bar"), 0, true},
+        {"-q -- -dash.bar", 0, false},
+        {"-qx " + Q(dir / "latin.bar"), 2, false},
+    };
+    for (const Case& c : cases) {
+        ShellRun run = RunShell("cd " + Q(dir.Path()) + " && " + CONVERTER_PATH + " " + c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << ": " << run.err;
+        EXPECT_EQ(!run.out.empty(), c.reports) << c.args;
+    }
+    EXPECT_TRUE(fs::exists(dir / "-dash_BAR_e.mid"));
+    ShellRun bad = Convert("-qx a.bar");
+    EXPECT_EQ(bad.err,
+              "rollscribe-convert: unknown option '-x'\n"
+              "Try 'rollscribe-convert --help' for more information.\n");
+    ShellRun help = Convert("--help");
+    EXPECT_NE(help.out.find("annotation file TITLE.ann is read"), std::string::npos);
+}
+
+TEST_F(Archive, SummaryAfterSeveralFilesUnlessQuiet) {
+    std::string two = Q(dir / "latin.bar") + " " + Q(dir / "short.bar");
+    ShellRun several = Convert(two);
+    EXPECT_EQ(TakeSummary(several.err),
+              "rollscribe-convert: 1 MIDI file written, 1 roll failed or refused, in T s\n");
+    EXPECT_EQ(Convert("-q " + two).err, "rollscribe-convert: " + (dir / "short.bar").string() +
+                                            ": the file ends too early\n");
+    EXPECT_EQ(Convert(Q(dir / "latin.bar")).err, "");
+}
+
+}  // namespace

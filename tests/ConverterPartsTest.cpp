@@ -1,0 +1,210 @@
+// The converter's parts in-process: terminal escapes, JSON texts, the run's entries (folders,
+// collisions) and the batch when threads are refused.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "cli/BatchConverter.h"
+#include "cli/JsonRecord.h"
+#include "cli/RollInputs.h"
+#include "cli/TerminalText.h"
+#include "platform/FileFaults.h"
+#include "support/FileFaultPlan.h"
+#include "support/RollFixture.h"
+
+namespace fs = std::filesystem;
+using namespace rollscribe;
+using namespace testing_support;
+
+namespace {
+
+std::string B(std::string_view hex) {
+    Bytes bytes = Hex(hex);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+struct TextCase {
+    const char* name;
+    std::string in;
+    std::string out;
+};
+
+TEST(TerminalText, ControlsBecomeVisibleEscapesAndTextStays) {
+    const TextCase cases[] = {
+        {"plain", "Evening Waltz", "Evening Waltz"},
+        {"line feed and tab stay", "a\nb\tc", "a\nb\tc"},
+        {"carriage return", "x\rrollscribe-convert: all files OK",
+         "x\\rrollscribe-convert: all files OK"},
+        {"title-setting sequence", B("1B 5D 30 3B 68 69 07"), "\\e]0;hi\\a"},
+        {"clear screen", B("1B 5B 32 4A"), "\\e[2J"},
+        {"other C0 controls", B("00 01 08 0B 0C 1F"), "\\x00\\x01\\b\\v\\f\\x1F"},
+        {"DEL", B("7F"), "\\x7F"},
+        {"C1 control as UTF-8", B("C2 9B 32 4A"), "\\xC2\\x9B2J"},
+        {"C1 control as a lone byte", B("9B 32 4A"), "\\x9B2J"},
+        {"UTF-8 letters stay", B("C3 A9 E2 82 AC F0 9F 8E B9"), B("C3 A9 E2 82 AC F0 9F 8E B9")},
+        {"no-break space stays", B("C2 A0"), B("C2 A0")},
+        {"Latin-1 letters stay", B("E9 74 E9"), B("E9 74 E9")},
+        {"cut sequence: its C1-range byte", B("E2 82 41"), B("E2") + "\\x82A"},
+        {"backslash stays", "C:\\rolls", "C:\\rolls"},
+    };
+    for (const TextCase& c : cases) EXPECT_EQ(EscapeForTerminal(c.in), c.out) << c.name;
+}
+
+TEST(TerminalText, Utf8SequencesAreStrict) {
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"41", 1},          {"C3 A9", 2},       {"C2 80", 2},       {"C1 BF", 0},
+        {"C0 80", 0},       {"E0 A0 80", 3},    {"E0 9F BF", 0},    {"ED 9F BF", 3},
+        {"ED A0 80", 0},    {"EF BF BF", 3},    {"F0 90 80 80", 4}, {"F0 8F BF BF", 0},
+        {"F4 8F BF BF", 4}, {"F4 90 80 80", 0}, {"F5 80 80 80", 0}, {"80", 0},
+        {"E2 82", 0},       {"E2 82 41", 0},    {"FF", 0},
+    };
+    for (auto [hex, length] : cases) EXPECT_EQ(Utf8SequenceLength(B(hex)), length) << hex;
+}
+
+TEST(JsonRecord, TextsAreCarriedLosslessly) {
+    const TextCase cases[] = {
+        {"ASCII", "Waltz", "\"Waltz\""},
+        {"quote, backslash and controls", "a\"b\\c\n\t", "\"a\\\"b\\\\c\\n\\t\""},
+        {"zero byte", std::string("a\0b", 3), "\"a\\u0000b\""},
+        {"UTF-8 as it is", B("C3 A9 F0 9F 8E B9"), B("22 C3 A9 F0 9F 8E B9 22")},
+        {"a byte that is not UTF-8", B("E9 74 E9"), "\"\\udce9t\\udce9\""},
+        {"every byte of a broken sequence", B("E2 82 41 FF"), "\"\\udce2\\udc82A\\udcff\""},
+        {"a surrogate encoded", B("ED A0 80"), "\"\\udced\\udca0\\udc80\""},
+        {"empty", "", "\"\""},
+    };
+    for (const TextCase& c : cases) EXPECT_EQ(JsonString(c.in), c.out) << c.name;
+}
+
+// A tree of rolls and other files, looked through with -r.
+class Tree : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* folder : {"t", "t/B", "t/a", "t/a/deep", "elsewhere"})
+            fs::create_directory(dir / folder);
+        for (const char* file :
+             {"t/z.bar", "t/Y.BAR", "t/x.Web", "t/notes.txt", "t/sidebar", "t/roll.xbar",
+              "t/a/deep/r.bar", "t/B/q.web", "t/a/.hidden.bar", "elsewhere/far.bar"})
+            WriteFile(dir / file, RollBytes("00 30"));
+        fs::create_directory_symlink(dir / "elsewhere", dir / "t/linked");
+        fs::create_symlink(dir / "elsewhere/far.bar", dir / "t/a/far-link.bar");
+        fs::create_symlink(dir / "missing.bar", dir / "t/broken.bar");
+    }
+    std::string P(const std::string& name) const { return (dir / name).string(); }
+    std::vector<std::string> Paths(const std::vector<RollInput>& inputs) const {
+        std::vector<std::string> paths;
+        for (const RollInput& input : inputs) paths.push_back(input.path);
+        return paths;
+    }
+    TempDir dir;
+};
+
+TEST_F(Tree, RecursiveTakesBarAndWebInAnyCaseInSortedOrderWithoutLinkedFolders) {
+    std::vector<RollInput> inputs =
+        CollectRollInputs({P("t/a/deep/r.bar"), P("t"), P("t/z.bar")}, true);
+    EXPECT_EQ(Paths(inputs), (std::vector<std::string>{P("t/a/deep/r.bar"), P("t/B/q.web"),
+                                                       P("t/Y.BAR"), P("t/a/.hidden.bar"),
+                                                       P("t/a/deep/r.bar"), P("t/a/far-link.bar"),
+                                                       P("t/x.Web"), P("t/z.bar"), P("t/z.bar")}));
+    // The same roll named again is refused in favour of its first appearance.
+    EXPECT_EQ(inputs[4].sameOutputAs, std::optional<std::size_t>(0));
+    EXPECT_EQ(inputs[8].sameOutputAs, std::optional<std::size_t>(7));
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 7}) EXPECT_FALSE(inputs[i].sameOutputAs) << i;
+}
+
+TEST_F(Tree, WithoutRecursiveAFolderIsAnEntryThatIsRefused) {
+    std::vector<RollInput> inputs = CollectRollInputs({P("t"), P("t/z.bar")}, false);
+    ASSERT_EQ(inputs.size(), 2u);
+    EXPECT_TRUE(inputs[0].folder);
+    EXPECT_FALSE(inputs[1].folder);
+}
+
+TEST_F(Tree, AFolderThatCannotBeReadIsAnEntryAtItsPlace) {
+    FileFaultPlan plan({{FileOperation::readFolder, "/t/a", EACCES}});
+    std::vector<RollInput> inputs = CollectRollInputs({P("t")}, true);
+    EXPECT_EQ(Paths(inputs), (std::vector<std::string>{P("t/B/q.web"), P("t/Y.BAR"), P("t/a"),
+                                                       P("t/x.Web"), P("t/z.bar")}));
+    EXPECT_EQ(inputs[2].listingError, "cannot read the folder: Permission denied");
+    RollResult result = ConvertRoll(inputs, 2, BatchSettings{});
+    EXPECT_FALSE(result.isRoll);
+    EXPECT_EQ(result.messages.size(), 1u);
+}
+
+struct CollisionCase {
+    const char* name;
+    std::vector<std::string> named;
+    std::vector<int> refusedBy;  // per entry: index of the earlier one, or -1
+};
+
+TEST_F(Tree, RollsWritingOneMidiFileAreRefusedAfterTheFirst) {
+    fs::create_directory(dir / "c");
+    for (const char* file :
+         {"c/a.op9.bar", "c/a.op48.bar", "c/a.bar", "c/a.web", "c/b.bar", "c/A.bar"})
+        WriteFile(dir / file, RollBytes("00 30"));
+    fs::create_directory_symlink(dir / "c", dir / "l");
+    fs::create_directory(dir / "c/sub");
+    const CollisionCase cases[] = {
+        {"dotted titles", {"c/a.op9.bar", "c/a.op48.bar"}, {-1, 0}},
+        {"bar and web", {"c/a.web", "c/a.bar", "c/b.bar"}, {-1, 0, -1}},
+        {"case differs", {"c/a.bar", "c/A.bar"}, {-1, -1}},
+        {"named twice", {"c/b.bar", "c/a.bar", "c/b.bar"}, {-1, -1, 0}},
+        {"through a linked folder", {"l/a.web", "c/a.bar"}, {-1, 0}},
+        {"through dot-dot", {"c/sub/../a.bar", "c/a.web"}, {-1, 0}},
+        {"missing or no roll: nothing to keep",
+         {"c/missing.bar", "c/a.bar", "c/a.txt", "c/a.web"},
+         {-1, -1, -1, 1}},
+    };
+    for (const CollisionCase& c : cases) {
+        std::vector<std::string> named;
+        for (const std::string& n : c.named) named.push_back(P(n));
+        std::vector<RollInput> inputs = CollectRollInputs(named, false);
+        ASSERT_EQ(inputs.size(), c.refusedBy.size()) << c.name;
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            std::optional<std::size_t> expected;
+            if (c.refusedBy[i] >= 0) expected = static_cast<std::size_t>(c.refusedBy[i]);
+            EXPECT_EQ(inputs[i].sameOutputAs, expected) << c.name << " " << i;
+        }
+    }
+}
+
+// When the system refuses threads, the batch goes on with those it got, or on the calling
+// thread, and its results are those of a run with all its threads.
+TEST_F(Tree, RefusedThreadsChangeNothingButTheSpeed) {
+    std::vector<std::string> named;
+    for (int i = 0; i < 12; ++i) {
+        std::string name = "many/r" + std::to_string(i) + (i == 5 ? ".txt" : ".bar");
+        fs::create_directories(dir / "many");
+        WriteFile(dir / name, i == 7 ? Hex("01") : RollBytes("00 30 05 30"));
+        named.push_back(P(name));
+    }
+    auto run = [&](int threadsAllowed) {
+        std::vector<RollInput> inputs = CollectRollInputs(named, false);
+        BatchSettings settings;
+        settings.jobs = 4;
+        int started = 0;
+        settings.startThread = [&](std::function<void()> work) {
+            if (started >= threadsAllowed)
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
+            ++started;
+            return std::thread(std::move(work));
+        };
+        std::vector<std::string> seen;
+        ConvertRolls(
+            inputs, settings,
+            [&](std::size_t index, RollResult& result) {
+                seen.push_back(std::to_string(index) + " " +
+                               std::to_string(static_cast<int>(result.status)) + " " +
+                               result.report);
+            },
+            [](std::size_t) {});
+        return seen;
+    };
+    std::vector<std::string> all = run(4);
+    ASSERT_EQ(all.size(), 12u);
+    EXPECT_EQ(run(1), all);
+    EXPECT_EQ(run(0), all);
+}
+
+}  // namespace

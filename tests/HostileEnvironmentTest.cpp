@@ -1,0 +1,240 @@
+// The converter in unusual but ordinary environments: closed standard streams, address-space and
+// process limits, a reader that goes away, outputs the user may not write, terminals, full
+// devices. Each runs the built converter as a user would, in a child process.
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/MidiInvariants.h"
+#include "support/RollFixture.h"
+#include "support/ShellRun.h"
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+namespace {
+
+const std::string kConverter = CONVERTER_PATH;
+
+// A folder of small rolls r0.bar ... with their annotation files.
+class Rolls : public ::testing::Test {
+  protected:
+    std::string Make(int count, std::size_t records = 1000) {
+        std::string names;
+        for (int i = 0; i < count; ++i) {
+            Bytes roll = RollBytes("00 F2 6C 61 00");
+            for (std::size_t r = 0; r < records; ++r)
+                roll.insert(roll.end(), {static_cast<std::uint8_t>(r % 7),
+                                         static_cast<std::uint8_t>(20 + (r * 7 + i) % 80)});
+            // Appended rather than prefixed: GCC 12 at -O3 takes "x" + std::string for an
+            // overlapping copy (-Wrestrict).
+            std::string name = std::string("r").append(std::to_string(i));
+            WriteFile(dir / (name + ".bar"), roll);
+            WriteFile(dir / (name + ".ann"),
+                      std::string("/title: Roll ").append(std::to_string(i)).append("\r\n"));
+            names.append(" ").append(Q(dir / (name + ".bar")));
+        }
+        return names;
+    }
+    // Every MIDI file in the folder is complete, and no temporary file is left.
+    int CheckOutputs() {
+        int outputs = 0;
+        for (const auto& entry : fs::directory_iterator(dir.Path())) {
+            std::string name = entry.path().filename().string();
+            EXPECT_FALSE(name.ends_with(".tmp")) << "temporary file left: " << name;
+            if (!name.ends_with("_BAR_e.mid")) continue;
+            ++outputs;
+            Bytes bytes = ReadFile(entry.path());
+            EXPECT_EQ(CheckMidiFile(std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                                                     bytes.size())),
+                      "")
+                << name;
+        }
+        return outputs;
+    }
+    // As root, commands run as the user nobody, who may use the folder; otherwise as they are.
+    std::string AsUser() {
+        if (::geteuid() != 0) return "";
+        fs::permissions(dir.Path(), fs::perms(0777));
+        return "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+    }
+    TempDir dir;
+};
+
+TEST_F(Rolls, ClosedStandardStreamsNeverReachAnOutput) {
+    std::string rolls = Make(6);
+    std::string mixed;
+    for (int i = 0; i < 6; ++i) {
+        for (const char* stem : {"r", "missing"}) {
+            std::string name = std::string(stem).append(std::to_string(i)).append(".bar");
+            mixed.append(" ").append(Q(dir / name));
+        }
+    }
+    for (const char* closing : {"2>&-", "<&- >&-", "<&- >&- 2>&-"}) {
+        for (const char* quiet : {"-q", ""}) {
+            ShellRun run = RunShell(kConverter + " " + quiet + " -j2" + mixed + " " + closing);
+            EXPECT_EQ(run.status, 1) << closing;
+            EXPECT_EQ(CheckOutputs(), 6) << closing << " " << quiet;
+        }
+    }
+}
+
+TEST_F(Rolls, AddressSpaceLimitsLeaveSmallRollsConverting) {
+#ifdef ROLLSCRIBE_SANITIZED
+    GTEST_SKIP() << "a sanitizer build reserves terabytes of shadow memory and cannot start "
+                    "under an address-space limit; CoreRulesTest covers the limit through the "
+                    "reservation seam";
+#endif
+    std::string rolls = Make(111);
+    for (const char* limit : {"1000000", "8000000"}) {
+        for (const char* jobs : {"-j1", "-j2"}) {
+            ShellRun run = RunShell(std::string("ulimit -v ") + limit + " && " + kConverter +
+                                    " -q " + jobs + rolls);
+            EXPECT_EQ(run.status, 0) << limit << " " << jobs << ": " << run.err.substr(0, 300);
+            EXPECT_EQ(run.err, "");
+        }
+    }
+    EXPECT_EQ(CheckOutputs(), 111);
+}
+
+// A user allowed one process has no thread to spare: the calling thread converts everything.
+TEST_F(Rolls, RefusedThreadsAreDoneWithout) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as a user with a process limit";
+    std::string rolls = Make(100);
+    std::string user = AsUser();
+    RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
+    for (const char* limit : {"1", "3"}) {
+        ShellRun run = RunShell(user + "env ASAN_OPTIONS=detect_leaks=0 bash -c 'ulimit -u " +
+                                limit + " && exec " + kConverter + " -q -j64" + rolls + "'");
+        EXPECT_EQ(run.status, 0) << limit << ": " << run.err;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(CheckOutputs(), 100);
+    }
+}
+
+TEST_F(Rolls, AReaderThatGoesAwayEndsTheRunLikeASignal) {
+    std::string rolls = Make(300, 20000);
+    ShellRun run =
+        RunShell(kConverter + " -j2" + rolls + " 2>&1 | head -1; echo \"${PIPESTATUS[0]}\"");
+    EXPECT_EQ(run.out, std::string("\n").append(std::to_string(128 + SIGPIPE)).append("\n"));
+    int outputs = CheckOutputs();
+    EXPECT_LT(outputs, 300) << "the run should have ended early";
+}
+
+TEST_F(Rolls, AReplacedOutputKeepsItsModeAndOneTheUserMayNotWriteIsKept) {
+    Make(3);
+    std::string user = AsUser();
+    WriteFile(dir / "r0_BAR_e.mid", "private");
+    WriteFile(dir / "r1_BAR_e.mid", "read-only");
+    if (!user.empty()) RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
+    fs::permissions(dir / "r0_BAR_e.mid", fs::perms(0600));
+    fs::permissions(dir / "r1_BAR_e.mid", fs::perms(0400));
+    ShellRun run = RunShell("umask 027 && " + user + kConverter + " -q " + Q(dir / "r0.bar") + " " +
+                            Q(dir / "r1.bar") + " " + Q(dir / "r2.bar"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "r1.bar").string() + ": " +
+                           (dir / "r1_BAR_e.mid").string() +
+                           ": cannot replace a file you may not write: Permission denied\n");
+    EXPECT_EQ(fs::status(dir / "r0_BAR_e.mid").permissions(), fs::perms(0600));
+    EXPECT_NE(Slurp(dir / "r0_BAR_e.mid"), "private");
+    EXPECT_EQ(Slurp(dir / "r1_BAR_e.mid"), "read-only");
+    EXPECT_EQ(fs::status(dir / "r1_BAR_e.mid").permissions(), fs::perms(0400));
+    EXPECT_EQ(fs::status(dir / "r2_BAR_e.mid").permissions(), fs::perms(0640));
+}
+
+// Runs the converter with standard output and error on a pseudo-terminal that passes bytes as
+// they are; returns what the terminal received.
+std::string OnTerminal(const std::vector<std::string>& args) {
+    int master = -1, slave = -1;
+    termios raw{};
+    ::cfmakeraw(&raw);
+    if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0) return "openpty failed";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(slave, 1);
+        ::dup2(slave, 2);
+        ::close(master);
+        ::close(slave);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(kConverter.c_str()));
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(kConverter.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(slave);
+    std::string got;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) got.append(buffer, n);
+    ::close(master);
+    ::waitpid(pid, nullptr, 0);
+    return got;
+}
+
+TEST_F(Rolls, ControlCharactersAreShownAsEscapesOnATerminalOnly) {
+    // A roll text with a carriage return that would overwrite its line, and annotation texts
+    // that would set the terminal's title and clear the screen.
+    Bytes roll = RollBytes("00 F1");
+    std::string fake = "x\rrollscribe-convert: all files OK";
+    roll.insert(roll.end(), fake.begin(), fake.end());
+    roll.push_back(0);
+    WriteFile(dir / "t.bar", roll);
+    WriteFile(dir / "t.ann",
+              "/title: \x1B]0;owned\x07\x1B[2J\r\n/composer: \xC2\x9B"
+              "2J\x7F\r\n");
+    std::string screen = OnTerminal({(dir / "t.bar").string()});
+    EXPECT_NE(screen.find("\nx\\rrollscribe-convert: all files OK\n"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("\n Title : \\e]0;owned\\a\\e[2J\n"), std::string::npos);
+    EXPECT_NE(screen.find("\n Composer : \\xC2\\x9B2J\\x7F\n"), std::string::npos);
+    for (char control : {'\x1B', '\x07', '\r', '\x7F'})
+        EXPECT_EQ(screen.find(control), std::string::npos) << static_cast<int>(control);
+    std::string error = OnTerminal({"-q", (dir / "gone\x1B[2J.bar").string()});
+    EXPECT_EQ(error, "rollscribe-convert: " + (dir / "gone\\e[2J.bar").string() +
+                         ": cannot open the file: No such file or directory\n");
+
+    // Into a file or a pipe the report is byte for byte.
+    ShellRun file = RunShell(kConverter + " " + Q(dir / "t.bar"));
+    EXPECT_NE(file.out.find("\n" + fake + "\n"), std::string::npos);
+    EXPECT_NE(file.out.find("\n Title : \x1B]0;owned\x07\x1B[2J\n"), std::string::npos);
+    ShellRun pipe = RunShell(kConverter + " " + Q(dir / "t.bar") + " | cat");
+    EXPECT_EQ(pipe.out, file.out);
+}
+
+TEST_F(Rolls, StandardOutputThatCannotBeWrittenIsAFailure) {
+    Make(1);
+    struct Case {
+        std::string command;
+        std::string message;
+    } cases[] = {
+        {kConverter + " --help", "cannot write to standard output"},
+        {kConverter + " -V", "cannot write to standard output"},
+        {kConverter + " " + Q(dir / "r0.bar"), "cannot write the reports to standard output"},
+#ifdef DESKTOP_PATH
+        {std::string(DESKTOP_PATH) + " --help", "cannot write to standard output"},
+        {std::string(DESKTOP_PATH) + " --version", "cannot write to standard output"},
+#endif
+    };
+    for (const Case& c : cases) {
+        ShellRun run = RunShell(c.command + " >/dev/full");
+        EXPECT_EQ(run.status, 1) << c.command;
+        EXPECT_NE(run.err.find(c.message + ": No space left on device\n"), std::string::npos)
+            << c.command << ": " << run.err;
+    }
+    EXPECT_EQ(CheckOutputs(), 1) << "the conversion itself was done";
+}
+
+TEST_F(Rolls, SyncWritesTheSameFiles) {
+    std::string rolls = Make(3);
+    ASSERT_EQ(RunShell(kConverter + " -q" + rolls).status, 0);
+    Bytes plain = ReadFile(dir / "r1_BAR_e.mid");
+    ShellRun run = RunShell(kConverter + " -q --sync" + rolls);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir / "r1_BAR_e.mid"), plain);
+    EXPECT_EQ(CheckOutputs(), 3);
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+#!/usr/bin/python3
+"""Reads the converter's --json output (JSON Lines) from standard input with Python's json module
+and prints every field of every line as "INDEX KEY VALUE", texts turned back into their bytes
+(surrogateescape) and shown in hexadecimal, so that a test can compare them with the reports.
+"""
+import json
+import sys
+
+KEYS = ["input", "midi", "status", "reason", "title", "composer", "performer", "roll_number",
+        "roll_type", "manufacturer", "tempo", "steps_per_inch", "annotations", "events", "notes",
+        "seconds"]
+
+
+def text(value):
+    if value is None:
+        return "null"
+    return "hex:" + value.encode("utf-8", "surrogateescape").hex()
+
+
+def main():
+    # The output itself is valid UTF-8: other bytes of the texts are escapes in it.
+    for index, line in enumerate(sys.stdin.buffer.read().decode("utf-8").split("\n")):
+        if not line:
+            continue
+        record = json.loads(line)
+        if list(record) != KEYS:
+            print(index, "keys", ",".join(record))
+            continue
+        for key in KEYS:
+            value = record[key]
+            if key == "annotations":
+                pairs = [text(k) + "=" + text(v) for k, v in value]
+                print(index, key, ";".join(pairs))
+            elif isinstance(value, str) or value is None:
+                print(index, key, text(value))
+            else:
+                print(index, key, repr(value))
+
+
+main()

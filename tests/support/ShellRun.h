@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace testing_support {
+
+struct ShellRun {
+    int status;  // the exit status, or 128 + the signal that ended it
+    std::string out;
+    std::string err;
+};
+
+// Runs a bash command line from an empty working folder, with its standard output and error
+// caught (unless the command redirects them itself). Checks that nothing was written into the
+// working folder.
+ShellRun RunShell(const std::string& command);
+
+// A path in single quotes for a command line.
+std::string Q(const std::filesystem::path& path);
+
+// Takes the batch summary, the last line of standard error after several files, off err and
+// returns it with its time replaced by "T".
+std::string TakeSummary(std::string& err);
+
+// The whole content of a file as text.
+std::string Slurp(const std::filesystem::path& path);
+
+}  // namespace testing_support
