@@ -1,19 +1,50 @@
 #!/bin/sh
 # Installs the Debian packages the project needs, where they are missing.
-# Runs apt-get as root, or through sudo for another user.
+#
+#   scripts/install-deps.sh run     what building and running the two programs needs (make run)
+#   scripts/install-deps.sh deb     that, and what building the Debian package needs (make deb)
+#   scripts/install-deps.sh check   all of it, and the test, fuzz and benchmark tools (make check)
+#
+# Without an argument it installs the "check" set. Runs apt-get as root, or through sudo for
+# another user.
 set -eu
 
-PACKAGES="
+# Compiler and build tools, the toolkit, pictures, sound, command-line options and JSON, and the
+# General MIDI sound font that playback uses by default (/usr/share/sounds/sf2/default-GM.sf2).
+RUN_PACKAGES="
 g++ cmake ninja-build make pkg-config
-libgtest-dev libgmock-dev libbenchmark-dev
-libwxgtk3.2-dev
+libwxgtk3.2-dev libgtk-3-dev
+libcairo2-dev
+libfluidsynth-dev timgm6mb-soundfont
 libcli11-dev nlohmann-json3-dev
+"
+
+# CPack's Debian generator: dpkg-shlibdeps works out the run-time dependencies, and file tells
+# it which installed files are programs.
+DEB_PACKAGES="
+dpkg-dev file
+"
+
+# Tests, fuzzing and benchmarks: GoogleTest, Google Benchmark, independent MIDI readers, the
+# virtual X server for the desktop program's tests, clang with libFuzzer, and the tools that
+# check the installed manual pages, desktop entry and MIME type.
+CHECK_PACKAGES="
+libgtest-dev libgmock-dev libbenchmark-dev
 python3 python3-mido midicsv
-libgtk-3-dev
-libcairo2-dev libfluidsynth-dev timgm6mb-soundfont
 xvfb xauth
 clang libclang-rt-14-dev
+man-db desktop-file-utils shared-mime-info libglib2.0-bin
 "
+
+case "${1:-check}" in
+    run) PACKAGES=$RUN_PACKAGES ;;
+    deb) PACKAGES="$RUN_PACKAGES $DEB_PACKAGES" ;;
+    check) PACKAGES="$RUN_PACKAGES $DEB_PACKAGES $CHECK_PACKAGES" ;;
+    *)
+        echo "usage: $0 [run|deb|check]" >&2
+        exit 2
+        ;;
+esac
 
 missing=""
 for p in $PACKAGES; do

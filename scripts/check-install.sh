@@ -1,0 +1,128 @@
+#!/bin/sh
+# Checks what `cmake --install` puts in place, from a build folder whose programs are built:
+#   - every file a user needs is installed;
+#   - the manual pages format without a warning (groff -ww, man --warnings) and document every
+#     option that the programs' --help lists;
+#   - desktop-file-validate finds nothing wrong with the desktop entry;
+#   - roll scans ending in bar or web, in any letter case, are known as the roll scan type;
+#   - the installed converter converts the example roll;
+#   - CPack's Debian package of the same build holds those files under /usr, and its
+#     dependencies come from dpkg-shlibdeps, with the sound font recommended.
+#
+#   scripts/check-install.sh BUILD-DIR
+set -eu
+cd "$(dirname "$0")/.."
+
+build=${1:?usage: $0 BUILD-DIR}
+stage=$(mktemp -d "${TMPDIR:-/tmp}/rollscribe-install-XXXXXX")
+trap 'rm -rf "$stage"' EXIT INT TERM
+
+failures=0
+fail() {
+    echo "check-install: $*" >&2
+    failures=$((failures + 1))
+}
+
+DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >/dev/null
+usr=$stage/root/usr
+
+for f in bin/rollscribe-convert bin/rollscribe \
+    share/man/man1/rollscribe-convert.1.gz share/man/man1/rollscribe.1.gz \
+    share/applications/rollscribe.desktop share/mime/packages/rollscribe.xml \
+    share/icons/hicolor/48x48/apps/rollscribe.png \
+    share/icons/hicolor/48x48/mimetypes/application-x-rollscribe.document.png \
+    share/icons/hicolor/scalable/apps/rollscribe.svg \
+    share/doc/rollscribe/copyright share/doc/rollscribe/user-guide.md \
+    share/doc/rollscribe/README.md share/doc/rollscribe/CHANGELOG.md; do
+    [ -f "$usr/$f" ] || fail "not installed: /usr/$f"
+done
+
+# Manual pages: no formatting warning, and every option of the program's help on its page.
+for program in rollscribe-convert rollscribe; do
+    page=$usr/share/man/man1/$program.1.gz
+    [ -f "$page" ] || continue
+    out=$(gzip -dc "$page" | groff -ww -z -man 2>&1) || true
+    [ -z "$out" ] || fail "$program.1: groff warns: $out"
+    out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || true
+    [ -z "$out" ] || fail "$program.1: man warns: $out"
+    text=$(LC_ALL=C MANWIDTH=200 man -l "$page" 2>/dev/null)
+    case "$text" in
+        *"$program - "*) ;;
+        *) fail "$program.1: no NAME line for $program" ;;
+    esac
+    help=$("$usr/bin/$program" --help 2>&1) || fail "$program --help failed"
+    for option in $(printf '%s\n' "$help" | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+        printf '%s\n' "$text" | grep -q -- "$option" || fail "$program.1 does not document $option"
+    done
+done
+
+# Desktop entry.
+out=$(desktop-file-validate "$usr/share/applications/rollscribe.desktop" 2>&1) || true
+[ -z "$out" ] || fail "desktop-file-validate: $out"
+
+# The MIME type, through the shared MIME database built from the installed package file, as the
+# desktop looks it up.
+XDG_DATA_DIRS="$usr/share" update-mime-database "$usr/share/mime"
+mkdir -p "$stage/files" "$stage/home"
+type_of() {
+    XDG_DATA_HOME="$stage/home" XDG_DATA_DIRS="$usr/share:/usr/share" GIO_USE_VFS=local \
+        gio info -a "$2" "$1" 2>/dev/null | sed -n "s/^ *$2: //p"
+}
+for name in roll.bar ROLL.BAR Roll.Bar roll.web ROLL.WEB roll.wEB nocturne.op9.bar; do
+    cp examples/evening_waltz.bar "$stage/files/$name"
+    type=$(type_of "$stage/files/$name" standard::content-type)
+    [ "$type" = application/x-rollscribe.document ] || fail "$name is known as '$type'"
+done
+comment=$(sed -n 's/^ *<comment>\(.*\)<\/comment>$/\1/p' \
+    "$usr/share/mime/application/x-rollscribe.document.xml" 2>/dev/null || true)
+[ "$comment" = "Player-piano roll scan" ] || fail "the roll scan type is described as '$comment'"
+for name in roll.bar.txt roll.mid; do
+    cp examples/evening_waltz.bar "$stage/files/$name"
+    type=$(type_of "$stage/files/$name" standard::content-type)
+    [ "$type" != application/x-rollscribe.document ] || fail "$name is taken for a roll scan"
+done
+
+# The installed converter on the example roll.
+mkdir -p "$stage/demo"
+cp examples/evening_waltz.bar examples/evening_waltz.ann "$stage/demo/"
+if "$usr/bin/rollscribe-convert" -q "$stage/demo/evening_waltz.bar"; then
+    magic=$(head -c 4 "$stage/demo/evening_waltz_BAR_e.mid" 2>/dev/null || true)
+    [ "$magic" = MThd ] || fail "the installed converter wrote no MIDI file"
+else
+    fail "the installed converter failed on the example roll"
+fi
+
+# The Debian package of the same build.
+(cd "$build" && cpack -G DEB -B "$stage/package" >"$stage/cpack.log" 2>&1) ||
+    fail "cpack failed: $(tail -n 20 "$stage/cpack.log")"
+deb=$(ls "$stage"/package/rollscribe_*.deb 2>/dev/null | head -n 1)
+if [ -n "$deb" ]; then
+    contents=$(dpkg-deb -c "$deb")
+    for f in bin/rollscribe-convert bin/rollscribe share/man/man1/rollscribe-convert.1.gz \
+        share/man/man1/rollscribe.1.gz share/applications/rollscribe.desktop \
+        share/mime/packages/rollscribe.xml share/doc/rollscribe/copyright; do
+        printf '%s\n' "$contents" | grep -q " \./usr/$f\$" || fail "the package lacks /usr/$f"
+    done
+    if printf '%s\n' "$contents" | grep -q ' \./usr/local/'; then
+        fail "the package installs under /usr/local"
+    fi
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for library in libc6 libstdc++6 libwxgtk; do
+        case "$depends" in
+            *"$library"*) ;;
+            *) fail "the package does not depend on $library: Depends: $depends" ;;
+        esac
+    done
+    case "$(dpkg-deb -f "$deb" Recommends)" in
+        *sf2-soundfont-gm*) ;;
+        *) fail "the package does not recommend a General MIDI sound font" ;;
+    esac
+else
+    fail "cpack made no rollscribe_*.deb"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "check-install: $failures problem(s)" >&2
+    exit 1
+fi
+echo "check-install: installation, manual pages, desktop entry, MIME type and package OK"
