@@ -12,13 +12,13 @@
 #include <memory>
 #include <string>
 
+#include "BenchFolder.h"
 #include "RollGenerator.h"
 #include "picture/FontCaches.h"
 #include "picture/PictureFiles.h"
 #include "picture/RollLayout.h"
 #include "picture/RollPainter.h"
 #include "picture/RollScene.h"
-#include "platform/CAtomicFile.h"
 #include "platform/CString.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
@@ -30,52 +30,15 @@ namespace {
 
 constexpr std::int64_t kRollSize = 10 * 1024 * 1024;
 
-// A folder for the generated roll and the pictures; removed at exit unless the user named it.
-class BenchFolder {
-  public:
-    BenchFolder() {
-        if (const char* named = std::getenv("ROLLSCRIBE_BENCH_DIR")) {
-            m_path = named;
-            fs::create_directories(m_path);
-        } else {
-            std::string pattern = (fs::temp_directory_path() / "rollscribe-pic-XXXXXX").string();
-            if (!::mkdtemp(pattern.data())) std::abort();
-            m_path = pattern;
-            m_owned = true;
-        }
-    }
-    ~BenchFolder() {
-        std::error_code ec;
-        if (m_owned) fs::remove_all(m_path, ec);
-    }
-    const fs::path& Path() const { return m_path; }
-
-  private:
-    fs::path m_path;
-    bool m_owned = false;
-};
-
-BenchFolder& Folder() {
-    static BenchFolder folder;
-    return folder;
-}
-
-void WriteWhole(const fs::path& path, const void* data, std::size_t size) {
-    CAtomicFile file;
-    file.Create(CString(path.string()));
-    file.Write(data, size);
-    file.Commit();
-}
-
 // The loaded 10 MB roll, made and loaded on first use.
 const CRollscribeDoc& LargeRoll() {
     static std::unique_ptr<CRollscribeDoc> doc = [] {
-        const fs::path bar = Folder().Path() / "picture_10M.bar";
+        const fs::path bar = BenchFolderPath() / "picture_10M.bar";
         if (!fs::exists(bar)) {
             rollgen::RollShape shape;
             shape.size = kRollSize;
             rollgen::GeneratedRoll roll = rollgen::GenerateRoll(shape);
-            WriteWhole(Folder().Path() / "picture_10M.ann", roll.ann.data(), roll.ann.size());
+            WriteWhole(BenchFolderPath() / "picture_10M.ann", roll.ann.data(), roll.ann.size());
             WriteWhole(bar, roll.bar.data(), roll.bar.size());
         }
         auto loaded = std::make_unique<CRollscribeDoc>();
@@ -127,7 +90,7 @@ void BM_Repaint(benchmark::State& state) {
 // PNG file. The cold variant starts each time without the font caches, as a fresh process does.
 void BM_ExamplePng(benchmark::State& state) {
     const bool cold = state.range(0) != 0;
-    const fs::path dir = Folder().Path() / "example";
+    const fs::path dir = BenchFolderPath() / "example";
     fs::create_directories(dir);
     for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
         fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name,
@@ -148,7 +111,7 @@ void BM_ExamplePng(benchmark::State& state) {
 
 // The example roll's conversion alone, for comparison.
 void BM_ExampleLoad(benchmark::State& state) {
-    const fs::path dir = Folder().Path() / "example";
+    const fs::path dir = BenchFolderPath() / "example";
     fs::create_directories(dir);
     for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
         fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name,

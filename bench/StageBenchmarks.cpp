@@ -13,9 +13,9 @@
 #include <map>
 #include <string>
 
+#include "BenchFolder.h"
 #include "RollGenerator.h"
 #include "platform/CArchive.h"
-#include "platform/CAtomicFile.h"
 #include "platform/CFile.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
@@ -30,43 +30,6 @@ namespace {
 constexpr std::int64_t KB = 1024;
 constexpr std::int64_t MB = 1024 * 1024;
 
-// The folder that holds the generated files; removed at exit unless the user named it.
-class BenchFolder {
-  public:
-    BenchFolder() {
-        if (const char* named = std::getenv("ROLLSCRIBE_BENCH_DIR")) {
-            m_path = named;
-            fs::create_directories(m_path);
-        } else {
-            std::string pattern = (fs::temp_directory_path() / "rollscribe-bench-XXXXXX").string();
-            if (!::mkdtemp(pattern.data())) std::abort();
-            m_path = pattern;
-            m_owned = true;
-        }
-    }
-    ~BenchFolder() {
-        std::error_code ec;
-        if (m_owned) fs::remove_all(m_path, ec);
-    }
-    const fs::path& Path() const { return m_path; }
-
-  private:
-    fs::path m_path;
-    bool m_owned = false;
-};
-
-BenchFolder& Folder() {
-    static BenchFolder folder;
-    return folder;
-}
-
-void WriteWhole(const fs::path& path, const void* data, std::size_t size) {
-    CAtomicFile file;
-    file.Create(CString(path.string()));
-    file.Write(data, size);
-    file.Commit();
-}
-
 bool Exists(const fs::path& path) {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
@@ -74,8 +37,8 @@ bool Exists(const fs::path& path) {
 
 // The roll of the given size (and its annotation file); made on first use.
 fs::path RollOfSize(std::int64_t size) {
-    fs::path bar = Folder().Path() / ("roll_" + std::to_string(size) + ".bar");
-    fs::path ann = Folder().Path() / ("roll_" + std::to_string(size) + ".ann");
+    fs::path bar = BenchFolderPath() / ("roll_" + std::to_string(size) + ".bar");
+    fs::path ann = BenchFolderPath() / ("roll_" + std::to_string(size) + ".ann");
     if (!Exists(bar) || !Exists(ann)) {
         rollgen::RollShape shape;
         shape.size = static_cast<std::size_t>(size);
@@ -89,7 +52,7 @@ fs::path RollOfSize(std::int64_t size) {
 // An annotation file of the given size, the companion of the (absent) roll "notes_SIZE.bar".
 std::string AnnotationTitleOfSize(std::int64_t size) {
     std::string title = "notes_" + std::to_string(size);
-    fs::path ann = Folder().Path() / (title + ".ann");
+    fs::path ann = BenchFolderPath() / (title + ".ann");
     if (!Exists(ann)) {
         rollgen::RollShape shape;
         std::string text = rollgen::GenerateAnnotations(shape, static_cast<std::size_t>(size));
@@ -108,13 +71,13 @@ void BM_ReadAnnotations(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         doc.ResetRollInfo();
-        doc.m_strDirectory = CString(Folder().Path().string() + "/");
+        doc.m_strDirectory = CString(BenchFolderPath().string() + "/");
         doc.m_strFileTitle = CString(title);
         state.ResumeTiming();
         doc.ReadAnnotationFile();
         benchmark::DoNotOptimize(doc.m_annotations.GetCount());
     }
-    state.SetBytesProcessed(state.iterations() * FileSize(Folder().Path() / (title + ".ann")));
+    state.SetBytesProcessed(state.iterations() * FileSize(BenchFolderPath() / (title + ".ann")));
     state.counters["entries"] = static_cast<double>(doc.m_annotations.GetCount());
 }
 
@@ -178,7 +141,7 @@ void LoadEach(const std::vector<std::string>& paths) {
 // threads or output of reports.
 void BM_LoadBatch(benchmark::State& state) {
     const std::size_t count = static_cast<std::size_t>(state.range(0));
-    fs::path dir = Folder().Path() / ("batch_" + std::to_string(count));
+    fs::path dir = BenchFolderPath() / ("batch_" + std::to_string(count));
     fs::create_directories(dir);
     std::vector<std::string> paths;
     std::int64_t bytes = 0;

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+
+namespace rollscribe {
+
+// The folder that holds a benchmark run's generated files: ROLLSCRIBE_BENCH_DIR when set (kept
+// and reused), else a fresh temporary folder removed at exit.
+const std::filesystem::path& BenchFolderPath();
+
+// Writes a whole file (atomically, as the programs write theirs).
+void WriteWhole(const std::filesystem::path& path, const void* data, std::size_t size);
+
+}  // namespace rollscribe
