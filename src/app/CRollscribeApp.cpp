@@ -18,6 +18,7 @@
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "text/WxText.h"
+#include "ui/PlaybackSettings.h"
 
 using namespace rollscribe;
 
@@ -85,6 +86,7 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     });
     m_settings->LoadRecentFiles(*m_docManager);
     frame->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
+    frame->SetPlaybackOptions(PlaybackOptionsFrom(ProcessEnvironment, m_settings->SoundFont()));
     SetTopWindow(frame);
 
     // The command line: a new document, then the named file, before the window is first shown.

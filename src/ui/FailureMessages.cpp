@@ -31,8 +31,20 @@ wxString FailureMessage(FileTask task, const std::string& file, std::exception_p
         concerned = e.Path();
         reason = e.Reason();
     } catch (const std::bad_alloc&) {
-        reason = task == FileTask::openRoll ? "there is not enough memory to convert it"
-                                            : "there is not enough memory to copy it";
+        switch (task) {
+            case FileTask::openRoll:
+                reason = "there is not enough memory to convert it";
+                break;
+            case FileTask::saveMidi:
+                reason = "there is not enough memory to copy it";
+                break;
+            case FileTask::playMidi:
+                reason = "there is not enough memory to play it";
+                break;
+            case FileTask::exportPicture:
+                reason = "there is not enough memory to draw it";
+                break;
+        }
     } catch (const std::exception& e) {
         reason = e.what();
     } catch (...) {
@@ -48,6 +60,12 @@ wxString FailureMessage(FileTask task, const std::string& file, std::exception_p
             break;
         case FileTask::saveMidi:
             headline = "Rollscribe could not save the MIDI file:";
+            break;
+        case FileTask::playMidi:
+            headline = "Rollscribe could not play the MIDI file:";
+            break;
+        case FileTask::exportPicture:
+            headline = "Rollscribe could not export the roll picture:";
             break;
     }
     return headline + "\n" + WxText(file) + "\n\n" + (sameFile ? "" : WxText(concerned) + "\n") +
