@@ -17,7 +17,6 @@ void CRollPlayer::Play(const std::string& midiPath) {
     Stop();
     // The synthesizer and its sound font are made once, at the first play.
     if (!m_playback) m_playback = std::make_unique<MidiPlayback>(m_options);
-    if (midiPath != m_midiPath) m_position = 0;
     m_playback->Play(CString(midiPath), m_position);
     m_midiPath = midiPath;
     m_playing = true;

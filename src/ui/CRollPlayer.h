@@ -41,7 +41,7 @@ class CRollPlayer : public wxEvtHandler {
     std::int64_t Position() const noexcept;
     // Puts the position at a tick; while playing, the play goes on from there.
     void SetPosition(std::int64_t tick);
-    // Back to the start, for a roll that is no longer on show: stops first.
+    // Back to the start, for a roll that is no longer on show (or a new one): stops first.
     void Reset() noexcept;
 
   private:
