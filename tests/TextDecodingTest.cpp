@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/TextDecoding.h"
 #include "support/CaseNames.h"
+#include "platform/TextDecoding.h"
 
 using namespace rollscribe;
 
