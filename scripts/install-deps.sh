@@ -10,7 +10,7 @@ libwxgtk3.2-dev
 python3 python3-mido midicsv
 libgtk-3-dev
 libcairo2-dev libfluidsynth-dev timgm6mb-soundfont
-xvfb xauth
+xvfb xauth dbus-daemon
 clang libclang-rt-14-dev
 "
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "picture/FontCaches.h"
 #include "platform/CException.h"
 #include "support/HandRoll.h"
 #include "support/TestFiles.h"
@@ -15,6 +16,13 @@ using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
+
+// The font caches that drawing texts filled go at the end, so that the leak checker finds none.
+class FontCacheRelease : public ::testing::Environment {
+  public:
+    void TearDown() override { ReleaseFontCaches(); }
+};
+const auto* const kFontCacheRelease = ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
 
 struct TargetCase {
     const char* name;

@@ -47,17 +47,19 @@ CRollPane::CRollPane(wxWindow* parent)
 }
 
 void CRollPane::ShowScene(std::shared_ptr<const RollScene> scene) {
+    // The viewport lets go of the old scene before the scene goes.
+    m_viewport.SetScene(scene.get());
     m_scene = std::move(scene);
     m_cursor.reset();
     const wxSize size = GetClientSize();
     m_viewport.SetSize(size.x, size.y);
-    m_viewport.SetScene(m_scene.get());
     ViewChanged();
 }
 
 void CRollPane::ViewChanged() {
     UpdateScrollBars();
-    UpdateHoleText(ScreenToClient(wxGetMousePosition()));
+    // What lies under the pointer may have changed with the view.
+    if (IsShownOnScreen()) UpdateHoleText(ScreenToClient(wxGetMousePosition()));
     Refresh(false);
 }
 

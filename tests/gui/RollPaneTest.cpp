@@ -461,6 +461,30 @@ TEST_F(RollPane_, WithoutAudioOutputPlaySaysSoAndTheRestWorks) {
     EXPECT_EQ(Caption(), "second.bar - Rollscribe");
 }
 
+// The sound font named in the settings file is the one played with, unless the environment
+// names another: a font that is not there is named in the message.
+TEST_F(RollPane_, TheSoundFontFromTheSettingsOrTheEnvironment) {
+    EnvironmentOverride font("ROLLSCRIBE_SOUNDFONT", nullptr);
+    fs::create_directories(m_config.Path() / "Quorvel_Software");
+    WriteFile(m_config.Path() / "Quorvel_Software" / "rollscribe.conf",
+              "[BAR/ANN\\ to\\ Vellum\\ file\\ converter/Playback]\n"
+              "SoundFont=/nonexistent/settings.sf2\n");
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    ExpectMessageBox fromSettings;
+    wxTEST_DIALOG(Choose(cmd::kPlay), fromSettings);
+    EXPECT_NE(Utf8(*fromSettings.Text()).find("\n/nonexistent/settings.sf2\n"), std::string::npos)
+        << Utf8(*fromSettings.Text());
+    EXPECT_FALSE(Frame().IsPlaying());
+    Stop();
+
+    EnvironmentOverride fromEnvironment("ROLLSCRIBE_SOUNDFONT", "/nonexistent/env.sf2");
+    ASSERT_TRUE(Start(m_rolls.Path("evening_waltz.bar")));
+    ExpectMessageBox box;
+    wxTEST_DIALOG(Choose(cmd::kPlay), box);
+    EXPECT_NE(Utf8(*box.Text()).find("\n/nonexistent/env.sf2\n"), std::string::npos)
+        << Utf8(*box.Text());
+}
+
 TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
     ASSERT_TRUE(Start());
     const wxMenuBar* bar = Frame().GetMenuBar();
@@ -790,8 +814,17 @@ TEST_F(RollPane_, TheReportScrollsWhenLargerThanTheWindowAndStartsTopLeft) {
 TEST_F(RollPane_, RepaintOfA10MegabyteRollAtAnyZoom) {
     const fs::path roll = WriteGeneratedRoll(m_rolls, "large", 10 * 1024 * 1024);
     ASSERT_TRUE(Start(roll));
-    Frame().SetSize(1280, 900);
+    Frame().SetSize(1280, 1000);
     Pump(100ms);
+    // The pane's band made 660 pixels high, as dragging its edge does.
+    wxString layout = Panes().SavePerspective();
+    const int at = layout.Find("dock_size(3,0,0)=");
+    ASSERT_NE(at, wxNOT_FOUND) << Utf8(layout);
+    const int end = layout.find('|', static_cast<size_t>(at));
+    layout = layout.Left(at) + "dock_size(3,0,0)=660" + layout.Mid(static_cast<size_t>(end));
+    Panes().LoadPerspective(layout);
+    Pump(100ms);
+    EXPECT_GE(Pane().GetSize().y, 600);
     ASSERT_NE(Pane().Scene(), nullptr);
     std::string figures;
     const double whole = Viewport().View().pixelsPerInch;
