@@ -826,7 +826,17 @@ TEST_F(RollPane_, RepaintOfA10MegabyteRollAtAnyZoom) {
     Pump(100ms);
     EXPECT_GE(Pane().GetSize().y, 600);
     ASSERT_NE(Pane().Scene(), nullptr);
-    std::string figures;
+    // The picture after the load: the scene made from the loaded roll, and the pane's first paint.
+    const auto sceneStart = std::chrono::steady_clock::now();
+    const RollScene scene(Doc().Roll());
+    const auto sceneTime = std::chrono::steady_clock::now() - sceneStart;
+    EXPECT_EQ(scene.AllBars().size(), Pane().Scene()->AllBars().size());
+    std::string figures =
+        " scene " + std::to_string(std::chrono::duration<double, std::milli>(sceneTime).count()) +
+        " ms;";
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(sceneTime, 300ms);
+#endif
     const double whole = Viewport().View().pixelsPerInch;
     for (double zoom : {0.0, 0.1, 1.0, 40.0, 400.0, 4000.0}) {
         if (zoom > 0) {
