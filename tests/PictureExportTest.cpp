@@ -31,6 +31,8 @@ struct TargetCase {
     std::string path;
     PictureFormat format;
     bool added;
+
+    friend void PrintTo(const TargetCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ExportTarget : public ::testing::TestWithParam<TargetCase> {};

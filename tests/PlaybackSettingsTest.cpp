@@ -16,6 +16,8 @@ struct SettingsCase {
     std::string soundFont;
     AudioOutput output;
     std::string driver;
+
+    friend void PrintTo(const SettingsCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PlaybackSettings : public ::testing::TestWithParam<SettingsCase> {};

@@ -56,6 +56,8 @@ struct ZoomCase {
     const char* name;
     double factor;
     double x;  // a pixel column; outside the lanes for the middle
+
+    friend void PrintTo(const ZoomCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ZoomAbout : public Viewport, public ::testing::WithParamInterface<ZoomCase> {};

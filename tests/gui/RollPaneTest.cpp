@@ -326,8 +326,15 @@ TEST_F(RollPane_, ThePointerOverAHoleShowsItInTheStatusBar) {
 TEST_F(RollPane_, PlayRunsTheCursorAndReturnsToPlayAtTheEnd) {
     ASSERT_TRUE(Start(WriteShortRoll(m_rolls, "short")));
     Layout();
+    Frame().Raise();
+    Pump(50ms);
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
     EXPECT_TRUE(MenuEnabled(cmd::kPlay));
+    // From a third into the roll, where a click put the position.
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(ScreenPointOf(1000, 64));
+    mouse.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().has_value(); }, 5s));
     Choose(cmd::kPlay);
     EXPECT_TRUE(Frame().IsPlaying());
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Stop\tSpace");
@@ -348,6 +355,13 @@ TEST_F(RollPane_, PlayRunsTheCursorAndReturnsToPlayAtTheEnd) {
     EXPECT_TRUE(PumpUntil([&] { return !Frame().IsPlaying(); }, 10s));
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
     EXPECT_EQ(Pane().Cursor(), std::nullopt);
+    // The next play starts from the beginning again.
+    Choose(cmd::kPlay);
+    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().has_value(); }, 5s));
+    EXPECT_GE(seen.front(), 950);
+    EXPECT_LT(*Pane().Cursor(), 600);
+    Choose(cmd::kPlay);
 }
 
 TEST_F(RollPane_, SpaceStopsAndPlaysOnFromWhereItStopped) {
@@ -784,6 +798,13 @@ TEST_F(RollPane_, TheReportScrollsWhenLargerThanTheWindowAndStartsTopLeft) {
     EXPECT_EQ(report.FirstLine(),
               lines - static_cast<std::size_t>(report.GetScrollThumb(wxVERTICAL)));
     EXPECT_EQ(report.GetScrollPos(wxVERTICAL), static_cast<int>(report.FirstLine()));
+    // The wheel goes no further than the end either.
+    wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+    wheel.m_wheelRotation = -120 * 50;
+    wheel.m_wheelDelta = 120;
+    report.GetEventHandler()->ProcessEvent(wheel);
+    EXPECT_EQ(report.FirstLine(),
+              lines - static_cast<std::size_t>(report.GetScrollThumb(wxVERTICAL)));
     // Across: the end of the long title comes into view.
     wxScrollWinEvent right(wxEVT_SCROLLWIN_BOTTOM, 0, wxHORIZONTAL);
     report.GetEventHandler()->ProcessEvent(right);
