@@ -119,14 +119,4 @@ TEST_F(Export, NeverOverTheRollsOwnFiles) {
     EXPECT_EQ(ReadFile(m_dir / "roll_BAR_e.mid"), BytesOf("MThd"));
 }
 
-TEST_F(Export, AFolderThatCannotBeWrittenNamesThePicture) {
-    const PictureTarget target{(m_dir / "missing" / "a.png").string(), PictureFormat::png, false};
-    try {
-        ExportPicture(*m_scene, target, Protected());
-        FAIL() << "no exception";
-    } catch (const CFileException& e) {
-        EXPECT_NE(e.Path().find("a.png"), std::string::npos) << e.Path();
-    }
-}
-
 }  // namespace

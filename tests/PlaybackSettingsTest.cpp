@@ -77,11 +77,4 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.name);
     });
 
-TEST(PlaybackSettingsOfTheProcess, ReadsItsEnvironment) {
-    ::setenv("ROLLSCRIBE_TEST_VARIABLE", "value", 1);
-    EXPECT_EQ(ProcessEnvironment("ROLLSCRIBE_TEST_VARIABLE"), "value");
-    ::unsetenv("ROLLSCRIBE_TEST_VARIABLE");
-    EXPECT_EQ(ProcessEnvironment("ROLLSCRIBE_TEST_VARIABLE"), std::nullopt);
-}
-
 }  // namespace

@@ -389,21 +389,18 @@ TEST_F(RollPane_, SpaceStopsAndPlaysOnFromWhereItStopped) {
     EXPECT_FALSE(Frame().IsPlaying());
 }
 
-TEST_F(RollPane_, AClickPutsThePlayingPositionThere) {
+TEST_F(RollPane_, AClickWhilePlayingGoesOnFromThere) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Layout();
     Frame().Raise();
-    Pump(50ms);
+    Choose(cmd::kPlay);
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > 500; }, 5s));
     const double at = Pane().Scene()->EndTime() / 2.0;
     wxUIActionSimulator mouse;
     mouse.MouseMove(ScreenPointOf(at, 60));
     mouse.MouseClick();
-    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().has_value(); }, 5s));
-    const double tolerance = 2 * 1000 / Viewport().View().pixelsPerInch;  // two pixels
-    EXPECT_NEAR(*Pane().Cursor(), at, tolerance);
-    Choose(cmd::kPlay);
-    ASSERT_TRUE(Frame().IsPlaying());
-    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > at + tolerance; }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > at; }, 5s));
+    EXPECT_TRUE(Frame().IsPlaying());
     EXPECT_LT(*Pane().Cursor(), at + 3000);
     Choose(cmd::kPlay);
 }
