@@ -54,8 +54,10 @@ class CRollPane : public wxWindow {
         m_clickListener = std::move(listener);
     }
 
-    // How long the last paint took to draw, and how many paints there were.
+    // How long the last paint took to draw, on the clock and in processor time of the drawing
+    // thread (what an idle machine shows as both), and how many paints there were.
     std::chrono::nanoseconds LastPaintTime() const noexcept { return m_lastPaintTime; }
+    std::chrono::nanoseconds LastPaintProcessorTime() const noexcept { return m_lastPaintCpu; }
     unsigned PaintCount() const noexcept { return m_paintCount; }
 
   private:
@@ -82,6 +84,7 @@ class CRollPane : public wxWindow {
     std::function<void(const std::string&)> m_holeListener;
     std::function<void(double)> m_clickListener;
     std::chrono::nanoseconds m_lastPaintTime{0};
+    std::chrono::nanoseconds m_lastPaintCpu{0};
     unsigned m_paintCount = 0;
 };
 
