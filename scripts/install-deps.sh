@@ -31,7 +31,7 @@ dpkg-dev file
 CHECK_PACKAGES="
 libgtest-dev libgmock-dev libbenchmark-dev
 python3 python3-mido midicsv
-xvfb xauth
+xvfb xauth dbus-daemon
 clang libclang-rt-14-dev
 man-db desktop-file-utils shared-mime-info libglib2.0-bin
 "

@@ -178,6 +178,62 @@ TEST(ClipReport, ShowsTheSameLinesAsTheWholeReport) {
     }
 }
 
+// Scrolled down, the window's lines are the whole report's lines from the first one shown on.
+TEST(ClipReport, FromAnyLineShowsTheSameLinesAsTheWholeReport) {
+    const std::string report = "\nab\r\n\rcd&&e\n\xC3\xA9\r\nlast\n";
+    const auto whole = LayoutReport(DecodeText(report));
+    ASSERT_EQ(whole.size(), 7u);
+    for (std::size_t first = 0; first <= whole.size() + 2; ++first) {
+        for (std::size_t maxLines : {1, 2, 10}) {
+            const auto window = LayoutReport(DecodeText(ClipReport(report, first, maxLines, 100)));
+            if (first >= whole.size()) {
+                // Past the last line nothing shows (the layout of nothing is one empty line).
+                EXPECT_EQ(window, std::vector<ReportLine>(1)) << first;
+                continue;
+            }
+            ASSERT_EQ(window.size(), std::min(maxLines, whole.size() - first)) << first;
+            for (std::size_t i = 0; i < window.size(); ++i)
+                EXPECT_EQ(window[i], whole[first + i]) << first << " " << i;
+        }
+    }
+    EXPECT_EQ(ClipReport(report, 2, 5, 100), ClipReport(report, 0, 7, 100).substr(4));
+    EXPECT_EQ(ClipReport("abc\ndefgh", 1, 1, 3), "def");
+}
+
+TEST(MeasureReport, CountsLinesAsTheLayoutDoesAndFindsTheLongest) {
+    struct Case {
+        std::string bytes;
+        std::size_t keep;
+        std::size_t lines;
+        std::vector<std::string> longest;
+    };
+    const Case cases[] = {
+        {"", 3, 1, {""}},
+        {"abc", 3, 1, {"abc"}},
+        {"a\nbbb\r\ncc\rdddd\n", 2, 5, {"dddd", "bbb"}},
+        {"a\nbbb\r\ncc\rdddd\n", 10, 5, {"dddd", "bbb", "cc", "a", ""}},
+        {"\r\n\r\n", 1, 3, {""}},
+        {"x\n\ny", 0, 3, {}},
+    };
+    for (const Case& c : cases) {
+        const ReportExtent extent = MeasureReport(c.bytes, c.keep);
+        EXPECT_EQ(extent.lines, c.lines) << c.bytes;
+        EXPECT_EQ(extent.lines, LayoutReport(DecodeText(c.bytes)).size()) << c.bytes;
+        EXPECT_EQ(std::vector<std::string>(extent.longest.begin(), extent.longest.end()), c.longest)
+            << c.bytes;
+    }
+    // Many lines, few kept: the longest of all, longest first.
+    std::string many;
+    for (int i = 0; i < 1000; ++i)
+        many += std::string(static_cast<std::size_t>((i * 37) % 101), 'x') + "\n";
+    const ReportExtent extent = MeasureReport(many, 3);
+    EXPECT_EQ(extent.lines, 1001u);
+    ASSERT_EQ(extent.longest.size(), 3u);
+    EXPECT_EQ(extent.longest[0].size(), 100u);
+    EXPECT_EQ(extent.longest[1].size(), 100u);
+    EXPECT_EQ(extent.longest[2].size(), 100u);
+}
+
 // The report as the window lays it out: the document's fields, decoded and split.
 std::vector<std::u32string> ShownReport(const CRollscribeDoc& doc) {
     std::vector<std::u32string> shown;

@@ -21,6 +21,18 @@ wxString CAppSettings::RecentFileGroup() {
     return "/" + WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)) + "/Recent File List";
 }
 
+wxString CAppSettings::PlaybackGroup() {
+    return "/" + WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)) + "/Playback";
+}
+
+std::string CAppSettings::SoundFont() {
+    wxString font;
+    m_config->SetPath(PlaybackGroup());
+    m_config->Read("SoundFont", &font);
+    m_config->SetPath("/");
+    return PathBytes(font);
+}
+
 CAppSettings::CAppSettings() {
     // A damaged settings file only loses the list: the toolkit's complaints about its lines
     // (log messages and consistency checks) are not for the user.

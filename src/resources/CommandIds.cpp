@@ -27,6 +27,15 @@ constexpr CommandPair kCommands[] = {
     {res::ID_VIEW_STATUS_BAR, cmd::kViewStatusBar},
     {res::ID_NEXT_PANE, cmd::kNextPane},
     {res::ID_PREV_PANE, cmd::kPrevPane},
+    {res::ID_ROLL_PLAY, cmd::kPlay},
+    {res::ID_ROLL_ZOOM_IN, cmd::kZoomIn},
+    {res::ID_ROLL_ZOOM_OUT, cmd::kZoomOut},
+    {res::ID_ROLL_ZOOM_ALL, cmd::kZoomAll},
+    {res::ID_ROLL_OPEN_MIDI, cmd::kOpenMidi},
+    {res::ID_ROLL_SHOW_IN_FOLDER, cmd::kShowInFolder},
+    {res::ID_ROLL_COPY_REPORT, cmd::kCopyReport},
+    {res::ID_ROLL_EXPORT_PICTURE, cmd::kExportPicture},
+    {res::ID_VIEW_ROLL_PICTURE, cmd::kViewRollPicture},
 };
 
 // The recent-file entries: sixteen resource ids, of which the toolkit numbers nine.

@@ -27,6 +27,16 @@ constexpr int kViewToolBar = wxID_HIGHEST + 1;
 constexpr int kViewStatusBar = wxID_HIGHEST + 2;
 constexpr int kNextPane = wxID_HIGHEST + 3;
 constexpr int kPrevPane = wxID_HIGHEST + 4;
+// The roll picture and playback.
+constexpr int kPlay = wxID_HIGHEST + 6;
+constexpr int kZoomIn = wxID_HIGHEST + 7;
+constexpr int kZoomOut = wxID_HIGHEST + 8;
+constexpr int kZoomAll = wxID_HIGHEST + 9;
+constexpr int kOpenMidi = wxID_HIGHEST + 10;
+constexpr int kShowInFolder = wxID_HIGHEST + 11;
+constexpr int kCopyReport = wxID_HIGHEST + 12;
+constexpr int kExportPicture = wxID_HIGHEST + 13;
+constexpr int kViewRollPicture = wxID_HIGHEST + 14;
 }  // namespace cmd
 
 // The toolkit id of a command given by its resource id.

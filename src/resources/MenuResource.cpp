@@ -40,7 +40,20 @@ const std::vector<PopupResource>& MenuTable() {
           {res::ID_EDIT_PASTE, "&Paste\tCtrl+V", false}}},
         {"&View",
          {{res::ID_VIEW_TOOLBAR, "&Toolbar", true},
-          {res::ID_VIEW_STATUS_BAR, "&Status Bar", true}}},
+          {res::ID_VIEW_STATUS_BAR, "&Status Bar", true},
+          {res::ID_VIEW_ROLL_PICTURE, "&Roll Picture", true}}},
+        {"&Roll",
+         {{res::ID_ROLL_PLAY, kPlayLabel, false},
+          {0, nullptr, false},
+          {res::ID_ROLL_ZOOM_IN, "Zoom &In\tCtrl++", false},
+          {res::ID_ROLL_ZOOM_OUT, "Zoom &Out\tCtrl+-", false},
+          {res::ID_ROLL_ZOOM_ALL, "&Whole Roll\tCtrl+0", false},
+          {0, nullptr, false},
+          {res::ID_ROLL_OPEN_MIDI, "Open &MIDI File", false},
+          {res::ID_ROLL_SHOW_IN_FOLDER, "Show in &Folder", false},
+          {0, nullptr, false},
+          {res::ID_ROLL_COPY_REPORT, "&Copy Report", false},
+          {res::ID_ROLL_EXPORT_PICTURE, "&Export Picture...", false}}},
         {"&Help", {{res::ID_APP_ABOUT, "&About Rollscribe...", false}}},
     };
     return table;
@@ -87,6 +100,21 @@ std::vector<wxAcceleratorEntry> MainAccelerators() {
         {wxACCEL_SHIFT, WXK_DELETE, cmd::kCut},   {wxACCEL_CTRL, WXK_INSERT, cmd::kCopy},
         {wxACCEL_SHIFT, WXK_INSERT, cmd::kPaste}, {wxACCEL_NORMAL, WXK_F6, cmd::kNextPane},
         {wxACCEL_SHIFT, WXK_F6, cmd::kPrevPane},
+    };
+}
+
+std::vector<wxAcceleratorEntry> RollAccelerators() {
+    // Ctrl++ is typed as Ctrl+= (with or without Shift) on most keyboards, or on the keypad.
+    return {
+        {wxACCEL_NORMAL, WXK_SPACE, cmd::kPlay},
+        {wxACCEL_CTRL, '+', cmd::kZoomIn},
+        {wxACCEL_CTRL, '=', cmd::kZoomIn},
+        {wxACCEL_CTRL | wxACCEL_SHIFT, '=', cmd::kZoomIn},
+        {wxACCEL_CTRL, WXK_NUMPAD_ADD, cmd::kZoomIn},
+        {wxACCEL_CTRL, '-', cmd::kZoomOut},
+        {wxACCEL_CTRL, WXK_NUMPAD_SUBTRACT, cmd::kZoomOut},
+        {wxACCEL_CTRL, '0', cmd::kZoomAll},
+        {wxACCEL_CTRL, WXK_NUMPAD0, cmd::kZoomAll},
     };
 }
 

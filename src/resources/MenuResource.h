@@ -9,11 +9,21 @@ namespace rollscribe {
 
 // Menu 128 and accelerator table 128 of the main frame.
 
-// The menu bar: File, Edit, View, Help. Every item carries its command's prompt as help text.
+// The menu bar: File, Edit, View, Roll, Help. Every item carries its command's prompt as help
+// text.
 wxMenuBar* CreateMainMenuBar();
 
 // The thirteen accelerators, in table order.
 std::vector<wxAcceleratorEntry> MainAccelerators();
+// The keys of the Roll menu: Space plays and stops, Ctrl++, Ctrl+- and Ctrl+0 zoom (also as
+// typed on keyboards where "+" needs Shift, and on the keypad).
+std::vector<wxAcceleratorEntry> RollAccelerators();
+
+// The Roll menu's place in the menu bar, and the labels of its first item, which plays the roll
+// or, while it plays, stops it.
+constexpr size_t kRollMenuIndex = 3;
+constexpr const char* kPlayLabel = "&Play\tSpace";
+constexpr const char* kStopLabel = "&Stop\tSpace";
 
 // The File menu's place in the menu bar, and the place of its recent-file area in it (the item
 // after the first separator), which shows this grayed label while the list is empty.

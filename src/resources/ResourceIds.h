@@ -29,6 +29,18 @@ constexpr unsigned ID_PREV_PANE = 0xE151;
 constexpr unsigned ID_VIEW_TOOLBAR = 0xE800;
 constexpr unsigned ID_VIEW_STATUS_BAR = 0xE801;
 
+// The roll picture and playback: application commands, in the range the framework leaves to
+// programs (0x8000 to 0xDFFF).
+constexpr unsigned ID_ROLL_PLAY = 0x8001;
+constexpr unsigned ID_ROLL_ZOOM_IN = 0x8002;
+constexpr unsigned ID_ROLL_ZOOM_OUT = 0x8003;
+constexpr unsigned ID_ROLL_ZOOM_ALL = 0x8004;
+constexpr unsigned ID_ROLL_OPEN_MIDI = 0x8005;
+constexpr unsigned ID_ROLL_SHOW_IN_FOLDER = 0x8006;
+constexpr unsigned ID_ROLL_COPY_REPORT = 0x8007;
+constexpr unsigned ID_ROLL_EXPORT_PICTURE = 0x8008;
+constexpr unsigned ID_VIEW_ROLL_PICTURE = 0x8009;
+
 // Status-bar indicators.
 constexpr unsigned ID_INDICATOR_CAPS = 0xE701;
 constexpr unsigned ID_INDICATOR_NUM = 0xE702;

@@ -20,6 +20,15 @@ constexpr std::string_view kTemplate =
 // Sorted by id.
 constexpr StringResource kStrings[] = {
     {res::IDR_MAINFRAME, kTemplate},
+    {0x8001, "Play the roll's MIDI file from the cursor, or stop playing\nPlay/Stop"},
+    {0x8002, "Show the roll picture larger\nZoom In"},
+    {0x8003, "Show more of the roll picture\nZoom Out"},
+    {0x8004, "Fit the whole roll into the roll picture\nWhole Roll"},
+    {0x8005, "Open the MIDI file in the desktop's program for it\nOpen MIDI File"},
+    {0x8006, "Show the folder that holds the MIDI file\nShow in Folder"},
+    {0x8007, "Copy the report and put it on the Clipboard\nCopy Report"},
+    {0x8008, "Save the roll picture as a PNG, SVG or PDF file\nExport Picture"},
+    {0x8009, "Show or hide the roll picture\nToggle Roll Picture"},
     {0xE000, "BAR/ANN to Vellum file converter"},
     {0xE001, "Ready"},
     {0xE100, "Create a new document\nNew"},

@@ -1,11 +1,18 @@
 #include "ui/CMainFrame.h"
 
+#include <wx/clipbrd.h>
 #include <wx/dcclient.h>
+#include <wx/filedlg.h>
 #include <wx/filehistory.h>
+#include <wx/filename.h>
 #include <wx/iconbndl.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
+#include <wx/utils.h>
+
+#include <cmath>
 
 #include "app_icon.xpm"
 #include "resources/CommandIds.h"
@@ -13,10 +20,15 @@
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "resources/ToolBarResource.h"
+#include "roll/RollReport.h"
 #include "text/WxText.h"
+#include "ui/CRollPane.h"
+#include "ui/CRollPlayer.h"
+#include "ui/CRollWxDocument.h"
 #include "ui/CViewWindow.h"
 #include "ui/GtkGrayedItemPrompts.h"
 #include "ui/GtkWindowDrop.h"
+#include "ui/PictureExport.h"
 
 using namespace rollscribe;
 
@@ -44,6 +56,17 @@ bool InSameRow(const wxAuiPaneInfo& a, const wxAuiPaneInfo& b) {
            a.dock_row == b.dock_row;
 }
 
+wxString ProgramName() {
+    return WxAscii(TemplateString(TemplateField::windowTitle));
+}
+
+// The Export Picture dialog's file types, in the order of PictureFormat.
+constexpr PictureFormat kExportFormats[] = {PictureFormat::png, PictureFormat::svg,
+                                            PictureFormat::pdf};
+const char* const kExportWildcard =
+    "PNG Pictures (*.png)|*.png;*.PNG|SVG Pictures (*.svg)|*.svg;*.SVG|"
+    "PDF Documents (*.pdf)|*.pdf;*.PDF";
+
 }  // namespace
 
 // clang-format off
@@ -55,24 +78,49 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
     EVT_UPDATE_UI(cmd::kViewStatusBar, CMainFrame::OnUpdateViewStatusBar)
     EVT_DROP_FILES(CMainFrame::OnDropFiles)
     EVT_IDLE(CMainFrame::OnIdle)
+    EVT_CLOSE(CMainFrame::OnClose)
+    EVT_MENU(cmd::kViewRollPicture, CMainFrame::OnViewRollPicture)
+    EVT_UPDATE_UI(cmd::kViewRollPicture, CMainFrame::OnUpdateViewRollPicture)
+    EVT_MENU(cmd::kPlay, CMainFrame::OnPlay)
+    EVT_UPDATE_UI(cmd::kPlay, CMainFrame::OnUpdatePlay)
+    EVT_MENU(cmd::kZoomIn, CMainFrame::OnZoom)
+    EVT_MENU(cmd::kZoomOut, CMainFrame::OnZoom)
+    EVT_MENU(cmd::kZoomAll, CMainFrame::OnZoom)
+    EVT_UPDATE_UI(cmd::kZoomIn, CMainFrame::OnUpdateZoom)
+    EVT_UPDATE_UI(cmd::kZoomOut, CMainFrame::OnUpdateZoom)
+    EVT_UPDATE_UI(cmd::kZoomAll, CMainFrame::OnUpdateZoom)
+    EVT_MENU(cmd::kOpenMidi, CMainFrame::OnOpenMidi)
+    EVT_UPDATE_UI(cmd::kOpenMidi, CMainFrame::OnUpdateNeedsMidi)
+    EVT_MENU(cmd::kShowInFolder, CMainFrame::OnShowInFolder)
+    EVT_UPDATE_UI(cmd::kShowInFolder, CMainFrame::OnUpdateNeedsMidi)
+    EVT_MENU(cmd::kCopyReport, CMainFrame::OnCopyReport)
+    EVT_MENU(cmd::kExportPicture, CMainFrame::OnExportPicture)
+    EVT_UPDATE_UI(cmd::kExportPicture, CMainFrame::OnUpdateExportPicture)
 wxEND_EVENT_TABLE()
 // clang-format on
 
 CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
-    : wxDocParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(980, 640)) {
+    : wxDocParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(980, 720)) {
     wxIconBundle icons;
     icons.AddIcon(wxIcon(app_icon_xpm));
     SetIcons(icons);
     SetMenuBar(CreateMainMenuBar());
     ShowPromptsOfGrayedItems(this, GetMenuBar());
     std::vector<wxAcceleratorEntry> accelerators = MainAccelerators();
+    for (const wxAcceleratorEntry& entry : RollAccelerators()) accelerators.push_back(entry);
     SetAcceleratorTable(
         wxAcceleratorTable(static_cast<int>(accelerators.size()), accelerators.data()));
 
     m_paneManager.SetManagedWindow(this);
+    // The roll pane's sash resizes it as it is dragged.
+    m_paneManager.SetFlags(m_paneManager.GetFlags() | wxAUI_MGR_LIVE_RESIZE);
+    // The roll pane may take up to two thirds of the window's height (the manager's own limit is
+    // a third).
+    m_paneManager.SetDockSizeConstraint(1.0 / 3, 2.0 / 3);
     m_viewWindow = new CViewWindow(this);
     m_paneManager.AddPane(m_viewWindow, wxAuiPaneInfo().Name(kViewPane).CenterPane());
     CreateBands();
+    CreateRollPane();
     CreateStatusBarPanes();
     m_paneManager.Update();
 
@@ -86,8 +134,29 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 }
 
 CMainFrame::~CMainFrame() {
+    m_player.reset();
     m_drop.reset();
     m_paneManager.UnInit();
+}
+
+void CMainFrame::CreateRollPane() {
+    m_rollPane = new CRollPane(this);
+    m_rollPane->SetHoleListener([this](const std::string& text) { ShowHoleText(text); });
+    m_rollPane->SetClickListener([this](double time) { OnRollClicked(time); });
+    // A band below the view, as wide as the window, whose height the user drags.
+    m_paneManager.AddPane(m_rollPane, wxAuiPaneInfo()
+                                          .Name(kRollPane)
+                                          .Bottom()
+                                          .Layer(0)
+                                          .Row(0)
+                                          .CaptionVisible(false)
+                                          .CloseButton(false)
+                                          .Floatable(false)
+                                          .Movable(false)
+                                          .Dockable(false)
+                                          .PaneBorder(false)
+                                          .BestSize(-1, 320)
+                                          .MinSize(-1, 80));
 }
 
 void CMainFrame::CreateBands() {
@@ -312,4 +381,219 @@ void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {
     // Each file opens as File Open would open it, in the order given: the document manager opens
     // a named file into the one document.
     for (int i = 0; i < event.GetNumberOfFiles(); ++i) manager->CreateDocument(event.GetFiles()[i]);
+}
+
+void CMainFrame::OnClose(wxCloseEvent& event) {
+    // The sound stops before the window goes.
+    StopPlayback();
+    event.Skip();
+}
+
+bool CMainFrame::IsRollPaneShown() {
+    return m_paneManager.GetPane(m_rollPane).IsShown();
+}
+
+void CMainFrame::ShowRollPane(bool show) {
+    wxAuiPaneInfo& pane = m_paneManager.GetPane(m_rollPane);
+    if (pane.IsShown() == show) return;
+    pane.Show(show);
+    m_paneManager.Update();
+}
+
+void CMainFrame::OnViewRollPicture(wxCommandEvent& event) {
+    (void)event;
+    ShowRollPane(!IsRollPaneShown());
+}
+
+void CMainFrame::OnUpdateViewRollPicture(wxUpdateUIEvent& event) {
+    event.Check(IsRollPaneShown());
+}
+
+CRollWxDocument* CMainFrame::RollDocument() const {
+    wxDocManager* manager = GetDocumentManager();
+    if (!manager || manager->GetDocuments().empty()) return nullptr;
+    return dynamic_cast<CRollWxDocument*>(manager->GetDocuments().front());
+}
+
+const std::string& CMainFrame::ConvertedMidi() const {
+    static const std::string none;
+    const CRollWxDocument* doc = RollDocument();
+    return doc ? doc->ConvertedMidiFile() : none;
+}
+
+void CMainFrame::SetPlaybackOptions(const rollscribe::PlaybackOptions& options) {
+    m_playbackOptions = options;
+    if (m_player && !m_player->IsPlaying()) m_player.reset();
+}
+
+CRollPlayer& CMainFrame::Player() {
+    if (!m_player) {
+        m_player = std::make_unique<CRollPlayer>(m_playbackOptions);
+        m_player->SetListener(
+            [this](std::int64_t tick, bool ended) { OnPlayerPosition(tick, ended); });
+    }
+    return *m_player;
+}
+
+bool CMainFrame::IsPlaying() const {
+    return m_player && m_player->IsPlaying();
+}
+
+void CMainFrame::StopPlayback() {
+    if (!IsPlaying()) return;
+    m_player->Stop();
+    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())), false);
+}
+
+void CMainFrame::RollChanging() {
+    if (m_player) m_player->Reset();
+    m_rollPane->SetCursor(std::nullopt, false);
+}
+
+void CMainFrame::RollChanged(const CRollWxDocument& doc) {
+    if (doc.Scene().get() == m_rollPane->Scene()) return;
+    m_rollPane->ShowScene(doc.Scene());
+}
+
+void CMainFrame::ShowFailure(FileTask task, const std::string& file, std::exception_ptr error) {
+    wxMessageBox(FailureMessage(task, file, error), ProgramName(), wxOK | wxICON_EXCLAMATION, this);
+}
+
+void CMainFrame::OnPlay(wxCommandEvent& event) {
+    (void)event;
+    if (IsPlaying()) {
+        StopPlayback();
+        return;
+    }
+    const std::string midi = ConvertedMidi();
+    if (midi.empty() || !m_rollPane->Scene()) return;
+    try {
+        Player().Play(midi);
+    } catch (...) {
+        ShowFailure(FileTask::playMidi, midi, std::current_exception());
+        return;
+    }
+    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(Player().Position())), true);
+}
+
+void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
+    event.Enable(!ConvertedMidi().empty() && m_rollPane->Scene());
+    event.SetText(WxAscii(IsPlaying() ? kStopLabel : kPlayLabel));
+}
+
+void CMainFrame::OnPlayerPosition(long long tick, bool ended) {
+    if (ended) {
+        m_rollPane->SetCursor(std::nullopt, false);
+        return;
+    }
+    // The picture follows the cursor only while the pane can be seen.
+    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), IsRollPaneShown());
+}
+
+void CMainFrame::OnRollClicked(double time) {
+    if (ConvertedMidi().empty()) return;
+    // The tick of the position, as the MIDI file counts them: 480 a quarter note of 1.2 inches.
+    const auto tick = static_cast<std::int64_t>(std::llround(time * 480.0 / 1200.0));
+    try {
+        Player().SetPosition(tick);
+    } catch (...) {
+        ShowFailure(FileTask::playMidi, ConvertedMidi(), std::current_exception());
+        return;
+    }
+    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), false);
+}
+
+void CMainFrame::ShowHoleText(const std::string& text) {
+    m_statusBar->SetStatusText(text.empty() ? ResourceText(res::AFX_IDS_IDLEMESSAGE) : WxText(text),
+                               0);
+}
+
+void CMainFrame::OnZoom(wxCommandEvent& event) {
+    if (!IsRollPaneShown()) return;
+    switch (event.GetId()) {
+        case cmd::kZoomIn:
+            m_rollPane->ZoomIn();
+            break;
+        case cmd::kZoomOut:
+            m_rollPane->ZoomOut();
+            break;
+        default:
+            m_rollPane->ZoomToFit();
+            break;
+    }
+}
+
+void CMainFrame::OnUpdateZoom(wxUpdateUIEvent& event) {
+    const RollViewport& viewport = m_rollPane->Viewport();
+    bool can = IsRollPaneShown() && m_rollPane->Scene();
+    if (event.GetId() == cmd::kZoomIn) can = can && viewport.CanZoomIn();
+    if (event.GetId() == cmd::kZoomOut) can = can && viewport.CanZoomOut();
+    if (event.GetId() == cmd::kZoomAll) can = can && !viewport.ShowsWholeRoll();
+    event.Enable(can);
+}
+
+void CMainFrame::OnUpdateNeedsMidi(wxUpdateUIEvent& event) {
+    event.Enable(!ConvertedMidi().empty());
+}
+
+void CMainFrame::OnOpenMidi(wxCommandEvent& event) {
+    (void)event;
+    const std::string midi = ConvertedMidi();
+    if (midi.empty() || !m_desktop.open) return;
+    if (!m_desktop.open(midi)) {
+        wxMessageBox("Rollscribe could not open the MIDI file:\n" + WxText(midi) +
+                         "\n\nThis desktop has no program set to open MIDI files.",
+                     ProgramName(), wxOK | wxICON_EXCLAMATION, this);
+    }
+}
+
+void CMainFrame::OnShowInFolder(wxCommandEvent& event) {
+    (void)event;
+    const std::string midi = ConvertedMidi();
+    if (!midi.empty() && m_desktop.showInFolder) m_desktop.showInFolder(midi);
+}
+
+void CMainFrame::OnCopyReport(wxCommandEvent& event) {
+    (void)event;
+    const CRollWxDocument* doc = RollDocument();
+    if (!doc || !wxTheClipboard->Open()) return;
+    // The report's text as the converter prints it: "&" is a character here, not a mnemonic.
+    wxTheClipboard->SetData(new wxTextDataObject(WxText(BuildRollReport(doc->Roll()).View())));
+    wxTheClipboard->Close();
+}
+
+void CMainFrame::OnUpdateExportPicture(wxUpdateUIEvent& event) {
+    const CRollWxDocument* doc = RollDocument();
+    event.Enable(doc && doc->Scene());
+}
+
+void CMainFrame::OnExportPicture(wxCommandEvent& event) {
+    (void)event;
+    const CRollWxDocument* doc = RollDocument();
+    if (!doc || !doc->Scene()) return;
+    const std::shared_ptr<const RollScene> scene = doc->Scene();
+    const CRollscribeDoc& roll = doc->Roll();
+    const wxFileName suggested(WxPath(PicturePathFor(roll, m_exportFormat).ToStdString()));
+    wxFileDialog dialog(this, "Export Picture", suggested.GetPath(), suggested.GetFullName(),
+                        kExportWildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    int type = 0;
+    while (kExportFormats[type] != m_exportFormat) ++type;
+    dialog.SetFilterIndex(type);
+    if (dialog.ShowModal() != wxID_OK) return;
+    const int chosen = dialog.GetFilterIndex();
+    if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
+    const PictureTarget target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
+    // The dialog asked about replacing the name as typed; a name given its extension here is
+    // asked about now.
+    if (target.extensionAdded && wxFileName::Exists(WxPath(target.path)) &&
+        wxMessageBox(WxText(target.path) + "\nalready exists. Do you want to replace it?",
+                     "Export Picture", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, this) != wxYES)
+        return;
+    try {
+        wxBusyCursor busy;
+        ExportPicture(*scene, target,
+                      {roll.m_strFilePath, roll.AnnotationFilePath(), roll.MidiFilePath()});
+    } catch (...) {
+        ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
+    }
 }

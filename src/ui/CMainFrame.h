@@ -4,34 +4,65 @@
 #include <wx/docview.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "audio/MidiPlayback.h"
+#include "picture/PictureFiles.h"
+#include "ui/DesktopActions.h"
+#include "ui/FailureMessages.h"
 #include "ui/GtkKeyboardLocks.h"
 
 class wxFileHistory;
 
 namespace rollscribe {
 class CGtkWindowDrop;
+class CRollPane;
+class CRollPlayer;
+class CRollWxDocument;
 class CViewWindow;
 }  // namespace rollscribe
 
 // The main window. Along the top, one band area holds the tool bar and then the dialog bar's
 // line of text, each band with a gripper; the view fills the middle; along the bottom the status
 // bar shows the prompt of the highlighted command or "Ready", and the CAP, NUM and SCRL lock
-// indicators. View, Toolbar and View, Status Bar hide and show the bars. The bands and the view
-// are panes of one wxAuiManager; a file dropped anywhere on the window is opened.
+// indicators. View, Toolbar and View, Status Bar hide and show the bars. Below the view, a
+// band that the user can make higher or lower shows the roll's picture (View, Roll Picture hides
+// and shows it); the Roll menu plays the roll's MIDI file with a cursor running over the picture,
+// zooms the picture, opens the MIDI file or its folder, copies the report and exports the
+// picture. The bands, the view and the picture are panes of one wxAuiManager; a file dropped
+// anywhere on the window is opened.
 class CMainFrame : public wxDocParentFrame {
   public:
     // The names of the panes.
     static constexpr const char* kToolBarPane = "toolbar";
     static constexpr const char* kDialogBarPane = "dialogbar";
     static constexpr const char* kViewPane = "view";
+    static constexpr const char* kRollPane = "rollpicture";
 
     CMainFrame(wxDocManager* manager, const wxString& title);
     ~CMainFrame() override;
 
     // The window the view draws into.
     rollscribe::CViewWindow* ViewWindow() const { return m_viewWindow; }
+    // The band with the roll's picture.
+    rollscribe::CRollPane* RollPane() const { return m_rollPane; }
+
+    // How the roll is played (sound font, audio output); taken at the first play.
+    void SetPlaybackOptions(const rollscribe::PlaybackOptions& options);
+    // What Open MIDI File and Show in Folder ask of the desktop.
+    void SetDesktop(rollscribe::DesktopActions desktop) { m_desktop = std::move(desktop); }
+
+    bool IsRollPaneShown();
+    void ShowRollPane(bool show);
+
+    bool IsPlaying() const;
+    // Stops the playing; the next play starts where it stopped.
+    void StopPlayback();
+    // Before a load or File New changes the document: the playing stops and goes back to the
+    // start. After it: the picture of the roll now on show (none when it was not converted).
+    void RollChanging();
+    void RollChanged(const rollscribe::CRollWxDocument& doc);
 
     bool IsToolBarShown();
     bool IsStatusBarShown() const;
@@ -76,6 +107,29 @@ class CMainFrame : public wxDocParentFrame {
     void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
     void OnIdle(wxIdleEvent& event);
+    void OnClose(wxCloseEvent& event);
+
+    void OnViewRollPicture(wxCommandEvent& event);
+    void OnUpdateViewRollPicture(wxUpdateUIEvent& event);
+    void OnPlay(wxCommandEvent& event);
+    void OnUpdatePlay(wxUpdateUIEvent& event);
+    void OnZoom(wxCommandEvent& event);
+    void OnUpdateZoom(wxUpdateUIEvent& event);
+    void OnOpenMidi(wxCommandEvent& event);
+    void OnShowInFolder(wxCommandEvent& event);
+    void OnUpdateNeedsMidi(wxUpdateUIEvent& event);
+    void OnCopyReport(wxCommandEvent& event);
+    void OnExportPicture(wxCommandEvent& event);
+    void OnUpdateExportPicture(wxUpdateUIEvent& event);
+
+    void CreateRollPane();
+    rollscribe::CRollWxDocument* RollDocument() const;
+    const std::string& ConvertedMidi() const;
+    rollscribe::CRollPlayer& Player();
+    void OnPlayerPosition(long long tick, bool ended);
+    void OnRollClicked(double time);
+    void ShowHoleText(const std::string& text);
+    void ShowFailure(rollscribe::FileTask task, const std::string& file, std::exception_ptr error);
     void OnToolBarMotion(wxMouseEvent& event);
     void OnToolBarLeave(wxMouseEvent& event);
 
@@ -83,6 +137,11 @@ class CMainFrame : public wxDocParentFrame {
     wxAuiToolBar* m_toolBar = nullptr;
     wxAuiManager m_paneManager;
     rollscribe::CViewWindow* m_viewWindow = nullptr;
+    rollscribe::CRollPane* m_rollPane = nullptr;
+    rollscribe::PlaybackOptions m_playbackOptions;
+    std::unique_ptr<rollscribe::CRollPlayer> m_player;
+    rollscribe::DesktopActions m_desktop = rollscribe::SystemDesktop();
+    rollscribe::PictureFormat m_exportFormat = rollscribe::PictureFormat::png;
     std::vector<MovedBand> m_closedUpBands;
     std::unique_ptr<rollscribe::CGtkWindowDrop> m_drop;
     rollscribe::KeyboardLocks m_locks;

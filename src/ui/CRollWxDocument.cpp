@@ -33,9 +33,16 @@ wxWindow* CRollWxDocument::MessageParent() const {
     return window && window->IsShown() ? window : nullptr;
 }
 
+wxObject* CRollWxDocument::ChangingHint() {
+    static wxObject hint;
+    return &hint;
+}
+
 bool CRollWxDocument::OnNewDocument() {
+    UpdateAllViews(nullptr, ChangingHint());
     if (!wxDocument::OnNewDocument()) return false;
     m_convertedMidi.clear();
+    m_scene.reset();
     m_roll.OnNewDocument();
     UpdateAllViews();
     return true;
@@ -50,13 +57,16 @@ void CRollWxDocument::NameAfterReport() {
 }
 
 bool CRollWxDocument::OpenRoll(const std::string& path) {
+    UpdateAllViews(nullptr, ChangingHint());
     std::string convertedBefore = std::exchange(m_convertedMidi, std::string());
+    std::shared_ptr<const RollScene> sceneBefore = std::exchange(m_scene, nullptr);
     m_roll.m_reached = false;
     wxString failure;
     try {
         wxBusyCursor busy;
         if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
             m_convertedMidi = m_roll.MidiFilePath().ToStdString();
+            m_scene = std::make_shared<const RollScene>(m_roll);
         }
     } catch (...) {
         failure = FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(),
@@ -65,7 +75,9 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
     if (m_roll.m_reached) {
         NameAfterReport();
     } else {
-        m_convertedMidi = std::move(convertedBefore);  // nothing of the document changed
+        // Nothing of the document changed.
+        m_convertedMidi = std::move(convertedBefore);
+        m_scene = std::move(sceneBefore);
     }
     if (failure.empty()) SetDocumentSaved(true);
     // After a failure the view shows what the document holds now: the messages gathered up to it.

@@ -2,8 +2,10 @@
 
 #include <wx/docview.h>
 
+#include <memory>
 #include <string>
 
+#include "picture/RollScene.h"
 #include "roll/CRollscribeDoc.h"
 
 namespace rollscribe {
@@ -41,6 +43,13 @@ class CRollWxDocument : public wxDocument {
 
     // The MIDI file written for the roll on show (its bytes); empty when none was.
     const std::string& ConvertedMidiFile() const noexcept { return m_convertedMidi; }
+    // The picture of the roll on show, made after its conversion; none when no MIDI file was
+    // written for it (before any open, after File New, after a file that was not converted).
+    std::shared_ptr<const RollScene> Scene() const noexcept { return m_scene; }
+
+    // The hint with which the views hear, before a load or File New changes the document, that
+    // it is about to change (what plays the old roll's MIDI file stops then).
+    static wxObject* ChangingHint();
 
   protected:
     bool DoSaveDocument(const wxString& file) override;
@@ -62,6 +71,7 @@ class CRollWxDocument : public wxDocument {
 
     CWatchedRoll m_roll;
     std::string m_convertedMidi;
+    std::shared_ptr<const RollScene> m_scene;
 
     wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);
 };

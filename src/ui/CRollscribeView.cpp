@@ -1,15 +1,18 @@
 #include "ui/CRollscribeView.h"
 
 #include <wx/dc.h>
+#include <wx/dcclient.h>
 #include <wx/frame.h>
 #include <wx/settings.h>
 
 #include <algorithm>
+#include <cmath>
 
+#include "platform/TextDecoding.h"
 #include "resources/StringTable.h"
 #include "roll/RollReport.h"
-#include "platform/TextDecoding.h"
 #include "text/WxText.h"
+#include "ui/CMainFrame.h"
 #include "ui/CRollWxDocument.h"
 
 using namespace rollscribe;
@@ -32,6 +35,7 @@ const CRollscribeDoc& CRollscribeView::Roll() const {
 
 void CRollscribeView::Detach() {
     if (CViewWindow* window = m_window.get(); window && window->GetView() == this) {
+        window->Unbind(wxEVT_SIZE, &CRollscribeView::OnWindowSize, this);
         window->SetView(nullptr);
         window->Refresh();
     }
@@ -43,6 +47,7 @@ bool CRollscribeView::OnCreate(wxDocument* doc, long flags) {
     if (!m_frame || !m_window) return false;
     SetFrame(m_frame.get());
     m_window->SetView(this);
+    m_window->Bind(wxEVT_SIZE, &CRollscribeView::OnWindowSize, this);
     Activate(true);
     return true;
 }
@@ -56,8 +61,59 @@ bool CRollscribeView::OnClose(bool deleteWindow) {
 
 void CRollscribeView::OnUpdate(wxView* sender, wxObject* hint) {
     (void)sender;
-    (void)hint;
-    if (m_window) m_window->Refresh();
+    auto* frame = dynamic_cast<CMainFrame*>(m_frame.get());
+    if (hint == CRollWxDocument::ChangingHint()) {
+        if (frame) frame->RollChanging();
+        return;
+    }
+    if (m_window) {
+        // A new report starts at the top-left corner.
+        m_window->ScrollToStart();
+        UpdateExtent();
+        m_window->Refresh();
+    }
+    if (frame && GetDocument())
+        frame->RollChanged(*static_cast<const CRollWxDocument*>(GetDocument()));
+}
+
+void CRollscribeView::OnWindowSize(wxSizeEvent& event) {
+    event.Skip();
+    UpdateExtent();
+}
+
+void CRollscribeView::UpdateExtent() {
+    CViewWindow* window = m_window.get();
+    if (!window || !GetDocument()) return;
+    // The report is measured as OnDraw draws it, without laying all of it out: the number of
+    // lines, and the width of the longest lines by bytes. A line is measured in its first
+    // kMeasured bytes, and a longer one taken to go on alike.
+    constexpr std::size_t kLongest = 32;
+    constexpr std::size_t kMeasured = 2048;
+    wxClientDC dc(window);
+    wxFont font = window->GetFont();
+    if (!font.IsOk()) font = *wxNORMAL_FONT;
+    const wxFont underlined = font.Underlined();
+    dc.SetFont(font);
+    const int lineHeight = std::max(dc.GetCharHeight(), 1);
+    const CString report = BuildRollReport(Roll());
+    const ReportExtent extent = MeasureReport(report.View(), kLongest);
+    double width = 0;
+    for (std::string_view line : extent.longest) {
+        const std::string_view measured = line.substr(0, kMeasured);
+        double x = 0;
+        for (const ReportLine& shown :
+             LayoutReport(DecodeText(ClipReport(measured, 1, kMeasured)))) {
+            for (const ReportRun& run : shown) {
+                dc.SetFont(run.underlined ? underlined : font);
+                x += dc.GetTextExtent(WxFromChars(run.text)).x;
+            }
+        }
+        if (line.size() > measured.size() && !measured.empty())
+            x *= static_cast<double>(line.size()) / static_cast<double>(measured.size());
+        width = std::max(width, x);
+    }
+    window->SetExtent(extent.lines, lineHeight,
+                      static_cast<int>(std::min<double>(std::ceil(width), kMaxWidth)));
 }
 
 void CRollscribeView::OnChangeFilename() {
@@ -68,8 +124,13 @@ void CRollscribeView::OnChangeFilename() {
 
 std::vector<ReportLine> CRollscribeView::ReportLines(std::size_t maxLines,
                                                      std::size_t maxLineBytes) const {
+    return ReportLines(0, maxLines, maxLineBytes);
+}
+
+std::vector<ReportLine> CRollscribeView::ReportLines(std::size_t firstLine, std::size_t maxLines,
+                                                     std::size_t maxLineBytes) const {
     return LayoutReport(
-        DecodeText(ClipReport(rollscribe::BuildRollReport(Roll()).View(), maxLines, maxLineBytes)));
+        DecodeText(ClipReport(BuildRollReport(Roll()).View(), firstLine, maxLines, maxLineBytes)));
 }
 
 void CRollscribeView::OnDraw(wxDC* dc) {
@@ -89,19 +150,33 @@ void CRollscribeView::OnDraw(wxDC* dc) {
     // by 600 window shows (200,000 short lines: 0.46 s against 0.2 ms), and the toolkit's glyph
     // positions overflow on lines that long. A shown character takes at most 5 bytes (a "&"
     // and a 4-byte sequence) and, but for zero-width marks, at least a pixel, so 8 bytes per
-    // pixel of width keep every visible character.
+    // pixel of width, from the line's start to the window's right edge, keep every visible
+    // character. Scrolled down, the lines above the window are skipped unread.
+    const int left = window->LeftColumn();
     const auto maxLines = static_cast<std::size_t>(client.y / lineHeight + 1);
-    const auto maxLineBytes = static_cast<std::size_t>(client.x) * 8 + 8;
+    const auto maxLineBytes = (static_cast<std::size_t>(left) + client.x) * 8 + 8;
     int y = 0;
-    for (const ReportLine& line : ReportLines(maxLines, maxLineBytes)) {
+    for (const ReportLine& line : ReportLines(window->FirstLine(), maxLines, maxLineBytes)) {
         if (y >= client.y) break;  // below the window: cut off
-        int x = 0;
+        int x = -left;
         for (const ReportRun& run : line) {
             if (x >= client.x) break;
-            wxString text = WxFromChars(run.text);
             dc->SetFont(run.underlined ? underlined : font);
-            dc->DrawText(text, x, y);
-            x += dc->GetTextExtent(text).x;
+            if (left == 0) {
+                wxString text = WxFromChars(run.text);
+                dc->DrawText(text, x, y);
+                x += dc->GetTextExtent(text).x;
+                continue;
+            }
+            // Scrolled to the right, a run is measured in pieces, and the pieces left of the
+            // window are not drawn.
+            constexpr std::size_t kPiece = 256;
+            for (std::size_t at = 0; at < run.text.size() && x < client.x; at += kPiece) {
+                wxString text = WxFromChars(std::u32string_view(run.text).substr(at, kPiece));
+                const int width = dc->GetTextExtent(text).x;
+                if (x + width > 0) dc->DrawText(text, x, y);
+                x += width;
+            }
         }
         y += lineHeight;
     }

@@ -12,7 +12,9 @@ class CRollscribeDoc;
 
 // The one view: it shows the roll report of the document, rebuilt from the document's fields at
 // every paint, drawn from the top-left corner of the window with the window's own font and
-// colours. Lines end only at line breaks; what does not fit is cut off at the right and bottom.
+// colours. Lines end only at line breaks; what does not fit is cut off at the right and bottom,
+// and the window's scroll bars bring it into sight. It also keeps the frame's roll picture and
+// playback told of the document's changes.
 class CRollscribeView : public wxView {
   public:
     // The toolkit's run-time class record needs a default view; it has no window to draw into
@@ -33,10 +35,21 @@ class CRollscribeView : public wxView {
     // it: the first maxLines lines, each from its first maxLineBytes bytes (see ClipReport).
     std::vector<rollscribe::ReportLine> ReportLines(std::size_t maxLines,
                                                     std::size_t maxLineBytes) const;
+    // The same from line firstLine on.
+    std::vector<rollscribe::ReportLine> ReportLines(std::size_t firstLine, std::size_t maxLines,
+                                                    std::size_t maxLineBytes) const;
+
+    // Tells the window how large the report is, for its scroll bars.
+    void UpdateExtent();
+
+    // The widest a report is drawn: the toolkit measures text in units that overflow not far
+    // beyond this, and no one reads a line that long.
+    static constexpr int kMaxWidth = 1000000;
 
   private:
     const CRollscribeDoc& Roll() const;
     void Detach();
+    void OnWindowSize(wxSizeEvent& event);
 
     wxWeakRef<wxFrame> m_frame;
     wxWeakRef<rollscribe::CViewWindow> m_window;

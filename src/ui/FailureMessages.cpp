@@ -17,11 +17,25 @@ wxString Sentence(const std::string& reason) {
     return text;
 }
 
+// What the memory was wanted for, when there was not enough.
+const char* MemoryPurpose(FileTask task) {
+    switch (task) {
+        case FileTask::openRoll:
+            return "convert the roll";
+        case FileTask::saveMidi:
+            return "copy the MIDI file";
+        case FileTask::playMidi:
+            return "play the MIDI file";
+        case FileTask::exportPicture:
+            return "draw the roll picture";
+    }
+    return "go on";
+}
+
 }  // namespace
 
 wxString FailureMessage(FileTask task, const std::string& file, std::exception_ptr error) {
-    const LoadFailure failure = DescribeLoadFailure(
-        error, file, task == FileTask::openRoll ? "convert the roll" : "copy the MIDI file");
+    const LoadFailure failure = DescribeLoadFailure(error, file, MemoryPurpose(task));
     const bool sameFile = failure.otherFile.empty();
     wxString headline;
     switch (task) {
@@ -31,6 +45,12 @@ wxString FailureMessage(FileTask task, const std::string& file, std::exception_p
             break;
         case FileTask::saveMidi:
             headline = "Rollscribe could not save the MIDI file:";
+            break;
+        case FileTask::playMidi:
+            headline = "Rollscribe could not play the MIDI file:";
+            break;
+        case FileTask::exportPicture:
+            headline = "Rollscribe could not export the roll picture:";
             break;
     }
     return headline + "\n" + WxText(file) + "\n\n" +

@@ -34,8 +34,7 @@ std::vector<char> ReadWholeFile(const CString& path) {
 
 }  // namespace
 
-void CopyConvertedFile(const CString& source, const CString& target,
-                       const std::vector<CString>& protectedFiles) {
+void RefuseProtectedTarget(const CString& target, const std::vector<CString>& protectedFiles) {
     for (const CString& file : protectedFiles) {
         if (SameFile(target, file)) {
             throw CFileException(rollscribe::FullPath(target).ToStdString(),
@@ -43,6 +42,11 @@ void CopyConvertedFile(const CString& source, const CString& target,
                                  CFileException::accessDenied);
         }
     }
+}
+
+void CopyConvertedFile(const CString& source, const CString& target,
+                       const std::vector<CString>& protectedFiles) {
+    RefuseProtectedTarget(target, protectedFiles);
     std::vector<char> bytes = ReadWholeFile(source);
     if (bytes.empty()) {
         throw CFileException(rollscribe::FullPath(source).ToStdString(),

@@ -17,4 +17,8 @@ namespace rollscribe {
 void CopyConvertedFile(const CString& source, const CString& target,
                        const std::vector<CString>& protectedFiles);
 
+// Throws the CFileException that CopyConvertedFile throws when target is one of the protected
+// files, by name or as the same file on disk; returns otherwise.
+void RefuseProtectedTarget(const CString& target, const std::vector<CString>& protectedFiles);
+
 }  // namespace rollscribe

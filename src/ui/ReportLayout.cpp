@@ -37,6 +37,17 @@ std::size_t SequenceStartAtOrBefore(std::string_view bytes, std::size_t from, st
     return IsContinuationByte(bytes[start]) ? cut : start;
 }
 
+// Where line number `line` (0 the first) starts; npos when the report has fewer lines.
+std::size_t StartOfLine(std::string_view bytes, std::size_t line) {
+    std::size_t i = 0;
+    for (; line > 0; --line) {
+        std::size_t end = bytes.find_first_of("\r\n", i);
+        if (end == std::string_view::npos) return std::string_view::npos;
+        i = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return i;
+}
+
 }  // namespace
 
 std::vector<ReportLine> LayoutReport(std::u32string_view text) {
@@ -61,9 +72,15 @@ std::vector<ReportLine> LayoutReport(std::u32string_view text) {
 }
 
 std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t maxLineBytes) {
+    return ClipReport(bytes, 0, maxLines, maxLineBytes);
+}
+
+std::string ClipReport(std::string_view bytes, std::size_t firstLine, std::size_t maxLines,
+                       std::size_t maxLineBytes) {
     std::string clipped;
     std::size_t lines = 0;
-    std::size_t i = 0;
+    std::size_t i = StartOfLine(bytes, firstLine);
+    if (i == std::string_view::npos) return clipped;
     while (i < bytes.size() && lines < maxLines) {
         std::size_t end = bytes.find_first_of("\r\n", i);
         if (end == std::string_view::npos) end = bytes.size();
@@ -78,6 +95,32 @@ std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t
         i = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return clipped;
+}
+
+ReportExtent MeasureReport(std::string_view bytes, std::size_t longestLines) {
+    ReportExtent extent;
+    auto longer = [](std::string_view a, std::string_view b) { return a.size() > b.size(); };
+    // The longest lines so far, as a heap whose top is the shortest of them.
+    std::vector<std::string_view>& heap = extent.longest;
+    std::size_t i = 0;
+    while (true) {
+        std::size_t end = bytes.find_first_of("\r\n", i);
+        if (end == std::string_view::npos) end = bytes.size();
+        const std::string_view line = bytes.substr(i, end - i);
+        ++extent.lines;
+        if (heap.size() < longestLines) {
+            heap.push_back(line);
+            std::push_heap(heap.begin(), heap.end(), longer);
+        } else if (longestLines > 0 && line.size() > heap.front().size()) {
+            std::pop_heap(heap.begin(), heap.end(), longer);
+            heap.back() = line;
+            std::push_heap(heap.begin(), heap.end(), longer);
+        }
+        if (end == bytes.size()) break;
+        i = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    std::sort_heap(heap.begin(), heap.end(), longer);
+    return extent;
 }
 
 }  // namespace rollscribe

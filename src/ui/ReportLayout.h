@@ -30,5 +30,18 @@ std::vector<ReportLine> LayoutReport(std::u32string_view text);
 // maxLineBytes bytes, line breaks kept as they are. Laying it out gives the same lines as laying
 // out the whole report, as far as they fit; the rest, however long, costs nothing to draw.
 std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t maxLineBytes);
+// The same for a window scrolled down: maxLines lines from line firstLine (0 the first) on. The
+// lines before it cost a search for their line breaks.
+std::string ClipReport(std::string_view bytes, std::size_t firstLine, std::size_t maxLines,
+                       std::size_t maxLineBytes);
+
+// How large a report is, for a window's scroll bars, found without laying it out: its number of
+// lines (as LayoutReport breaks them), and its longest lines by bytes, longest first (as many as
+// asked for), each as its bytes without the line break.
+struct ReportExtent {
+    std::size_t lines = 0;
+    std::vector<std::string_view> longest;
+};
+ReportExtent MeasureReport(std::string_view bytes, std::size_t longestLines);
 
 }  // namespace rollscribe

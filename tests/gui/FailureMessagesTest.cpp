@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "audio/AudioError.h"
 #include "platform/CException.h"
 #include "ui/FailureMessages.h"
 
@@ -83,7 +84,31 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"memory_exhausted_while_copying", FileTask::saveMidi, "/out/copy.mid",
                     std::make_exception_ptr(std::bad_alloc()),
                     "Rollscribe could not save the MIDI file:\n/out/copy.mid\n\n"
-                    "Not enough memory to copy the MIDI file."}),
+                    "Not enough memory to copy the MIDI file."},
+        MessageCase{
+            "no_audio_output", FileTask::playMidi, "/rolls/x_BAR_e.mid",
+            std::make_exception_ptr(AudioError("no audio output could be opened: no device")),
+            "Rollscribe could not play the MIDI file:\n/rolls/x_BAR_e.mid\n\n"
+            "No audio output could be opened: no device."},
+        MessageCase{"sound_font_missing", FileTask::playMidi, "/rolls/x_BAR_e.mid",
+                    std::make_exception_ptr(CFileException("/fonts/gm.sf2", "cannot open the file",
+                                                           ENOENT)),
+                    "Rollscribe could not play the MIDI file:\n/rolls/x_BAR_e.mid\n\n"
+                    "/fonts/gm.sf2\nCannot open the file: No such file or directory."},
+        MessageCase{"memory_exhausted_while_playing", FileTask::playMidi, "/rolls/x_BAR_e.mid",
+                    std::make_exception_ptr(std::bad_alloc()),
+                    "Rollscribe could not play the MIDI file:\n/rolls/x_BAR_e.mid\n\n"
+                    "Not enough memory to play the MIDI file."},
+        MessageCase{"picture_over_the_roll", FileTask::exportPicture, "/rolls/x.bar",
+                    std::make_exception_ptr(CFileException(
+                        "/rolls/x.bar", "this is a file of the opened roll; choose another name",
+                        CFileException::accessDenied)),
+                    "Rollscribe could not export the roll picture:\n/rolls/x.bar\n\n"
+                    "This is a file of the opened roll; choose another name."},
+        MessageCase{"memory_exhausted_while_drawing", FileTask::exportPicture, "/out/x.png",
+                    std::make_exception_ptr(std::bad_alloc()),
+                    "Rollscribe could not export the roll picture:\n/out/x.png\n\n"
+                    "Not enough memory to draw the roll picture."}),
     [](const ::testing::TestParamInfo<MessageCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

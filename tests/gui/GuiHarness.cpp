@@ -7,6 +7,7 @@
 #include <wx/filehistory.h>
 #include <wx/menu.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 #include <thread>
@@ -196,6 +197,55 @@ void SaveScreenImage(const wxRect& area, const fs::path& file) {
     EXPECT_TRUE(gdk_pixbuf_save(image, file.c_str(), "png", &error, nullptr)) << file;
     if (error) g_error_free(error);
     g_object_unref(image);
+}
+
+WindowImage DrawnImage(wxWindow* window) {
+    GtkWidget* widget = window->GetHandle();
+    WindowImage image;
+    image.width = gtk_widget_get_allocated_width(widget);
+    image.height = gtk_widget_get_allocated_height(widget);
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height);
+    cairo_t* cr = cairo_create(surface);
+    gtk_widget_draw(widget, cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < image.height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+        for (int x = 0; x < image.width; ++x) image.pixels.push_back(row[x] & 0xFFFFFF);
+    }
+    cairo_surface_destroy(surface);
+    return image;
+}
+
+bool WindowImage::HasInk(int x0, int y0, int x1, int y1) const {
+    for (int y = std::max(0, y0); y < std::min(height, y1); ++y) {
+        for (int x = std::max(0, x0); x < std::min(width, x1); ++x) {
+            const std::uint32_t p = At(x, y);
+            const unsigned sum = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+            if (sum < 3 * 128) return true;
+        }
+    }
+    return false;
+}
+
+size_t DifferingPixels(const WindowImage& a, const WindowImage& b) {
+    if (a.width != b.width || a.height != b.height)
+        return std::max(a.pixels.size(), b.pixels.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) differing += a.pixels[i] != b.pixels[i];
+    return differing;
+}
+
+wxPoint ScreenMiddleOf(GtkWidget* widget) {
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(gtk_widget_get_window(widget), &x, &y);
+    GtkAllocation where;
+    gtk_widget_get_allocation(widget, &where);
+    return {x + where.x + where.width / 2, y + where.y + where.height / 2};
 }
 
 void SaveWindowImage(wxWindow* window, const fs::path& file) {

@@ -4,6 +4,7 @@
 #include <wx/wx.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -165,6 +166,23 @@ class GuiTest : public ::testing::Test {
     RollFolder m_rolls;
     testing_support::TempDir m_config;
 };
+
+// A window's pixels as it draws itself now, 0xRRGGBB each, row after row.
+struct WindowImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+    // Whether the rectangle from (x0, y0) to before (x1, y1) has a dark pixel, such as text.
+    bool HasInk(int x0, int y0, int x1, int y1) const;
+};
+WindowImage DrawnImage(wxWindow* window);
+// How many pixels two images of the same size differ in (all of them for different sizes).
+size_t DifferingPixels(const WindowImage& a, const WindowImage& b);
+
+// The middle of a menu item (or another widget) on the screen.
+wxPoint ScreenMiddleOf(GtkWidget* widget);
 
 // Writes an image of a window, as it is drawn now, into a PNG file.
 void SaveWindowImage(wxWindow* window, const std::filesystem::path& file);

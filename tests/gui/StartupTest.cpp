@@ -154,11 +154,12 @@ TEST_F(Startup, BarsAndTexts) {
 
     EXPECT_EQ(Frame().GetStatusBar()->GetFieldsCount(), 4);
     const wxMenuBar* bar = Frame().GetMenuBar();
-    ASSERT_EQ(bar->GetMenuCount(), 4u);
+    ASSERT_EQ(bar->GetMenuCount(), 5u);
     EXPECT_EQ(Utf8(bar->GetMenuLabel(0)), "&File");
     EXPECT_EQ(Utf8(bar->GetMenuLabel(1)), "&Edit");
     EXPECT_EQ(Utf8(bar->GetMenuLabel(2)), "&View");
-    EXPECT_EQ(Utf8(bar->GetMenuLabel(3)), "&Help");
+    EXPECT_EQ(Utf8(bar->GetMenuLabel(3)), "&Roll");
+    EXPECT_EQ(Utf8(bar->GetMenuLabel(4)), "&Help");
     EXPECT_EQ(Utf8(bar->GetLabel(cmd::kOpen)), "&Open...\tCtrl+O");
     EXPECT_EQ(Utf8(bar->GetLabel(cmd::kSaveAs)), "Save &As...");
     EXPECT_EQ(Utf8(bar->GetLabel(cmd::kCut)), "Cu&t\tCtrl+X");
@@ -195,7 +196,9 @@ TEST_F(Startup, MenusAndTheirKeys) {
         {"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "Recent File",
          "-", "E&xit"},
         {"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"},
-        {"&Toolbar", "&Status Bar"},
+        {"&Toolbar", "&Status Bar", "&Roll Picture"},
+        {"&Play\tSpace", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-", "&Whole Roll\tCtrl+0", "-",
+         "Open &MIDI File", "Show in &Folder", "-", "&Copy Report", "&Export Picture..."},
         {"&About Rollscribe..."},
     };
     const wxMenuBar* bar = Frame().GetMenuBar();
@@ -216,6 +219,9 @@ TEST_F(Startup, MenusAndTheirKeys) {
             std::size_t tab = want.find('\t');
             if (tab == std::string::npos) {
                 EXPECT_EQ(key, 0u) << want << " shows a key it does not have";
+            } else if (want.substr(tab + 1) == "Space") {
+                EXPECT_EQ(key, static_cast<guint>(GDK_KEY_space)) << want;
+                EXPECT_EQ(modifiers & GDK_MODIFIER_MASK, 0u) << want;
             } else {
                 EXPECT_EQ(gdk_keyval_to_upper(key), static_cast<guint>(want.back())) << want;
                 EXPECT_EQ(modifiers & GDK_MODIFIER_MASK, GDK_CONTROL_MASK) << want;

@@ -1,0 +1,213 @@
+#include "ui/RollViewport.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "picture/SceneTexts.h"
+
+namespace rollscribe {
+
+namespace {
+
+// The most units a scroll bar is given: well inside an int, whatever the toolkit adds to it.
+constexpr double kMaxScrollUnits = 1 << 30;
+// The cursor is drawn a few pixels wide: it is out of view this close to the right edge.
+constexpr double kCursorWidth = 8;
+
+int ToUnits(double pixels, double unit) {
+    return static_cast<int>(std::clamp(std::round(pixels / unit), 0.0, kMaxScrollUnits));
+}
+
+}  // namespace
+
+void RollViewport::SetScene(const RollScene* scene) {
+    m_scene = scene;
+    m_view.leftTime = 0;
+    m_view.scrollY = 0;
+    m_wholeRoll = true;
+    FitLaneHeight();
+    Clamp();
+}
+
+void RollViewport::SetSize(double width, double height) {
+    m_view.width = std::max(0.0, width);
+    m_view.height = std::max(0.0, height);
+    FitLaneHeight();
+    Clamp();
+}
+
+void RollViewport::FitLaneHeight() {
+    if (!m_scene || m_scene->Lanes().empty()) {
+        m_view.laneHeight = kMaxLaneHeight;
+        return;
+    }
+    const double room =
+        m_view.height - RollLayout(*m_scene, m_view).LanesTop() - RollLayout::kBottomMargin;
+    const double fit = std::floor(room / static_cast<double>(m_scene->Lanes().size()));
+    m_view.laneHeight = std::clamp(fit, kMinLaneHeight, kMaxLaneHeight);
+}
+
+double RollViewport::MinPixelsPerInch() const noexcept {
+    return m_scene ? RollLayout::FitPixelsPerInch(*m_scene, m_view.width) : kMaxPixelsPerInch;
+}
+
+double RollViewport::MaxPixelsPerInch() const noexcept {
+    return kMaxPixelsPerInch;
+}
+
+bool RollViewport::ShowsWholeRoll() const noexcept {
+    return m_wholeRoll;
+}
+
+bool RollViewport::CanZoomIn() const noexcept {
+    return m_scene && m_view.pixelsPerInch < MaxPixelsPerInch();
+}
+
+bool RollViewport::CanZoomOut() const noexcept {
+    return m_scene && !m_wholeRoll;
+}
+
+void RollViewport::Clamp() {
+    const double low = MinPixelsPerInch();
+    if (m_wholeRoll || !(m_view.pixelsPerInch > low)) {
+        m_view.pixelsPerInch = low;
+        m_wholeRoll = true;
+    }
+    m_view.pixelsPerInch = std::min(m_view.pixelsPerInch, MaxPixelsPerInch());
+    m_view.leftTime = std::clamp(m_view.leftTime, 0.0, MaxLeftTime());
+    m_view.scrollY = std::clamp(m_view.scrollY, 0.0, MaxScrollY());
+}
+
+void RollViewport::ZoomAt(double factor, double x) {
+    if (!m_scene || !(factor > 0)) return;
+    const double left = RollLayout::kGutterWidth;
+    if (!(x >= left && x <= m_view.width)) x = left + LanesWidth() / 2;
+    const double anchor = m_view.leftTime + (x - left) / PixelsPerUnit();
+    const double low = MinPixelsPerInch();
+    const double zoom = std::clamp(m_view.pixelsPerInch * factor, low, MaxPixelsPerInch());
+    m_view.pixelsPerInch = zoom;
+    m_wholeRoll = zoom <= low;
+    m_view.leftTime = anchor - (x - left) / PixelsPerUnit();
+    Clamp();
+}
+
+void RollViewport::ZoomIn() {
+    ZoomAt(kZoomStep, -1);
+}
+
+void RollViewport::ZoomOut() {
+    ZoomAt(1 / kZoomStep, -1);
+}
+
+void RollViewport::ZoomToFit() {
+    m_wholeRoll = true;
+    m_view.leftTime = 0;
+    Clamp();
+}
+
+double RollViewport::LanesWidth() const noexcept {
+    return std::max(0.0, m_view.width - RollLayout::kGutterWidth);
+}
+
+double RollViewport::VisibleTime() const noexcept {
+    return LanesWidth() / PixelsPerUnit();
+}
+
+double RollViewport::MaxLeftTime() const noexcept {
+    if (!m_scene) return 0;
+    const double content = m_scene->EndTime() + RollLayout::kRightMargin / PixelsPerUnit();
+    return std::max(0.0, content - VisibleTime());
+}
+
+double RollViewport::MaxScrollY() const noexcept {
+    if (!m_scene) return 0;
+    const RollLayout layout(*m_scene, m_view);
+    const double lanes = RollLayout::ContentHeight(*m_scene, m_view.laneHeight) - layout.LanesTop();
+    return std::max(0.0, lanes - (m_view.height - layout.LanesTop()));
+}
+
+void RollViewport::ScrollToTime(double leftTime) {
+    if (std::isnan(leftTime)) return;
+    m_view.leftTime = leftTime;
+    Clamp();
+}
+
+void RollViewport::ScrollToY(double scrollY) {
+    if (std::isnan(scrollY)) return;
+    m_view.scrollY = scrollY;
+    Clamp();
+}
+
+void RollViewport::ScrollBy(double dx, double dy) {
+    ScrollToTime(m_view.leftTime + dx / PixelsPerUnit());
+    ScrollToY(m_view.scrollY + dy);
+}
+
+double RollViewport::HorizontalUnit() const noexcept {
+    const double content = (MaxLeftTime() + VisibleTime()) * PixelsPerUnit();
+    return std::max(1.0, std::ceil(content / kMaxScrollUnits));
+}
+
+ScrollBarState RollViewport::HorizontalBar() const noexcept {
+    if (!m_scene) return {};
+    const double unit = HorizontalUnit();
+    const double ppu = PixelsPerUnit();
+    const int thumb = ToUnits(LanesWidth(), unit);
+    const int range = std::max(thumb, ToUnits((MaxLeftTime() + VisibleTime()) * ppu, unit));
+    const int position = std::min(ToUnits(m_view.leftTime * ppu, unit), range - thumb);
+    return {position, thumb, range};
+}
+
+void RollViewport::SetHorizontalPosition(int position) {
+    if (!m_scene) return;
+    // The last position shows the roll's end, even where rounding to units falls short of it.
+    const ScrollBarState bar = HorizontalBar();
+    if (position >= bar.range - bar.thumb) {
+        ScrollToTime(MaxLeftTime());
+        return;
+    }
+    ScrollToTime(position * HorizontalUnit() / PixelsPerUnit());
+}
+
+ScrollBarState RollViewport::VerticalBar() const noexcept {
+    if (!m_scene) return {};
+    const RollLayout layout(*m_scene, m_view);
+    const int thumb = ToUnits(std::max(0.0, m_view.height - layout.LanesTop()), 1);
+    const int range = std::max(thumb, thumb + ToUnits(MaxScrollY(), 1));
+    return {ToUnits(m_view.scrollY, 1), thumb, range};
+}
+
+void RollViewport::SetVerticalPosition(int position) {
+    ScrollToY(position);
+}
+
+double RollViewport::XOfTime(double time) const noexcept {
+    return RollLayout::kGutterWidth + (time - m_view.leftTime) * PixelsPerUnit();
+}
+
+bool RollViewport::Follow(double time) {
+    if (!m_scene || !std::isfinite(time)) return false;
+    const double x = XOfTime(time);
+    if (x >= RollLayout::kGutterWidth && x <= m_view.width - kCursorWidth) return false;
+    const double before = m_view.leftTime;
+    ScrollToTime(time - VisibleTime() * kFollowLead);
+    return m_view.leftTime != before;
+}
+
+std::optional<std::string> RollViewport::HoleTextAt(double x, double y) const {
+    if (!m_scene) return std::nullopt;
+    const std::optional<HoleAtPoint> hole = RollLayout(*m_scene, m_view).HoleAt(x, y);
+    if (!hole) return std::nullopt;
+    return DescribeHole(*m_scene, hole->lane, hole->bar);
+}
+
+std::optional<double> RollViewport::TimeAt(double x, double y) const {
+    if (!m_scene) return std::nullopt;
+    const RollLayout layout(*m_scene, m_view);
+    if (x < RollLayout::kGutterWidth || x >= m_view.width || y < layout.ScaleTop() ||
+        y >= m_view.height)
+        return std::nullopt;
+    return std::clamp(layout.TimeOfX(x), 0.0, static_cast<double>(m_scene->EndTime()));
+}
+
+}  // namespace rollscribe

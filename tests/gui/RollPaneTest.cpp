@@ -1,0 +1,913 @@
+// The roll picture, playback and the Roll menu of the desktop program.
+#include <gio/gio.h>
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <wx/clipbrd.h>
+#include <wx/uiaction.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "GuiHarness.h"
+#include "RollGenerator.h"
+#include "picture/SceneTexts.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuResource.h"
+#include "roll/RollReport.h"
+#include "text/WxText.h"
+#include "ui/CRollPane.h"
+#include "ui/CViewWindow.h"
+#include "ui/DesktopActions.h"
+
+namespace fs = std::filesystem;
+using namespace rollscribe;
+using namespace rollscribe::gui_test;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+// Sets an environment variable (or unsets it, for nullptr) for the life of the object.
+class EnvironmentOverride {
+  public:
+    EnvironmentOverride(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        if (value) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~EnvironmentOverride() {
+        if (m_old) {
+            ::setenv(m_name, m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+
+  private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// A hole of a hand-made roll, in scan steps (400 to the inch, 800 to the second at the default
+// tempo of 100 and sample rate of 800).
+struct StepHole {
+    int note;
+    int start;
+    int end;
+};
+
+// Writes name.bar and name.ann: an 88-note roll with the given holes and nothing else.
+fs::path WriteRoll(const RollFolder& folder, const std::string& name,
+                   const std::vector<StepHole>& holes, const std::string& title = "Hand Roll") {
+    std::vector<std::pair<int, int>> flips;  // step, track
+    for (const StepHole& h : holes) {
+        flips.emplace_back(h.start, h.note - 15);
+        flips.emplace_back(h.end, h.note - 15);
+    }
+    std::sort(flips.begin(), flips.end());
+    std::string bar = "BAR";
+    int last = 0;
+    for (auto [step, track] : flips) {
+        for (int delta = step - last;; delta >>= 7) {
+            if (delta >> 7) {
+                bar += static_cast<char>(0x80 | (delta & 0x7F));
+            } else {
+                bar += static_cast<char>(delta);
+                break;
+            }
+        }
+        bar += static_cast<char>(track);
+        last = step;
+    }
+    WriteFile(folder.Path(name + ".bar"), bar);
+    WriteFile(folder.Path(name + ".ann"), "/title: " + title + "\r\n/roll_type: 88-note\r\n");
+    return folder.Path(name + ".bar");
+}
+
+// A roll generated to look like a real scan, of about size bytes, with its annotation file.
+fs::path WriteGeneratedRoll(const RollFolder& folder, const std::string& name, std::size_t size) {
+    rollgen::RollShape shape;
+    shape.size = size;
+    const rollgen::GeneratedRoll roll = rollgen::GenerateRoll(shape);
+    WriteFile(folder.Path(name + ".bar"), testing_support::Bytes(roll.bar.begin(), roll.bar.end()));
+    WriteFile(folder.Path(name + ".ann"), roll.ann);
+    return folder.Path(name + ".bar");
+}
+
+// A roll of about a second and a half: three notes one after the other.
+fs::path WriteShortRoll(const RollFolder& folder, const std::string& name) {
+    return WriteRoll(folder, name, {{60, 0, 400}, {64, 400, 800}, {67, 800, 1200}});
+}
+
+class RollPane_ : public GuiTest {
+  protected:
+    CRollPane& Pane() { return *Frame().RollPane(); }
+    const RollViewport& Viewport() { return Pane().Viewport(); }
+
+    // A command chosen from its menu: the menu is brought up to date first, as opening it does.
+    void Choose(int id) {
+        Frame().DoMenuUpdates();
+        Frame().ProcessCommand(id);
+    }
+    std::string MenuLabel(int id) {
+        Frame().DoMenuUpdates();
+        return Utf8(Frame().GetMenuBar()->FindItem(id)->GetItemLabel());
+    }
+    bool Checked(int id) {
+        Frame().DoMenuUpdates();
+        return Frame().GetMenuBar()->IsChecked(id);
+    }
+    // A size at which the pane is large enough to show a roll well.
+    void Layout() {
+        Frame().SetSize(980, 720);
+        Pump(100ms);
+    }
+    // The pane as drawn now.
+    WindowImage PaneImage() { return DrawnImage(&Pane()); }
+
+    // Where a roll position and a note's lane are drawn in the pane, as a point of the screen.
+    wxPoint ScreenPointOf(double time, int note) {
+        const RollScene& scene = *Pane().Scene();
+        const RollLayout layout(scene, Viewport().View());
+        const int lane = scene.LaneOfNote(note);
+        const double y =
+            layout.LaneTop(static_cast<std::size_t>(lane)) + Viewport().View().laneHeight / 2;
+        return Pane().ClientToScreen(
+            wxPoint(static_cast<int>(std::lround(layout.XOfTime(time))), static_cast<int>(y)));
+    }
+};
+
+TEST_F(RollPane_, EmptyBeforeARollAndAfterFileNewOrARejectedFile) {
+    ASSERT_TRUE(Start());
+    Layout();
+    wxAuiPaneInfo& info = Panes().GetPane(CMainFrame::kRollPane);
+    ASSERT_TRUE(info.IsOk());
+    EXPECT_TRUE(info.IsShown());
+    EXPECT_EQ(info.dock_direction, wxAUI_DOCK_BOTTOM);
+    // Below the report, across the whole window.
+    const wxRect report = Frame().ViewWindow()->GetScreenRect();
+    const wxRect pane = Pane().GetScreenRect();
+    EXPECT_GT(pane.GetTop(), report.GetBottom());
+    EXPECT_EQ(Pane().GetSize().x, Frame().GetClientSize().x);
+    EXPECT_LE(pane.GetLeft(), report.GetLeft());
+    EXPECT_GE(pane.GetRight(), report.GetRight());
+    EXPECT_EQ(Pane().Scene(), nullptr);
+    const WindowImage empty = PaneImage();
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-pane-empty.png");
+
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("waltz").string()));
+    Pump(50ms);
+    ASSERT_NE(Pane().Scene(), nullptr);
+    EXPECT_GT(DifferingPixels(empty, PaneImage()), 10000u);
+
+    Choose(cmd::kNew);
+    Pump(50ms);
+    EXPECT_EQ(Pane().Scene(), nullptr);
+    EXPECT_EQ(DifferingPixels(empty, PaneImage()), 0u);
+
+    // A file the load rejects converts nothing: no picture either.
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("waltz").string()));
+    WriteFile(m_rolls.Path("notes.txt"), "not a roll");
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.Path("notes.txt").string()));
+    Pump(50ms);
+    EXPECT_EQ(Pane().Scene(), nullptr);
+    EXPECT_EQ(DifferingPixels(empty, PaneImage()), 0u);
+}
+
+TEST_F(RollPane_, ShowsTheRollAfterAnOpen) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    const RollScene* scene = Pane().Scene();
+    ASSERT_NE(scene, nullptr);
+    // The picture of the roll on show: its lanes are the tracks the roll uses.
+    const RollScene expected(Doc().Roll());
+    EXPECT_EQ(scene->Lanes().size(), expected.Lanes().size());
+    EXPECT_EQ(scene->AllBars().size(), expected.AllBars().size());
+    EXPECT_EQ(scene->EndTime(), expected.EndTime());
+    EXPECT_EQ(scene->Header().title, "Evening Waltz");
+    // The whole roll, and every lane, in view.
+    EXPECT_TRUE(Viewport().ShowsWholeRoll());
+    EXPECT_DOUBLE_EQ(Viewport().MaxScrollY(), 0);
+    // Notes are drawn: the pane shows the picture's note colour.
+    const WindowImage image = PaneImage();
+    EXPECT_GT(std::count(image.pixels.begin(), image.pixels.end(), 0x1F5FA8u), 500);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-pane.png");
+
+    // A second roll replaces the picture.
+    const fs::path hand = WriteShortRoll(m_rolls, "hand");
+    ASSERT_TRUE(Manager().OpenRollFile(hand.string()));
+    ASSERT_NE(Pane().Scene(), nullptr);
+    EXPECT_EQ(Pane().Scene()->Lanes().size(), 3u);
+    EXPECT_EQ(Pane().Scene()->Header().title, "Hand Roll");
+}
+
+TEST_F(RollPane_, ViewMenuHidesAndShowsThePictureAndTheReportTakesTheSpace) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    const wxRect report = Frame().ViewWindow()->GetRect();
+    EXPECT_TRUE(Checked(cmd::kViewRollPicture));
+    Choose(cmd::kViewRollPicture);
+    Pump(50ms);
+    EXPECT_FALSE(Checked(cmd::kViewRollPicture));
+    EXPECT_FALSE(Pane().IsShown());
+    EXPECT_GT(Frame().ViewWindow()->GetRect().GetBottom(), report.GetBottom());
+    // The zoom has nothing to act on while the pane is hidden.
+    EXPECT_FALSE(MenuEnabled(cmd::kZoomIn));
+    Choose(cmd::kViewRollPicture);
+    Pump(50ms);
+    EXPECT_TRUE(Checked(cmd::kViewRollPicture));
+    EXPECT_TRUE(Pane().IsShown());
+    EXPECT_EQ(Frame().ViewWindow()->GetRect(), report);
+    EXPECT_TRUE(MenuEnabled(cmd::kZoomIn));
+}
+
+TEST_F(RollPane_, ZoomsByItsKeys) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    const double whole = Viewport().View().pixelsPerInch;
+    const double middle = Viewport().View().leftTime + Viewport().VisibleTime() / 2;
+    Frame().Raise();
+    Pane().SetFocus();
+    Pump(50ms);
+    wxUIActionSimulator keys;
+    // Ctrl and "=", the key that "+" shares on most keyboards, then Ctrl and "+" itself.
+    keys.Char('=', wxMOD_CONTROL);
+    ASSERT_TRUE(PumpUntil([&] { return Viewport().View().pixelsPerInch > whole * 1.2; }, 5s));
+    EXPECT_NEAR(Viewport().View().pixelsPerInch, whole * RollViewport::kZoomStep, 1e-9);
+    keys.Char('+', wxMOD_CONTROL);
+    ASSERT_TRUE(PumpUntil([&] { return Viewport().View().pixelsPerInch > whole * 1.9; }, 5s));
+    EXPECT_NEAR(Viewport().View().pixelsPerInch, whole * 2, 1e-9);
+    // About the middle of the lanes.
+    EXPECT_NEAR(Viewport().View().leftTime + Viewport().VisibleTime() / 2, middle, 1);
+    EXPECT_TRUE(MenuEnabled(cmd::kZoomOut));
+    EXPECT_TRUE(MenuEnabled(cmd::kZoomAll));
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-pane-zoom-2x.png");
+    keys.Char('-', wxMOD_CONTROL);
+    ASSERT_TRUE(PumpUntil([&] { return Viewport().View().pixelsPerInch < whole * 1.9; }, 5s));
+    EXPECT_NEAR(Viewport().View().pixelsPerInch, whole * RollViewport::kZoomStep, 1e-9);
+    keys.Char('0', wxMOD_CONTROL);
+    ASSERT_TRUE(PumpUntil([&] { return Viewport().ShowsWholeRoll(); }, 5s));
+    EXPECT_FALSE(MenuEnabled(cmd::kZoomOut));
+    EXPECT_FALSE(MenuEnabled(cmd::kZoomAll));
+    EXPECT_TRUE(MenuEnabled(cmd::kZoomIn));
+}
+
+TEST_F(RollPane_, CtrlAndTheWheelZoomAboutThePointerAndTheWheelScrolls) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    auto wheel = [&](int x, int rotation, bool ctrl, bool shift = false) {
+        wxMouseEvent event(wxEVT_MOUSEWHEEL);
+        event.SetPosition(wxPoint(x, Pane().GetClientSize().y / 2));
+        event.m_wheelRotation = rotation;
+        event.m_wheelDelta = 120;
+        event.m_controlDown = ctrl;
+        event.m_shiftDown = shift;
+        event.SetEventObject(&Pane());
+        Pane().GetEventHandler()->ProcessEvent(event);
+    };
+    const double whole = Viewport().View().pixelsPerInch;
+    const int x = 300;
+    const double underPointer =
+        Viewport().View().leftTime + (x - RollLayout::kGutterWidth) * 1000 / whole;
+    // Four steps up double the size, and the roll position under the pointer stays there.
+    for (int i = 0; i < 4; ++i) wheel(x, 120, true);
+    const RollView& view = Viewport().View();
+    EXPECT_NEAR(view.pixelsPerInch, whole * 2, 1e-6);
+    EXPECT_NEAR(view.leftTime + (x - RollLayout::kGutterWidth) * 1000 / view.pixelsPerInch,
+                underPointer, 1e-6);
+    const ScrollBarState bar = Viewport().HorizontalBar();
+    EXPECT_EQ(Pane().GetScrollRange(wxHORIZONTAL), bar.range);
+    EXPECT_EQ(Pane().GetScrollThumb(wxHORIZONTAL), bar.thumb);
+    EXPECT_EQ(Pane().GetScrollPos(wxHORIZONTAL), bar.position);
+    // Steps down: never below the whole roll.
+    for (int i = 0; i < 12; ++i) wheel(x, -120, true);
+    EXPECT_TRUE(Viewport().ShowsWholeRoll());
+    // Without Ctrl, with the lanes all in view, the wheel moves along the roll.
+    for (int i = 0; i < 6; ++i) wheel(x, 120, true);
+    const double left = Viewport().View().leftTime;
+    wheel(x, -120, false);
+    EXPECT_GT(Viewport().View().leftTime, left);
+    wheel(x, 120, false, true);
+    EXPECT_NEAR(Viewport().View().leftTime, left, 1e-6);
+    EXPECT_EQ(Pane().GetScrollPos(wxHORIZONTAL), Viewport().HorizontalBar().position);
+}
+
+TEST_F(RollPane_, ThePointerOverAHoleShowsItInTheStatusBar) {
+    const fs::path roll = WriteRoll(m_rolls, "holes", {{60, 0, 800}, {72, 1600, 4000}});
+    ASSERT_TRUE(Start(roll));
+    Layout();
+    Frame().Raise();
+    Pump(50ms);
+    const RollScene& scene = *Pane().Scene();
+    const int lane = scene.LaneOfNote(72);
+    ASSERT_GE(lane, 0);
+    ASSERT_EQ(scene.Bars(lane).size(), 1u);
+    const std::string expected = DescribeHole(scene, lane, scene.Bars(lane)[0]);
+    EXPECT_EQ(expected.rfind("Note 72 C5: ", 0), 0u) << expected;
+    // The hole from 4 inches (1,600 steps) to 10: at 7 inches.
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(ScreenPointOf(7000, 72));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == expected; }, 5s)) << StatusText(0);
+    // Off the holes, and out of the pane: the idle text again.
+    mouse.MouseMove(ScreenPointOf(12000, 60));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
+    mouse.MouseMove(ScreenPointOf(1000, 60));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Note 60 C4: ", 0) == 0; }, 5s))
+        << StatusText(0);
+    const wxRect report = Frame().ViewWindow()->GetScreenRect();
+    mouse.MouseMove(report.GetPosition() + wxPoint(50, 50));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
+}
+
+TEST_F(RollPane_, PlayRunsTheCursorAndReturnsToPlayAtTheEnd) {
+    ASSERT_TRUE(Start(WriteShortRoll(m_rolls, "short")));
+    Layout();
+    Frame().Raise();
+    Pump(50ms);
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
+    EXPECT_TRUE(MenuEnabled(cmd::kPlay));
+    // From a third into the roll, where a click put the position.
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(ScreenPointOf(1000, 64));
+    mouse.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().has_value(); }, 5s));
+    Choose(cmd::kPlay);
+    EXPECT_TRUE(Frame().IsPlaying());
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Stop\tSpace");
+    // The cursor moves on, and the pane repaints where it goes.
+    std::vector<double> seen;
+    PumpUntil(
+        [&] {
+            if (auto at = Pane().Cursor(); at && (seen.empty() || *at > seen.back()))
+                seen.push_back(*at);
+            return seen.size() >= 4;
+        },
+        5s);
+    ASSERT_GE(seen.size(), 4u) << "the cursor did not move";
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_LE(seen.back(), Pane().Scene()->EndTime());
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-pane-playing.png");
+    // The end: back to Play, the cursor gone.
+    EXPECT_TRUE(PumpUntil([&] { return !Frame().IsPlaying(); }, 10s));
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
+    EXPECT_EQ(Pane().Cursor(), std::nullopt);
+    // The next play starts from the beginning again.
+    Choose(cmd::kPlay);
+    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().has_value(); }, 5s));
+    EXPECT_GE(seen.front(), 950);
+    EXPECT_LT(*Pane().Cursor(), 600);
+    Choose(cmd::kPlay);
+}
+
+TEST_F(RollPane_, SpaceStopsAndPlaysOnFromWhereItStopped) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    Frame().Raise();
+    Pane().SetFocus();
+    Pump(50ms);
+    wxUIActionSimulator keys;
+    keys.Char(WXK_SPACE);
+    ASSERT_TRUE(PumpUntil([&] { return Frame().IsPlaying(); }, 5s)) << "Space did not play";
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > 400; }, 5s));
+    keys.Char(WXK_SPACE);
+    ASSERT_TRUE(PumpUntil([&] { return !Frame().IsPlaying(); }, 5s)) << "Space did not stop";
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
+    // The cursor stays where the playing stopped, and the next play goes on from there.
+    const std::optional<double> stopped = Pane().Cursor();
+    ASSERT_TRUE(stopped);
+    Pump(200ms);
+    EXPECT_EQ(Pane().Cursor(), stopped);
+    Choose(cmd::kPlay);
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > *stopped; }, 5s));
+    EXPECT_LT(*Pane().Cursor(), *stopped + 3000) << "it started elsewhere";
+    Choose(cmd::kPlay);
+    EXPECT_FALSE(Frame().IsPlaying());
+}
+
+TEST_F(RollPane_, AClickWhilePlayingGoesOnFromThere) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    Frame().Raise();
+    Choose(cmd::kPlay);
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > 500; }, 5s));
+    const double at = Pane().Scene()->EndTime() / 2.0;
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(ScreenPointOf(at, 60));
+    mouse.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > at; }, 5s));
+    EXPECT_TRUE(Frame().IsPlaying());
+    EXPECT_LT(*Pane().Cursor(), at + 3000);
+    Choose(cmd::kPlay);
+}
+
+TEST_F(RollPane_, TheCursorKeepsInView) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    // So large that the roll passes the pane in about a second.
+    Pane().ZoomAt(60, RollLayout::kGutterWidth);
+    ASSERT_DOUBLE_EQ(Viewport().View().leftTime, 0);
+    Choose(cmd::kPlay);
+    ASSERT_TRUE(PumpUntil([&] { return Viewport().View().leftTime > 0; }, 10s))
+        << "the view did not follow the cursor";
+    const double x = Viewport().XOfTime(*Pane().Cursor());
+    EXPECT_GE(x, RollLayout::kGutterWidth);
+    EXPECT_LE(x, Pane().GetClientSize().x);
+    Choose(cmd::kPlay);
+}
+
+TEST_F(RollPane_, ANewLoadFileNewAndClosingStopThePlaying) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Choose(cmd::kPlay);
+    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("second").string()));
+    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_EQ(Pane().Cursor(), std::nullopt);
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
+
+    Choose(cmd::kPlay);
+    ASSERT_TRUE(Frame().IsPlaying());
+    Choose(cmd::kNew);
+    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(MenuEnabled(cmd::kPlay));
+
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.Path("second.bar").string()));
+    Choose(cmd::kPlay);
+    ASSERT_TRUE(Frame().IsPlaying());
+    Frame().Close();
+    Pump();
+    EXPECT_TRUE(wxTopLevelWindows.empty());
+}
+
+// Without an audio output, Play says so once; everything else goes on working.
+TEST_F(RollPane_, WithoutAudioOutputPlaySaysSoAndTheRestWorks) {
+    EnvironmentOverride output("ROLLSCRIBE_AUDIO_OUTPUT", nullptr);
+    EnvironmentOverride driver("ROLLSCRIBE_AUDIO_DRIVER", "rollscribe-no-such-driver");
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    ExpectMessageBox box;
+    wxTEST_DIALOG(Choose(cmd::kPlay), box);
+    const std::string text = Utf8(*box.Text());
+    EXPECT_EQ(text.rfind("Rollscribe could not play the MIDI file:\n" +
+                             m_rolls.Path("evening_waltz_BAR_e.mid").string() + "\n\n",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("No audio output could be opened"), std::string::npos) << text;
+    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
+    EXPECT_EQ(Pane().Cursor(), std::nullopt);
+    // Each try says it once again, and nothing else comes up.
+    ExpectMessageBox again;
+    wxTEST_DIALOG(Choose(cmd::kPlay), again);
+    Pump(100ms);
+    Choose(cmd::kZoomIn);
+    EXPECT_FALSE(Viewport().ShowsWholeRoll());
+    Choose(cmd::kCopyReport);
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("second").string()));
+    EXPECT_EQ(Caption(), "second.bar - Rollscribe");
+}
+
+// The sound font named in the settings file is the one played with, unless the environment
+// names another: a font that is not there is named in the message.
+TEST_F(RollPane_, TheSoundFontFromTheSettingsOrTheEnvironment) {
+    EnvironmentOverride font("ROLLSCRIBE_SOUNDFONT", nullptr);
+    fs::create_directories(m_config.Path() / "Quorvel_Software");
+    WriteFile(m_config.Path() / "Quorvel_Software" / "rollscribe.conf",
+              "[BAR/ANN\\ to\\ Vellum\\ file\\ converter/Playback]\n"
+              "SoundFont=/nonexistent/settings.sf2\n");
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    ExpectMessageBox fromSettings;
+    wxTEST_DIALOG(Choose(cmd::kPlay), fromSettings);
+    EXPECT_NE(Utf8(*fromSettings.Text()).find("\n/nonexistent/settings.sf2\n"), std::string::npos)
+        << Utf8(*fromSettings.Text());
+    EXPECT_FALSE(Frame().IsPlaying());
+    Stop();
+
+    EnvironmentOverride fromEnvironment("ROLLSCRIBE_SOUNDFONT", "/nonexistent/env.sf2");
+    ASSERT_TRUE(Start(m_rolls.Path("evening_waltz.bar")));
+    ExpectMessageBox box;
+    wxTEST_DIALOG(Choose(cmd::kPlay), box);
+    EXPECT_NE(Utf8(*box.Text()).find("\n/nonexistent/env.sf2\n"), std::string::npos)
+        << Utf8(*box.Text());
+}
+
+TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
+    ASSERT_TRUE(Start());
+    const wxMenuBar* bar = Frame().GetMenuBar();
+    ASSERT_EQ(Utf8(bar->GetMenuLabel(kRollMenuIndex)), "&Roll");
+    const std::vector<std::pair<int, std::string>> items = {
+        {cmd::kPlay, "Play the roll's MIDI file from the cursor, or stop playing"},
+        {cmd::kZoomIn, "Show the roll picture larger"},
+        {cmd::kZoomOut, "Show more of the roll picture"},
+        {cmd::kZoomAll, "Fit the whole roll into the roll picture"},
+        {cmd::kOpenMidi, "Open the MIDI file in the desktop's program for it"},
+        {cmd::kShowInFolder, "Show the folder that holds the MIDI file"},
+        {cmd::kCopyReport, "Copy the report and put it on the Clipboard"},
+        {cmd::kExportPicture, "Save the roll picture as a PNG, SVG or PDF file"},
+        {cmd::kViewRollPicture, "Show or hide the roll picture"},
+    };
+    for (const auto& [id, prompt] : items) {
+        EXPECT_EQ(Utf8(bar->GetHelpString(id)), prompt) << id;
+        wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, id);
+        Frame().GetEventHandler()->ProcessEvent(highlight);
+        EXPECT_EQ(StatusText(0), prompt);
+    }
+    wxMenuEvent close(wxEVT_MENU_CLOSE, 0, bar->GetMenu(kRollMenuIndex));
+    Frame().GetEventHandler()->ProcessEvent(close);
+    EXPECT_EQ(StatusText(0), "Ready");
+
+    // Before a roll is converted only Copy Report can act.
+    for (int id : {cmd::kPlay, cmd::kZoomIn, cmd::kZoomOut, cmd::kZoomAll, cmd::kOpenMidi,
+                   cmd::kShowInFolder, cmd::kExportPicture})
+        EXPECT_FALSE(MenuEnabled(id)) << id;
+    EXPECT_TRUE(MenuEnabled(cmd::kCopyReport));
+    EXPECT_TRUE(MenuEnabled(cmd::kViewRollPicture));
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("waltz").string()));
+    for (int id : {cmd::kPlay, cmd::kZoomIn, cmd::kOpenMidi, cmd::kShowInFolder, cmd::kCopyReport,
+                   cmd::kExportPicture})
+        EXPECT_TRUE(MenuEnabled(id)) << id;
+    // Showing the whole roll already: nothing to zoom out to.
+    EXPECT_FALSE(MenuEnabled(cmd::kZoomOut));
+    EXPECT_FALSE(MenuEnabled(cmd::kZoomAll));
+}
+
+// The Roll menu opened with the mouse, its items' prompts shown as the pointer passes them; a
+// picture of it for people to look at.
+TEST_F(RollPane_, RollMenuOpenedWithTheMouse) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    Frame().Raise();
+    Pump(100ms);
+    wxMenuBar* bar = Frame().GetMenuBar();
+    GtkWidget* rollMenu = bar->GetMenu(kRollMenuIndex)->m_menu;
+    GtkWidget* title = gtk_menu_get_attach_widget(GTK_MENU(rollMenu));
+    ASSERT_NE(title, nullptr);
+    wxPoint at = ScreenMiddleOf(title);
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(at.x, at.y);
+    mouse.MouseClick();
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(rollMenu); }, 5s));
+    for (auto [id, prompt] : std::vector<std::pair<int, std::string>>{
+             {cmd::kExportPicture, "Save the roll picture as a PNG, SVG or PDF file"},
+             {cmd::kPlay, "Play the roll's MIDI file from the cursor, or stop playing"}}) {
+        wxPoint item = ScreenMiddleOf(bar->FindItem(id)->GetMenuItem());
+        mouse.MouseMove(item.x, item.y);
+        EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == prompt; }, 5s)) << StatusText(0);
+    }
+    Pump(100ms);
+    SaveScreenImage(Frame().GetScreenRect(), fs::path(SCREENSHOT_DIR) / "roll-menu.png");
+    wxUIActionSimulator keys;
+    keys.Char(WXK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return !gtk_widget_get_mapped(rollMenu); }, 5s));
+}
+
+TEST_F(RollPane_, CopyReportPutsTheReportOnTheClipboard) {
+    const fs::path roll = m_rolls.AddRoll("evening_waltz");
+    WriteFile(m_rolls.Path("evening_waltz.ann"),
+              "/title: Tom & Jerry\r\n/roll_type: 88-note\r\n/composer: A\tB\r\n");
+    ASSERT_TRUE(Start(roll));
+    Choose(cmd::kCopyReport);
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTextDataObject text;
+    const bool got = wxTheClipboard->GetData(text);
+    wxTheClipboard->Close();
+    ASSERT_TRUE(got);
+    const std::string copied = Utf8(text.GetText());
+    // The report as text: its "&" and tab as written, not as the window draws them.
+    EXPECT_EQ(copied, Utf8(WxText(BuildRollReport(Doc().Roll()).View())));
+    EXPECT_NE(copied.find("\n Title : Tom & Jerry\n"), std::string::npos) << copied;
+    EXPECT_NE(copied.find("\n Composer : A\tB\n"), std::string::npos) << copied;
+    EXPECT_EQ(copied.rfind("\n File Info : ", 0), 0u);
+}
+
+// Answers the export dialog with a file name and a file type, as a user who picks them.
+class ExportAs : public wxExpectModalBase<wxFileDialog, ExportAs> {
+  public:
+    ExportAs(fs::path file, int type, std::shared_ptr<wxString> seen)
+        : m_file(std::move(file)), m_type(type), m_seen(std::move(seen)) {}
+
+  protected:
+    int OnInvoked(wxFileDialog* dialog) const override {
+        *m_seen = dialog->GetWildcard() + "|" + dialog->GetFilename();
+        dialog->SetFilterIndex(m_type);
+        wxString path = wxString::FromUTF8(m_file.string());
+        dialog->SetPath(path);
+        bool chosen = PumpUntil([&] { return dialog->GetPath() == path; }, 5s);
+        EXPECT_TRUE(chosen) << m_file;
+        return wxID_OK;
+    }
+    wxString GetDefaultDescription() const override { return "the export dialog"; }
+
+  private:
+    fs::path m_file;
+    int m_type;
+    std::shared_ptr<wxString> m_seen;
+};
+
+TEST_F(RollPane_, ExportPictureWritesEachFormat) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    testing_support::TempDir out;
+    struct Case {
+        std::string chosen;
+        int type;
+        std::string written;
+        std::string start;
+    };
+    const mode_t old = ::umask(027);
+    for (const Case& c :
+         {Case{"roll.png", 0, "roll.png", "\x89PNG"}, Case{"roll.svg", 0, "roll.svg", "<?xml"},
+          Case{"roll.pdf", 0, "roll.pdf", "%PDF-"}, Case{"typed", 1, "typed.svg", "<?xml"}}) {
+        auto seen = std::make_shared<wxString>();
+        wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out.Path() / c.chosen, c.type, seen));
+        const fs::path written = out.Path() / c.written;
+        ASSERT_TRUE(fs::exists(written)) << c.written;
+        const testing_support::Bytes bytes = ReadFile(written);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + c.start.size()), c.start);
+        EXPECT_EQ(fs::status(written).permissions(), fs::perms(0640)) << c.written;
+        if (c.chosen == "roll.png") {
+            EXPECT_EQ(Utf8(*seen),
+                      "PNG Pictures (*.png)|*.png;*.PNG|SVG Pictures (*.svg)|*.svg;*.SVG|"
+                      "PDF Documents (*.pdf)|*.pdf;*.PDF|evening_waltz_BAR_e.png");
+        }
+    }
+    ::umask(old);
+    EXPECT_EQ(testing_support::ListDir(out.Path()),
+              (std::vector<std::string>{"roll.pdf", "roll.png", "roll.svg", "typed.svg"}));
+    // The roll's own files are never written over: a name of another kind is given the
+    // picture's extension, and a picture's name that leads to the roll is refused.
+    const testing_support::Bytes roll = ReadFile(m_rolls.Path("evening_waltz.bar"));
+    auto seen = std::make_shared<wxString>();
+    wxTEST_DIALOG(Choose(cmd::kExportPicture),
+                  ExportAs(m_rolls.Path("evening_waltz.bar"), 0, seen));
+    EXPECT_TRUE(fs::exists(m_rolls.Path("evening_waltz.bar.png")));
+    fs::create_hard_link(m_rolls.Path("evening_waltz.bar"), m_rolls.Path("link.png"));
+    ExpectMessageBox refused;
+    wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(m_rolls.Path("link.png"), 0, seen),
+                  refused);
+    EXPECT_EQ(Utf8(*refused.Text()),
+              "Rollscribe could not export the roll picture:\n" +
+                  m_rolls.Path("link.png").string() +
+                  "\n\nThis is a file of the opened roll; choose another name.");
+    EXPECT_EQ(ReadFile(m_rolls.Path("evening_waltz.bar")), roll);
+}
+
+TEST_F(RollPane_, OpenMidiFileAndShowInFolderAskTheDesktop) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    auto opened = std::make_shared<std::vector<std::string>>();
+    auto shown = std::make_shared<std::vector<std::string>>();
+    bool opens = true;
+    Frame().SetDesktop({[opened, &opens](const std::string& path) {
+                            opened->push_back(path);
+                            return opens;
+                        },
+                        [shown](const std::string& path) { shown->push_back(path); }});
+    const std::string midi = m_rolls.Path("evening_waltz_BAR_e.mid").string();
+    Choose(cmd::kOpenMidi);
+    Choose(cmd::kShowInFolder);
+    EXPECT_EQ(*opened, std::vector<std::string>{midi});
+    EXPECT_EQ(*shown, std::vector<std::string>{midi});
+    // A desktop without a program for MIDI files: a message says so.
+    opens = false;
+    ExpectMessageBox box;
+    wxTEST_DIALOG(Choose(cmd::kOpenMidi), box);
+    EXPECT_EQ(Utf8(*box.Text()), "Rollscribe could not open the MIDI file:\n" + midi +
+                                     "\n\nThis desktop has no program set to open MIDI files.");
+}
+
+// The file manager's D-Bus interface, served by this process on the tests' own session bus.
+class FakeFileManager {
+  public:
+    FakeFileManager() {
+        m_bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        if (!m_bus) return;
+        static const char* const kXml =
+            "<node><interface name='org.freedesktop.FileManager1'>"
+            "<method name='ShowItems'><arg type='as' direction='in'/>"
+            "<arg type='s' direction='in'/></method></interface></node>";
+        GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kXml, nullptr);
+        static const GDBusInterfaceVTable vtable = {
+            [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* method,
+               GVariant* parameters, GDBusMethodInvocation* invocation, gpointer data) {
+                auto* self = static_cast<FakeFileManager*>(data);
+                if (g_strcmp0(method, "ShowItems") == 0) {
+                    GVariantIter* uris = nullptr;
+                    const gchar* startup = nullptr;
+                    g_variant_get(parameters, "(as&s)", &uris, &startup);
+                    const gchar* uri = nullptr;
+                    while (g_variant_iter_next(uris, "&s", &uri)) self->m_uris.push_back(uri);
+                    g_variant_iter_free(uris);
+                }
+                g_dbus_method_invocation_return_value(invocation, nullptr);
+            },
+            nullptr,
+            nullptr,
+            {}};
+        m_object =
+            g_dbus_connection_register_object(m_bus, "/org/freedesktop/FileManager1",
+                                              node->interfaces[0], &vtable, this, nullptr, nullptr);
+        g_dbus_node_info_unref(node);
+        GVariant* reply = g_dbus_connection_call_sync(
+            m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            "RequestName", g_variant_new("(su)", "org.freedesktop.FileManager1", 4u),
+            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+        if (reply) g_variant_unref(reply);
+    }
+    ~FakeFileManager() {
+        if (!m_bus) return;
+        Release();
+        g_dbus_connection_unregister_object(m_bus, m_object);
+        g_object_unref(m_bus);
+    }
+    bool Serving() const { return m_bus && m_object; }
+    // Gives up the name: no file manager on the bus any more.
+    void Release() {
+        GVariant* reply = g_dbus_connection_call_sync(
+            m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            "ReleaseName", g_variant_new("(s)", "org.freedesktop.FileManager1"),
+            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+        if (reply) g_variant_unref(reply);
+    }
+    const std::vector<std::string>& Uris() const { return m_uris; }
+
+  private:
+    GDBusConnection* m_bus = nullptr;
+    guint m_object = 0;
+    std::vector<std::string> m_uris;
+};
+
+TEST_F(RollPane_, ShowInFolderAsksTheFileManagerOrOpensTheFolder) {
+    const std::string name = "caf\xE9 roll";
+    ASSERT_TRUE(Start(m_rolls.AddRoll(name)));
+    auto opened = std::make_shared<std::vector<std::string>>();
+    auto open = [opened](const std::string& path) {
+        opened->push_back(path);
+        return true;
+    };
+    Frame().SetDesktop({open, [open](const std::string& path) { ShowInFileManager(path, open); }});
+    {
+        FakeFileManager manager;
+        ASSERT_TRUE(manager.Serving()) << "no session bus for the tests";
+        Choose(cmd::kShowInFolder);
+        ASSERT_TRUE(PumpUntil([&] { return !manager.Uris().empty(); }, 5s));
+        gchar* uri = g_filename_to_uri(m_rolls.Path(name + "_BAR_e.mid").c_str(), nullptr, nullptr);
+        EXPECT_EQ(manager.Uris(), std::vector<std::string>{uri});
+        g_free(uri);
+        EXPECT_TRUE(opened->empty());
+    }
+    // No file manager: the folder opens instead.
+    Choose(cmd::kShowInFolder);
+    ASSERT_TRUE(PumpUntil([&] { return !opened->empty(); }, 5s));
+    EXPECT_EQ(*opened, std::vector<std::string>{m_rolls.Dir().string()});
+}
+
+TEST_F(RollPane_, TheReportScrollsWhenLargerThanTheWindowAndStartsTopLeft) {
+    const fs::path roll = m_rolls.AddRoll("evening_waltz");
+    WriteFile(m_rolls.Path("evening_waltz.ann"),
+              "/title: " + std::string(300, 'W') + "\r\n/roll_type: 88-note\r\n");
+    ASSERT_TRUE(Start(roll));
+    Frame().SetSize(700, 620);
+    Pump(100ms);
+    CViewWindow& report = *Frame().ViewWindow();
+    const std::size_t lines = ViewLines().size();
+    const int lineHeight = report.GetCharHeight();
+    ASSERT_GT(static_cast<int>(lines) * lineHeight, report.GetClientSize().y);
+    // Both bars, as long as the report's lines and its widest line.
+    EXPECT_EQ(report.GetScrollRange(wxVERTICAL), static_cast<int>(lines));
+    EXPECT_LT(report.GetScrollThumb(wxVERTICAL), static_cast<int>(lines));
+    EXPECT_GT(report.GetScrollRange(wxHORIZONTAL), report.GetClientSize().x);
+    EXPECT_EQ(report.FirstLine(), 0u);
+    EXPECT_EQ(report.LeftColumn(), 0);
+    // The report starts at the top-left corner: the first line is empty, the second starts at
+    // the left edge.
+    const WindowImage top = DrawnImage(&report);
+    EXPECT_FALSE(top.HasInk(0, 0, top.width, lineHeight));
+    EXPECT_TRUE(top.HasInk(0, lineHeight, 12, 2 * lineHeight));
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "report-scroll-bars.png");
+
+    // Scrolled to the end: the last line shows at the bottom.
+    wxScrollWinEvent end(wxEVT_SCROLLWIN_BOTTOM, 0, wxVERTICAL);
+    report.GetEventHandler()->ProcessEvent(end);
+    EXPECT_EQ(report.FirstLine(),
+              lines - static_cast<std::size_t>(report.GetScrollThumb(wxVERTICAL)));
+    EXPECT_EQ(report.GetScrollPos(wxVERTICAL), static_cast<int>(report.FirstLine()));
+    // The wheel goes no further than the end either.
+    wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+    wheel.m_wheelRotation = -120 * 50;
+    wheel.m_wheelDelta = 120;
+    report.GetEventHandler()->ProcessEvent(wheel);
+    EXPECT_EQ(report.FirstLine(),
+              lines - static_cast<std::size_t>(report.GetScrollThumb(wxVERTICAL)));
+    // Across: the end of the long title comes into view.
+    wxScrollWinEvent right(wxEVT_SCROLLWIN_BOTTOM, 0, wxHORIZONTAL);
+    report.GetEventHandler()->ProcessEvent(right);
+    EXPECT_EQ(report.LeftColumn(), report.GetScrollRange(wxHORIZONTAL) - report.GetClientSize().x);
+    Pump(50ms);
+    const WindowImage scrolled = DrawnImage(&report);
+    EXPECT_GT(DifferingPixels(top, scrolled), 100u);
+
+    // A window large enough for the whole report has no bars, and shows it from the start.
+    Frame().ShowRollPane(false);
+    Frame().SetSize(1280, 1000);
+    Pump(100ms);
+    if (report.GetClientSize().x >= report.GetScrollRange(wxHORIZONTAL) &&
+        report.GetClientSize().y >= static_cast<int>(lines) * lineHeight) {
+        EXPECT_EQ(report.FirstLine(), 0u);
+        EXPECT_EQ(report.LeftColumn(), 0);
+    }
+    // A new report starts at the top-left corner again.
+    Frame().SetSize(700, 620);
+    report.GetEventHandler()->ProcessEvent(end);
+    ASSERT_GT(report.FirstLine(), 0u);
+    Choose(cmd::kNew);
+    EXPECT_EQ(report.FirstLine(), 0u);
+    EXPECT_EQ(report.LeftColumn(), 0);
+}
+
+// Processor time of this thread: what a figure would be on an idle machine, whatever else runs.
+std::chrono::nanoseconds ThreadTime() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
+double Milliseconds(std::chrono::nanoseconds time) {
+    return std::chrono::duration<double, std::milli>(time).count();
+}
+
+std::string Figure(double ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", ms);
+    return text;
+}
+
+// The pane's repaint of a 10 MB roll, timed at several zooms, the whole pane each time, and the
+// picture made after the load. The limits hold the processor time of the work: the clock's time
+// also counts the waits of a machine busy with other work, and is printed beside it.
+TEST_F(RollPane_, RepaintOfA10MegabyteRollAtAnyZoom) {
+    const fs::path roll = WriteGeneratedRoll(m_rolls, "large", 10 * 1024 * 1024);
+    ASSERT_TRUE(Start(roll));
+    Frame().SetSize(1280, 1000);
+    Pump(100ms);
+    // The pane's band made 660 pixels high, as dragging its edge does.
+    wxString layout = Panes().SavePerspective();
+    const int at = layout.Find("dock_size(3,0,0)=");
+    ASSERT_NE(at, wxNOT_FOUND) << Utf8(layout);
+    const int end = layout.find('|', static_cast<size_t>(at));
+    layout = layout.Left(at) + "dock_size(3,0,0)=660" + layout.Mid(static_cast<size_t>(end));
+    Panes().LoadPerspective(layout);
+    Pump(100ms);
+    EXPECT_GE(Pane().GetSize().y, 600);
+    ASSERT_NE(Pane().Scene(), nullptr);
+
+    // The picture after the load: the scene made from the loaded roll.
+    const auto sceneStart = std::chrono::steady_clock::now();
+    const auto sceneStartCpu = ThreadTime();
+    const RollScene scene(Doc().Roll());
+    const auto sceneCpu = ThreadTime() - sceneStartCpu;
+    const auto sceneWall = std::chrono::steady_clock::now() - sceneStart;
+    EXPECT_EQ(scene.AllBars().size(), Pane().Scene()->AllBars().size());
+    std::string figures = " scene " + Figure(Milliseconds(sceneWall)) + " / " +
+                          Figure(Milliseconds(sceneCpu)) + " ms;";
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(sceneCpu, 300ms);
+#endif
+
+    const double whole = Viewport().View().pixelsPerInch;
+    for (double zoom : {0.0, 0.1, 1.0, 40.0, 400.0, 4000.0}) {
+        if (zoom > 0) {
+            Pane().ZoomAt(zoom / Viewport().View().pixelsPerInch, -1);
+        } else {
+            Pane().ZoomToFit();
+        }
+        Pane().ScrollToTime(Pane().Scene()->EndTime() / 2.0);
+        std::vector<double> wall;
+        std::vector<double> cpu;
+        for (int i = 0; i < 7; ++i) {
+            const unsigned before = Pane().PaintCount();
+            Pane().Refresh(false);
+            ASSERT_TRUE(PumpUntil([&] { return Pane().PaintCount() > before; }, 5s));
+            wall.push_back(Milliseconds(Pane().LastPaintTime()));
+            cpu.push_back(Milliseconds(Pane().LastPaintProcessorTime()));
+        }
+        std::sort(wall.begin(), wall.end());
+        std::sort(cpu.begin(), cpu.end());
+        char zoomText[32];
+        std::snprintf(zoomText, sizeof zoomText, "%.4g", zoom > 0 ? zoom : whole);
+        figures += " " + std::string(zoomText) + " px/in " + Figure(wall[3]) + " / " +
+                   Figure(cpu[3]) + " ms;";
+#if !defined(__SANITIZE_ADDRESS__)
+        EXPECT_LT(cpu[3], 16.0) << "at " << zoom << " pixels an inch";
+#endif
+    }
+    std::printf("[ figures  ] %dx%d pane, wall / processor time, medians of 7:%s\n",
+                Pane().GetClientSize().x, Pane().GetClientSize().y, figures.c_str());
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-pane-10MB.png");
+}
+
+}  // namespace
