@@ -48,6 +48,8 @@ std::string JsonLineOf(const RollRecord& record, const CRollscribeDoc& doc,
                        const MidiSummary& summary) {
     std::string line = "{\"input\":" + JsonString(record.input);
     line += ",\"midi\":" + (record.midi ? JsonString(*record.midi) : "null");
+    for (const auto& [key, path] : record.extraOutputs)
+        line += "," + JsonString(key) + ":" + (path ? JsonString(*path) : "null");
     line += ",\"status\":" + JsonString(record.status);
     line += ",\"reason\":" + (record.reason ? JsonString(*record.reason) : "null");
     line += ",\"title\":" + JsonText(doc.m_strTitle);
