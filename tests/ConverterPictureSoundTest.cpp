@@ -472,6 +472,48 @@ TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
     EXPECT_EQ(plain.out, screen.substr(cleared + 4));
 }
 
+// A picture or WAV file that cannot be written fails the roll, with its reason, and leaves the
+// other outputs written.
+TEST_F(CompanionRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
+    const fs::path roll = dir / "open.bar";
+    const std::string png = (dir / "open_BAR_e.png").string();
+    const std::string wav = (dir / "open_BAR_e.wav").string();
+    const std::string kRefused = ": cannot replace the file: Is a directory";
+    struct Case {
+        std::vector<std::string> folders;  // outputs whose names a folder takes
+        std::string summary;
+    } cases[] = {
+        {{png}, "1 MIDI file written, 0 pictures written, 1 WAV file written"},
+        {{wav}, "1 MIDI file written, 1 picture written, 0 WAV files written"},
+        {{png, wav}, "1 MIDI file written, 0 pictures written, 0 WAV files written"},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& output : {png, wav, (dir / "open_BAR_e.mid").string()})
+            fs::remove(output);
+        std::string lines, reason;
+        for (const std::string& folder : c.folders) {
+            fs::create_directory(folder);
+            lines += "rollscribe-convert: " + roll.string() + ": " + folder + kRefused + "\n";
+            reason += (reason.empty() ? "" : "; ") + folder + kRefused;
+        }
+        ShellRun run = Convert("--picture png --audio " + Q(roll) + " " + Q(dir / "notes.txt"));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(TakeSummary(run.err),
+                  "rollscribe-convert: " + c.summary + ", 2 rolls failed or refused, in T s\n");
+        EXPECT_EQ(run.err, lines + "rollscribe-convert: " + (dir / "notes.txt").string() +
+                               ": not a roll file: the extension must be bar or web\n");
+        EXPECT_TRUE(fs::is_regular_file(dir / "open_BAR_e.mid"));
+        EXPECT_EQ(fs::is_regular_file(png), c.folders.front() != png);
+        EXPECT_EQ(fs::is_regular_file(wav), c.folders.back() != wav);
+
+        ShellRun json = Convert("--json --picture png --audio " + Q(roll));
+        EXPECT_NE(json.out.find("\"status\":\"failed\",\"reason\":\"" + reason + "\""),
+                  std::string::npos)
+            << json.out;
+        for (const std::string& folder : c.folders) fs::remove(folder);
+    }
+}
+
 TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {
     TempDir dir;
     WriteFile(dir / "a.bar", RollBytes("00 30"));

@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "cli/BatchConverter.h"
-#ifdef ROLLSCRIBE_COMPANION_OUTPUTS
-#include "cli/CompanionOutputs.h"
-#include "picture/FontCaches.h"
-#endif
 #include "cli/ConvertOptions.h"
 #include "cli/RollInputs.h"
 #include "cli/TerminalText.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 #include "platform/ProcessGuards.h"
+#ifdef ROLLSCRIBE_COMPANION_OUTPUTS
+#include "cli/CompanionOutputs.h"
+#include "picture/FontCaches.h"
+#endif
 
 namespace {
 
@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
         char time[32];
         std::snprintf(time, sizeof time, "%.2f s", seconds);
         std::string summary = Counted(written, "MIDI file", "MIDI files") + " written, ";
-        if (options.picture.size())
+        if (!options.picture.empty())
             summary += Counted(pictures, "picture", "pictures") + " written, ";
         if (options.audio) summary += Counted(wavFiles, "WAV file", "WAV files") + " written, ";
         err.Write(std::string(kProgram) + ": " + summary + Counted(failed, "roll", "rolls") +
