@@ -449,7 +449,7 @@ TEST(ConverterSignals, ASignalWhileAWavFileRendersLeavesNoTemporaryFile) {
 // gone before the report; elsewhere nothing is added.
 TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
     TempDir dir;
-    WriteFile(dir / "song.bar", LongRoll(4 * 60));  // 4 minutes: some 2 s of rendering
+    WriteFile(dir / "song.bar", LongRoll(10 * 60));  // 10 minutes: 2 to 5 s of rendering
     std::string screen = RunOnTerminal(CONVERTER_PATH, {"--audio", (dir / "song.bar").string()});
     std::vector<std::size_t> filled;
     for (std::size_t at = 0; (at = screen.find("\r[", at)) != std::string::npos; ++at) {
@@ -512,6 +512,30 @@ TEST_F(CompanionRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
             << json.out;
         for (const std::string& folder : c.folders) fs::remove(folder);
     }
+}
+
+// The converter itself loads neither Cairo nor FluidSynth, which would make every plain
+// conversion start several times slower: the converter built with them takes its place when
+// --picture or --audio is given. Without that one, the options are refused.
+TEST(ConverterOptions, PicturesAndSoundAreLoadedOnlyWhenAskedFor) {
+    ShellRun libraries = RunShell(std::string("ldd ") + CONVERTER_PATH);
+    ASSERT_EQ(libraries.status, 0);
+    EXPECT_EQ(libraries.out.find("libfluidsynth"), std::string::npos) << libraries.out;
+    EXPECT_EQ(libraries.out.find("libcairo"), std::string::npos) << libraries.out;
+
+    TempDir dir;
+    fs::create_directory(dir / "bin");
+    fs::copy_file(CONVERTER_PATH, dir / "bin/rollscribe-convert");
+    WriteFile(dir / "a.bar", RollBytes("00 30"));
+    ShellRun run = RunShell(Q(dir / "bin/rollscribe-convert") + " --audio " + Q(dir / "a.bar"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.starts_with(
+        "rollscribe-convert: --picture and --audio are not available: " + (dir / "bin").string() +
+        "/"))
+        << run.err;
+    EXPECT_TRUE(run.err.ends_with("rollscribe-convert: No such file or directory\n")) << run.err;
+    EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"a.bar", "bin"}));
+    EXPECT_EQ(RunShell(Q(dir / "bin/rollscribe-convert") + " -q " + Q(dir / "a.bar")).status, 0);
 }
 
 TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {

@@ -118,6 +118,16 @@ int PrintAndExit(const std::string& text) {
     return 1;
 }
 
+#ifdef ROLLSCRIBE_OUTPUTS_CONVERTER
+// The path of a program given relative to this program's folder.
+std::string ConverterBeside(const char* relative) {
+    char self[4096];
+    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string path = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string();
+    return path.substr(0, path.rfind('/') + 1) + relative;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,18 +145,25 @@ int main(int argc, char** argv) {
                    " --help' for more information.\n");
         return 2;
     }
-#ifndef ROLLSCRIBE_COMPANION_OUTPUTS
-    if (!options.picture.empty() || options.audio) {
-        Console(STDERR_FILENO)
-            .Write(std::string(kProgram) +
-                   ": --picture and --audio are not available: this converter was built without "
-                   "Cairo and FluidSynth\n");
-        return 2;
-    }
-#endif
     if (options.help) return PrintAndExit(ConvertUsageText());
     if (options.version)
         return PrintAndExit(std::string(kProgram) + " " + ROLLSCRIBE_VERSION + "\n");
+#ifndef ROLLSCRIBE_COMPANION_OUTPUTS
+    // The pictures and WAV files are written by the converter built with them, which does all
+    // the rest the same: it takes this process's place with the same arguments.
+    if (!options.picture.empty() || options.audio) {
+        std::string reason = "this converter was built without Cairo and FluidSynth";
+#ifdef ROLLSCRIBE_OUTPUTS_CONVERTER
+        std::string converter = ConverterBeside(ROLLSCRIBE_OUTPUTS_CONVERTER);
+        ::execv(converter.c_str(), argv);
+        reason = converter + ": " + OsErrorText(errno);
+#endif
+        Console(STDERR_FILENO)
+            .Write(std::string(kProgram) + ": --picture and --audio are not available: " + reason +
+                   "\n");
+        return 2;
+    }
+#endif
 
     // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind.
     EndOnTerminationSignals();
