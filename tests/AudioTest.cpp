@@ -135,6 +135,8 @@ TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
     const fs::path midi = WriteSampleMidi(dir);
     WriteFile(dir / "not.sf2", "RIFF....WAVEfmt this is a sound, not a sound font");
     WriteFile(dir / "short.sf2", "RIF");
+    // A sound font's header and nothing of its body: FluidSynth's loaders are tried on it.
+    WriteFile(dir / "broken.sf2", Hex("52 49 46 46 10 00 00 00 73 66 62 6B 4C 49 53 54 04 00"));
     WriteFile(dir / "text.mid", "MThd is not enough");
     WriteFile(dir / "notes.txt", "hello");
     struct Case {
@@ -148,11 +150,14 @@ TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
         {dir.Path().string(), midi.string(), dir.Path().string(), true},
         {(dir / "not.sf2").string(), midi.string(), (dir / "not.sf2").string(), false},
         {(dir / "short.sf2").string(), midi.string(), (dir / "short.sf2").string(), false},
+        {(dir / "broken.sf2").string(), midi.string(), (dir / "broken.sf2").string(), false},
         {kDefaultSoundFont, (dir / "missing.mid").string(), (dir / "missing.mid").string(), true},
         {kDefaultSoundFont, (dir / "notes.txt").string(), (dir / "notes.txt").string(), false},
         {kDefaultSoundFont, (dir / "text.mid").string(), (dir / "text.mid").string(), false},
     };
     const auto before = ListDir(dir.Path());
+    // Nothing on standard error: the errors are in the exceptions.
+    testing::internal::CaptureStderr();
     for (const Case& c : cases) {
         RenderOptions options;
         options.soundFont = c.soundFont;
@@ -169,6 +174,7 @@ TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
         }
         EXPECT_EQ(ListDir(dir.Path()), before) << c.path;
     }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(WavRendering, AFailedWriteLeavesTheOldWavAndNoTemporaryFile) {

@@ -231,6 +231,14 @@ TEST(ConvertOptions, ParsesOptionsAndFiles) {
     EXPECT_THROW(ParseConvertOptions({"-j", "-1", "x"}), UsageError);
     EXPECT_THROW(ParseConvertOptions({"-q"}), UsageError);
     EXPECT_TRUE(ParseConvertOptions({"--help"}).help);
+    ConvertOptions outputs = ParseConvertOptions(
+        {"--picture", "SVG", "x", "--picture=Png", "--audio", "--soundfont", "a.sf2"});
+    EXPECT_EQ(outputs.picture, "png");  // the last one given, in lower case
+    EXPECT_TRUE(outputs.audio);
+    EXPECT_EQ(outputs.soundFont, "a.sf2");
+    EXPECT_EQ(outputs.files, std::vector<std::string>{"x"});
+    EXPECT_EQ(ParseConvertOptions({"x"}).picture, "");
+    EXPECT_FALSE(ParseConvertOptions({"x"}).audio);
 }
 
 }  // namespace

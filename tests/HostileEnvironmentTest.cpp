@@ -2,9 +2,7 @@
 // process limits, a reader that goes away, outputs the user may not write, terminals, full
 // devices. Each runs the built converter as a user would, in a child process.
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -146,33 +144,8 @@ TEST_F(Rolls, AReplacedOutputKeepsItsModeAndOneTheUserMayNotWriteIsKept) {
     EXPECT_EQ(fs::status(dir / "r2_BAR_e.mid").permissions(), fs::perms(0640));
 }
 
-// Runs the converter with standard output and error on a pseudo-terminal that passes bytes as
-// they are; returns what the terminal received.
 std::string OnTerminal(const std::vector<std::string>& args) {
-    int master = -1, slave = -1;
-    termios raw{};
-    ::cfmakeraw(&raw);
-    if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0) return "openpty failed";
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(slave, 1);
-        ::dup2(slave, 2);
-        ::close(master);
-        ::close(slave);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(kConverter.c_str()));
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(kConverter.c_str(), argv.data());
-        ::_exit(127);
-    }
-    ::close(slave);
-    std::string got;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) got.append(buffer, n);
-    ::close(master);
-    ::waitpid(pid, nullptr, 0);
-    return got;
+    return RunOnTerminal(kConverter, args);
 }
 
 TEST_F(Rolls, ControlCharactersAreShownAsEscapesOnATerminalOnly) {

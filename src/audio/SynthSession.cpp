@@ -1,6 +1,7 @@
 #include "audio/SynthSession.h"
 
 #include <dlfcn.h>
+#include <glib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,12 @@ void CollectLog(int level, const char* message, void*) {
     if (!t_errors.empty()) t_errors += "; ";
     t_errors += message ? message : "";
 }
+
+// FluidSynth hands a file that its own loader refuses to libinstpatch, which reports failed
+// checks through GLib's log without a domain: printed on standard error by default, as
+// "** (process:N): CRITICAL **: ...", between the program's own messages. FluidSynth's error
+// says what matters.
+void SilentGlibLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 // The sound system's error handler, which prints to standard error by default.
 extern "C" void SilentAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
@@ -72,6 +79,9 @@ void QuietFluidSynth() {
             fluid_set_log_function(level, CollectLog, nullptr);
         // FluidSynth's ALSA driver reports through FluidSynth's log; ALSA itself prints to
         // standard error when there is no sound card. Its handler is set where ALSA is loaded.
+        g_log_set_handler(nullptr,
+                          static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK & ~G_LOG_LEVEL_ERROR),
+                          SilentGlibLog, nullptr);
         if (void* set = ::dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler"))
             reinterpret_cast<AlsaSetHandler>(set)(SilentAlsaErrors);
     });

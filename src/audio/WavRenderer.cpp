@@ -9,6 +9,7 @@
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/OutputNames.h"
 
 namespace rollscribe {
 
@@ -68,7 +69,7 @@ std::string TooLong(double seconds) {
 }  // namespace
 
 CString WavPathFor(const CRollscribeDoc& doc) {
-    return doc.m_strDirectory + doc.m_strFileTitle + "_BAR_e.wav";
+    return OutputPath(doc.m_strDirectory, doc.m_strFileTitle, kWavExtension);
 }
 
 RenderResult RenderMidiToWav(const CString& midiPath, const CString& wavPath,

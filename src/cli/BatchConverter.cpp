@@ -68,7 +68,8 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
     }
 
     CRollscribeDoc doc;
-    std::optional<std::string> reason;
+    std::optional<std::string> reason;       // why the MIDI file was not written
+    std::optional<std::string> stepFailure;  // why a further output was not written
     const bool isRollName = !input.folder && HasRollName(input.path);
     if (input.sameOutputAs) {
         result.status = RollStatus::rejected;
@@ -97,13 +98,21 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
     // The counts for --json take a pass over the events; the texts cut short only a look at them.
     MidiSummary summary = settings.json ? SummarizeMidi(doc) : MidiSummary{};
     if (result.status == RollStatus::written) {
+        result.midiWritten = true;
         std::size_t cut = settings.json ? summary.cutTexts : CountCutTexts(doc);
         if (cut)
             result.messages.push_back(
                 {input.path, CountText(cut, "text", "texts") +
                                  " longer than 268,435,455 bytes cut to that length in the MIDI "
                                  "file"});
+        const std::size_t before = result.messages.size();
         for (const AfterConversion& step : settings.afterConversion) step(doc, input, result);
+        if (result.status != RollStatus::written) {
+            std::string failures;
+            for (std::size_t i = before; i < result.messages.size(); ++i)
+                failures += (failures.empty() ? "" : "; ") + result.messages[i].text;
+            stepFailure = failures;
+        }
     }
     if (reason) result.messages.push_back({input.path, *reason});
 
@@ -112,8 +121,14 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         record.input = input.path;
         if (isRollName)
             record.midi = OutputPathOfRoll(CString(input.path), kMidiExtension).ToStdString();
+        for (const std::string& key : settings.extraOutputKeys) {
+            auto written = result.extraOutputs.find(key);
+            record.extraOutputs.emplace_back(key, written == result.extraOutputs.end()
+                                                      ? std::nullopt
+                                                      : std::optional(written->second));
+        }
         record.status = StatusName(result.status);
-        if (result.status != RollStatus::written) record.reason = reason;
+        if (result.status != RollStatus::written) record.reason = reason ? reason : stepFailure;
         result.report = JsonLineOf(record, doc, summary);
     } else {
         result.report = BuildRollReport(doc).ToStdString();
@@ -164,7 +179,12 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
     while (delivered < inputs.size()) {
         if (threads.empty()) convertNext();
         std::unique_lock<std::mutex> lock(mutex);
-        ready.wait(lock, [&] { return done > reported || results[delivered].has_value(); });
+        auto arrived = [&] { return done > reported || results[delivered].has_value(); };
+        bool tick = false;
+        if (settings.progressEvery.count() > 0 && !threads.empty())
+            tick = !ready.wait_for(lock, settings.progressEvery, arrived);
+        else
+            ready.wait(lock, arrived);
         std::size_t progress = done;
         std::vector<std::pair<std::size_t, RollResult>> batch;
         while (delivered < inputs.size() && results[delivered]) {
@@ -173,7 +193,7 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
             ++delivered;
         }
         lock.unlock();
-        if (progress != reported) {
+        if (progress != reported || tick) {
             reported = progress;
             onProgress(progress);
         }

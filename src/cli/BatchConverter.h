@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,12 +30,19 @@ struct RollMessage {
 struct RollResult {
     RollStatus status = RollStatus::failed;
     bool isRoll = true;  // false for a folder that could not be read: no report, no JSON line
+    // Whether the roll's MIDI file was written: also when a further output then failed.
+    bool midiWritten = false;
     std::string report;  // the report, or with --json the JSON line (no final line break)
     std::vector<RollMessage> messages;  // warnings first, then why it was not written
+    // The further outputs written after the MIDI file: their JSON keys and paths.
+    std::map<std::string, std::string> extraOutputs;
 };
 
 // Work done with a roll's document after its MIDI file was written, on the worker thread (such
-// as writing further outputs from it). It may add messages to the result and mark it failed.
+// as writing further outputs from it). It may add messages to the result; one that fails marks
+// the result failed and says why in the messages it adds (the JSON line's reason is made of
+// them). An output it writes goes into the result's extraOutputs under one of the batch's
+// extraOutputKeys.
 using AfterConversion =
     std::function<void(const CRollscribeDoc& doc, const RollInput& input, RollResult& result)>;
 
@@ -41,6 +50,12 @@ struct BatchSettings {
     unsigned jobs = 1;  // conversions at a time
     bool json = false;  // reports as JSON lines
     std::vector<AfterConversion> afterConversion;
+    // The JSON keys of the further outputs that the steps write (such as "picture"): every JSON
+    // line has them after "midi", with the path written or null.
+    std::vector<std::string> extraOutputKeys;
+    // When not zero, onProgress is also called this often while conversions go on, with the
+    // same count, so that progress that the caller follows itself can be shown.
+    std::chrono::milliseconds progressEvery{0};
     // Starts a worker thread; throws std::system_error when the system refuses one. Empty: a
     // std::thread. (Tests refuse threads through it.)
     std::function<std::thread(std::function<void()>)> startThread;
@@ -52,8 +67,9 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
 
 // Converts every entry with up to settings.jobs at a time. onResult is called on the calling
 // thread for every entry in order, as soon as it and all before it are done; onProgress after
-// each with the number done so far. When fewer worker threads can be started than asked for,
-// the conversion goes on with those there are, or on the calling thread alone.
+// each with the number done so far (and every settings.progressEvery). When fewer worker threads
+// can be started than asked for, the conversion goes on with those there are, or on the calling
+// thread alone.
 void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& settings,
                   const std::function<void(std::size_t, RollResult&)>& onResult,
                   const std::function<void(std::size_t)>& onProgress);

@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <string_view>
 
 namespace rollscribe {
 
@@ -15,6 +17,15 @@ unsigned ParseJobs(const std::string& text) {
         value > 1024)
         throw UsageError("invalid number of jobs '" + text + "' (expected 1 to 1024)");
     return value;
+}
+
+// The picture format named in any letter case, in lower case.
+std::string ParsePictureFormat(const std::string& text) {
+    std::string format = text;
+    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (format != "png" && format != "svg" && format != "pdf")
+        throw UsageError("invalid picture format '" + text + "' (expected png, svg or pdf)");
+    return format;
 }
 
 // How the user spelled the jobs option last, for a message about it.
@@ -31,6 +42,7 @@ std::string JobsSpelling(const std::vector<std::string>& args) {
 ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     ConvertOptions options;
     std::string jobs;
+    std::string picture;
     // The options in one table, so that an option added later (another kind of output) is one
     // more line here and one more field of ConvertOptions.
     CLI::App app{"", "rollscribe-convert"};
@@ -43,12 +55,21 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     app.add_flag("-h,--help", options.help);
     app.add_flag("-V,--version", options.version);
     app.add_option("-j,--jobs", jobs)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_option("--picture", picture)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_flag("--audio", options.audio);
+    app.add_option("--soundfont", options.soundFont)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("files", options.files);
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them reversed
     try {
         app.parse(reversed);
-    } catch (const CLI::ArgumentMismatch&) {
+    } catch (const CLI::ArgumentMismatch& e) {
+        // CLI11's message begins with the long name of the option that lacks its value.
+        std::string_view what = e.what();
+        if (what.starts_with("--picture"))
+            throw UsageError("option '--picture' needs a format (png, svg or pdf)");
+        if (what.starts_with("--soundfont")) throw UsageError("option '--soundfont' needs a file");
         throw UsageError("option '" + JobsSpelling(args) + "' needs a number");
     } catch (const CLI::ParseError& e) {
         throw UsageError(e.what());
@@ -57,6 +78,11 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
         if (extra != "--") throw UsageError("unknown option '" + extra + "'");
     }
     if (!jobs.empty() || app.count("--jobs")) options.jobs = ParseJobs(jobs);
+    if (app.count("--picture")) options.picture = ParsePictureFormat(picture);
+    if (app.count("--soundfont")) {
+        if (options.soundFont.empty()) throw UsageError("option '--soundfont' needs a file");
+        if (!options.audio) throw UsageError("option '--soundfont' needs '--audio'");
+    }
     if (options.files.empty() && !options.help && !options.version)
         throw UsageError("no roll file given");
     return options;
@@ -72,23 +98,36 @@ std::string ConvertUsageText() {
            "For each file the conversion report is printed.\n"
            "\n"
            "Options:\n"
-           "  -q, --quiet      do not print the reports (nor the summary of several files)\n"
-           "  -j, --jobs N     convert N files at a time (default: one per processor);\n"
-           "                   the results and their order are the same for every N\n"
-           "  -r, --recursive  convert every file under each FOLDER whose extension is bar or\n"
-           "                   web in any letter case, in sorted path order; symbolic links\n"
-           "                   to folders are not followed\n"
-           "      --json       print one JSON object per roll and line instead of the reports\n"
-           "      --sync       flush each MIDI file and its folder to the disk, so that it\n"
-           "                   survives a power cut once reported (slower)\n"
-           "  -h, --help       print this help and exit\n"
-           "  -V, --version    print the version and exit\n"
+           "  -q, --quiet           do not print the reports (nor the summary of several\n"
+           "                        files)\n"
+           "  -j, --jobs N          convert N files at a time (default: one per processor);\n"
+           "                        the results and their order are the same for every N\n"
+           "  -r, --recursive       convert every file under each FOLDER whose extension is\n"
+           "                        bar or web in any letter case, in sorted path order;\n"
+           "                        symbolic links to folders are not followed\n"
+           "      --picture FORMAT  also write the roll's picture, TITLE_BAR_e.FORMAT, beside\n"
+           "                        its MIDI file: FORMAT is png, svg or pdf\n"
+           "      --audio           also write TITLE_BAR_e.wav (44.1 kHz, 16-bit stereo):\n"
+           "                        the MIDI file played through a General MIDI sound font\n"
+           "      --soundfont FILE  the sound font for --audio (SoundFont 2 or DLS; default:\n"
+           "                        /usr/share/sounds/sf2/default-GM.sf2)\n"
+           "      --json            print one JSON object per roll and line instead of the\n"
+           "                        reports\n"
+           "      --sync            flush each file written and its folder to the disk, so\n"
+           "                        that it survives a power cut once reported (slower)\n"
+           "  -h, --help            print this help and exit\n"
+           "  -V, --version         print the version and exit\n"
            "\n"
            "Rolls that would write the same MIDI file (a.bar and a.web, a.op9.bar and\n"
            "a.op48.bar, one roll named twice or through a link): the first named is\n"
            "converted, each later one is refused.\n"
            "\n"
-           "--json writes these keys: input, midi, status (written, rejected or failed),\n"
+           "The picture and the WAV file are written only for a roll whose MIDI file was\n"
+           "written. When one of them cannot be written (a missing sound font, a full disk),\n"
+           "the MIDI file stays written, the roll counts as failed, and a message says why.\n"
+           "\n"
+           "--json writes these keys: input, midi, picture and audio (with --picture and\n"
+           "--audio: the file written, or null), status (written, rejected or failed),\n"
            "reason (null when written), title, composer, performer, roll_number, roll_type,\n"
            "manufacturer, tempo, steps_per_inch, annotations ([key, value] pairs), events,\n"
            "notes and seconds. Texts are the roll's bytes: valid UTF-8 as it is, and each\n"
@@ -98,11 +137,12 @@ std::string ConvertUsageText() {
            "On a terminal, control characters in the reports and messages are shown as\n"
            "escapes (\\r, \\e, \\x7F, ...); into a pipe or a file they are written as they are.\n"
            "\n"
-           "Exit status: 0 when every MIDI file was written, 1 when any file was rejected (not\n"
-           "a bar or web file, or its MIDI file already written by an earlier roll of the run)\n"
-           "or could not be converted, or the output could not be written, 2 when the command\n"
-           "line is wrong. On SIGINT, SIGTERM, SIGHUP or SIGPIPE the converter removes the\n"
-           "temporary files it is writing and ends by that signal.\n";
+           "Exit status: 0 when every MIDI file (and picture and WAV file asked for) was\n"
+           "written, 1 when any file was rejected (not a bar or web file, or its MIDI file\n"
+           "already written by an earlier roll of the run) or could not be converted, or an\n"
+           "output could not be written, 2 when the command line is wrong. On SIGINT,\n"
+           "SIGTERM, SIGHUP or SIGPIPE the converter removes the temporary files it is\n"
+           "writing and ends by that signal.\n";
 }
 
 }  // namespace rollscribe

@@ -15,6 +15,9 @@ struct ConvertOptions {
     bool json = false;       // JSON Lines instead of the text reports
     bool sync = false;       // flush each output and its folder to the disk
     unsigned jobs = 0;       // 0: one per processor
+    std::string picture;     // the picture's format, "png", "svg" or "pdf"; empty for none
+    bool audio = false;      // write the WAV file too
+    std::string soundFont;   // the sound font for the WAV file; empty for the default
     std::vector<std::string> files;
 };
 

@@ -48,6 +48,12 @@ std::string JsonLineOf(const RollRecord& record, const CRollscribeDoc& doc,
                        const MidiSummary& summary) {
     std::string line = "{\"input\":" + JsonString(record.input);
     line += ",\"midi\":" + (record.midi ? JsonString(*record.midi) : "null");
+    for (const auto& [key, path] : record.extraOutputs) {
+        // Appended piece by piece: GCC 12 at -O3 takes "," + std::string for an overlapping
+        // copy (-Wrestrict).
+        line.append(",").append(JsonString(key)).append(":");
+        line.append(path ? JsonString(*path) : "null");
+    }
     line += ",\"status\":" + JsonString(record.status);
     line += ",\"reason\":" + (record.reason ? JsonString(*record.reason) : "null");
     line += ",\"title\":" + JsonText(doc.m_strTitle);

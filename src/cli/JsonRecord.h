@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class CRollscribeDoc;
 
@@ -18,8 +20,10 @@ std::string JsonString(std::string_view bytes);
 
 // What one roll's line of --json output says.
 struct RollRecord {
-    std::string input;                  // the roll's path as named
-    std::optional<std::string> midi;    // its MIDI file's path; none for a file that is no roll
+    std::string input;                // the roll's path as named
+    std::optional<std::string> midi;  // its MIDI file's path; none for a file that is no roll
+    // Further outputs asked for ("picture", "audio"), each with the path written or none.
+    std::vector<std::pair<std::string, std::optional<std::string>>> extraOutputs;
     std::string status;                 // "written", "rejected" or "failed"
     std::optional<std::string> reason;  // why it was not written
 };

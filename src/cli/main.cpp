@@ -1,6 +1,7 @@
 // rollscribe-convert: converts roll files into MIDI files from the command line.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -16,6 +17,10 @@
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 #include "platform/ProcessGuards.h"
+#ifdef ROLLSCRIBE_COMPANION_OUTPUTS
+#include "cli/CompanionOutputs.h"
+#include "picture/FontCaches.h"
+#endif
 
 namespace {
 
@@ -58,17 +63,23 @@ class Console {
     int m_error = 0;
 };
 
-// A one-line progress bar on standard error, redrawn in place.
+// A one-line progress bar on standard error, redrawn in place: the files done, and the bar
+// filled by them and by the part done of the files in progress. It never moves back.
 class ProgressBar {
   public:
     ProgressBar(bool enabled, std::size_t total) : m_enabled(enabled), m_total(total) {}
-    void Show(std::size_t done) {
+    void Show(std::size_t done, double partInProgress = 0) {
         if (!m_enabled) return;
         constexpr std::size_t kWidth = 40;
-        std::size_t filled = m_total ? done * kWidth / m_total : kWidth;
-        std::string bar = "\r[" + std::string(filled, '#') + std::string(kWidth - filled, ' ') +
+        double work = static_cast<double>(done) + partInProgress;
+        std::size_t filled =
+            m_total ? std::min(kWidth, static_cast<std::size_t>(work * kWidth / m_total)) : kWidth;
+        m_filled = std::max(m_filled, filled);
+        std::string bar = "\r[" + std::string(m_filled, '#') + std::string(kWidth - m_filled, ' ') +
                           "] " + std::to_string(done) + "/" + std::to_string(m_total);
+        if (m_shown && bar == m_bar) return;
         WriteAll(STDERR_FILENO, bar);
+        m_bar = bar;
         m_shown = true;
     }
     // Clears the bar so that other output starts on a clean line.
@@ -81,6 +92,8 @@ class ProgressBar {
   private:
     bool m_enabled;
     std::size_t m_total;
+    std::size_t m_filled = 0;
+    std::string m_bar;
     bool m_shown = false;
 };
 
@@ -105,6 +118,16 @@ int PrintAndExit(const std::string& text) {
     return 1;
 }
 
+#ifdef ROLLSCRIBE_OUTPUTS_CONVERTER
+// The path of a program given relative to this program's folder.
+std::string ConverterBeside(const char* relative) {
+    char self[4096];
+    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string path = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string();
+    return path.substr(0, path.rfind('/') + 1) + relative;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -125,6 +148,22 @@ int main(int argc, char** argv) {
     if (options.help) return PrintAndExit(ConvertUsageText());
     if (options.version)
         return PrintAndExit(std::string(kProgram) + " " + ROLLSCRIBE_VERSION + "\n");
+#ifndef ROLLSCRIBE_COMPANION_OUTPUTS
+    // The pictures and WAV files are written by the converter built with them, which does all
+    // the rest the same: it takes this process's place with the same arguments.
+    if (!options.picture.empty() || options.audio) {
+        std::string reason = "this converter was built without Cairo and FluidSynth";
+#ifdef ROLLSCRIBE_OUTPUTS_CONVERTER
+        std::string converter = ConverterBeside(ROLLSCRIBE_OUTPUTS_CONVERTER);
+        ::execv(converter.c_str(), argv);
+        reason = converter + ": " + OsErrorText(errno);
+#endif
+        Console(STDERR_FILENO)
+            .Write(std::string(kProgram) + ": --picture and --audio are not available: " + reason +
+                   "\n");
+        return 2;
+    }
+#endif
 
     // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind.
     EndOnTerminationSignals();
@@ -134,11 +173,25 @@ int main(int argc, char** argv) {
     BatchSettings settings;
     settings.jobs = options.jobs ? options.jobs : DefaultJobs();
     settings.json = options.json;
+#ifdef ROLLSCRIBE_COMPANION_OUTPUTS
+    CompanionSettings companions;
+    companions.picture = PictureFormatNamed(options.picture);
+    companions.audio = options.audio;
+    companions.soundFont = options.soundFont;
+    CompanionOutputs companionOutputs(companions);
+    companionOutputs.AddTo(settings);
+    auto partInProgress = [&] { return companionOutputs.PartInProgress(); };
+#else
+    auto partInProgress = [] { return 0.0; };
+#endif
 
     Console out(STDOUT_FILENO);
     Console err(STDERR_FILENO);
-    ProgressBar progress(inputs.size() > 1 && err.IsTerminal(), inputs.size());
-    std::size_t reports = 0, rolls = 0, written = 0;
+    // Rendering a WAV file takes long (a second for two minutes of music): the bar follows it
+    // as it goes, also for one file.
+    ProgressBar progress(err.IsTerminal() && (inputs.size() > 1 || options.audio), inputs.size());
+    if (options.audio) settings.progressEvery = std::chrono::milliseconds(200);
+    std::size_t reports = 0, written = 0, failed = 0, pictures = 0, wavFiles = 0;
     bool anyFailure = false;
     ConvertRolls(
         inputs, settings,
@@ -151,14 +204,21 @@ int main(int argc, char** argv) {
             }
             for (const RollMessage& message : result.messages)
                 err.Message(message.file, message.text);
-            if (result.isRoll) ++rolls;
-            if (result.status == RollStatus::written)
-                ++written;
-            else
+            // A roll whose picture or WAV file failed has its MIDI file written all the same.
+            if (result.midiWritten) ++written;
+            if (result.status != RollStatus::written) {
                 anyFailure = true;
+                if (result.isRoll) ++failed;
+            }
+            pictures += result.extraOutputs.count("picture");
+            wavFiles += result.extraOutputs.count("audio");
         },
-        [&](std::size_t done) { progress.Show(done); });
+        [&](std::size_t done) { progress.Show(done, partInProgress()); });
     progress.Clear();
+#ifdef ROLLSCRIBE_COMPANION_OUTPUTS
+    // Cairo's and fontconfig's caches, kept for the whole process, released for leak checkers.
+    if (companions.picture) ReleaseFontCaches();
+#endif
 
     int status = anyFailure ? 1 : 0;
     if (int error = out.Error() ? out.Error() : CloseStandardOutput()) {
@@ -171,8 +231,11 @@ int main(int argc, char** argv) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         char time[32];
         std::snprintf(time, sizeof time, "%.2f s", seconds);
-        err.Write(std::string(kProgram) + ": " + Counted(written, "MIDI file", "MIDI files") +
-                  " written, " + Counted(rolls - written, "roll", "rolls") +
+        std::string summary = Counted(written, "MIDI file", "MIDI files") + " written, ";
+        if (!options.picture.empty())
+            summary += Counted(pictures, "picture", "pictures") + " written, ";
+        if (options.audio) summary += Counted(wavFiles, "WAV file", "WAV files") + " written, ";
+        err.Write(std::string(kProgram) + ": " + summary + Counted(failed, "roll", "rolls") +
                   " failed or refused, in " + time + "\n");
     }
     return status;

@@ -16,6 +16,7 @@
 #include "platform/CException.h"
 #include "platform/CReservedRegion.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/OutputNames.h"
 
 namespace rollscribe {
 
@@ -83,7 +84,8 @@ const char* PictureExtension(PictureFormat format) {
 }
 
 CString PicturePathFor(const CRollscribeDoc& doc, PictureFormat format) {
-    return doc.m_strDirectory + doc.m_strFileTitle + "_BAR_e." + PictureExtension(format);
+    return OutputPath(doc.m_strDirectory, doc.m_strFileTitle,
+                      std::string(".") + PictureExtension(format));
 }
 
 void WritePicture(const RollScene& scene, PictureFormat format, const CString& path,

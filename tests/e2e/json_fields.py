@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Reads the converter's --json output (JSON Lines) from standard input with Python's json module
 and prints every field of every line as "INDEX KEY VALUE", texts turned back into their bytes
-(surrogateescape) and shown in hexadecimal, so that a test can compare them with the reports.
+(surrogateescape) and shown in hexadecimal, so that a test can compare them with the reports. The keys must be
+the converter's, in its order.
 """
 import json
 import sys
@@ -23,10 +24,13 @@ def main():
         if not line:
             continue
         record = json.loads(line)
-        if list(record) != KEYS:
+        # With --picture and --audio, their keys follow "midi".
+        extra = [key for key in ("picture", "audio") if key in record]
+        keys = KEYS[:2] + extra + KEYS[2:]
+        if list(record) != keys:
             print(index, "keys", ",".join(record))
             continue
-        for key in KEYS:
+        for key in keys:
             value = record[key]
             if key == "annotations":
                 pairs = [text(k) + "=" + text(v) for k, v in value]

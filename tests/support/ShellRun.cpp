@@ -1,7 +1,11 @@
 #include "support/ShellRun.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -38,6 +42,53 @@ std::string TakeSummary(std::string& err) {
         if (number) summary = summary.substr(0, in + 5) + "T s\n";
     }
     return summary;
+}
+
+namespace {
+
+// In a child process: runs program with args, or ends with status 127.
+[[noreturn]] void Exec(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+}
+
+}  // namespace
+
+std::string RunOnTerminal(const std::string& program, const std::vector<std::string>& args) {
+    int master = -1, slave = -1;
+    termios raw{};
+    ::cfmakeraw(&raw);
+    if (::openpty(&master, &slave, nullptr, &raw, nullptr) != 0) return "openpty failed";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(slave, 1);
+        ::dup2(slave, 2);
+        ::close(master);
+        ::close(slave);
+        Exec(program, args);
+    }
+    ::close(slave);
+    std::string got;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) got.append(buffer, n);
+    ::close(master);
+    ::waitpid(pid, nullptr, 0);
+    return got;
+}
+
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args,
+                   const fs::path& errPath) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(::open("/dev/null", O_RDWR), 1);
+        ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666), 2);
+        Exec(program, args);
+    }
+    return pid;
 }
 
 ShellRun RunShell(const std::string& command) {

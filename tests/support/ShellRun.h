@@ -1,7 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -15,6 +18,15 @@ struct ShellRun {
 // caught (unless the command redirects them itself). Checks that nothing was written into the
 // working folder.
 ShellRun RunShell(const std::string& command);
+
+// Runs a program with its standard output and error on a pseudo-terminal that passes bytes as
+// they are; returns what the terminal received once the program has ended.
+std::string RunOnTerminal(const std::string& program, const std::vector<std::string>& args);
+
+// Starts a program with its standard output thrown away and its standard error into errPath
+// (or thrown away too); returns its process id.
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::filesystem::path& errPath = "/dev/null");
 
 // A path in single quotes for a command line.
 std::string Q(const std::filesystem::path& path);

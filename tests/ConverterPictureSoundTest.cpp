@@ -1,0 +1,566 @@
+// The converter's picture and WAV files (--picture, --audio, --soundfont) through the built
+// program: names, contents read back by Python's own modules, failures, -j, collisions, signals
+// and progress.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "picture/RollLayout.h"
+#include "picture/RollScene.h"
+#include "roll/CRollscribeDoc.h"
+#include "roll/RollLoader.h"
+#include "support/MidiInvariants.h"
+#include "support/RollFixture.h"
+#include "support/ShellRun.h"
+
+namespace fs = std::filesystem;
+using namespace rollscribe;
+using namespace testing_support;
+
+namespace {
+
+ShellRun Convert(const std::string& args) {
+    return RunShell(std::string(CONVERTER_PATH) + " " + args);
+}
+
+// What tests/e2e/read_outputs.py finds in a file: its "key value" lines in order.
+std::vector<std::string> ReadOutput(const std::string& kind, const fs::path& file,
+                                    const fs::path& midi = {}) {
+    ShellRun run = RunShell(Q(OUTPUT_READER) + " " + kind + " " + Q(file) +
+                            (midi.empty() ? "" : " " + Q(midi)));
+    EXPECT_EQ(run.status, 0) << kind << " " << file << ": " << run.err;
+    std::vector<std::string> lines;
+    std::istringstream in(run.out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::map<std::string, std::string> Fields(const std::vector<std::string>& lines) {
+    std::map<std::string, std::string> fields;
+    for (const std::string& line : lines) {
+        std::size_t space = line.find(' ');
+        fields[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
+    }
+    return fields;
+}
+
+// A roll loaded in a folder of its own (so that the MIDI file it writes goes there).
+struct LoadedRoll {
+    explicit LoadedRoll(const fs::path& roll) {
+        for (const fs::path& file : {roll, fs::path(roll).replace_extension(".ann")})
+            if (fs::exists(file)) fs::copy_file(file, dir / file.filename().string());
+        EXPECT_EQ(LoadRollFile(doc, CString((dir / roll.filename().string()).string())),
+                  LoadOutcome::converted);
+    }
+    TempDir dir;
+    CRollscribeDoc doc;
+};
+
+// The hole bars a roll's events make, as read_outputs.py prints an SVG's: each opening event to
+// the next event of its track, or open to the time of the roll's last event.
+std::vector<std::string> HolesOfEvents(const CRollscribeDoc& doc) {
+    std::map<std::int32_t, std::int32_t> open;
+    std::vector<std::tuple<std::int32_t, std::int32_t, std::int32_t, bool>> holes;
+    std::int32_t last = 0;
+    for (const RollEvent& e : doc.m_events) {
+        last = std::max(last, e.time);
+        if (e.kind == 1) open[e.note] = e.time;
+        if (e.kind == 0 && open.count(e.note)) {
+            holes.emplace_back(e.note, open[e.note], e.time, false);
+            open.erase(e.note);
+        }
+    }
+    for (auto [note, start] : open) holes.emplace_back(note, start, last, true);
+    std::sort(holes.begin(), holes.end());
+    std::vector<std::string> lines;
+    for (auto [note, start, end, isOpen] : holes)
+        lines.push_back("hole " + std::to_string(note) + " " + std::to_string(start) + " " +
+                        std::to_string(end) + (isOpen ? " open" : " closed"));
+    return lines;
+}
+
+// A roll of one note held for a second, then a second silent, and so on for the given seconds:
+// at tempo 100 and 800 steps a second, a record of 800 steps (A0 06) a second.
+Bytes LongRoll(int seconds) {
+    Bytes roll = RollBytes("00 30");
+    for (int s = 1; s < seconds; ++s) roll.insert(roll.end(), {0xA0, 0x06, 0x30});
+    return roll;
+}
+
+// Every file of a folder but its temporary ones, by name, with its bytes.
+std::map<std::string, Bytes> FilesOf(const fs::path& dir) {
+    std::map<std::string, Bytes> files;
+    for (const auto& entry : fs::directory_iterator(dir))
+        if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadFile(entry);
+    return files;
+}
+
+// Whether a temporary file (of the output named, or of any) is in the folder.
+bool HasTemporaryFile(const fs::path& dir, const std::string& output = "") {
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        std::string name = entry.path().filename().string();
+        if (name.ends_with(".tmp") && name.starts_with("." + output)) return true;
+    }
+    return false;
+}
+
+// A folder of rolls: the example roll, one with unclosed holes, a marker and notes out of the
+// playable range and above note 127, a second name of the example, and rolls that fail.
+class CompanionRolls : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
+            fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name);
+        fs::copy_file(dir / "evening_waltz.bar", dir / "waltz.op2.web");
+        WriteFile(dir / "open.bar",
+                  RollBytes("00 30 | 40 31 | 05 F0 63 00 | 3B 30 | 10 EE | 20 05 | 7F 40 | 7F 40"));
+        WriteFile(dir / "open.ann", "/title: Open holes\r\n/roll_type: Welte\r\n");
+        WriteFile(dir / "short.bar", Hex("01"));
+        WriteFile(dir / "notes.txt", "not a roll");
+    }
+    std::string Rolls4() const {
+        return Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar") + " " +
+               Q(dir / "short.bar") + " " + Q(dir / "waltz.op2.web");
+    }
+    TempDir dir;
+};
+
+TEST_F(CompanionRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
+    struct Case {
+        const char* option;
+        const char* extension;
+        const char* check;  // read_outputs.py's reader for it
+    } cases[] = {{"png", "png", "png"}, {"SVG", "svg", "svg"}, {"pdf", "pdf", "pdf"}};
+    for (const Case& c : cases) {
+        ShellRun run =
+            Convert(std::string("-q --picture ") + c.option + " " + Q(dir / "waltz.op2.web"));
+        ASSERT_EQ(run.status, 0) << c.option << ": " << run.err;
+        EXPECT_EQ(run.err, "");
+        const fs::path picture = dir / (std::string("waltz_BAR_e.") + c.extension);
+        EXPECT_TRUE(fs::exists(dir / "waltz_BAR_e.mid"));
+        EXPECT_FALSE(ReadOutput(c.check, picture).empty()) << c.option;
+        fs::remove(picture);
+    }
+    ShellRun run = Convert("-q --audio " + Q(dir / "waltz.op2.web"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Fields(ReadOutput("wav", dir / "waltz_BAR_e.wav", dir / "waltz_BAR_e.mid"))["rate"],
+              "44100");
+    EXPECT_EQ(ListDir(dir.Path()),
+              (std::vector<std::string>{"evening_waltz.ann", "evening_waltz.bar", "notes.txt",
+                                        "open.ann", "open.bar", "short.bar", "waltz.op2.web",
+                                        "waltz_BAR_e.mid", "waltz_BAR_e.wav"}));
+}
+
+TEST_F(CompanionRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
+    ShellRun run =
+        Convert("-q --picture svg " + Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* name : {"evening_waltz", "open"}) {
+        LoadedRoll roll(dir / (std::string(name) + ".bar"));
+        std::vector<std::string> expected = HolesOfEvents(roll.doc);
+        EXPECT_EQ(ReadOutput("svg", dir / (std::string(name) + "_BAR_e.svg")), expected) << name;
+        EXPECT_GT(expected.size(), 3u);
+    }
+    // Holes left open at the roll's end, among them one above note 127.
+    std::vector<std::string> open = ReadOutput("svg", dir / "open_BAR_e.svg");
+    EXPECT_EQ(std::count_if(open.begin(), open.end(), [](auto& l) { return l.ends_with("open"); }),
+              3);
+    EXPECT_EQ(
+        std::count_if(open.begin(), open.end(),
+                      [](auto& l) { return l.starts_with("hole 253 ") && l.ends_with("open"); }),
+        1);
+}
+
+TEST_F(CompanionRolls, PngDecodesToThePicturesSize) {
+    ShellRun run = Convert("-q --picture png " + Q(dir / "evening_waltz.bar"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    LoadedRoll roll(dir / "evening_waltz.bar");
+    RollView view = WholeRollView(RollScene(roll.doc), PictureOptions{});
+    auto png = Fields(ReadOutput("png", dir / "evening_waltz_BAR_e.png"));
+    EXPECT_EQ(png["width"], std::to_string(static_cast<int>(view.width)));
+    EXPECT_EQ(png["height"], std::to_string(static_cast<int>(view.height)));
+    EXPECT_GT(view.width, 1000);
+}
+
+TEST_F(CompanionRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
+    ShellRun run =
+        Convert("-q --audio " + Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* name : {"evening_waltz", "open"}) {
+        std::string title = name;
+        auto wav =
+            Fields(ReadOutput("wav", dir / (title + "_BAR_e.wav"), dir / (title + "_BAR_e.mid")));
+        EXPECT_EQ(wav["channels"], "2");
+        EXPECT_EQ(wav["rate"], "44100");
+        EXPECT_EQ(wav["bits"], "16");
+        // The MIDI file's length, a block of rendering (0.1 s) and the release (2 s).
+        double seconds = std::stod(wav["seconds"]), midi = std::stod(wav["midi_seconds"]);
+        EXPECT_GE(seconds, midi + 2.0) << name;
+        EXPECT_LE(seconds, midi + 2.1) << name;
+        EXPECT_EQ(wav["silent_windows"], "0") << name;
+        EXPECT_EQ(wav["loudest_before_first_note"], "0") << name;
+    }
+    auto waltz =
+        Fields(ReadOutput("wav", dir / "evening_waltz_BAR_e.wav", dir / "evening_waltz_BAR_e.mid"));
+    EXPECT_NEAR(std::stod(waltz["midi_seconds"]), 108.0, 1e-6);
+    EXPECT_GT(std::stoi(waltz["windows_checked"]), 300);
+}
+
+// A sound font that is missing or no sound font: an error on each roll naming it, no WAV file,
+// the MIDI file written all the same, the picture too, and exit status 1.
+TEST_F(CompanionRolls, UnusableSoundFontIsAnErrorOnEachRollThatKeepsItsMidiFile) {
+    ASSERT_EQ(Convert("-q " + Rolls4()).status, 1);
+    std::map<std::string, Bytes> plain = FilesOf(dir.Path());
+    WriteFile(dir / "text.sf2", "a text, not a sound font");
+    WriteFile(dir / "empty.sf2", "");
+    WriteFile(dir / "fake.sf2", Hex("52 49 46 46 10 00 00 00 73 66 62 6B 4C 49 53 54 04 00 00 00"));
+    const fs::path missing = dir / "missing.sf2";
+    struct Case {
+        fs::path font;
+        std::string reason;
+    } cases[] = {
+        {missing, "cannot open the file: No such file or directory"},
+        {dir.Path(), "cannot open the file: Is a directory"},
+        {dir / "text.sf2", "not a sound font (SoundFont 2 or DLS file)"},
+        {dir / "empty.sf2", "not a sound font (SoundFont 2 or DLS file)"},
+        {dir / "fake.sf2", "not a sound font that can be loaded"},
+    };
+    for (const Case& c : cases) {
+        for (const char* jobs : {"-j1", "-j4"}) {
+            for (const auto& [name, bytes] : plain)
+                if (name.ends_with(".mid")) fs::remove(dir / name);
+            ShellRun run = Convert(std::string(jobs) + " --picture png --audio --soundfont " +
+                                   Q(c.font) + " " + Rolls4());
+            EXPECT_EQ(run.status, 1) << c.font;
+            EXPECT_EQ(TakeSummary(run.err),
+                      "rollscribe-convert: 3 MIDI files written, 3 pictures written, 0 WAV files "
+                      "written, 4 rolls failed or refused, in T s\n");
+            std::string font = ": sound font " + c.font.string() + ": " + c.reason;
+            std::string expected;
+            for (const char* roll : {"evening_waltz.bar", "open.bar"})
+                expected += "rollscribe-convert: " + (dir / roll).string() + font + "\n";
+            expected += "rollscribe-convert: " + (dir / "short.bar").string() +
+                        ": the file ends too early\n";
+            expected += "rollscribe-convert: " + (dir / "waltz.op2.web").string() + font + "\n";
+            // The reason may go on with FluidSynth's own words.
+            std::string got;
+            std::istringstream lines(run.err);
+            for (std::string line; std::getline(lines, line);)
+                got += line.substr(0, line.find(c.reason) == std::string::npos
+                                          ? line.size()
+                                          : line.find(c.reason) + c.reason.size()) +
+                       "\n";
+            EXPECT_EQ(got, expected) << jobs;
+            std::map<std::string, Bytes> files = FilesOf(dir.Path());
+            for (const auto& [name, bytes] : plain)
+                EXPECT_EQ(files[name], bytes) << name << " changed";
+            for (const char* picture :
+                 {"evening_waltz_BAR_e.png", "open_BAR_e.png", "waltz_BAR_e.png"})
+                EXPECT_TRUE(files.count(picture)) << picture;
+            for (const auto& [name, bytes] : files) EXPECT_FALSE(name.ends_with(".wav")) << name;
+            EXPECT_FALSE(HasTemporaryFile(dir.Path()));
+        }
+    }
+}
+
+// The MIDI files and the reports are the same with the new options as without them; the
+// pictures and WAV files are the same for every -j; each output only for a converted roll.
+TEST_F(CompanionRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJobs) {
+    fs::create_directory(dir / "x_BAR_e.mid");  // the MIDI file of x.bar cannot be written
+    WriteFile(dir / "x.bar", RollBytes("00 30"));
+    const std::string files = Rolls4() + " " + Q(dir / "notes.txt") + " " + Q(dir / "x.bar");
+    ShellRun plain = Convert("-j2 " + files);
+    ASSERT_EQ(plain.status, 1);
+    std::map<std::string, Bytes> midiFiles = FilesOf(dir.Path());
+    std::string plainErr = plain.err;
+    TakeSummary(plainErr);
+
+    std::map<std::string, Bytes> first;
+    for (const char* options :
+         {"-j1 --picture svg --audio", "-j4 --picture svg --audio", "-j3 --picture png",
+          "-j1 --picture png", "-j2 --picture pdf", "-j4 --audio --json"}) {
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            if (entry.path().filename().string().find("_BAR_e.") != std::string::npos &&
+                entry.is_regular_file())
+                fs::remove(entry.path());
+        ShellRun run = Convert(std::string(options) + " " + files);
+        EXPECT_EQ(run.status, 1) << options;
+        TakeSummary(run.err);
+        EXPECT_EQ(run.err, plainErr) << options;
+        if (!std::string(options).ends_with("--json")) {
+            EXPECT_EQ(run.out, plain.out) << options;
+        }
+        std::map<std::string, Bytes> files = FilesOf(dir.Path());
+        for (const auto& [name, bytes] : files) {
+            if (name.ends_with(".mid")) {
+                EXPECT_EQ(bytes, midiFiles[name]) << options << ": " << name;
+            } else if (midiFiles.count(name) == 0) {
+                // A picture or WAV file: only of the rolls converted, the same for every -j.
+                std::string title = name.substr(0, name.rfind('.'));
+                EXPECT_TRUE(midiFiles.count(title + ".mid")) << options << ": " << name;
+                Bytes kept = bytes;
+                if (name.ends_with(".pdf")) {  // its creation date aside
+                    std::string text(kept.begin(), kept.end());
+                    std::size_t date = text.find("/CreationDate (");
+                    ASSERT_NE(date, std::string::npos);
+                    kept.erase(kept.begin() + date, kept.begin() + text.find(')', date));
+                }
+                if (first.count(name)) {
+                    EXPECT_EQ(kept, first[name]) << options << ": " << name;
+                }
+                first[name] = kept;
+            }
+        }
+    }
+    // Of the 6 entries, 3 rolls are converted: 3 outputs of each kind.
+    for (const char* extension : {".svg", ".png", ".pdf", ".wav"}) {
+        std::vector<std::string> names;
+        for (const auto& [name, bytes] : first)
+            if (name.ends_with(extension)) names.push_back(name);
+        EXPECT_EQ(names, (std::vector<std::string>{std::string("evening_waltz_BAR_e") + extension,
+                                                   std::string("open_BAR_e") + extension,
+                                                   std::string("waltz_BAR_e") + extension}));
+    }
+}
+
+// Rolls that write one MIDI file: the later one is refused, and so are its picture and WAV file.
+TEST_F(CompanionRolls, ARefusedRollWritesNoPictureNorWavFile) {
+    WriteFile(dir / "a.bar", RollBytes("00 30 7F 30"));
+    WriteFile(dir / "a.web", RollBytes("00 31 00 32 7F 31 7F 32"));
+    ASSERT_EQ(Convert("-q --picture svg --audio " + Q(dir / "a.web")).status, 0);
+    std::map<std::string, Bytes> alone = FilesOf(dir.Path());
+    ASSERT_TRUE(alone.count("a_BAR_e.svg") && alone.count("a_BAR_e.wav"));
+    for (const char* jobs : {"-j1", "-j4"}) {
+        for (const char* output : {"a_BAR_e.mid", "a_BAR_e.svg", "a_BAR_e.wav"})
+            fs::remove(dir / output);
+        ShellRun run = Convert(std::string("--picture svg --audio ") + jobs + " " +
+                               Q(dir / "a.web") + " " + Q(dir / "a.bar"));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(TakeSummary(run.err),
+                  "rollscribe-convert: 1 MIDI file written, 1 picture written, 1 WAV file "
+                  "written, 1 roll failed or refused, in T s\n");
+        EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "a.bar").string() +
+                               ": writes the same MIDI file as " + (dir / "a.web").string() +
+                               "; not converted\n");
+        EXPECT_EQ(FilesOf(dir.Path()), alone) << jobs;
+    }
+}
+
+// --json with the new options: "picture" and "audio" after "midi", the file written or null;
+// a failed output makes the roll failed, with the reason.
+TEST_F(CompanionRolls, JsonLinesNameThePictureAndWavFileOrNull) {
+    const std::string files =
+        Q(dir / "evening_waltz.bar") + " " + Q(dir / "short.bar") + " " + Q(dir / "notes.txt");
+    TempDir io;
+    auto readJson = [&](const ShellRun& run) {
+        WriteFile(io / "json", run.out);
+        ShellRun read = RunShell(Q(JSON_READER) + " <" + Q(io / "json"));
+        EXPECT_EQ(read.status, 0) << read.err;
+        std::map<std::string, std::string> got;  // "INDEX KEY" to value
+        std::istringstream lines(read.out);
+        for (std::string line; std::getline(lines, line);) {
+            std::size_t first = line.find(' '), second = line.find(' ', first + 1);
+            got[line.substr(0, second)] = line.substr(second + 1);
+        }
+        return got;
+    };
+    auto hex = [](const std::string& text) {
+        static const char kDigits[] = "0123456789abcdef";
+        std::string out = "hex:";
+        for (char c : text) {
+            out += kDigits[static_cast<unsigned char>(c) >> 4];
+            out += kDigits[static_cast<unsigned char>(c) & 15];
+        }
+        return out;
+    };
+
+    ShellRun plain = Convert("--json " + files);
+    auto without = readJson(plain);
+    EXPECT_EQ(without.count("0 picture") + without.count("0 audio") + without.count("0 keys"), 0u);
+
+    ShellRun run = Convert("--json --picture png --audio " + files);
+    EXPECT_EQ(run.status, 1);
+    auto got = readJson(run);
+    EXPECT_EQ(got.count("0 keys"), 0u) << got["0 keys"];
+    EXPECT_EQ(got["0 status"], hex("written"));
+    EXPECT_EQ(got["0 reason"], "null");
+    EXPECT_EQ(got["0 picture"], hex((dir / "evening_waltz_BAR_e.png").string()));
+    EXPECT_EQ(got["0 audio"], hex((dir / "evening_waltz_BAR_e.wav").string()));
+    for (const char* i : {"1", "2"}) {
+        EXPECT_EQ(got[std::string(i) + " picture"], "null");
+        EXPECT_EQ(got[std::string(i) + " audio"], "null");
+        EXPECT_EQ(got[std::string(i) + " reason"], without[std::string(i) + " reason"]);
+    }
+    for (const auto& [key, value] : without) EXPECT_EQ(got[key], value) << key;
+
+    const std::string font = (dir / "missing.sf2").string();
+    auto failed = readJson(Convert("--json --picture svg --audio --soundfont " + Q(font) + " " +
+                                   Q(dir / "evening_waltz.bar")));
+    EXPECT_EQ(failed["0 status"], hex("failed"));
+    EXPECT_EQ(failed["0 reason"],
+              hex("sound font " + font + ": cannot open the file: No such file or directory"));
+    EXPECT_EQ(failed["0 picture"], hex((dir / "evening_waltz_BAR_e.svg").string()));
+    EXPECT_EQ(failed["0 audio"], "null");
+    EXPECT_EQ(failed["0 midi"], without["0 midi"]);
+    EXPECT_EQ(failed["0 notes"], without["0 notes"]);
+}
+
+// A terminating signal while a long WAV file renders: the converter ends by it, its temporary
+// file removed, the WAV file of an earlier run as it was, the MIDI file complete.
+TEST(ConverterSignals, ASignalWhileAWavFileRendersLeavesNoTemporaryFile) {
+    TempDir dir, io;
+    WriteFile(dir / "long.bar", LongRoll(40 * 60));  // 40 minutes: some 20 s of rendering
+    WriteFile(dir / "long_BAR_e.wav", "the WAV file of an earlier run");
+    fs::permissions(dir / "long_BAR_e.wav", fs::perms(0640));
+    ASSERT_EQ(Convert("-q " + Q(dir / "long.bar")).status, 0);
+    const Bytes midi = ReadFile(dir / "long_BAR_e.mid");
+    const std::map<std::string, Bytes> before = FilesOf(dir.Path());
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        fs::remove(dir / "long_BAR_e.mid");
+        pid_t pid =
+            StartProgram(CONVERTER_PATH, {"--audio", (dir / "long.bar").string()}, io / "err");
+        auto start = std::chrono::steady_clock::now();
+        auto waited = [&] {
+            return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        };
+        const std::string wav = "long_BAR_e.wav.";
+        while (!HasTemporaryFile(dir.Path(), wav) && waited() < 60) ::usleep(1000);
+        ASSERT_TRUE(HasTemporaryFile(dir.Path(), wav))
+            << "no WAV file begun: " << Slurp(io / "err");
+        ::usleep(300 * 1000);  // well into the WAV file
+        ASSERT_TRUE(HasTemporaryFile(dir.Path(), wav)) << "rendered before the signal";
+        ::kill(pid, signal);
+        int raw = 0;
+        ::waitpid(pid, &raw, 0);
+        EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == signal) << signal << " " << raw;
+        EXPECT_FALSE(HasTemporaryFile(dir.Path())) << signal;
+        EXPECT_EQ(FilesOf(dir.Path()), before) << signal;
+        EXPECT_EQ(fs::status(dir / "long_BAR_e.wav").permissions(), fs::perms(0640));
+    }
+}
+
+// On a terminal the progress bar follows a WAV file as it renders, also for one file, and is
+// gone before the report; elsewhere nothing is added.
+TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
+    TempDir dir;
+    WriteFile(dir / "song.bar", LongRoll(10 * 60));  // 10 minutes: 2 to 5 s of rendering
+    std::string screen = RunOnTerminal(CONVERTER_PATH, {"--audio", (dir / "song.bar").string()});
+    std::vector<std::size_t> filled;
+    for (std::size_t at = 0; (at = screen.find("\r[", at)) != std::string::npos; ++at) {
+        std::size_t end = screen.find("] 0/1", at);
+        if (end == std::string::npos) break;
+        filled.push_back(std::count(screen.begin() + at, screen.begin() + end, '#'));
+    }
+    EXPECT_GE(filled.size(), 3u) << screen;
+    EXPECT_TRUE(std::is_sorted(filled.begin(), filled.end()));
+    EXPECT_GT(filled.back(), filled.front());
+    EXPECT_LE(filled.back(), 40u);
+    std::size_t cleared = screen.rfind("\r\033[K");
+    ASSERT_NE(cleared, std::string::npos);
+    EXPECT_TRUE(screen.substr(cleared).starts_with("\r\033[K\n File Info : ")) << screen;
+    EXPECT_EQ(screen.find("\r[", cleared), std::string::npos);
+
+    ShellRun plain = Convert("--audio " + Q(dir / "song.bar"));
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.err, "");
+    EXPECT_EQ(plain.out, screen.substr(cleared + 4));
+}
+
+// A picture or WAV file that cannot be written fails the roll, with its reason, and leaves the
+// other outputs written.
+TEST_F(CompanionRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
+    const fs::path roll = dir / "open.bar";
+    const std::string png = (dir / "open_BAR_e.png").string();
+    const std::string wav = (dir / "open_BAR_e.wav").string();
+    const std::string kRefused = ": cannot replace the file: Is a directory";
+    struct Case {
+        std::vector<std::string> folders;  // outputs whose names a folder takes
+        std::string summary;
+    } cases[] = {
+        {{png}, "1 MIDI file written, 0 pictures written, 1 WAV file written"},
+        {{wav}, "1 MIDI file written, 1 picture written, 0 WAV files written"},
+        {{png, wav}, "1 MIDI file written, 0 pictures written, 0 WAV files written"},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& output : {png, wav, (dir / "open_BAR_e.mid").string()})
+            fs::remove(output);
+        std::string lines, reason;
+        for (const std::string& folder : c.folders) {
+            fs::create_directory(folder);
+            lines += "rollscribe-convert: " + roll.string() + ": " + folder + kRefused + "\n";
+            reason += (reason.empty() ? "" : "; ") + folder + kRefused;
+        }
+        ShellRun run = Convert("--picture png --audio " + Q(roll) + " " + Q(dir / "notes.txt"));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(TakeSummary(run.err),
+                  "rollscribe-convert: " + c.summary + ", 2 rolls failed or refused, in T s\n");
+        EXPECT_EQ(run.err, lines + "rollscribe-convert: " + (dir / "notes.txt").string() +
+                               ": not a roll file: the extension must be bar or web\n");
+        EXPECT_TRUE(fs::is_regular_file(dir / "open_BAR_e.mid"));
+        EXPECT_EQ(fs::is_regular_file(png), c.folders.front() != png);
+        EXPECT_EQ(fs::is_regular_file(wav), c.folders.back() != wav);
+
+        ShellRun json = Convert("--json --picture png --audio " + Q(roll));
+        EXPECT_NE(json.out.find("\"status\":\"failed\",\"reason\":\"" + reason + "\""),
+                  std::string::npos)
+            << json.out;
+        for (const std::string& folder : c.folders) fs::remove(folder);
+    }
+}
+
+// The converter itself loads neither Cairo nor FluidSynth, which would make every plain
+// conversion start several times slower: the converter built with them takes its place when
+// --picture or --audio is given. Without that one, the options are refused.
+TEST(ConverterOptions, PicturesAndSoundAreLoadedOnlyWhenAskedFor) {
+    ShellRun libraries = RunShell(std::string("ldd ") + CONVERTER_PATH);
+    ASSERT_EQ(libraries.status, 0);
+    EXPECT_EQ(libraries.out.find("libfluidsynth"), std::string::npos) << libraries.out;
+    EXPECT_EQ(libraries.out.find("libcairo"), std::string::npos) << libraries.out;
+
+    TempDir dir;
+    fs::create_directory(dir / "bin");
+    fs::copy_file(CONVERTER_PATH, dir / "bin/rollscribe-convert");
+    WriteFile(dir / "a.bar", RollBytes("00 30"));
+    ShellRun run = RunShell(Q(dir / "bin/rollscribe-convert") + " --audio " + Q(dir / "a.bar"));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.starts_with(
+        "rollscribe-convert: --picture and --audio are not available: " + (dir / "bin").string() +
+        "/"))
+        << run.err;
+    EXPECT_TRUE(run.err.ends_with("rollscribe-convert: No such file or directory\n")) << run.err;
+    EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"a.bar", "bin"}));
+    EXPECT_EQ(RunShell(Q(dir / "bin/rollscribe-convert") + " -q " + Q(dir / "a.bar")).status, 0);
+}
+
+TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {
+    TempDir dir;
+    WriteFile(dir / "a.bar", RollBytes("00 30"));
+    struct Case {
+        std::string args;
+        std::string message;
+    } cases[] = {
+        {"--picture jpg", "invalid picture format 'jpg' (expected png, svg or pdf)"},
+        {"--picture png,svg", "invalid picture format 'png,svg' (expected png, svg or pdf)"},
+        {"--picture", "option '--picture' needs a format (png, svg or pdf)"},
+        {"--audio --soundfont", "option '--soundfont' needs a file"},
+        {"--soundfont x.sf2", "option '--soundfont' needs '--audio'"},
+    };
+    for (const Case& c : cases) {
+        bool last = c.args.ends_with("picture") || c.args.ends_with("soundfont");
+        ShellRun run =
+            Convert(last ? Q(dir / "a.bar") + " " + c.args : c.args + " " + Q(dir / "a.bar"));
+        EXPECT_EQ(run.status, 2) << c.args;
+        EXPECT_EQ(run.err, "rollscribe-convert: " + c.message +
+                               "\nTry 'rollscribe-convert --help' for more information.\n")
+            << c.args;
+    }
+    EXPECT_EQ(ListDir(dir.Path()), std::vector<std::string>{"a.bar"});
+}
+
+}  // namespace
