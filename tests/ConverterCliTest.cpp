@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -165,10 +166,16 @@ TEST_F(ExampleRoll, FilesSharingAnOutputLeaveTheFirstOnesFile) {
     }
 }
 
-TEST_F(ExampleRoll, QuietPrintsNoReport) {
+TEST_F(ExampleRoll, QuietPrintsNoReportButTheJsonLinesAskedFor) {
     CommandRun run = Convert("-q " + Q(dir / "evening_waltz.bar"));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
+    CommandRun json = Convert("-q --json " + Q(dir / "evening_waltz.bar") + " " +
+                              Q(dir / "evening_waltz.bar"));
+    EXPECT_EQ(json.status, 1);  // the second is refused: it writes the same MIDI file
+    EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 2) << json.out;
+    EXPECT_EQ(json.out.rfind("{\"input\":", 0), 0u) << json.out;
+    EXPECT_EQ(json.err.find("failed or refused"), std::string::npos) << "no summary with -q";
 }
 
 TEST(Converter, FailuresNameTheFileAndTheReason) {

@@ -99,7 +99,7 @@ std::string ConvertUsageText() {
            "\n"
            "Options:\n"
            "  -q, --quiet           do not print the reports (nor the summary of several\n"
-           "                        files)\n"
+           "                        files); --json lines are printed all the same\n"
            "  -j, --jobs N          convert N files at a time (default: one per processor);\n"
            "                        the results and their order are the same for every N\n"
            "  -r, --recursive       convert every file under each FOLDER whose extension is\n"

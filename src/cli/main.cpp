@@ -196,7 +196,8 @@ int main(int argc, char** argv) {
     ConvertRolls(
         inputs, settings,
         [&](std::size_t, RollResult& result) {
-            bool printsReport = result.isRoll && !options.quiet;
+            // JSON lines were asked for by name: -q leaves them and silences the rest.
+            bool printsReport = result.isRoll && (!options.quiet || options.json);
             if (printsReport || !result.messages.empty()) progress.Clear();
             if (printsReport) {
                 if (reports++ > 0 && !options.json) out.Write("\n");
