@@ -38,6 +38,13 @@ void SetColour(cairo_t* cr, Colour c, double alpha = 1.0) {
     cairo_set_source_rgba(cr, c.Red(), c.Green(), c.Blue(), alpha);
 }
 
+// Saves the drawing state and limits drawing to box; the caller restores it.
+void SaveAndClipTo(cairo_t* cr, const Box& box) {
+    cairo_save(cr);
+    cairo_rectangle(cr, box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
+    cairo_clip(cr);
+}
+
 void FillBox(cairo_t* cr, const Box& box, Colour c) {
     if (box.Empty()) return;
     SetColour(cr, c);
@@ -104,9 +111,7 @@ class Painter {
         const Box area =
             Intersect(clip, {RollLayout::kGutterWidth, top, m_view.width, m_view.height});
         if (area.Empty() || x + 2 < area.x0 || x - 1 > area.x1) return;
-        cairo_save(m_cr);
-        cairo_rectangle(m_cr, area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
-        cairo_clip(m_cr);
+        SaveAndClipTo(m_cr, area);
         SetColour(m_cr, palette::kCursor);
         cairo_rectangle(m_cr, x, top, 2, m_view.height - top);
         cairo_move_to(m_cr, x - 5, top);
@@ -144,9 +149,7 @@ class Painter {
 
     void PaintLanes(const Box& area) {
         if (area.Empty()) return;
-        cairo_save(m_cr);
-        cairo_rectangle(m_cr, area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
-        cairo_clip(m_cr);
+        SaveAndClipTo(m_cr, area);
         const auto [firstLane, endLane] = LanesIn(area.y0, area.y1);
         const auto& lanes = m_scene.Lanes();
         // The roll's stretch of the lanes: from its start to its end.
@@ -260,9 +263,7 @@ class Painter {
         const double top = m_layout.MarkerStripTop();
         const Box area = Intersect(clip, {clip.x0, top, clip.x1, m_layout.LanesTop()});
         if (area.Empty()) return;
-        cairo_save(m_cr);
-        cairo_rectangle(m_cr, area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
-        cairo_clip(m_cr);
+        SaveAndClipTo(m_cr, area);
         FillBox(m_cr, area, palette::kPaper);
         SetColour(m_cr, palette::kHeaderRule);
         HorizontalRule(m_cr, area.x0, area.x1, m_layout.LanesTop() - 1);
@@ -298,9 +299,7 @@ class Painter {
 
     void PaintScale(const Box& area) {
         if (area.Empty()) return;
-        cairo_save(m_cr);
-        cairo_rectangle(m_cr, area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
-        cairo_clip(m_cr);
+        SaveAndClipTo(m_cr, area);
         const double top = m_layout.ScaleTop();
         const double middle = top + RollLayout::kScaleHeight / 2;
         const double bottom = top + RollLayout::kScaleHeight;
@@ -330,9 +329,7 @@ class Painter {
 
     void PaintGutter(const Box& area) {
         if (area.Empty()) return;
-        cairo_save(m_cr);
-        cairo_rectangle(m_cr, area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
-        cairo_clip(m_cr);
+        SaveAndClipTo(m_cr, area);
         FillBox(m_cr, area, palette::kGutter);
         SetColour(m_cr, palette::kGutterRule);
         VerticalRule(m_cr, RollLayout::kGutterWidth - 1, area.y0, area.y1);
@@ -393,9 +390,7 @@ class Painter {
 
     void PaintHeader(const Box& area) {
         if (area.Empty()) return;
-        cairo_save(m_cr);
-        cairo_rectangle(m_cr, area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
-        cairo_clip(m_cr);
+        SaveAndClipTo(m_cr, area);
         FillBox(m_cr, area, palette::kHeader);
         SetColour(m_cr, palette::kHeaderRule);
         HorizontalRule(m_cr, area.x0, area.x1, RollLayout::kHeaderHeight - 1);
