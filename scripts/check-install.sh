@@ -26,7 +26,7 @@ fail() {
 DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >/dev/null
 usr=$stage/root/usr
 
-for f in bin/rollscribe-convert bin/rollscribe \
+for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-convert \
     share/man/man1/rollscribe-convert.1.gz share/man/man1/rollscribe.1.gz \
     share/applications/rollscribe.desktop share/mime/packages/rollscribe.xml \
     share/icons/hicolor/48x48/apps/rollscribe.png \
@@ -91,6 +91,13 @@ if "$usr/bin/rollscribe-convert" -q "$stage/demo/evening_waltz.bar"; then
 else
     fail "the installed converter failed on the example roll"
 fi
+# With --picture it runs the converter in libexec/ in its place: found from where it is installed.
+if "$usr/bin/rollscribe-convert" -q --picture svg "$stage/demo/evening_waltz.bar"; then
+    grep -q 'class="hole"' "$stage/demo/evening_waltz_BAR_e.svg" 2>/dev/null ||
+        fail "the installed converter wrote no picture"
+else
+    fail "the installed converter failed to write the example roll's picture"
+fi
 
 # The Debian package of the same build.
 (cd "$build" && cpack -G DEB -B "$stage/package" >"$stage/cpack.log" 2>&1) ||
@@ -98,7 +105,8 @@ fi
 deb=$(ls "$stage"/package/rollscribe_*.deb 2>/dev/null | head -n 1)
 if [ -n "$deb" ]; then
     contents=$(dpkg-deb -c "$deb")
-    for f in bin/rollscribe-convert bin/rollscribe share/man/man1/rollscribe-convert.1.gz \
+    for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-convert \
+        share/man/man1/rollscribe-convert.1.gz \
         share/man/man1/rollscribe.1.gz share/applications/rollscribe.desktop \
         share/mime/packages/rollscribe.xml share/doc/rollscribe/copyright; do
         printf '%s\n' "$contents" | grep -q " \./usr/$f\$" || fail "the package lacks /usr/$f"
