@@ -188,6 +188,22 @@ TEST_F(CompanionRolls, PngDecodesToThePicturesSize) {
     EXPECT_GT(view.width, 1000);
 }
 
+TEST_F(CompanionRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarrower) {
+    LoadedRoll roll(dir / "evening_waltz.bar");
+    const RollScene scene(roll.doc);
+    for (double density : {10.0, 80.0, 4000.0}) {
+        ShellRun run = Convert("-q --picture png --pixels-per-inch " + std::to_string(density) +
+                               " " + Q(dir / "evening_waltz.bar"));
+        ASSERT_EQ(run.status, 0) << run.err;
+        PictureOptions options;
+        options.pixelsPerInch = density;
+        RollView view = WholeRollView(scene, options);
+        auto png = Fields(ReadOutput("png", dir / "evening_waltz_BAR_e.png"));
+        EXPECT_EQ(png["width"], std::to_string(static_cast<int>(view.width))) << density;
+        EXPECT_LE(std::stoi(png["width"]), 32767) << density;
+    }
+}
+
 TEST_F(CompanionRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
     ShellRun run =
         Convert("-q --audio " + Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar"));
@@ -550,9 +566,20 @@ TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {
         {"--picture", "option '--picture' needs a format (png, svg or pdf)"},
         {"--audio --soundfont", "option '--soundfont' needs a file"},
         {"--soundfont x.sf2", "option '--soundfont' needs '--audio'"},
+        {"--picture png --pixels-per-inch 0",
+         "invalid picture density '0' (expected above 0 to 4000)"},
+        {"--picture png --pixels-per-inch 4001",
+         "invalid picture density '4001' (expected above 0 to 4000)"},
+        {"--picture png --pixels-per-inch nan",
+         "invalid picture density 'nan' (expected above 0 to 4000)"},
+        {"--picture png --pixels-per-inch 40x",
+         "invalid picture density '40x' (expected above 0 to 4000)"},
+        {"--picture png --pixels-per-inch", "option '--pixels-per-inch' needs a number"},
+        {"--pixels-per-inch 80", "option '--pixels-per-inch' needs '--picture'"},
     };
     for (const Case& c : cases) {
-        bool last = c.args.ends_with("picture") || c.args.ends_with("soundfont");
+        bool last = c.args.ends_with("picture") || c.args.ends_with("soundfont") ||
+                    c.args.ends_with("inch");
         ShellRun run =
             Convert(last ? Q(dir / "a.bar") + " " + c.args : c.args + " " + Q(dir / "a.bar"));
         EXPECT_EQ(run.status, 2) << c.args;

@@ -43,7 +43,7 @@ void CompanionOutputs::Write(const CRollscribeDoc& doc, const RollInput& input,
     if (m_settings.picture) {
         const CString path = PicturePathFor(doc, *m_settings.picture);
         try {
-            WritePicture(RollScene(doc), *m_settings.picture, path);
+            WritePicture(RollScene(doc), *m_settings.picture, path, m_settings.pictureOptions);
             result.extraOutputs["picture"] = path.ToStdString();
         } catch (...) {
             Fail(input, result,

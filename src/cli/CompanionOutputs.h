@@ -16,6 +16,7 @@ class RendererPool;
 // What is written beside each MIDI file besides it.
 struct CompanionSettings {
     std::optional<PictureFormat> picture;  // the roll's picture, TITLE_BAR_e.FORMAT
+    PictureOptions pictureOptions;         // its density and lane height
     bool audio = false;                    // the WAV file TITLE_BAR_e.wav
     std::string soundFont;                 // for the WAV file; empty for the system's default
 };

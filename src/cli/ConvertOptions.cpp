@@ -28,6 +28,16 @@ std::string ParsePictureFormat(const std::string& text) {
     return format;
 }
 
+// A picture density: a number above 0 and at most 4000 (pixels an inch of roll).
+double ParseDensity(const std::string& text) {
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !(value > 0 && value <= 4000))
+        throw UsageError("invalid picture density '" + text + "' (expected above 0 to 4000)");
+    return value;
+}
+
 // How the user spelled the jobs option last, for a message about it.
 std::string JobsSpelling(const std::vector<std::string>& args) {
     for (auto it = args.rbegin(); it != args.rend(); ++it) {
@@ -43,6 +53,7 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     ConvertOptions options;
     std::string jobs;
     std::string picture;
+    std::string density;
     // The options in one table, so that an option added later (another kind of output) is one
     // more line here and one more field of ConvertOptions.
     CLI::App app{"", "rollscribe-convert"};
@@ -56,6 +67,8 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     app.add_flag("-V,--version", options.version);
     app.add_option("-j,--jobs", jobs)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("--picture", picture)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_option("--pixels-per-inch", density)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_flag("--audio", options.audio);
     app.add_option("--soundfont", options.soundFont)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -70,6 +83,8 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
         if (what.starts_with("--picture"))
             throw UsageError("option '--picture' needs a format (png, svg or pdf)");
         if (what.starts_with("--soundfont")) throw UsageError("option '--soundfont' needs a file");
+        if (what.starts_with("--pixels-per-inch"))
+            throw UsageError("option '--pixels-per-inch' needs a number");
         throw UsageError("option '" + JobsSpelling(args) + "' needs a number");
     } catch (const CLI::ParseError& e) {
         throw UsageError(e.what());
@@ -79,6 +94,11 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     }
     if (!jobs.empty() || app.count("--jobs")) options.jobs = ParseJobs(jobs);
     if (app.count("--picture")) options.picture = ParsePictureFormat(picture);
+    if (app.count("--pixels-per-inch")) {
+        options.pixelsPerInch = ParseDensity(density);
+        if (options.picture.empty())
+            throw UsageError("option '--pixels-per-inch' needs '--picture'");
+    }
     if (app.count("--soundfont")) {
         if (options.soundFont.empty()) throw UsageError("option '--soundfont' needs a file");
         if (!options.audio) throw UsageError("option '--soundfont' needs '--audio'");
@@ -107,6 +127,10 @@ std::string ConvertUsageText() {
            "                        symbolic links to folders are not followed\n"
            "      --picture FORMAT  also write the roll's picture, TITLE_BAR_e.FORMAT, beside\n"
            "                        its MIDI file: FORMAT is png, svg or pdf\n"
+           "      --pixels-per-inch N\n"
+           "                        the picture's density: N pixels (PDF: points) for an\n"
+           "                        inch of roll, above 0 to 4000 (default 40); a roll too\n"
+           "                        long for its density is drawn narrower\n"
            "      --audio           also write TITLE_BAR_e.wav (44.1 kHz, 16-bit stereo):\n"
            "                        the MIDI file played through a General MIDI sound font\n"
            "      --soundfont FILE  the sound font for --audio (SoundFont 2 or DLS; default:\n"

@@ -176,6 +176,7 @@ int main(int argc, char** argv) {
 #ifdef ROLLSCRIBE_COMPANION_OUTPUTS
     CompanionSettings companions;
     companions.picture = PictureFormatNamed(options.picture);
+    companions.pictureOptions.pixelsPerInch = options.pixelsPerInch;
     companions.audio = options.audio;
     companions.soundFont = options.soundFont;
     CompanionOutputs companionOutputs(companions);
