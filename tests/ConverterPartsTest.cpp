@@ -11,6 +11,7 @@
 #include "cli/RollInputs.h"
 #include "cli/TerminalText.h"
 #include "platform/FileFaults.h"
+#include "platform/TextDecoding.h"
 #include "support/FileFaultPlan.h"
 #include "support/RollFixture.h"
 

@@ -12,7 +12,6 @@
 #include "cli/JsonRecord.h"
 #include "midi/CMidiFile.h"
 #include "platform/CFile.h"
-#include "roll/AnnotationReader.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/LoadFailure.h"
 #include "roll/MidiSummary.h"
@@ -51,11 +50,11 @@ bool HasRollName(const std::string& path) {
     return CRollscribeDoc::IsRollFileName(full.Mid(full.View().rfind('/') + 1));
 }
 
-std::string CountText(std::size_t count, const char* one, const char* many) {
+}  // namespace
+
+std::string Counted(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
-
-}  // namespace
 
 RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
                        const BatchSettings& settings) {
@@ -91,8 +90,7 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
 
     // The load has read the annotation file, if the roll could be opened: one without CR line
     // ends was read as one line, which is seldom what its author meant.
-    if (isRollName && !doc.m_strFilePath.IsEmpty() &&
-        IsLfOnlyAnnotationFile(doc.AnnotationFilePath()))
+    if (doc.m_annotationLfOnly)
         result.messages.push_back(
             {AnnotationFileAsNamed(input.path), "no CR line ends, read as one line"});
     // The counts for --json take a pass over the events; the texts cut short only a look at them.
@@ -100,9 +98,10 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
     if (result.status == RollStatus::written) {
         result.midiWritten = true;
         std::size_t cut = settings.json ? summary.cutTexts : CountCutTexts(doc);
+        static_assert(CMidiFile::kMaxTextLength == 268'435'455, "the warning's number");
         if (cut)
             result.messages.push_back(
-                {input.path, CountText(cut, "text", "texts") +
+                {input.path, Counted(cut, "text", "texts") +
                                  " longer than 268,435,455 bytes cut to that length in the MIDI "
                                  "file"});
         const std::size_t before = result.messages.size();

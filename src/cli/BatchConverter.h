@@ -74,4 +74,7 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
                   const std::function<void(std::size_t, RollResult&)>& onResult,
                   const std::function<void(std::size_t)>& onProgress);
 
+// "1 roll", "2 rolls": a count and the word that goes with it.
+std::string Counted(std::size_t count, const char* one, const char* many);
+
 }  // namespace rollscribe

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "cli/TerminalText.h"
+#include "platform/TextDecoding.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/MidiSummary.h"
 

@@ -1,5 +1,7 @@
 #include "cli/TerminalText.h"
 
+#include "platform/TextDecoding.h"
+
 namespace rollscribe {
 
 namespace {
@@ -12,32 +14,6 @@ void AppendHex(std::string& out, unsigned char byte) {
 }
 
 }  // namespace
-
-std::size_t Utf8SequenceLength(std::string_view text) noexcept {
-    if (text.empty()) return 0;
-    auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned char b = at(0);
-    if (b < 0x80) return 1;
-    std::size_t length;
-    unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        if (b == 0xE0) low = 0xA0;   // no overlong forms
-        if (b == 0xED) high = 0x9F;  // no surrogates
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        if (b == 0xF0) low = 0x90;   // no overlong forms
-        if (b == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() < length || at(1) < low || at(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (at(i) < 0x80 || at(i) > 0xBF) return 0;
-    return length;
-}
 
 std::string EscapeForTerminal(std::string_view text) {
     std::string out;

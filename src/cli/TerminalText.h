@@ -13,9 +13,4 @@ namespace rollscribe {
 // included, stays as it is.
 std::string EscapeForTerminal(std::string_view text);
 
-// The length of the valid UTF-8 sequence at the start of text (1 to 4 bytes), or 0 when its
-// first byte does not start one: an overlong form, a surrogate, a value beyond U+10FFFF, a cut
-// sequence, or a lone continuation byte. An ASCII byte is a sequence of 1.
-std::size_t Utf8SequenceLength(std::string_view text) noexcept;
-
 }  // namespace rollscribe

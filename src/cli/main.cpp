@@ -102,10 +102,6 @@ unsigned DefaultJobs() {
     return n ? n : 1;
 }
 
-std::string Counted(std::size_t count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 // Prints text on standard output and ends the program: 0, or 1 when it could not be written.
 int PrintAndExit(const std::string& text) {
     Console out(STDOUT_FILENO);

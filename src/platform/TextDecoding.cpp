@@ -15,40 +15,6 @@ char32_t Windows1252(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : char32_t{byte};
 }
 
-bool InRange(unsigned char byte, unsigned char low, unsigned char high) {
-    return byte >= low && byte <= high;
-}
-
-// The length of the well-formed UTF-8 sequence at the start of text, or 0 when there is none.
-// Overlong forms, surrogates and values beyond U+10FFFF are not well-formed.
-std::size_t Utf8SequenceLength(std::string_view text) {
-    auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned char lead = at(0);
-    std::size_t length;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80) return 1;
-    if (InRange(lead, 0xC2, 0xDF)) {
-        length = 2;
-    } else if (InRange(lead, 0xE0, 0xEF)) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (InRange(lead, 0xF0, 0xF4)) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (text.size() < length) return 0;
-    if (!InRange(at(1), low, high)) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!InRange(at(i), 0x80, 0xBF)) return 0;
-    }
-    return length;
-}
-
 }  // namespace
 
 std::u32string DecodeText(std::string_view bytes) {
@@ -59,6 +25,32 @@ std::u32string DecodeText(std::string_view bytes) {
 }
 
 namespace rollscribe {
+
+std::size_t Utf8SequenceLength(std::string_view text) noexcept {
+    if (text.empty()) return 0;
+    auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char b = at(0);
+    if (b < 0x80) return 1;
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        if (b == 0xE0) low = 0xA0;   // no overlong forms
+        if (b == 0xED) high = 0x9F;  // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        if (b == 0xF0) low = 0x90;   // no overlong forms
+        if (b == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() < length || at(1) < low || at(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (at(i) < 0x80 || at(i) > 0xBF) return 0;
+    return length;
+}
 
 char32_t TakeChar(std::string_view& bytes) noexcept {
     std::size_t length = Utf8SequenceLength(bytes);

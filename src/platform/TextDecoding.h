@@ -15,6 +15,11 @@ namespace rollscribe {
 // removes its bytes from the front. Lets callers decode without building a whole string.
 char32_t TakeChar(std::string_view& bytes) noexcept;
 
+// The length of the valid UTF-8 sequence at the start of text (1 to 4 bytes), or 0 when its
+// first byte does not start one: an overlong form, a surrogate, a value beyond U+10FFFF, a cut
+// sequence, or a lone continuation byte. An ASCII byte is a sequence of 1.
+std::size_t Utf8SequenceLength(std::string_view text) noexcept;
+
 // Appends the UTF-8 form of c (a code point below 0x110000) to out.
 void AppendUtf8(std::string& out, char32_t c);
 

@@ -26,23 +26,6 @@ std::int32_t Atoi(std::string_view text) noexcept {
                            : static_cast<std::int32_t>(value);
 }
 
-bool IsLfOnlyAnnotationFile(const CString& path) noexcept {
-    try {
-        CFile file;
-        if (!file.Open(path, CFile::modeRead)) return false;
-        bool lineFeed = false;
-        char block[64 * 1024];
-        for (std::size_t got; (got = file.Read(block, sizeof block)) > 0;) {
-            std::string_view bytes(block, got);
-            if (bytes.find('\r') != std::string_view::npos) return false;
-            lineFeed = lineFeed || bytes.find('\n') != std::string_view::npos;
-        }
-        return lineFeed;
-    } catch (...) {
-        return false;
-    }
-}
-
 }  // namespace rollscribe
 
 using rollscribe::Atoi;
@@ -75,7 +58,9 @@ void CRollscribeDoc::ReadAnnotationFile() {
             left -= got;
         }
     }
-    text.Remove('\n');
+    // A file with line feeds and no CR is read as one line; the converter warns of it.
+    const std::size_t lineFeeds = text.Remove('\n');
+    m_annotationLfOnly = lineFeeds > 0 && text.Find('\r') == CString::npos;
 
     // Lines end at CR. The loop walks an offset instead of cutting each line off the front, so
     // a file of many lines costs time in proportion to its size.

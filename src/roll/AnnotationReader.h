@@ -12,8 +12,4 @@ namespace rollscribe {
 // bound instead of overflowing.
 std::int32_t Atoi(std::string_view text) noexcept;
 
-// Whether the annotation file at path has line feeds but no carriage return: its lines end in LF
-// alone, and the reader takes the whole file as one line. False when it cannot be read.
-bool IsLfOnlyAnnotationFile(const CString& path) noexcept;
-
 }  // namespace rollscribe

@@ -69,4 +69,5 @@ void CRollscribeDoc::ResetRollInfo() {
     m_stepsPerInch = 40000 / m_tempo;
     m_sampleRate = 800;
     m_events.RemoveAll();
+    m_annotationLfOnly = false;
 }

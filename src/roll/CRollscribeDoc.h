@@ -61,4 +61,7 @@ class CRollscribeDoc : public CDocument {
     CString m_strRollNumber;
     std::int32_t m_tempo = 0;
     CString m_strRollType;
+    // Whether the annotation file read had line feeds but no CR: its lines end in LF alone, and
+    // it was read as one line.
+    bool m_annotationLfOnly = false;
 };
