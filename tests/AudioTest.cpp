@@ -11,6 +11,7 @@
 
 #include "audio/AudioError.h"
 #include "audio/MidiPlayback.h"
+#include "audio/SynthSession.h"
 #include "audio/WavRenderer.h"
 #include "platform/CException.h"
 #include "support/FileFaultPlan.h"
@@ -222,6 +223,20 @@ TEST(WavRendering, PathBesideTheMidiFile) {
     doc.m_strDirectory = "/rolls/";
     doc.m_strFileTitle = "x123";
     EXPECT_EQ(WavPathFor(doc), "/rolls/x123_BAR_e.wav");
+}
+
+// A session makes its playing synthesizer when a file starts, and is silent before.
+TEST(SynthSessionTest, MakesItsSynthesizerForAFileAndIsSilentBefore) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
+    SynthSession session{SoundOptions{}};
+    EXPECT_EQ(session.Synth(), nullptr);
+    std::vector<std::int16_t> block(2 * 256, 1234);
+    session.Render(block.data(), 256);
+    EXPECT_EQ(block, std::vector<std::int16_t>(2 * 256, 0));
+    session.StartPlayer(CString(midi.string()));
+    EXPECT_NE(session.Synth(), nullptr);
+    EXPECT_EQ(session.Division(), 480);
 }
 
 // Waits until the condition holds, at most a few seconds.

@@ -114,8 +114,8 @@ SynthSession::SynthSession(const SoundOptions& options) {
         const int id = fluid_synth_sfload(m_fontHolder, options.soundFont.c_str(), 1);
         if (id == FLUID_FAILED)
             throw CException(options.soundFont, "not a sound font that can be loaded" + Because());
+        // The synthesizer that plays is made by StartPlayer, fresh for each file.
         m_font = fluid_synth_get_sfont_by_id(m_fontHolder, id);
-        NewSynth();
     } catch (...) {
         Release();
         throw;
@@ -217,6 +217,10 @@ void SynthSession::Render(std::int16_t* out, int frames) {
     if (m_floats.size() < 2 * static_cast<std::size_t>(frames))
         m_floats.resize(2 * static_cast<std::size_t>(frames));
     float* f = m_floats.data();
+    if (!m_synth) {  // nothing started yet: silence
+        std::fill_n(out, 2 * static_cast<std::size_t>(frames), std::int16_t{0});
+        return;
+    }
     fluid_synth_write_float(m_synth, frames, f, 0, 2, f, 1, 2);
     for (std::size_t i = 0, n = 2 * static_cast<std::size_t>(frames); i < n; ++i) {
         const float v = std::clamp(f[i], -1.0f, 1.0f) * 32767.0f;
