@@ -41,33 +41,11 @@ std::string Because() {
     return errors.empty() ? std::string() : " (" + errors + ")";
 }
 
-std::vector<unsigned char> ReadWhole(const CString& path) {
-    CFile file;
-    file.OpenOrThrow(path);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(file.GetLength()));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const std::size_t n = file.Read(bytes.data() + got, bytes.size() - got);
-        if (n == 0) break;
-        got += n;
-    }
-    bytes.resize(got);
-    return bytes;
-}
-
 // The form type of a RIFF file ("sfbk" for a SoundFont 2), or "" for other files.
 std::string RiffFormOf(const CString& path) {
-    CFile file;
-    file.OpenOrThrow(path);
-    char header[12] = {};
-    std::size_t got = 0;
-    while (got < sizeof header) {
-        const std::size_t n = file.Read(header + got, sizeof header - got);
-        if (n == 0) break;
-        got += n;
-    }
-    if (got < sizeof header || std::string(header, 4) != "RIFF") return {};
-    return std::string(header + 8, 4);
+    const std::vector<unsigned char> header = ReadFileStart(path, 12);
+    if (header.size() < 12 || std::string(header.begin(), header.begin() + 4) != "RIFF") return {};
+    return std::string(header.begin() + 8, header.end());
 }
 
 }  // namespace
@@ -156,7 +134,7 @@ void SynthSession::StartPlayer(const CString& midiPath, std::int64_t startTick) 
     // A fresh synthesizer for every file: nothing of the previous one (reverb, controllers,
     // the timing of its blocks) carries over, so that a file always sounds the same.
     NewSynth();
-    const std::vector<unsigned char> bytes = ReadWhole(midiPath);
+    const std::vector<unsigned char> bytes = ReadWholeFile(midiPath);
     if (bytes.size() < 14 || bytes[0] != 'M' || bytes[1] != 'T' || bytes[2] != 'h' ||
         bytes[3] != 'd')
         throw CException(midiPath.ToStdString(), "not a MIDI file");
