@@ -95,7 +95,7 @@ TEST(WavRendering, LastsAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
     std::vector<double> progress;
     options.progress = [&](double done) { progress.push_back(done); };
     const RenderResult result =
-        RenderMidiToWav(CString(midi.string()), CString(wavPath.string()), options);
+        WavRenderer(options).Render(CString(midi.string()), CString(wavPath.string()));
     const Wav wav = ReadWav(wavPath);
     EXPECT_EQ(wav.channels, 2);
     EXPECT_EQ(wav.sampleRate, 44100);
@@ -120,11 +120,11 @@ TEST(WavRendering, NewFilesGetTheUsersPermissionsReplacedOnesKeepTheirs) {
     const fs::path midi = WriteSampleMidi(dir);
     const fs::path wav = dir / "out.wav";
     const mode_t old = ::umask(027);
-    RenderMidiToWav(CString(midi.string()), CString(wav.string()));
+    WavRenderer().Render(CString(midi.string()), CString(wav.string()));
     EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0640));
     WriteFile(wav, "old");
     ::chmod(wav.c_str(), 0600);
-    RenderMidiToWav(CString(midi.string()), CString(wav.string()));
+    WavRenderer().Render(CString(midi.string()), CString(wav.string()));
     ::umask(old);
     EXPECT_GT(fs::file_size(wav), 44u * 1000);
     EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0600));
@@ -163,7 +163,7 @@ TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
         RenderOptions options;
         options.soundFont = c.soundFont;
         try {
-            RenderMidiToWav(CString(c.midi), CString((dir / "out.wav").string()), options);
+            WavRenderer(options).Render(CString(c.midi), CString((dir / "out.wav").string()));
             ADD_FAILURE() << "no error for " << c.path;
         } catch (const CFileException& e) {
             EXPECT_TRUE(c.fileError) << e.what();
@@ -186,7 +186,7 @@ TEST(WavRendering, AFailedWriteLeavesTheOldWavAndNoTemporaryFile) {
     for (FileOperation operation :
          {FileOperation::create, FileOperation::write, FileOperation::close}) {
         FileFaultPlan plan({{operation, "out.wav", ENOSPC}});
-        EXPECT_THROW(RenderMidiToWav(CString(midi.string()), CString(wav.string())),
+        EXPECT_THROW(WavRenderer().Render(CString(midi.string()), CString(wav.string())),
                      CFileException);
         EXPECT_EQ(ReadFile(wav), BytesOf("old"));
         EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"out.wav", "sample_BAR_e.mid"}));
@@ -213,7 +213,7 @@ TEST(WavRendering, ARendererGivesEveryFileTheSameSoundWhateverCameBefore) {
             CFileException);
     }
     renderer.Render(CString(second.string()), CString((dir / "b.wav").string()));
-    RenderMidiToWav(CString(second.string()), CString((dir / "alone.wav").string()));
+    WavRenderer().Render(CString(second.string()), CString((dir / "alone.wav").string()));
     EXPECT_EQ(ReadFile(dir / "b.wav"), ReadFile(dir / "alone.wav"));
     EXPECT_NE(ReadFile(dir / "a.wav"), ReadFile(dir / "alone.wav"));
 }
