@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "RollGenerator.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CString.h"
 
@@ -51,6 +52,20 @@ void WriteWhole(const fs::path& path, const void* data, std::size_t size) {
     file.Create(CString(path.string()));
     file.Write(data, size);
     file.Commit();
+}
+
+fs::path RollOfSize(std::int64_t size) {
+    const fs::path bar = BenchFolderPath() / ("roll_" + std::to_string(size) + ".bar");
+    const fs::path ann = BenchFolderPath() / ("roll_" + std::to_string(size) + ".ann");
+    std::error_code ec;
+    if (!fs::is_regular_file(bar, ec) || !fs::is_regular_file(ann, ec)) {
+        rollgen::RollShape shape;
+        shape.size = static_cast<std::size_t>(size);
+        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(shape);
+        WriteWhole(bar, roll.bar.data(), roll.bar.size());
+        WriteWhole(ann, roll.ann.data(), roll.ann.size());
+    }
+    return bar;
 }
 
 }  // namespace rollscribe

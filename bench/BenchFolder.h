@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 
 namespace rollscribe {
@@ -11,5 +12,9 @@ const std::filesystem::path& BenchFolderPath();
 
 // Writes a whole file (atomically, as the programs write theirs).
 void WriteWhole(const std::filesystem::path& path, const void* data, std::size_t size);
+
+// A generated roll of the given size in bytes and its annotation file, in the bench folder; made
+// on first use (or when either file is missing). Returns the roll's path.
+std::filesystem::path RollOfSize(std::int64_t size);
 
 }  // namespace rollscribe

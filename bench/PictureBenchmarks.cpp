@@ -13,7 +13,6 @@
 #include <string>
 
 #include "BenchFolder.h"
-#include "RollGenerator.h"
 #include "picture/FontCaches.h"
 #include "picture/PictureFiles.h"
 #include "picture/RollLayout.h"
@@ -33,19 +32,22 @@ constexpr std::int64_t kRollSize = 10 * 1024 * 1024;
 // The loaded 10 MB roll, made and loaded on first use.
 const CRollscribeDoc& LargeRoll() {
     static std::unique_ptr<CRollscribeDoc> doc = [] {
-        const fs::path bar = BenchFolderPath() / "picture_10M.bar";
-        if (!fs::exists(bar)) {
-            rollgen::RollShape shape;
-            shape.size = kRollSize;
-            rollgen::GeneratedRoll roll = rollgen::GenerateRoll(shape);
-            WriteWhole(BenchFolderPath() / "picture_10M.ann", roll.ann.data(), roll.ann.size());
-            WriteWhole(bar, roll.bar.data(), roll.bar.size());
-        }
         auto loaded = std::make_unique<CRollscribeDoc>();
-        LoadRollFile(*loaded, CString(bar.string()));
+        LoadRollFile(*loaded, CString(RollOfSize(kRollSize).string()));
         return loaded;
     }();
     return *doc;
+}
+
+// The example roll and its annotation file, copied afresh into the bench folder (the picture is
+// written beside the roll). Returns the copy's path.
+fs::path ExampleRollCopy() {
+    const fs::path dir = BenchFolderPath() / "example";
+    fs::create_directories(dir);
+    for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
+        fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name,
+                      fs::copy_options::overwrite_existing);
+    return dir / "evening_waltz.bar";
 }
 
 const RollScene& LargeScene() {
@@ -90,13 +92,8 @@ void BM_Repaint(benchmark::State& state) {
 // PNG file. The cold variant starts each time without the font caches, as a fresh process does.
 void BM_ExamplePng(benchmark::State& state) {
     const bool cold = state.range(0) != 0;
-    const fs::path dir = BenchFolderPath() / "example";
-    fs::create_directories(dir);
-    for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
-        fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name,
-                      fs::copy_options::overwrite_existing);
     CRollscribeDoc doc;
-    LoadRollFile(doc, CString((dir / "evening_waltz.bar").string()));
+    LoadRollFile(doc, CString(ExampleRollCopy().string()));
     const CString path = PicturePathFor(doc, PictureFormat::png);
     for (auto _ : state) {
         if (cold) {
@@ -111,14 +108,10 @@ void BM_ExamplePng(benchmark::State& state) {
 
 // The example roll's conversion alone, for comparison.
 void BM_ExampleLoad(benchmark::State& state) {
-    const fs::path dir = BenchFolderPath() / "example";
-    fs::create_directories(dir);
-    for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
-        fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name,
-                      fs::copy_options::overwrite_existing);
+    const CString bar(ExampleRollCopy().string());
     for (auto _ : state) {
         CRollscribeDoc doc;
-        LoadRollFile(doc, CString((dir / "evening_waltz.bar").string()));
+        LoadRollFile(doc, bar);
     }
 }
 

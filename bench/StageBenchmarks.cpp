@@ -35,20 +35,6 @@ bool Exists(const fs::path& path) {
     return fs::is_regular_file(path, ec);
 }
 
-// The roll of the given size (and its annotation file); made on first use.
-fs::path RollOfSize(std::int64_t size) {
-    fs::path bar = BenchFolderPath() / ("roll_" + std::to_string(size) + ".bar");
-    fs::path ann = BenchFolderPath() / ("roll_" + std::to_string(size) + ".ann");
-    if (!Exists(bar) || !Exists(ann)) {
-        rollgen::RollShape shape;
-        shape.size = static_cast<std::size_t>(size);
-        rollgen::GeneratedRoll roll = rollgen::GenerateRoll(shape);
-        WriteWhole(bar, roll.bar.data(), roll.bar.size());
-        WriteWhole(ann, roll.ann.data(), roll.ann.size());
-    }
-    return bar;
-}
-
 // An annotation file of the given size, the companion of the (absent) roll "notes_SIZE.bar".
 std::string AnnotationTitleOfSize(std::int64_t size) {
     std::string title = "notes_" + std::to_string(size);

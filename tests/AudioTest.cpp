@@ -11,6 +11,7 @@
 
 #include "audio/AudioError.h"
 #include "audio/MidiPlayback.h"
+#include "audio/SynthSession.h"
 #include "audio/WavRenderer.h"
 #include "platform/CException.h"
 #include "support/FileFaultPlan.h"
@@ -94,7 +95,7 @@ TEST(WavRendering, LastsAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
     std::vector<double> progress;
     options.progress = [&](double done) { progress.push_back(done); };
     const RenderResult result =
-        RenderMidiToWav(CString(midi.string()), CString(wavPath.string()), options);
+        WavRenderer(options).Render(CString(midi.string()), CString(wavPath.string()));
     const Wav wav = ReadWav(wavPath);
     EXPECT_EQ(wav.channels, 2);
     EXPECT_EQ(wav.sampleRate, 44100);
@@ -119,11 +120,11 @@ TEST(WavRendering, NewFilesGetTheUsersPermissionsReplacedOnesKeepTheirs) {
     const fs::path midi = WriteSampleMidi(dir);
     const fs::path wav = dir / "out.wav";
     const mode_t old = ::umask(027);
-    RenderMidiToWav(CString(midi.string()), CString(wav.string()));
+    WavRenderer().Render(CString(midi.string()), CString(wav.string()));
     EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0640));
     WriteFile(wav, "old");
     ::chmod(wav.c_str(), 0600);
-    RenderMidiToWav(CString(midi.string()), CString(wav.string()));
+    WavRenderer().Render(CString(midi.string()), CString(wav.string()));
     ::umask(old);
     EXPECT_GT(fs::file_size(wav), 44u * 1000);
     EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0600));
@@ -162,7 +163,7 @@ TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
         RenderOptions options;
         options.soundFont = c.soundFont;
         try {
-            RenderMidiToWav(CString(c.midi), CString((dir / "out.wav").string()), options);
+            WavRenderer(options).Render(CString(c.midi), CString((dir / "out.wav").string()));
             ADD_FAILURE() << "no error for " << c.path;
         } catch (const CFileException& e) {
             EXPECT_TRUE(c.fileError) << e.what();
@@ -185,7 +186,7 @@ TEST(WavRendering, AFailedWriteLeavesTheOldWavAndNoTemporaryFile) {
     for (FileOperation operation :
          {FileOperation::create, FileOperation::write, FileOperation::close}) {
         FileFaultPlan plan({{operation, "out.wav", ENOSPC}});
-        EXPECT_THROW(RenderMidiToWav(CString(midi.string()), CString(wav.string())),
+        EXPECT_THROW(WavRenderer().Render(CString(midi.string()), CString(wav.string())),
                      CFileException);
         EXPECT_EQ(ReadFile(wav), BytesOf("old"));
         EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"out.wav", "sample_BAR_e.mid"}));
@@ -212,7 +213,7 @@ TEST(WavRendering, ARendererGivesEveryFileTheSameSoundWhateverCameBefore) {
             CFileException);
     }
     renderer.Render(CString(second.string()), CString((dir / "b.wav").string()));
-    RenderMidiToWav(CString(second.string()), CString((dir / "alone.wav").string()));
+    WavRenderer().Render(CString(second.string()), CString((dir / "alone.wav").string()));
     EXPECT_EQ(ReadFile(dir / "b.wav"), ReadFile(dir / "alone.wav"));
     EXPECT_NE(ReadFile(dir / "a.wav"), ReadFile(dir / "alone.wav"));
 }
@@ -222,6 +223,20 @@ TEST(WavRendering, PathBesideTheMidiFile) {
     doc.m_strDirectory = "/rolls/";
     doc.m_strFileTitle = "x123";
     EXPECT_EQ(WavPathFor(doc), "/rolls/x123_BAR_e.wav");
+}
+
+// A session makes its playing synthesizer when a file starts, and is silent before.
+TEST(SynthSessionTest, MakesItsSynthesizerForAFileAndIsSilentBefore) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
+    SynthSession session{SoundOptions{}};
+    EXPECT_EQ(session.Synth(), nullptr);
+    std::vector<std::int16_t> block(2 * 256, 1234);
+    session.Render(block.data(), 256);
+    EXPECT_EQ(block, std::vector<std::int16_t>(2 * 256, 0));
+    session.StartPlayer(CString(midi.string()));
+    EXPECT_NE(session.Synth(), nullptr);
+    EXPECT_EQ(session.Division(), 480);
 }
 
 // Waits until the condition holds, at most a few seconds.

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -184,6 +186,77 @@ TEST(PictureFiles, SvgTextIsEscapedAndFreeOfControlBytes) {
     EXPECT_EQ(count("<g"), count("</g>"));
     EXPECT_EQ(count("<text"), count("</text>"));
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+}
+
+// The SVG and the PNG of a roll show the texts of the same markers: the first of each pixel
+// column, where 22 pixels or more lie before the next marked column (18 for the text and 4 clear).
+TEST(PictureFiles, SvgAndPngShowTheSameMarkerTexts) {
+    // Markers at these pixel columns right of the first, at two zooms; at 37 pixels an inch
+    // they fall on fractions of a column.
+    const std::vector<int> offsets = {0, 30, 30, 40, 58, 78, 99, 121, 144, 154, 184, 184, 194, 240};
+    const std::set<int> texts = {0, 99, 121, 154, 194, 240};  // at 1000 pixels an inch
+    for (double pixelsPerInch : {1000.0, 37.0}) {
+        SCOPED_TRACE(pixelsPerInch);
+        HandRoll roll;
+        roll.Hole(60, 0, static_cast<std::int32_t>(400 * 1000 / pixelsPerInch));
+        const int first = 20;  // pixels into the roll, clear of its start line
+        std::map<int, std::int32_t> timeAt;
+        for (std::size_t i = 0; i < offsets.size(); ++i) {
+            const auto time =
+                static_cast<std::int32_t>(std::lround((first + offsets[i]) * 1000 / pixelsPerInch));
+            timeAt[offsets[i]] = time;
+            if (i % 3 == 2)
+                roll.Marker(250, time);  // shown as its number
+            else
+                roll.Marker(242, time, "WWWW");
+        }
+        RollScene scene(roll.Doc());
+        const PictureOptions options{pixelsPerInch, 10};
+        const RollView view = WholeRollView(scene, options);
+        const ColumnMapping columns = RollLayout(scene, view).Columns();
+        TempDir dir;
+        WriteSvg(scene, CString((dir / "roll.svg").string()), options);
+        WritePng(scene, CString((dir / "roll.png").string()), options);
+
+        std::set<std::int64_t> marked, svgTexts, pngTexts;
+        for (const SceneMarker& marker : scene.Markers())
+            marked.insert(columns.Column(marker.time));
+        const std::string svg = ReadText(dir / "roll.svg");
+        static const std::regex group(
+            "<g class=\"marker\" data-code=\"\\d+\" data-time=\"(\\d+)\""
+            "[^\\n]*</g>");
+        for (auto it = std::sregex_iterator(svg.begin(), svg.end(), group);
+             it != std::sregex_iterator(); ++it) {
+            if (it->str().find("<text") != std::string::npos)
+                svgTexts.insert(columns.Column(std::stoi((*it)[1])));
+        }
+        // In the PNG, a text is ink right of a marked column, off the other markers' lines.
+        cairo_surface_t* png = cairo_image_surface_create_from_png((dir / "roll.png").c_str());
+        ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+        const double top = RollLayout(scene, view).MarkerStripTop();
+        for (std::int64_t column : marked) {
+            bool ink = false;
+            for (std::int64_t x = column + 3; x <= column + 10; ++x) {
+                if (marked.count(x)) continue;
+                for (int y = static_cast<int>(top) + 3; y <= static_cast<int>(top) + 15; ++y) {
+                    const auto* row = reinterpret_cast<const std::uint32_t*>(
+                        cairo_image_surface_get_data(png) +
+                        y * cairo_image_surface_get_stride(png));
+                    ink = ink || (row[x] & 0xFFFFFF) != palette::kPaper.rgb;
+                }
+            }
+            if (ink) pngTexts.insert(column);
+        }
+        cairo_surface_destroy(png);
+        EXPECT_EQ(svgTexts, pngTexts);
+        if (pixelsPerInch == 1000.0) {
+            std::set<std::int64_t> expected;
+            for (int offset : texts) expected.insert(columns.Column(timeAt[offset]));
+            EXPECT_EQ(svgTexts, expected);
+        }
+        EXPECT_LT(svgTexts.size(), marked.size());
+        EXPECT_GE(svgTexts.size(), 3u);
+    }
 }
 
 TEST(PictureFiles, PdfPagesCarryALongRollAtMost14400PointsWide) {

@@ -103,6 +103,52 @@ TEST(CFile, OpenFailuresNameThePathAndTheReason) {
     }
 }
 
+TEST(CFile, ReadWholeFileAndReadFileStartGetEveryByteWhateverEachReadGives) {
+    TempDir dir;
+    Bytes large(200003);
+    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 7);
+    WriteFile(dir / "large", large);
+    WriteFile(dir / "short", Hex("52 49 46"));
+    WriteFile(dir / "empty", Bytes{});
+    for (std::size_t cap : {std::size_t{0}, std::size_t{5}}) {  // 0: no cap on a read
+        SCOPED_TRACE(cap);
+        FileFaultPlan plan({{FileOperation::read, "", 0, 0, cap}});
+        EXPECT_EQ(ReadWholeFile(CString((dir / "large").string())), large);
+        EXPECT_EQ(ReadWholeFile(CString((dir / "short").string())), Hex("52 49 46"));
+        EXPECT_EQ(ReadWholeFile(CString((dir / "empty").string())), Bytes{});
+        EXPECT_EQ(ReadFileStart(CString((dir / "large").string()), 12),
+                  Bytes(large.begin(), large.begin() + 12));
+        EXPECT_EQ(ReadFileStart(CString((dir / "large").string()), 100000),
+                  Bytes(large.begin(), large.begin() + 100000));
+        EXPECT_EQ(ReadFileStart(CString((dir / "short").string()), 12), Hex("52 49 46"));
+        EXPECT_EQ(ReadFileStart(CString((dir / "empty").string()), 12), Bytes{});
+    }
+    // A file that grows while it is read is read to its new end.
+    bool grown = false;
+    FileFaultPlan plan({{FileOperation::read, "short", 0, 0, 0, [&] {
+                             if (!grown) WriteFile(dir / "short", Hex("52 49 46 46 00"));
+                             grown = true;
+                         }}});
+    EXPECT_EQ(ReadWholeFile(CString((dir / "short").string())), Hex("52 49 46 46 00"));
+}
+
+TEST(CFile, ReadWholeFileErrorsNameTheFile) {
+    TempDir dir;
+    WriteFile(dir / "a", "abc");
+    const std::string missing = (dir / "missing").string();
+    const std::string failing = (dir / "a").string();
+    FileFaultPlan plan({{FileOperation::read, "/a", EIO}});
+    for (const std::string& path : {missing, failing}) {
+        try {
+            ReadWholeFile(CString(path));
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.Path(), path);
+        }
+        EXPECT_THROW(ReadFileStart(CString(path), 12), CFileException);
+    }
+}
+
 TEST(CArchive, ByteExtractionThrowsAtEndReadReturnsZero) {
     TempDir dir;
     WriteFile(dir / "a", Hex("01 02"));

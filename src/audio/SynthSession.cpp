@@ -41,33 +41,11 @@ std::string Because() {
     return errors.empty() ? std::string() : " (" + errors + ")";
 }
 
-std::vector<unsigned char> ReadWhole(const CString& path) {
-    CFile file;
-    file.OpenOrThrow(path);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(file.GetLength()));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const std::size_t n = file.Read(bytes.data() + got, bytes.size() - got);
-        if (n == 0) break;
-        got += n;
-    }
-    bytes.resize(got);
-    return bytes;
-}
-
 // The form type of a RIFF file ("sfbk" for a SoundFont 2), or "" for other files.
 std::string RiffFormOf(const CString& path) {
-    CFile file;
-    file.OpenOrThrow(path);
-    char header[12] = {};
-    std::size_t got = 0;
-    while (got < sizeof header) {
-        const std::size_t n = file.Read(header + got, sizeof header - got);
-        if (n == 0) break;
-        got += n;
-    }
-    if (got < sizeof header || std::string(header, 4) != "RIFF") return {};
-    return std::string(header + 8, 4);
+    const std::vector<unsigned char> header = ReadFileStart(path, 12);
+    if (header.size() < 12 || std::string(header.begin(), header.begin() + 4) != "RIFF") return {};
+    return std::string(header.begin() + 8, header.end());
 }
 
 }  // namespace
@@ -114,8 +92,8 @@ SynthSession::SynthSession(const SoundOptions& options) {
         const int id = fluid_synth_sfload(m_fontHolder, options.soundFont.c_str(), 1);
         if (id == FLUID_FAILED)
             throw CException(options.soundFont, "not a sound font that can be loaded" + Because());
+        // The synthesizer that plays is made by StartPlayer, fresh for each file.
         m_font = fluid_synth_get_sfont_by_id(m_fontHolder, id);
-        NewSynth();
     } catch (...) {
         Release();
         throw;
@@ -156,7 +134,7 @@ void SynthSession::StartPlayer(const CString& midiPath, std::int64_t startTick) 
     // A fresh synthesizer for every file: nothing of the previous one (reverb, controllers,
     // the timing of its blocks) carries over, so that a file always sounds the same.
     NewSynth();
-    const std::vector<unsigned char> bytes = ReadWhole(midiPath);
+    const std::vector<unsigned char> bytes = ReadWholeFile(midiPath);
     if (bytes.size() < 14 || bytes[0] != 'M' || bytes[1] != 'T' || bytes[2] != 'h' ||
         bytes[3] != 'd')
         throw CException(midiPath.ToStdString(), "not a MIDI file");
@@ -217,6 +195,10 @@ void SynthSession::Render(std::int16_t* out, int frames) {
     if (m_floats.size() < 2 * static_cast<std::size_t>(frames))
         m_floats.resize(2 * static_cast<std::size_t>(frames));
     float* f = m_floats.data();
+    if (!m_synth) {  // nothing started yet: silence
+        std::fill_n(out, 2 * static_cast<std::size_t>(frames), std::int16_t{0});
+        return;
+    }
     fluid_synth_write_float(m_synth, frames, f, 0, 2, f, 1, 2);
     for (std::size_t i = 0, n = 2 * static_cast<std::size_t>(frames); i < n; ++i) {
         const float v = std::clamp(f[i], -1.0f, 1.0f) * 32767.0f;

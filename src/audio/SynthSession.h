@@ -36,7 +36,7 @@ class SynthSession {
 
     // Settings that the audio driver reads; set before a driver is made.
     fluid_settings_t* Settings() const noexcept { return m_settings; }
-    // The synthesizer of the file being played; another after each StartPlayer.
+    // The synthesizer of the file being played; another after each StartPlayer, none before.
     fluid_synth_t* Synth() const noexcept { return m_synth; }
 
     // Starts a new player on a MIDI file's bytes (read here, so that its errors name the file),
@@ -55,8 +55,8 @@ class SynthSession {
     // The MIDI file's ticks per quarter note, from its header (0 for time-code division).
     int Division() const noexcept { return m_division; }
 
-    // Renders frames of interleaved 16-bit stereo into out (2 * frames values). Allocates only
-    // when a block is larger than any before.
+    // Renders frames of interleaved 16-bit stereo into out (2 * frames values): silence before
+    // the first StartPlayer. Allocates only when a block is larger than any before.
     void Render(std::int16_t* out, int frames);
 
   private:

@@ -72,11 +72,6 @@ CString WavPathFor(const CRollscribeDoc& doc) {
     return OutputPath(doc.m_strDirectory, doc.m_strFileTitle, kWavExtension);
 }
 
-RenderResult RenderMidiToWav(const CString& midiPath, const CString& wavPath,
-                             const RenderOptions& options) {
-    return WavRenderer(options).Render(midiPath, wavPath);
-}
-
 WavRenderer::WavRenderer(RenderOptions options)
     : m_options(std::move(options)), m_session(m_options) {}
 

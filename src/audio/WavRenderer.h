@@ -48,8 +48,4 @@ class WavRenderer {
     SynthSession m_session;
 };
 
-// One file with a renderer of its own.
-RenderResult RenderMidiToWav(const CString& midiPath, const CString& wavPath,
-                             const RenderOptions& options = {});
-
 }  // namespace rollscribe

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "picture/ColumnRuns.h"
 #include "picture/RollScene.h"
 
 namespace rollscribe {
@@ -63,6 +64,10 @@ class RollLayout {
     double LanesBottom() const noexcept;
 
     double XOfTime(double time) const noexcept;
+    // How roll positions fall onto the pixel columns of the view.
+    ColumnMapping Columns() const noexcept {
+        return {kGutterWidth, m_view.leftTime, m_pixelsPerUnit};
+    }
     double TimeOfX(double x) const noexcept;
     // The top edge of a lane (lane 0, the lowest note, is at the bottom).
     double LaneTop(std::size_t lane) const noexcept;

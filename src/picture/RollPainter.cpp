@@ -19,9 +19,6 @@ namespace rollscribe {
 namespace {
 
 constexpr const char* kFont = "DejaVu Sans";
-constexpr double kMarkerLabelGap = 4;
-constexpr double kMaxMarkerLabel = 480;  // the widest marker text drawn, in pixels
-constexpr double kMinMarkerLabel = 18;   // narrower room than this shows no text
 // Markers closer than this (in pixels) to a neighbour get no line across the lanes.
 constexpr std::int64_t kMarkerLineSpacing = 6;
 
@@ -90,7 +87,7 @@ class Painter {
           m_scene(scene),
           m_view(view),
           m_layout(scene, view),
-          m_map{RollLayout::kGutterWidth, view.leftTime, view.pixelsPerInch / 1000.0} {}
+          m_map(m_layout.Columns()) {}
 
     void Paint(const Box& clip) {
         const double lanesTop = m_layout.LanesTop();
@@ -185,9 +182,9 @@ class Painter {
         PaintMarkerLines(area);
         if (lanes.empty()) {
             SetColour(m_cr, palette::kSubtitle);
-            UseFont(m_cr, 12);
-            ShowText(m_cr, RollLayout::kGutterWidth + 12, m_layout.LanesTop() + 24,
-                     "This roll has no holes.", area.x1);
+            UseFont(m_cr, kNoHolesTextSize);
+            ShowText(m_cr, m_layout.LanesLeft() + kNoHolesTextX,
+                     m_layout.LanesTop() + kNoHolesTextY, std::string(kNoHolesText), area.x1);
         }
         cairo_restore(m_cr);
     }
@@ -269,31 +266,18 @@ class Painter {
         HorizontalRule(m_cr, area.x0, area.x1, m_layout.LanesTop() - 1);
         cairo_fill(m_cr);
         UseFont(m_cr, 10);
-        // Each column's first marker gets a label when there is room before the next marked
-        // column; the choice depends on the markers alone, not on what part is repainted.
-        const std::int64_t from = ColumnFloor(area.x0 - kMaxMarkerLabel);
-        const std::int64_t to = ColumnCeil(area.x1);
-        bool pending = false;
-        std::int64_t pendingColumn = 0;
-        SceneMarker pendingMarker{};
-        auto label = [&](std::int64_t nextColumn) {
-            const double x = static_cast<double>(pendingColumn);
-            const double room =
-                std::min(kMaxMarkerLabel, static_cast<double>(nextColumn) - x - kMarkerLabelGap);
-            SetColour(m_cr, MarkerColour(pendingMarker.code));
-            cairo_rectangle(m_cr, x, top + 2, 1, RollLayout::kMarkerStripHeight - 4);
-            cairo_fill(m_cr);
-            if (room >= kMinMarkerLabel)
-                ShowText(m_cr, x + 3, top + 13, MarkerLabel(m_scene, pendingMarker), x + room);
-        };
-        ForEachMarkerColumn(m_scene.Markers(), m_map, from, to + ColumnCeil(kMaxMarkerLabel),
-                            [&](std::int64_t column, const SceneMarker& marker) {
-                                if (pending) label(column);
-                                pending = column < to;
-                                pendingColumn = column;
-                                pendingMarker = marker;
-                            });
-        if (pending) label(to + ColumnCeil(kMaxMarkerLabel) + 1);
+        // Texts reaching into the area from markers left of it are drawn too.
+        ForEachMarkerLabel(
+            m_scene.Markers(), m_map, ColumnFloor(area.x0 - kMaxMarkerLabel), ColumnCeil(area.x1),
+            [&](std::int64_t column, const SceneMarker& marker, double room) {
+                const double x = static_cast<double>(column);
+                SetColour(m_cr, MarkerColour(marker.code));
+                cairo_rectangle(m_cr, x, top + 2, 1, RollLayout::kMarkerStripHeight - 4);
+                cairo_fill(m_cr);
+                if (room > 0)
+                    ShowText(m_cr, x + kMarkerLabelIndent, top + 13, MarkerLabel(m_scene, marker),
+                             x + room);
+            });
         cairo_restore(m_cr);
     }
 

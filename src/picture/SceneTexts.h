@@ -1,8 +1,14 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
+#include "picture/ColumnRuns.h"
 #include "picture/RollScene.h"
 
 namespace rollscribe {
@@ -17,5 +23,47 @@ std::string MarkerLabel(const RollScene& scene, const SceneMarker& marker);
 // and when it sounds in the MIDI file, e.g. "Note 60 C4: 12.345 in to 12.900 in, 0:06.172 to
 // 0:06.450". A hole the MIDI file does not play as a note says so.
 std::string DescribeHole(const RollScene& scene, std::size_t lane, const HoleBar& bar);
+
+// What the lanes of a roll without holes say, and where the text's baseline starts, from the
+// left edge and the top of the lanes.
+inline constexpr std::string_view kNoHolesText = "This roll has no holes.";
+inline constexpr double kNoHolesTextSize = 12;
+inline constexpr double kNoHolesTextX = 12;
+inline constexpr double kNoHolesTextY = 24;
+
+// The texts of the marker strip, the same in every picture: the first marker of a pixel column
+// shows its text, from its line up to kMarkerLabelGap before the next marked column, at most
+// kMaxMarkerLabel wide; where that leaves less than kMinMarkerLabel it shows none.
+inline constexpr double kMaxMarkerLabel = 480;
+inline constexpr double kMinMarkerLabel = 18;
+inline constexpr double kMarkerLabelGap = 4;
+// Where a marker's text starts, right of its line's column.
+inline constexpr double kMarkerLabelIndent = 3;
+
+// The room for the text of the marker in a column whose next marked column is nextColumn: the
+// width from the left edge of the column to where the text must end, or 0 for no text.
+constexpr double MarkerLabelRoom(std::int64_t column, std::int64_t nextColumn) noexcept {
+    const double room =
+        std::min(kMaxMarkerLabel, static_cast<double>(nextColumn - column) - kMarkerLabelGap);
+    return room >= kMinMarkerLabel ? room : 0;
+}
+
+// Calls emit(column, marker, room) in order for the first marker of each column from <= c < to,
+// with the room for its text (0 for none). The next marked column is looked for as far as a text
+// reaches beyond 'to', so that the choice depends on the markers alone, not on the part drawn.
+template <typename Emit>
+void ForEachMarkerLabel(std::span<const SceneMarker> markers, const ColumnMapping& map,
+                        std::int64_t from, std::int64_t to, Emit&& emit) {
+    const std::int64_t reach = to + static_cast<std::int64_t>(std::ceil(kMaxMarkerLabel));
+    const SceneMarker* pending = nullptr;
+    std::int64_t pendingColumn = 0;
+    ForEachMarkerColumn(
+        markers, map, from, reach, [&](std::int64_t column, const SceneMarker& marker) {
+            if (pending) emit(pendingColumn, *pending, MarkerLabelRoom(pendingColumn, column));
+            pending = column < to ? &marker : nullptr;
+            pendingColumn = column;
+        });
+    if (pending) emit(pendingColumn, *pending, MarkerLabelRoom(pendingColumn, reach + 1));
+}
 
 }  // namespace rollscribe

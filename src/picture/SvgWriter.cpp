@@ -22,8 +22,6 @@ namespace {
 constexpr std::size_t kFlushSize = 256 * 1024;
 // An estimate of the width of a character of the marker font, for choosing what fits.
 constexpr double kMarkerCharWidth = 6.2;
-constexpr double kMaxMarkerLabel = 480;
-constexpr double kMinMarkerLabel = 18;
 
 // Text for the file, handed to the atomic file in large pieces.
 class SvgOut {
@@ -142,9 +140,10 @@ class SvgPicture {
              palette::kGutter);
         m_out << "<g id=\"lanes\">\n";
         if (lanes.empty()) {
-            m_out << "<text x=\"" << RollLayout::kGutterWidth + 12 << "\" y=\""
-                  << m_layout.LanesTop() + 24 << "\" font-size=\"12px\" fill=\"";
-            m_out.Fill(palette::kSubtitle) << "\">This roll has no holes.</text>\n";
+            m_out << "<text x=\"" << m_layout.LanesLeft() + kNoHolesTextX << "\" y=\""
+                  << m_layout.LanesTop() + kNoHolesTextY << "\" font-size=\"" << kNoHolesTextSize
+                  << "px\" fill=\"";
+            m_out.Fill(palette::kSubtitle) << "\">" << kNoHolesText << "</text>\n";
         }
         for (std::size_t lane = lanes.size(); lane-- > 0;) {
             const SceneLane& l = lanes[lane];
@@ -180,46 +179,46 @@ class SvgPicture {
 
     void Markers() {
         const auto markers = m_scene.Markers();
+        m_out << "<g id=\"markers\">\n";
+        // Every marker is written; the first of each pixel column carries the text the screen
+        // shows for it, the others theirs in the title only.
+        std::size_t written = 0;
+        auto withoutText = [&](std::size_t end) {
+            for (; written < end; ++written) Marker(markers[written], 0, 0);
+        };
+        const std::int64_t far = ColumnMapping::ToColumn(1e300);
+        ForEachMarkerLabel(markers, m_layout.Columns(), -far, far + 1,
+                           [&](std::int64_t column, const SceneMarker& marker, double room) {
+                               withoutText(static_cast<std::size_t>(&marker - markers.data()));
+                               Marker(marker, column, room);
+                               ++written;
+                           });
+        withoutText(markers.size());
+        m_out << "</g>\n";
+    }
+
+    // One marker: its line and, where room is above 0, as much of its text as fits from the
+    // column.
+    void Marker(const SceneMarker& marker, std::int64_t column, double room) {
         const double top = m_layout.MarkerStripTop();
         const double bottom = m_layout.LanesBottom();
-        m_out << "<g id=\"markers\">\n";
-        std::size_t next = 0;  // the first marker in a later pixel column than marker i
-        double previousColumn = -1e300;
-        for (std::size_t i = 0; i < markers.size(); ++i) {
-            const SceneMarker& marker = markers[i];
-            const double x = m_layout.XOfTime(marker.time);
-            // As on screen, the first marker of a pixel column shows its text; the others there
-            // keep theirs in the title only.
-            const bool firstInColumn = std::floor(x) != previousColumn;
-            previousColumn = std::floor(x);
-            m_out << "<g class=\"marker\" data-code=\"" << marker.code << "\" data-time=\""
-                  << marker.time << "\" fill=\"";
-            m_out.Fill(MarkerColour(marker.code)) << "\">";
-            const std::string label = MarkerLabel(m_scene, marker);
-            if (!label.empty()) {
-                m_out << "<title>";
-                m_out.Escaped(label) << "</title>";
-            }
-            m_out << "<rect x=\"" << x << "\" y=\"" << top + 2 << "\" width=\"1\" height=\""
-                  << bottom - top - 2 << "\" opacity=\"0.55\"/>";
-            // The text where there is room before the next marked column. Markers are in order,
-            // so the search goes on from where the previous marker's ended.
-            next = std::max(next, i + 1);
-            while (next < markers.size() &&
-                   std::floor(m_layout.XOfTime(markers[next].time)) == std::floor(x))
-                ++next;
-            const double room =
-                next < markers.size()
-                    ? std::min(kMaxMarkerLabel, m_layout.XOfTime(markers[next].time) - x)
-                    : kMaxMarkerLabel;
-            const std::string_view shown = firstInColumn && room >= kMinMarkerLabel
-                                               ? Fitting(label, room - 6)
-                                               : std::string_view();
-            if (!shown.empty()) {
-                m_out << "<text x=\"" << x + 3 << "\" y=\"" << top + 13 << "\">";
-                m_out.Escaped(shown) << "</text>";
-            }
-            m_out << "</g>\n";
+        const double x = m_layout.XOfTime(marker.time);
+        m_out << "<g class=\"marker\" data-code=\"" << marker.code << "\" data-time=\""
+              << marker.time << "\" fill=\"";
+        m_out.Fill(MarkerColour(marker.code)) << "\">";
+        const std::string label = MarkerLabel(m_scene, marker);
+        if (!label.empty()) {
+            m_out << "<title>";
+            m_out.Escaped(label) << "</title>";
+        }
+        m_out << "<rect x=\"" << x << "\" y=\"" << top + 2 << "\" width=\"1\" height=\""
+              << bottom - top - 2 << "\" opacity=\"0.55\"/>";
+        const std::string_view shown =
+            room > 0 ? Fitting(label, room - kMarkerLabelIndent) : std::string_view();
+        if (!shown.empty()) {
+            m_out << "<text x=\"" << static_cast<double>(column) + kMarkerLabelIndent << "\" y=\""
+                  << top + 13 << "\">";
+            m_out.Escaped(shown) << "</text>";
         }
         m_out << "</g>\n";
     }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -39,6 +40,42 @@ CString FullPath(const CString& path) {
     // A path naming a directory keeps no trailing separator, so its last component is a name.
     while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
     return CString(normal);
+}
+
+namespace {
+
+// Reads into bytes from the file's position until its end or until limit bytes in all, growing
+// bytes as needed, and leaves it holding just what was read.
+void ReadUpTo(CFile& file, std::vector<unsigned char>& bytes, std::size_t limit) {
+    std::size_t got = 0;
+    while (got < limit) {
+        if (got == bytes.size())
+            bytes.resize(std::min(limit, std::max<std::size_t>(64 * 1024, 2 * bytes.size())));
+        const std::size_t n = file.Read(bytes.data() + got, bytes.size() - got);
+        if (n == 0) break;
+        got += n;
+    }
+    bytes.resize(got);
+}
+
+}  // namespace
+
+std::vector<unsigned char> ReadWholeFile(const CString& path) {
+    CFile file;
+    file.OpenOrThrow(path);
+    // Room for the file and a byte more, so that its end is seen without growing.
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(file.GetLength()) + 1);
+    ReadUpTo(file, bytes, static_cast<std::size_t>(-1));
+    return bytes;
+}
+
+std::vector<unsigned char> ReadFileStart(const CString& path, std::size_t count) {
+    CFile file;
+    file.OpenOrThrow(path);
+    std::vector<unsigned char> bytes(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, file.GetLength())));
+    ReadUpTo(file, bytes, count);
+    return bytes;
 }
 
 }  // namespace rollscribe

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/CException.h"
 #include "platform/CString.h"
@@ -43,5 +44,11 @@ namespace rollscribe {
 
 // The full path of a file name as the user gave it: absolute, "." and ".." resolved by name.
 CString FullPath(const CString& path);
+
+// The whole of a file, read to its end (also past the length it had when opened). Throws
+// CFileException when it cannot be opened or read.
+std::vector<unsigned char> ReadWholeFile(const CString& path);
+// The first count bytes of a file, or all of a shorter one. Throws as ReadWholeFile.
+std::vector<unsigned char> ReadFileStart(const CString& path, std::size_t count);
 
 }  // namespace rollscribe

@@ -21,17 +21,6 @@ bool SameFile(const CString& a, const CString& b) {
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-std::vector<char> ReadWholeFile(const CString& path) {
-    CFile file;
-    file.OpenOrThrow(path);
-    std::vector<char> bytes;
-    char block[64 * 1024];
-    for (std::size_t n; (n = file.Read(block, sizeof block)) > 0;) {
-        bytes.insert(bytes.end(), block, block + n);
-    }
-    return bytes;
-}
-
 }  // namespace
 
 void RefuseProtectedTarget(const CString& target, const std::vector<CString>& protectedFiles) {
@@ -47,7 +36,7 @@ void RefuseProtectedTarget(const CString& target, const std::vector<CString>& pr
 void CopyConvertedFile(const CString& source, const CString& target,
                        const std::vector<CString>& protectedFiles) {
     RefuseProtectedTarget(target, protectedFiles);
-    std::vector<char> bytes = ReadWholeFile(source);
+    const std::vector<unsigned char> bytes = ReadWholeFile(source);
     if (bytes.empty()) {
         throw CFileException(rollscribe::FullPath(source).ToStdString(),
                              "the converted MIDI file is empty", CFileException::invalidFile);
