@@ -12,8 +12,6 @@
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
-#include <cmath>
-
 #include "app_icon.xpm"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
@@ -492,8 +490,8 @@ void CMainFrame::OnPlayerPosition(long long tick, bool ended) {
 
 void CMainFrame::OnRollClicked(double time) {
     if (ConvertedMidi().empty()) return;
-    // The tick of the position, as the MIDI file counts them: 480 a quarter note of 1.2 inches.
-    const auto tick = static_cast<std::int64_t>(std::llround(time * 480.0 / 1200.0));
+    // The tick of the position as the MIDI file counts them: never past a note starting there.
+    const std::int64_t tick = RollScene::TickOfTime(time);
     try {
         Player().SetPosition(tick);
     } catch (...) {

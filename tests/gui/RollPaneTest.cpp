@@ -406,6 +406,26 @@ TEST_F(RollPane_, AClickWhilePlayingGoesOnFromThere) {
     Choose(cmd::kPlay);
 }
 
+TEST_F(RollPane_, AClickNeverPutsThePositionPastTheClickedPoint) {
+    // A note starting where the click lands (or just after) must still play: the position the
+    // player goes to is never later than the roll position under the pointer.
+    ASSERT_TRUE(Start(WriteShortRoll(m_rolls, "short")));
+    Layout();
+    const int y = Pane().ScreenToClient(ScreenPointOf(0, 64)).y;
+    for (int x = RollLayout::kGutterWidth + 1; x < RollLayout::kGutterWidth + 60; ++x) {
+        const std::optional<double> time = Viewport().TimeAt(x, y);
+        ASSERT_TRUE(time) << x;
+        wxMouseEvent event(wxEVT_LEFT_DOWN);
+        event.SetPosition(wxPoint(x, y));
+        event.SetEventObject(&Pane());
+        Pane().GetEventHandler()->ProcessEvent(event);
+        ASSERT_TRUE(Pane().Cursor()) << x;
+        EXPECT_LE(*Pane().Cursor(), *time) << "pixel " << x;
+        // And no further back than the tick before the whole thousandth under the pointer.
+        EXPECT_GT(*Pane().Cursor(), std::floor(*time) - RollScene::TimeOfTick(1)) << "pixel " << x;
+    }
+}
+
 TEST_F(RollPane_, TheCursorKeepsInView) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Layout();
