@@ -71,11 +71,6 @@ CRollscribeDocManager::CRollscribeDocManager() : wxDocManager(0, false) {
     SetMaxDocsOpen(1);
 }
 
-CRollWxDocument* CRollscribeDocManager::RollDocument() const {
-    const wxList& docs = const_cast<CRollscribeDocManager*>(this)->GetDocuments();
-    return docs.empty() ? nullptr : dynamic_cast<CRollWxDocument*>(docs.front());
-}
-
 wxString CRollscribeDocManager::MakeNewDocumentName() {
     return "Untitled";
 }
@@ -92,7 +87,7 @@ wxDocTemplate* CRollscribeDocManager::FindTemplateForPath(const wxString& path) 
 }
 
 wxDocument* CRollscribeDocManager::CreateDocument(const wxString& path, long flags) {
-    CRollWxDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocumentOf(this);
     if (!doc) return wxDocManager::CreateDocument(path, flags);  // the first: through the template
     if (flags & wxDOC_NEW) return doc->OnNewDocument() ? doc : nullptr;
     std::string file = path.empty() ? ChooseFileToOpen() : PathBytes(path);
@@ -101,7 +96,7 @@ wxDocument* CRollscribeDocManager::CreateDocument(const wxString& path, long fla
 }
 
 bool CRollscribeDocManager::OpenRollFile(const std::string& file) {
-    CRollWxDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocumentOf(this);
     if (!doc || !doc->OpenRoll(FullPath(CString(file)).ToStdString())) return false;
     // The document names the file as the toolkit does.
     SetLastDirectory(wxFileName(doc->GetFilename()).GetPath());
@@ -138,13 +133,13 @@ void CRollscribeDocManager::OnIgnoreCommand(wxCommandEvent& event) {
 }
 
 void CRollscribeDocManager::OnUpdateSaveAs(wxUpdateUIEvent& event) {
-    CRollWxDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocumentOf(this);
     event.Enable(doc && !doc->ConvertedMidiFile().empty());
 }
 
 void CRollscribeDocManager::OnSaveAs(wxCommandEvent& event) {
     (void)event;
-    if (CRollWxDocument* doc = RollDocument(); doc && !doc->ConvertedMidiFile().empty())
+    if (CRollWxDocument* doc = RollDocumentOf(this); doc && !doc->ConvertedMidiFile().empty())
         doc->SaveAs();
 }
 

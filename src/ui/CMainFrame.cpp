@@ -407,15 +407,9 @@ void CMainFrame::OnUpdateViewRollPicture(wxUpdateUIEvent& event) {
     event.Check(IsRollPaneShown());
 }
 
-CRollWxDocument* CMainFrame::RollDocument() const {
-    wxDocManager* manager = GetDocumentManager();
-    if (!manager || manager->GetDocuments().empty()) return nullptr;
-    return dynamic_cast<CRollWxDocument*>(manager->GetDocuments().front());
-}
-
 const std::string& CMainFrame::ConvertedMidi() const {
     static const std::string none;
-    const CRollWxDocument* doc = RollDocument();
+    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
     return doc ? doc->ConvertedMidiFile() : none;
 }
 
@@ -553,7 +547,7 @@ void CMainFrame::OnShowInFolder(wxCommandEvent& event) {
 
 void CMainFrame::OnCopyReport(wxCommandEvent& event) {
     (void)event;
-    const CRollWxDocument* doc = RollDocument();
+    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
     if (!doc || !wxTheClipboard->Open()) return;
     // The report's text as the converter prints it: "&" is a character here, not a mnemonic.
     wxTheClipboard->SetData(new wxTextDataObject(WxText(BuildRollReport(doc->Roll()).View())));
@@ -561,13 +555,13 @@ void CMainFrame::OnCopyReport(wxCommandEvent& event) {
 }
 
 void CMainFrame::OnUpdateExportPicture(wxUpdateUIEvent& event) {
-    const CRollWxDocument* doc = RollDocument();
+    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
     event.Enable(doc && doc->Scene());
 }
 
 void CMainFrame::OnExportPicture(wxCommandEvent& event) {
     (void)event;
-    const CRollWxDocument* doc = RollDocument();
+    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
     if (!doc || !doc->Scene()) return;
     const std::shared_ptr<const RollScene> scene = doc->Scene();
     const CRollscribeDoc& roll = doc->Roll();

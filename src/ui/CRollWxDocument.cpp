@@ -28,6 +28,11 @@ wxString ProgramName() {
 
 CRollWxDocument::CRollWxDocument() = default;
 
+CRollWxDocument* RollDocumentOf(wxDocManager* manager) {
+    if (!manager || manager->GetDocuments().empty()) return nullptr;
+    return dynamic_cast<CRollWxDocument*>(manager->GetDocuments().front());
+}
+
 wxWindow* CRollWxDocument::MessageParent() const {
     wxWindow* window = GetDocumentWindow();
     return window && window->IsShown() ? window : nullptr;
