@@ -15,6 +15,7 @@
 #include "app_icon.xpm"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
+#include "resources/ProgramName.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "resources/ToolBarResource.h"
@@ -52,10 +53,6 @@ wxString RecentFileLabel(size_t index, const wxString& file) {
 bool InSameRow(const wxAuiPaneInfo& a, const wxAuiPaneInfo& b) {
     return a.dock_direction == b.dock_direction && a.dock_layer == b.dock_layer &&
            a.dock_row == b.dock_row;
-}
-
-wxString ProgramName() {
-    return WxAscii(TemplateString(TemplateField::windowTitle));
 }
 
 // The Export Picture dialog's file types, in the order of PictureFormat.

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "platform/CFile.h"
-#include "resources/StringTable.h"
+#include "resources/ProgramName.h"
 #include "roll/RollLoader.h"
 #include "text/WxText.h"
 #include "ui/FailureMessages.h"
@@ -17,14 +17,6 @@
 namespace rollscribe {
 
 wxIMPLEMENT_DYNAMIC_CLASS(CRollWxDocument, wxDocument);
-
-namespace {
-
-wxString ProgramName() {
-    return WxAscii(TemplateString(TemplateField::windowTitle));
-}
-
-}  // namespace
 
 CRollWxDocument::CRollWxDocument() = default;
 

@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "platform/TextDecoding.h"
-#include "resources/StringTable.h"
+#include "resources/ProgramName.h"
 #include "roll/RollReport.h"
 #include "text/WxText.h"
 #include "ui/CMainFrame.h"
@@ -118,8 +118,7 @@ void CRollscribeView::UpdateExtent() {
 
 void CRollscribeView::OnChangeFilename() {
     if (!m_frame || !GetDocument()) return;
-    m_frame->SetLabel(GetDocument()->GetUserReadableName() + " - " +
-                      WxAscii(TemplateString(TemplateField::windowTitle)));
+    m_frame->SetLabel(GetDocument()->GetUserReadableName() + " - " + ProgramName());
 }
 
 std::vector<ReportLine> CRollscribeView::ReportLines(std::size_t maxLines,
