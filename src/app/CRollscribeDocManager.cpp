@@ -5,34 +5,14 @@
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 
-#include <cctype>
-
 #include "platform/CFile.h"
 #include "resources/CommandIds.h"
 #include "resources/StringTable.h"
+#include "text/FilePatterns.h"
 #include "text/WxText.h"
 #include "ui/CRollWxDocument.h"
 
 namespace rollscribe {
-
-namespace {
-
-// A file pattern for an extension (".bar") that matches it in any letter case ("*.[bB][aA][rR]").
-wxString AnyCasePattern(std::string_view extension) {
-    std::string pattern = "*";
-    for (char c : extension) {
-        auto u = static_cast<unsigned char>(c);
-        if (std::isalpha(u)) {
-            pattern +=
-                {'[', static_cast<char>(std::tolower(u)), static_cast<char>(std::toupper(u)), ']'};
-        } else {
-            pattern += c;
-        }
-    }
-    return WxAscii(pattern);
-}
-
-}  // namespace
 
 wxString OpenDialogWildcard() {
     return WxAscii(TemplateString(TemplateField::filterName)) + "|" +

@@ -12,6 +12,8 @@
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
+#include <utility>
+
 #include "app_icon.xpm"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
@@ -20,6 +22,7 @@
 #include "resources/StringTable.h"
 #include "resources/ToolBarResource.h"
 #include "roll/RollReport.h"
+#include "text/FilePatterns.h"
 #include "text/WxText.h"
 #include "ui/CRollPane.h"
 #include "ui/CRollPlayer.h"
@@ -58,9 +61,19 @@ bool InSameRow(const wxAuiPaneInfo& a, const wxAuiPaneInfo& b) {
 // The Export Picture dialog's file types, in the order of PictureFormat.
 constexpr PictureFormat kExportFormats[] = {PictureFormat::png, PictureFormat::svg,
                                             PictureFormat::pdf};
-const char* const kExportWildcard =
-    "PNG Pictures (*.png)|*.png;*.PNG|SVG Pictures (*.svg)|*.svg;*.SVG|"
-    "PDF Documents (*.pdf)|*.pdf;*.PDF";
+
+// The Export Picture dialog's wildcard. Each type lists its lowercase pattern first, the one the
+// dialog takes an extension from, then the pattern that shows its files in any letter case.
+wxString ExportWildcard() {
+    wxString wildcard;
+    for (auto [name, extension] :
+         {std::pair{"PNG Pictures (*.png)", ".png"}, std::pair{"SVG Pictures (*.svg)", ".svg"},
+          std::pair{"PDF Documents (*.pdf)", ".pdf"}}) {
+        if (!wildcard.empty()) wildcard += "|";
+        wildcard += wxString(name) + "|*" + extension + ";" + AnyCasePattern(extension);
+    }
+    return wildcard;
+}
 
 }  // namespace
 
@@ -564,7 +577,7 @@ void CMainFrame::OnExportPicture(wxCommandEvent& event) {
     const CRollscribeDoc& roll = doc->Roll();
     const wxFileName suggested(WxPath(PicturePathFor(roll, m_exportFormat).ToStdString()));
     wxFileDialog dialog(this, "Export Picture", suggested.GetPath(), suggested.GetFullName(),
-                        kExportWildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+                        ExportWildcard(), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     int type = 0;
     while (kExportFormats[type] != m_exportFormat) ++type;
     dialog.SetFilterIndex(type);

@@ -3,10 +3,12 @@
 #include <gtk/gtk.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <wx/arrstr.h>
 #include <wx/clipbrd.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -606,6 +608,20 @@ TEST_F(RollPane_, CopyReportPutsTheReportOnTheClipboard) {
     EXPECT_EQ(copied.rfind("\n File Info : ", 0), 0u);
 }
 
+// Whether a file dialog's patterns ("*.png;*.[pP]...") show a file name, as the toolkit matches.
+bool PatternsShow(const wxString& patterns, const std::string& name) {
+    GtkFileFilter* filter = gtk_file_filter_new();
+    g_object_ref_sink(filter);
+    for (const wxString& pattern : wxSplit(patterns, ';'))
+        gtk_file_filter_add_pattern(filter, pattern.utf8_str());
+    GtkFileFilterInfo info{};
+    info.contains = GTK_FILE_FILTER_DISPLAY_NAME;
+    info.display_name = name.c_str();
+    const bool shown = gtk_file_filter_filter(filter, &info);
+    g_object_unref(filter);
+    return shown;
+}
+
 // Answers the export dialog with a file name and a file type, as a user who picks them.
 class ExportAs : public wxExpectModalBase<wxFileDialog, ExportAs> {
   public:
@@ -652,8 +668,24 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
         EXPECT_EQ(fs::status(written).permissions(), fs::perms(0640)) << c.written;
         if (c.chosen == "roll.png") {
             EXPECT_EQ(Utf8(*seen),
-                      "PNG Pictures (*.png)|*.png;*.PNG|SVG Pictures (*.svg)|*.svg;*.SVG|"
-                      "PDF Documents (*.pdf)|*.pdf;*.PDF|evening_waltz_BAR_e.png");
+                      "PNG Pictures (*.png)|*.png;*.[pP][nN][gG]|SVG Pictures (*.svg)|*.svg;"
+                      "*.[sS][vV][gG]|PDF Documents (*.pdf)|*.pdf;*.[pP][dD][fF]|"
+                      "evening_waltz_BAR_e.png");
+            // Each type shows its files whatever the letter case of their extension.
+            const wxArrayString parts = wxSplit(*seen, '|');
+            ASSERT_EQ(parts.size(), 7u);
+            const char* const extensions[] = {"png", "svg", "pdf"};
+            for (int type = 0; type < 3; ++type) {
+                const std::string ext = extensions[type];
+                std::string upper = ext, mixed = ext;
+                for (char& ch : upper) ch = static_cast<char>(std::toupper(ch));
+                mixed[0] = upper[0];
+                const wxString& patterns = parts[2 * type + 1];
+                for (const std::string& name : {"x." + ext, "x." + upper, "x." + mixed})
+                    EXPECT_TRUE(PatternsShow(patterns, name)) << patterns << " " << name;
+                for (const std::string& name : {"x." + ext + "x", "x" + ext, std::string("x.mid")})
+                    EXPECT_FALSE(PatternsShow(patterns, name)) << patterns << " " << name;
+            }
         }
     }
     ::umask(old);
