@@ -818,6 +818,26 @@ TEST_F(RollPane_, ShowInFolderAsksTheFileManagerOrOpensTheFolder) {
     EXPECT_EQ(*opened, std::vector<std::string>{m_rolls.Dir().string()});
 }
 
+TEST_F(RollPane_, TheReportIsMeasuredAlikeBeforeTheWindowShowsAndAfter) {
+    // A roll named on the command line is measured before the window is first shown; resizing
+    // the window does not measure it again, so that first measure must hold.
+    const fs::path roll = m_rolls.AddRoll("evening_waltz");
+    WriteFile(m_rolls.Path("evening_waltz.ann"),
+              "/title: " + std::string(300, 'W') + "\r\n/roll_type: 88-note\r\n");
+    ASSERT_TRUE(Start(roll));
+    Frame().SetSize(700, 620);
+    Pump(100ms);
+    CViewWindow& report = *Frame().ViewWindow();
+    const int atStart = report.GetScrollRange(wxHORIZONTAL);
+    EXPECT_GT(atStart, report.GetClientSize().x);
+    Frame().SetSize(900, 700);
+    Pump(100ms);
+    EXPECT_EQ(report.GetScrollRange(wxHORIZONTAL), atStart) << "the width depends on the size";
+    Doc().UpdateAllViews();
+    Pump(50ms);
+    EXPECT_EQ(report.GetScrollRange(wxHORIZONTAL), atStart);
+}
+
 TEST_F(RollPane_, TheReportScrollsWhenLargerThanTheWindowAndStartsTopLeft) {
     const fs::path roll = m_rolls.AddRoll("evening_waltz");
     WriteFile(m_rolls.Path("evening_waltz.ann"),
