@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "platform/ProcessGuards.h"
 #include "support/TestFiles.h"
@@ -146,6 +147,33 @@ TEST(ProcessGuards, StandardOutputThatCannotBeWrittenIsReported) {
                   return CloseStandardOutput();
               }),
               0);
+}
+
+TEST(ProcessGuards, FinishingOutputThatCannotBeWrittenSaysSoAndFails) {
+    TempDir dir;
+    const fs::path errors = dir / "errors";
+    struct Case {
+        const char* out;
+        int writeError;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"/dev/null", 0, 0, ""},
+        {"/dev/full", 0, 1, "prog: cannot write to standard output: No space left on device\n"},
+        {"/dev/null", EPIPE, 1, "prog: cannot write to standard output: Broken pipe\n"},
+    };
+    for (const Case& c : cases) {
+        const int status = InChild([&] {
+            ::dup2(::open(c.out, O_WRONLY), 1);
+            ::dup2(::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            std::fputs("help text\n", stdout);
+            return FinishStandardOutput("prog", c.writeError);
+        });
+        EXPECT_EQ(status, c.status) << c.out << " " << c.writeError;
+        const Bytes written = ReadFile(errors);
+        EXPECT_EQ(std::string(written.begin(), written.end()), c.message)
+            << c.out << " " << c.writeError;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -176,6 +178,37 @@ TEST(RollPainter, CursorAtTheGivenPosition) {
     EXPECT_EQ(Pixel(surface.get(), x, layout.ScaleTop() + 20), palette::kCursor.rgb);
     EXPECT_NE(Pixel(surface.get(), x + 10, view.height - 3), palette::kCursor.rgb);
     EXPECT_NE(Pixel(surface.get(), x, 10), palette::kCursor.rgb) << "not over the header";
+}
+
+TEST(RollPainter, TheCursorStaysWithinItsReach) {
+    // What a window repaints around the cursor, and how near the edge it counts as shown, come
+    // from its reach: nothing of it may be drawn outside.
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    const RollView view = SampleView(scene);
+    const RollLayout layout(scene, view);
+    for (double time : {5000.0, 5000.4, 7321.9}) {
+        Surface before = NewSurface(view, 0);
+        Paint(before.get(), scene, view, 0, 0, view.width, view.height);
+        Surface after = NewSurface(view, 0);
+        Paint(after.get(), scene, view, 0, 0, view.width, view.height);
+        cairo_t* cr = cairo_create(after.get());
+        PaintCursor(cr, scene, view, time);
+        cairo_destroy(cr);
+        cairo_surface_flush(after.get());
+        const int column = static_cast<int>(std::floor(layout.XOfTime(time)));
+        int first = INT_MAX, last = INT_MIN;
+        for (int y = 0; y < static_cast<int>(view.height); ++y) {
+            for (int x = 0; x < static_cast<int>(view.width); ++x) {
+                if (Pixel(before.get(), x, y) == Pixel(after.get(), x, y)) continue;
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+        EXPECT_EQ(first, column - kCursorReachLeft) << time;
+        EXPECT_LE(last, column + kCursorReachRight) << time;
+        EXPECT_GE(last, column + kCursorReachRight - 1) << time;
+    }
 }
 
 TEST(RollPainter, FarZoomedOutViewOfManyHolesShowsThemAsRuns) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -168,6 +169,26 @@ TEST(RollScene, SecondsFollowTheMidiFilesTiming) {
     HandRoll roll("Generic", 100);
     EXPECT_DOUBLE_EQ(RollScene(roll.Doc()).SecondsPerInch(), 0.5);
     EXPECT_DOUBLE_EQ(RollScene::TimeOfTick(480), 1200);
+}
+
+TEST(RollScene, AClickedPositionSeeksNoLaterThanANoteStartingThere) {
+    // A note at roll position start plays at the tick the conversion gives it; a seek to the
+    // position of its start, or to any point before, must land on that tick or earlier.
+    for (std::int32_t start : {0, 1, 2, 3, 4, 5, 7, 1198, 1199, 1200, 1201, 123457}) {
+        const auto noteTick = static_cast<std::int64_t>(TickTimeOf(start));
+        EXPECT_EQ(RollScene::TickOfTime(start), noteTick) << start;
+        for (double before : {0.001, 0.25, 0.5, 0.999, 1.0, 2.5}) {
+            EXPECT_LE(RollScene::TickOfTime(start - before), noteTick) << start << " " << before;
+        }
+        // Just past the start it is still the note's tick or later, never an earlier one.
+        EXPECT_GE(RollScene::TickOfTime(start + 0.5), noteTick) << start;
+        EXPECT_LE(RollScene::TimeOfTick(static_cast<double>(RollScene::TickOfTime(start))), start);
+    }
+    // Positions no roll has still give a tick at the roll's start or end.
+    EXPECT_EQ(RollScene::TickOfTime(-30), 0);
+    EXPECT_EQ(RollScene::TickOfTime(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(RollScene::TickOfTime(1e300),
+              static_cast<std::int64_t>(TickTimeOf(std::numeric_limits<std::int32_t>::max())));
 }
 
 TEST(RollScene, OddEventListsStillGiveOrderedBars) {

@@ -16,6 +16,7 @@
 #include "platform/CFile.h"
 #include "platform/ProcessGuards.h"
 #include "resources/CommandIds.h"
+#include "resources/ProgramName.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "text/WxText.h"
@@ -25,7 +26,7 @@ using namespace rollscribe;
 
 CRollscribeApp::CRollscribeApp(std::optional<std::string> file) : m_startupFile(std::move(file)) {
     SetAppName(WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)));
-    SetAppDisplayName(WxAscii(TemplateString(TemplateField::windowTitle)));
+    SetAppDisplayName(ProgramName());
     SetVendorName(WxAscii(kRegistryKey));
     SetClassName("Rollscribe");
     Bind(wxEVT_MENU, &CRollscribeApp::OnAppAbout, this, cmd::kAbout);
@@ -81,7 +82,7 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     }
 
     m_docManager = new CRollscribeDocManager;
-    auto* frame = new CMainFrame(m_docManager, WxAscii(TemplateString(TemplateField::windowTitle)));
+    auto* frame = new CMainFrame(m_docManager, ProgramName());
     m_frame = frame;
     // The one document type: the roll document, shown by the roll view in the main frame.
     new CRollDocTemplate(m_docManager, *frame);

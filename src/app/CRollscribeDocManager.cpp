@@ -5,34 +5,14 @@
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 
-#include <cctype>
-
 #include "platform/CFile.h"
 #include "resources/CommandIds.h"
 #include "resources/StringTable.h"
+#include "text/FilePatterns.h"
 #include "text/WxText.h"
 #include "ui/CRollWxDocument.h"
 
 namespace rollscribe {
-
-namespace {
-
-// A file pattern for an extension (".bar") that matches it in any letter case ("*.[bB][aA][rR]").
-wxString AnyCasePattern(std::string_view extension) {
-    std::string pattern = "*";
-    for (char c : extension) {
-        auto u = static_cast<unsigned char>(c);
-        if (std::isalpha(u)) {
-            pattern +=
-                {'[', static_cast<char>(std::tolower(u)), static_cast<char>(std::toupper(u)), ']'};
-        } else {
-            pattern += c;
-        }
-    }
-    return WxAscii(pattern);
-}
-
-}  // namespace
 
 wxString OpenDialogWildcard() {
     return WxAscii(TemplateString(TemplateField::filterName)) + "|" +
@@ -71,11 +51,6 @@ CRollscribeDocManager::CRollscribeDocManager() : wxDocManager(0, false) {
     SetMaxDocsOpen(1);
 }
 
-CRollWxDocument* CRollscribeDocManager::RollDocument() const {
-    const wxList& docs = const_cast<CRollscribeDocManager*>(this)->GetDocuments();
-    return docs.empty() ? nullptr : dynamic_cast<CRollWxDocument*>(docs.front());
-}
-
 wxString CRollscribeDocManager::MakeNewDocumentName() {
     return "Untitled";
 }
@@ -92,7 +67,7 @@ wxDocTemplate* CRollscribeDocManager::FindTemplateForPath(const wxString& path) 
 }
 
 wxDocument* CRollscribeDocManager::CreateDocument(const wxString& path, long flags) {
-    CRollWxDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocumentOf(this);
     if (!doc) return wxDocManager::CreateDocument(path, flags);  // the first: through the template
     if (flags & wxDOC_NEW) return doc->OnNewDocument() ? doc : nullptr;
     std::string file = path.empty() ? ChooseFileToOpen() : PathBytes(path);
@@ -101,7 +76,7 @@ wxDocument* CRollscribeDocManager::CreateDocument(const wxString& path, long fla
 }
 
 bool CRollscribeDocManager::OpenRollFile(const std::string& file) {
-    CRollWxDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocumentOf(this);
     if (!doc || !doc->OpenRoll(FullPath(CString(file)).ToStdString())) return false;
     // The document names the file as the toolkit does.
     SetLastDirectory(wxFileName(doc->GetFilename()).GetPath());
@@ -138,13 +113,13 @@ void CRollscribeDocManager::OnIgnoreCommand(wxCommandEvent& event) {
 }
 
 void CRollscribeDocManager::OnUpdateSaveAs(wxUpdateUIEvent& event) {
-    CRollWxDocument* doc = RollDocument();
+    CRollWxDocument* doc = RollDocumentOf(this);
     event.Enable(doc && !doc->ConvertedMidiFile().empty());
 }
 
 void CRollscribeDocManager::OnSaveAs(wxCommandEvent& event) {
     (void)event;
-    if (CRollWxDocument* doc = RollDocument(); doc && !doc->ConvertedMidiFile().empty())
+    if (CRollWxDocument* doc = RollDocumentOf(this); doc && !doc->ConvertedMidiFile().empty())
         doc->SaveAs();
 }
 

@@ -7,8 +7,6 @@
 
 namespace rollscribe {
 
-class CRollWxDocument;
-
 // The document manager of a program with one document, one frame and one view for the whole
 // run. The first document is created through the document template; after that File New and
 // every open (File Open, the recent-file list, the command line, a drop, a forwarded request)
@@ -17,8 +15,6 @@ class CRollWxDocument;
 class CRollscribeDocManager : public wxDocManager {
   public:
     CRollscribeDocManager();
-
-    CRollWxDocument* RollDocument() const;
 
     // Opens a file, named by its bytes as the file system names it, into the document as File
     // Open does; false when the open failed.

@@ -16,29 +16,17 @@
 
 using namespace rollscribe;
 
-namespace {
-
-// Ends after --help or --version: 0, or 1 when standard output could not be written.
-int FinishOutput(const std::string& program) {
-    int error = CloseStandardOutput();
-    if (error == 0) return 0;
-    std::cerr << program << ": cannot write to standard output: " << OsErrorText(error) << "\n";
-    return 1;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     // Before anything opens a file: a closed standard stream must not become a file's.
     rollscribe::EnsureStandardDescriptors();
     StartupArguments args = ParseStartupArguments(argc, argv);
     if (args.help) {
         std::cout << StartupUsage(args.toolkitArgs[0]);
-        return FinishOutput(args.toolkitArgs[0]);
+        return FinishStandardOutput(args.toolkitArgs[0]);
     }
     if (args.version) {
         std::cout << "Rollscribe " << ROLLSCRIBE_VERSION << "\n";
-        return FinishOutput(args.toolkitArgs[0]);
+        return FinishStandardOutput(args.toolkitArgs[0]);
     }
     for (const std::string& extra : args.extraFiles) {
         std::cerr << args.toolkitArgs[0] << ": opens one file at a time; not opening " << extra

@@ -106,12 +106,7 @@ unsigned DefaultJobs() {
 int PrintAndExit(const std::string& text) {
     Console out(STDOUT_FILENO);
     out.Write(text);
-    int error = out.Error() ? out.Error() : CloseStandardOutput();
-    if (error == 0) return 0;
-    Console(STDERR_FILENO)
-        .Write(std::string(kProgram) + ": cannot write to standard output: " + OsErrorText(error) +
-               "\n");
-    return 1;
+    return FinishStandardOutput(kProgram, out.Error());
 }
 
 #ifdef ROLLSCRIBE_OUTPUTS_CONVERTER

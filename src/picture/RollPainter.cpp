@@ -111,8 +111,8 @@ class Painter {
         SaveAndClipTo(m_cr, area);
         SetColour(m_cr, palette::kCursor);
         cairo_rectangle(m_cr, x, top, 2, m_view.height - top);
-        cairo_move_to(m_cr, x - 5, top);
-        cairo_line_to(m_cr, x + 7, top);
+        cairo_move_to(m_cr, x - kCursorReachLeft, top);
+        cairo_line_to(m_cr, x + kCursorReachRight, top);
         cairo_line_to(m_cr, x + 1, top + 8);
         cairo_close_path(m_cr);
         cairo_fill(m_cr);

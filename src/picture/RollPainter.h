@@ -15,6 +15,10 @@ namespace rollscribe {
 void PaintRoll(cairo_t* cr, const RollScene& scene, const RollView& view);
 
 // Draws the playing position, a roll position, as a line over the scale, markers and lanes.
+// The line starts at the pixel column of the position; the arrow head over it reaches from
+// kCursorReachLeft pixels before that column to kCursorReachRight pixels after it.
+inline constexpr int kCursorReachLeft = 5;
+inline constexpr int kCursorReachRight = 7;
 void PaintCursor(cairo_t* cr, const RollScene& scene, const RollView& view, double time);
 
 }  // namespace rollscribe

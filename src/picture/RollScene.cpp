@@ -141,6 +141,13 @@ double RollScene::SecondsAt(std::int32_t time) const noexcept {
            480.0 / 1e6;
 }
 
+std::int64_t RollScene::TickOfTime(double time) noexcept {
+    if (!(time > 0)) return 0;  // also NaN
+    const double whole =
+        std::min(time, static_cast<double>(std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int64_t>(TickTimeOf(static_cast<std::int32_t>(whole)));
+}
+
 double RollScene::SecondsPerInch() const noexcept {
     // 1200 thousandths of an inch are one quarter note.
     return m_header.microsecondsPerQuarter / 1.2 / 1e6;

@@ -84,6 +84,9 @@ class RollScene {
     double SecondsPerInch() const noexcept;
     // The roll position of a MIDI tick (a player's position).
     static double TimeOfTick(double tick) noexcept { return tick * 1200.0 / 480.0; }
+    // The MIDI tick of a roll position (a click's), truncated as the conversion times its events,
+    // so that a position at or before a note's start never comes after the note's tick.
+    static std::int64_t TickOfTime(double time) noexcept;
 
   private:
     SceneHeader m_header;

@@ -11,6 +11,9 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <string>
+
+#include "platform/CException.h"
 
 namespace rollscribe {
 
@@ -204,6 +207,16 @@ int CloseStandardOutput() noexcept {
         error = EIO;
     if (::close(STDOUT_FILENO) != 0 && error == 0 && errno != EBADF) error = errno;
     return error;
+}
+
+int FinishStandardOutput(std::string_view program, int writeError) {
+    const int error = writeError ? writeError : CloseStandardOutput();
+    if (error == 0) return 0;
+    const std::string message =
+        std::string(program) + ": cannot write to standard output: " + OsErrorText(error) + "\n";
+    std::fwrite(message.data(), 1, message.size(), stderr);
+    std::fflush(stderr);
+    return 1;
 }
 
 }  // namespace rollscribe

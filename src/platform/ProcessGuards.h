@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <string_view>
 
 namespace rollscribe {
 
@@ -47,5 +48,10 @@ void EndByNotedSignal() noexcept;
 // Flushes and closes standard output. Returns 0, or the errno of a failed write or close (a
 // full disk, a closed pipe, /dev/full): a program that printed must then fail.
 int CloseStandardOutput() noexcept;
+
+// Ends a program's printing (its help, its version): closes standard output and returns 0, or,
+// when that fails or an earlier write did (writeError, an errno), says on standard error
+// "<program>: cannot write to standard output: <reason>" and returns 1, the exit status.
+int FinishStandardOutput(std::string_view program, int writeError = 0);
 
 }  // namespace rollscribe

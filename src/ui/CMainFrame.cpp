@@ -12,15 +12,17 @@
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
-#include <cmath>
+#include <utility>
 
 #include "app_icon.xpm"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
+#include "resources/ProgramName.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "resources/ToolBarResource.h"
 #include "roll/RollReport.h"
+#include "text/FilePatterns.h"
 #include "text/WxText.h"
 #include "ui/CRollPane.h"
 #include "ui/CRollPlayer.h"
@@ -56,16 +58,22 @@ bool InSameRow(const wxAuiPaneInfo& a, const wxAuiPaneInfo& b) {
            a.dock_row == b.dock_row;
 }
 
-wxString ProgramName() {
-    return WxAscii(TemplateString(TemplateField::windowTitle));
-}
-
 // The Export Picture dialog's file types, in the order of PictureFormat.
 constexpr PictureFormat kExportFormats[] = {PictureFormat::png, PictureFormat::svg,
                                             PictureFormat::pdf};
-const char* const kExportWildcard =
-    "PNG Pictures (*.png)|*.png;*.PNG|SVG Pictures (*.svg)|*.svg;*.SVG|"
-    "PDF Documents (*.pdf)|*.pdf;*.PDF";
+
+// The Export Picture dialog's wildcard. Each type lists its lowercase pattern first, the one the
+// dialog takes an extension from, then the pattern that shows its files in any letter case.
+wxString ExportWildcard() {
+    wxString wildcard;
+    for (auto [name, extension] :
+         {std::pair{"PNG Pictures (*.png)", ".png"}, std::pair{"SVG Pictures (*.svg)", ".svg"},
+          std::pair{"PDF Documents (*.pdf)", ".pdf"}}) {
+        if (!wildcard.empty()) wildcard += "|";
+        wildcard += wxString(name) + "|*" + extension + ";" + AnyCasePattern(extension);
+    }
+    return wildcard;
+}
 
 }  // namespace
 
@@ -409,15 +417,9 @@ void CMainFrame::OnUpdateViewRollPicture(wxUpdateUIEvent& event) {
     event.Check(IsRollPaneShown());
 }
 
-CRollWxDocument* CMainFrame::RollDocument() const {
-    wxDocManager* manager = GetDocumentManager();
-    if (!manager || manager->GetDocuments().empty()) return nullptr;
-    return dynamic_cast<CRollWxDocument*>(manager->GetDocuments().front());
-}
-
 const std::string& CMainFrame::ConvertedMidi() const {
     static const std::string none;
-    const CRollWxDocument* doc = RollDocument();
+    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
     return doc ? doc->ConvertedMidiFile() : none;
 }
 
@@ -492,8 +494,8 @@ void CMainFrame::OnPlayerPosition(long long tick, bool ended) {
 
 void CMainFrame::OnRollClicked(double time) {
     if (ConvertedMidi().empty()) return;
-    // The tick of the position, as the MIDI file counts them: 480 a quarter note of 1.2 inches.
-    const auto tick = static_cast<std::int64_t>(std::llround(time * 480.0 / 1200.0));
+    // The tick of the position as the MIDI file counts them: never past a note starting there.
+    const std::int64_t tick = RollScene::TickOfTime(time);
     try {
         Player().SetPosition(tick);
     } catch (...) {
@@ -555,7 +557,7 @@ void CMainFrame::OnShowInFolder(wxCommandEvent& event) {
 
 void CMainFrame::OnCopyReport(wxCommandEvent& event) {
     (void)event;
-    const CRollWxDocument* doc = RollDocument();
+    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
     if (!doc || !wxTheClipboard->Open()) return;
     // The report's text as the converter prints it: "&" is a character here, not a mnemonic.
     wxTheClipboard->SetData(new wxTextDataObject(WxText(BuildRollReport(doc->Roll()).View())));
@@ -563,19 +565,19 @@ void CMainFrame::OnCopyReport(wxCommandEvent& event) {
 }
 
 void CMainFrame::OnUpdateExportPicture(wxUpdateUIEvent& event) {
-    const CRollWxDocument* doc = RollDocument();
+    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
     event.Enable(doc && doc->Scene());
 }
 
 void CMainFrame::OnExportPicture(wxCommandEvent& event) {
     (void)event;
-    const CRollWxDocument* doc = RollDocument();
+    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
     if (!doc || !doc->Scene()) return;
     const std::shared_ptr<const RollScene> scene = doc->Scene();
     const CRollscribeDoc& roll = doc->Roll();
     const wxFileName suggested(WxPath(PicturePathFor(roll, m_exportFormat).ToStdString()));
     wxFileDialog dialog(this, "Export Picture", suggested.GetPath(), suggested.GetFullName(),
-                        kExportWildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+                        ExportWildcard(), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     int type = 0;
     while (kExportFormats[type] != m_exportFormat) ++type;
     dialog.SetFilterIndex(type);

@@ -123,7 +123,6 @@ class CMainFrame : public wxDocParentFrame {
     void OnUpdateExportPicture(wxUpdateUIEvent& event);
 
     void CreateRollPane();
-    rollscribe::CRollWxDocument* RollDocument() const;
     const std::string& ConvertedMidi() const;
     rollscribe::CRollPlayer& Player();
     void OnPlayerPosition(long long tick, bool ended);

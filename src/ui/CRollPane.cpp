@@ -106,8 +106,10 @@ void CRollPane::RefreshCursorAt(std::optional<double> time) {
     if (!time || !m_scene) return;
     // The cursor's line and the arrow head over it, with a pixel to spare on each side.
     const double x = std::floor(m_viewport.XOfTime(*time));
-    if (x < -8 || x > GetClientSize().x + 8) return;
-    RefreshRect(wxRect(static_cast<int>(x) - 6, 0, 15, GetClientSize().y), false);
+    if (!(x + kCursorReachRight + 1 >= 0 && x - kCursorReachLeft - 1 <= GetClientSize().x)) return;
+    RefreshRect(wxRect(static_cast<int>(x) - kCursorReachLeft - 1, 0,
+                       kCursorReachLeft + kCursorReachRight + 3, GetClientSize().y),
+                false);
 }
 
 void CRollPane::SetCursor(std::optional<double> time, bool follow) {

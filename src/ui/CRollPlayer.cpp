@@ -1,23 +1,23 @@
 #include "ui/CRollPlayer.h"
 
+#include <algorithm>
+
 #include "platform/CString.h"
 
 namespace rollscribe {
 
-CRollPlayer::CRollPlayer(PlaybackOptions options) : m_options(std::move(options)), m_timer(this) {
+CRollPlayer::CRollPlayer(PlaybackOptions options) : m_playback(std::move(options)), m_timer(this) {
     Bind(wxEVT_TIMER, &CRollPlayer::OnTimer, this);
 }
 
 CRollPlayer::~CRollPlayer() {
     m_timer.Stop();
-    m_playback.reset();
 }
 
 void CRollPlayer::Play(const std::string& midiPath) {
     Stop();
-    // The synthesizer and its sound font are made once, at the first play.
-    if (!m_playback) m_playback = std::make_unique<MidiPlayback>(m_options);
-    m_playback->Play(CString(midiPath), m_position);
+    // The playback makes the synthesizer and loads its sound font once, at the first play.
+    m_playback.Play(CString(midiPath), m_position);
     m_midiPath = midiPath;
     m_playing = true;
     m_timer.Start(kPollMilliseconds);
@@ -27,23 +27,19 @@ void CRollPlayer::Stop() noexcept {
     m_timer.Stop();
     if (!m_playing) return;
     m_playing = false;
-    m_playback->Stop();
-    m_position = m_playback->CurrentTick();
+    m_playback.Stop();
+    m_position = m_playback.CurrentTick();
 }
 
 std::int64_t CRollPlayer::Position() const noexcept {
-    return m_playing ? m_playback->CurrentTick() : m_position;
+    return m_playing ? m_playback.CurrentTick() : m_position;
 }
 
 void CRollPlayer::SetPosition(std::int64_t tick) {
+    const bool playing = m_playing;
+    Stop();
     m_position = std::max<std::int64_t>(0, tick);
-    if (!m_playing) return;
-    m_timer.Stop();
-    m_playing = false;
-    m_playback->Stop();
-    m_playback->Play(CString(m_midiPath), m_position);
-    m_playing = true;
-    m_timer.Start(kPollMilliseconds);
+    if (playing) Play(m_midiPath);
 }
 
 void CRollPlayer::Reset() noexcept {
@@ -55,16 +51,16 @@ void CRollPlayer::Reset() noexcept {
 void CRollPlayer::OnTimer(wxTimerEvent& event) {
     (void)event;
     if (!m_playing) return;
-    if (m_playback->IsPlaying()) {
-        if (m_listener) m_listener(m_playback->CurrentTick(), false);
+    if (m_playback.IsPlaying()) {
+        if (m_listener) m_listener(m_playback.CurrentTick(), false);
         return;
     }
     // The end: the next play starts from the beginning.
     m_timer.Stop();
     m_playing = false;
-    m_playback->Stop();
+    m_playback.Stop();
     m_position = 0;
-    if (m_listener) m_listener(m_playback->TotalTicks(), true);
+    if (m_listener) m_listener(m_playback.TotalTicks(), true);
 }
 
 }  // namespace rollscribe

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "audio/MidiPlayback.h"
@@ -27,7 +26,6 @@ class CRollPlayer : public wxEvtHandler {
     ~CRollPlayer() override;
 
     void SetListener(Listener listener) { m_listener = std::move(listener); }
-    const PlaybackOptions& Options() const noexcept { return m_options; }
 
     // Plays a MIDI file (its bytes, as the file system names it) from the position on. Throws
     // what MidiPlayback::Play throws (CFileException or CException naming the sound font or the
@@ -47,8 +45,7 @@ class CRollPlayer : public wxEvtHandler {
   private:
     void OnTimer(wxTimerEvent& event);
 
-    PlaybackOptions m_options;
-    std::unique_ptr<MidiPlayback> m_playback;
+    MidiPlayback m_playback;
     wxTimer m_timer;
     Listener m_listener;
     std::string m_midiPath;

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "platform/CFile.h"
-#include "resources/StringTable.h"
+#include "resources/ProgramName.h"
 #include "roll/RollLoader.h"
 #include "text/WxText.h"
 #include "ui/FailureMessages.h"
@@ -18,15 +18,12 @@ namespace rollscribe {
 
 wxIMPLEMENT_DYNAMIC_CLASS(CRollWxDocument, wxDocument);
 
-namespace {
-
-wxString ProgramName() {
-    return WxAscii(TemplateString(TemplateField::windowTitle));
-}
-
-}  // namespace
-
 CRollWxDocument::CRollWxDocument() = default;
+
+CRollWxDocument* RollDocumentOf(wxDocManager* manager) {
+    if (!manager || manager->GetDocuments().empty()) return nullptr;
+    return dynamic_cast<CRollWxDocument*>(manager->GetDocuments().front());
+}
 
 wxWindow* CRollWxDocument::MessageParent() const {
     wxWindow* window = GetDocumentWindow();

@@ -76,4 +76,7 @@ class CRollWxDocument : public wxDocument {
     wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);
 };
 
+// The roll document of a document manager (it keeps one at most); none before it has made it.
+CRollWxDocument* RollDocumentOf(wxDocManager* manager);
+
 }  // namespace rollscribe

@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "platform/TextDecoding.h"
-#include "resources/StringTable.h"
+#include "resources/ProgramName.h"
 #include "roll/RollReport.h"
 #include "text/WxText.h"
 #include "ui/CMainFrame.h"
@@ -35,7 +35,6 @@ const CRollscribeDoc& CRollscribeView::Roll() const {
 
 void CRollscribeView::Detach() {
     if (CViewWindow* window = m_window.get(); window && window->GetView() == this) {
-        window->Unbind(wxEVT_SIZE, &CRollscribeView::OnWindowSize, this);
         window->SetView(nullptr);
         window->Refresh();
     }
@@ -47,7 +46,6 @@ bool CRollscribeView::OnCreate(wxDocument* doc, long flags) {
     if (!m_frame || !m_window) return false;
     SetFrame(m_frame.get());
     m_window->SetView(this);
-    m_window->Bind(wxEVT_SIZE, &CRollscribeView::OnWindowSize, this);
     Activate(true);
     return true;
 }
@@ -74,11 +72,6 @@ void CRollscribeView::OnUpdate(wxView* sender, wxObject* hint) {
     }
     if (frame && GetDocument())
         frame->RollChanged(*static_cast<const CRollWxDocument*>(GetDocument()));
-}
-
-void CRollscribeView::OnWindowSize(wxSizeEvent& event) {
-    event.Skip();
-    UpdateExtent();
 }
 
 void CRollscribeView::UpdateExtent() {
@@ -118,8 +111,7 @@ void CRollscribeView::UpdateExtent() {
 
 void CRollscribeView::OnChangeFilename() {
     if (!m_frame || !GetDocument()) return;
-    m_frame->SetLabel(GetDocument()->GetUserReadableName() + " - " +
-                      WxAscii(TemplateString(TemplateField::windowTitle)));
+    m_frame->SetLabel(GetDocument()->GetUserReadableName() + " - " + ProgramName());
 }
 
 std::vector<ReportLine> CRollscribeView::ReportLines(std::size_t maxLines,

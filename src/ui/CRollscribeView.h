@@ -39,7 +39,8 @@ class CRollscribeView : public wxView {
     std::vector<rollscribe::ReportLine> ReportLines(std::size_t firstLine, std::size_t maxLines,
                                                     std::size_t maxLineBytes) const;
 
-    // Tells the window how large the report is, for its scroll bars.
+    // Tells the window how large the report is, for its scroll bars: at every change of the
+    // report (the size of the window does not enter into it).
     void UpdateExtent();
 
     // The widest a report is drawn: the toolkit measures text in units that overflow not far
@@ -49,7 +50,6 @@ class CRollscribeView : public wxView {
   private:
     const CRollscribeDoc& Roll() const;
     void Detach();
-    void OnWindowSize(wxSizeEvent& event);
 
     wxWeakRef<wxFrame> m_frame;
     wxWeakRef<rollscribe::CViewWindow> m_window;

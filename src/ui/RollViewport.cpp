@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "picture/RollPainter.h"
 #include "picture/SceneTexts.h"
 
 namespace rollscribe {
@@ -11,8 +12,8 @@ namespace {
 
 // The most units a scroll bar is given: well inside an int, whatever the toolkit adds to it.
 constexpr double kMaxScrollUnits = 1 << 30;
-// The cursor is drawn a few pixels wide: it is out of view this close to the right edge.
-constexpr double kCursorWidth = 8;
+// The cursor's arrow head, with a pixel to spare, is out of view this close to the right edge.
+constexpr double kCursorWidth = kCursorReachRight + 1;
 
 int ToUnits(double pixels, double unit) {
     return static_cast<int>(std::clamp(std::round(pixels / unit), 0.0, kMaxScrollUnits));

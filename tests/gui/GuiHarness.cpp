@@ -106,7 +106,7 @@ CRollscribeDocManager& GuiTest::Manager() {
 }
 
 CRollWxDocument& GuiTest::Doc() {
-    CRollWxDocument* doc = Manager().RollDocument();
+    CRollWxDocument* doc = RollDocumentOf(&Manager());
     if (!doc) throw std::runtime_error("the program has no document");
     return *doc;
 }

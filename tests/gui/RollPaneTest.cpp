@@ -3,10 +3,12 @@
 #include <gtk/gtk.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <wx/arrstr.h>
 #include <wx/clipbrd.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -406,6 +408,26 @@ TEST_F(RollPane_, AClickWhilePlayingGoesOnFromThere) {
     Choose(cmd::kPlay);
 }
 
+TEST_F(RollPane_, AClickNeverPutsThePositionPastTheClickedPoint) {
+    // A note starting where the click lands (or just after) must still play: the position the
+    // player goes to is never later than the roll position under the pointer.
+    ASSERT_TRUE(Start(WriteShortRoll(m_rolls, "short")));
+    Layout();
+    const int y = Pane().ScreenToClient(ScreenPointOf(0, 64)).y;
+    for (int x = RollLayout::kGutterWidth + 1; x < RollLayout::kGutterWidth + 60; ++x) {
+        const std::optional<double> time = Viewport().TimeAt(x, y);
+        ASSERT_TRUE(time) << x;
+        wxMouseEvent event(wxEVT_LEFT_DOWN);
+        event.SetPosition(wxPoint(x, y));
+        event.SetEventObject(&Pane());
+        Pane().GetEventHandler()->ProcessEvent(event);
+        ASSERT_TRUE(Pane().Cursor()) << x;
+        EXPECT_LE(*Pane().Cursor(), *time) << "pixel " << x;
+        // And no further back than the tick before the whole thousandth under the pointer.
+        EXPECT_GT(*Pane().Cursor(), std::floor(*time) - RollScene::TimeOfTick(1)) << "pixel " << x;
+    }
+}
+
 TEST_F(RollPane_, TheCursorKeepsInView) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Layout();
@@ -586,6 +608,20 @@ TEST_F(RollPane_, CopyReportPutsTheReportOnTheClipboard) {
     EXPECT_EQ(copied.rfind("\n File Info : ", 0), 0u);
 }
 
+// Whether a file dialog's patterns ("*.png;*.[pP]...") show a file name, as the toolkit matches.
+bool PatternsShow(const wxString& patterns, const std::string& name) {
+    GtkFileFilter* filter = gtk_file_filter_new();
+    g_object_ref_sink(filter);
+    for (const wxString& pattern : wxSplit(patterns, ';'))
+        gtk_file_filter_add_pattern(filter, pattern.utf8_str());
+    GtkFileFilterInfo info{};
+    info.contains = GTK_FILE_FILTER_DISPLAY_NAME;
+    info.display_name = name.c_str();
+    const bool shown = gtk_file_filter_filter(filter, &info);
+    g_object_unref(filter);
+    return shown;
+}
+
 // Answers the export dialog with a file name and a file type, as a user who picks them.
 class ExportAs : public wxExpectModalBase<wxFileDialog, ExportAs> {
   public:
@@ -632,8 +668,24 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
         EXPECT_EQ(fs::status(written).permissions(), fs::perms(0640)) << c.written;
         if (c.chosen == "roll.png") {
             EXPECT_EQ(Utf8(*seen),
-                      "PNG Pictures (*.png)|*.png;*.PNG|SVG Pictures (*.svg)|*.svg;*.SVG|"
-                      "PDF Documents (*.pdf)|*.pdf;*.PDF|evening_waltz_BAR_e.png");
+                      "PNG Pictures (*.png)|*.png;*.[pP][nN][gG]|SVG Pictures (*.svg)|*.svg;"
+                      "*.[sS][vV][gG]|PDF Documents (*.pdf)|*.pdf;*.[pP][dD][fF]|"
+                      "evening_waltz_BAR_e.png");
+            // Each type shows its files whatever the letter case of their extension.
+            const wxArrayString parts = wxSplit(*seen, '|');
+            ASSERT_EQ(parts.size(), 7u);
+            const char* const extensions[] = {"png", "svg", "pdf"};
+            for (int type = 0; type < 3; ++type) {
+                const std::string ext = extensions[type];
+                std::string upper = ext, mixed = ext;
+                for (char& ch : upper) ch = static_cast<char>(std::toupper(ch));
+                mixed[0] = upper[0];
+                const wxString& patterns = parts[2 * type + 1];
+                for (const std::string& name : {"x." + ext, "x." + upper, "x." + mixed})
+                    EXPECT_TRUE(PatternsShow(patterns, name)) << patterns << " " << name;
+                for (const std::string& name : {"x." + ext + "x", "x" + ext, std::string("x.mid")})
+                    EXPECT_FALSE(PatternsShow(patterns, name)) << patterns << " " << name;
+            }
         }
     }
     ::umask(old);
@@ -764,6 +816,26 @@ TEST_F(RollPane_, ShowInFolderAsksTheFileManagerOrOpensTheFolder) {
     Choose(cmd::kShowInFolder);
     ASSERT_TRUE(PumpUntil([&] { return !opened->empty(); }, 5s));
     EXPECT_EQ(*opened, std::vector<std::string>{m_rolls.Dir().string()});
+}
+
+TEST_F(RollPane_, TheReportIsMeasuredAlikeBeforeTheWindowShowsAndAfter) {
+    // A roll named on the command line is measured before the window is first shown; resizing
+    // the window does not measure it again, so that first measure must hold.
+    const fs::path roll = m_rolls.AddRoll("evening_waltz");
+    WriteFile(m_rolls.Path("evening_waltz.ann"),
+              "/title: " + std::string(300, 'W') + "\r\n/roll_type: 88-note\r\n");
+    ASSERT_TRUE(Start(roll));
+    Frame().SetSize(700, 620);
+    Pump(100ms);
+    CViewWindow& report = *Frame().ViewWindow();
+    const int atStart = report.GetScrollRange(wxHORIZONTAL);
+    EXPECT_GT(atStart, report.GetClientSize().x);
+    Frame().SetSize(900, 700);
+    Pump(100ms);
+    EXPECT_EQ(report.GetScrollRange(wxHORIZONTAL), atStart) << "the width depends on the size";
+    Doc().UpdateAllViews();
+    Pump(50ms);
+    EXPECT_EQ(report.GetScrollRange(wxHORIZONTAL), atStart);
 }
 
 TEST_F(RollPane_, TheReportScrollsWhenLargerThanTheWindowAndStartsTopLeft) {
