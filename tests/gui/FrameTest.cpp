@@ -252,13 +252,7 @@ TEST_F(Frame_, OpenFileMenuWithTheMouse) {
     ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(fileMenu); }, 5s));
     EXPECT_EQ(StatusText(0), "Ready");
 
-    GtkWidget* open = bar->FindItem(cmd::kOpen)->GetMenuItem();
-    int x = 0;
-    int y = 0;
-    gdk_window_get_origin(gtk_widget_get_window(open), &x, &y);
-    GtkAllocation where;
-    gtk_widget_get_allocation(open, &where);
-    mouse.MouseMove(x + where.x + where.width / 2, y + where.y + where.height / 2);
+    mouse.MouseMove(ScreenMiddleOf(bar->FindItem(cmd::kOpen)->GetMenuItem()));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Open an existing document"; }, 5s))
         << StatusText(0);
     Pump(100ms);
@@ -268,16 +262,6 @@ TEST_F(Frame_, OpenFileMenuWithTheMouse) {
     keys.Char(WXK_ESCAPE);
     EXPECT_TRUE(PumpUntil([&] { return !gtk_widget_get_mapped(fileMenu); }, 5s));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
-}
-
-// Where a menu item lies on the screen: its middle.
-wxPoint MiddleOnScreen(GtkWidget* item) {
-    int x = 0;
-    int y = 0;
-    gdk_window_get_origin(gtk_widget_get_window(item), &x, &y);
-    GtkAllocation where;
-    gtk_widget_get_allocation(item, &where);
-    return {x + where.x + where.width / 2, y + where.y + where.height / 2};
 }
 
 // The pointer over a grayed item shows that item's prompt too, over a separator nothing, and
@@ -311,7 +295,7 @@ TEST_F(Frame_, PointingAtGrayedMenuItemsShowsTheirPrompts) {
     };
     for (const auto& [item, prompt] : steps) {
         ASSERT_NE(item, nullptr);
-        wxPoint at = MiddleOnScreen(item->GetMenuItem());
+        wxPoint at = ScreenMiddleOf(item->GetMenuItem());
         mouse.MouseMove(at.x, at.y);
         EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == prompt; }, 3s))
             << "over \"" << Utf8(item->GetItemLabel()) << "\" the pane shows \"" << StatusText(0)
