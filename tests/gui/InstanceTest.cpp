@@ -6,16 +6,16 @@
 #include <wx/uiaction.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "GuiHarness.h"
 #include "app/AppSettings.h"
 #include "app/CInstanceLink.h"
+#include "support/ShellRun.h"
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
 using namespace rollscribe::gui_test;
+using testing_support::Slurp;
 
 namespace {
 
@@ -28,13 +28,6 @@ void LeaveStaleSocket(const fs::path& path) {
     std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(fd);
-}
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 TEST(InstanceRequest, RoundTrip) {
@@ -239,11 +232,7 @@ TEST(Program, SignalDuringALoadEndsItAtOnceLeavingNoTemporaryFile) {
     roll.push_back(0);
     testing_support::WriteFile(rolls / "big.bar", roll);
     testing_support::WriteFile(rolls / "big_BAR_e.mid", "earlier");
-    auto hasTemporary = [&] {
-        for (const auto& entry : fs::directory_iterator(rolls.Path()))
-            if (entry.path().filename().string().ends_with(".tmp")) return true;
-        return false;
-    };
+    auto hasTemporary = [&] { return testing_support::HasTemporaryFile(rolls.Path()); };
     ChildProcess program(
         {ROLLSCRIBE_PATH, (rolls / "big.bar").string()},
         {{"XDG_CONFIG_HOME", config.Path().string()}, {"XDG_RUNTIME_DIR", run.Path().string()}});
