@@ -192,11 +192,18 @@ TEST(Program, SigtermWhileAMessageBoxIsUpEndsTheProgram) {
     EXPECT_EQ(*status, 128 + SIGTERM);
 }
 
+// --help and --version print their text and end, without a display to open a window on.
 TEST(Program, HelpAndVersionNeedNoWindow) {
     testing_support::TempDir out;
-    std::string help = std::string(ROLLSCRIBE_PATH) + " --help > " + (out / "help").string();
-    ASSERT_EQ(std::system(help.c_str()), 0);
+    for (const char* option : {"help", "version"}) {
+        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " +
+                                    std::string(ROLLSCRIBE_PATH) + " --" + option + " > " +
+                                    (out / option).string() + " 2> " + (out / "err").string();
+        EXPECT_EQ(std::system(command.c_str()), 0) << option;
+        EXPECT_EQ(Slurp(out / "err"), "") << option;
+    }
     EXPECT_NE(Slurp(out / "help").find("Usage:"), std::string::npos);
+    EXPECT_EQ(Slurp(out / "version"), "Rollscribe " ROLLSCRIBE_VERSION "\n");
 }
 
 TEST(Program, WithoutADisplayItSaysSoAndEnds) {
