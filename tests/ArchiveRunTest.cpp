@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <sstream>
 
+#include "support/ConverterRun.h"
 #include "support/MidiInvariants.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
@@ -16,20 +16,6 @@ namespace fs = std::filesystem;
 using namespace testing_support;
 
 namespace {
-
-ShellRun Convert(const std::string& args) {
-    return RunShell(std::string(CONVERTER_PATH) + " " + args);
-}
-
-std::string HexText(std::string_view bytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string out = "hex:";
-    for (char c : bytes) {
-        out += kDigits[static_cast<unsigned char>(c) >> 4];
-        out += kDigits[static_cast<unsigned char>(c) & 15];
-    }
-    return out;
-}
 
 // The report's fields by their label ("Title", "Tempo", ...), for each report in order.
 std::vector<std::map<std::string, std::string>> ReportFields(const std::string& out) {
@@ -87,16 +73,7 @@ TEST_F(Archive, JsonLinesReadBackByPythonMatchTheReports) {
     EXPECT_EQ(TakeSummary(text.err), TakeSummary(json.err));
     EXPECT_EQ(text.err, json.err);
 
-    TempDir io;
-    WriteFile(io / "json", json.out);
-    ShellRun read = RunShell(Q(JSON_READER) + " <" + Q(io / "json"));
-    ASSERT_EQ(read.status, 0) << read.err;
-    std::map<std::string, std::string> got;  // "INDEX KEY" to value
-    std::istringstream lines(read.out);
-    for (std::string line; std::getline(lines, line);) {
-        std::size_t first = line.find(' '), second = line.find(' ', first + 1);
-        got[line.substr(0, second)] = line.substr(second + 1);
-    }
+    std::map<std::string, std::string> got = ReadJsonLines(json.out);
     auto reports = ReportFields(text.out);
     ASSERT_EQ(reports.size(), 6u);
     const char* labels[][2] = {{"Roll MFR", "manufacturer"}, {"Roll Number", "roll_number"},
@@ -105,27 +82,27 @@ TEST_F(Archive, JsonLinesReadBackByPythonMatchTheReports) {
     for (std::size_t i = 0; i < reports.size(); ++i) {
         std::string n = std::to_string(i) + " ";
         for (auto [label, key] : labels)
-            EXPECT_EQ(got[n + key], HexText(reports[i][label])) << i << " " << key;
+            EXPECT_EQ(got[n + key], JsonHex(reports[i][label])) << i << " " << key;
         EXPECT_EQ(got[n + "steps_per_inch"], reports[i]["BAR file Steps per Inch"]) << i;
     }
     const char* statuses[] = {"written", "written", "failed", "rejected", "rejected", "failed"};
     for (std::size_t i = 0; i < 6; ++i)
-        EXPECT_EQ(got[std::to_string(i) + " status"], HexText(statuses[i])) << i;
+        EXPECT_EQ(got[std::to_string(i) + " status"], JsonHex(statuses[i])) << i;
     EXPECT_EQ(got["0 reason"], "null");
-    EXPECT_EQ(got["2 reason"], HexText("the file ends too early"));
-    EXPECT_EQ(got["3 reason"], HexText("not a roll file: the extension must be bar or web"));
+    EXPECT_EQ(got["2 reason"], JsonHex("the file ends too early"));
+    EXPECT_EQ(got["3 reason"], JsonHex("not a roll file: the extension must be bar or web"));
     EXPECT_EQ(got["3 midi"], "null");
-    EXPECT_EQ(got["4 reason"], HexText("writes the same MIDI file as " +
+    EXPECT_EQ(got["4 reason"], JsonHex("writes the same MIDI file as " +
                                        (dir / "latin.bar").string() + "; not converted"));
-    EXPECT_EQ(got["1 input"], HexText((dir / "latin.bar").string()));
-    EXPECT_EQ(got["1 midi"], HexText((dir / "latin_BAR_e.mid").string()));
+    EXPECT_EQ(got["1 input"], JsonHex((dir / "latin.bar").string()));
+    EXPECT_EQ(got["1 midi"], JsonHex((dir / "latin_BAR_e.mid").string()));
     EXPECT_EQ(got["4 midi"], got["1 midi"]);
-    EXPECT_EQ(got["1 roll_type"], HexText("Ampico"));
+    EXPECT_EQ(got["1 roll_type"], JsonHex("Ampico"));
     EXPECT_EQ(got["1 annotations"],
-              HexText("/title") + "=" + HexText("Valse tr\xE8s lente") + ";" +
-                  HexText("/composer") + "=" + HexText("\xC3\x89mile \xC2\x9B") + ";" +
-                  HexText("/roll_tempo") + "=" + HexText("70") + ";" + HexText("/roll_type") + "=" +
-                  HexText("Ampico") + ";" + HexText("/x") + "=" + HexText(std::string("a\0b", 3)));
+              JsonHex("/title") + "=" + JsonHex("Valse tr\xE8s lente") + ";" +
+                  JsonHex("/composer") + "=" + JsonHex("\xC3\x89mile \xC2\x9B") + ";" +
+                  JsonHex("/roll_tempo") + "=" + JsonHex("70") + ";" + JsonHex("/roll_type") + "=" +
+                  JsonHex("Ampico") + ";" + JsonHex("/x") + "=" + JsonHex(std::string("a\0b", 3)));
     EXPECT_EQ(got["1 events"], "3");
     EXPECT_EQ(got["1 notes"], "2");
     // 400 steps at 800 steps a second and tempo 70 (571 steps an inch): 700 thousandths of an

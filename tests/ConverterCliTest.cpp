@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "cli/ConvertOptions.h"
+#include "support/ConverterRun.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
 
@@ -17,23 +17,11 @@ using namespace testing_support;
 
 namespace {
 
-using CommandRun = ShellRun;
-
-CommandRun Convert(const std::string& args) {
-    return RunShell(std::string(CONVERTER_PATH) + " " + args);
-}
-
 // What the independent readers make of a MIDI file, as key to value.
 std::map<std::string, std::string> ReadMidi(const fs::path& path) {
-    CommandRun run = RunShell(std::string(MIDI_READER) + " " + Q(path));
+    ShellRun run = RunShell(std::string(MIDI_READER) + " " + Q(path));
     EXPECT_EQ(run.status, 0) << run.err;
-    std::map<std::string, std::string> found;
-    std::istringstream lines(run.out);
-    for (std::string line; std::getline(lines, line);) {
-        auto space = line.find(' ');
-        found[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
-    }
-    return found;
+    return KeyValues(LinesOf(run.out));
 }
 
 // A folder holding copies of the example roll and its annotation file.
@@ -49,7 +37,7 @@ class ExampleRoll : public ::testing::Test {
 TEST_F(ExampleRoll, ConvertsToAFileIndependentReadersAccept) {
     Bytes rollBefore = ReadFile(dir / "evening_waltz.bar");
     Bytes annBefore = ReadFile(dir / "evening_waltz.ann");
-    CommandRun run = Convert(Q(dir / "evening_waltz.bar"));
+    ShellRun run = Convert(Q(dir / "evening_waltz.bar"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_TRUE(
@@ -82,7 +70,7 @@ TEST_F(ExampleRoll, OutputHasTheUsersFilePermissions) {
         {"027", fs::perms(0640)}, {"002", fs::perms(0664)}, {"077", fs::perms(0600)}};
     for (auto [umask, mode] : cases) {
         fs::remove(dir / "evening_waltz_BAR_e.mid");
-        CommandRun run =
+        ShellRun run =
             RunShell("umask " + std::string(umask) + " && " + std::string(CONVERTER_PATH) + " -q " +
                      Q(dir / "evening_waltz.bar"));
         ASSERT_EQ(run.status, 0) << run.err;
@@ -106,11 +94,11 @@ TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
     WriteFile(dir / "d.bar", Hex("01"));
     std::string files = Q(dir / "evening_waltz.bar") + " " + Q(dir / "b.bar") + " " +
                         Q(dir / "c.txt") + " " + Q(dir / "d.bar");
-    CommandRun one = Convert("-j 1 " + files);
+    ShellRun one = Convert("-j 1 " + files);
     Bytes waltz = ReadFile(dir / "evening_waltz_BAR_e.mid");
     Bytes b = ReadFile(dir / "b_BAR_e.mid");
-    CommandRun four = Convert("--jobs=4 " + files);
-    for (CommandRun* run : {&one, &four}) {
+    ShellRun four = Convert("--jobs=4 " + files);
+    for (ShellRun* run : {&one, &four}) {
         EXPECT_EQ(TakeSummary(run->err),
                   "rollscribe-convert: 2 MIDI files written, 2 rolls failed or refused, in T s\n");
     }
@@ -154,7 +142,7 @@ TEST_F(ExampleRoll, FilesSharingAnOutputLeaveTheFirstOnesFile) {
     std::string both = Q(dir / "a.web") + " " + Q(dir / "a.bar");
     for (const char* jobs : {"-j 1", "-j 8"}) {
         fs::remove(dir / "a_BAR_e.mid");
-        CommandRun run = Convert(std::string("-q ") + jobs + " " + both + " " + both);
+        ShellRun run = Convert(std::string("-q ") + jobs + " " + both + " " + both);
         EXPECT_EQ(run.status, 1);
         std::string refused =
             ": writes the same MIDI file as " + (dir / "a.web").string() + "; not converted\n";
@@ -167,11 +155,11 @@ TEST_F(ExampleRoll, FilesSharingAnOutputLeaveTheFirstOnesFile) {
 }
 
 TEST_F(ExampleRoll, QuietPrintsNoReportButTheJsonLinesAskedFor) {
-    CommandRun run = Convert("-q " + Q(dir / "evening_waltz.bar"));
+    ShellRun run = Convert("-q " + Q(dir / "evening_waltz.bar"));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
-    CommandRun json = Convert("-q --json " + Q(dir / "evening_waltz.bar") + " " +
-                              Q(dir / "evening_waltz.bar"));
+    ShellRun json =
+        Convert("-q --json " + Q(dir / "evening_waltz.bar") + " " + Q(dir / "evening_waltz.bar"));
     EXPECT_EQ(json.status, 1);  // the second is refused: it writes the same MIDI file
     EXPECT_EQ(std::count(json.out.begin(), json.out.end(), '\n'), 2) << json.out;
     EXPECT_EQ(json.out.rfind("{\"input\":", 0), 0u) << json.out;
@@ -194,7 +182,7 @@ TEST(Converter, FailuresNameTheFileAndTheReason) {
          (dir / "x_BAR_e.mid").string() + ": cannot replace the file: Is a directory"},
     };
     for (const auto& c : cases) {
-        CommandRun run = Convert(Q(c.file));
+        ShellRun run = Convert(Q(c.file));
         EXPECT_EQ(run.status, 1) << c.file;
         EXPECT_EQ(run.err, "rollscribe-convert: " + c.file.string() + ": " + c.reason + "\n");
     }
@@ -220,7 +208,7 @@ TEST(Converter, UsageHelpAndVersion) {
         {"--version", 0, "rollscribe-convert 1.0.0\n", ""},
     };
     for (const auto& c : cases) {
-        CommandRun run = Convert(c.args);
+        ShellRun run = Convert(c.args);
         EXPECT_EQ(run.status, c.status) << c.args;
         EXPECT_TRUE(run.out.starts_with(c.stdoutStart)) << c.args << ": " << run.out;
         EXPECT_NE(run.err.find(c.stderrPart), std::string::npos) << c.args << ": " << run.err;

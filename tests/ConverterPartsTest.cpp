@@ -13,6 +13,7 @@
 #include "platform/FileFaults.h"
 #include "platform/TextDecoding.h"
 #include "support/FileFaultPlan.h"
+#include "support/FolderSnapshot.h"
 #include "support/RollFixture.h"
 
 namespace fs = std::filesystem;
@@ -119,6 +120,22 @@ TEST_F(Tree, WithoutRecursiveAFolderIsAnEntryThatIsRefused) {
     ASSERT_EQ(inputs.size(), 2u);
     EXPECT_TRUE(inputs[0].folder);
     EXPECT_FALSE(inputs[1].folder);
+    // The folder fails with a hint at -r and writes nothing; the roll after it converts.
+    const FolderSnapshot before = SnapshotOf(dir.Path());
+    for (bool json : {false, true}) {
+        BatchSettings settings;
+        settings.json = json;
+        RollResult folder = ConvertRoll(inputs, 0, settings);
+        EXPECT_TRUE(folder.isRoll) << json;
+        EXPECT_EQ(folder.status, RollStatus::failed) << json;
+        EXPECT_FALSE(folder.midiWritten) << json;
+        ASSERT_EQ(folder.messages.size(), 1u) << json;
+        EXPECT_EQ(folder.messages[0].file, P("t"));
+        EXPECT_EQ(folder.messages[0].text,
+                  "cannot open the file: Is a directory (use -r to convert the rolls in a folder)");
+        EXPECT_EQ(SnapshotOf(dir.Path()), before) << json;
+    }
+    EXPECT_EQ(ConvertRoll(inputs, 1, BatchSettings{}).status, RollStatus::written);
 }
 
 TEST_F(Tree, AFolderThatCannotBeReadIsAnEntryAtItsPlace) {

@@ -9,12 +9,14 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <sstream>
+#include <optional>
 
 #include "picture/RollLayout.h"
 #include "picture/RollScene.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
+#include "support/ConverterRun.h"
+#include "support/EventHoles.h"
 #include "support/MidiInvariants.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
@@ -25,29 +27,13 @@ using namespace testing_support;
 
 namespace {
 
-ShellRun Convert(const std::string& args) {
-    return RunShell(std::string(CONVERTER_PATH) + " " + args);
-}
-
 // What tests/e2e/read_outputs.py finds in a file: its "key value" lines in order.
 std::vector<std::string> ReadOutput(const std::string& kind, const fs::path& file,
                                     const fs::path& midi = {}) {
     ShellRun run = RunShell(Q(OUTPUT_READER) + " " + kind + " " + Q(file) +
                             (midi.empty() ? "" : " " + Q(midi)));
     EXPECT_EQ(run.status, 0) << kind << " " << file << ": " << run.err;
-    std::vector<std::string> lines;
-    std::istringstream in(run.out);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-std::map<std::string, std::string> Fields(const std::vector<std::string>& lines) {
-    std::map<std::string, std::string> fields;
-    for (const std::string& line : lines) {
-        std::size_t space = line.find(' ');
-        fields[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
-    }
-    return fields;
+    return LinesOf(run.out);
 }
 
 // A roll loaded in a folder of its own (so that the MIDI file it writes goes there).
@@ -62,26 +48,12 @@ struct LoadedRoll {
     CRollscribeDoc doc;
 };
 
-// The hole bars a roll's events make, as read_outputs.py prints an SVG's: each opening event to
-// the next event of its track, or open to the time of the roll's last event.
-std::vector<std::string> HolesOfEvents(const CRollscribeDoc& doc) {
-    std::map<std::int32_t, std::int32_t> open;
-    std::vector<std::tuple<std::int32_t, std::int32_t, std::int32_t, bool>> holes;
-    std::int32_t last = 0;
-    for (const RollEvent& e : doc.m_events) {
-        last = std::max(last, e.time);
-        if (e.kind == 1) open[e.note] = e.time;
-        if (e.kind == 0 && open.count(e.note)) {
-            holes.emplace_back(e.note, open[e.note], e.time, false);
-            open.erase(e.note);
-        }
-    }
-    for (auto [note, start] : open) holes.emplace_back(note, start, last, true);
-    std::sort(holes.begin(), holes.end());
+// The hole bars a roll's events make, as read_outputs.py prints an SVG's.
+std::vector<std::string> HoleLinesOfEvents(const CRollscribeDoc& doc) {
     std::vector<std::string> lines;
-    for (auto [note, start, end, isOpen] : holes)
-        lines.push_back("hole " + std::to_string(note) + " " + std::to_string(start) + " " +
-                        std::to_string(end) + (isOpen ? " open" : " closed"));
+    for (const EventHole& h : HolesOfEvents(doc))
+        lines.push_back("hole " + std::to_string(h.note) + " " + std::to_string(h.start) + " " +
+                        std::to_string(h.end) + (h.open ? " open" : " closed"));
     return lines;
 }
 
@@ -99,15 +71,6 @@ std::map<std::string, Bytes> FilesOf(const fs::path& dir) {
     for (const auto& entry : fs::directory_iterator(dir))
         if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadFile(entry);
     return files;
-}
-
-// Whether a temporary file (of the output named, or of any) is in the folder.
-bool HasTemporaryFile(const fs::path& dir, const std::string& output = "") {
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        std::string name = entry.path().filename().string();
-        if (name.ends_with(".tmp") && name.starts_with("." + output)) return true;
-    }
-    return false;
 }
 
 // A folder of rolls: the example roll, one with unclosed holes, a marker and notes out of the
@@ -149,8 +112,9 @@ TEST_F(CompanionRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
     }
     ShellRun run = Convert("-q --audio " + Q(dir / "waltz.op2.web"));
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Fields(ReadOutput("wav", dir / "waltz_BAR_e.wav", dir / "waltz_BAR_e.mid"))["rate"],
-              "44100");
+    EXPECT_EQ(
+        KeyValues(ReadOutput("wav", dir / "waltz_BAR_e.wav", dir / "waltz_BAR_e.mid"))["rate"],
+        "44100");
     EXPECT_EQ(ListDir(dir.Path()),
               (std::vector<std::string>{"evening_waltz.ann", "evening_waltz.bar", "notes.txt",
                                         "open.ann", "open.bar", "short.bar", "waltz.op2.web",
@@ -163,7 +127,7 @@ TEST_F(CompanionRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* name : {"evening_waltz", "open"}) {
         LoadedRoll roll(dir / (std::string(name) + ".bar"));
-        std::vector<std::string> expected = HolesOfEvents(roll.doc);
+        std::vector<std::string> expected = HoleLinesOfEvents(roll.doc);
         EXPECT_EQ(ReadOutput("svg", dir / (std::string(name) + "_BAR_e.svg")), expected) << name;
         EXPECT_GT(expected.size(), 3u);
     }
@@ -177,30 +141,27 @@ TEST_F(CompanionRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
         1);
 }
 
-TEST_F(CompanionRolls, PngDecodesToThePicturesSize) {
-    ShellRun run = Convert("-q --picture png " + Q(dir / "evening_waltz.bar"));
-    ASSERT_EQ(run.status, 0) << run.err;
-    LoadedRoll roll(dir / "evening_waltz.bar");
-    RollView view = WholeRollView(RollScene(roll.doc), PictureOptions{});
-    auto png = Fields(ReadOutput("png", dir / "evening_waltz_BAR_e.png"));
-    EXPECT_EQ(png["width"], std::to_string(static_cast<int>(view.width)));
-    EXPECT_EQ(png["height"], std::to_string(static_cast<int>(view.height)));
-    EXPECT_GT(view.width, 1000);
-}
-
+// The PNG decodes to the picture's size: at the default density (no option), and at the
+// density given, a long roll drawn narrower where it would be too wide.
 TEST_F(CompanionRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarrower) {
     LoadedRoll roll(dir / "evening_waltz.bar");
     const RollScene scene(roll.doc);
-    for (double density : {10.0, 80.0, 4000.0}) {
-        ShellRun run = Convert("-q --picture png --pixels-per-inch " + std::to_string(density) +
-                               " " + Q(dir / "evening_waltz.bar"));
+    for (std::optional<double> density : {std::optional<double>(), std::optional(10.0),
+                                          std::optional(80.0), std::optional(4000.0)}) {
+        const std::string option =
+            density ? " --pixels-per-inch " + std::to_string(*density) : std::string();
+        ShellRun run = Convert("-q --picture png" + option + " " + Q(dir / "evening_waltz.bar"));
         ASSERT_EQ(run.status, 0) << run.err;
         PictureOptions options;
-        options.pixelsPerInch = density;
+        if (density) options.pixelsPerInch = *density;
         RollView view = WholeRollView(scene, options);
-        auto png = Fields(ReadOutput("png", dir / "evening_waltz_BAR_e.png"));
-        EXPECT_EQ(png["width"], std::to_string(static_cast<int>(view.width))) << density;
-        EXPECT_LE(std::stoi(png["width"]), 32767) << density;
+        auto png = KeyValues(ReadOutput("png", dir / "evening_waltz_BAR_e.png"));
+        EXPECT_EQ(png["width"], std::to_string(static_cast<int>(view.width))) << option;
+        EXPECT_EQ(png["height"], std::to_string(static_cast<int>(view.height))) << option;
+        EXPECT_LE(std::stoi(png["width"]), 32767) << option;
+        if (!density) {
+            EXPECT_GT(view.width, 1000);
+        }
     }
 }
 
@@ -210,8 +171,8 @@ TEST_F(CompanionRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold)
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* name : {"evening_waltz", "open"}) {
         std::string title = name;
-        auto wav =
-            Fields(ReadOutput("wav", dir / (title + "_BAR_e.wav"), dir / (title + "_BAR_e.mid")));
+        auto wav = KeyValues(
+            ReadOutput("wav", dir / (title + "_BAR_e.wav"), dir / (title + "_BAR_e.mid")));
         EXPECT_EQ(wav["channels"], "2");
         EXPECT_EQ(wav["rate"], "44100");
         EXPECT_EQ(wav["bits"], "16");
@@ -222,8 +183,8 @@ TEST_F(CompanionRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold)
         EXPECT_EQ(wav["silent_windows"], "0") << name;
         EXPECT_EQ(wav["loudest_before_first_note"], "0") << name;
     }
-    auto waltz =
-        Fields(ReadOutput("wav", dir / "evening_waltz_BAR_e.wav", dir / "evening_waltz_BAR_e.mid"));
+    auto waltz = KeyValues(
+        ReadOutput("wav", dir / "evening_waltz_BAR_e.wav", dir / "evening_waltz_BAR_e.mid"));
     EXPECT_NEAR(std::stod(waltz["midi_seconds"]), 108.0, 1e-6);
     EXPECT_GT(std::stoi(waltz["windows_checked"]), 300);
 }
@@ -266,8 +227,7 @@ TEST_F(CompanionRolls, UnusableSoundFontIsAnErrorOnEachRollThatKeepsItsMidiFile)
             expected += "rollscribe-convert: " + (dir / "waltz.op2.web").string() + font + "\n";
             // The reason may go on with FluidSynth's own words.
             std::string got;
-            std::istringstream lines(run.err);
-            for (std::string line; std::getline(lines, line);)
+            for (const std::string& line : LinesOf(run.err))
                 got += line.substr(0, line.find(c.reason) == std::string::npos
                                           ? line.size()
                                           : line.find(c.reason) + c.reason.size()) +
@@ -373,41 +333,19 @@ TEST_F(CompanionRolls, ARefusedRollWritesNoPictureNorWavFile) {
 TEST_F(CompanionRolls, JsonLinesNameThePictureAndWavFileOrNull) {
     const std::string files =
         Q(dir / "evening_waltz.bar") + " " + Q(dir / "short.bar") + " " + Q(dir / "notes.txt");
-    TempDir io;
-    auto readJson = [&](const ShellRun& run) {
-        WriteFile(io / "json", run.out);
-        ShellRun read = RunShell(Q(JSON_READER) + " <" + Q(io / "json"));
-        EXPECT_EQ(read.status, 0) << read.err;
-        std::map<std::string, std::string> got;  // "INDEX KEY" to value
-        std::istringstream lines(read.out);
-        for (std::string line; std::getline(lines, line);) {
-            std::size_t first = line.find(' '), second = line.find(' ', first + 1);
-            got[line.substr(0, second)] = line.substr(second + 1);
-        }
-        return got;
-    };
-    auto hex = [](const std::string& text) {
-        static const char kDigits[] = "0123456789abcdef";
-        std::string out = "hex:";
-        for (char c : text) {
-            out += kDigits[static_cast<unsigned char>(c) >> 4];
-            out += kDigits[static_cast<unsigned char>(c) & 15];
-        }
-        return out;
-    };
 
     ShellRun plain = Convert("--json " + files);
-    auto without = readJson(plain);
+    auto without = ReadJsonLines(plain.out);
     EXPECT_EQ(without.count("0 picture") + without.count("0 audio") + without.count("0 keys"), 0u);
 
     ShellRun run = Convert("--json --picture png --audio " + files);
     EXPECT_EQ(run.status, 1);
-    auto got = readJson(run);
+    auto got = ReadJsonLines(run.out);
     EXPECT_EQ(got.count("0 keys"), 0u) << got["0 keys"];
-    EXPECT_EQ(got["0 status"], hex("written"));
+    EXPECT_EQ(got["0 status"], JsonHex("written"));
     EXPECT_EQ(got["0 reason"], "null");
-    EXPECT_EQ(got["0 picture"], hex((dir / "evening_waltz_BAR_e.png").string()));
-    EXPECT_EQ(got["0 audio"], hex((dir / "evening_waltz_BAR_e.wav").string()));
+    EXPECT_EQ(got["0 picture"], JsonHex((dir / "evening_waltz_BAR_e.png").string()));
+    EXPECT_EQ(got["0 audio"], JsonHex((dir / "evening_waltz_BAR_e.wav").string()));
     for (const char* i : {"1", "2"}) {
         EXPECT_EQ(got[std::string(i) + " picture"], "null");
         EXPECT_EQ(got[std::string(i) + " audio"], "null");
@@ -416,12 +354,13 @@ TEST_F(CompanionRolls, JsonLinesNameThePictureAndWavFileOrNull) {
     for (const auto& [key, value] : without) EXPECT_EQ(got[key], value) << key;
 
     const std::string font = (dir / "missing.sf2").string();
-    auto failed = readJson(Convert("--json --picture svg --audio --soundfont " + Q(font) + " " +
-                                   Q(dir / "evening_waltz.bar")));
-    EXPECT_EQ(failed["0 status"], hex("failed"));
+    auto failed = ReadJsonLines(Convert("--json --picture svg --audio --soundfont " + Q(font) +
+                                        " " + Q(dir / "evening_waltz.bar"))
+                                    .out);
+    EXPECT_EQ(failed["0 status"], JsonHex("failed"));
     EXPECT_EQ(failed["0 reason"],
-              hex("sound font " + font + ": cannot open the file: No such file or directory"));
-    EXPECT_EQ(failed["0 picture"], hex((dir / "evening_waltz_BAR_e.svg").string()));
+              JsonHex("sound font " + font + ": cannot open the file: No such file or directory"));
+    EXPECT_EQ(failed["0 picture"], JsonHex((dir / "evening_waltz_BAR_e.svg").string()));
     EXPECT_EQ(failed["0 audio"], "null");
     EXPECT_EQ(failed["0 midi"], without["0 midi"]);
     EXPECT_EQ(failed["0 notes"], without["0 notes"]);

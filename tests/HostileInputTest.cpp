@@ -9,6 +9,7 @@
 #include "roll/RollLoader.h"
 #include "support/MidiInvariants.h"
 #include "support/RollFixture.h"
+#include "support/ShellRun.h"
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
@@ -31,10 +32,6 @@ void PrintTo(const Event& e, std::ostream* os) {
         << (b.size() > 24 ? HexOf(Bytes(b.begin(), b.begin() + 24)) + " ..." : HexOf(b));
 }
 
-std::string Str(const Bytes& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 std::string Meta(std::uint8_t type, const std::string& text) {
     return std::string("\xFF") + static_cast<char>(type) + text;
 }
@@ -51,9 +48,8 @@ class Hostile : public ::testing::Test {
         WriteFile(dir / "roll.bar", roll);
         if (ann) WriteFile(dir / "roll.ann", *ann);
         EXPECT_EQ(LoadRollFile(doc, CString((dir / "roll.bar").string())), LoadOutcome::converted);
-        Bytes file = ReadFile(dir / "roll_BAR_e.mid");
         all.clear();
-        std::string problem = CheckMidiFile(Str(file), [&](const MidiEvent& e) {
+        std::string problem = CheckMidiFile(Slurp(dir / "roll_BAR_e.mid"), [&](const MidiEvent& e) {
             std::string bytes(1, static_cast<char>(e.status));
             if (e.status == 0xFF) bytes += static_cast<char>(e.metaType);
             bytes += e.data;
@@ -180,9 +176,8 @@ TEST_F(Hostile, TextRecordsOfAMegabyte) {
     EXPECT_EQ(all[3], (Event{0, Meta(0x03, text)}));
     EXPECT_EQ(all[4], (Event{0, Meta(0x02, text)}));
     // The lengths are variable-length quantities: 2^20 is C0 80 00.
-    Bytes file = ReadFile(dir / "roll_BAR_e.mid");
     std::string lyricHead = "\xFF\x05\xC0\x80\x00"s + text.substr(0, 8);
-    EXPECT_NE(Str(file).find(lyricHead), std::string::npos);
+    EXPECT_NE(Slurp(dir / "roll_BAR_e.mid").find(lyricHead), std::string::npos);
     EXPECT_EQ(doc.m_strInfo.GetLength(),
               std::string(CRollscribeDoc::kSelectFile).size() + 3 * (size + 1) +
                   std::string("\n ** Reading ANN file : \n").size() +

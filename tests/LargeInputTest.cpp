@@ -1,7 +1,6 @@
 // Conversions of very large inputs: a 200 MB roll and annotation files of one 50 MB line. They
 // must convert completely, into well-formed MIDI files that carry every event and text, in
 // time proportional to their size. These tests carry the ctest label "large".
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -18,6 +17,7 @@
 #include "support/FolderSnapshot.h"
 #include "support/MidiInvariants.h"
 #include "support/RollFixture.h"
+#include "support/ShellRun.h"
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
@@ -32,10 +32,6 @@ constexpr std::size_t kMB = 1 << 20;
 fs::path LargeFilesBase() {
     std::error_code ec;
     return fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-}
-
-std::string Str(const Bytes& bytes) {
-    return std::string(bytes.begin(), bytes.end());
 }
 
 // Text of the given size made of letters, so that nothing in it ends a line or a text.
@@ -90,8 +86,7 @@ TEST(LargeInput, RollOf200Megabytes) {
         if (!ok && mismatch.empty())
             mismatch = "event " + std::to_string(index) + " at tick " + std::to_string(e.tick);
     };
-    Bytes file = ReadFile(dir / "big_BAR_e.mid");
-    std::string problem = CheckMidiFile(Str(file), [&](const MidiEvent& e) {
+    std::string problem = CheckMidiFile(Slurp(dir / "big_BAR_e.mid"), [&](const MidiEvent& e) {
         const std::size_t preamble = 8;  // signatures, tempo, three names, two texts
         if (index >= preamble && index < preamble + 3 * reps) {
             std::size_t i = (index - preamble) / 3, which = (index - preamble) % 3;
@@ -164,8 +159,7 @@ TEST(LargeInput, AnnotationLineOf50Megabytes) {
             << value.GetLength() << " bytes instead of " << c.value.size();
         std::size_t texts = 0;
         bool found = false;
-        Bytes file = ReadFile(dir / "long_BAR_e.mid");
-        std::string problem = CheckMidiFile(Str(file), [&](const MidiEvent& e) {
+        std::string problem = CheckMidiFile(Slurp(dir / "long_BAR_e.mid"), [&](const MidiEvent& e) {
             if (e.status != 0xFF || e.metaType != 0x01) return;
             ++texts;
             if (e.data.size() == c.key.size() + 2 + c.value.size() &&
@@ -208,29 +202,6 @@ TEST(LargeInput, TextsTooLongForAMidiTextAreCounted) {
     EXPECT_EQ(CountCutTexts(doc), 1u);
 }
 
-// Starts the converter on args with its output thrown away; returns its process id.
-pid_t StartConverter(const std::vector<std::string>& args) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        std::vector<char*> argv{const_cast<char*>(CONVERTER_PATH)};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(CONVERTER_PATH, argv.data());
-        ::_exit(127);
-    }
-    return pid;
-}
-
-bool HasTemporaryFile(const fs::path& dir) {
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(dir, ec))
-        if (entry.path().filename().string().ends_with(".tmp")) return true;
-    return false;
-}
-
 // A signal in the middle of converting a 200 MB roll, while it is read or while its MIDI file is
 // written: the converter ends by the signal, its temporary file removed, the MIDI file of an
 // earlier conversion as it was.
@@ -257,7 +228,8 @@ TEST(LargeInput, SignalInTheMiddleOfA200MegabyteRoll) {
         bool whileWriting;  // else while reading, before the output is begun
     } cases[] = {{SIGINT, true}, {SIGTERM, false}, {SIGHUP, true}};
     for (const Case& c : cases) {
-        pid_t pid = StartConverter({(dir / "small.bar").string(), (dir / "big.bar").string()});
+        pid_t pid = StartProgram(CONVERTER_PATH,
+                                 {(dir / "small.bar").string(), (dir / "big.bar").string()});
         auto start = std::chrono::steady_clock::now();
         if (c.whileWriting) {
             while (!HasTemporaryFile(dir.Path()) && SecondsSince(start) < 500) ::usleep(1000);

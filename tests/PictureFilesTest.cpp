@@ -6,11 +6,9 @@
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
-#include <map>
 #include <regex>
 #include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "picture/PictureFiles.h"
@@ -18,8 +16,10 @@
 #include "platform/CException.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
+#include "support/EventHoles.h"
 #include "support/FileFaultPlan.h"
 #include "support/HandRoll.h"
+#include "support/ShellRun.h"
 #include "support/TestFiles.h"
 
 using namespace rollscribe;
@@ -28,40 +28,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Hole = std::tuple<std::int32_t, std::int32_t, std::int32_t>;  // note, start, end
-
-// The holes of a roll read straight from its events: each opening event to the next event of
-// its track, or to the time of the roll's last event.
-std::vector<Hole> HolesOfEvents(const CRollscribeDoc& doc) {
-    std::vector<Hole> holes;
-    std::map<std::int32_t, std::int32_t> open;
-    std::int32_t last = 0;
-    for (const RollEvent& e : doc.m_events) {
-        last = std::max(last, e.time);
-        if (e.kind == 1) open[e.note] = e.time;
-        if (e.kind == 0 && open.count(e.note)) {
-            holes.emplace_back(e.note, open[e.note], e.time);
-            open.erase(e.note);
-        }
-    }
-    for (auto [note, start] : open) holes.emplace_back(note, start, last);
-    std::sort(holes.begin(), holes.end());
-    return holes;
-}
-
-std::string ReadText(const fs::path& path) {
-    Bytes bytes = ReadFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-std::vector<Hole> HolesOfSvg(const std::string& svg, int* open = nullptr) {
-    std::vector<Hole> holes;
+std::vector<EventHole> HolesOfSvg(const std::string& svg, int* open = nullptr) {
+    std::vector<EventHole> holes;
     static const std::regex rect(
         "<rect class=\"hole\" data-note=\"(\\d+)\" data-start=\"(-?\\d+)\""
         " data-end=\"(-?\\d+)\"( data-open=\"true\")?");
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), rect); it != std::sregex_iterator();
          ++it) {
-        holes.emplace_back(std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]));
+        holes.push_back(
+            {std::stoi((*it)[1]), std::stoi((*it)[2]), std::stoi((*it)[3]), (*it)[4].matched});
         if (open && (*it)[4].matched) ++*open;
     }
     std::sort(holes.begin(), holes.end());
@@ -141,7 +116,7 @@ TEST(PictureFiles, SvgHasEveryHoleOfTheEventsOnItsNote) {
     RollScene scene(roll.Doc());
     TempDir dir;
     WriteSvg(scene, CString((dir / "roll.svg").string()));
-    const std::string svg = ReadText(dir / "roll.svg");
+    const std::string svg = Slurp(dir / "roll.svg");
     int open = 0;
     EXPECT_EQ(HolesOfSvg(svg, &open), HolesOfEvents(roll.Doc()));
     EXPECT_EQ(open, 2);
@@ -157,7 +132,7 @@ TEST(PictureFiles, SvgOfAParsedRollMatchesItsEvents) {
     RollScene scene(doc);
     const CString path = PicturePathFor(doc, PictureFormat::svg);
     WriteSvg(scene, path);
-    const auto holes = HolesOfSvg(ReadText(path.ToStdString()));
+    const auto holes = HolesOfSvg(Slurp(path.ToStdString()));
     EXPECT_EQ(holes, HolesOfEvents(doc));
     EXPECT_GT(holes.size(), 100u);
 }
@@ -167,7 +142,7 @@ TEST(PictureFiles, SvgTextIsEscapedAndFreeOfControlBytes) {
     RollScene scene(roll.Doc());
     TempDir dir;
     WriteSvg(scene, CString((dir / "roll.svg").string()));
-    const std::string svg = ReadText(dir / "roll.svg");
+    const std::string svg = Slurp(dir / "roll.svg");
     for (char c : svg) {
         const auto byte = static_cast<unsigned char>(c);
         ASSERT_TRUE(byte >= 0x20 || byte == '\n') << "control byte " << int{byte};
@@ -271,7 +246,7 @@ TEST(PictureFiles, PdfPagesCarryALongRollAtMost14400PointsWide) {
         RollScene scene(roll.Doc());
         TempDir dir;
         WritePdf(scene, CString((dir / "roll.pdf").string()));
-        const std::string pdf = ReadText(dir / "roll.pdf");
+        const std::string pdf = Slurp(dir / "roll.pdf");
         EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
         EXPECT_NE(pdf.find("%%EOF", pdf.size() - 16), std::string::npos);
         static const std::regex box("/MediaBox \\[ 0 0 ([0-9.]+) ([0-9.]+) \\]");

@@ -1,3 +1,4 @@
+#include <cairo.h>
 #include <gtk/gtk.h>
 #include <wx/uiaction.h>
 
@@ -228,12 +229,32 @@ TEST_F(Frame_, ScrollLockIndicatorFollowsTheKeyPressedInTheWindow) {
         << "after two presses: \"" << StatusText(3) << "\"";
 }
 
+// The main window after a conversion, kept as a picture: the caption names the roll and the
+// view shows the report from its start, its first line empty and its text below.
 TEST_F(Frame_, ScreenshotAfterAConversion) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Frame().SetSize(900, 620);
     Pump(200ms);
-    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "main-window.png");
-    EXPECT_TRUE(fs::exists(fs::path(SCREENSHOT_DIR) / "main-window.png"));
+    EXPECT_EQ(Caption(), "evening_waltz.bar - Rollscribe");
+    EXPECT_EQ(ViewLine(0), "");
+    EXPECT_EQ(ViewLine(1), " File Info : Select BAR file to convert.");
+    EXPECT_EQ(ViewLine(2), " ** Reading ANN file : " + m_rolls.Path("evening_waltz.ann").string());
+    CViewWindow& report = *Frame().ViewWindow();
+    EXPECT_EQ(report.FirstLine(), 0u);
+    const int lineHeight = report.GetCharHeight();
+    const WindowImage shown = DrawnImage(&report);
+    EXPECT_FALSE(shown.HasInk(0, 0, shown.width, lineHeight));
+    EXPECT_TRUE(shown.HasInk(0, lineHeight, shown.width, 3 * lineHeight));
+
+    const fs::path file = fs::path(SCREENSHOT_DIR) / "main-window.png";
+    SaveWindowImage(&Frame(), file);
+    EXPECT_TRUE(fs::exists(file));
+    // The picture is of the whole window.
+    cairo_surface_t* png = cairo_image_surface_create_from_png(file.c_str());
+    EXPECT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(png), Frame().GetSize().x);
+    EXPECT_EQ(cairo_image_surface_get_height(png), Frame().GetSize().y);
+    cairo_surface_destroy(png);
 }
 
 // The File menu opened with the mouse, as a user opens it: the pointed-at item's prompt shows
@@ -252,13 +273,7 @@ TEST_F(Frame_, OpenFileMenuWithTheMouse) {
     ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(fileMenu); }, 5s));
     EXPECT_EQ(StatusText(0), "Ready");
 
-    GtkWidget* open = bar->FindItem(cmd::kOpen)->GetMenuItem();
-    int x = 0;
-    int y = 0;
-    gdk_window_get_origin(gtk_widget_get_window(open), &x, &y);
-    GtkAllocation where;
-    gtk_widget_get_allocation(open, &where);
-    mouse.MouseMove(x + where.x + where.width / 2, y + where.y + where.height / 2);
+    mouse.MouseMove(ScreenMiddleOf(bar->FindItem(cmd::kOpen)->GetMenuItem()));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Open an existing document"; }, 5s))
         << StatusText(0);
     Pump(100ms);
@@ -268,16 +283,6 @@ TEST_F(Frame_, OpenFileMenuWithTheMouse) {
     keys.Char(WXK_ESCAPE);
     EXPECT_TRUE(PumpUntil([&] { return !gtk_widget_get_mapped(fileMenu); }, 5s));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
-}
-
-// Where a menu item lies on the screen: its middle.
-wxPoint MiddleOnScreen(GtkWidget* item) {
-    int x = 0;
-    int y = 0;
-    gdk_window_get_origin(gtk_widget_get_window(item), &x, &y);
-    GtkAllocation where;
-    gtk_widget_get_allocation(item, &where);
-    return {x + where.x + where.width / 2, y + where.y + where.height / 2};
 }
 
 // The pointer over a grayed item shows that item's prompt too, over a separator nothing, and
@@ -311,7 +316,7 @@ TEST_F(Frame_, PointingAtGrayedMenuItemsShowsTheirPrompts) {
     };
     for (const auto& [item, prompt] : steps) {
         ASSERT_NE(item, nullptr);
-        wxPoint at = MiddleOnScreen(item->GetMenuItem());
+        wxPoint at = ScreenMiddleOf(item->GetMenuItem());
         mouse.MouseMove(at.x, at.y);
         EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == prompt; }, 3s))
             << "over \"" << Utf8(item->GetItemLabel()) << "\" the pane shows \"" << StatusText(0)

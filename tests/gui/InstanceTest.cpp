@@ -6,16 +6,16 @@
 #include <wx/uiaction.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "GuiHarness.h"
 #include "app/AppSettings.h"
 #include "app/CInstanceLink.h"
+#include "support/ShellRun.h"
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
 using namespace rollscribe::gui_test;
+using testing_support::Slurp;
 
 namespace {
 
@@ -28,13 +28,6 @@ void LeaveStaleSocket(const fs::path& path) {
     std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(fd);
-}
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 TEST(InstanceRequest, RoundTrip) {
@@ -199,11 +192,18 @@ TEST(Program, SigtermWhileAMessageBoxIsUpEndsTheProgram) {
     EXPECT_EQ(*status, 128 + SIGTERM);
 }
 
+// --help and --version print their text and end, without a display to open a window on.
 TEST(Program, HelpAndVersionNeedNoWindow) {
     testing_support::TempDir out;
-    std::string help = std::string(ROLLSCRIBE_PATH) + " --help > " + (out / "help").string();
-    ASSERT_EQ(std::system(help.c_str()), 0);
+    for (const char* option : {"help", "version"}) {
+        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " +
+                                    std::string(ROLLSCRIBE_PATH) + " --" + option + " > " +
+                                    (out / option).string() + " 2> " + (out / "err").string();
+        EXPECT_EQ(std::system(command.c_str()), 0) << option;
+        EXPECT_EQ(Slurp(out / "err"), "") << option;
+    }
     EXPECT_NE(Slurp(out / "help").find("Usage:"), std::string::npos);
+    EXPECT_EQ(Slurp(out / "version"), "Rollscribe " ROLLSCRIBE_VERSION "\n");
 }
 
 TEST(Program, WithoutADisplayItSaysSoAndEnds) {
@@ -239,11 +239,7 @@ TEST(Program, SignalDuringALoadEndsItAtOnceLeavingNoTemporaryFile) {
     roll.push_back(0);
     testing_support::WriteFile(rolls / "big.bar", roll);
     testing_support::WriteFile(rolls / "big_BAR_e.mid", "earlier");
-    auto hasTemporary = [&] {
-        for (const auto& entry : fs::directory_iterator(rolls.Path()))
-            if (entry.path().filename().string().ends_with(".tmp")) return true;
-        return false;
-    };
+    auto hasTemporary = [&] { return testing_support::HasTemporaryFile(rolls.Path()); };
     ChildProcess program(
         {ROLLSCRIBE_PATH, (rolls / "big.bar").string()},
         {{"XDG_CONFIG_HOME", config.Path().string()}, {"XDG_RUNTIME_DIR", run.Path().string()}});

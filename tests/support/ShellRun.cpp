@@ -24,6 +24,22 @@ std::string Slurp(const fs::path& path) {
     return s.str();
 }
 
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::map<std::string, std::string> KeyValues(const std::vector<std::string>& lines) {
+    std::map<std::string, std::string> values;
+    for (const std::string& line : lines) {
+        std::size_t space = line.find(' ');
+        values[line.substr(0, space)] = space == std::string::npos ? "" : line.substr(space + 1);
+    }
+    return values;
+}
+
 std::string Q(const fs::path& path) {
     std::string quoted = "'";
     for (char c : path.string()) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);

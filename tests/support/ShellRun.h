@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,14 @@ std::string Q(const std::filesystem::path& path);
 // returns it with its time replaced by "T".
 std::string TakeSummary(std::string& err);
 
-// The whole content of a file as text.
+// The whole content of a file as text (empty when it cannot be read).
 std::string Slurp(const std::filesystem::path& path);
+
+// Text split into its lines, without their line feeds.
+std::vector<std::string> LinesOf(const std::string& text);
+
+// "key value" lines, as a reader script prints them, by key (the value empty when the line has
+// no space).
+std::map<std::string, std::string> KeyValues(const std::vector<std::string>& lines);
 
 }  // namespace testing_support

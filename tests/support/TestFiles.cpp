@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <system_error>
 
 namespace testing_support {
 
@@ -83,6 +84,16 @@ std::vector<std::string> ListDir(const std::filesystem::path& dir) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool HasTemporaryFile(const std::filesystem::path& dir, const std::string& output) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with(".tmp") && (output.empty() || name.starts_with("." + output)))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace testing_support

@@ -37,5 +37,8 @@ void WriteFile(const std::filesystem::path& path, std::string_view text);
 Bytes ReadFile(const std::filesystem::path& path);
 // Names in a folder, sorted.
 std::vector<std::string> ListDir(const std::filesystem::path& dir);
+// Whether a folder holds a temporary file ("*.tmp"), or, when output is given, one begun for
+// that output (".output*.tmp"). A folder that cannot be read holds none.
+bool HasTemporaryFile(const std::filesystem::path& dir, const std::string& output = "");
 
 }  // namespace testing_support
