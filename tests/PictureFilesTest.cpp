@@ -196,7 +196,7 @@ TEST(PictureFiles, SvgAndPngShowTheSameMarkerTexts) {
         std::set<std::int64_t> marked, svgTexts, pngTexts;
         for (const SceneMarker& marker : scene.Markers())
             marked.insert(columns.Column(marker.time));
-        const std::string svg = ReadText(dir / "roll.svg");
+        const std::string svg = Slurp(dir / "roll.svg");
         static const std::regex group(
             "<g class=\"marker\" data-code=\"\\d+\" data-time=\"(\\d+)\""
             "[^\\n]*</g>");
