@@ -25,7 +25,7 @@ deps-deb:
 deps-check:
 	@./scripts/install-deps.sh check
 
-# Everything the default preset builds: the programs, and the tests where GoogleTest is installed.
+# Everything the default preset builds: the two programs (no tests, no benchmarks).
 build: deps-run
 	@cmake --preset default >/dev/null
 	@cmake --build --preset default
@@ -72,7 +72,9 @@ check-asan: deps-check
 
 # A plain `cmake -DCMAKE_BUILD_TYPE=Release` build of everything, as a user makes it, without
 # warnings as errors (build-release/); then its installation and Debian package are checked.
+# First: the builds a user makes configure with the test tools hidden.
 check-release: deps-check
+	@./scripts/check-setup.sh
 	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build build-release
 	@./scripts/check-install.sh build-release
