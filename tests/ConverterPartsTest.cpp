@@ -45,6 +45,8 @@ TEST(TerminalText, ControlsBecomeVisibleEscapesAndTextStays) {
         {"DEL", B("7F"), "\\x7F"},
         {"C1 control as UTF-8", B("C2 9B 32 4A"), "\\xC2\\x9B2J"},
         {"C1 control as a lone byte", B("9B 32 4A"), "\\x9B2J"},
+        {"C1 range's ends as UTF-8", B("C2 80 C2 9F"), "\\xC2\\x80\\xC2\\x9F"},
+        {"C1 range's ends as lone bytes", B("80 9F"), "\\x80\\x9F"},
         {"UTF-8 letters stay", B("C3 A9 E2 82 AC F0 9F 8E B9"), B("C3 A9 E2 82 AC F0 9F 8E B9")},
         {"no-break space stays", B("C2 A0"), B("C2 A0")},
         {"Latin-1 letters stay", B("E9 74 E9"), B("E9 74 E9")},
