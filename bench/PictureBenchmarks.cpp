@@ -13,10 +13,11 @@
 #include <string>
 
 #include "BenchFolder.h"
+#include "picture/CairoCanvas.h"
 #include "picture/FontCaches.h"
 #include "picture/PictureFiles.h"
+#include "picture/RollDrawing.h"
 #include "picture/RollLayout.h"
-#include "picture/RollPainter.h"
 #include "picture/RollScene.h"
 #include "platform/CString.h"
 #include "roll/CRollscribeDoc.h"
@@ -80,7 +81,10 @@ void BM_Repaint(benchmark::State& state) {
         CAIRO_FORMAT_RGB24, static_cast<int>(view.width), static_cast<int>(view.height));
     for (auto _ : state) {
         cairo_t* cr = cairo_create(surface);
-        PaintRoll(cr, scene, view);
+        {
+            CairoCanvas canvas(cr, view.width, view.height);
+            DrawRoll(canvas, scene, view);
+        }
         cairo_destroy(cr);
         cairo_surface_flush(surface);
     }

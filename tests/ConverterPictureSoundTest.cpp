@@ -20,6 +20,7 @@
 #include "support/MidiInvariants.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
+#include "support/SvgReading.h"
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
@@ -287,6 +288,7 @@ TEST_F(CompanionRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJo
                     ASSERT_NE(date, std::string::npos);
                     kept.erase(kept.begin() + date, kept.begin() + text.find(')', date));
                 }
+                if (name.ends_with(".svg")) ExpectWellFormedSvg(dir / name);
                 if (first.count(name)) {
                     EXPECT_EQ(kept, first[name]) << options << ": " << name;
                 }
@@ -312,6 +314,7 @@ TEST_F(CompanionRolls, ARefusedRollWritesNoPictureNorWavFile) {
     ASSERT_EQ(Convert("-q --picture svg --audio " + Q(dir / "a.web")).status, 0);
     std::map<std::string, Bytes> alone = FilesOf(dir.Path());
     ASSERT_TRUE(alone.count("a_BAR_e.svg") && alone.count("a_BAR_e.wav"));
+    ExpectWellFormedSvg(dir / "a_BAR_e.svg");
     for (const char* jobs : {"-j1", "-j4"}) {
         for (const char* output : {"a_BAR_e.mid", "a_BAR_e.svg", "a_BAR_e.wav"})
             fs::remove(dir / output);

@@ -8,6 +8,7 @@
 #include "picture/FontCaches.h"
 #include "platform/CException.h"
 #include "support/HandRoll.h"
+#include "support/SvgReading.h"
 #include "support/TestFiles.h"
 #include "ui/PictureExport.h"
 
@@ -100,6 +101,7 @@ TEST_F(Export, WritesEachFormatWholeWithTheModeOfANewFile) {
         ASSERT_GE(bytes.size(), c.start.size()) << c.name;
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + c.start.size()), c.start) << c.name;
         EXPECT_EQ(fs::status(m_dir / c.name).permissions(), fs::perms(0644)) << c.name;
+        if (c.format == PictureFormat::svg) ExpectWellFormedSvg(m_dir / c.name);
     }
     ::umask(old);
     // Nothing else: no temporary file is left beside them.

@@ -20,6 +20,7 @@
 #include "support/FileFaultPlan.h"
 #include "support/HandRoll.h"
 #include "support/ShellRun.h"
+#include "support/SvgReading.h"
 #include "support/TestFiles.h"
 
 using namespace rollscribe;
@@ -116,6 +117,7 @@ TEST(PictureFiles, SvgHasEveryHoleOfTheEventsOnItsNote) {
     RollScene scene(roll.Doc());
     TempDir dir;
     WriteSvg(scene, CString((dir / "roll.svg").string()));
+    ExpectWellFormedSvg(dir / "roll.svg");
     const std::string svg = Slurp(dir / "roll.svg");
     int open = 0;
     EXPECT_EQ(HolesOfSvg(svg, &open), HolesOfEvents(roll.Doc()));
@@ -132,6 +134,7 @@ TEST(PictureFiles, SvgOfAParsedRollMatchesItsEvents) {
     RollScene scene(doc);
     const CString path = PicturePathFor(doc, PictureFormat::svg);
     WriteSvg(scene, path);
+    ExpectWellFormedSvg(path.ToStdString());
     const auto holes = HolesOfSvg(Slurp(path.ToStdString()));
     EXPECT_EQ(holes, HolesOfEvents(doc));
     EXPECT_GT(holes.size(), 100u);
@@ -152,14 +155,7 @@ TEST(PictureFiles, SvgTextIsEscapedAndFreeOfControlBytes) {
     EXPECT_NE(svg.find("(c) &lt;1925&gt; &amp; \u201CCo\u201D"), std::string::npos);
     EXPECT_NE(svg.find("\uFFFDlyric\uFFFD"), std::string::npos);
     EXPECT_EQ(svg.find("<Night>"), std::string::npos);
-    // Every element that opens closes.
-    const auto count = [&](const std::string& s) {
-        std::size_t n = 0;
-        for (auto at = svg.find(s); at != std::string::npos; at = svg.find(s, at + 1)) ++n;
-        return n;
-    };
-    EXPECT_EQ(count("<g"), count("</g>"));
-    EXPECT_EQ(count("<text"), count("</text>"));
+    ExpectWellFormedSvg(dir / "roll.svg");
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }
 
@@ -192,6 +188,7 @@ TEST(PictureFiles, SvgAndPngShowTheSameMarkerTexts) {
         TempDir dir;
         WriteSvg(scene, CString((dir / "roll.svg").string()), options);
         WritePng(scene, CString((dir / "roll.png").string()), options);
+        ExpectWellFormedSvg(dir / "roll.svg");
 
         std::set<std::int64_t> marked, svgTexts, pngTexts;
         for (const SceneMarker& marker : scene.Markers())
@@ -269,6 +266,7 @@ TEST_P(PictureFileWriting, NewFilesGetTheUsersPermissionsReplacedOnesKeepTheirs)
     const fs::path path = dir / (std::string("roll.") + PictureExtension(GetParam()));
     const mode_t old = ::umask(027);
     WritePicture(scene, GetParam(), CString(path.string()));
+    if (GetParam() == PictureFormat::svg) ExpectWellFormedSvg(path);
     EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
     WriteFile(path, "old");
     ::chmod(path.c_str(), 0600);
@@ -321,6 +319,7 @@ TEST_P(PictureFileWriting, AnEmptyRollStillMakesAPicture) {
     const fs::path path = dir / "empty.out";
     WritePicture(scene, GetParam(), CString(path.string()));
     EXPECT_GT(fs::file_size(path), 100u);
+    if (GetParam() == PictureFormat::svg) ExpectWellFormedSvg(path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, PictureFileWriting,

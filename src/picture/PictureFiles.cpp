@@ -11,7 +11,9 @@
 #include <new>
 #include <string>
 
-#include "picture/RollPainter.h"
+#include "picture/CairoCanvas.h"
+#include "picture/RollDrawing.h"
+#include "picture/SvgCanvas.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 #include "platform/CReservedRegion.h"
@@ -126,7 +128,10 @@ void WritePng(const RollScene& scene, const CString& path, const PictureOptions&
     Check(target, cairo_surface_status(surface.get()), path);
     {
         Context cr(cairo_create(surface.get()));
-        PaintRoll(cr.get(), scene, view);
+        {
+            CairoCanvas canvas(cr.get(), view.width, view.height);
+            DrawRoll(canvas, scene, view);
+        }
         Check(target, cairo_status(cr.get()), path);
     }
     target.file.Create(path);
@@ -157,7 +162,10 @@ void WritePdf(const RollScene& scene, const CString& path, const PictureOptions&
             view.leftTime = skipped / view.pixelsPerInch * 1000.0;
             view.width = std::min(kMaxPdfPageWidth, whole.width - skipped);
             cairo_pdf_surface_set_size(surface.get(), view.width, view.height);
-            PaintRoll(cr.get(), scene, view);
+            {
+                CairoCanvas canvas(cr.get(), view.width, view.height);
+                DrawRoll(canvas, scene, view);
+            }
             cairo_show_page(cr.get());
         }
         Check(target, cairo_status(cr.get()), path);
@@ -165,6 +173,16 @@ void WritePdf(const RollScene& scene, const CString& path, const PictureOptions&
     cairo_surface_finish(surface.get());
     Check(target, cairo_surface_status(surface.get()), path);
     target.file.Commit();
+}
+
+void WriteSvg(const RollScene& scene, const CString& path, const PictureOptions& options) {
+    const RollView view = WholeRollView(scene, options);
+    CAtomicFile file;
+    file.Create(path);
+    SvgCanvas canvas(file, view.width, view.height, scene.Header().title);
+    DrawRoll(canvas, scene, view);
+    canvas.Finish();
+    file.Commit();
 }
 
 }  // namespace rollscribe

@@ -48,22 +48,4 @@ constexpr double MarkerLabelRoom(std::int64_t column, std::int64_t nextColumn) n
     return room >= kMinMarkerLabel ? room : 0;
 }
 
-// Calls emit(column, marker, room) in order for the first marker of each column from <= c < to,
-// with the room for its text (0 for none). The next marked column is looked for as far as a text
-// reaches beyond 'to', so that the choice depends on the markers alone, not on the part drawn.
-template <typename Emit>
-void ForEachMarkerLabel(std::span<const SceneMarker> markers, const ColumnMapping& map,
-                        std::int64_t from, std::int64_t to, Emit&& emit) {
-    const std::int64_t reach = to + static_cast<std::int64_t>(std::ceil(kMaxMarkerLabel));
-    const SceneMarker* pending = nullptr;
-    std::int64_t pendingColumn = 0;
-    ForEachMarkerColumn(
-        markers, map, from, reach, [&](std::int64_t column, const SceneMarker& marker) {
-            if (pending) emit(pendingColumn, *pending, MarkerLabelRoom(pendingColumn, column));
-            pending = column < to ? &marker : nullptr;
-            pendingColumn = column;
-        });
-    if (pending) emit(pendingColumn, *pending, MarkerLabelRoom(pendingColumn, reach + 1));
-}
-
 }  // namespace rollscribe

@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "picture/RollPainter.h"
+#include "picture/CairoCanvas.h"
+#include "picture/RollDrawing.h"
 #include "text/WxText.h"
 #include "ui/GtkScrollBars.h"
 #include "ui/ScrollEvents.h"
@@ -148,12 +149,16 @@ void CRollPane::OnPaint(wxPaintEvent& event) {
         auto* cr = gc ? static_cast<cairo_t*>(gc->GetNativeContext()) : nullptr;
         if (cr) {
             cairo_save(cr);
-            // Only what the window system asks for is drawn: the painter draws inside the clip.
+            // Only what the window system asks for is drawn: the canvas draws inside the clip.
             for (wxRegionIterator part(GetUpdateRegion()); part; ++part)
                 cairo_rectangle(cr, part.GetX(), part.GetY(), part.GetW(), part.GetH());
             cairo_clip(cr);
-            PaintRoll(cr, *m_scene, m_viewport.View());
-            if (m_cursor) PaintCursor(cr, *m_scene, m_viewport.View(), *m_cursor);
+            {
+                const RollView& view = m_viewport.View();
+                CairoCanvas canvas(cr, view.width, view.height);
+                DrawRoll(canvas, *m_scene, view);
+                if (m_cursor) DrawCursor(canvas, *m_scene, view, *m_cursor);
+            }
             cairo_restore(cr);
         }
     }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "picture/RollPainter.h"
+#include "picture/RollDrawing.h"
 #include "picture/SceneTexts.h"
 
 namespace rollscribe {

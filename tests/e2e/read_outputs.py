@@ -3,6 +3,8 @@
 what it found, one "key value" a line.
 
     read_outputs.py svg FILE        the hole bars: "hole NOTE START END OPEN", sorted
+    read_outputs.py shapes FILE     what an SVG draws, in order: "rect X Y W H FILL OPACITY",
+                                    "polygon POINTS FILL", "text X Y SIZE WEIGHT FILL TEXT"
     read_outputs.py png FILE        "width W", "height H"; fails unless the pixels decode
     read_outputs.py pdf FILE        "pages N"; fails unless it looks like a whole PDF file
     read_outputs.py wav FILE MIDI   the format, the length of both files, and how many windows
@@ -16,8 +18,6 @@ import wave
 import xml.etree.ElementTree as ET
 import zlib
 
-import mido
-
 
 def svg(path):
     holes = []
@@ -28,6 +28,32 @@ def svg(path):
                       int(element.get("data-end")), element.get("data-open") == "true"))
     for note, start, end, is_open in sorted(holes):
         print("hole", note, start, end, "open" if is_open else "closed")
+    return 0
+
+
+def shapes(path):
+    """Every shape and text in document order, its fill inherited from the groups around it."""
+    def number(value):
+        return "%.2f" % float(value.removesuffix("px"))
+
+    def walk(element, fill):
+        fill = element.get("fill", fill)
+        tag = element.tag.rsplit("}", 1)[-1]
+        if tag == "rect":
+            print("rect", number(element.get("x")), number(element.get("y")),
+                  number(element.get("width")), number(element.get("height")), fill,
+                  number(element.get("opacity", "1")))
+        elif tag == "polygon":
+            points = [p.split(",") for p in element.get("points").split()]
+            print("polygon", " ".join(number(x) + "," + number(y) for x, y in points), fill)
+        elif tag == "text":
+            print("text", number(element.get("x")), number(element.get("y")),
+                  number(element.get("font-size")), element.get("font-weight", "normal"), fill,
+                  element.text or "")
+        for child in element:
+            walk(child, fill)
+
+    walk(ET.parse(path).getroot(), "black")
     return 0
 
 
@@ -85,6 +111,7 @@ def wav(path, midi_path):
     print("seconds", frames / rate)
 
     # The stretches in which a note of audible velocity is held, in seconds.
+    import mido
     midi = mido.MidiFile(midi_path)
     print("midi_seconds", midi.length)
     now, held, sounding, first = 0.0, {}, [], None
@@ -118,6 +145,8 @@ def main(argv):
     kind = argv[1]
     if kind == "svg":
         return svg(argv[2])
+    if kind == "shapes":
+        return shapes(argv[2])
     if kind == "png":
         return png(argv[2])
     if kind == "pdf":

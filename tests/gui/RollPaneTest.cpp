@@ -18,6 +18,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "roll/RollReport.h"
+#include "support/SvgReading.h"
 #include "text/WxText.h"
 #include "ui/CRollPane.h"
 #include "ui/CViewWindow.h"
@@ -666,6 +667,7 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
         const testing_support::Bytes bytes = ReadFile(written);
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + c.start.size()), c.start);
         EXPECT_EQ(fs::status(written).permissions(), fs::perms(0640)) << c.written;
+        if (c.written.ends_with(".svg")) testing_support::ExpectWellFormedSvg(written);
         if (c.chosen == "roll.png") {
             EXPECT_EQ(Utf8(*seen),
                       "PNG Pictures (*.png)|*.png;*.[pP][nN][gG]|SVG Pictures (*.svg)|*.svg;"

@@ -7,10 +7,15 @@
 #include <cstdint>
 #include <memory>
 
+#include "picture/CairoCanvas.h"
 #include "picture/FontCaches.h"
-#include "picture/RollPainter.h"
+#include "picture/PictureFiles.h"
+#include "picture/RollDrawing.h"
 #include "picture/RollPalette.h"
 #include "support/HandRoll.h"
+#include "support/RecordingCanvas.h"
+#include "support/SvgReading.h"
+#include "support/TestFiles.h"
 
 using namespace rollscribe;
 using namespace testing_support;
@@ -45,10 +50,23 @@ void Paint(cairo_surface_t* surface, const RollScene& scene, const RollView& vie
     cairo_t* cr = cairo_create(surface);
     cairo_rectangle(cr, x, y, w, h);
     cairo_clip(cr);
-    PaintRoll(cr, scene, view);
+    {
+        CairoCanvas canvas(cr, view.width, view.height);
+        DrawRoll(canvas, scene, view);
+    }
     EXPECT_EQ(cairo_status(cr), CAIRO_STATUS_SUCCESS);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
+}
+
+void DrawCursorOn(cairo_surface_t* surface, const RollScene& scene, const RollView& view,
+                  double time) {
+    cairo_t* cr = cairo_create(surface);
+    {
+        CairoCanvas canvas(cr, view.width, view.height);
+        DrawCursor(canvas, scene, view, time);
+    }
+    cairo_destroy(cr);
 }
 
 std::uint32_t Pixel(cairo_surface_t* surface, double x, double y) {
@@ -84,7 +102,7 @@ RollView SampleView(const RollScene& scene) {
     return view;
 }
 
-TEST(RollPainter, HolesInTheirLanesAndColours) {
+TEST(RollDrawing, HolesInTheirLanesAndColours) {
     HandRoll roll = SampleRoll();
     RollScene scene(roll.Doc());
     const RollView view = SampleView(scene);
@@ -114,7 +132,7 @@ TEST(RollPainter, HolesInTheirLanesAndColours) {
     }
 }
 
-TEST(RollPainter, PaintingInPiecesGivesThePictureOfOnePaint) {
+TEST(RollDrawing, PaintingInPiecesGivesThePictureOfOnePaint) {
     HandRoll roll = SampleRoll();
     RollScene scene(roll.Doc());
     struct Zoom {
@@ -146,7 +164,7 @@ TEST(RollPainter, PaintingInPiecesGivesThePictureOfOnePaint) {
     }
 }
 
-TEST(RollPainter, DrawsNothingOutsideTheClip) {
+TEST(RollDrawing, DrawsNothingOutsideTheClip) {
     HandRoll roll = SampleRoll();
     RollScene scene(roll.Doc());
     const RollView view = SampleView(scene);
@@ -162,15 +180,13 @@ TEST(RollPainter, DrawsNothingOutsideTheClip) {
         EXPECT_EQ(Pixel(surface.get(), x, y), 0xFF00FFu) << x << "," << y;
 }
 
-TEST(RollPainter, CursorAtTheGivenPosition) {
+TEST(RollDrawing, CursorAtTheGivenPosition) {
     HandRoll roll = SampleRoll();
     RollScene scene(roll.Doc());
     const RollView view = SampleView(scene);
     Surface surface = NewSurface(view, 0);
     Paint(surface.get(), scene, view, 0, 0, view.width, view.height);
-    cairo_t* cr = cairo_create(surface.get());
-    PaintCursor(cr, scene, view, 5000);
-    cairo_destroy(cr);
+    DrawCursorOn(surface.get(), scene, view, 5000);
     cairo_surface_flush(surface.get());
     const RollLayout layout(scene, view);
     const double x = layout.XOfTime(5000);
@@ -180,7 +196,7 @@ TEST(RollPainter, CursorAtTheGivenPosition) {
     EXPECT_NE(Pixel(surface.get(), x, 10), palette::kCursor.rgb) << "not over the header";
 }
 
-TEST(RollPainter, TheCursorStaysWithinItsReach) {
+TEST(RollDrawing, TheCursorStaysWithinItsReach) {
     // What a window repaints around the cursor, and how near the edge it counts as shown, come
     // from its reach: nothing of it may be drawn outside.
     HandRoll roll = SampleRoll();
@@ -192,9 +208,7 @@ TEST(RollPainter, TheCursorStaysWithinItsReach) {
         Paint(before.get(), scene, view, 0, 0, view.width, view.height);
         Surface after = NewSurface(view, 0);
         Paint(after.get(), scene, view, 0, 0, view.width, view.height);
-        cairo_t* cr = cairo_create(after.get());
-        PaintCursor(cr, scene, view, time);
-        cairo_destroy(cr);
+        DrawCursorOn(after.get(), scene, view, time);
         cairo_surface_flush(after.get());
         const int column = static_cast<int>(std::floor(layout.XOfTime(time)));
         int first = INT_MAX, last = INT_MIN;
@@ -211,7 +225,7 @@ TEST(RollPainter, TheCursorStaysWithinItsReach) {
     }
 }
 
-TEST(RollPainter, FarZoomedOutViewOfManyHolesShowsThemAsRuns) {
+TEST(RollDrawing, FarZoomedOutViewOfManyHolesShowsThemAsRuns) {
     // 200,000 short holes a thousandth apart in a lane, seen 1000 to a pixel column.
     HandRoll roll;
     for (std::int32_t i = 0; i < 200000; ++i) roll.Hole(60, i * 10, i * 10 + 5);
@@ -229,7 +243,7 @@ TEST(RollPainter, FarZoomedOutViewOfManyHolesShowsThemAsRuns) {
         ASSERT_EQ(Pixel(surface.get(), x, y), palette::kNote.rgb) << x;
 }
 
-TEST(RollPainter, BadViewsDrawNothing) {
+TEST(RollDrawing, BadViewsDrawNothing) {
     HandRoll roll = SampleRoll();
     RollScene scene(roll.Doc());
     RollView view = SampleView(scene);
@@ -238,6 +252,36 @@ TEST(RollPainter, BadViewsDrawNothing) {
         Surface surface = NewSurface(view, 0xFF00FF);
         Paint(surface.get(), scene, view, 0, 0, view.width, view.height);
         EXPECT_EQ(Pixel(surface.get(), 300, 100), 0xFF00FFu) << ppi;
+    }
+}
+
+// The SVG file shows what the window, PNG and PDF show: drawn through the Cairo canvas and
+// written as SVG, one scene gives the same rectangles, lines (one pixel wide) and texts at the
+// same places, in the same order. Holes and markers stand apart here, so that the Cairo canvas's
+// runs of pixel columns are single holes too.
+TEST(RollDrawing, CairoAndSvgCanvasesDrawTheSame) {
+    HandRoll roll = SampleRoll();
+    roll.Doc().m_strTitle = "Night & Day <live>";
+    roll.Marker(242, 4001, "same column").Marker(242, 6000, "A & B <x>");
+    RollScene scene(roll.Doc());
+    // All lanes labelled and no legend; only the C's labelled, with the legend.
+    for (const PictureOptions& options : {PictureOptions{40, 10}, PictureOptions{100, 6}}) {
+        SCOPED_TRACE(options.pixelsPerInch);
+        const RollView view = WholeRollView(scene, options);
+        Surface surface = NewSurface(view, 0);
+        cairo_t* cr = cairo_create(surface.get());
+        std::vector<std::string> cairo;
+        {
+            CairoCanvas canvas(cr, view.width, view.height);
+            RecordingCanvas recording(canvas);
+            DrawRoll(recording, scene, view);
+            cairo = recording.Shapes();
+        }
+        cairo_destroy(cr);
+        TempDir dir;
+        WriteSvg(scene, CString((dir / "roll.svg").string()), options);
+        EXPECT_EQ(SvgShapes(dir / "roll.svg"), cairo);
+        EXPECT_GT(cairo.size(), 100u);
     }
 }
 

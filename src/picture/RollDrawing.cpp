@@ -1,0 +1,444 @@
+#include "picture/RollDrawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "picture/ColumnRuns.h"
+#include "picture/NoteNames.h"
+#include "picture/SceneTexts.h"
+#include "picture/TimeScale.h"
+
+namespace rollscribe {
+
+namespace {
+
+// Markers closer than this (in pixels) to a neighbour get no line across the lanes.
+constexpr std::int64_t kMarkerLineSpacing = 6;
+constexpr TextFont kTitleFont{15, true};
+constexpr TextFont kSummaryFont{11};
+constexpr TextFont kSmallFont{10};   // scale labels, marker texts, the legend
+constexpr TextFont kCaptionFont{9};  // what the rows of the scale and the strip show
+
+// A line one pixel wide along a column or a row, on whole pixels.
+Box VerticalRule(double x, double y0, double y1) {
+    return {std::floor(x), y0, std::floor(x) + 1, y1};
+}
+Box HorizontalRule(double x0, double x1, double y) {
+    return {x0, std::floor(y), x1, std::floor(y) + 1};
+}
+
+// The first characters of a text (UTF-8) that fit in the room, by the canvas's measure.
+std::string_view Fitting(PictureCanvas& canvas, std::string_view text, const TextFont& font,
+                         double room) {
+    if (room <= 0) return {};
+    if (canvas.TextWidth(text, font) <= room) return text;
+    // The character boundaries, then the longest prefix that fits, by halving.
+    std::vector<std::size_t> ends;
+    for (std::size_t i = 1; i <= text.size(); ++i) {
+        if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            ends.push_back(i);
+    }
+    std::size_t fits = 0, fails = ends.size();  // counts of characters
+    while (fails - fits > 1) {
+        const std::size_t middle = (fits + fails) / 2;
+        if (canvas.TextWidth(text.substr(0, ends[middle - 1]), font) <= room)
+            fits = middle;
+        else
+            fails = middle;
+    }
+    return fits == 0 ? std::string_view() : text.substr(0, ends[fits - 1]);
+}
+
+class Drawing {
+  public:
+    Drawing(PictureCanvas& canvas, const RollScene& scene, const RollView& view)
+        : m_canvas(canvas),
+          m_scene(scene),
+          m_view(view),
+          m_layout(scene, view),
+          m_map(m_layout.Columns()),
+          m_everyItem(canvas.KeepsEveryItem()) {}
+
+    void Draw(const Box& clip) {
+        const double lanesTop = m_layout.LanesTop();
+        const double left = RollLayout::kGutterWidth;
+        m_canvas.FillRect(clip, palette::kPaper);
+        DrawLanes(Intersect(clip, {left, lanesTop, m_view.width, m_view.height}));
+        DrawMarkers(
+            Intersect(clip, {left, m_layout.MarkerStripTop(), m_view.width, m_view.height}));
+        DrawScale(
+            Intersect(clip, {left, m_layout.ScaleTop(), m_view.width, m_layout.MarkerStripTop()}));
+        DrawGutter(Intersect(clip, {0, m_layout.ScaleTop(), left, m_view.height}));
+        DrawHeader(Intersect(clip, {0, 0, m_view.width, RollLayout::kHeaderHeight}));
+    }
+
+    void DrawCursor(const Box& clip, double time) {
+        const double x = std::floor(m_layout.XOfTime(time));
+        const double top = m_layout.ScaleTop();
+        const Box area =
+            Intersect(clip, {RollLayout::kGutterWidth, top, m_view.width, m_view.height});
+        if (area.Empty() || x + 2 < area.x0 || x - 1 > area.x1) return;
+        m_canvas.PushClip(area);
+        m_canvas.FillRect({x, top, x + 2, m_view.height}, palette::kCursor);
+        const Point head[] = {
+            {x - kCursorReachLeft, top}, {x + kCursorReachRight, top}, {x + 1, top + 8}};
+        m_canvas.FillPolygon(head, palette::kCursor);
+        m_canvas.PopClip();
+    }
+
+  private:
+    // The pixel rows of a lane, on whole pixels.
+    double LaneTopY(std::size_t lane) const { return std::round(m_layout.LaneTop(lane)); }
+    double LaneBottomY(std::size_t lane) const {
+        return std::round(m_layout.LaneTop(lane) + m_view.laneHeight);
+    }
+
+    // The lanes that reach into the rows y0..y1, as first..last (last excluded).
+    std::pair<std::size_t, std::size_t> LanesIn(double y0, double y1) const {
+        const std::size_t n = m_scene.Lanes().size();
+        if (n == 0 || y1 <= y0) return {0, 0};
+        const double h = m_view.laneHeight;
+        const double origin = m_layout.LanesTop() - m_view.scrollY;
+        const double topRow = std::floor((y0 - origin) / h);
+        const double bottomRow = std::floor((y1 - origin) / h);
+        const double last = static_cast<double>(n - 1);
+        if (bottomRow < 0 || topRow > last) return {0, 0};
+        const auto top = static_cast<std::size_t>(std::clamp(topRow, 0.0, last));
+        const auto bottom = static_cast<std::size_t>(std::clamp(bottomRow, 0.0, last));
+        return {n - 1 - bottom, n - top};
+    }
+
+    static std::int64_t ColumnFloor(double x) { return static_cast<std::int64_t>(std::floor(x)); }
+    static std::int64_t ColumnCeil(double x) { return static_cast<std::int64_t>(std::ceil(x)); }
+
+    void DrawLanes(const Box& area) {
+        if (area.Empty()) return;
+        m_canvas.BeginPart(PicturePart::lanes);
+        m_canvas.PushClip(area);
+        const auto [firstLane, endLane] = LanesIn(area.y0, area.y1);
+        const auto& lanes = m_scene.Lanes();
+        // The roll's stretch of the lanes: from its start to its end.
+        const double rollX0 = std::max(area.x0, std::floor(m_layout.XOfTime(0)));
+        const double rollX1 =
+            std::min(area.x1, std::max(rollX0, std::ceil(m_layout.XOfTime(m_scene.EndTime()))));
+        for (std::size_t lane = firstLane; lane < endLane; ++lane) {
+            const SceneLane& l = lanes[lane];
+            const Colour colour = !l.playable          ? palette::kMutedLane
+                                  : IsBlackKey(l.note) ? palette::kBlackKeyLane
+                                                       : palette::kWhiteKeyLane;
+            m_canvas.FillRect({rollX0, LaneTopY(lane), rollX1, LaneBottomY(lane)}, colour);
+        }
+        // A rule under every C, and between the played lanes and the others.
+        for (std::size_t lane = firstLane; lane < endLane; ++lane) {
+            const bool boundary = lane > 0 && lanes[lane].playable != lanes[lane - 1].playable;
+            if (lanes[lane].note % 12 == 0 || boundary)
+                m_canvas.FillRect(HorizontalRule(rollX0, rollX1, LaneBottomY(lane) - 1),
+                                  palette::kOctaveRule);
+        }
+        DrawSecondGrid(area);
+        DrawHoles(area, firstLane, endLane, true);
+        DrawHoles(area, firstLane, endLane, false);
+        // The roll's start and end.
+        for (double time : {0.0, static_cast<double>(m_scene.EndTime())}) {
+            const double x = std::floor(m_layout.XOfTime(time));
+            if (x >= area.x0 - 1 && x <= area.x1 && endLane > firstLane)
+                m_canvas.FillRect(VerticalRule(x, LaneTopY(endLane - 1), LaneBottomY(firstLane)),
+                                  palette::kRollEnd);
+        }
+        if (lanes.empty()) {
+            const double x = m_layout.LanesLeft() + kNoHolesTextX;
+            const TextFont font{kNoHolesTextSize};
+            m_canvas.Text(x, m_layout.LanesTop() + kNoHolesTextY,
+                          Fitting(m_canvas, kNoHolesText, font, m_view.width - x), font,
+                          palette::kSubtitle);
+        }
+        m_canvas.PopClip();
+        m_canvas.EndPart();
+    }
+
+    // Faint lines at the labelled seconds of the scale, to read times off the holes.
+    void DrawSecondGrid(const Box& area) {
+        CollectScaleMarks(m_scene, m_layout, area.x0, area.x1, m_marks);
+        const double bottom = std::min(area.y1, m_layout.LanesBottom());
+        for (const ScaleMark& mark : m_marks) {
+            if (mark.seconds && mark.major)
+                m_canvas.FillRect(VerticalRule(mark.x, area.y0, bottom), palette::kScaleTick, 0.16);
+        }
+    }
+
+    // The holes of the playable lanes, or of the others. Where the canvas keeps every hole, each
+    // is drawn over the pixel columns it covers; otherwise the columns' runs are.
+    void DrawHoles(const Box& area, std::size_t firstLane, std::size_t endLane, bool playable) {
+        const auto& lanes = m_scene.Lanes();
+        const std::int64_t from = ColumnFloor(area.x0);
+        const std::int64_t to = ColumnCeil(area.x1);
+        const double inset = m_view.laneHeight >= 4 ? 1 : 0;
+        const Colour colour = playable ? palette::kNote : palette::kMutedHole;
+        for (std::size_t lane = firstLane; lane < endLane; ++lane) {
+            const SceneLane& l = lanes[lane];
+            if (l.playable != playable) continue;
+            const double top = LaneTopY(lane) + inset;
+            const double bottom = top + std::max(1.0, LaneBottomY(lane) - inset - top);
+            const auto bars = m_scene.Bars(lane);
+            m_canvas.BeginLane(l, colour);
+            if (m_everyItem) {
+                for (std::size_t i = 0; i < bars.size(); ++i) {
+                    const auto first = static_cast<double>(m_map.Column(bars[i].start));
+                    const auto end = static_cast<double>(m_map.LastColumn(bars[i]) + 1);
+                    m_canvas.Hole({first, top, end, bottom}, colour, bars[i],
+                                  l.openAtEnd && i + 1 == bars.size());
+                }
+            } else {
+                ForEachColumnRun(bars, m_map, from, to, [&](std::int64_t first, std::int64_t end) {
+                    m_canvas.FillRect(
+                        {static_cast<double>(first), top, static_cast<double>(end), bottom},
+                        colour);
+                });
+            }
+            m_canvas.EndLane();
+        }
+    }
+
+    // The markers: a mark in the strip and the text of the first of each pixel column, where
+    // there is room, and a line across the lanes for those that stand apart; where markers crowd
+    // (far zoomed out) they are shown in the marker strip only, so that they do not hide the
+    // holes. Texts reaching into the area from markers left of it are drawn too.
+    void DrawMarkers(const Box& clip) {
+        const double top = m_layout.MarkerStripTop();
+        const Box area = Intersect(clip, {clip.x0, top, clip.x1, m_view.height});
+        if (area.Empty()) return;
+        m_canvas.BeginPart(PicturePart::markers);
+        m_canvas.FillRect(HorizontalRule(area.x0, area.x1, m_layout.LanesTop() - 1),
+                          palette::kHeaderRule);
+        const Box lines{area.x0, std::max(area.y0, m_layout.LanesTop()), area.x1,
+                        std::min(area.y1, m_layout.LanesBottom())};
+        const auto markers = m_scene.Markers();
+        const std::int64_t far = ColumnMapping::ToColumn(1e300);
+        const std::int64_t from = m_everyItem ? -far : ColumnFloor(area.x0);
+        const std::int64_t to = m_everyItem ? far + 1 : ColumnCeil(area.x1);
+        const std::int64_t walkFrom =
+            m_everyItem ? from : ColumnFloor(area.x0 - kMaxMarkerLabel) - kMarkerLineSpacing;
+        // Each marker column waits for the next, which decides its line and the room for its
+        // text; the next is looked for as far as a text reaches beyond the area, so that the
+        // choice depends on the markers alone, not on the part drawn.
+        const std::int64_t reach = to + static_cast<std::int64_t>(std::ceil(kMaxMarkerLabel));
+        const SceneMarker* pending = nullptr;
+        std::int64_t pendingColumn = std::numeric_limits<std::int64_t>::min() / 2;
+        std::int64_t previousColumn = pendingColumn;
+        std::size_t written = 0;  // markers given to the canvas, when it keeps every one
+        auto drawPending = [&](std::int64_t nextColumn) {
+            const SceneMarker& marker = *pending;
+            if (m_everyItem) {
+                // The markers of the columns before, and the others of this column: no shapes.
+                const auto index = static_cast<std::size_t>(&marker - markers.data());
+                for (; written < index; ++written) {
+                    m_canvas.BeginMarker(markers[written], MarkerLabel(m_scene, markers[written]));
+                    m_canvas.EndMarker();
+                }
+                ++written;
+            }
+            const std::string label = MarkerLabel(m_scene, marker);
+            const Colour colour = MarkerColour(marker.code);
+            const double x = static_cast<double>(pendingColumn);
+            m_canvas.BeginMarker(marker, label);
+            const bool apart = pendingColumn - previousColumn >= kMarkerLineSpacing &&
+                               nextColumn - pendingColumn >= kMarkerLineSpacing;
+            if (apart && pendingColumn >= from && !lines.Empty())
+                m_canvas.FillRect({x, lines.y0, x + 1, lines.y1}, colour, 0.5);
+            m_canvas.FillRect({x, top + 2, x + 1, top + RollLayout::kMarkerStripHeight - 2},
+                              colour);
+            const double room = MarkerLabelRoom(pendingColumn, nextColumn);
+            if (room > 0)
+                m_canvas.Text(x + kMarkerLabelIndent, top + 13,
+                              Fitting(m_canvas, label, kSmallFont, room - kMarkerLabelIndent),
+                              kSmallFont, colour);
+            m_canvas.EndMarker();
+        };
+        ForEachMarkerColumn(markers, m_map, walkFrom, reach,
+                            [&](std::int64_t column, const SceneMarker& marker) {
+                                if (pending) drawPending(column);
+                                previousColumn = pendingColumn;
+                                pending = column < to ? &marker : nullptr;
+                                pendingColumn = column;
+                            });
+        if (pending) drawPending(reach + 1);
+        if (m_everyItem) {
+            for (; written < markers.size(); ++written) {
+                m_canvas.BeginMarker(markers[written], MarkerLabel(m_scene, markers[written]));
+                m_canvas.EndMarker();
+            }
+        }
+        m_canvas.EndPart();
+    }
+
+    void DrawScale(const Box& area) {
+        if (area.Empty()) return;
+        m_canvas.BeginPart(PicturePart::scale);
+        m_canvas.PushClip(area);
+        const double top = m_layout.ScaleTop();
+        const double middle = top + RollLayout::kScaleHeight / 2;
+        const double bottom = top + RollLayout::kScaleHeight;
+        m_canvas.FillRect(area, palette::kScale);
+        m_canvas.FillRect(HorizontalRule(area.x0, area.x1, middle), palette::kHeaderRule);
+        m_canvas.FillRect(HorizontalRule(area.x0, area.x1, bottom - 1), palette::kHeaderRule);
+        // Labels start right of their mark: take in marks up to a label's width to the left.
+        CollectScaleMarks(m_scene, m_layout, area.x0 - 60, area.x1, m_marks);
+        for (const ScaleMark& mark : m_marks) {
+            const double rowBottom = (mark.seconds ? middle : bottom) - 1;
+            const double length = mark.major ? RollLayout::kScaleHeight / 2 - 1 : 4;
+            m_canvas.FillRect(VerticalRule(mark.x, rowBottom - length, rowBottom),
+                              palette::kScaleTick);
+        }
+        for (const ScaleMark& mark : m_marks) {
+            if (!mark.major) continue;
+            const double x = std::floor(mark.x) + 3;
+            m_canvas.Text(x, (mark.seconds ? top : middle) + 11.5, mark.label, kSmallFont,
+                          palette::kScaleText);
+        }
+        m_canvas.PopClip();
+        m_canvas.EndPart();
+    }
+
+    void RightAligned(std::string_view text, double right, double baseline, const TextFont& font,
+                      Colour colour) {
+        m_canvas.Text(right - m_canvas.TextWidth(text, font), baseline, text, font, colour);
+    }
+
+    void DrawGutter(const Box& area) {
+        if (area.Empty()) return;
+        m_canvas.BeginPart(PicturePart::gutter);
+        m_canvas.PushClip(area);
+        m_canvas.FillRect(area, palette::kGutter);
+        m_canvas.FillRect(VerticalRule(RollLayout::kGutterWidth - 1, area.y0, area.y1),
+                          palette::kGutterRule);
+        m_canvas.FillRect(HorizontalRule(area.x0, area.x1, m_layout.LanesTop() - 1),
+                          palette::kGutterRule);
+
+        // What the rows of the scale and the marker strip show.
+        const double scaleTop = m_layout.ScaleTop();
+        const double right = RollLayout::kGutterWidth - 6;
+        RightAligned("time", right, scaleTop + 11.5, kCaptionFont, palette::kMutedLabel);
+        RightAligned("inches", right, scaleTop + RollLayout::kScaleHeight / 2 + 11.5, kCaptionFont,
+                     palette::kMutedLabel);
+        RightAligned("texts", right, m_layout.MarkerStripTop() + 13, kCaptionFont,
+                     palette::kMutedLabel);
+
+        const double lanesTop = m_layout.LanesTop();
+        m_canvas.PushClip({area.x0, lanesTop, area.x1, area.y1});
+        const auto [firstLane, endLane] = LanesIn(std::max(area.y0, lanesTop), area.y1);
+        const auto& lanes = m_scene.Lanes();
+        const double h = m_view.laneHeight;
+        const bool all = h >= 8;
+        const TextFont font{all ? std::min(11.0, h - 1) : 8};
+        std::int64_t lastC = -1000;  // index of the last labelled C, when only C's are
+        for (std::size_t lane = 0; lane < endLane; ++lane) {
+            const SceneLane& l = lanes[lane];
+            bool show = all;
+            if (!all && l.note % 12 == 0) {
+                const auto index = static_cast<std::int64_t>(lane);
+                show = (index - lastC) * h >= font.size + 1;
+                if (show) lastC = index;
+            }
+            if (!show || lane < firstLane) continue;
+            const double top = LaneTopY(lane);
+            const double bottom = LaneBottomY(lane);
+            const double baseline = std::round((top + bottom) / 2 + font.size * 0.36);
+            RightAligned(NoteLabel(l.note), right - 4, baseline, font,
+                         l.playable ? palette::kLabel : palette::kMutedLabel);
+        }
+        // Little key marks beside the labels: black keys dark, the rest light.
+        for (std::size_t lane = firstLane; lane < endLane; ++lane) {
+            const SceneLane& l = lanes[lane];
+            if (!l.playable) continue;
+            const double top = LaneTopY(lane);
+            const double bottom = LaneBottomY(lane);
+            m_canvas.FillRect({right, top, right + 4, std::max(top + 1, bottom)},
+                              IsBlackKey(l.note) ? palette::kTitle : palette::kWhiteKeyLane);
+        }
+        m_canvas.PopClip();
+        m_canvas.PopClip();
+        m_canvas.EndPart();
+    }
+
+    void DrawHeader(const Box& area) {
+        if (area.Empty()) return;
+        m_canvas.BeginPart(PicturePart::header);
+        m_canvas.PushClip(area);
+        m_canvas.FillRect(area, palette::kHeader);
+        m_canvas.FillRect(HorizontalRule(area.x0, area.x1, RollLayout::kHeaderHeight - 1),
+                          palette::kHeaderRule);
+        const double legendWidth = LegendWidth();
+        const bool legend = m_view.width >= 900;
+        const double textRight = m_view.width - (legend ? legendWidth + 24 : 12);
+        m_canvas.Text(12, 21, Fitting(m_canvas, m_scene.Header().title, kTitleFont, textRight - 12),
+                      kTitleFont, palette::kTitle);
+        const std::string summary = HeaderSummary(m_scene);
+        m_canvas.Text(12, 40, Fitting(m_canvas, summary, kSummaryFont, textRight - 12),
+                      kSummaryFont, palette::kSubtitle);
+        if (legend) DrawLegend(m_view.width - legendWidth - 12);
+        m_canvas.PopClip();
+        m_canvas.EndPart();
+    }
+
+    struct LegendItem {
+        Colour colour;
+        const char* text;
+    };
+    static constexpr LegendItem kLegend[] = {
+        {palette::kNote, "note"},           {palette::kMutedHole, "not a note"},
+        {palette::kCopyright, "copyright"}, {palette::kLyric, "lyric"},
+        {palette::kText, "text"},           {palette::kCode, "code"},
+    };
+
+    double LegendWidth() {
+        double width = 0;
+        for (const LegendItem& item : kLegend)
+            width += 14 + m_canvas.TextWidth(item.text, kSmallFont) + 12;
+        return width - 12;
+    }
+
+    void DrawLegend(double x) {
+        for (const LegendItem& item : kLegend) {
+            m_canvas.FillRect({x, 31, x + 10, 41}, item.colour);
+            m_canvas.Text(x + 14, 40, item.text, kSmallFont, palette::kSubtitle);
+            x += 14 + m_canvas.TextWidth(item.text, kSmallFont) + 12;
+        }
+    }
+
+    PictureCanvas& m_canvas;
+    const RollScene& m_scene;
+    const RollView& m_view;
+    RollLayout m_layout;
+    ColumnMapping m_map;
+    bool m_everyItem;
+    std::vector<ScaleMark> m_marks;
+};
+
+bool Drawable(const RollView& view) {
+    return view.pixelsPerInch > 0 && std::isfinite(view.pixelsPerInch) && view.laneHeight > 0 &&
+           std::isfinite(view.laneHeight) && std::isfinite(view.leftTime) &&
+           std::isfinite(view.scrollY);
+}
+
+}  // namespace
+
+void DrawRoll(PictureCanvas& canvas, const RollScene& scene, const RollView& view) {
+    if (!Drawable(view)) return;
+    const Box area = canvas.Area();
+    if (area.Empty()) return;
+    Drawing(canvas, scene, view).Draw(area);
+}
+
+void DrawCursor(PictureCanvas& canvas, const RollScene& scene, const RollView& view, double time) {
+    if (!Drawable(view) || !std::isfinite(time)) return;
+    const Box area = canvas.Area();
+    if (area.Empty()) return;
+    Drawing(canvas, scene, view).DrawCursor(area, time);
+}
+
+}  // namespace rollscribe
