@@ -163,7 +163,7 @@ if [ -n "$deb" ]; then
     # lintian: no error, and none of the tags once reported and mended, whatever their level;
     # any other tag is shown. (Its exit status is 1 for errors, 2 when it could not check.)
     mended="no-changelog|extended-description-line-too-long|debian-changelog-line-too-long"
-    mended="$mended|hardening-no-[a-z]*|binary-has-unneeded-section"
+    mended="$mended|hardening-no-[a-z-]*|binary-has-unneeded-section"
     status=0
     lintian --pedantic --display-info --display-experimental "$deb" >"$stage/lintian.txt" 2>&1 ||
         status=$?
