@@ -6,7 +6,7 @@
 #   - desktop-file-validate finds nothing wrong with the desktop entry;
 #   - roll scans ending in bar or web, in any letter case, are known as the roll scan type;
 #   - the installed converter converts the example roll;
-#   - the installed documents link only to installed files;
+#   - the installed documents link only to installed files, and the manual pages name only those;
 #   - the programs, manual pages, changelogs and package all carry the version of the newest
 #     release in CHANGELOG.md;
 #   - CPack's Debian package of the same build holds those files under /usr, and its
@@ -79,6 +79,9 @@ for program in rollscribe-convert rollscribe; do
     out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || true
     [ -z "$out" ] || fail "$program.1: man warns: $out"
     text=$(LC_ALL=C MANWIDTH=200 man -l "$page" 2>/dev/null)
+    for doc in $(printf '%s\n' "$text" | grep -o '/usr/share/doc/[^ ]*[^ .,;)]'); do
+        [ -e "$stage/root$doc" ] || fail "$program.1 names $doc, which is not installed"
+    done
     case "$text" in
         *"$program - "*) ;;
         *) fail "$program.1: no NAME line for $program" ;;
