@@ -45,7 +45,8 @@ done
 
 # The installed documents: every link to a file of their own (not a web address, not a place in
 # the same document) leads to an installed file.
-for doc in $(find "$usr/share/doc/rollscribe" -name '*.md'); do
+find "$usr/share/doc/rollscribe" -name '*.md' >"$stage/documents"
+while IFS= read -r doc; do
     for target in $(grep -o '\]([^)#]*[)#]' "$doc" | sed 's/^](//; s/.$//'); do
         case "$target" in
             "" | *://* | mailto:*) continue ;;
@@ -53,7 +54,7 @@ for doc in $(find "$usr/share/doc/rollscribe" -name '*.md'); do
         [ -e "$(dirname "$doc")/$target" ] ||
             fail "${doc#"$usr/"} links to $target, which is not installed"
     done
-done
+done <"$stage/documents"
 
 # One version everywhere: that of the newest release in CHANGELOG.md.
 version=$(sed -n 's/^## \[\([0-9][0-9.]*\)\] - .*/\1/p' CHANGELOG.md | head -n 1)
