@@ -6,8 +6,12 @@
 #   - desktop-file-validate finds nothing wrong with the desktop entry;
 #   - roll scans ending in bar or web, in any letter case, are known as the roll scan type;
 #   - the installed converter converts the example roll;
+#   - the installed documents link only to installed files, and the manual pages name only those;
+#   - the programs, manual pages, changelogs and package all carry the version of the newest
+#     release in CHANGELOG.md;
 #   - CPack's Debian package of the same build holds those files under /usr, and its
-#     dependencies come from dpkg-shlibdeps, with the sound font recommended.
+#     dependencies come from dpkg-shlibdeps, with the sound font recommended;
+#   - lintian finds no error in the package, nor any of the faults once found and mended.
 #
 #   scripts/check-install.sh BUILD-DIR
 set -eu
@@ -32,9 +36,39 @@ for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-con
     share/icons/hicolor/48x48/apps/rollscribe.png \
     share/icons/hicolor/48x48/mimetypes/application-x-rollscribe.document.png \
     share/icons/hicolor/scalable/apps/rollscribe.svg \
-    share/doc/rollscribe/copyright share/doc/rollscribe/user-guide.md \
-    share/doc/rollscribe/README.md share/doc/rollscribe/CHANGELOG.md; do
+    share/doc/rollscribe/copyright share/doc/rollscribe/changelog.gz \
+    share/doc/rollscribe/README.md share/doc/rollscribe/CHANGELOG.md \
+    share/doc/rollscribe/docs/user-guide.md share/doc/rollscribe/docs/robustness.md \
+    share/doc/rollscribe/docs/performance.md; do
     [ -f "$usr/$f" ] || fail "not installed: /usr/$f"
+done
+
+# The installed documents: every link to a file of their own (not a web address, not a place in
+# the same document) leads to an installed file.
+find "$usr/share/doc/rollscribe" -name '*.md' >"$stage/documents"
+while IFS= read -r doc; do
+    for target in $(grep -o '\]([^)#]*[)#]' "$doc" | sed 's/^](//; s/.$//'); do
+        case "$target" in
+            "" | *://* | mailto:*) continue ;;
+        esac
+        [ -e "$(dirname "$doc")/$target" ] ||
+            fail "${doc#"$usr/"} links to $target, which is not installed"
+    done
+done <"$stage/documents"
+
+# One version everywhere: that of the newest release in CHANGELOG.md.
+version=$(sed -n 's/^## \[\([0-9][0-9.]*\)\] - .*/\1/p' CHANGELOG.md | head -n 1)
+debian=$(gzip -dc "$usr/share/doc/rollscribe/changelog.gz" 2>/dev/null | head -n 1)
+[ "$debian" = "rollscribe ($version) stable; urgency=medium" ] ||
+    fail "the Debian changelog begins '$debian', not with release $version"
+for program in rollscribe-convert rollscribe; do
+    out=$("$usr/bin/$program" --version 2>&1) || true
+    case "$out" in
+        *" $version") ;;
+        *) fail "$program --version says '$out', not $version" ;;
+    esac
+    gzip -dc "$usr/share/man/man1/$program.1.gz" 2>/dev/null | grep -q "^\.TH .*\"Rollscribe $version\"" ||
+        fail "$program.1 is not the page of Rollscribe $version"
 done
 
 # Manual pages: no formatting warning, and every option of the program's help on its page.
@@ -46,6 +80,9 @@ for program in rollscribe-convert rollscribe; do
     out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || true
     [ -z "$out" ] || fail "$program.1: man warns: $out"
     text=$(LC_ALL=C MANWIDTH=200 man -l "$page" 2>/dev/null)
+    for doc in $(printf '%s\n' "$text" | grep -o '/usr/share/doc/[^ ]*[^ .,;)]'); do
+        [ -e "$stage/root$doc" ] || fail "$program.1 names $doc, which is not installed"
+    done
     case "$text" in
         *"$program - "*) ;;
         *) fail "$program.1: no NAME line for $program" ;;
@@ -125,6 +162,21 @@ if [ -n "$deb" ]; then
         *sf2-soundfont-gm*) ;;
         *) fail "the package does not recommend a General MIDI sound font" ;;
     esac
+    [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] ||
+        fail "the package's version is $(dpkg-deb -f "$deb" Version), not $version"
+    # lintian: no error, and none of the tags once reported and mended, whatever their level;
+    # any other tag is shown. (Its exit status is 1 for errors, 2 when it could not check.)
+    mended="no-changelog|extended-description-line-too-long|debian-changelog-line-too-long"
+    mended="$mended|hardening-no-[a-z-]*|binary-has-unneeded-section"
+    status=0
+    lintian --pedantic --display-info --display-experimental "$deb" >"$stage/lintian.txt" 2>&1 ||
+        status=$?
+    if [ "$status" -gt 1 ]; then
+        fail "lintian could not check the package: $(tail -n 5 "$stage/lintian.txt")"
+    fi
+    tags=$(grep -E "^E: |^[A-Z]: rollscribe[^:]*: ($mended)( |\$)" "$stage/lintian.txt" || true)
+    [ -z "$tags" ] || fail "lintian: $tags"
+    grep -E '^[A-Z]: ' "$stage/lintian.txt" >&2 || true
 else
     fail "cpack made no rollscribe_*.deb"
 fi
@@ -133,4 +185,4 @@ if [ "$failures" -ne 0 ]; then
     echo "check-install: $failures problem(s)" >&2
     exit 1
 fi
-echo "check-install: installation, manual pages, desktop entry, MIME type and package OK"
+echo "check-install: installation, documents, version, manual pages, desktop entry, MIME type and package OK"

@@ -205,7 +205,7 @@ TEST(Converter, UsageHelpAndVersion) {
         {"-j x.bar", 2, "", "invalid number of jobs 'x.bar'"},
         {"-j", 2, "", "needs a number"},
         {"--help", 0, "Usage: rollscribe-convert [options] FILE...", ""},
-        {"--version", 0, "rollscribe-convert 1.0.0\n", ""},
+        {"--version", 0, "rollscribe-convert " ROLLSCRIBE_VERSION "\n", ""},
     };
     for (const auto& c : cases) {
         ShellRun run = Convert(c.args);

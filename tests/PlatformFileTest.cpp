@@ -216,6 +216,34 @@ TEST(CAtomicFile, CommitKeepsAReplacedFilesPermissionsAndLeavesNoTemporary) {
     }
 }
 
+// A replaced file keeps a group other than the user's where the user may give it: any group for
+// root, else the user's other groups (where the user has none, there is nothing to check).
+TEST(CAtomicFile, CommitKeepsAReplacedFilesGroupWhereTheUserMayGiveIt) {
+    std::vector<gid_t> groups;
+    if (::geteuid() == 0) {
+        groups = {1, 65534};
+    } else {
+        groups.resize(static_cast<size_t>(::getgroups(0, nullptr)));
+        groups.resize(
+            static_cast<size_t>(::getgroups(static_cast<int>(groups.size()), groups.data())));
+    }
+    for (gid_t group : groups) {
+        if (group == ::getegid()) continue;
+        TempDir dir;
+        fs::path target = dir / "out.mid";
+        WriteFile(target, "old contents");
+        ASSERT_EQ(::chown(target.c_str(), static_cast<uid_t>(-1), group), 0) << group;
+        CAtomicFile file;
+        file.Create(CString(target.string()));
+        file.Write("new", 3);
+        file.Commit();
+        struct stat st {};
+        ASSERT_EQ(::stat(target.c_str(), &st), 0);
+        EXPECT_EQ(st.st_gid, group);
+        EXPECT_EQ(ReadFile(target), BytesOf("new"));
+    }
+}
+
 // Root may write any file, so the user's right to write the old file is refused through the
 // fault layer here; ConverterCliTest checks it as an unprivileged user where it can.
 TEST(CAtomicFile, FileTheUserMayNotWriteIsNotReplaced) {

@@ -107,8 +107,10 @@ void CAtomicFile::Create(const CString& target) {
             if (replacing) {
                 // The group first (it may clear set-id bits), then the permission bits. A group
                 // the user is no member of cannot be given; the file then keeps the user's.
-                if (old.st_gid != ::getegid())
-                    (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+                if (old.st_gid != ::getegid() &&
+                    ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+                    // Not given: the user's group stands.
+                }
                 (void)::fchmod(fd, old.st_mode & 0777);
             }
             return;
