@@ -231,6 +231,36 @@ TEST(PictureFiles, SvgAndPngShowTheSameMarkerTexts) {
     }
 }
 
+// Noncharacters in a title or a text record: Cairo's pictures show U+FFFD, the SVG keeps them.
+TEST(PictureFiles, TextsCairoRefusesAreDrawnAndTheSvgKeepsThem) {
+    HandRoll roll;
+    roll.Doc().m_strTitle =
+        "Night\xEF\xB7\x90"
+        "Day\xF4\x8F\xBF\xBF";  // U+FDD0, U+10FFFF
+    roll.Hole(60, 0, 1000)
+        .Marker(242, 10,
+                "la\xF0\x9F\xBF\xBE"
+                "la");  // U+1FFFE
+    RollScene scene(roll.Doc());
+    TempDir dir;
+    for (PictureFormat format : {PictureFormat::png, PictureFormat::pdf, PictureFormat::svg}) {
+        const fs::path path = dir / (std::string("roll.") + PictureExtension(format));
+        EXPECT_NO_THROW(WritePicture(scene, format, CString(path.string()))) << path;
+        EXPECT_GT(fs::file_size(path), 100u) << path;
+    }
+    cairo_surface_t* png = cairo_image_surface_create_from_png((dir / "roll.png").c_str());
+    EXPECT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(png);
+    ExpectWellFormedSvg(dir / "roll.svg");
+    const std::string svg = Slurp(dir / "roll.svg");
+    EXPECT_NE(svg.find(">Night\uFDD0"
+                       "Day\U0010FFFF</text>"),
+              std::string::npos);
+    EXPECT_NE(svg.find("<title>la\U0001FFFE"
+                       "la</title>"),
+              std::string::npos);
+}
+
 TEST(PictureFiles, PdfPagesCarryALongRollAtMost14400PointsWide) {
     struct Case {
         std::int32_t end;

@@ -1,3 +1,4 @@
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +8,7 @@
 #include "picture/RollScene.h"
 #include "picture/SceneTexts.h"
 #include "picture/TimeScale.h"
+#include "platform/TextDecoding.h"
 #include "support/HandRoll.h"
 
 using namespace rollscribe;
@@ -43,6 +45,32 @@ TEST(DisplayText, ShowsUtf8AndWindows1252AndNoControlCharacters) {
         {"<&>\"'", "<&>\"'"},
     };
     for (const auto& [bytes, shown] : cases) EXPECT_EQ(DisplayText(bytes), shown) << bytes;
+}
+
+// Cairo refuses a text holding a noncharacter, and then draws nothing more: what it is handed
+// has them replaced, and Cairo takes every result.
+TEST(DisplayText, CairoTextReplacesTheNoncharactersCairoRefuses) {
+    const std::pair<char32_t, bool> cases[] = {
+        {U'A', true},     {0xD7FF, true},   {0xE000, true},    {0xFDCF, true},    {0xFDD0, false},
+        {0xFDEF, false},  {0xFDF0, true},   {0xFFFD, true},    {0xFFFE, false},   {0xFFFF, false},
+        {0x10000, true},  {0x1FFFD, true},  {0x1FFFE, false},  {0x1FFFF, false},  {0x20000, true},
+        {0xEFFFF, false}, {0x10FFFD, true}, {0x10FFFE, false}, {0x10FFFF, false},
+    };
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+    for (const auto& [c, kept] : cases) {
+        std::string text = "a";
+        AppendUtf8(text, c);
+        text += "b";
+        const std::string shown = CairoText(text);
+        EXPECT_EQ(shown, kept ? text : "a\uFFFDb") << std::hex << static_cast<std::uint32_t>(c);
+        cairo_t* cr = cairo_create(surface);
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, shown.c_str(), &extents);
+        EXPECT_EQ(cairo_status(cr), CAIRO_STATUS_SUCCESS)
+            << std::hex << static_cast<std::uint32_t>(c);
+        cairo_destroy(cr);
+    }
+    cairo_surface_destroy(surface);
 }
 
 TEST(DisplayText, XmlEscapingCoversMarkupCharacters) {
