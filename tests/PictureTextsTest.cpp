@@ -1,6 +1,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "picture/DisplayText.h"
@@ -134,6 +135,35 @@ TEST(SceneTexts, HeaderSummaryNamesNumberTypeTempoLengthAndRange) {
               "Roll H-1  \u00B7  Ampico  \u00B7  Tempo 5 (played at 100)  \u00B7  0:01  \u00B7  "
               "2 holes  \u00B7  notes 23\u201310"
               "5");
+}
+
+TEST(SceneTexts, CountsAreSingularForOneWithThousandsSeparators) {
+    const std::pair<std::size_t, const char*> cases[] = {
+        {0, "0 holes"},
+        {1, "1 hole"},
+        {2, "2 holes"},
+        {999, "999 holes"},
+        {1000, "1,000 holes"},
+        {99999, "99,999 holes"},
+        {100000, "100,000 holes"},
+        {2509929, "2,509,929 holes"},
+    };
+    for (auto [count, text] : cases) EXPECT_EQ(Counted(count, "hole", "holes"), text);
+}
+
+TEST(SceneTexts, HeaderCreditsNameComposerAndPerformer) {
+    const std::array<const char*, 3> cases[] = {
+        {"", "", ""},
+        {"Hanna Lindqvist", "", "Composer Hanna Lindqvist"},
+        {"", "Ann \xE9", "Performer Ann \u00E9"},
+        {"A", "B", "Composer A  \u00B7  Performer B"},
+    };
+    for (const auto& [composer, performer, credits] : cases) {
+        HandRoll roll;
+        roll.Doc().m_strComposer = composer;
+        roll.Doc().m_strPerformer = performer;
+        EXPECT_EQ(HeaderCredits(RollScene(roll.Doc())), credits);
+    }
 }
 
 TEST(SceneTexts, HoleDescriptions) {

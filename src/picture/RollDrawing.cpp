@@ -375,8 +375,14 @@ class Drawing {
         const double legendWidth = LegendWidth();
         const bool legend = m_view.width >= 900;
         const double textRight = m_view.width - (legend ? legendWidth + 24 : 12);
-        m_canvas.Text(12, 21, Fitting(m_canvas, m_scene.Header().title, kTitleFont, textRight - 12),
-                      kTitleFont, palette::kTitle);
+        const std::string_view title =
+            Fitting(m_canvas, m_scene.Header().title, kTitleFont, textRight - 12);
+        m_canvas.Text(12, 21, title, kTitleFont, palette::kTitle);
+        // Composer and performer after the title, as far as they fit.
+        const double creditsX = 12 + m_canvas.TextWidth(title, kTitleFont) + 14;
+        const std::string credits = HeaderCredits(m_scene);
+        m_canvas.Text(creditsX, 21, Fitting(m_canvas, credits, kSummaryFont, textRight - creditsX),
+                      kSummaryFont, palette::kSubtitle);
         const std::string summary = HeaderSummary(m_scene);
         m_canvas.Text(12, 40, Fitting(m_canvas, summary, kSummaryFont, textRight - 12),
                       kSummaryFont, palette::kSubtitle);

@@ -16,6 +16,14 @@ namespace rollscribe {
 // The line under the title: roll number, type, tempo, length, holes and the notes played.
 std::string HeaderSummary(const RollScene& scene);
 
+// What follows the title: "Composer NAME  ·  Performer NAME", either left out when the
+// annotation file names none; empty for neither.
+std::string HeaderCredits(const RollScene& scene);
+
+// A count and its noun, the count with thousands separators: "1 hole", "0 holes",
+// "2,509,929 holes".
+std::string Counted(std::size_t count, std::string_view one, std::string_view many);
+
 // What a marker shows: its text, or for a bare control code (245 to 255) its number.
 std::string MarkerLabel(const RollScene& scene, const SceneMarker& marker);
 
