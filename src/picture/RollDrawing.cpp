@@ -23,6 +23,9 @@ constexpr TextFont kTitleFont{15, true};
 constexpr TextFont kSummaryFont{11};
 constexpr TextFont kSmallFont{10};   // scale labels, marker texts, the legend
 constexpr TextFont kCaptionFont{9};  // what the rows of the scale and the strip show
+// Repeated lane labels stop this far before the roll's end, and reach at most this far right.
+constexpr double kRepeatedLabelsEnd = 80;
+constexpr double kRepeatedLabelsWidth = 60;
 
 // A line one pixel wide along a column or a row, on whole pixels.
 Box VerticalRule(double x, double y0, double y1) {
@@ -150,6 +153,7 @@ class Drawing {
                 m_canvas.FillRect(VerticalRule(x, LaneTopY(endLane - 1), LaneBottomY(firstLane)),
                                   palette::kRollEnd);
         }
+        DrawRepeatedLabels(area, firstLane, endLane);
         if (lanes.empty()) {
             const double x = m_layout.LanesLeft() + kNoHolesTextX;
             const TextFont font{kNoHolesTextSize};
@@ -309,6 +313,56 @@ class Drawing {
         m_canvas.Text(right - m_canvas.TextWidth(text, font), baseline, text, font, colour);
     }
 
+    // The lane labels' font: as large as the lanes allow, at most 11.
+    TextFont LabelFont() const {
+        const double h = m_view.laneHeight;
+        return {h >= 8 ? std::min(11.0, h - 1) : 8};
+    }
+
+    // Calls label(lane, baseline) for the lanes firstLane..endLane that get a label: every lane
+    // where lanes are 8 pixels or more, else the C's that leave room for a label of 8 pixels
+    // (counted from the lowest lane, so that the choice does not depend on the part drawn).
+    template <typename Label>
+    void ForEachLaneLabel(std::size_t firstLane, std::size_t endLane, Label&& label) const {
+        const double h = m_view.laneHeight;
+        const bool all = h >= 8;
+        const double size = LabelFont().size;
+        std::int64_t lastC = -1000;  // index of the last labelled C, when only C's are
+        for (std::size_t lane = 0; lane < endLane; ++lane) {
+            bool show = all;
+            if (!all && m_scene.Lanes()[lane].note % 12 == 0) {
+                const auto index = static_cast<std::int64_t>(lane);
+                show = (index - lastC) * h >= size + 1;
+                if (show) lastC = index;
+            }
+            if (show && lane >= firstLane)
+                label(lane, std::round((LaneTopY(lane) + LaneBottomY(lane)) / 2 + size * 0.36));
+        }
+    }
+
+    // The lane labels again along the lanes of a picture file, every labelRepeat pixels from the
+    // roll's start, on a light ground, so that a long picture can be read anywhere.
+    void DrawRepeatedLabels(const Box& area, std::size_t firstLane, std::size_t endLane) {
+        if (!(m_view.labelRepeat > 0)) return;
+        const double start = m_layout.XOfTime(0);
+        const double last = m_layout.XOfTime(m_scene.EndTime()) - kRepeatedLabelsEnd;
+        const TextFont font = LabelFont();
+        const auto& lanes = m_scene.Lanes();
+        const double first = std::max(
+            1.0, std::floor((area.x0 - kRepeatedLabelsWidth - start) / m_view.labelRepeat));
+        for (double k = first; start + k * m_view.labelRepeat <= std::min(last, area.x1); ++k) {
+            const double x = std::floor(start + k * m_view.labelRepeat);
+            ForEachLaneLabel(firstLane, endLane, [&](std::size_t lane, double baseline) {
+                const std::string label = NoteLabel(lanes[lane].note);
+                const double width = m_canvas.TextWidth(label, font);
+                m_canvas.FillRect({x, LaneTopY(lane), x + width + 6, LaneBottomY(lane)},
+                                  palette::kPaper, 0.8);
+                m_canvas.Text(x + 3, baseline, label, font,
+                              lanes[lane].playable ? palette::kLabel : palette::kMutedLabel);
+            });
+        }
+    }
+
     void DrawGutter(const Box& area) {
         if (area.Empty()) return;
         m_canvas.BeginPart(PicturePart::gutter);
@@ -332,25 +386,10 @@ class Drawing {
         m_canvas.PushClip({area.x0, lanesTop, area.x1, area.y1});
         const auto [firstLane, endLane] = LanesIn(std::max(area.y0, lanesTop), area.y1);
         const auto& lanes = m_scene.Lanes();
-        const double h = m_view.laneHeight;
-        const bool all = h >= 8;
-        const TextFont font{all ? std::min(11.0, h - 1) : 8};
-        std::int64_t lastC = -1000;  // index of the last labelled C, when only C's are
-        for (std::size_t lane = 0; lane < endLane; ++lane) {
-            const SceneLane& l = lanes[lane];
-            bool show = all;
-            if (!all && l.note % 12 == 0) {
-                const auto index = static_cast<std::int64_t>(lane);
-                show = (index - lastC) * h >= font.size + 1;
-                if (show) lastC = index;
-            }
-            if (!show || lane < firstLane) continue;
-            const double top = LaneTopY(lane);
-            const double bottom = LaneBottomY(lane);
-            const double baseline = std::round((top + bottom) / 2 + font.size * 0.36);
-            RightAligned(NoteLabel(l.note), right - 4, baseline, font,
-                         l.playable ? palette::kLabel : palette::kMutedLabel);
-        }
+        ForEachLaneLabel(firstLane, endLane, [&](std::size_t lane, double baseline) {
+            RightAligned(NoteLabel(lanes[lane].note), right - 4, baseline, LabelFont(),
+                         lanes[lane].playable ? palette::kLabel : palette::kMutedLabel);
+        });
         // Little key marks beside the labels: black keys dark, the rest light.
         for (std::size_t lane = firstLane; lane < endLane; ++lane) {
             const SceneLane& l = lanes[lane];

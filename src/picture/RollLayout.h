@@ -17,7 +17,13 @@ struct RollView {
     double pixelsPerInch = 40;  // the zoom
     double laneHeight = 10;
     double scrollY = 0;  // how far the lanes are scrolled up: 0 shows the highest lane on top
+    // Above 0, the lane labels are drawn again along the lanes every labelRepeat pixels from the
+    // roll's start (pictures wider than a screen); a window has them in its gutter.
+    double labelRepeat = 0;
 };
+
+// How often a picture file repeats its lane labels: about a screen's width.
+inline constexpr double kPictureLabelRepeat = 1280;
 
 // The settings of a picture file.
 struct PictureOptions {
