@@ -5,6 +5,7 @@
 #include <string>
 
 #include "picture/DisplayText.h"
+#include "picture/MarkerTextRows.h"
 #include "picture/NoteNames.h"
 #include "picture/RollScene.h"
 #include "picture/SceneTexts.h"
@@ -163,6 +164,45 @@ TEST(SceneTexts, HeaderCreditsNameComposerAndPerformer) {
         roll.Doc().m_strComposer = composer;
         roll.Doc().m_strPerformer = performer;
         EXPECT_EQ(HeaderCredits(RollScene(roll.Doc())), credits);
+    }
+}
+
+// Texts go whole into the lowest row they clear by 6 pixels, right of their line, or left of it
+// where they would pass the roll's end (here at 200, 24 pixels of margin); a text that finds no
+// row is not shown, and one wider than 480 pixels ends in an ellipsis. 10 pixels a byte here.
+TEST(MarkerTextRows, StaggerWholeTextsInRows) {
+    struct Case {
+        std::int32_t time;
+        std::string text;
+        int row;  // -1 for none
+        double offset, width;
+        std::string shown;
+    };
+    const std::string longText(60, 'x');
+    const Case cases[] = {
+        {0, "aaaa", 0, 3, 40, "aaaa"},
+        {20, "bb", 1, 3, 20, "bb"},
+        {30, "c", 2, 3, 10, "c"},
+        {35, "d", -1, 0, 0, ""},
+        {60, "eeee", 0, 3, 40, "eeee"},  // 63 clears the first row's 43 by 6 and more
+        {110, longText, 0, 3, 480, std::string(45, 'x') + "\u2026"},
+        {195, "ffff", 1, -43, 40, "ffff"},  // 198 + 40 would pass 222
+    };
+    HandRoll roll;
+    roll.Hole(60, 0, 200);
+    for (const Case& c : cases) roll.Marker(242, c.time, c.text.c_str());
+    RollScene scene(roll.Doc());
+    const MarkerTextRows rows(
+        scene, 1.0, [](std::string_view text) { return 10.0 * static_cast<double>(text.size()); });
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const auto placed = rows.Of(i);
+        ASSERT_EQ(placed.has_value(), c.row >= 0) << c.time;
+        if (!placed) continue;
+        EXPECT_EQ(placed->row, c.row) << c.time;
+        EXPECT_EQ(placed->offset, c.offset) << c.time;
+        EXPECT_EQ(placed->width, c.width) << c.time;
+        EXPECT_EQ(rows.Shown(i), c.shown) << c.time;
     }
 }
 

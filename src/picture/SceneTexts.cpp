@@ -53,6 +53,18 @@ std::string MarkerLabel(const RollScene& scene, const SceneMarker& marker) {
     return std::string(scene.MarkerText(marker));
 }
 
+std::string DescribeMarker(const RollScene& scene, const SceneMarker& marker) {
+    const char* kind = marker.code == 240   ? "Copyright"
+                       : marker.code == 242 ? "Lyric"
+                       : marker.code < 245  ? "Text"
+                                            : "Code";
+    std::string text = kind;
+    if (marker.code >= 245) text += " " + std::to_string(marker.code);
+    text += " at " + Inches(marker.time) + ", " + FormatClock(scene.SecondsAt(marker.time), 0.001);
+    if (marker.code < 245) text += ": " + std::string(scene.MarkerText(marker));
+    return text;
+}
+
 std::string DescribeHole(const RollScene& scene, std::size_t lane, const HoleBar& bar) {
     const SceneLane& l = scene.Lanes().at(lane);
     std::string text = "Note " + NoteLabel(l.note);
