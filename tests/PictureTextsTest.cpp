@@ -184,7 +184,8 @@ TEST(MarkerTextRows, StaggerWholeTextsInRows) {
         {20, "bb", 1, 3, 20, "bb"},
         {30, "c", 2, 3, 10, "c"},
         {35, "d", -1, 0, 0, ""},
-        {60, "eeee", 0, 3, 40, "eeee"},  // 63 clears the first row's 43 by 6 and more
+        {46, "g", 0, 3, 10, "g"},        // 49 clears the first row's 43 by 6 exactly
+        {60, "eeee", 1, 3, 40, "eeee"},  // 63 is 4 after the first row's 59
         {110, longText, 0, 3, 480, std::string(45, 'x') + "\u2026"},
         {195, "ffff", 1, -43, 40, "ffff"},  // 198 + 40 would pass 222
     };

@@ -284,7 +284,39 @@ TEST(RollDrawing, CairoAndSvgCanvasesDrawTheSame) {
         WriteSvg(scene, CString((dir / "roll.svg").string()), options);
         EXPECT_EQ(SvgShapes(dir / "roll.svg"), cairo);
         EXPECT_GT(cairo.size(), 100u);
+        // A line across the lanes for each of the four marked columns, two markers in one.
+        EXPECT_EQ(std::count_if(cairo.begin(), cairo.end(),
+                                [](const std::string& s) { return s.ends_with(" 0.50"); }),
+                  4);
     }
+}
+
+// The canvas draws each text in its font, also after a clip has been lifted (which brings back
+// the context's font of before).
+TEST(CairoCanvas, TextsAfterAClipKeepTheirFont) {
+    RollView view;
+    view.width = 200;
+    view.height = 40;
+    const TextFont bold{15, true};
+    Surface clipped = NewSurface(view, 0xFFFFFF);
+    Surface plain = NewSurface(view, 0xFFFFFF);
+    for (cairo_surface_t* surface : {clipped.get(), plain.get()}) {
+        cairo_t* cr = cairo_create(surface);
+        {
+            CairoCanvas canvas(cr, view.width, view.height);
+            if (surface == clipped.get()) canvas.PushClip({100, 0, 200, 40});
+            canvas.Text(110, 30, "Wg", bold, palette::kTitle);
+            if (surface == clipped.get()) canvas.PopClip();
+            canvas.Text(10, 30, "Wg", bold, palette::kTitle);
+        }
+        cairo_destroy(cr);
+        cairo_surface_flush(surface);
+    }
+    int differing = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 200; ++x)
+            differing += Pixel(clipped.get(), x, y) != Pixel(plain.get(), x, y);
+    EXPECT_EQ(differing, 0);
 }
 
 // A picture file repeats the lane labels about every screen width along the lanes, up to shortly

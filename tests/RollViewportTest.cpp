@@ -285,6 +285,7 @@ TEST(ViewportMarkers, TheTextUnderThePointerIsNamed) {
         {start + 10, rowMiddle(2), 2},
         {start + 0.5, layout.LanesTop() - 2, 3},  // the mark: the text not shown
         {start + 200, rowMiddle(0), std::nullopt},
+        {start + 10, layout.LanesTop() - 2, std::nullopt},  // under the lowest row
         {std::floor(layout.XOfTime(50000)) + 1, rowMiddle(1), 4},
         {start + 10, layout.MarkerStripTop() - 1, std::nullopt},  // the scale
     };
