@@ -15,10 +15,12 @@
 #include "BenchFolder.h"
 #include "picture/CairoCanvas.h"
 #include "picture/FontCaches.h"
+#include "picture/MarkerTextRows.h"
 #include "picture/PictureFiles.h"
 #include "picture/RollDrawing.h"
 #include "picture/RollLayout.h"
 #include "picture/RollScene.h"
+#include "picture/TextMeasure.h"
 #include "platform/CString.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
@@ -79,11 +81,16 @@ void BM_Repaint(benchmark::State& state) {
     if (zoom > 0) view.leftTime = scene.EndTime() / 2.0;
     cairo_surface_t* surface = cairo_image_surface_create(
         CAIRO_FORMAT_RGB24, static_cast<int>(view.width), static_cast<int>(view.height));
+    // The marker texts' places, which a window keeps from paint to paint at one zoom.
+    TextMeasure measure;
+    const MarkerTextRows rows(scene, view.pixelsPerInch / 1000, [&](std::string_view text) {
+        return measure.Width(text, kMarkerTextFont);
+    });
     for (auto _ : state) {
         cairo_t* cr = cairo_create(surface);
         {
             CairoCanvas canvas(cr, view.width, view.height);
-            DrawRoll(canvas, scene, view);
+            DrawRoll(canvas, scene, view, &rows);
         }
         cairo_destroy(cr);
         cairo_surface_flush(surface);

@@ -159,76 +159,66 @@ TEST(PictureFiles, SvgTextIsEscapedAndFreeOfControlBytes) {
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }
 
-// The SVG and the PNG of a roll show the texts of the same markers: the first of each pixel
-// column, where 22 pixels or more lie before the next marked column (18 for the text and 4 clear).
-TEST(PictureFiles, SvgAndPngShowTheSameMarkerTexts) {
-    // Markers at these pixel columns right of the first, at two zooms; at 37 pixels an inch
-    // they fall on fractions of a column.
-    const std::vector<int> offsets = {0, 30, 30, 40, 58, 78, 99, 121, 144, 154, 184, 184, 194, 240};
-    const std::set<int> texts = {0, 99, 121, 154, 194, 240};  // at 1000 pixels an inch
-    for (double pixelsPerInch : {1000.0, 37.0}) {
-        SCOPED_TRACE(pixelsPerInch);
-        HandRoll roll;
-        roll.Hole(60, 0, static_cast<std::int32_t>(400 * 1000 / pixelsPerInch));
-        const int first = 20;  // pixels into the roll, clear of its start line
-        std::map<int, std::int32_t> timeAt;
-        for (std::size_t i = 0; i < offsets.size(); ++i) {
-            const auto time =
-                static_cast<std::int32_t>(std::lround((first + offsets[i]) * 1000 / pixelsPerInch));
-            timeAt[offsets[i]] = time;
-            if (i % 3 == 2)
-                roll.Marker(250, time);  // shown as its number
-            else
-                roll.Marker(242, time, "WWWW");
-        }
-        RollScene scene(roll.Doc());
-        const PictureOptions options{pixelsPerInch, 10};
-        const RollView view = WholeRollView(scene, options);
-        const ColumnMapping columns = RollLayout(scene, view).Columns();
-        TempDir dir;
-        WriteSvg(scene, CString((dir / "roll.svg").string()), options);
-        WritePng(scene, CString((dir / "roll.png").string()), options);
-        ExpectWellFormedSvg(dir / "roll.svg");
+// Marker texts are never cut: each one shown is its whole text (the title of its marker), and
+// in the example roll, whose texts are close together and three of them at its start, every
+// text record is shown (a fourth marker there, a bare code, finds no row), "The End" at the
+// roll's very end too.
+TEST(PictureFiles, MarkerTextsAreShownWhole) {
+    TempDir dir;
+    for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
+        fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name);
+    CRollscribeDoc doc;
+    LoadRollFile(doc, CString((dir / "evening_waltz.bar").string()));
+    RollScene scene(doc);
+    const CString path = PicturePathFor(doc, PictureFormat::svg);
+    WriteSvg(scene, path);
+    ExpectWellFormedSvg(path.ToStdString());
+    const std::string svg = Slurp(path.ToStdString());
+    static const std::regex group(
+        "<g class=\"marker\"[^\\n]*?<title>([^<]*)</title>[^\\n]*?<text [^>]*>([^<]*)</text>");
+    std::size_t shown = 0;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), group);
+         it != std::sregex_iterator(); ++it, ++shown)
+        EXPECT_EQ((*it)[2], (*it)[1]);
+    const auto markers = scene.Markers();
+    EXPECT_EQ(shown, markers.size() - 1);
+    EXPECT_EQ(svg.find(">245</text>"), std::string::npos);
+    // "The End" stands left of its line, at the roll's end.
+    static const std::regex end("data-time=\"(\\d+)\"[^\\n]*<text x=\"([0-9.]+)\"[^>]*>The End<");
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(svg, found, end));
+    const RollLayout layout(scene, WholeRollView(scene, {}));
+    EXPECT_LT(std::stod(found[2]), layout.XOfTime(std::stoi(found[1])) - 20);
+}
 
-        std::set<std::int64_t> marked, svgTexts, pngTexts;
-        for (const SceneMarker& marker : scene.Markers())
-            marked.insert(columns.Column(marker.time));
-        const std::string svg = Slurp(dir / "roll.svg");
-        static const std::regex group(
-            "<g class=\"marker\" data-code=\"\\d+\" data-time=\"(\\d+)\""
-            "[^\\n]*</g>");
-        for (auto it = std::sregex_iterator(svg.begin(), svg.end(), group);
-             it != std::sregex_iterator(); ++it) {
-            if (it->str().find("<text") != std::string::npos)
-                svgTexts.insert(columns.Column(std::stoi((*it)[1])));
-        }
-        // In the PNG, a text is ink right of a marked column, off the other markers' lines.
-        cairo_surface_t* png = cairo_image_surface_create_from_png((dir / "roll.png").c_str());
-        ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
-        const double top = RollLayout(scene, view).MarkerStripTop();
-        for (std::int64_t column : marked) {
-            bool ink = false;
-            for (std::int64_t x = column + 3; x <= column + 10; ++x) {
-                if (marked.count(x)) continue;
-                for (int y = static_cast<int>(top) + 3; y <= static_cast<int>(top) + 15; ++y) {
-                    const auto* row = reinterpret_cast<const std::uint32_t*>(
-                        cairo_image_surface_get_data(png) +
-                        y * cairo_image_surface_get_stride(png));
-                    ink = ink || (row[x] & 0xFFFFFF) != palette::kPaper.rgb;
-                }
-            }
-            if (ink) pngTexts.insert(column);
-        }
-        cairo_surface_destroy(png);
-        EXPECT_EQ(svgTexts, pngTexts);
-        if (pixelsPerInch == 1000.0) {
-            std::set<std::int64_t> expected;
-            for (int offset : texts) expected.insert(columns.Column(timeAt[offset]));
-            EXPECT_EQ(svgTexts, expected);
-        }
-        EXPECT_LT(svgTexts.size(), marked.size());
-        EXPECT_GE(svgTexts.size(), 3u);
+// Noncharacters in a title or a text record: Cairo's pictures show U+FFFD, the SVG keeps them.
+TEST(PictureFiles, TextsCairoRefusesAreDrawnAndTheSvgKeepsThem) {
+    HandRoll roll;
+    roll.Doc().m_strTitle =
+        "Night\xEF\xB7\x90"
+        "Day\xF4\x8F\xBF\xBF";  // U+FDD0, U+10FFFF
+    roll.Hole(60, 0, 1000)
+        .Marker(242, 10,
+                "la\xF0\x9F\xBF\xBE"
+                "la");  // U+1FFFE
+    RollScene scene(roll.Doc());
+    TempDir dir;
+    for (PictureFormat format : {PictureFormat::png, PictureFormat::pdf, PictureFormat::svg}) {
+        const fs::path path = dir / (std::string("roll.") + PictureExtension(format));
+        EXPECT_NO_THROW(WritePicture(scene, format, CString(path.string()))) << path;
+        EXPECT_GT(fs::file_size(path), 100u) << path;
     }
+    cairo_surface_t* png = cairo_image_surface_create_from_png((dir / "roll.png").c_str());
+    EXPECT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(png);
+    ExpectWellFormedSvg(dir / "roll.svg");
+    const std::string svg = Slurp(dir / "roll.svg");
+    EXPECT_NE(svg.find(">Night\uFDD0"
+                       "Day\U0010FFFF</text>"),
+              std::string::npos);
+    EXPECT_NE(svg.find("<title>la\U0001FFFE"
+                       "la</title>"),
+              std::string::npos);
 }
 
 TEST(PictureFiles, PdfPagesCarryALongRollAtMost14400PointsWide) {

@@ -1,12 +1,16 @@
+#include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "picture/DisplayText.h"
+#include "picture/MarkerTextRows.h"
 #include "picture/NoteNames.h"
 #include "picture/RollScene.h"
 #include "picture/SceneTexts.h"
 #include "picture/TimeScale.h"
+#include "platform/TextDecoding.h"
 #include "support/HandRoll.h"
 
 using namespace rollscribe;
@@ -43,6 +47,32 @@ TEST(DisplayText, ShowsUtf8AndWindows1252AndNoControlCharacters) {
         {"<&>\"'", "<&>\"'"},
     };
     for (const auto& [bytes, shown] : cases) EXPECT_EQ(DisplayText(bytes), shown) << bytes;
+}
+
+// Cairo refuses a text holding a noncharacter, and then draws nothing more: what it is handed
+// has them replaced, and Cairo takes every result.
+TEST(DisplayText, CairoTextReplacesTheNoncharactersCairoRefuses) {
+    const std::pair<char32_t, bool> cases[] = {
+        {U'A', true},     {0xD7FF, true},   {0xE000, true},    {0xFDCF, true},    {0xFDD0, false},
+        {0xFDEF, false},  {0xFDF0, true},   {0xFFFD, true},    {0xFFFE, false},   {0xFFFF, false},
+        {0x10000, true},  {0x1FFFD, true},  {0x1FFFE, false},  {0x1FFFF, false},  {0x20000, true},
+        {0xEFFFF, false}, {0x10FFFD, true}, {0x10FFFE, false}, {0x10FFFF, false},
+    };
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+    for (const auto& [c, kept] : cases) {
+        std::string text = "a";
+        AppendUtf8(text, c);
+        text += "b";
+        const std::string shown = CairoText(text);
+        EXPECT_EQ(shown, kept ? text : "a\uFFFDb") << std::hex << static_cast<std::uint32_t>(c);
+        cairo_t* cr = cairo_create(surface);
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, shown.c_str(), &extents);
+        EXPECT_EQ(cairo_status(cr), CAIRO_STATUS_SUCCESS)
+            << std::hex << static_cast<std::uint32_t>(c);
+        cairo_destroy(cr);
+    }
+    cairo_surface_destroy(surface);
 }
 
 TEST(DisplayText, XmlEscapingCoversMarkupCharacters) {
@@ -106,6 +136,75 @@ TEST(SceneTexts, HeaderSummaryNamesNumberTypeTempoLengthAndRange) {
               "Roll H-1  \u00B7  Ampico  \u00B7  Tempo 5 (played at 100)  \u00B7  0:01  \u00B7  "
               "2 holes  \u00B7  notes 23\u201310"
               "5");
+}
+
+TEST(SceneTexts, CountsAreSingularForOneWithThousandsSeparators) {
+    const std::pair<std::size_t, const char*> cases[] = {
+        {0, "0 holes"},
+        {1, "1 hole"},
+        {2, "2 holes"},
+        {999, "999 holes"},
+        {1000, "1,000 holes"},
+        {99999, "99,999 holes"},
+        {100000, "100,000 holes"},
+        {2509929, "2,509,929 holes"},
+    };
+    for (auto [count, text] : cases) EXPECT_EQ(Counted(count, "hole", "holes"), text);
+}
+
+TEST(SceneTexts, HeaderCreditsNameComposerAndPerformer) {
+    const std::array<const char*, 3> cases[] = {
+        {"", "", ""},
+        {"Hanna Lindqvist", "", "Composer Hanna Lindqvist"},
+        {"", "Ann \xE9", "Performer Ann \u00E9"},
+        {"A", "B", "Composer A  \u00B7  Performer B"},
+    };
+    for (const auto& [composer, performer, credits] : cases) {
+        HandRoll roll;
+        roll.Doc().m_strComposer = composer;
+        roll.Doc().m_strPerformer = performer;
+        EXPECT_EQ(HeaderCredits(RollScene(roll.Doc())), credits);
+    }
+}
+
+// Texts go whole into the lowest row they clear by 6 pixels, right of their line, or left of it
+// where they would pass the roll's end (here at 200, 24 pixels of margin); a text that finds no
+// row is not shown, and one wider than 480 pixels ends in an ellipsis. 10 pixels a byte here.
+TEST(MarkerTextRows, StaggerWholeTextsInRows) {
+    struct Case {
+        std::int32_t time;
+        std::string text;
+        int row;  // -1 for none
+        double offset, width;
+        std::string shown;
+    };
+    const std::string longText(60, 'x');
+    const Case cases[] = {
+        {0, "aaaa", 0, 3, 40, "aaaa"},
+        {20, "bb", 1, 3, 20, "bb"},
+        {30, "c", 2, 3, 10, "c"},
+        {35, "d", -1, 0, 0, ""},
+        {46, "g", 0, 3, 10, "g"},        // 49 clears the first row's 43 by 6 exactly
+        {60, "eeee", 1, 3, 40, "eeee"},  // 63 is 4 after the first row's 59
+        {110, longText, 0, 3, 480, std::string(45, 'x') + "\u2026"},
+        {195, "ffff", 1, -43, 40, "ffff"},  // 198 + 40 would pass 222
+    };
+    HandRoll roll;
+    roll.Hole(60, 0, 200);
+    for (const Case& c : cases) roll.Marker(242, c.time, c.text.c_str());
+    RollScene scene(roll.Doc());
+    const MarkerTextRows rows(
+        scene, 1.0, [](std::string_view text) { return 10.0 * static_cast<double>(text.size()); });
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const auto placed = rows.Of(i);
+        ASSERT_EQ(placed.has_value(), c.row >= 0) << c.time;
+        if (!placed) continue;
+        EXPECT_EQ(placed->row, c.row) << c.time;
+        EXPECT_EQ(placed->offset, c.offset) << c.time;
+        EXPECT_EQ(placed->width, c.width) << c.time;
+        EXPECT_EQ(rows.Shown(i), c.shown) << c.time;
+    }
 }
 
 TEST(SceneTexts, HoleDescriptions) {

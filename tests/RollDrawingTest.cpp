@@ -136,10 +136,11 @@ TEST(RollDrawing, PaintingInPiecesGivesThePictureOfOnePaint) {
     HandRoll roll = SampleRoll();
     RollScene scene(roll.Doc());
     struct Zoom {
-        double pixelsPerInch, leftTime, laneHeight, scrollY;
+        double pixelsPerInch, leftTime, laneHeight, scrollY, labelRepeat;
     };
     for (const Zoom& zoom :
-         {Zoom{40, 0, 10, 0}, Zoom{7.5, -300, 6, 0}, Zoom{300, 2900, 14, 20}, Zoom{0.9, 0, 3, 0}}) {
+         {Zoom{40, 0, 10, 0, 0}, Zoom{7.5, -300, 6, 0, 0}, Zoom{300, 2900, 14, 20, 0},
+          Zoom{0.9, 0, 3, 0, 0}, Zoom{150, 0, 10, 0, 170}}) {
         RollView view;
         view.width = 600;
         view.height = 260;
@@ -147,6 +148,7 @@ TEST(RollDrawing, PaintingInPiecesGivesThePictureOfOnePaint) {
         view.leftTime = zoom.leftTime;
         view.laneHeight = zoom.laneHeight;
         view.scrollY = zoom.scrollY;
+        view.labelRepeat = zoom.labelRepeat;
         Surface whole = NewSurface(view, 0);
         Paint(whole.get(), scene, view, 0, 0, view.width, view.height);
         Surface pieces = NewSurface(view, 0);
@@ -282,6 +284,73 @@ TEST(RollDrawing, CairoAndSvgCanvasesDrawTheSame) {
         WriteSvg(scene, CString((dir / "roll.svg").string()), options);
         EXPECT_EQ(SvgShapes(dir / "roll.svg"), cairo);
         EXPECT_GT(cairo.size(), 100u);
+        // A line across the lanes for each of the four marked columns, two markers in one.
+        EXPECT_EQ(std::count_if(cairo.begin(), cairo.end(),
+                                [](const std::string& s) { return s.ends_with(" 0.50"); }),
+                  4);
+    }
+}
+
+// The canvas draws each text in its font, also after a clip has been lifted (which brings back
+// the context's font of before).
+TEST(CairoCanvas, TextsAfterAClipKeepTheirFont) {
+    RollView view;
+    view.width = 200;
+    view.height = 40;
+    const TextFont bold{15, true};
+    Surface clipped = NewSurface(view, 0xFFFFFF);
+    Surface plain = NewSurface(view, 0xFFFFFF);
+    for (cairo_surface_t* surface : {clipped.get(), plain.get()}) {
+        cairo_t* cr = cairo_create(surface);
+        {
+            CairoCanvas canvas(cr, view.width, view.height);
+            if (surface == clipped.get()) canvas.PushClip({100, 0, 200, 40});
+            canvas.Text(110, 30, "Wg", bold, palette::kTitle);
+            if (surface == clipped.get()) canvas.PopClip();
+            canvas.Text(10, 30, "Wg", bold, palette::kTitle);
+        }
+        cairo_destroy(cr);
+        cairo_surface_flush(surface);
+    }
+    int differing = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 200; ++x)
+            differing += Pixel(clipped.get(), x, y) != Pixel(plain.get(), x, y);
+    EXPECT_EQ(differing, 0);
+}
+
+// A picture file repeats the lane labels about every screen width along the lanes, up to shortly
+// before the roll's end; a window has them in its gutter only.
+TEST(RollDrawing, PictureFilesRepeatTheLaneLabelsAlongTheLanes) {
+    struct Case {
+        std::int32_t end;  // the roll's length in thousandths of an inch, at 40 pixels an inch
+        bool file;
+        int labels;  // of note 60
+    } cases[] = {
+        {30000, true, 1},    // 1,200 pixels of roll
+        {33000, true, 1},    // 1,320: the repeat at 1,280 would stand 40 pixels before the end
+        {36000, true, 2},    // 1,440
+        {100000, true, 4},   // 4,000: at 1,280, 2,560 and 3,840
+        {100000, false, 1},  // the same roll in a window as wide
+    };
+    for (const Case& c : cases) {
+        HandRoll roll;
+        roll.Hole(60, 0, c.end).Hole(62, 0, 100);
+        RollScene scene(roll.Doc());
+        RollView view = WholeRollView(scene, {40, 10});
+        if (!c.file) view.labelRepeat = 0;
+        Surface surface = NewSurface(view, 0);
+        cairo_t* cr = cairo_create(surface.get());
+        int labels = 0;
+        {
+            CairoCanvas canvas(cr, view.width, view.height);
+            RecordingCanvas recording(canvas);
+            DrawRoll(recording, scene, view);
+            for (const std::string& shape : recording.Shapes())
+                labels += shape.starts_with("text ") && shape.ends_with(" 60 C4");
+        }
+        cairo_destroy(cr);
+        EXPECT_EQ(labels, c.labels) << c.end << (c.file ? " file" : " window");
     }
 }
 

@@ -244,9 +244,9 @@ TEST_F(Viewport, TheHoleUnderThePointerAndTheTimeUnderAClick) {
     ASSERT_GE(lane, 0);
     const double y = layout.LaneTop(lane) + m_viewport.View().laneHeight / 2;
     const double x = layout.XOfTime(11000);
-    EXPECT_EQ(m_viewport.HoleTextAt(x, y), DescribeHole(*m_scene, lane, HoleBar{10000, 12000}));
-    EXPECT_EQ(m_viewport.HoleTextAt(layout.XOfTime(30000), y), std::nullopt);
-    EXPECT_EQ(m_viewport.HoleTextAt(10, y), std::nullopt) << "the lane labels";
+    EXPECT_EQ(m_viewport.StatusTextAt(x, y), DescribeHole(*m_scene, lane, HoleBar{10000, 12000}));
+    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(30000), y), std::nullopt);
+    EXPECT_EQ(m_viewport.StatusTextAt(10, y), std::nullopt) << "the lane labels";
 
     EXPECT_NEAR(m_viewport.TimeAt(x, y).value_or(-1), 11000, 1e-6);
     EXPECT_NEAR(m_viewport.TimeAt(x, layout.ScaleTop()).value_or(-1), 11000, 1e-6);
@@ -256,6 +256,47 @@ TEST_F(Viewport, TheHoleUnderThePointerAndTheTimeUnderAClick) {
     EXPECT_EQ(m_viewport.TimeAt(kGutter, 400), std::nullopt);
     // The margin after the roll's end gives the end.
     EXPECT_DOUBLE_EQ(m_viewport.TimeAt(799, y).value_or(-1), m_scene->EndTime());
+}
+
+// In the marker strip, the status bar names the marker whose text or mark is under the pointer,
+// its whole text; at a mark, first the text of a marker that found no row.
+TEST(ViewportMarkers, TheTextUnderThePointerIsNamed) {
+    HandRoll roll;
+    roll.Hole(60, 0, 100000)
+        .Marker(242, 0, "first")
+        .Marker(242, 0, "second")
+        .Marker(242, 0, "third")
+        .Marker(242, 0, "fourth, in no row")
+        .Marker(251, 50000);
+    RollScene scene(roll.Doc());
+    RollViewport viewport;
+    viewport.SetSize(800, 400);
+    viewport.SetScene(&scene);
+    const RollLayout layout(scene, viewport.View());
+    const auto markers = scene.Markers();
+    const double start = layout.XOfTime(0);
+    auto rowMiddle = [&](int row) { return layout.MarkerRowTop(row) + 6; };
+    struct Case {
+        double x, y;
+        std::optional<std::size_t> marker;
+    } cases[] = {
+        {start + 10, rowMiddle(0), 0},
+        {start + 10, rowMiddle(1), 1},
+        {start + 10, rowMiddle(2), 2},
+        {start + 0.5, layout.LanesTop() - 2, 3},  // the mark: the text not shown
+        {start + 200, rowMiddle(0), std::nullopt},
+        {start + 10, layout.LanesTop() - 2, std::nullopt},  // under the lowest row
+        {std::floor(layout.XOfTime(50000)) + 1, rowMiddle(1), 4},
+        {start + 10, layout.MarkerStripTop() - 1, std::nullopt},  // the scale
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(
+            viewport.StatusTextAt(c.x, c.y),
+            c.marker ? std::optional(DescribeMarker(scene, markers[*c.marker])) : std::nullopt)
+            << c.x << "," << c.y;
+    }
+    EXPECT_EQ(DescribeMarker(scene, markers[3]), "Lyric at 0.000 in, 0:00.000: fourth, in no row");
+    EXPECT_FALSE(viewport.MarkerTexts().Of(3));
 }
 
 TEST(ViewportWithoutARoll, AsksNothingOfTheScene) {
@@ -268,7 +309,7 @@ TEST(ViewportWithoutARoll, AsksNothingOfTheScene) {
     EXPECT_EQ(viewport.HorizontalBar(), ScrollBarState{});
     EXPECT_EQ(viewport.VerticalBar(), ScrollBarState{});
     EXPECT_FALSE(viewport.Follow(100));
-    EXPECT_EQ(viewport.HoleTextAt(100, 200), std::nullopt);
+    EXPECT_EQ(viewport.StatusTextAt(100, 200), std::nullopt);
     EXPECT_EQ(viewport.TimeAt(100, 200), std::nullopt);
     // A roll without holes has no lanes to fit.
     HandRoll empty;

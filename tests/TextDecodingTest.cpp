@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "support/CaseNames.h"
 #include "platform/TextDecoding.h"
+#include "support/CaseNames.h"
 
 using namespace rollscribe;
 

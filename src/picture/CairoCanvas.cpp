@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "picture/DisplayText.h"
+
 namespace rollscribe {
 
 namespace {
@@ -74,7 +76,7 @@ void CairoCanvas::UseFont(const TextFont& font) {
 }
 
 const char* CairoCanvas::Terminated(std::string_view text) {
-    m_text.assign(text);
+    m_text = CairoText(text);
     return m_text.c_str();
 }
 

@@ -33,7 +33,7 @@ class CairoCanvas final : public PictureCanvas {
     // Fills the rectangles gathered so far.
     void Flush();
     void UseFont(const TextFont& font);
-    // The text as Cairo takes it: a terminated string.
+    // The text as Cairo takes it: a terminated string of the characters it accepts.
     const char* Terminated(std::string_view text);
 
     cairo_t* m_cr;

@@ -9,7 +9,7 @@ namespace {
 char32_t Showable(char32_t c) {
     if (c == U'\n' || c == U'\r' || c == U'\t') return U' ';
     if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return 0xFFFD;
-    if (c == 0xFFFE || c == 0xFFFF) return 0xFFFD;
+    if (c == 0xFFFE || c == 0xFFFF) return 0xFFFD;  // not allowed in XML
     return c;
 }
 
@@ -32,6 +32,21 @@ std::string DisplayText(std::string_view bytes) {
     text.reserve(bytes.size());
     AppendDisplayText(text, bytes);
     return text;
+}
+
+std::string CairoText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        if (static_cast<unsigned char>(text.front()) < 0x80) {
+            out += text.front();
+            text.remove_prefix(1);
+            continue;
+        }
+        const char32_t c = TakeChar(text);
+        AppendUtf8(out, IsNoncharacter(c) ? U'\uFFFD' : c);
+    }
+    return out;
 }
 
 void AppendXmlEscaped(std::string& out, std::string_view text) {

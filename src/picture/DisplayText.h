@@ -14,6 +14,11 @@ namespace rollscribe {
 void AppendDisplayText(std::string& out, std::string_view bytes);
 std::string DisplayText(std::string_view bytes);
 
+// Text (UTF-8 from AppendDisplayText) as Cairo takes it: the noncharacters it refuses (U+FDD0 to
+// U+FDEF, U+1FFFE and the like) replaced by U+FFFD. Pictures drawn through Cairo show them so;
+// the SVG keeps them.
+std::string CairoText(std::string_view text);
+
 // Appends text (UTF-8 from AppendDisplayText) escaped for XML character data and attribute
 // values in double quotes.
 void AppendXmlEscaped(std::string& out, std::string_view text);

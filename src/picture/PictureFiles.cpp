@@ -12,6 +12,7 @@
 #include <string>
 
 #include "picture/CairoCanvas.h"
+#include "picture/DisplayText.h"
 #include "picture/RollDrawing.h"
 #include "picture/SvgCanvas.h"
 #include "platform/CAtomicFile.h"
@@ -152,7 +153,7 @@ void WritePdf(const RollScene& scene, const CString& path, const PictureOptions&
         WriteToTarget, &target, std::min(whole.width, kMaxPdfPageWidth), whole.height));
     Check(target, cairo_surface_status(surface.get()), path);
     cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE,
-                                   scene.Header().title.c_str());
+                                   CairoText(scene.Header().title).c_str());
     cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "Rollscribe");
     {
         Context cr(cairo_create(surface.get()));

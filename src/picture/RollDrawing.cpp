@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "picture/ColumnRuns.h"
+#include "picture/MarkerTextRows.h"
 #include "picture/NoteNames.h"
 #include "picture/SceneTexts.h"
 #include "picture/TimeScale.h"
@@ -21,8 +23,13 @@ namespace {
 constexpr std::int64_t kMarkerLineSpacing = 6;
 constexpr TextFont kTitleFont{15, true};
 constexpr TextFont kSummaryFont{11};
-constexpr TextFont kSmallFont{10};   // scale labels, marker texts, the legend
+constexpr TextFont kSmallFont{10};   // scale labels, the legend
 constexpr TextFont kCaptionFont{9};  // what the rows of the scale and the strip show
+// Repeated lane labels stop this far before the roll's end, and reach at most this far right.
+constexpr double kRepeatedLabelsEnd = 80;
+constexpr double kRepeatedLabelsWidth = 60;
+// A marker text's baseline, from the top of its row.
+constexpr double kMarkerBaseline = 10;
 
 // A line one pixel wide along a column or a row, on whole pixels.
 Box VerticalRule(double x, double y0, double y1) {
@@ -56,13 +63,15 @@ std::string_view Fitting(PictureCanvas& canvas, std::string_view text, const Tex
 
 class Drawing {
   public:
-    Drawing(PictureCanvas& canvas, const RollScene& scene, const RollView& view)
+    Drawing(PictureCanvas& canvas, const RollScene& scene, const RollView& view,
+            const MarkerTextRows* rows)
         : m_canvas(canvas),
           m_scene(scene),
           m_view(view),
           m_layout(scene, view),
           m_map(m_layout.Columns()),
-          m_everyItem(canvas.KeepsEveryItem()) {}
+          m_everyItem(canvas.KeepsEveryItem()),
+          m_rows(rows) {}
 
     void Draw(const Box& clip) {
         const double lanesTop = m_layout.LanesTop();
@@ -92,6 +101,17 @@ class Drawing {
     }
 
   private:
+    // The marker texts' places at this zoom: the caller's, or laid out afresh.
+    const MarkerTextRows& Rows() {
+        if (!m_rows || m_rows->PixelsPerUnit() != m_map.pixelsPerUnit) {
+            m_ownRows.emplace(m_scene, m_map.pixelsPerUnit, [this](std::string_view text) {
+                return m_canvas.TextWidth(text, kMarkerTextFont);
+            });
+            m_rows = &*m_ownRows;
+        }
+        return *m_rows;
+    }
+
     // The pixel rows of a lane, on whole pixels.
     double LaneTopY(std::size_t lane) const { return std::round(m_layout.LaneTop(lane)); }
     double LaneBottomY(std::size_t lane) const {
@@ -150,6 +170,7 @@ class Drawing {
                 m_canvas.FillRect(VerticalRule(x, LaneTopY(endLane - 1), LaneBottomY(firstLane)),
                                   palette::kRollEnd);
         }
+        DrawRepeatedLabels(area, firstLane, endLane);
         if (lanes.empty()) {
             const double x = m_layout.LanesLeft() + kNoHolesTextX;
             const TextFont font{kNoHolesTextSize};
@@ -204,74 +225,73 @@ class Drawing {
         }
     }
 
-    // The markers: a mark in the strip and the text of the first of each pixel column, where
-    // there is room, and a line across the lanes for those that stand apart; where markers crowd
-    // (far zoomed out) they are shown in the marker strip only, so that they do not hide the
-    // holes. Texts reaching into the area from markers left of it are drawn too.
+    // The markers: a mark at the foot of the strip and a line across the lanes for the first of
+    // each pixel column, the line only where it stands apart (far zoomed out, markers shown in
+    // the strip alone do not hide the holes); the texts where the marker text rows put them,
+    // with a mark in their row. Texts reaching into the area from markers beside it are drawn
+    // too.
     void DrawMarkers(const Box& clip) {
         const double top = m_layout.MarkerStripTop();
         const Box area = Intersect(clip, {clip.x0, top, clip.x1, m_view.height});
         if (area.Empty()) return;
         m_canvas.BeginPart(PicturePart::markers);
-        m_canvas.FillRect(HorizontalRule(area.x0, area.x1, m_layout.LanesTop() - 1),
-                          palette::kHeaderRule);
+        const double foot = m_layout.LanesTop() - 1;
+        m_canvas.FillRect(HorizontalRule(area.x0, area.x1, foot), palette::kHeaderRule);
         const Box lines{area.x0, std::max(area.y0, m_layout.LanesTop()), area.x1,
                         std::min(area.y1, m_layout.LanesBottom())};
         const auto markers = m_scene.Markers();
-        const std::int64_t far = ColumnMapping::ToColumn(1e300);
-        const std::int64_t from = m_everyItem ? -far : ColumnFloor(area.x0);
-        const std::int64_t to = m_everyItem ? far + 1 : ColumnCeil(area.x1);
-        const std::int64_t walkFrom =
-            m_everyItem ? from : ColumnFloor(area.x0 - kMaxMarkerLabel) - kMarkerLineSpacing;
-        // Each marker column waits for the next, which decides its line and the room for its
-        // text; the next is looked for as far as a text reaches beyond the area, so that the
-        // choice depends on the markers alone, not on the part drawn.
-        const std::int64_t reach = to + static_cast<std::int64_t>(std::ceil(kMaxMarkerLabel));
-        const SceneMarker* pending = nullptr;
-        std::int64_t pendingColumn = std::numeric_limits<std::int64_t>::min() / 2;
-        std::int64_t previousColumn = pendingColumn;
-        std::size_t written = 0;  // markers given to the canvas, when it keeps every one
-        auto drawPending = [&](std::int64_t nextColumn) {
-            const SceneMarker& marker = *pending;
-            if (m_everyItem) {
-                // The markers of the columns before, and the others of this column: no shapes.
-                const auto index = static_cast<std::size_t>(&marker - markers.data());
-                for (; written < index; ++written) {
-                    m_canvas.BeginMarker(markers[written], MarkerLabel(m_scene, markers[written]));
-                    m_canvas.EndMarker();
-                }
-                ++written;
-            }
-            const std::string label = MarkerLabel(m_scene, marker);
+        const MarkerTextRows& rows = Rows();
+        const std::int64_t from = ColumnFloor(area.x0);
+        const std::int64_t to = ColumnCeil(area.x1);
+        // The markers whose text or mark can reach into the area: all, for a canvas that keeps
+        // every one.
+        std::size_t begin = 0, end = markers.size();
+        if (!m_everyItem) {
+            const double reach = rows.Reach() + kMarkerLineSpacing;
+            auto firstAt = [&](double x) {
+                return static_cast<std::size_t>(std::partition_point(markers.begin(), markers.end(),
+                                                                     [&](const SceneMarker& m) {
+                                                                         return m.time <
+                                                                                m_layout.TimeOfX(x);
+                                                                     }) -
+                                                markers.begin());
+            };
+            begin = firstAt(area.x0 - reach);
+            end = firstAt(area.x1 + reach);
+        }
+        auto columnOf = [&](std::size_t i) { return m_map.Column(markers[i].time); };
+        std::int64_t previousColumn = std::numeric_limits<std::int64_t>::min() / 2;
+        std::size_t next = begin;  // the first marker of the next column
+        for (std::size_t i = begin; i < end; ++i) {
+            const SceneMarker& marker = markers[i];
+            const std::int64_t column = columnOf(i);
+            const bool first = i == 0 || columnOf(i - 1) != column;
             const Colour colour = MarkerColour(marker.code);
-            const double x = static_cast<double>(pendingColumn);
-            m_canvas.BeginMarker(marker, label);
-            const bool apart = pendingColumn - previousColumn >= kMarkerLineSpacing &&
-                               nextColumn - pendingColumn >= kMarkerLineSpacing;
-            if (apart && pendingColumn >= from && !lines.Empty())
-                m_canvas.FillRect({x, lines.y0, x + 1, lines.y1}, colour, 0.5);
-            m_canvas.FillRect({x, top + 2, x + 1, top + RollLayout::kMarkerStripHeight - 2},
-                              colour);
-            const double room = MarkerLabelRoom(pendingColumn, nextColumn);
-            if (room > 0)
-                m_canvas.Text(x + kMarkerLabelIndent, top + 13,
-                              Fitting(m_canvas, label, kSmallFont, room - kMarkerLabelIndent),
-                              kSmallFont, colour);
-            m_canvas.EndMarker();
-        };
-        ForEachMarkerColumn(markers, m_map, walkFrom, reach,
-                            [&](std::int64_t column, const SceneMarker& marker) {
-                                if (pending) drawPending(column);
-                                previousColumn = pendingColumn;
-                                pending = column < to ? &marker : nullptr;
-                                pendingColumn = column;
-                            });
-        if (pending) drawPending(reach + 1);
-        if (m_everyItem) {
-            for (; written < markers.size(); ++written) {
-                m_canvas.BeginMarker(markers[written], MarkerLabel(m_scene, markers[written]));
-                m_canvas.EndMarker();
+            const double x = static_cast<double>(column);
+            const std::optional<MarkerTextRows::Placed> placed = rows.Of(i);
+            m_canvas.BeginMarker(marker, m_everyItem ? MarkerLabel(m_scene, marker) : "");
+            if (first) {
+                for (next = std::max(next, i + 1);
+                     next < markers.size() && columnOf(next) == column;)
+                    ++next;
+                const std::int64_t nextColumn = next < markers.size()
+                                                    ? columnOf(next)
+                                                    : std::numeric_limits<std::int64_t>::max() / 2;
+                const bool apart = column - previousColumn >= kMarkerLineSpacing &&
+                                   nextColumn - column >= kMarkerLineSpacing;
+                if (apart && column >= from && column < to && !lines.Empty())
+                    m_canvas.FillRect({x, lines.y0, x + 1, lines.y1}, colour, 0.5);
+                m_canvas.FillRect({x, foot - 4, x + 1, foot}, colour);
+                previousColumn = column;
             }
+            if (placed) {
+                const double rowTop = m_layout.MarkerRowTop(placed->row);
+                m_canvas.FillRect({x, rowTop + 1, x + 1, rowTop + RollLayout::kMarkerRowHeight},
+                                  colour);
+                m_canvas.Text(x + placed->offset, rowTop + kMarkerBaseline, rows.Shown(i),
+                              kMarkerTextFont, colour);
+            }
+            m_canvas.EndMarker();
         }
         m_canvas.EndPart();
     }
@@ -309,6 +329,56 @@ class Drawing {
         m_canvas.Text(right - m_canvas.TextWidth(text, font), baseline, text, font, colour);
     }
 
+    // The lane labels' font: as large as the lanes allow, at most 11.
+    TextFont LabelFont() const {
+        const double h = m_view.laneHeight;
+        return {h >= 8 ? std::min(11.0, h - 1) : 8};
+    }
+
+    // Calls label(lane, baseline) for the lanes firstLane..endLane that get a label: every lane
+    // where lanes are 8 pixels or more, else the C's that leave room for a label of 8 pixels
+    // (counted from the lowest lane, so that the choice does not depend on the part drawn).
+    template <typename Label>
+    void ForEachLaneLabel(std::size_t firstLane, std::size_t endLane, Label&& label) const {
+        const double h = m_view.laneHeight;
+        const bool all = h >= 8;
+        const double size = LabelFont().size;
+        std::int64_t lastC = -1000;  // index of the last labelled C, when only C's are
+        for (std::size_t lane = 0; lane < endLane; ++lane) {
+            bool show = all;
+            if (!all && m_scene.Lanes()[lane].note % 12 == 0) {
+                const auto index = static_cast<std::int64_t>(lane);
+                show = (index - lastC) * h >= size + 1;
+                if (show) lastC = index;
+            }
+            if (show && lane >= firstLane)
+                label(lane, std::round((LaneTopY(lane) + LaneBottomY(lane)) / 2 + size * 0.36));
+        }
+    }
+
+    // The lane labels again along the lanes of a picture file, every labelRepeat pixels from the
+    // roll's start, on a light ground, so that a long picture can be read anywhere.
+    void DrawRepeatedLabels(const Box& area, std::size_t firstLane, std::size_t endLane) {
+        if (!(m_view.labelRepeat > 0)) return;
+        const double start = m_layout.XOfTime(0);
+        const double last = m_layout.XOfTime(m_scene.EndTime()) - kRepeatedLabelsEnd;
+        const TextFont font = LabelFont();
+        const auto& lanes = m_scene.Lanes();
+        const double first = std::max(
+            1.0, std::floor((area.x0 - kRepeatedLabelsWidth - start) / m_view.labelRepeat));
+        for (double k = first; start + k * m_view.labelRepeat <= std::min(last, area.x1); ++k) {
+            const double x = std::floor(start + k * m_view.labelRepeat);
+            ForEachLaneLabel(firstLane, endLane, [&](std::size_t lane, double baseline) {
+                const std::string label = NoteLabel(lanes[lane].note);
+                const double width = m_canvas.TextWidth(label, font);
+                m_canvas.FillRect({x, LaneTopY(lane), x + width + 6, LaneBottomY(lane)},
+                                  palette::kPaper, 0.8);
+                m_canvas.Text(x + 3, baseline, label, font,
+                              lanes[lane].playable ? palette::kLabel : palette::kMutedLabel);
+            });
+        }
+    }
+
     void DrawGutter(const Box& area) {
         if (area.Empty()) return;
         m_canvas.BeginPart(PicturePart::gutter);
@@ -325,32 +395,17 @@ class Drawing {
         RightAligned("time", right, scaleTop + 11.5, kCaptionFont, palette::kMutedLabel);
         RightAligned("inches", right, scaleTop + RollLayout::kScaleHeight / 2 + 11.5, kCaptionFont,
                      palette::kMutedLabel);
-        RightAligned("texts", right, m_layout.MarkerStripTop() + 13, kCaptionFont,
+        RightAligned("texts", right, m_layout.MarkerRowTop(0) + kMarkerBaseline, kCaptionFont,
                      palette::kMutedLabel);
 
         const double lanesTop = m_layout.LanesTop();
         m_canvas.PushClip({area.x0, lanesTop, area.x1, area.y1});
         const auto [firstLane, endLane] = LanesIn(std::max(area.y0, lanesTop), area.y1);
         const auto& lanes = m_scene.Lanes();
-        const double h = m_view.laneHeight;
-        const bool all = h >= 8;
-        const TextFont font{all ? std::min(11.0, h - 1) : 8};
-        std::int64_t lastC = -1000;  // index of the last labelled C, when only C's are
-        for (std::size_t lane = 0; lane < endLane; ++lane) {
-            const SceneLane& l = lanes[lane];
-            bool show = all;
-            if (!all && l.note % 12 == 0) {
-                const auto index = static_cast<std::int64_t>(lane);
-                show = (index - lastC) * h >= font.size + 1;
-                if (show) lastC = index;
-            }
-            if (!show || lane < firstLane) continue;
-            const double top = LaneTopY(lane);
-            const double bottom = LaneBottomY(lane);
-            const double baseline = std::round((top + bottom) / 2 + font.size * 0.36);
-            RightAligned(NoteLabel(l.note), right - 4, baseline, font,
-                         l.playable ? palette::kLabel : palette::kMutedLabel);
-        }
+        ForEachLaneLabel(firstLane, endLane, [&](std::size_t lane, double baseline) {
+            RightAligned(NoteLabel(lanes[lane].note), right - 4, baseline, LabelFont(),
+                         lanes[lane].playable ? palette::kLabel : palette::kMutedLabel);
+        });
         // Little key marks beside the labels: black keys dark, the rest light.
         for (std::size_t lane = firstLane; lane < endLane; ++lane) {
             const SceneLane& l = lanes[lane];
@@ -375,8 +430,14 @@ class Drawing {
         const double legendWidth = LegendWidth();
         const bool legend = m_view.width >= 900;
         const double textRight = m_view.width - (legend ? legendWidth + 24 : 12);
-        m_canvas.Text(12, 21, Fitting(m_canvas, m_scene.Header().title, kTitleFont, textRight - 12),
-                      kTitleFont, palette::kTitle);
+        const std::string_view title =
+            Fitting(m_canvas, m_scene.Header().title, kTitleFont, textRight - 12);
+        m_canvas.Text(12, 21, title, kTitleFont, palette::kTitle);
+        // Composer and performer after the title, as far as they fit.
+        const double creditsX = 12 + m_canvas.TextWidth(title, kTitleFont) + 14;
+        const std::string credits = HeaderCredits(m_scene);
+        m_canvas.Text(creditsX, 21, Fitting(m_canvas, credits, kSummaryFont, textRight - creditsX),
+                      kSummaryFont, palette::kSubtitle);
         const std::string summary = HeaderSummary(m_scene);
         m_canvas.Text(12, 40, Fitting(m_canvas, summary, kSummaryFont, textRight - 12),
                       kSummaryFont, palette::kSubtitle);
@@ -416,6 +477,8 @@ class Drawing {
     RollLayout m_layout;
     ColumnMapping m_map;
     bool m_everyItem;
+    const MarkerTextRows* m_rows;
+    std::optional<MarkerTextRows> m_ownRows;
     std::vector<ScaleMark> m_marks;
 };
 
@@ -427,18 +490,19 @@ bool Drawable(const RollView& view) {
 
 }  // namespace
 
-void DrawRoll(PictureCanvas& canvas, const RollScene& scene, const RollView& view) {
+void DrawRoll(PictureCanvas& canvas, const RollScene& scene, const RollView& view,
+              const MarkerTextRows* rows) {
     if (!Drawable(view)) return;
     const Box area = canvas.Area();
     if (area.Empty()) return;
-    Drawing(canvas, scene, view).Draw(area);
+    Drawing(canvas, scene, view, rows).Draw(area);
 }
 
 void DrawCursor(PictureCanvas& canvas, const RollScene& scene, const RollView& view, double time) {
     if (!Drawable(view) || !std::isfinite(time)) return;
     const Box area = canvas.Area();
     if (area.Empty()) return;
-    Drawing(canvas, scene, view).DrawCursor(area, time);
+    Drawing(canvas, scene, view, nullptr).DrawCursor(area, time);
 }
 
 }  // namespace rollscribe

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "picture/MarkerTextRows.h"
 #include "picture/PictureCanvas.h"
 #include "picture/RollLayout.h"
 #include "picture/RollScene.h"
@@ -10,7 +11,10 @@ namespace rollscribe {
 // marker strip, the lanes with their holes and the lane labels, as RollLayout places them. The
 // one routine of every picture (the window, PNG, PDF and SVG files). Only what lies inside the
 // canvas's area is drawn, and the drawing inside it is the same however the area is cut up.
-void DrawRoll(PictureCanvas& canvas, const RollScene& scene, const RollView& view);
+// The marker texts go where rows puts them when it is laid out at the view's zoom (a window
+// keeps them from paint to paint); otherwise they are laid out afresh.
+void DrawRoll(PictureCanvas& canvas, const RollScene& scene, const RollView& view,
+              const MarkerTextRows* rows = nullptr);
 
 // Draws the playing position, a roll position, as a line over the scale, markers and lanes.
 // The line starts at the pixel column of the position; the arrow head over it reaches from

@@ -89,6 +89,7 @@ RollView WholeRollView(const RollScene& scene, const PictureOptions& options) {
         throw std::invalid_argument("the picture's lane height must be above 0");
     RollView view;
     view.laneHeight = std::min(options.laneHeight, kMaxLaneHeight);
+    view.labelRepeat = kPictureLabelRepeat;
     view.height = std::ceil(RollLayout::ContentHeight(scene, view.laneHeight));
     // The widest picture that fits both limits; the roll is scaled down to it when longer.
     const double widest = std::floor(std::min(kMaxPictureSide, kMaxPicturePixels / view.height));

@@ -17,7 +17,13 @@ struct RollView {
     double pixelsPerInch = 40;  // the zoom
     double laneHeight = 10;
     double scrollY = 0;  // how far the lanes are scrolled up: 0 shows the highest lane on top
+    // Above 0, the lane labels are drawn again along the lanes every labelRepeat pixels from the
+    // roll's start (pictures wider than a screen); a window has them in its gutter.
+    double labelRepeat = 0;
 };
+
+// How often a picture file repeats its lane labels: about a screen's width.
+inline constexpr double kPictureLabelRepeat = 1280;
 
 // The settings of a picture file.
 struct PictureOptions {
@@ -46,7 +52,10 @@ class RollLayout {
   public:
     static constexpr double kHeaderHeight = 50;
     static constexpr double kScaleHeight = 34;
-    static constexpr double kMarkerStripHeight = 18;
+    // The marker strip: its texts in rows, the lowest nearest the lanes, over a foot of marks.
+    static constexpr int kMarkerRows = 3;
+    static constexpr double kMarkerRowHeight = 12;
+    static constexpr double kMarkerStripHeight = 3 + kMarkerRows * kMarkerRowHeight + 5;
     static constexpr double kGutterWidth = 68;
     static constexpr double kRightMargin = 24;
     static constexpr double kBottomMargin = 8;
@@ -59,6 +68,10 @@ class RollLayout {
     double ScaleTop() const noexcept { return kHeaderHeight; }
     double MarkerStripTop() const noexcept { return kHeaderHeight + kScaleHeight; }
     double LanesTop() const noexcept { return MarkerStripTop() + kMarkerStripHeight; }
+    // The top of a row of the marker strip (row 0 nearest the lanes).
+    double MarkerRowTop(int row) const noexcept {
+        return MarkerStripTop() + 3 + (kMarkerRows - 1 - row) * kMarkerRowHeight;
+    }
     double LanesLeft() const noexcept { return kGutterWidth; }
     // The bottom of the lowest lane (it may lie below the view).
     double LanesBottom() const noexcept;

@@ -34,6 +34,8 @@ RollScene::RollScene(const CRollscribeDoc& doc) : RollScene() {
     m_header.title = DisplayText(doc.m_strTitle.View());
     m_header.rollNumber = DisplayText(doc.m_strRollNumber.View());
     m_header.rollType = DisplayText(doc.m_strRollType.View());
+    m_header.composer = DisplayText(doc.m_strComposer.View());
+    m_header.performer = DisplayText(doc.m_strPerformer.View());
     m_header.tempoText = DisplayText(doc.m_strTempo.View());
     m_header.tempo = doc.m_tempo;
     m_header.microsecondsPerQuarter = MidiTempoFor(doc.m_tempo);

@@ -43,6 +43,8 @@ struct SceneHeader {
     std::string title;
     std::string rollNumber;
     std::string rollType;
+    std::string composer;
+    std::string performer;
     std::string tempoText;                // the tempo as the annotation file wrote it
     std::int32_t tempo = 100;             // the tempo the roll is converted at
     std::int32_t microsecondsPerQuarter;  // the MIDI file's tempo

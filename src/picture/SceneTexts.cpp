@@ -27,14 +27,42 @@ std::string HeaderSummary(const RollScene& scene) {
     if (header.tempoText != std::to_string(header.tempo))
         text += " (played at " + std::to_string(header.tempo) + ")";
     text += kDot + FormatClock(scene.SecondsAt(scene.EndTime()), 1) + kDot +
-            std::to_string(scene.AllBars().size()) + " holes" + kDot + "notes " +
+            Counted(scene.AllBars().size(), "hole", "holes") + kDot + "notes " +
             std::to_string(header.range.lowest) + kEnDash + std::to_string(header.range.highest);
     return text;
+}
+
+std::string HeaderCredits(const RollScene& scene) {
+    const SceneHeader& header = scene.Header();
+    std::string text;
+    if (!header.composer.empty()) text = "Composer " + header.composer;
+    if (!header.performer.empty())
+        text += (text.empty() ? "" : kDot) + std::string("Performer ") + header.performer;
+    return text;
+}
+
+std::string Counted(std::size_t count, std::string_view one, std::string_view many) {
+    std::string digits = std::to_string(count);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), 1, ',');
+    return digits + " " + std::string(count == 1 ? one : many);
 }
 
 std::string MarkerLabel(const RollScene& scene, const SceneMarker& marker) {
     if (marker.code >= 245) return std::to_string(marker.code);
     return std::string(scene.MarkerText(marker));
+}
+
+std::string DescribeMarker(const RollScene& scene, const SceneMarker& marker) {
+    const char* kind = marker.code == 240   ? "Copyright"
+                       : marker.code == 242 ? "Lyric"
+                       : marker.code < 245  ? "Text"
+                                            : "Code";
+    std::string text = kind;
+    if (marker.code >= 245) text += " " + std::to_string(marker.code);
+    text += " at " + Inches(marker.time) + ", " + FormatClock(scene.SecondsAt(marker.time), 0.001);
+    if (marker.code < 245) text += ": " + std::string(scene.MarkerText(marker));
+    return text;
 }
 
 std::string DescribeHole(const RollScene& scene, std::size_t lane, const HoleBar& bar) {

@@ -37,12 +37,7 @@ bool NeedsPreservedSpace(std::string_view text) {
 }  // namespace
 
 SvgCanvas::SvgCanvas(CAtomicFile& file, double width, double height, std::string_view title)
-    : m_file(file),
-      m_width(width),
-      m_height(height),
-      m_surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1)),
-      m_cr(cairo_create(m_surface.get())),
-      m_measure(std::make_unique<CairoCanvas>(m_cr.get(), 1, 1)) {
+    : m_file(file), m_width(width), m_height(height) {
     m_text.reserve(kFlushSize + 4096);
     Put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" ")
         .Put("width=\"")
@@ -140,7 +135,7 @@ void SvgCanvas::FillPolygon(std::span<const Point> points, Colour colour) {
 }
 
 double SvgCanvas::TextWidth(std::string_view text, const TextFont& font) {
-    return m_measure->TextWidth(text, font);
+    return m_measure.Width(text, font);
 }
 
 void SvgCanvas::Text(double x, double baseline, std::string_view text, const TextFont& font,

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <cairo.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "picture/CairoCanvas.h"
 #include "picture/PictureCanvas.h"
+#include "picture/TextMeasure.h"
 
 namespace rollscribe {
 
@@ -60,13 +58,6 @@ class SvgCanvas final : public PictureCanvas {
     void EndLine();
     void FlushIfFull();
 
-    struct SurfaceDeleter {
-        void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-    };
-    struct ContextDeleter {
-        void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-    };
-
     CAtomicFile& m_file;
     double m_width;
     double m_height;
@@ -74,10 +65,7 @@ class SvgCanvas final : public PictureCanvas {
     bool m_inMarker = false;
     std::int32_t m_laneNote = 0;
     Colour m_laneColour{0};
-    // A Cairo canvas on a scratch surface, for measuring texts.
-    std::unique_ptr<cairo_surface_t, SurfaceDeleter> m_surface;
-    std::unique_ptr<cairo_t, ContextDeleter> m_cr;
-    std::unique_ptr<CairoCanvas> m_measure;
+    TextMeasure m_measure;
 };
 
 }  // namespace rollscribe

@@ -23,4 +23,11 @@ std::size_t Utf8SequenceLength(std::string_view text) noexcept;
 // Appends the UTF-8 form of c (a code point below 0x110000) to out.
 void AppendUtf8(std::string& out, char32_t c);
 
+// Whether c is one of the 66 code points Unicode keeps out of interchange: U+FDD0 to U+FDEF and
+// the last two of every plane (U+FFFE, U+FFFF, U+1FFFE, ..., U+10FFFF). Valid UTF-8 all the
+// same, but Cairo refuses a text that holds one.
+constexpr bool IsNoncharacter(char32_t c) noexcept {
+    return (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
+}
+
 }  // namespace rollscribe

@@ -156,7 +156,7 @@ void CRollPane::OnPaint(wxPaintEvent& event) {
             {
                 const RollView& view = m_viewport.View();
                 CairoCanvas canvas(cr, view.width, view.height);
-                DrawRoll(canvas, *m_scene, view);
+                DrawRoll(canvas, *m_scene, view, &m_viewport.MarkerTexts());
                 if (m_cursor) DrawCursor(canvas, *m_scene, view, *m_cursor);
             }
             cairo_restore(cr);
@@ -205,7 +205,7 @@ void CRollPane::OnWheel(wxMouseEvent& event) {
 
 void CRollPane::UpdateHoleText(const wxPoint& at) {
     std::string text;
-    if (GetClientRect().Contains(at)) text = m_viewport.HoleTextAt(at.x, at.y).value_or("");
+    if (GetClientRect().Contains(at)) text = m_viewport.StatusTextAt(at.x, at.y).value_or("");
     if (text == m_holeText) return;
     m_holeText = text;
     if (m_holeListener) m_holeListener(m_holeText);

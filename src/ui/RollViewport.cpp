@@ -22,6 +22,7 @@ int ToUnits(double pixels, double unit) {
 }  // namespace
 
 void RollViewport::SetScene(const RollScene* scene) {
+    m_markerTexts.reset();
     m_scene = scene;
     m_view.leftTime = 0;
     m_view.scrollY = 0;
@@ -195,11 +196,52 @@ bool RollViewport::Follow(double time) {
     return m_view.leftTime != before;
 }
 
-std::optional<std::string> RollViewport::HoleTextAt(double x, double y) const {
+const MarkerTextRows& RollViewport::MarkerTexts() const {
+    static const RollScene kNoScene;
+    const double pixelsPerUnit = PixelsPerUnit();
+    if (!m_markerTexts || m_markerTexts->PixelsPerUnit() != pixelsPerUnit) {
+        if (!m_measure) m_measure = std::make_unique<TextMeasure>();
+        m_markerTexts.emplace(
+            m_scene ? *m_scene : kNoScene, pixelsPerUnit,
+            [this](std::string_view text) { return m_measure->Width(text, kMarkerTextFont); });
+    }
+    return *m_markerTexts;
+}
+
+std::optional<std::string> RollViewport::StatusTextAt(double x, double y) const {
     if (!m_scene) return std::nullopt;
-    const std::optional<HoleAtPoint> hole = RollLayout(*m_scene, m_view).HoleAt(x, y);
-    if (!hole) return std::nullopt;
-    return DescribeHole(*m_scene, hole->lane, hole->bar);
+    const RollLayout layout(*m_scene, m_view);
+    if (const std::optional<HoleAtPoint> hole = layout.HoleAt(x, y))
+        return DescribeHole(*m_scene, hole->lane, hole->bar);
+    if (x < RollLayout::kGutterWidth || y < layout.MarkerStripTop() || y >= layout.LanesTop())
+        return std::nullopt;
+    // A text under the point, else a marker's mark within a pixel or two of it: the first there
+    // whose text the strip does not show, else the first.
+    const MarkerTextRows& rows = MarkerTexts();
+    const ColumnMapping columns = layout.Columns();
+    const auto markers = m_scene->Markers();
+    const std::size_t begin = static_cast<std::size_t>(
+        std::partition_point(
+            markers.begin(), markers.end(),
+            [&](const SceneMarker& m) { return m.time < layout.TimeOfX(x - rows.Reach()); }) -
+        markers.begin());
+    const SceneMarker* near = nullptr;
+    for (std::size_t i = begin; i < markers.size(); ++i) {
+        const double column = static_cast<double>(columns.Column(markers[i].time));
+        if (column > x + rows.Reach()) break;
+        if (const auto placed = rows.Of(i)) {
+            const double top = layout.MarkerRowTop(placed->row);
+            const double left = column + placed->offset;
+            if (x >= left && x < left + placed->width && y >= top &&
+                y < top + RollLayout::kMarkerRowHeight)
+                return DescribeMarker(*m_scene, markers[i]);
+        }
+        if (std::fabs(column + 0.5 - x) <= 2 &&
+            (!near || (!rows.Of(i) && rows.Of(static_cast<std::size_t>(near - markers.data())))))
+            near = &markers[i];
+    }
+    if (near) return DescribeMarker(*m_scene, *near);
+    return std::nullopt;
 }
 
 std::optional<double> RollViewport::TimeAt(double x, double y) const {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "picture/MarkerTextRows.h"
 #include "picture/RollLayout.h"
 #include "picture/RollScene.h"
+#include "picture/TextMeasure.h"
 
 namespace rollscribe {
 
@@ -77,8 +80,12 @@ class RollViewport {
     // The pixel column of a roll position.
     double XOfTime(double time) const noexcept;
 
-    // The status-bar text for the hole under a point of the pane; none where there is no hole.
-    std::optional<std::string> HoleTextAt(double x, double y) const;
+    // The status-bar text for what is under a point of the pane: a hole, or a marker whose text
+    // or mark is under it in the marker strip (its whole text; at a mark, first a marker whose
+    // text the strip has no room for); none elsewhere.
+    std::optional<std::string> StatusTextAt(double x, double y) const;
+    // Where the marker strip puts the markers' texts at the view's zoom, laid out once a zoom.
+    const MarkerTextRows& MarkerTexts() const;
     // The roll position under a point of the scale, the markers' strip or the lanes, within the
     // roll; none elsewhere (the header, the lane labels) or without a scene.
     std::optional<double> TimeAt(double x, double y) const;
@@ -91,6 +98,8 @@ class RollViewport {
 
     const RollScene* m_scene = nullptr;
     RollView m_view;
+    mutable std::unique_ptr<TextMeasure> m_measure;
+    mutable std::optional<MarkerTextRows> m_markerTexts;
     bool m_wholeRoll = true;
 };
 
