@@ -14,6 +14,7 @@
 #include "cli/ConvertOptions.h"
 #include "cli/RollInputs.h"
 #include "cli/TerminalText.h"
+#include "platform/AddressSpace.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 #include "platform/ProcessGuards.h"
@@ -159,6 +160,7 @@ int main(int argc, char** argv) {
     // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind.
     EndOnTerminationSignals();
     CAtomicFile::SetFlushToDisk(options.sync);
+    ShareMallocArenasUnderALimit();
 
     std::vector<RollInput> inputs = CollectRollInputs(options.files, options.recursive);
     BatchSettings settings;
