@@ -223,6 +223,36 @@ TEST(WavRendering, SoundFont2AndDlsFilesRenderOtherFilesAreRefused) {
     EXPECT_NE(sounds[0], sounds[1]) << "the DLS file's own sound";
 }
 
+// A WAV file lasts the MIDI file's length and the release, also when the file has no ticks
+// (a roll whose hole opens at its start and never closes: the note sounds on after the end).
+TEST(WavRendering, LastsTheFilesLengthAndTheReleaseAlsoForNoTicks) {
+    TempDir dir;
+    struct Case {
+        HandRoll roll;
+        double seconds;  // the MIDI file's length
+    } cases[] = {
+        {std::move(HandRoll("Generic", 100).Open(60, 0)), 0},
+        {HandRoll("Generic", 100), 0},
+        {std::move(HandRoll("Generic", 100).Hole(60, 0, 1000)), 0.5},
+    };
+    for (Case& c : cases) {
+        CRollscribeDoc& doc = c.roll.Doc();
+        doc.m_strDirectory = CString(dir.Path().string() + "/");
+        doc.m_strFileTitle = "roll";
+        doc.WriteMidiFile();
+        const CString midi((dir / "roll_BAR_e.mid").string());
+        RenderOptions options;
+        options.releaseSeconds = 2;
+        const RenderResult result =
+            WavRenderer(options).Render(midi, CString((dir / "roll.wav").string()));
+        // To a block of rendering (4096 frames, 0.09 s).
+        EXPECT_NEAR(static_cast<double>(result.frames) / 44100, c.seconds + 2, 0.1) << c.seconds;
+        SynthSession session{SoundOptions{}};
+        session.StartPlayer(midi);
+        EXPECT_EQ(session.PlayerPlaying(), c.seconds > 0);
+    }
+}
+
 TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
     TempDir dir;
     const fs::path midi = WriteSampleMidi(dir);

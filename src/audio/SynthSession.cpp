@@ -79,6 +79,65 @@ void NoOpenMpThreadsOnThisThread() {
     if (set) set(1);
 }
 
+// Reads a variable-length quantity of a MIDI file; false past the end or beyond four bytes.
+bool ReadVarLength(const std::vector<unsigned char>& b, std::size_t& at, std::size_t end,
+                   std::uint32_t& value) {
+    value = 0;
+    for (int i = 0; i < 4 && at < end; ++i) {
+        const unsigned char byte = b[at++];
+        value = value << 7 | (byte & 0x7F);
+        if (!(byte & 0x80)) return true;
+    }
+    return false;
+}
+
+// The length in ticks of a Standard MIDI File, its longest track's; none when its tracks cannot
+// be read. The player knows it only once it has loaded the file, in its first step.
+std::optional<std::int64_t> MidiFileTicks(const std::vector<unsigned char>& b) {
+    auto u32 = [&](std::size_t at) {
+        return std::uint32_t{b[at]} << 24 | std::uint32_t{b[at + 1]} << 16 |
+               std::uint32_t{b[at + 2]} << 8 | b[at + 3];
+    };
+    const std::size_t header = 8 + std::size_t{u32(4)};
+    if (header > b.size()) return {};
+    std::int64_t longest = 0;
+    bool anyTrack = false;
+    for (std::size_t chunk = header; chunk + 8 <= b.size();) {
+        const std::size_t start = chunk + 8, end = start + u32(chunk + 4);
+        if (end > b.size()) return {};
+        const bool track =
+            b[chunk] == 'M' && b[chunk + 1] == 'T' && b[chunk + 2] == 'r' && b[chunk + 3] == 'k';
+        std::int64_t ticks = 0;
+        unsigned char status = 0;
+        for (std::size_t at = start; track && at < end;) {
+            std::uint32_t delta = 0, length = 0;
+            if (!ReadVarLength(b, at, end, delta) || at >= end) return {};
+            ticks += delta;
+            if (b[at] & 0x80) status = b[at++];
+            if (status == 0xFF) {
+                if (at >= end) return {};
+                const unsigned char type = b[at++];
+                if (!ReadVarLength(b, at, end, length)) return {};
+                if (type == 0x2F) break;  // the end of the track
+                at += length;
+            } else if (status == 0xF0 || status == 0xF7) {
+                if (!ReadVarLength(b, at, end, length)) return {};
+                at += length;
+                status = 0;
+            } else if (status >= 0x80 && status < 0xF0) {
+                at += (status & 0xE0) == 0xC0 ? 1 : 2;  // program and channel pressure: one byte
+            } else {
+                return {};
+            }
+        }
+        anyTrack = anyTrack || track;
+        longest = std::max(longest, ticks);
+        chunk = end;
+    }
+    if (!anyTrack) return {};
+    return longest;
+}
+
 }  // namespace
 
 void QuietFluidSynth() {
@@ -209,6 +268,7 @@ void SynthSession::StartPlayer(const CString& midiPath, std::int64_t startTick) 
                 "render " + midiPath.ToStdString());
     NewSynth();
     m_division = (bytes[12] & 0x80) ? 0 : bytes[12] << 8 | bytes[13];
+    m_fileTicks = MidiFileTicks(bytes);
     TakeFluidSynthErrors();
     m_player = new_fluid_player(m_synth);
     if (!m_player) throw AudioError("the MIDI player cannot be made" + Because());
@@ -242,10 +302,12 @@ void SynthSession::StopPlayer() noexcept {
 
 bool SynthSession::PlayerPlaying() const noexcept {
     if (!m_player || fluid_player_get_status(m_player) != FLUID_PLAYER_PLAYING) return false;
-    // The player goes on for some seconds after the file's last tick, letting the voices die
-    // away; the file itself has ended there.
+    // The player goes on after the file's last tick until the voices have died away (seconds,
+    // for a held note); the file itself has ended there. Its length is 0 until the player has
+    // loaded the file, in its first step: then the length read from the file decides.
     const std::int64_t total = TotalTicks();
-    return total == 0 || fluid_player_get_current_tick(m_player) < total;
+    if (total == 0) return m_fileTicks != std::int64_t{0};
+    return fluid_player_get_current_tick(m_player) < total;
 }
 
 std::int64_t SynthSession::CurrentTick() const noexcept {

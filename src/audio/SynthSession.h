@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,7 @@ class SynthSession {
     fluid_synth_t* m_synth = nullptr;
     fluid_player_t* m_player = nullptr;
     int m_division = 0;
+    std::optional<std::int64_t> m_fileTicks;  // the length read from the file, when readable
     std::vector<float> m_floats;
 };
 
