@@ -403,6 +403,99 @@ TEST(ConverterSignals, ASignalWhileAWavFileRendersLeavesNoTemporaryFile) {
     }
 }
 
+// The threads of a running process now, from /proc (0 once it has ended).
+int ThreadsOf(pid_t pid) {
+    const std::string status = Slurp("/proc/" + std::to_string(pid) + "/status");
+    const std::size_t at = status.find("\nThreads:");
+    return at == std::string::npos ? 0 : std::stoi(status.substr(at + 9));
+}
+
+// Rendering under the limits a user sets (`ulimit -v`, `ulimit -u`): the sound library starts no
+// thread of its own (it started one for every processor, and ended the run when the system
+// refused one) and never crashes (its sound-font loader did, out of memory). Every MIDI file is
+// written; a WAV file is written where memory allows, else its roll says why; no temporary file
+// is left.
+TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
+#ifdef ROLLSCRIBE_SANITIZED
+    GTEST_SKIP() << "a sanitizer build reserves terabytes of shadow memory and cannot start "
+                    "under an address-space limit";
+#endif
+    TempDir dir;
+    // The programs copied where another user may run them, wherever the checkout lies.
+    fs::create_directories(dir / "bin");
+    fs::create_directories(dir / "libexec/rollscribe");
+    const fs::path converter = dir / "bin/rollscribe-convert";
+    fs::copy_file(CONVERTER_PATH, converter);
+    fs::copy_file(
+        fs::path(CONVERTER_PATH).parent_path() / "../libexec/rollscribe/rollscribe-convert",
+        dir / "libexec/rollscribe/rollscribe-convert");
+    fs::create_directory(dir / "rolls");
+    std::vector<std::string> rolls;
+    for (int i = 0; i < 16; ++i) {
+        const fs::path roll = dir / "rolls" / ("r" + std::to_string(i) + ".bar");
+        WriteFile(roll, LongRoll(8 + i));
+        rolls.push_back(roll.string());
+    }
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
+        fs::permissions(dir.Path(), fs::perms(0755));
+    }
+    struct Case {
+        std::string limit;
+        int jobs;
+        bool allWritten;  // every WAV file too
+    } cases[] = {
+        {"ulimit -v 60000", 1, false},
+        {"ulimit -v 75000", 1, false},
+        {"ulimit -v 100000", 1, true},
+        {"ulimit -v 300000", 4, true},
+        {"ulimit -v 350000", 2, true},
+        {"ulimit -v 1000000", 16, true},
+        {"ulimit -u 2", 2, true},  // as a user other than root, whose processes count
+        {"ulimit -u 1", 16, true},
+        {"", 16, true},
+    };
+    for (const Case& c : cases) {
+        for (const auto& entry : fs::directory_iterator(dir / "rolls"))
+            if (!entry.path().string().ends_with(".bar")) fs::remove(entry.path());
+        std::string command = (c.limit.empty() ? "" : c.limit + " && ") + "exec " + Q(converter) +
+                              " -q -j" + std::to_string(c.jobs) + " --audio";
+        for (const std::string& roll : rolls) command += " " + Q(roll);
+        std::vector<std::string> args{"-c", command};
+        std::string program = "/bin/bash";
+        if (root) {
+            args.insert(args.begin(), {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "env",
+                                       "ASAN_OPTIONS=detect_leaks=0", "/bin/bash"});
+            program = "/usr/bin/setpriv";
+        }
+        TempDir io;
+        const pid_t pid = StartProgram(program, args, io / "err");
+        int raw = 0, threads = 0;
+        while (::waitpid(pid, &raw, WNOHANG) == 0) {
+            threads = std::max(threads, ThreadsOf(pid));
+            ::usleep(2000);
+        }
+        const std::string err = Slurp(io / "err");
+        const std::string what = c.limit + " -j" + std::to_string(c.jobs);
+        ASSERT_TRUE(WIFEXITED(raw)) << what << ": ended by signal " << WTERMSIG(raw) << "\n" << err;
+        EXPECT_LE(WEXITSTATUS(raw), c.allWritten ? 0 : 1) << what << "\n" << err;
+        EXPECT_LE(threads, 1 + c.jobs) << what << ": threads besides the workers";
+        EXPECT_FALSE(HasTemporaryFile(dir / "rolls")) << what;
+        std::size_t messages = 0;
+        for (const std::string& roll : rolls) {
+            const std::string title = roll.substr(0, roll.size() - 4);
+            EXPECT_TRUE(fs::exists(title + "_BAR_e.mid")) << what << ": " << roll;
+            if (fs::exists(title + "_BAR_e.wav")) continue;
+            EXPECT_FALSE(c.allWritten) << what << ": no WAV file of " << roll << "\n" << err;
+            const std::string line =
+                "rollscribe-convert: " + roll + ": cannot render the WAV file: not enough memory";
+            messages += err.find(line) != std::string::npos;
+        }
+        EXPECT_EQ(messages, LinesOf(err).size()) << what << "\n" << err;
+    }
+}
+
 // On a terminal the progress bar follows a WAV file as it renders, also for one file, and is
 // gone before the report; elsewhere nothing is added.
 TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
