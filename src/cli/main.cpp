@@ -173,6 +173,12 @@ int main(int argc, char** argv) {
     companions.audio = options.audio;
     companions.soundFont = options.soundFont;
     CompanionOutputs companionOutputs(companions);
+    // A sound font that cannot be used stops the run before anything is written.
+    if (const std::string problem = companionOutputs.CheckSoundFont(); !problem.empty()) {
+        Console(STDERR_FILENO)
+            .Write(std::string(kProgram) + ": " + problem + "; no roll converted\n");
+        return 1;
+    }
     companionOutputs.AddTo(settings);
     auto partInProgress = [&] { return companionOutputs.PartInProgress(); };
 #else
