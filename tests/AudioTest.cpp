@@ -227,28 +227,40 @@ TEST(WavRendering, SoundFont2AndDlsFilesRenderOtherFilesAreRefused) {
 // (a roll whose hole opens at its start and never closes: the note sounds on after the end).
 TEST(WavRendering, LastsTheFilesLengthAndTheReleaseAlsoForNoTicks) {
     TempDir dir;
-    struct Case {
-        HandRoll roll;
-        double seconds;  // the MIDI file's length
-    } cases[] = {
-        {std::move(HandRoll("Generic", 100).Open(60, 0)), 0},
-        {HandRoll("Generic", 100), 0},
-        {std::move(HandRoll("Generic", 100).Hole(60, 0, 1000)), 0.5},
-    };
-    for (Case& c : cases) {
-        CRollscribeDoc& doc = c.roll.Doc();
+    auto midiOf = [&](HandRoll roll) {
+        CRollscribeDoc& doc = roll.Doc();
         doc.m_strDirectory = CString(dir.Path().string() + "/");
         doc.m_strFileTitle = "roll";
         doc.WriteMidiFile();
-        const CString midi((dir / "roll_BAR_e.mid").string());
+        return ReadFile(dir / "roll_BAR_e.mid");
+    };
+    // A file of other writers: a program change (one data byte), running status, a SysEx
+    // message, two tracks; the note held from tick 0.
+    const Bytes others =
+        Hex("4D 54 68 64 00 00 00 06 00 01 00 02 01 E0"
+            "4D 54 72 6B 00 00 00 04 00 FF 2F 00"
+            "4D 54 72 6B 00 00 00 13 00 C0 00 00 F0 02 7E 7F 00 90 3C 40 00 40 40 00 FF 2F 00");
+    struct Case {
+        Bytes midi;
+        double seconds;  // the MIDI file's length
+    } cases[] = {
+        {midiOf(std::move(HandRoll("Generic", 100).Open(60, 0))), 0},
+        {midiOf(HandRoll("Generic", 100)), 0},
+        {others, 0},
+        {midiOf(std::move(HandRoll("Generic", 100).Hole(60, 0, 1000))), 0.5},
+    };
+    for (const Case& c : cases) {
+        const fs::path midi = dir / "case.mid";
+        WriteFile(midi, c.midi);
         RenderOptions options;
         options.releaseSeconds = 2;
-        const RenderResult result =
-            WavRenderer(options).Render(midi, CString((dir / "roll.wav").string()));
+        const RenderResult result = WavRenderer(options).Render(
+            CString(midi.string()), CString((dir / "roll.wav").string()));
         // To a block of rendering (4096 frames, 0.09 s).
-        EXPECT_NEAR(static_cast<double>(result.frames) / 44100, c.seconds + 2, 0.1) << c.seconds;
+        EXPECT_NEAR(static_cast<double>(result.frames) / 44100, c.seconds + 2, 0.1)
+            << HexOf(c.midi);
         SynthSession session{SoundOptions{}};
-        session.StartPlayer(midi);
+        session.StartPlayer(CString(midi.string()));
         EXPECT_EQ(session.PlayerPlaying(), c.seconds > 0);
     }
 }
