@@ -131,13 +131,143 @@ TEST(WavRendering, NewFilesGetTheUsersPermissionsReplacedOnesKeepTheirs) {
     EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"out.wav", "sample_BAR_e.mid"}));
 }
 
-TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
+// A little-endian RIFF chunk: its id, size and data, padded to an even size.
+Bytes Chunk(const char* id, const Bytes& data) {
+    Bytes out(id, id + 4);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(data.size() >> 8 * i));
+    out.insert(out.end(), data.begin(), data.end());
+    if (data.size() % 2) out.push_back(0);
+    return out;
+}
+Bytes List(const char* type, const std::vector<Bytes>& chunks) {
+    Bytes data(type, type + 4);
+    for (const Bytes& chunk : chunks) data.insert(data.end(), chunk.begin(), chunk.end());
+    return Chunk("LIST", data);
+}
+Bytes Words(std::initializer_list<std::pair<std::uint32_t, int>> values) {  // value, bytes
+    Bytes out;
+    for (auto [value, size] : values)
+        for (int i = 0; i < size; ++i) out.push_back(static_cast<std::uint8_t>(value >> 8 * i));
+    return out;
+}
+
+// A DLS file of one instrument (bank 0, program 0) on every key: a second of a 440 Hz sine.
+Bytes SineDls() {
+    Bytes pcm;
+    for (int i = 0; i < 44100; ++i) {
+        const auto v = static_cast<std::int16_t>(12000 * std::sin(2 * M_PI * 440 * i / 44100.0));
+        pcm.push_back(static_cast<std::uint8_t>(v));
+        pcm.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8));
+    }
+    const Bytes region =
+        List("rgn ", {Chunk("rgnh", Words({{0, 2}, {127, 2}, {0, 2}, {127, 2}, {0, 2}, {0, 2}})),
+                      Chunk("wsmp", Words({{20, 4}, {69, 2}, {0, 2}, {0, 4}, {0, 4}, {0, 4}})),
+                      Chunk("wlnk", Words({{0, 2}, {0, 2}, {1, 4}, {0, 4}}))});
+    const Bytes instrument =
+        List("ins ", {Chunk("insh", Words({{1, 4}, {0, 4}, {0, 4}})), List("lrgn", {region})});
+    const Bytes wave = List(
+        "wave", {Chunk("fmt ", Words({{1, 2}, {1, 2}, {44100, 4}, {88200, 4}, {2, 2}, {16, 2}})),
+                 Chunk("data", pcm)});
+    Bytes body = BytesOf("DLS ");
+    for (const Bytes& part : {Chunk("colh", Words({{1, 4}})), List("lins", {instrument}),
+                              Chunk("ptbl", Words({{8, 4}, {1, 4}, {0, 4}})), List("wvpl", {wave})})
+        body.insert(body.end(), part.begin(), part.end());
+    return Chunk("RIFF", body);
+}
+
+// The forms a sound font may have: SoundFont 2 and DLS files render, each with its own sound;
+// other files, and RIFF headers without a body, are refused with a reason naming the file.
+TEST(WavRendering, SoundFont2AndDlsFilesRenderOtherFilesAreRefused) {
     TempDir dir;
     const fs::path midi = WriteSampleMidi(dir);
+    WriteFile(dir / "sine.dls", SineDls());
     WriteFile(dir / "not.sf2", "RIFF....WAVEfmt this is a sound, not a sound font");
     WriteFile(dir / "short.sf2", "RIF");
     // A sound font's header and nothing of its body: FluidSynth's loaders are tried on it.
     WriteFile(dir / "broken.sf2", Hex("52 49 46 46 10 00 00 00 73 66 62 6B 4C 49 53 54 04 00"));
+    WriteFile(dir / "broken.dls", Hex("52 49 46 46 04 00 00 00 44 4C 53 20"));
+    struct Case {
+        std::string font;
+        bool renders;
+    } cases[] = {
+        {kDefaultSoundFont, true},
+        {(dir / "sine.dls").string(), true},
+        {(dir / "not.sf2").string(), false},
+        {(dir / "short.sf2").string(), false},
+        {(dir / "broken.sf2").string(), false},
+        {(dir / "broken.dls").string(), false},
+    };
+    std::vector<Bytes> sounds;
+    testing::internal::CaptureStderr();
+    for (const Case& c : cases) {
+        const fs::path wav = dir / "out.wav";
+        RenderOptions options;
+        options.soundFont = c.font;
+        try {
+            WavRenderer(options).Render(CString(midi.string()), CString(wav.string()));
+            EXPECT_TRUE(c.renders) << c.font;
+            const Wav sound = ReadWav(wav);
+            EXPECT_GT(sound.Loudness(1.05, 2.95), 100) << c.font;
+            EXPECT_EQ(sound.Loudness(0, 0.95), 0) << c.font;
+            sounds.push_back(ReadFile(wav));
+            fs::remove(wav);
+        } catch (const CException& e) {
+            EXPECT_FALSE(c.renders) << e.what();
+            EXPECT_EQ(e.Path(), c.font);
+            EXPECT_FALSE(e.Reason().empty());
+            EXPECT_FALSE(fs::exists(wav)) << c.font;
+        }
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_EQ(sounds.size(), 2u);
+    EXPECT_NE(sounds[0], sounds[1]) << "the DLS file's own sound";
+}
+
+// A WAV file lasts the MIDI file's length and the release, also when the file has no ticks
+// (a roll whose hole opens at its start and never closes: the note sounds on after the end).
+TEST(WavRendering, LastsTheFilesLengthAndTheReleaseAlsoForNoTicks) {
+    TempDir dir;
+    auto midiOf = [&](HandRoll roll) {
+        CRollscribeDoc& doc = roll.Doc();
+        doc.m_strDirectory = CString(dir.Path().string() + "/");
+        doc.m_strFileTitle = "roll";
+        doc.WriteMidiFile();
+        return ReadFile(dir / "roll_BAR_e.mid");
+    };
+    // A file of other writers: a program change (one data byte), running status, a SysEx
+    // message, two tracks; the note held from tick 0.
+    const Bytes others =
+        Hex("4D 54 68 64 00 00 00 06 00 01 00 02 01 E0"
+            "4D 54 72 6B 00 00 00 04 00 FF 2F 00"
+            "4D 54 72 6B 00 00 00 13 00 C0 00 00 F0 02 7E 7F 00 90 3C 40 00 40 40 00 FF 2F 00");
+    struct Case {
+        Bytes midi;
+        double seconds;  // the MIDI file's length
+    } cases[] = {
+        {midiOf(std::move(HandRoll("Generic", 100).Open(60, 0))), 0},
+        {midiOf(HandRoll("Generic", 100)), 0},
+        {others, 0},
+        {midiOf(std::move(HandRoll("Generic", 100).Hole(60, 0, 1000))), 0.5},
+    };
+    for (const Case& c : cases) {
+        const fs::path midi = dir / "case.mid";
+        WriteFile(midi, c.midi);
+        RenderOptions options;
+        options.releaseSeconds = 2;
+        const RenderResult result = WavRenderer(options).Render(
+            CString(midi.string()), CString((dir / "roll.wav").string()));
+        // To a block of rendering (4096 frames, 0.09 s).
+        EXPECT_NEAR(static_cast<double>(result.frames) / 44100, c.seconds + 2, 0.1)
+            << HexOf(c.midi);
+        SynthSession session{SoundOptions{}};
+        session.StartPlayer(CString(midi.string()));
+        EXPECT_EQ(session.PlayerPlaying(), c.seconds > 0);
+    }
+}
+
+TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
+    TempDir dir;
+    const fs::path midi = WriteSampleMidi(dir);
     WriteFile(dir / "text.mid", "MThd is not enough");
     WriteFile(dir / "notes.txt", "hello");
     struct Case {
@@ -149,9 +279,6 @@ TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
     const Case cases[] = {
         {missing, midi.string(), missing, true},
         {dir.Path().string(), midi.string(), dir.Path().string(), true},
-        {(dir / "not.sf2").string(), midi.string(), (dir / "not.sf2").string(), false},
-        {(dir / "short.sf2").string(), midi.string(), (dir / "short.sf2").string(), false},
-        {(dir / "broken.sf2").string(), midi.string(), (dir / "broken.sf2").string(), false},
         {kDefaultSoundFont, (dir / "missing.mid").string(), (dir / "missing.mid").string(), true},
         {kDefaultSoundFont, (dir / "notes.txt").string(), (dir / "notes.txt").string(), false},
         {kDefaultSoundFont, (dir / "text.mid").string(), (dir / "text.mid").string(), false},

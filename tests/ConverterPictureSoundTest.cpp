@@ -190,57 +190,40 @@ TEST_F(CompanionRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold)
     EXPECT_GT(std::stoi(waltz["windows_checked"]), 300);
 }
 
-// A sound font that is missing or no sound font: an error on each roll naming it, no WAV file,
-// the MIDI file written all the same, the picture too, and exit status 1.
-TEST_F(CompanionRolls, UnusableSoundFontIsAnErrorOnEachRollThatKeepsItsMidiFile) {
-    ASSERT_EQ(Convert("-q " + Rolls4()).status, 1);
-    std::map<std::string, Bytes> plain = FilesOf(dir.Path());
+// A sound font that is missing or cannot be used is found before any roll is converted: one
+// message naming it as the user did, exit status 1, and nothing written (no MIDI file either: the
+// user mends the font and runs again), for any -j and with --json.
+TEST_F(CompanionRolls, UnusableSoundFontStopsTheRunBeforeAnyRoll) {
     WriteFile(dir / "text.sf2", "a text, not a sound font");
     WriteFile(dir / "empty.sf2", "");
     WriteFile(dir / "fake.sf2", Hex("52 49 46 46 10 00 00 00 73 66 62 6B 4C 49 53 54 04 00 00 00"));
-    const fs::path missing = dir / "missing.sf2";
+    fs::create_directory(dir / "fonts");
+    const std::map<std::string, Bytes> before = FilesOf(dir.Path());
     struct Case {
-        fs::path font;
+        std::string font;  // as typed, from the folder of the rolls
         std::string reason;
     } cases[] = {
-        {missing, "cannot open the file: No such file or directory"},
-        {dir.Path(), "cannot open the file: Is a directory"},
-        {dir / "text.sf2", "not a sound font (SoundFont 2 or DLS file)"},
-        {dir / "empty.sf2", "not a sound font (SoundFont 2 or DLS file)"},
-        {dir / "fake.sf2", "not a sound font that can be loaded"},
+        {"missing.sf2", "cannot open the file: No such file or directory"},
+        {"./fonts/../missing.sf2", "cannot open the file: No such file or directory"},
+        {(dir / "missing.sf2").string(), "cannot open the file: No such file or directory"},
+        {"fonts", "cannot open the file: Is a directory"},
+        {"text.sf2", "not a sound font (SoundFont 2 or DLS file)"},
+        {"empty.sf2", "not a sound font (SoundFont 2 or DLS file)"},
+        {"fake.sf2", "not a sound font that can be loaded"},
     };
     for (const Case& c : cases) {
-        for (const char* jobs : {"-j1", "-j4"}) {
-            for (const auto& [name, bytes] : plain)
-                if (name.ends_with(".mid")) fs::remove(dir / name);
-            ShellRun run = Convert(std::string(jobs) + " --picture png --audio --soundfont " +
-                                   Q(c.font) + " " + Rolls4());
+        for (const char* options : {"-j1", "-j4 --json"}) {
+            ShellRun run = RunShell("cd " + Q(dir.Path()) + " && " + CONVERTER_PATH + " " +
+                                    options + " --picture png --audio --soundfont " + Q(c.font) +
+                                    " evening_waltz.bar open.bar short.bar waltz.op2.web");
             EXPECT_EQ(run.status, 1) << c.font;
-            EXPECT_EQ(TakeSummary(run.err),
-                      "rollscribe-convert: 3 MIDI files written, 3 pictures written, 0 WAV files "
-                      "written, 4 rolls failed or refused, in T s\n");
-            std::string font = ": sound font " + c.font.string() + ": " + c.reason;
-            std::string expected;
-            for (const char* roll : {"evening_waltz.bar", "open.bar"})
-                expected += "rollscribe-convert: " + (dir / roll).string() + font + "\n";
-            expected += "rollscribe-convert: " + (dir / "short.bar").string() +
-                        ": the file ends too early\n";
-            expected += "rollscribe-convert: " + (dir / "waltz.op2.web").string() + font + "\n";
+            EXPECT_EQ(run.out, "");
             // The reason may go on with FluidSynth's own words.
-            std::string got;
-            for (const std::string& line : LinesOf(run.err))
-                got += line.substr(0, line.find(c.reason) == std::string::npos
-                                          ? line.size()
-                                          : line.find(c.reason) + c.reason.size()) +
-                       "\n";
-            EXPECT_EQ(got, expected) << jobs;
-            std::map<std::string, Bytes> files = FilesOf(dir.Path());
-            for (const auto& [name, bytes] : plain)
-                EXPECT_EQ(files[name], bytes) << name << " changed";
-            for (const char* picture :
-                 {"evening_waltz_BAR_e.png", "open_BAR_e.png", "waltz_BAR_e.png"})
-                EXPECT_TRUE(files.count(picture)) << picture;
-            for (const auto& [name, bytes] : files) EXPECT_FALSE(name.ends_with(".wav")) << name;
+            const std::string start = "rollscribe-convert: sound font " + c.font + ": " + c.reason;
+            EXPECT_TRUE(run.err.starts_with(start)) << run.err;
+            EXPECT_TRUE(run.err.ends_with("; no roll converted\n")) << run.err;
+            EXPECT_EQ(LinesOf(run.err).size(), 1u) << run.err;
+            EXPECT_EQ(FilesOf(dir.Path()), before) << c.font;
             EXPECT_FALSE(HasTemporaryFile(dir.Path()));
         }
     }
@@ -356,13 +339,13 @@ TEST_F(CompanionRolls, JsonLinesNameThePictureAndWavFileOrNull) {
     }
     for (const auto& [key, value] : without) EXPECT_EQ(got[key], value) << key;
 
-    const std::string font = (dir / "missing.sf2").string();
-    auto failed = ReadJsonLines(Convert("--json --picture svg --audio --soundfont " + Q(font) +
-                                        " " + Q(dir / "evening_waltz.bar"))
-                                    .out);
+    const std::string wav = (dir / "evening_waltz_BAR_e.wav").string();
+    fs::remove(wav);
+    fs::create_directory(wav);
+    auto failed =
+        ReadJsonLines(Convert("--json --picture svg --audio " + Q(dir / "evening_waltz.bar")).out);
     EXPECT_EQ(failed["0 status"], JsonHex("failed"));
-    EXPECT_EQ(failed["0 reason"],
-              JsonHex("sound font " + font + ": cannot open the file: No such file or directory"));
+    EXPECT_EQ(failed["0 reason"], JsonHex(wav + ": cannot replace the file: Is a directory"));
     EXPECT_EQ(failed["0 picture"], JsonHex((dir / "evening_waltz_BAR_e.svg").string()));
     EXPECT_EQ(failed["0 audio"], "null");
     EXPECT_EQ(failed["0 midi"], without["0 midi"]);
@@ -400,6 +383,99 @@ TEST(ConverterSignals, ASignalWhileAWavFileRendersLeavesNoTemporaryFile) {
         EXPECT_FALSE(HasTemporaryFile(dir.Path())) << signal;
         EXPECT_EQ(FilesOf(dir.Path()), before) << signal;
         EXPECT_EQ(fs::status(dir / "long_BAR_e.wav").permissions(), fs::perms(0640));
+    }
+}
+
+// The threads of a running process now, from /proc (0 once it has ended).
+int ThreadsOf(pid_t pid) {
+    const std::string status = Slurp("/proc/" + std::to_string(pid) + "/status");
+    const std::size_t at = status.find("\nThreads:");
+    return at == std::string::npos ? 0 : std::stoi(status.substr(at + 9));
+}
+
+// Rendering under the limits a user sets (`ulimit -v`, `ulimit -u`): the sound library starts no
+// thread of its own (it started one for every processor, and ended the run when the system
+// refused one) and never crashes (its sound-font loader did, out of memory). Every MIDI file is
+// written; a WAV file is written where memory allows, else its roll says why; no temporary file
+// is left.
+TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
+#ifdef ROLLSCRIBE_SANITIZED
+    GTEST_SKIP() << "a sanitizer build reserves terabytes of shadow memory and cannot start "
+                    "under an address-space limit";
+#endif
+    TempDir dir;
+    // The programs copied where another user may run them, wherever the checkout lies.
+    fs::create_directories(dir / "bin");
+    fs::create_directories(dir / "libexec/rollscribe");
+    const fs::path converter = dir / "bin/rollscribe-convert";
+    fs::copy_file(CONVERTER_PATH, converter);
+    fs::copy_file(
+        fs::path(CONVERTER_PATH).parent_path() / "../libexec/rollscribe/rollscribe-convert",
+        dir / "libexec/rollscribe/rollscribe-convert");
+    fs::create_directory(dir / "rolls");
+    std::vector<std::string> rolls;
+    for (int i = 0; i < 16; ++i) {
+        const fs::path roll = dir / "rolls" / ("r" + std::to_string(i) + ".bar");
+        WriteFile(roll, LongRoll(8 + i));
+        rolls.push_back(roll.string());
+    }
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
+        fs::permissions(dir.Path(), fs::perms(0755));
+    }
+    struct Case {
+        std::string limit;
+        int jobs;
+        bool allWritten;  // every WAV file too
+    } cases[] = {
+        {"ulimit -v 60000", 1, false},
+        {"ulimit -v 75000", 1, false},
+        {"ulimit -v 100000", 1, true},
+        {"ulimit -v 300000", 4, true},
+        {"ulimit -v 350000", 2, true},
+        {"ulimit -v 1000000", 16, true},
+        {"ulimit -u 2", 2, true},  // as a user other than root, whose processes count
+        {"ulimit -u 1", 16, true},
+        {"", 16, true},
+    };
+    for (const Case& c : cases) {
+        for (const auto& entry : fs::directory_iterator(dir / "rolls"))
+            if (!entry.path().string().ends_with(".bar")) fs::remove(entry.path());
+        std::string command = (c.limit.empty() ? "" : c.limit + " && ") + "exec " + Q(converter) +
+                              " -q -j" + std::to_string(c.jobs) + " --audio";
+        for (const std::string& roll : rolls) command += " " + Q(roll);
+        std::vector<std::string> args{"-c", command};
+        std::string program = "/bin/bash";
+        if (root) {
+            args.insert(args.begin(), {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "env",
+                                       "ASAN_OPTIONS=detect_leaks=0", "/bin/bash"});
+            program = "/usr/bin/setpriv";
+        }
+        TempDir io;
+        const pid_t pid = StartProgram(program, args, io / "err");
+        int raw = 0, threads = 0;
+        while (::waitpid(pid, &raw, WNOHANG) == 0) {
+            threads = std::max(threads, ThreadsOf(pid));
+            ::usleep(2000);
+        }
+        const std::string err = Slurp(io / "err");
+        const std::string what = c.limit + " -j" + std::to_string(c.jobs);
+        ASSERT_TRUE(WIFEXITED(raw)) << what << ": ended by signal " << WTERMSIG(raw) << "\n" << err;
+        EXPECT_LE(WEXITSTATUS(raw), c.allWritten ? 0 : 1) << what << "\n" << err;
+        EXPECT_LE(threads, 1 + c.jobs) << what << ": threads besides the workers";
+        EXPECT_FALSE(HasTemporaryFile(dir / "rolls")) << what;
+        std::size_t messages = 0;
+        for (const std::string& roll : rolls) {
+            const std::string title = roll.substr(0, roll.size() - 4);
+            EXPECT_TRUE(fs::exists(title + "_BAR_e.mid")) << what << ": " << roll;
+            if (fs::exists(title + "_BAR_e.wav")) continue;
+            EXPECT_FALSE(c.allWritten) << what << ": no WAV file of " << roll << "\n" << err;
+            const std::string line =
+                "rollscribe-convert: " + roll + ": cannot render the WAV file: not enough memory";
+            messages += err.find(line) != std::string::npos;
+        }
+        EXPECT_EQ(messages, LinesOf(err).size()) << what << "\n" << err;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,9 @@ struct SoundOptions {
 class SynthSession {
   public:
     // Loads the sound font. Throws CFileException when it cannot be read, CException naming it
-    // when it is no sound font, AudioError when the synthesizer cannot be made.
+    // when it is no sound font (both name it as options.soundFont has it), AudioError when the
+    // synthesizer cannot be made or the address space has no room for the sound font
+    // (SoundFontMemory). Loading starts no thread.
     explicit SynthSession(const SoundOptions& options);
     ~SynthSession();
     SynthSession(const SynthSession&) = delete;
@@ -41,7 +44,8 @@ class SynthSession {
 
     // Starts a new player on a MIDI file's bytes (read here, so that its errors name the file),
     // from a tick on, on a fresh synthesizer; the previous player and synthesizer are gone. Throws
-    // CFileException when the file cannot be read and CException naming it when it is no MIDI file.
+    // CFileException when the file cannot be read, CException naming it when it is no MIDI file,
+    // AudioError when the address space has no room for playing it.
     void StartPlayer(const CString& midiPath, std::int64_t startTick = 0);
     // Stops and removes the player and silences every voice.
     void StopPlayer() noexcept;
@@ -69,8 +73,14 @@ class SynthSession {
     fluid_synth_t* m_synth = nullptr;
     fluid_player_t* m_player = nullptr;
     int m_division = 0;
+    std::optional<std::int64_t> m_fileTicks;  // the length read from the file, when readable
     std::vector<float> m_floats;
 };
+
+// The address space that loading a sound font takes, about, with a render's besides: checked
+// before loading, since FluidSynth's loader crashes when an allocation fails. Throws as
+// SynthSession's constructor when the file cannot be read or is no sound font.
+std::uint64_t SoundFontMemory(const std::string& soundFont);
 
 // Routes FluidSynth's log into nothing, keeping its errors for the thread that caused them, and
 // silences the sound system's own messages on standard error. Called by every session.

@@ -30,6 +30,16 @@ CompanionOutputs::CompanionOutputs(const CompanionSettings& settings) : m_settin
 
 CompanionOutputs::~CompanionOutputs() = default;
 
+std::string CompanionOutputs::CheckSoundFont() {
+    if (!m_renderers) return {};
+    try {
+        m_renderers->LoadFirst();
+    } catch (const CException& e) {
+        return "sound font " + e.Path() + ": " + e.Reason();
+    }
+    return {};
+}
+
 void CompanionOutputs::AddTo(BatchSettings& batch) {
     if (!m_settings.picture && !m_settings.audio) return;
     if (m_settings.picture) batch.extraOutputKeys.push_back("picture");
@@ -56,8 +66,8 @@ void CompanionOutputs::Write(const CRollscribeDoc& doc, const RollInput& input,
         try {
             renderer.emplace(m_renderers->Take());
         } catch (const CException& e) {
-            // The sound font is missing or unusable: said about every roll, as each lacks its
-            // WAV file.
+            // The sound font was checked before the run, but has gone or changed since: said
+            // about every roll, as each lacks its WAV file.
             Fail(input, result, "sound font " + e.Path() + ": " + e.Reason());
         } catch (const AudioError& e) {
             Fail(input, result, std::string("cannot render the WAV file: ") + e.what());

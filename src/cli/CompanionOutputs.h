@@ -32,6 +32,11 @@ class CompanionOutputs {
     CompanionOutputs(const CompanionOutputs&) = delete;
     CompanionOutputs& operator=(const CompanionOutputs&) = delete;
 
+    // With --audio, loads the sound font before any roll is converted. Returns why it cannot be
+    // used, "sound font PATH: reason" (PATH as the user named it), or "" when it can, or when
+    // memory is too short to tell (then each roll says that it is).
+    std::string CheckSoundFont();
+
     // Adds the step that writes the outputs, and their JSON keys ("picture", "audio"), to a
     // batch. This object must outlive the batch's conversions.
     void AddTo(BatchSettings& batch);

@@ -14,6 +14,7 @@
 #include "cli/ConvertOptions.h"
 #include "cli/RollInputs.h"
 #include "cli/TerminalText.h"
+#include "platform/AddressSpace.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 #include "platform/ProcessGuards.h"
@@ -159,6 +160,7 @@ int main(int argc, char** argv) {
     // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind.
     EndOnTerminationSignals();
     CAtomicFile::SetFlushToDisk(options.sync);
+    ShareMallocArenasUnderALimit();
 
     std::vector<RollInput> inputs = CollectRollInputs(options.files, options.recursive);
     BatchSettings settings;
@@ -171,6 +173,12 @@ int main(int argc, char** argv) {
     companions.audio = options.audio;
     companions.soundFont = options.soundFont;
     CompanionOutputs companionOutputs(companions);
+    // A sound font that cannot be used stops the run before anything is written.
+    if (const std::string problem = companionOutputs.CheckSoundFont(); !problem.empty()) {
+        Console(STDERR_FILENO)
+            .Write(std::string(kProgram) + ": " + problem + "; no roll converted\n");
+        return 1;
+    }
     companionOutputs.AddTo(settings);
     auto partInProgress = [&] { return companionOutputs.PartInProgress(); };
 #else
