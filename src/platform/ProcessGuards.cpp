@@ -25,6 +25,7 @@ struct TemporaryRecord {
     enum : int { kFree = 0, kClaimed = 1, kLive = 2 };
     std::atomic<int> state{kFree};
     TemporaryRecord* next = nullptr;
+    int dir = AT_FDCWD;  // the folder that path is in
     char path[PATH_MAX + 1] = {};
 };
 
@@ -77,7 +78,7 @@ void RemoveTemporaryFiles() noexcept {
         ::nanosleep(&pause, nullptr);
     }
     for (TemporaryRecord* r = g_records.load(); r; r = r->next)
-        if (r->state.load() == TemporaryRecord::kLive) ::unlink(r->path);
+        if (r->state.load() == TemporaryRecord::kLive) ::unlinkat(r->dir, r->path, 0);
 }
 
 void EndBySignal(int signal) noexcept {
@@ -134,6 +135,11 @@ void EnsureStandardDescriptors() noexcept {
 }
 
 int CreateTemporaryFile(const std::string& path, int flags, mode_t mode, void** slot) noexcept {
+    return CreateTemporaryFile(AT_FDCWD, path, flags, mode, slot);
+}
+
+int CreateTemporaryFile(int dir, const std::string& path, int flags, mode_t mode,
+                        void** slot) noexcept {
     *slot = nullptr;
     g_creating.fetch_add(1);
     t_creating = 1;
@@ -145,10 +151,11 @@ int CreateTemporaryFile(const std::string& path, int flags, mode_t mode, void** 
     }
     TemporaryRecord* record = path.size() <= PATH_MAX ? ClaimRecord() : nullptr;
     if (record) {
+        record->dir = dir;
         std::memcpy(record->path, path.c_str(), path.size() + 1);
         record->state.store(TemporaryRecord::kLive);
     }
-    int fd = ::open(path.c_str(), flags | O_CREAT, mode);
+    int fd = ::openat(dir, path.c_str(), flags | O_CREAT, mode);
     int openError = errno;
     t_creating = 0;
     g_creating.fetch_sub(1);

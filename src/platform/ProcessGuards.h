@@ -15,8 +15,11 @@ void EnsureStandardDescriptors() noexcept;
 // Creates a temporary file (open with O_CREAT and these flags and mode) and records its path, so
 // that a terminating signal removes it; returns the descriptor, or -1 with errno set. The record
 // is given in *slot and must be dropped with ForgetTemporaryFile once the file is renamed or
-// removed. Safe to call from any thread.
+// removed. Safe to call from any thread. With a folder's descriptor (see PathAt), path is a name
+// in that folder, which must stay open until the record is dropped.
 int CreateTemporaryFile(const std::string& path, int flags, mode_t mode, void** slot) noexcept;
+int CreateTemporaryFile(int dir, const std::string& path, int flags, mode_t mode,
+                        void** slot) noexcept;
 void ForgetTemporaryFile(void* slot) noexcept;
 
 // On SIGINT, SIGTERM, SIGHUP and SIGPIPE: removes the temporary files being written, then ends
