@@ -123,6 +123,51 @@ TEST_F(Rolls, AReaderThatGoesAwayEndsTheRunLikeASignal) {
     EXPECT_LT(outputs, 300) << "the run should have ended early";
 }
 
+// Signals ignored when the converter starts stay ignored: SIGHUP under nohup, SIGINT and SIGQUIT
+// for a background job of a script, SIGPIPE ignored by the caller (a reader that goes away then
+// fails the reports alone). Each comes while the converter waits to write its reports.
+TEST_F(Rolls, SignalsIgnoredAtStartStayIgnored) {
+    const std::string rolls = Make(400);
+    TempDir io;
+    struct Case {
+        const char* start;
+        const char* then;
+        int status;
+    } cases[] = {{"nohup ", "kill -HUP $pid", 0},
+                 {"", "kill -INT $pid", 0},
+                 {"", "kill -QUIT $pid", 0},
+                 {"trap '' PIPE; ", "exec 3<&-", 1}};
+    for (const Case& c : cases) {
+        for (const std::string& name : ListDir(dir.Path()))
+            if (name.ends_with(".mid")) fs::remove(dir / name);
+        fs::remove(io / "fifo");
+        // The first byte of the reports comes once the converter's handlers are set; the pipe
+        // then holds the rest until the signal has come.
+        ShellRun run = RunShell("mkfifo " + Q(io / "fifo") + "\n" + c.start + kConverter + " -j2" +
+                                rolls + " >" + Q(io / "fifo") + " &\npid=$!\nexec 3<" +
+                                Q(io / "fifo") + "\nhead -c1 <&3 >/dev/null\n" + c.then +
+                                "\ncat <&3 >/dev/null 2>&1\nwait $pid\necho $?");
+        EXPECT_EQ(run.out, std::to_string(c.status) + "\n") << c.then << ": " << run.err;
+        EXPECT_EQ(CheckOutputs(), 400) << c.then;
+    }
+}
+
+// Past a file-size limit (ulimit -f) the roll whose MIDI file would pass it fails with the
+// reason, and the run goes on.
+TEST_F(Rolls, AFileSizeLimitFailsTheRollThatPassesIt) {
+    const std::string rolls = Make(3);
+    Bytes big = RollBytes("");
+    for (int r = 0; r < 100000; ++r)
+        big.insert(big.end(), {static_cast<std::uint8_t>(r % 3), static_cast<std::uint8_t>(30)});
+    WriteFile(dir / "r1.bar", big);
+    ShellRun run = RunShell("ulimit -f 100 && " + kConverter + " -q -j1" + rolls);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "r1.bar").string() + ": " +
+                           (dir / "r1_BAR_e.mid").string() +
+                           ": cannot write the file: File too large\n");
+    EXPECT_EQ(CheckOutputs(), 2);
+}
+
 TEST_F(Rolls, AReplacedOutputKeepsItsModeAndOneTheUserMayNotWriteIsKept) {
     Make(3);
     std::string user = AsUser();

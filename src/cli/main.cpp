@@ -125,6 +125,7 @@ std::string ConverterBeside(const char* relative) {
 int main(int argc, char** argv) {
     // Before anything opens a file: a closed standard stream must not become an output's.
     EnsureStandardDescriptors();
+    NoteIgnoredSignals();
     const auto started = std::chrono::steady_clock::now();
 
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -157,7 +158,8 @@ int main(int argc, char** argv) {
     }
 #endif
 
-    // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind.
+    // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind; one
+    // ignored at start (nohup) stays ignored.
     EndOnTerminationSignals();
     CAtomicFile::SetFlushToDisk(options.sync);
     ShareMallocArenasUnderALimit();
