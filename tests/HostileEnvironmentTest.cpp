@@ -99,6 +99,24 @@ TEST_F(Rolls, AddressSpaceLimitsLeaveSmallRollsConverting) {
     EXPECT_EQ(CheckOutputs(), 111);
 }
 
+// A small stack limit (ulimit -s 64) is the process's, not its workers': the conversion, the
+// walk of a folder and the drawing of a picture go as without it.
+TEST_F(Rolls, ASmallStackLimitChangesNothing) {
+    const std::string rolls = Make(4);
+    std::vector<std::string> runs = {"-j1" + rolls, "-j2 -r " + Q(dir.Path())};
+#ifdef OUTPUT_READER  // the converter with pictures is built
+    runs.push_back("--picture png" + rolls);
+#endif
+    for (const std::string& args : runs) {
+        const ShellRun plain = RunShell(kConverter + " --json " + args);
+        ASSERT_EQ(plain.status, 0) << plain.err;
+        ShellRun run = RunShell("ulimit -s 64 && " + kConverter + " --json " + args);
+        EXPECT_EQ(run.status, 0) << args << ": " << run.err;
+        EXPECT_EQ(run.out, plain.out) << args;
+    }
+    EXPECT_EQ(CheckOutputs(), 4);
+}
+
 // A user allowed one process has no thread to spare: the calling thread converts everything.
 TEST_F(Rolls, RefusedThreadsAreDoneWithout) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as a user with a process limit";

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <random>
 
 #include "platform/CException.h"
@@ -55,8 +56,9 @@ int FlushFolderToDisk(const std::string& path, const PathAt& at) {
 // A name part that no other writer, in this process or another, is likely to pick as well.
 std::string UniqueSuffix() {
     static std::atomic<unsigned long> counter{0};
+    // The device on the heap: it is some 5 KB, and a worker's stack may be small (ulimit -s).
     thread_local std::mt19937_64 engine{
-        std::random_device{}() ^ static_cast<unsigned long>(::getpid()) ^
+        (*std::make_unique<std::random_device>())() ^ static_cast<unsigned long>(::getpid()) ^
         static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count())};
     static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     unsigned long long value = engine() ^ counter.fetch_add(1);
