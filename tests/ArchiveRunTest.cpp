@@ -11,6 +11,7 @@
 
 #include "support/ConverterRun.h"
 #include "support/MidiInvariants.h"
+#include "support/ProgramAsUser.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
 
@@ -172,16 +173,15 @@ TEST_F(Archive, RecursiveRunReportsWhatItCannotRead) {
     WriteFile(tree / "closed/hidden.bar", RollBytes("00 30"));
     WriteFile(tree / "open/a.bar", RollBytes("00 30"));
     WriteFile(tree / "open/secret.bar", RollBytes("00 30"));
-    std::string as;
+    const ProgramAsUser converter(CONVERTER_PATH);
     if (::geteuid() == 0) {
-        as = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
         fs::permissions(dir.Path(), fs::perms(0755));
         RunShell("chown -R nobody:nogroup " + Q(tree));
     }
     fs::permissions(tree / "closed", fs::perms(0));
     fs::permissions(tree / "open/secret.bar", fs::perms(0));
     for (const char* jobs : {"-j1", "-j4"}) {
-        ShellRun run = RunShell(as + CONVERTER_PATH + " -qr " + jobs + " " + Q(tree));
+        ShellRun run = RunShell(converter.Command() + " -qr " + jobs + " " + Q(tree));
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_EQ(run.err, "rollscribe-convert: " + (tree / "closed").string() +
                                ": cannot read the folder: Permission denied\n"

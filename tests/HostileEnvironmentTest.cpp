@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "support/MidiInvariants.h"
+#include "support/ProgramAsUser.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
 
@@ -54,11 +55,10 @@ class Rolls : public ::testing::Test {
         }
         return outputs;
     }
-    // As root, commands run as the user nobody, who may use the folder; otherwise as they are.
-    std::string AsUser() {
-        if (::geteuid() != 0) return "";
-        fs::permissions(dir.Path(), fs::perms(0777));
-        return "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+    // As root, the converter runs as the user nobody, who may use the folder; otherwise as it is.
+    ProgramAsUser AsUser() {
+        if (::geteuid() == 0) fs::permissions(dir.Path(), fs::perms(0777));
+        return ProgramAsUser(kConverter);
     }
     TempDir dir;
 };
@@ -121,11 +121,12 @@ TEST_F(Rolls, ASmallStackLimitChangesNothing) {
 TEST_F(Rolls, RefusedThreadsAreDoneWithout) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as a user with a process limit";
     std::string rolls = Make(100);
-    std::string user = AsUser();
+    ProgramAsUser user = AsUser();
     RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
     for (const char* limit : {"1", "3"}) {
-        ShellRun run = RunShell(user + "env ASAN_OPTIONS=detect_leaks=0 bash -c 'ulimit -u " +
-                                limit + " && exec " + kConverter + " -q -j64" + rolls + "'");
+        ShellRun run =
+            RunShell(user.Prefix() + "env ASAN_OPTIONS=detect_leaks=0 bash -c 'ulimit -u " + limit +
+                     " && exec " + user.Path() + " -q -j64" + rolls + "'");
         EXPECT_EQ(run.status, 0) << limit << ": " << run.err;
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(CheckOutputs(), 100);
@@ -188,13 +189,13 @@ TEST_F(Rolls, AFileSizeLimitFailsTheRollThatPassesIt) {
 
 TEST_F(Rolls, AReplacedOutputKeepsItsModeAndOneTheUserMayNotWriteIsKept) {
     Make(3);
-    std::string user = AsUser();
+    ProgramAsUser user = AsUser();
     WriteFile(dir / "r0_BAR_e.mid", "private");
     WriteFile(dir / "r1_BAR_e.mid", "read-only");
-    if (!user.empty()) RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
+    if (!user.Prefix().empty()) RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
     fs::permissions(dir / "r0_BAR_e.mid", fs::perms(0600));
     fs::permissions(dir / "r1_BAR_e.mid", fs::perms(0400));
-    ShellRun run = RunShell("umask 027 && " + user + kConverter + " -q " + Q(dir / "r0.bar") + " " +
+    ShellRun run = RunShell("umask 027 && " + user.Command() + " -q " + Q(dir / "r0.bar") + " " +
                             Q(dir / "r1.bar") + " " + Q(dir / "r2.bar"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "r1.bar").string() + ": " +
