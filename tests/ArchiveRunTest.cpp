@@ -163,14 +163,15 @@ TEST_F(Archive, RecursiveRunFindsRollsInAnyCaseSortedSkippingLinkedFolders) {
                              "rolls in a folder)\n");
 }
 
-// An unreadable folder and an unreadable roll, as a user without the right to read them: the
-// run goes on and says what it could not read. Root reads everything, so as root the run is
-// made as the user nobody.
+// An unreadable folder, a folder that may be listed but not entered, and an unreadable roll, as a
+// user without the right to read them: the run goes on and says what it could not read. Root reads
+// everything, so as root the run is made as the user nobody.
 TEST_F(Archive, RecursiveRunReportsWhatItCannotRead) {
     fs::path tree = dir / "tree";
-    for (const char* folder : {"tree", "tree/closed", "tree/open"})
+    for (const char* folder : {"tree", "tree/closed", "tree/listed", "tree/open"})
         fs::create_directory(dir / folder);
     WriteFile(tree / "closed/hidden.bar", RollBytes("00 30"));
+    WriteFile(tree / "listed/x.bar", RollBytes("00 30"));
     WriteFile(tree / "open/a.bar", RollBytes("00 30"));
     WriteFile(tree / "open/secret.bar", RollBytes("00 30"));
     const ProgramAsUser converter(CONVERTER_PATH);
@@ -179,6 +180,7 @@ TEST_F(Archive, RecursiveRunReportsWhatItCannotRead) {
         RunShell("chown -R nobody:nogroup " + Q(tree));
     }
     fs::permissions(tree / "closed", fs::perms(0));
+    fs::permissions(tree / "listed", fs::perms(0444));  // its names may be read, no more
     fs::permissions(tree / "open/secret.bar", fs::perms(0));
     for (const char* jobs : {"-j1", "-j4"}) {
         ShellRun run = RunShell(converter.Command() + " -qr " + jobs + " " + Q(tree));
@@ -186,11 +188,15 @@ TEST_F(Archive, RecursiveRunReportsWhatItCannotRead) {
         EXPECT_EQ(run.err, "rollscribe-convert: " + (tree / "closed").string() +
                                ": cannot read the folder: Permission denied\n"
                                "rollscribe-convert: " +
+                               (tree / "listed/x.bar").string() +
+                               ": cannot open the file: Permission denied\n"
+                               "rollscribe-convert: " +
                                (tree / "open/secret.bar").string() +
                                ": cannot open the file: Permission denied\n");
         EXPECT_TRUE(fs::exists(tree / "open/a_BAR_e.mid"));
     }
     fs::permissions(tree / "closed", fs::perms(0755));
+    fs::permissions(tree / "listed", fs::perms(0755));
 }
 
 // Every roll is converted however deep it lies: at a path longer than the system takes in one

@@ -168,8 +168,10 @@ std::string ConvertUsageText() {
            "written, 1 when any file was rejected (not a bar or web file, or its MIDI file\n"
            "already written by an earlier roll of the run) or could not be converted, or an\n"
            "output could not be written, 2 when the command line is wrong. On SIGINT,\n"
-           "SIGTERM, SIGHUP or SIGPIPE the converter removes the temporary files it is\n"
-           "writing and ends by that signal.\n";
+           "SIGTERM, SIGHUP, SIGPIPE, SIGQUIT or any other signal whose default action ends\n"
+           "a program the converter removes the temporary files it is writing and ends by\n"
+           "that signal; a signal ignored at its start (nohup) stays ignored. SIGXFSZ is\n"
+           "ignored: past a file-size limit that output fails (\"File too large\").\n";
 }
 
 }  // namespace rollscribe
