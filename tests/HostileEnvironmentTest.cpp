@@ -117,13 +117,14 @@ TEST_F(Rolls, ASmallStackLimitChangesNothing) {
     EXPECT_EQ(CheckOutputs(), 4);
 }
 
-// A user allowed one process has no thread to spare: the calling thread converts everything.
+// A user allowed one process has no thread to spare: the calling thread converts everything, also
+// on a small stack.
 TEST_F(Rolls, RefusedThreadsAreDoneWithout) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as a user with a process limit";
     std::string rolls = Make(100);
     ProgramAsUser user = AsUser();
     RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
-    for (const char* limit : {"1", "3"}) {
+    for (const char* limit : {"1", "3", "1 -s 64"}) {
         ShellRun run =
             RunShell(user.Prefix() + "env ASAN_OPTIONS=detect_leaks=0 bash -c 'ulimit -u " + limit +
                      " && exec " + user.Path() + " -q -j64" + rolls + "'");
