@@ -1,6 +1,8 @@
 // Converting an archive through the built converter: JSON Lines read back by Python, folders
 // with -r, rolls that share an output, LF-only annotation files, bundled options, the summary.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 
 #include "support/ConverterRun.h"
 #include "support/MidiInvariants.h"
+#include "support/ProgramAsUser.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
 
@@ -160,35 +163,90 @@ TEST_F(Archive, RecursiveRunFindsRollsInAnyCaseSortedSkippingLinkedFolders) {
                              "rolls in a folder)\n");
 }
 
-// An unreadable folder and an unreadable roll, as a user without the right to read them: the
-// run goes on and says what it could not read. Root reads everything, so as root the run is
-// made as the user nobody.
+// An unreadable folder, a folder that may be listed but not entered, and an unreadable roll, as a
+// user without the right to read them: the run goes on and says what it could not read. Root reads
+// everything, so as root the run is made as the user nobody.
 TEST_F(Archive, RecursiveRunReportsWhatItCannotRead) {
     fs::path tree = dir / "tree";
-    for (const char* folder : {"tree", "tree/closed", "tree/open"})
+    for (const char* folder : {"tree", "tree/closed", "tree/listed", "tree/open"})
         fs::create_directory(dir / folder);
     WriteFile(tree / "closed/hidden.bar", RollBytes("00 30"));
+    WriteFile(tree / "listed/x.bar", RollBytes("00 30"));
     WriteFile(tree / "open/a.bar", RollBytes("00 30"));
     WriteFile(tree / "open/secret.bar", RollBytes("00 30"));
-    std::string as;
+    const ProgramAsUser converter(CONVERTER_PATH);
     if (::geteuid() == 0) {
-        as = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
         fs::permissions(dir.Path(), fs::perms(0755));
         RunShell("chown -R nobody:nogroup " + Q(tree));
     }
     fs::permissions(tree / "closed", fs::perms(0));
+    fs::permissions(tree / "listed", fs::perms(0444));  // its names may be read, no more
     fs::permissions(tree / "open/secret.bar", fs::perms(0));
     for (const char* jobs : {"-j1", "-j4"}) {
-        ShellRun run = RunShell(as + CONVERTER_PATH + " -qr " + jobs + " " + Q(tree));
+        ShellRun run = RunShell(converter.Command() + " -qr " + jobs + " " + Q(tree));
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_EQ(run.err, "rollscribe-convert: " + (tree / "closed").string() +
                                ": cannot read the folder: Permission denied\n"
+                               "rollscribe-convert: " +
+                               (tree / "listed/x.bar").string() +
+                               ": cannot open the file: Permission denied\n"
                                "rollscribe-convert: " +
                                (tree / "open/secret.bar").string() +
                                ": cannot open the file: Permission denied\n");
         EXPECT_TRUE(fs::exists(tree / "open/a_BAR_e.mid"));
     }
     fs::permissions(tree / "closed", fs::perms(0755));
+    fs::permissions(tree / "listed", fs::perms(0755));
+}
+
+// Every roll is converted however deep it lies: at a path longer than the system takes in one
+// call (18 folders of 250 characters), found by -r or named, and 1,020 folders deep under a limit
+// of 1,024 open files.
+TEST_F(Archive, RollsAreConvertedAtAnyDepth) {
+    struct Case {
+        int folders;
+        std::size_t nameLength;
+        bool recursive;
+        const char* limit;
+    } cases[] = {{18, 250, true, ""}, {18, 250, false, ""}, {1020, 1, true, "ulimit -n 1024 && "}};
+    for (const Case& c : cases) {
+        TempDir tree;
+        const std::string name(c.nameLength, 'd');
+        std::string folder = tree.Path().string();
+        // Made a folder at a time: a path that long cannot be named in one call.
+        int fd = ::open(tree.Path().c_str(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < c.folders; ++i, folder += "/" + name) {
+            int next = ::mkdirat(fd, name.c_str(), 0755) == 0
+                           ? ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY)
+                           : -1;
+            ::close(fd);
+            fd = next;
+        }
+        ASSERT_GE(fd, 0);
+        for (const char* file : {"evening_waltz.bar", "evening_waltz.ann"}) {
+            const Bytes bytes = ReadFile(dir / file);
+            int out = ::openat(fd, file, O_WRONLY | O_CREAT | O_EXCL, 0644);
+            EXPECT_EQ(::write(out, bytes.data(), bytes.size()), std::ssize(bytes));
+            ::close(out);
+        }
+        ::close(fd);
+        const std::string what = std::to_string(c.folders) + " folders";
+        ShellRun run =
+            RunShell(c.limit + std::string(CONVERTER_PATH) + " -q --json " +
+                     (c.recursive ? "-r " + Q(tree.Path()) : Q(folder + "/evening_waltz.bar")));
+        EXPECT_EQ(run.status, 0) << what << ": " << run.err.substr(0, 300);
+        std::map<std::string, std::string> fields = ReadJsonLines(run.out);
+        EXPECT_EQ(fields["0 status"], JsonHex("written")) << what;
+        EXPECT_EQ(fields["0 title"], JsonHex("Evening Waltz")) << what << ": annotation file read";
+        EXPECT_EQ(fields["0 midi"], JsonHex(folder + "/evening_waltz_BAR_e.mid")) << what;
+        // The MIDI file is that of the roll converted beside the archive, and stands alone.
+        ASSERT_EQ(Convert("-q " + Q(dir / "evening_waltz.bar")).status, 0);
+        ShellRun found =
+            RunShell("find " + Q(tree.Path()) + " -name '*_BAR_e.mid' -execdir cmp -s {} " +
+                     Q(dir / "evening_waltz_BAR_e.mid") + " \\; -print -o -name '*.tmp' -print");
+        EXPECT_EQ(LinesOf(found.out).size(), 1u) << what << ": " << found.out.substr(0, 300);
+        RunShell("rm -rf " + Q(tree.Path()));  // a tree this deep is more than TempDir removes
+    }
 }
 
 TEST_F(Archive, RollsSharingAnOutputAreRefusedAlikeForEveryJobs) {

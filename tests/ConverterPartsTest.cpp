@@ -208,7 +208,7 @@ TEST_F(Tree, RefusedThreadsChangeNothingButTheSpeed) {
                 throw std::system_error(
                     std::make_error_code(std::errc::resource_unavailable_try_again));
             ++started;
-            return std::thread(std::move(work));
+            return WorkerThread(std::move(work));
         };
         std::vector<std::string> seen;
         ConvertRolls(

@@ -572,6 +572,37 @@ TEST(ConverterOptions, PicturesAndSoundAreLoadedOnlyWhenAskedFor) {
     EXPECT_EQ(RunShell(Q(dir / "bin/rollscribe-convert") + " -q " + Q(dir / "a.bar")).status, 0);
 }
 
+// Without /proc the converter cannot tell where its own file is: it runs the picture-and-sound
+// converter from where that is installed, never one relative to the working folder.
+TEST(ConverterOptions, WithoutProcNoProgramIsRunFromTheWorkingFolder) {
+#ifdef ROLLSCRIBE_SANITIZED
+    GTEST_SKIP() << "the sanitizers read /proc/self/maps to start";
+#endif
+    if (::geteuid() != 0 || RunShell("unshare -m true").status != 0)
+        GTEST_SKIP() << "needs root and a mount namespace to hide /proc";
+    TempDir dir;
+    fs::create_directories(dir / "work/here");
+    fs::create_directories(dir / "work/libexec/rollscribe");
+    const fs::path planted = dir / "work/libexec/rollscribe/rollscribe-convert";
+    WriteFile(planted, "#!/bin/sh\necho HIJACKED\ntouch " + Q(dir / "hijacked") + "\n");
+    fs::permissions(planted, fs::perms(0755));
+    WriteFile(dir / "a.bar", RollBytes("00 30"));
+    ShellRun run = RunShell("unshare -m sh -c " +
+                            Q("mount -t tmpfs none /proc && cd " + Q(dir / "work/here") +
+                              " && exec " + CONVERTER_PATH + " --picture svg " + Q(dir / "a.bar")));
+    EXPECT_EQ(run.out.find("HIJACKED"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(dir / "hijacked"));
+    // The installed one runs where it is installed; elsewhere the options are refused.
+    const std::string installed = INSTALLED_COMPANION;
+    if (fs::exists(installed)) {
+        EXPECT_EQ(run.status, 0) << run.err;
+    } else {
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "rollscribe-convert: --picture and --audio are not available: " +
+                               installed + ": No such file or directory\n");
+    }
+}
+
 TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {
     TempDir dir;
     WriteFile(dir / "a.bar", RollBytes("00 30"));
@@ -585,13 +616,17 @@ TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {
         {"--audio --soundfont", "option '--soundfont' needs a file"},
         {"--soundfont x.sf2", "option '--soundfont' needs '--audio'"},
         {"--picture png --pixels-per-inch 0",
-         "invalid picture density '0' (expected above 0 to 4000)"},
+         "invalid picture density '0' (expected 0.01 to 4000)"},
+        {"--picture png --pixels-per-inch 4.9e-324",
+         "invalid picture density '4.9e-324' (expected 0.01 to 4000)"},
+        {"--picture png --pixels-per-inch 0.0099",
+         "invalid picture density '0.0099' (expected 0.01 to 4000)"},
         {"--picture png --pixels-per-inch 4001",
-         "invalid picture density '4001' (expected above 0 to 4000)"},
+         "invalid picture density '4001' (expected 0.01 to 4000)"},
         {"--picture png --pixels-per-inch nan",
-         "invalid picture density 'nan' (expected above 0 to 4000)"},
+         "invalid picture density 'nan' (expected 0.01 to 4000)"},
         {"--picture png --pixels-per-inch 40x",
-         "invalid picture density '40x' (expected above 0 to 4000)"},
+         "invalid picture density '40x' (expected 0.01 to 4000)"},
         {"--picture png --pixels-per-inch", "option '--pixels-per-inch' needs a number"},
         {"--pixels-per-inch 80", "option '--pixels-per-inch' needs '--picture'"},
     };

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "support/MidiInvariants.h"
+#include "support/ProgramAsUser.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
 
@@ -54,11 +55,10 @@ class Rolls : public ::testing::Test {
         }
         return outputs;
     }
-    // As root, commands run as the user nobody, who may use the folder; otherwise as they are.
-    std::string AsUser() {
-        if (::geteuid() != 0) return "";
-        fs::permissions(dir.Path(), fs::perms(0777));
-        return "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+    // As root, the converter runs as the user nobody, who may use the folder; otherwise as it is.
+    ProgramAsUser AsUser() {
+        if (::geteuid() == 0) fs::permissions(dir.Path(), fs::perms(0777));
+        return ProgramAsUser(kConverter);
     }
     TempDir dir;
 };
@@ -99,15 +99,35 @@ TEST_F(Rolls, AddressSpaceLimitsLeaveSmallRollsConverting) {
     EXPECT_EQ(CheckOutputs(), 111);
 }
 
-// A user allowed one process has no thread to spare: the calling thread converts everything.
+// A small stack limit (ulimit -s 64) is the process's, not its workers': the conversion, the
+// walk of a folder and the drawing of a picture go as without it.
+TEST_F(Rolls, ASmallStackLimitChangesNothing) {
+    const std::string rolls = Make(4);
+    std::vector<std::string> runs = {"-j1" + rolls, "-j2 -r " + Q(dir.Path())};
+#ifdef OUTPUT_READER  // the converter with pictures is built
+    runs.push_back("--picture png" + rolls);
+#endif
+    for (const std::string& args : runs) {
+        const ShellRun plain = RunShell(kConverter + " --json " + args);
+        ASSERT_EQ(plain.status, 0) << plain.err;
+        ShellRun run = RunShell("ulimit -s 64 && " + kConverter + " --json " + args);
+        EXPECT_EQ(run.status, 0) << args << ": " << run.err;
+        EXPECT_EQ(run.out, plain.out) << args;
+    }
+    EXPECT_EQ(CheckOutputs(), 4);
+}
+
+// A user allowed one process has no thread to spare: the calling thread converts everything, also
+// on a small stack.
 TEST_F(Rolls, RefusedThreadsAreDoneWithout) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as a user with a process limit";
     std::string rolls = Make(100);
-    std::string user = AsUser();
+    ProgramAsUser user = AsUser();
     RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
-    for (const char* limit : {"1", "3"}) {
-        ShellRun run = RunShell(user + "env ASAN_OPTIONS=detect_leaks=0 bash -c 'ulimit -u " +
-                                limit + " && exec " + kConverter + " -q -j64" + rolls + "'");
+    for (const char* limit : {"1", "3", "1 -s 64"}) {
+        ShellRun run =
+            RunShell(user.Prefix() + "env ASAN_OPTIONS=detect_leaks=0 bash -c 'ulimit -u " + limit +
+                     " && exec " + user.Path() + " -q -j64" + rolls + "'");
         EXPECT_EQ(run.status, 0) << limit << ": " << run.err;
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(CheckOutputs(), 100);
@@ -123,15 +143,60 @@ TEST_F(Rolls, AReaderThatGoesAwayEndsTheRunLikeASignal) {
     EXPECT_LT(outputs, 300) << "the run should have ended early";
 }
 
+// Signals ignored when the converter starts stay ignored: SIGHUP under nohup, SIGINT and SIGQUIT
+// for a background job of a script, SIGPIPE ignored by the caller (a reader that goes away then
+// fails the reports alone). Each comes while the converter waits to write its reports.
+TEST_F(Rolls, SignalsIgnoredAtStartStayIgnored) {
+    const std::string rolls = Make(400);
+    TempDir io;
+    struct Case {
+        const char* start;
+        const char* then;
+        int status;
+    } cases[] = {{"nohup ", "kill -HUP $pid", 0},
+                 {"", "kill -INT $pid", 0},
+                 {"", "kill -QUIT $pid", 0},
+                 {"trap '' PIPE; ", "exec 3<&-", 1}};
+    for (const Case& c : cases) {
+        for (const std::string& name : ListDir(dir.Path()))
+            if (name.ends_with(".mid")) fs::remove(dir / name);
+        fs::remove(io / "fifo");
+        // The first byte of the reports comes once the converter's handlers are set; the pipe
+        // then holds the rest until the signal has come.
+        ShellRun run = RunShell("mkfifo " + Q(io / "fifo") + "\n" + c.start + kConverter + " -j2" +
+                                rolls + " >" + Q(io / "fifo") + " &\npid=$!\nexec 3<" +
+                                Q(io / "fifo") + "\nhead -c1 <&3 >/dev/null\n" + c.then +
+                                "\ncat <&3 >/dev/null 2>&1\nwait $pid\necho $?");
+        EXPECT_EQ(run.out, std::to_string(c.status) + "\n") << c.then << ": " << run.err;
+        EXPECT_EQ(CheckOutputs(), 400) << c.then;
+    }
+}
+
+// Past a file-size limit (ulimit -f) the roll whose MIDI file would pass it fails with the
+// reason, and the run goes on.
+TEST_F(Rolls, AFileSizeLimitFailsTheRollThatPassesIt) {
+    const std::string rolls = Make(3);
+    Bytes big = RollBytes("");
+    for (int r = 0; r < 100000; ++r)
+        big.insert(big.end(), {static_cast<std::uint8_t>(r % 3), static_cast<std::uint8_t>(30)});
+    WriteFile(dir / "r1.bar", big);
+    ShellRun run = RunShell("ulimit -f 100 && " + kConverter + " -q -j1" + rolls);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "r1.bar").string() + ": " +
+                           (dir / "r1_BAR_e.mid").string() +
+                           ": cannot write the file: File too large\n");
+    EXPECT_EQ(CheckOutputs(), 2);
+}
+
 TEST_F(Rolls, AReplacedOutputKeepsItsModeAndOneTheUserMayNotWriteIsKept) {
     Make(3);
-    std::string user = AsUser();
+    ProgramAsUser user = AsUser();
     WriteFile(dir / "r0_BAR_e.mid", "private");
     WriteFile(dir / "r1_BAR_e.mid", "read-only");
-    if (!user.empty()) RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
+    if (!user.Prefix().empty()) RunShell("chown -R nobody:nogroup " + Q(dir.Path()));
     fs::permissions(dir / "r0_BAR_e.mid", fs::perms(0600));
     fs::permissions(dir / "r1_BAR_e.mid", fs::perms(0400));
-    ShellRun run = RunShell("umask 027 && " + user + kConverter + " -q " + Q(dir / "r0.bar") + " " +
+    ShellRun run = RunShell("umask 027 && " + user.Command() + " -q " + Q(dir / "r0.bar") + " " +
                             Q(dir / "r1.bar") + " " + Q(dir / "r2.bar"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "r1.bar").string() + ": " +

@@ -7,6 +7,7 @@
 #include "picture/DisplayText.h"
 #include "picture/MarkerTextRows.h"
 #include "picture/NoteNames.h"
+#include "picture/RollLayout.h"
 #include "picture/RollScene.h"
 #include "picture/SceneTexts.h"
 #include "picture/TimeScale.h"
@@ -101,6 +102,27 @@ TEST(TimeScale, StepsLeaveRoomBetweenLabels) {
     }
     EXPECT_DOUBLE_EQ(SecondsStep(0, 70), 1);
     EXPECT_DOUBLE_EQ(InchesStep(-3, 70), 1);
+}
+
+// Whatever the density, the marks of a row are at least a pixel apart: at one of almost 0 a row
+// has none rather than one for every unit of the roll.
+TEST(TimeScale, MarksAreBoundedByTheWidthAtEveryDensity) {
+    HandRoll roll;
+    roll.Hole(60, 0, 20000000);  // 20,000 inches
+    RollScene scene(roll.Doc());
+    for (double density : {4.9e-324, 1e-310, 1e-300, 0.01, 40.0, 4000.0}) {
+        RollView view;
+        view.width = 1000;
+        view.pixelsPerInch = density;
+        const RollLayout layout(scene, view);
+        std::vector<ScaleMark> marks;
+        CollectScaleMarks(scene, layout, 0, view.width, marks);
+        EXPECT_LE(marks.size(), 2 * view.width) << density;
+        std::size_t crowded = 0;
+        for (std::size_t i = 1; i < marks.size(); ++i)
+            crowded += marks[i].seconds == marks[i - 1].seconds && marks[i].x - marks[i - 1].x < 1;
+        EXPECT_EQ(crowded, 0u) << density;
+    }
 }
 
 TEST(TimeScale, ClockAndInchTexts) {

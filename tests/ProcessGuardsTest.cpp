@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,12 +60,15 @@ TEST(ProcessGuards, ClosedStandardDescriptorsAreOpenedOnDevNull) {
 }
 
 TEST(ProcessGuards, TerminatingSignalsRemoveTemporaryFilesAndEndByTheSignal) {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2,
+                       SIGVTALRM, SIGPROF, SIGXCPU, SIGABRT, SIGRTMIN, SIGRTMAX}) {
         TempDir dir;
         fs::path temp = dir / ".out.tmp";
         fs::path done = dir / ".done.tmp";
         fs::path other = dir / "other";
         int status = InChild([&] {
+            const rlimit noCore{0, 0};  // SIGQUIT and SIGABRT would leave a core file
+            ::setrlimit(RLIMIT_CORE, &noCore);
             EndOnTerminationSignals();
             void* slot = nullptr;
             void* doneSlot = nullptr;

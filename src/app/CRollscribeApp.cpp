@@ -38,8 +38,9 @@ bool CRollscribeApp::OnInit() {
     // SIGTERM, SIGINT and SIGHUP end the program as closing its window does: the frame closes
     // and the settings are saved; the program then ends by the signal. The main loop delivers
     // them, outside the signal handler. During a load, which holds the main loop, one ends the
-    // program at once, its temporary file removed.
+    // program at once, its temporary file removed. One ignored at start (nohup) stays ignored.
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        if (rollscribe::SignalIgnoredAtStart(signal)) continue;
         m_signalSources.push_back(g_unix_signal_add(
             signal,
             [](gpointer signal) -> gboolean {

@@ -19,6 +19,8 @@ using namespace rollscribe;
 int main(int argc, char** argv) {
     // Before anything opens a file: a closed standard stream must not become a file's.
     rollscribe::EnsureStandardDescriptors();
+    // Before the toolkit: signals ignored at start (nohup) stay ignored.
+    rollscribe::NoteIgnoredSignals();
     StartupArguments args = ParseStartupArguments(argc, argv);
     if (args.help) {
         std::cout << StartupUsage(args.toolkitArgs[0]);

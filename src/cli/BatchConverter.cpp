@@ -163,11 +163,11 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
 
     // As many workers as asked for and as the system allows; with none, this thread converts.
     std::size_t wanted = std::clamp<std::size_t>(settings.jobs, 1, inputs.size());
-    std::vector<std::thread> threads;
+    std::vector<WorkerThread> threads;
     for (std::size_t t = 0; t < wanted; ++t) {
         try {
             threads.push_back(settings.startThread ? settings.startThread(work)
-                                                   : std::thread(work));
+                                                   : WorkerThread(work));
         } catch (const std::system_error&) {
             break;
         }

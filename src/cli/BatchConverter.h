@@ -5,10 +5,10 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/RollInputs.h"
+#include "platform/WorkerThread.h"
 
 class CRollscribeDoc;
 
@@ -57,8 +57,8 @@ struct BatchSettings {
     // same count, so that progress that the caller follows itself can be shown.
     std::chrono::milliseconds progressEvery{0};
     // Starts a worker thread; throws std::system_error when the system refuses one. Empty: a
-    // std::thread. (Tests refuse threads through it.)
-    std::function<std::thread(std::function<void()>)> startThread;
+    // WorkerThread. (Tests refuse threads through it.)
+    std::function<WorkerThread(std::function<void()>)> startThread;
 };
 
 // Converts entry index of inputs in a fresh document, which writes its MIDI file, and reports.

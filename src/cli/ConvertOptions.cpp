@@ -28,13 +28,14 @@ std::string ParsePictureFormat(const std::string& text) {
     return format;
 }
 
-// A picture density: a number above 0 and at most 4000 (pixels an inch of roll).
+// A picture density: a number from 0.01 to 4000 (pixels an inch of roll). Below 0.01 a roll
+// of any length is a few pixels wide, and nothing on its scale would make sense.
 double ParseDensity(const std::string& text) {
     double value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !(value > 0 && value <= 4000))
-        throw UsageError("invalid picture density '" + text + "' (expected above 0 to 4000)");
+        !(value >= 0.01 && value <= 4000))
+        throw UsageError("invalid picture density '" + text + "' (expected 0.01 to 4000)");
     return value;
 }
 
@@ -129,8 +130,8 @@ std::string ConvertUsageText() {
            "                        its MIDI file: FORMAT is png, svg or pdf\n"
            "      --pixels-per-inch N\n"
            "                        the picture's density: N pixels (PDF: points) for an\n"
-           "                        inch of roll, above 0 to 4000 (default 40); a roll too\n"
-           "                        long for its density is drawn narrower\n"
+           "                        inch of roll, from 0.01 to 4000 (default 40); a roll\n"
+           "                        too long for its density is drawn narrower\n"
            "      --audio           also write TITLE_BAR_e.wav (44.1 kHz, 16-bit stereo):\n"
            "                        the MIDI file played through a General MIDI sound font\n"
            "      --soundfont FILE  the sound font for --audio (SoundFont 2 or DLS; default:\n"
@@ -167,8 +168,10 @@ std::string ConvertUsageText() {
            "written, 1 when any file was rejected (not a bar or web file, or its MIDI file\n"
            "already written by an earlier roll of the run) or could not be converted, or an\n"
            "output could not be written, 2 when the command line is wrong. On SIGINT,\n"
-           "SIGTERM, SIGHUP or SIGPIPE the converter removes the temporary files it is\n"
-           "writing and ends by that signal.\n";
+           "SIGTERM, SIGHUP, SIGPIPE, SIGQUIT or any other signal whose default action ends\n"
+           "a program the converter removes the temporary files it is writing and ends by\n"
+           "that signal; a signal ignored at its start (nohup) stays ignored. SIGXFSZ is\n"
+           "ignored: past a file-size limit that output fails (\"File too large\").\n";
 }
 
 }  // namespace rollscribe

@@ -1,20 +1,22 @@
 #include "cli/RollInputs.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
 #include <map>
 #include <tuple>
 
 #include "platform/CException.h"
 #include "platform/FileFaults.h"
+#include "platform/PathAt.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/OutputNames.h"
 
 namespace rollscribe {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -27,37 +29,67 @@ bool HasRollExtension(const std::string& name) {
     return extension == "bar" || extension == "web";
 }
 
-// Adds the rolls under folder (and the folders that could not be read) to found.
-void Walk(const fs::path& folder, std::vector<RollInput>& found) {
-    std::error_code ec;
-    int fault = InjectedFileFault(FileOperation::readFolder, folder.c_str());
-    fs::directory_iterator it;
-    if (!fault) it = fs::directory_iterator(folder, ec);
-    if (fault || ec) {
-        RollInput entry;
-        entry.path = folder.string();
-        entry.listingError = "cannot read the folder: " + OsErrorText(fault ? fault : ec.value());
-        found.push_back(std::move(entry));
-        return;
-    }
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        const fs::directory_entry& entry = *it;
-        fs::file_status link = entry.symlink_status(ec);
-        if (fs::is_directory(link)) {
-            Walk(entry.path(), found);
+RollInput FolderError(const std::string& folder, int error) {
+    RollInput entry;
+    entry.path = folder;
+    entry.listingError = "cannot read the folder: " + OsErrorText(error);
+    return entry;
+}
+
+// Adds the rolls under folder (and the folders that could not be read) to found. The folders
+// are read one at a time, each closed before the next is opened, so that a tree of any depth
+// takes one descriptor; paths of any length are opened from their folders (PathAt).
+void Walk(const std::string& top, std::vector<RollInput>& found) {
+    std::vector<std::string> folders{top};
+    while (!folders.empty()) {
+        const std::string folder = std::move(folders.back());
+        folders.pop_back();
+        int fault = InjectedFileFault(FileOperation::readFolder, folder.c_str());
+        PathAt at(folder);
+        int fd = fault || at.Error()
+                     ? -1
+                     : ::openat(at.Dir(), at.Name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* listing = fd < 0 ? nullptr : ::fdopendir(fd);
+        if (!listing) {
+            int error = fault ? fault : at.Error() ? at.Error() : errno;
+            if (fd >= 0) ::close(fd);
+            found.push_back(FolderError(folder, error));
             continue;
         }
-        // A file, or a symbolic link to one (never to a folder).
-        if (!HasRollExtension(entry.path().filename().string())) continue;
-        if (fs::is_regular_file(link) ||
-            (fs::is_symlink(link) && fs::is_regular_file(entry.status(ec))))
-            found.push_back(RollInput{entry.path().string(), std::nullopt, false, {}});
-    }
-    if (ec) {
-        RollInput entry;
-        entry.path = folder.string();
-        entry.listingError = "cannot read the folder: " + OsErrorText(ec.value());
-        found.push_back(std::move(entry));
+        const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+        int error = 0;
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(listing);
+            if (!entry) {
+                error = errno;
+                break;
+            }
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            const bool roll = HasRollExtension(std::string(name));
+            unsigned char type = entry->d_type;
+            struct stat st {};
+            if (type == DT_UNKNOWN) {
+                if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                    type = S_ISDIR(st.st_mode)   ? DT_DIR
+                           : S_ISLNK(st.st_mode) ? DT_LNK
+                           : S_ISREG(st.st_mode) ? DT_REG
+                                                 : DT_UNKNOWN;
+                else if (roll)
+                    type = DT_REG;  // converting it says why it cannot be read
+            }
+            if (type == DT_DIR) {
+                folders.push_back(prefix + entry->d_name);
+            } else if (roll && (type == DT_REG ||
+                                (type == DT_LNK && ::fstatat(fd, entry->d_name, &st, 0) == 0 &&
+                                 S_ISREG(st.st_mode)))) {
+                // A file, or a symbolic link to one (never to a folder).
+                found.push_back(RollInput{prefix + entry->d_name, std::nullopt, false, {}});
+            }
+        }
+        ::closedir(listing);
+        if (error) found.push_back(FolderError(folder, error));
     }
 }
 
@@ -69,7 +101,7 @@ using OutputKey = std::tuple<dev_t, ino_t, std::string>;
 std::optional<OutputKey> OutputKeyOf(const std::string& path) {
     // A name that is not a regular file (missing, a folder) fails without writing anything.
     struct stat roll {};
-    if (::stat(path.c_str(), &roll) != 0 || !S_ISREG(roll.st_mode)) return std::nullopt;
+    if (StatPath(path, &roll) != 0 || !S_ISREG(roll.st_mode)) return std::nullopt;
     CString full = FullPath(CString(path));
     std::string_view view = full.View();
     std::size_t slash = view.rfind('/');
@@ -78,7 +110,7 @@ std::optional<OutputKey> OutputKeyOf(const std::string& path) {
     if (!CRollscribeDoc::IsRollFileName(name)) return std::nullopt;
     std::string output = OutputFileName(RollTitleOf(name), kMidiExtension).ToStdString();
     struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0) return OutputKey{0, 0, folder + "/" + output};
+    if (StatPath(folder, &st) != 0) return OutputKey{0, 0, folder + "/" + output};
     return OutputKey{st.st_dev, st.st_ino, output};
 }
 
@@ -87,15 +119,15 @@ std::optional<OutputKey> OutputKeyOf(const std::string& path) {
 std::vector<RollInput> CollectRollInputs(const std::vector<std::string>& named, bool recursive) {
     std::vector<RollInput> inputs;
     for (const std::string& path : named) {
-        std::error_code ec;
-        bool isFolder = fs::is_directory(fs::path(path), ec);
+        struct stat st {};
+        bool isFolder = StatPath(path, &st) == 0 && S_ISDIR(st.st_mode);
         if (!isFolder) {
             inputs.push_back(RollInput{path, std::nullopt, false, {}});
         } else if (!recursive) {
             inputs.push_back(RollInput{path, std::nullopt, true, {}});
         } else {
             std::vector<RollInput> found;
-            Walk(fs::path(path), found);
+            Walk(path, found);
             std::stable_sort(
                 found.begin(), found.end(),
                 [](const RollInput& a, const RollInput& b) { return a.path < b.path; });

@@ -1,4 +1,5 @@
 // rollscribe-convert: converts roll files into MIDI files from the command line.
+#include <limits.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -111,12 +112,16 @@ int PrintAndExit(const std::string& text) {
 }
 
 #ifdef ROLLSCRIBE_OUTPUTS_CONVERTER
-// The path of a program given relative to this program's folder.
-std::string ConverterBeside(const char* relative) {
-    char self[4096];
-    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string();
-    return path.substr(0, path.rfind('/') + 1) + relative;
+// The converter with the pictures and the sound: beside this program, as the system names this
+// program's file, or, where it does not (no /proc), where it is installed. Never a path relative
+// to the working folder, where anyone may have put a program of that name.
+std::string OutputsConverter() {
+    std::string self(PATH_MAX, '\0');  // not on the stack, which may be small
+    const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= self.size() || self[0] != '/')
+        return ROLLSCRIBE_INSTALLED_OUTPUTS_CONVERTER;
+    self.resize(static_cast<std::size_t>(n));
+    return self.substr(0, self.rfind('/') + 1) + ROLLSCRIBE_OUTPUTS_CONVERTER;
 }
 #endif
 
@@ -125,6 +130,7 @@ std::string ConverterBeside(const char* relative) {
 int main(int argc, char** argv) {
     // Before anything opens a file: a closed standard stream must not become an output's.
     EnsureStandardDescriptors();
+    NoteIgnoredSignals();
     const auto started = std::chrono::steady_clock::now();
 
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -146,7 +152,7 @@ int main(int argc, char** argv) {
     if (!options.picture.empty() || options.audio) {
         std::string reason = "this converter was built without Cairo and FluidSynth";
 #ifdef ROLLSCRIBE_OUTPUTS_CONVERTER
-        std::string converter = ConverterBeside(ROLLSCRIBE_OUTPUTS_CONVERTER);
+        const std::string converter = OutputsConverter();
         ::execv(converter.c_str(), argv);
         reason = converter + ": " + OsErrorText(errno);
 #endif
@@ -157,7 +163,8 @@ int main(int argc, char** argv) {
     }
 #endif
 
-    // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind.
+    // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind; one
+    // ignored at start (nohup) stays ignored.
     EndOnTerminationSignals();
     CAtomicFile::SetFlushToDisk(options.sync);
     ShareMallocArenasUnderALimit();

@@ -102,6 +102,10 @@ void CollectRow(const RollScene& scene, const RollLayout& layout, double x0, dou
                 double unitTime, bool seconds, std::vector<ScaleMark>& marks) {
     const int divisions = MinorDivisions(step, seconds);
     const double minor = step / divisions;
+    // Marks at least a pixel apart, whatever the density: at one so small that no step reaches
+    // the labels' spacing (the unit is less than the smallest number in pixels), the row has no
+    // marks rather than one for every unit of the roll.
+    if (!(layout.XOfTime(minor * unitTime) - layout.XOfTime(0) >= 1)) return;
     const double fromUnits = std::max(0.0, layout.TimeOfX(x0) / unitTime);
     const double toUnits = std::min(scene.EndTime() / unitTime, layout.TimeOfX(x1) / unitTime);
     const double last = std::floor(toUnits / minor);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <random>
 
 #include "platform/CException.h"
@@ -34,11 +35,18 @@ int FlushToDisk(int fd, const std::string& path, bool folder) {
     return 0;
 }
 
-// Flushes the folder that holds path, so that a rename in it is on the disk.
-int FlushFolderToDisk(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+// Flushes the folder that holds the target, so that a rename in it is on the disk.
+int FlushFolderToDisk(const std::string& path, const PathAt& at) {
+    int fd = -1;
+    if (at.Dir() == AT_FDCWD) {
+        std::size_t slash = path.rfind('/');
+        std::string dir = slash == std::string::npos ? "."
+                          : slash == 0               ? "/"
+                                                     : path.substr(0, slash);
+        fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } else {
+        fd = ::openat(at.Dir(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
     if (fd < 0) return errno;
     int err = FlushToDisk(fd, path, true);
     ::close(fd);
@@ -48,8 +56,9 @@ int FlushFolderToDisk(const std::string& path) {
 // A name part that no other writer, in this process or another, is likely to pick as well.
 std::string UniqueSuffix() {
     static std::atomic<unsigned long> counter{0};
+    // The device on the heap: it is some 5 KB, and a worker's stack may be small (ulimit -s).
     thread_local std::mt19937_64 engine{
-        std::random_device{}() ^ static_cast<unsigned long>(::getpid()) ^
+        (*std::make_unique<std::random_device>())() ^ static_cast<unsigned long>(::getpid()) ^
         static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count())};
     static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     unsigned long long value = engine() ^ counter.fetch_add(1);
@@ -75,29 +84,33 @@ void CAtomicFile::Create(const CString& target) {
     Discard();
     m_target = target.ToStdString();
     std::size_t slash = m_target.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
+    m_at = PathAt(m_target);
     // A file in the target's place is replaced only when the user may write it, as the user
     // (the effective ids) would be checked when writing it directly. A symbolic link there is
     // replaced by the new file, its target untouched, as renaming over it does.
     struct stat old {};
-    bool replacing = ::lstat(m_target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    bool replacing = !m_at.Error() &&
+                     ::fstatat(m_at.Dir(), m_at.Name(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                     S_ISREG(old.st_mode);
     if (replacing) {
         int denied = InjectedFileFault(FileOperation::replace, m_target.c_str());
-        if (!denied && ::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0)
-            denied = errno;
+        if (!denied && ::faccessat(m_at.Dir(), m_at.Name(), W_OK, AT_EACCESS) != 0) denied = errno;
         if (denied)
             throw CFileException(m_target, "cannot replace a file you may not write", denied);
     }
     if (int fault = InjectedFileFault(FileOperation::create, m_target.c_str()))
         throw CFileException(m_target, "cannot create the file", fault);
+    if (m_at.Error()) throw CFileException(m_target, "cannot create the file", m_at.Error());
     int lastError = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         // A hidden name beside the target; a short one when the target's name is near the limit.
-        std::string temp = base.size() < 200 ? dir + "." + base + "." + UniqueSuffix() + ".tmp"
-                                             : dir + ".rollscribe-" + UniqueSuffix() + ".tmp";
+        std::string temp =
+            m_at.Beside(base.size() < 200 ? "." + base + "." + UniqueSuffix() + ".tmp"
+                                          : ".rollscribe-" + UniqueSuffix() + ".tmp");
         void* slot = nullptr;
-        int fd = CreateTemporaryFile(temp, O_WRONLY | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666, &slot);
+        int fd = CreateTemporaryFile(m_at.Dir(), temp, O_WRONLY | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                                     0666, &slot);
         if (fd >= 0) {
             m_fd = fd;
             m_slot = slot;
@@ -206,7 +219,8 @@ void CAtomicFile::Commit() {
         throw CFileException(m_target, "cannot write the file", err);
     }
     err = InjectedFileFault(FileOperation::rename, m_target.c_str());
-    if (err == 0 && ::rename(m_temp.c_str(), m_target.c_str()) != 0) err = errno;
+    if (err == 0 && ::renameat(m_at.Dir(), m_temp.c_str(), m_at.Dir(), m_at.Name()) != 0)
+        err = errno;
     if (err != 0) {
         RemoveTemporary();
         throw CFileException(m_target, "cannot replace the file", err);
@@ -215,14 +229,14 @@ void CAtomicFile::Commit() {
     m_slot = nullptr;
     m_temp.clear();
     m_buffer.reset();
-    if (flush) {
-        if (int folderError = FlushFolderToDisk(m_target))
-            throw CFileException(m_target, "cannot flush the folder to the disk", folderError);
-    }
+    const int folderError = flush ? FlushFolderToDisk(m_target, m_at) : 0;
+    m_at = PathAt();
+    if (folderError)
+        throw CFileException(m_target, "cannot flush the folder to the disk", folderError);
 }
 
 void CAtomicFile::RemoveTemporary() noexcept {
-    if (!m_temp.empty()) ::unlink(m_temp.c_str());
+    if (!m_temp.empty()) ::unlinkat(m_at.Dir(), m_temp.c_str(), 0);
     ForgetTemporaryFile(m_slot);
     m_slot = nullptr;
     m_temp.clear();
@@ -232,6 +246,7 @@ void CAtomicFile::Discard() noexcept {
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     RemoveTemporary();
+    m_at = PathAt();
     m_buffer.reset();
     m_used = 0;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/CString.h"
+#include "platform/PathAt.h"
 
 namespace rollscribe {
 
@@ -51,7 +52,8 @@ class CAtomicFile {
     int m_fd = -1;
     void* m_slot = nullptr;  // the temporary file's record for the signal handler
     std::string m_target;
-    std::string m_temp;
+    PathAt m_at;         // the target, from its folder (a path of any length)
+    std::string m_temp;  // the temporary file's name for m_at's folder
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
 };

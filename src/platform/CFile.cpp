@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/FileFaults.h"
+#include "platform/PathAt.h"
 
 using rollscribe::FileOperation;
 using rollscribe::InjectedFileFault;
@@ -96,9 +97,14 @@ bool CFile::Open(const CString& path, unsigned flags, CFileException* pError) {
     // The path as given, so that the system finds the file the user named (a trailing separator
     // keeps its meaning); the full path only names it. Not blocking on a pipe lets a pipe be
     // refused below instead of hanging the open.
-    int fd = ::open(path.GetString(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    // A path longer than the system takes in one call is opened from its folder.
+    rollscribe::PathAt at(std::string(path.GetString()));
+    int fd = at.Error()
+                 ? -1
+                 : ::openat(at.Dir(), at.Name(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        if (pError) *pError = CFileException(name, "cannot open the file", errno);
+        if (pError)
+            *pError = CFileException(name, "cannot open the file", at.Error() ? at.Error() : errno);
         return false;
     }
     struct stat st {};

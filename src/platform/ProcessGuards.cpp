@@ -12,6 +12,7 @@
 #include <ctime>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "platform/CException.h"
 
@@ -25,6 +26,7 @@ struct TemporaryRecord {
     enum : int { kFree = 0, kClaimed = 1, kLive = 2 };
     std::atomic<int> state{kFree};
     TemporaryRecord* next = nullptr;
+    int dir = AT_FDCWD;  // the folder that path is in
     char path[PATH_MAX + 1] = {};
 };
 
@@ -38,9 +40,12 @@ thread_local volatile sig_atomic_t t_creating = 0;
 std::atomic<int> g_work{0};
 std::atomic<int> g_notedSignal{0};
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 struct sigaction g_previous[NSIG];
 bool g_chainWhenIdle = false;
+// The signals the program was started with ignored (SIGHUP under nohup, SIGINT and SIGQUIT for a
+// background job, SIGPIPE): they stay ignored.
+sigset_t g_ignoredAtStart;
+bool g_ignoredNoted = false;
 
 static_assert(std::atomic<TemporaryRecord*>::is_always_lock_free);
 static_assert(std::atomic<int>::is_always_lock_free);
@@ -77,7 +82,7 @@ void RemoveTemporaryFiles() noexcept {
         ::nanosleep(&pause, nullptr);
     }
     for (TemporaryRecord* r = g_records.load(); r; r = r->next)
-        if (r->state.load() == TemporaryRecord::kLive) ::unlink(r->path);
+        if (r->state.load() == TemporaryRecord::kLive) ::unlinkat(r->dir, r->path, 0);
 }
 
 void EndBySignal(int signal) noexcept {
@@ -109,16 +114,64 @@ void OnTerminationSignal(int signal, siginfo_t* info, void* context) {
     errno = savedErrno;
 }
 
+// The signals whose default action ends the process, but SIGKILL and SIGSTOP, which cannot be
+// caught, and SIGXFSZ, which is dropped instead (see InstallHandlers).
+std::vector<int> TerminatingSignals() {
+    std::vector<int> signals = {SIGHUP,  SIGINT,    SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                                SIGFPE,  SIGUSR1,   SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+                                SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGSYS,  SIGPWR,  SIGSTKFLT};
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) signals.push_back(signal);
+    return signals;
+}
+
+void NoteIgnoredSignalsOnce() noexcept {
+    if (g_ignoredNoted) return;
+    g_ignoredNoted = true;
+    sigemptyset(&g_ignoredAtStart);
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
+            current.sa_handler == SIG_IGN)
+            sigaddset(&g_ignoredAtStart, signal);
+    }
+}
+
+void DropSignal(int) {}
+
 void InstallHandlers(bool chainWhenIdle, bool withPipe) noexcept {
+    NoteIgnoredSignalsOnce();
     g_chainWhenIdle = chainWhenIdle;
-    for (int signal : kSignals) {
-        if (signal == SIGPIPE && !withPipe) continue;
-        struct sigaction action {};
-        action.sa_sigaction = &OnTerminationSignal;
-        action.sa_flags = SA_SIGINFO | SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        for (int other : kSignals) sigaddset(&action.sa_mask, other);
+    std::vector<int> signals;
+    try {
+        signals = TerminatingSignals();
+    } catch (...) {
+        return;
+    }
+    struct sigaction action {};
+    action.sa_sigaction = &OnTerminationSignal;
+    action.sa_flags = SA_SIGINFO | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signal : signals) sigaddset(&action.sa_mask, signal);
+    for (int signal : signals) {
+        if ((signal == SIGPIPE && !withPipe) || sigismember(&g_ignoredAtStart, signal)) continue;
+        struct sigaction current {};
+        ::sigaction(signal, nullptr, &current);
+        // A handler that someone else installed first (a sanitizer's for SIGSEGV) stays, unless
+        // ours hands the signal on to it (the desktop program's toolkit).
+        const bool handled = (current.sa_flags & SA_SIGINFO) ||
+                             (current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN);
+        if (handled && !chainWhenIdle) continue;
         ::sigaction(signal, &action, &g_previous[signal]);
+    }
+    // Past a file-size limit a write fails with EFBIG ("File too large"), which fails that
+    // output alone, instead of the signal ending the program. Caught rather than ignored, so
+    // that programs started from here get the default back.
+    if (!sigismember(&g_ignoredAtStart, SIGXFSZ)) {
+        struct sigaction drop {};
+        drop.sa_handler = &DropSignal;
+        drop.sa_flags = SA_RESTART;
+        sigemptyset(&drop.sa_mask);
+        ::sigaction(SIGXFSZ, &drop, nullptr);
     }
 }
 
@@ -134,6 +187,11 @@ void EnsureStandardDescriptors() noexcept {
 }
 
 int CreateTemporaryFile(const std::string& path, int flags, mode_t mode, void** slot) noexcept {
+    return CreateTemporaryFile(AT_FDCWD, path, flags, mode, slot);
+}
+
+int CreateTemporaryFile(int dir, const std::string& path, int flags, mode_t mode,
+                        void** slot) noexcept {
     *slot = nullptr;
     g_creating.fetch_add(1);
     t_creating = 1;
@@ -145,10 +203,11 @@ int CreateTemporaryFile(const std::string& path, int flags, mode_t mode, void** 
     }
     TemporaryRecord* record = path.size() <= PATH_MAX ? ClaimRecord() : nullptr;
     if (record) {
+        record->dir = dir;
         std::memcpy(record->path, path.c_str(), path.size() + 1);
         record->state.store(TemporaryRecord::kLive);
     }
-    int fd = ::open(path.c_str(), flags | O_CREAT, mode);
+    int fd = ::openat(dir, path.c_str(), flags | O_CREAT, mode);
     int openError = errno;
     t_creating = 0;
     g_creating.fetch_sub(1);
@@ -163,6 +222,15 @@ int CreateTemporaryFile(const std::string& path, int flags, mode_t mode, void** 
 
 void ForgetTemporaryFile(void* slot) noexcept {
     if (slot) static_cast<TemporaryRecord*>(slot)->state.store(TemporaryRecord::kFree);
+}
+
+void NoteIgnoredSignals() noexcept {
+    NoteIgnoredSignalsOnce();
+}
+
+bool SignalIgnoredAtStart(int signal) noexcept {
+    NoteIgnoredSignalsOnce();
+    return sigismember(&g_ignoredAtStart, signal) == 1;
 }
 
 void EndOnTerminationSignals() noexcept {

@@ -15,19 +15,33 @@ void EnsureStandardDescriptors() noexcept;
 // Creates a temporary file (open with O_CREAT and these flags and mode) and records its path, so
 // that a terminating signal removes it; returns the descriptor, or -1 with errno set. The record
 // is given in *slot and must be dropped with ForgetTemporaryFile once the file is renamed or
-// removed. Safe to call from any thread.
+// removed. Safe to call from any thread. With a folder's descriptor (see PathAt), path is a name
+// in that folder, which must stay open until the record is dropped.
 int CreateTemporaryFile(const std::string& path, int flags, mode_t mode, void** slot) noexcept;
+int CreateTemporaryFile(int dir, const std::string& path, int flags, mode_t mode,
+                        void** slot) noexcept;
 void ForgetTemporaryFile(void* slot) noexcept;
 
-// On SIGINT, SIGTERM, SIGHUP and SIGPIPE: removes the temporary files being written, then ends
-// the program by the same signal with its default action, so that the caller sees 128 + the
-// signal's number. Outputs already in place stay as they are. For the converter.
+// Notes the signals that the program was started with ignored (SIGHUP under nohup, SIGINT and
+// SIGQUIT for a background job, SIGPIPE): they stay ignored, whatever is installed later. Call
+// first thing in main, before a toolkit installs handlers of its own.
+void NoteIgnoredSignals() noexcept;
+bool SignalIgnoredAtStart(int signal) noexcept;
+
+// On every signal whose default action ends the process (SIGINT, SIGTERM, SIGHUP, SIGPIPE,
+// SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, the real-time signals, ...):
+// removes the temporary files being written, then ends the program by the same signal with its
+// default action, so that the caller sees 128 + the signal's number. Outputs already in place
+// stay as they are. Signals ignored at start stay ignored, and a handler installed before (a
+// sanitizer's) stays. SIGXFSZ is dropped: a write past a file-size limit then fails with "File
+// too large". For the converter.
 void EndOnTerminationSignals() noexcept;
 
-// On SIGINT, SIGTERM and SIGHUP while work is in progress (a WorkInProgress scope lives or a
+// On those signals (but SIGPIPE) while work is in progress (a WorkInProgress scope lives or a
 // temporary file is being written): as above. Otherwise the signal goes to the handler that was
-// installed before, the toolkit's, which closes the program in its own time. For the desktop
-// program; call after the toolkit has installed its handlers.
+// installed before, the toolkit's, which closes the program in its own time, or ends the
+// program by default. For the desktop program; call after the toolkit has installed its
+// handlers.
 void EndOnTerminationSignalsDuringWork() noexcept;
 
 // Marks work (a roll's load) that a terminating signal ends at once instead of waiting for it.

@@ -2,7 +2,9 @@
 // then the known keys into the document's fields.
 #include "roll/AnnotationReader.h"
 
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "platform/CFile.h"
 #include "roll/CRollscribeDoc.h"
@@ -48,13 +50,16 @@ void CRollscribeDoc::ReadAnnotationFile() {
     CString text;
     if (length > 0) {
         text.Reserve(static_cast<std::size_t>(length));
-        char block[64 * 1024];
+        // On the heap: a worker thread's stack may be small (ulimit -s).
+        std::vector<char> block(
+            static_cast<std::size_t>(std::min<std::uint64_t>(length, 64 * 1024)));
         std::uint64_t left = length;
         while (left > 0) {
-            std::size_t want = left < sizeof block ? static_cast<std::size_t>(left) : sizeof block;
-            std::size_t got = file.Read(block, want);
+            std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
+            std::size_t got = file.Read(block.data(), want);
             if (got == 0) break;
-            text.Append(block, got);
+            text.Append(block.data(), got);
             left -= got;
         }
     }

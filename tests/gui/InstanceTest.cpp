@@ -192,6 +192,34 @@ TEST(Program, SigtermWhileAMessageBoxIsUpEndsTheProgram) {
     EXPECT_EQ(*status, 128 + SIGTERM);
 }
 
+// Signals ignored at start stay ignored (SIGHUP under nohup, SIGINT for a background job): the
+// program goes on and still takes a second start's file; SIGTERM then ends it.
+TEST(Program, SignalsIgnoredAtStartStayIgnored) {
+    testing_support::TempDir config;
+    testing_support::TempDir run;
+    fs::permissions(run.Path(), fs::perms::owner_all);
+    RollFolder rolls;
+    std::map<std::string, std::string> env = {{"XDG_CONFIG_HOME", config.Path().string()},
+                                              {"XDG_RUNTIME_DIR", run.Path().string()}};
+    fs::path settings = config / "Quorvel_Software" / "rollscribe.conf";
+    auto listed = [&](const fs::path& file) {
+        return Slurp(settings).find("file1=" + file.string()) != std::string::npos;
+    };
+    fs::path first = rolls.AddRoll("first");
+    fs::path second = rolls.AddRoll("second");
+    ChildProcess program({"/bin/sh", "-c", "trap '' INT; exec nohup \"$0\" \"$1\" >/dev/null 2>&1",
+                          ROLLSCRIBE_PATH, first.string()},
+                         env);
+    ASSERT_TRUE(PumpUntil([&] { return listed(first); }, 20s));
+    program.Signal(SIGHUP);
+    program.Signal(SIGINT);
+    ChildProcess start({ROLLSCRIBE_PATH, second.string()}, env);
+    EXPECT_EQ(start.Wait(20s), 0);
+    EXPECT_TRUE(PumpUntil([&] { return listed(second); }, 20s));
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(20s), 128 + SIGTERM);
+}
+
 // --help and --version print their text and end, without a display to open a window on.
 TEST(Program, HelpAndVersionNeedNoWindow) {
     testing_support::TempDir out;
