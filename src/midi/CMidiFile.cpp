@@ -79,8 +79,9 @@ void CMidiFile::WriteEmptyText() {
     WriteMeta(0x01, CString(), false);
 }
 
-void CMidiFile::WriteTrack() {
-    static const std::uint8_t kEndOfTrack[] = {0x00, 0xFF, 0x2F, 0x00};
+void CMidiFile::WriteTrack(std::int32_t nEndDelta) {
+    static const std::uint8_t kEndOfTrack[] = {0xFF, 0x2F, 0x00};
+    WriteVarLen(nEndDelta);
     m_trackBytes.Append(kEndOfTrack, sizeof kEndOfTrack);
     std::uint8_t chunk[8];
     std::memcpy(chunk, m_strTrackId.GetString(), 4);

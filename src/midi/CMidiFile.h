@@ -45,8 +45,10 @@ class CMidiFile {
     void NoteOn(std::int32_t nNote, std::int32_t nVelocity);
     // A note-off, written as a note-on with velocity 0.
     void NoteOff(std::int32_t nNote);
-    // Appends the end of track, then writes the track chunk.
-    void WriteTrack();
+    // A control change on the first channel (both numbers keep their low 7 bits).
+    void ControlChange(std::int32_t nController, std::int32_t nValue);
+    // Appends the end of track, nEndDelta ticks after the last event, then writes the track chunk.
+    void WriteTrack(std::int32_t nEndDelta = 0);
     // Finishes the file and puts it in place of the target.
     void Close();
 
@@ -102,4 +104,11 @@ inline void CMidiFile::NoteOff(std::int32_t nNote) {
     out[0] = 0x90;
     out[1] = static_cast<std::uint8_t>(nNote & 0xFF);
     out[2] = 0x00;
+}
+
+inline void CMidiFile::ControlChange(std::int32_t nController, std::int32_t nValue) {
+    std::uint8_t* out = m_trackBytes.Extend(3);
+    out[0] = 0xB0;
+    out[1] = static_cast<std::uint8_t>(nController & 0x7F);
+    out[2] = static_cast<std::uint8_t>(nValue & 0x7F);
 }

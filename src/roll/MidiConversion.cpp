@@ -30,41 +30,52 @@ PlayableRange PlayableRangeFor(const CString& rollType) {
     return range;
 }
 
+namespace {
+
+CString InstrumentName(const CRollscribeDoc& doc) {
+    return doc.m_strRollType + " Roll " + doc.m_strRollNumber + " - Tempo =" + doc.m_strTempo;
+}
+
+}  // namespace
+
+void WriteRollHeaderEvents(const CRollscribeDoc& doc, CMidiFile& midi) {
+    midi.WriteTempo(0, MidiTempoFor(doc.m_tempo));
+    midi.WriteTrackName(doc.m_strTitle);
+    midi.WriteCopyright(doc.m_strCopyright);
+    midi.WriteInstrumentName(InstrumentName(doc));
+    midi.WriteText("/File_Type: Vellum Trackerbar Image from BAR/ANN source");
+    AnnotationMap::POSITION pos = doc.m_annotations.GetStartPosition();
+    CString key, value;
+    while (pos) {
+        doc.m_annotations.GetNextAssoc(pos, key, value);
+        midi.WriteText(key + ": " + value);
+    }
+}
+
+std::size_t PlannedTrackBytes(const CRollscribeDoc& doc) {
+    std::size_t plan = kFixedBytes + doc.m_strTitle.GetLength() + doc.m_strCopyright.GetLength() +
+                       InstrumentName(doc).GetLength() +
+                       static_cast<std::size_t>(doc.m_events.GetSize()) * kEventBytes;
+    for (const auto& [key, value] : doc.m_annotations)
+        plan += key.GetLength() + value.GetLength() + 16;
+    return plan;
+}
+
 }  // namespace rollscribe
 
-using rollscribe::kEventBytes;
-using rollscribe::kFixedBytes;
 using rollscribe::kMaxDelta;
 
 void CRollscribeDoc::WriteMidiFile() {
     CString path = MidiFilePath();
     CMidiFile midi;
     const rollscribe::PlayableRange range = rollscribe::PlayableRangeFor(m_strRollType);
-    const std::int32_t midiTempo = rollscribe::MidiTempoFor(m_tempo);
-    const CString instrument =
-        m_strRollType + " Roll " + m_strRollNumber + " - Tempo =" + m_strTempo;
 
-    // The track's room, planned without a pass over the events: the event texts (lyrics) are
-    // left out, and a track that outgrows the plan grows as any array does.
-    std::size_t plan = kFixedBytes + m_strTitle.GetLength() + m_strCopyright.GetLength() +
-                       instrument.GetLength() +
-                       static_cast<std::size_t>(m_events.GetSize()) * kEventBytes;
-    for (const auto& [key, value] : m_annotations) plan += key.GetLength() + value.GetLength() + 16;
-    midi.PlanTrackSize(plan);
-
+    // The track's room, planned without a pass over the events; a track that outgrows the plan
+    // grows as any array does.
+    midi.PlanTrackSize(rollscribe::PlannedTrackBytes(*this));
     midi.Open(path);
     midi.WriteHeader();
-    midi.WriteTempo(0, midiTempo);
-    midi.WriteTrackName(m_strTitle);
-    midi.WriteCopyright(m_strCopyright);
-    midi.WriteInstrumentName(instrument);
-    midi.WriteText("/File_Type: Vellum Trackerbar Image from BAR/ANN source");
-    AnnotationMap::POSITION pos = m_annotations.GetStartPosition();
-    CString key, value;
-    while (pos) {
-        m_annotations.GetNextAssoc(pos, key, value);
-        midi.WriteText(key + ": " + value);
-    }
+    rollscribe::WriteRollHeaderEvents(*this, midi);
 
     rollscribe::TickClock clock;
     for (const RollEvent& event : m_events) {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/CString.h"
 #include "roll/RollEvent.h"
+
+class CMidiFile;
+class CRollscribeDoc;
 
 namespace rollscribe {
 
@@ -44,10 +48,24 @@ class TickClock {
     std::uint64_t m_last = 0;
 };
 
-// The MIDI tempo (microseconds a quarter note) written for a roll tempo. The parser has put the
-// tempo into 10 to 500; any other value is taken as the default 100.
-inline std::int32_t MidiTempoFor(std::int32_t tempo) noexcept {
-    return 60000000 / (tempo >= 10 && tempo <= 500 ? tempo : 100);
+// The roll tempo that the MIDI file plays at: the parser has put the tempo into 10 to 500; any
+// other value is taken as the default 100.
+inline std::int32_t EffectiveRollTempo(std::int32_t tempo) noexcept {
+    return tempo >= 10 && tempo <= 500 ? tempo : 100;
 }
+
+// The MIDI tempo (microseconds a quarter note) written for a roll tempo.
+inline std::int32_t MidiTempoFor(std::int32_t tempo) noexcept {
+    return 60000000 / EffectiveRollTempo(tempo);
+}
+
+// The events that open a roll's track, after the signatures that CMidiFile starts it with: the
+// tempo, the title, the copyright, the instrument name, the file-type text and one text for each
+// annotation entry, all at tick 0. Every MIDI file made of a roll starts with them.
+void WriteRollHeaderEvents(const CRollscribeDoc& doc, CMidiFile& midi);
+
+// The track bytes planned for a file of the roll's events, without a pass over them: the header
+// events and a full-sized event for each roll event (event texts left out).
+std::size_t PlannedTrackBytes(const CRollscribeDoc& doc);
 
 }  // namespace rollscribe
