@@ -8,9 +8,6 @@ namespace rollscribe {
 
 namespace {
 
-// The longest wait one event's delta can carry: a 4-byte variable-length quantity.
-constexpr std::uint64_t kMaxDelta = 0x0FFFFFFF;
-
 // The most bytes an event adds to the track without its text: a 4-byte delta and a note event,
 // or a lyric's FF 05 and a 4-byte length.
 constexpr std::size_t kEventBytes = 10;
@@ -63,7 +60,7 @@ std::size_t PlannedTrackBytes(const CRollscribeDoc& doc) {
 
 }  // namespace rollscribe
 
-using rollscribe::kMaxDelta;
+using rollscribe::kMaxMidiDelta;
 
 void CRollscribeDoc::WriteMidiFile() {
     CString path = MidiFilePath();
@@ -84,10 +81,10 @@ void CRollscribeDoc::WriteMidiFile() {
         std::uint64_t delta = clock.Advance(event.time) - lastTick;
         // A wait too long for one delta is carried by empty text events, so every event keeps
         // its exact time.
-        while (delta > kMaxDelta) {
-            midi.WriteVarLen(static_cast<std::int32_t>(kMaxDelta));
+        while (delta > kMaxMidiDelta) {
+            midi.WriteVarLen(static_cast<std::int32_t>(kMaxMidiDelta));
             midi.WriteEmptyText();
-            delta -= kMaxDelta;
+            delta -= kMaxMidiDelta;
         }
         midi.WriteVarLen(static_cast<std::int32_t>(delta));
         if (event.kind == 1) {

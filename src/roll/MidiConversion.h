@@ -32,6 +32,10 @@ inline bool IsWrittenEvent(const RollEvent& event) noexcept {
     return event.note <= 127;
 }
 
+// The longest wait one event's delta can carry: a 4-byte variable-length quantity. A longer wait
+// is carried by empty text events.
+inline constexpr std::uint64_t kMaxMidiDelta = 0x0FFFFFFF;
+
 // The tick of each written event in turn: its position's tick, never before the previous one's.
 class TickClock {
   public:
