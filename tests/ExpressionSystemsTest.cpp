@@ -180,10 +180,11 @@ TEST(ExpressionSystems, EightyEightNote) {
             {"a pedal down and up within one tick is left out",
              {{18, 1000, 1001}, {60, 2000, 2100}},
              {"800 on 60 60"}},
-            {"pedalling again within one tick: up, the notes, down",
-             {{60, 0, 1000}, {18, 0, 1000}, {18, 1001, 2000}},
-             {"0 on 60 60", "0 cc 64 127", "400 cc 64 0", "400 off 60", "400 cc 64 127",
-              "800 cc 64 0"},
+            {"pedalling again within one tick: up where its hole closes, down after the tick's "
+             "notes",
+             {{60, 0, 1000}, {18, 0, 1000}, {18, 1001, 2000}, {61, 1001, 1100}},
+             {"0 on 60 60", "0 cc 64 127", "400 off 60", "400 cc 64 0", "400 on 61 60",
+              "400 cc 64 127", "440 off 61", "800 cc 64 0"},
              "on off cc"},
             {"the rewind hole is no note", {{16, 0, 100}, {60, 0, 100}}, {"0 on 60 60"}},
         });

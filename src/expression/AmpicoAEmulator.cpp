@@ -55,8 +55,24 @@ class AmpicoAEmulator final : public Emulator {
         }
     }
 
-    double Level(Half half) const override {
-        return InterpolateVelocity(m_p.velocityTable, Vacuum(m_halves[static_cast<int>(half)]));
+    LevelPiece Piece() const override {
+        LevelPiece piece;
+        piece.start = m_now;
+        for (int h = 0; h < 2; ++h) {
+            const State& s = m_halves[h];
+            const Regime r = RegimeOf(s);
+            const double vacuum = Vacuum(s);
+            const double vacuumRate = VacuumRate(s, r);
+            piece.level[h] = InterpolateVelocity(m_p.velocityTable, vacuum);
+            double until = r.duration;
+            if (vacuumRate != 0) {
+                TableSlope slope = VelocitySlope(m_p.velocityTable, vacuum, vacuumRate > 0);
+                piece.rate[h] = slope.slope * vacuumRate;
+                until = std::min(until, slope.toNextEntry / std::fabs(vacuumRate));
+            }
+            piece.until = std::min(piece.until, m_now + until);
+        }
+        return piece;
     }
 
   private:
@@ -72,8 +88,17 @@ class AmpicoAEmulator final : public Emulator {
         return s.crescendo + base.low + (base.high - base.low) * s.amplifier - m_p.crescendoLow;
     }
 
-    void Move(Half which, double dt, std::vector<LevelBreak>* breaks) {
-        State& s = m_halves[static_cast<int>(which)];
+    // How a half moves now, until its next change of course (duration).
+    struct Regime {
+        double crescendoRate;  // inches a second
+        bool crescendoStops;   // at the end of the regime, at its limit
+        double amplifierRate;  // a second
+        bool amplifierMeets;   // at the end of the regime, its target
+        double target, targetRate;
+        double duration;  // seconds, infinite when nothing changes
+    };
+
+    Regime RegimeOf(const State& s) const {
         const VacuumRange& base = m_p.vacuum[s.set];
         const double span = base.high - base.low;
         const double fixedTarget = m_p.amplifierTargets[s.set];
@@ -85,52 +110,67 @@ class AmpicoAEmulator final : public Emulator {
         // amplifierSpan, so it settles).
         const double gain = fixedTarget >= 0 ? 0 : 1.0 / (m_p.amplifierSpan - span);
 
+        Regime r;
+        r.crescendoRate = s.slow > 0 ? speed : -speed;
+        if ((r.crescendoRate > 0 && s.crescendo >= m_p.crescendoHigh) ||
+            (r.crescendoRate < 0 && s.crescendo <= m_p.crescendoLow))
+            r.crescendoRate = 0;
+        double tC = r.crescendoRate > 0   ? (m_p.crescendoHigh - s.crescendo) / r.crescendoRate
+                    : r.crescendoRate < 0 ? (m_p.crescendoLow - s.crescendo) / r.crescendoRate
+                                          : kNever;
+
+        double m =
+            fixedTarget >= 0
+                ? fixedTarget
+                : (s.crescendo + base.low - m_p.crescendoLow - m_p.amplifierThreshold) * gain;
+        double ms = r.crescendoRate * gain;  // m's slope
+        r.target = std::clamp(m, 0.0, 1.0);
+        bool inside = (m > 0 || (m == 0 && ms > 0)) && (m < 1 || (m == 1 && ms < 0));
+        r.targetRate = inside ? ms : 0;
+        double tY = kNever;  // m crossing 0 or 1
+        if (ms > 0) tY = m < 0 ? -m / ms : m < 1 ? (1 - m) / ms : kNever;
+        if (ms < 0) tY = m > 1 ? (1 - m) / ms : m > 0 ? -m / ms : kNever;
+
+        double d = r.target - s.amplifier;
+        double tU = kNever;  // the amplifier catching up
+        if (std::fabs(d) <= kCaughtUp) {
+            r.amplifierRate = std::clamp(r.targetRate, -R, R);
+        } else if (d > 0) {
+            r.amplifierRate = R;
+            if (r.targetRate < R) tU = d / (R - r.targetRate);
+        } else {
+            r.amplifierRate = -R;
+            if (r.targetRate > -R) tU = -d / (R + r.targetRate);
+        }
+        r.duration = std::min({tC, tY, tU});
+        r.crescendoStops = r.duration == tC;
+        r.amplifierMeets = r.duration == tU;
+        return r;
+    }
+
+    // The vacuum's rate in a regime.
+    double VacuumRate(const State& s, const Regime& r) const {
+        const VacuumRange& base = m_p.vacuum[s.set];
+        return r.crescendoRate + (base.high - base.low) * r.amplifierRate;
+    }
+
+    void Move(Half which, double dt, std::vector<LevelBreak>* breaks) {
+        State& s = m_halves[static_cast<int>(which)];
         double t = 0;
         for (int stretch = 0; stretch < 32 && t < dt; ++stretch) {
-            double rc = (s.slow > 0 ? speed : -speed);
-            if ((rc > 0 && s.crescendo >= m_p.crescendoHigh) ||
-                (rc < 0 && s.crescendo <= m_p.crescendoLow))
-                rc = 0;
-            double tC = rc > 0   ? (m_p.crescendoHigh - s.crescendo) / rc
-                        : rc < 0 ? (m_p.crescendoLow - s.crescendo) / rc
-                                 : kNever;
-
-            double m =
-                fixedTarget >= 0
-                    ? fixedTarget
-                    : (s.crescendo + base.low - m_p.crescendoLow - m_p.amplifierThreshold) * gain;
-            double ms = rc * gain;  // m's slope
-            double y = std::clamp(m, 0.0, 1.0);
-            bool inside = (m > 0 || (m == 0 && ms > 0)) && (m < 1 || (m == 1 && ms < 0));
-            double ys = inside ? ms : 0;  // the target's slope
-            double tY = kNever;           // m crossing 0 or 1
-            if (ms > 0) tY = m < 0 ? -m / ms : m < 1 ? (1 - m) / ms : kNever;
-            if (ms < 0) tY = m > 1 ? (1 - m) / ms : m > 0 ? -m / ms : kNever;
-
-            double d = y - s.amplifier;
-            double ra;
-            double tU = kNever;  // the amplifier catching up
-            bool following = std::fabs(d) <= kCaughtUp;
-            if (following) {
-                s.amplifier = y;
-                ra = std::clamp(ys, -R, R);
-            } else if (d > 0) {
-                ra = R;
-                if (ys < R) tU = d / (R - ys);
-            } else {
-                ra = -R;
-                if (ys > -R) tU = -d / (R + ys);
-            }
-
-            double step = std::min({dt - t, tC, tY, tU});
-            double v0 = Vacuum(s);
-            s.crescendo = step == tC ? (rc > 0 ? m_p.crescendoHigh : m_p.crescendoLow)
-                                     : s.crescendo + rc * step;
-            s.amplifier = step == tU ? y + ys * step : s.amplifier + ra * step;
+            const Regime r = RegimeOf(s);
+            if (std::fabs(r.target - s.amplifier) <= kCaughtUp) s.amplifier = r.target;
+            const double step = std::min(dt - t, r.duration);
+            const double v0 = Vacuum(s);
+            const bool ends = step == r.duration;
+            s.crescendo = ends && r.crescendoStops
+                              ? (r.crescendoRate > 0 ? m_p.crescendoHigh : m_p.crescendoLow)
+                              : s.crescendo + r.crescendoRate * step;
+            s.amplifier = ends && r.amplifierMeets ? r.target + r.targetRate * step
+                                                   : s.amplifier + r.amplifierRate * step;
             s.amplifier = std::clamp(s.amplifier, 0.0, 1.0);
             if (breaks) {
-                double v1 = Vacuum(s);
-                AddTableBreaks(m_p.velocityTable, which, m_now + t, step, v0, v1, *breaks);
+                AddTableBreaks(m_p.velocityTable, which, m_now + t, step, v0, Vacuum(s), *breaks);
                 if (t + step < dt) breaks->push_back({m_now + t + step, which, Level(which)});
             }
             t += step;

@@ -19,20 +19,12 @@ class AmpicoBEmulator final : public Emulator {
     void AdvanceTo(double seconds, std::vector<LevelBreak>* breaks) override {
         double dt = seconds - m_now;
         if (!(dt > 0)) return;
-        double rate, ceiling;
-        if (m_amplifier > 0) {
-            rate = m_p.amplifierPositionRate;
-            ceiling = 1;
-        } else {
-            rate = (m_slow > 0 ? 1 : -1) * (m_fast > 0 ? m_p.fastPositionRate : m_p.positionRate);
-            ceiling = m_p.stageTops[m_stage];
-        }
-        double x0 = m_position;
-        double moved = std::clamp(x0 + rate * dt, 0.0, std::max(ceiling, x0));
-        double stop = rate > 0 ? std::max(ceiling, x0) : 0.0;
-        bool stops = moved == stop && x0 != stop;
-        double duration = stops ? (stop - x0) / rate : dt;
-        m_position = moved;
+        const Motion m = MotionNow();
+        const double x0 = m_position;
+        const double moved = x0 + m.rate * dt;
+        const bool stops = m.rate > 0 ? moved >= m.stop : m.rate < 0 && moved <= m.stop;
+        const double duration = stops ? (m.stop - x0) / m.rate : dt;
+        m_position = stops ? m.stop : moved;
         while (m_stage > 0 && m_position < m_p.stageTops[m_stage - 1]) --m_stage;
         if (breaks) {
             for (int h = 0; h < 2; ++h) {
@@ -43,6 +35,27 @@ class AmpicoBEmulator final : public Emulator {
             }
         }
         m_now = seconds;
+    }
+
+    LevelPiece Piece() const override {
+        LevelPiece piece;
+        piece.start = m_now;
+        const Motion m = MotionNow();
+        if (m.rate != 0) piece.until = m_now + (m.stop - m_position) / m.rate;
+        for (int h = 0; h < 2; ++h) {
+            const Half half = static_cast<Half>(h);
+            const VacuumRange& range = m_p.vacuum[m_set[h]];
+            const double vacuum = VacuumAt(half, m_position);
+            const double vacuumRate = (range.high - range.low) * m.rate;
+            piece.level[h] = InterpolateVelocity(m_p.velocityTable, vacuum);
+            if (vacuumRate != 0) {
+                TableSlope slope = VelocitySlope(m_p.velocityTable, vacuum, vacuumRate > 0);
+                piece.rate[h] = slope.slope * vacuumRate;
+                piece.until =
+                    std::min(piece.until, m_now + slope.toNextEntry / std::fabs(vacuumRate));
+            }
+        }
+        return piece;
     }
 
     void Hole(const ControlHole& hole, bool open) override {
@@ -73,11 +86,25 @@ class AmpicoBEmulator final : public Emulator {
         }
     }
 
-    double Level(Half half) const override {
-        return InterpolateVelocity(m_p.velocityTable, VacuumAt(half, m_position));
+  private:
+    // How the position moves now: its rate a second and where it stops (rate 0: it stays).
+    struct Motion {
+        double rate;
+        double stop;
+    };
+    Motion MotionNow() const {
+        double rate, stop;
+        if (m_amplifier > 0) {
+            rate = m_p.amplifierPositionRate;
+            stop = 1;
+        } else {
+            rate = (m_slow > 0 ? 1 : -1) * (m_fast > 0 ? m_p.fastPositionRate : m_p.positionRate);
+            stop = rate > 0 ? std::max(m_p.stageTops[m_stage], m_position) : 0.0;
+        }
+        if (stop == m_position) rate = 0;
+        return {rate, stop};
     }
 
-  private:
     double VacuumAt(Half half, double position) const {
         const VacuumRange& range = m_p.vacuum[m_set[static_cast<int>(half)]];
         return range.low + (range.high - range.low) * position;

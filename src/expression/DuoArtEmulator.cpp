@@ -33,7 +33,14 @@ class DuoArtEmulator final : public Emulator {
         }
     }
 
-    double Level(Half half) const override {
+    LevelPiece Piece() const override {
+        LevelPiece piece;
+        for (int h = 0; h < 2; ++h) piece.level[h] = VelocityOf(static_cast<Half>(h));
+        return piece;
+    }
+
+  private:
+    double VelocityOf(Half half) const {
         double pressure = m_p.accompanimentPressures[m_accompaniment.step];
         if (m_snakebite[static_cast<int>(half)] > 0)
             pressure = std::max(pressure, m_p.themePressures[m_theme.step]);
@@ -42,7 +49,6 @@ class DuoArtEmulator final : public Emulator {
         return m_p.velocity.back().slope * pressure + m_p.velocity.back().offset;
     }
 
-  private:
     // A group of power holes: its step is the sum of the values of its open holes; while none
     // is open, the last step (or 0).
     struct Group {

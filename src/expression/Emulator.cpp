@@ -32,6 +32,30 @@ double InterpolateVelocity(const std::vector<VacuumVelocity>& table, double vacu
     return table.back().velocity;
 }
 
+TableSlope VelocitySlope(const std::vector<VacuumVelocity>& table, double vacuum,
+                         bool rising) noexcept {
+    const double never = INFINITY;
+    if (table.size() < 2) return {0, never};
+    if (rising) {
+        if (vacuum < table.front().vacuum) return {0, table.front().vacuum - vacuum};
+        for (std::size_t i = 1; i < table.size(); ++i) {
+            const VacuumVelocity& a = table[i - 1];
+            const VacuumVelocity& b = table[i];
+            if (vacuum < b.vacuum)
+                return {(b.velocity - a.velocity) / (b.vacuum - a.vacuum), b.vacuum - vacuum};
+        }
+        return {0, never};
+    }
+    if (vacuum > table.back().vacuum) return {0, vacuum - table.back().vacuum};
+    for (std::size_t i = table.size() - 1; i > 0; --i) {
+        const VacuumVelocity& a = table[i - 1];
+        const VacuumVelocity& b = table[i];
+        if (vacuum > a.vacuum)
+            return {(b.velocity - a.velocity) / (b.vacuum - a.vacuum), vacuum - a.vacuum};
+    }
+    return {0, never};
+}
+
 void AddTableBreaks(const std::vector<VacuumVelocity>& table, Half half, double seconds,
                     double duration, double v0, double v1, std::vector<LevelBreak>& breaks) {
     if (v0 == v1) return;

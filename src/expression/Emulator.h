@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,20 @@ struct LevelBreak {
     double level;
 };
 
+// The levels from the time reached on, until the next control hole: each half's level goes in a
+// straight line up to until (when its slope next changes: a limit, an entry of a table), or on
+// for ever when until is infinite.
+struct LevelPiece {
+    double start = 0;  // seconds
+    double until = INFINITY;
+    double level[2] = {0, 0};  // by half, at start
+    double rate[2] = {0, 0};   // a second
+
+    double LevelAt(Half half, double seconds) const {
+        return level[static_cast<int>(half)] + rate[static_cast<int>(half)] * (seconds - start);
+    }
+};
+
 // A roll system's expression mechanism, run through the roll's real time: control holes open
 // and close, and every note struck gets the level of its half at that moment. The pedals and
 // the note range are the caller's; an emulator sees only the holes of its own model's actions.
@@ -28,8 +43,11 @@ class Emulator {
     // A control hole of the model opened (open) or closed at the time reached. Each hole opens
     // and closes in turn: the caller passes only changes.
     virtual void Hole(const ControlHole& hole, bool open) = 0;
+    // The levels from the time reached on.
+    virtual LevelPiece Piece() const = 0;
+
     // The velocity, before rounding, of a note of the half struck now.
-    virtual double Level(Half half) const = 0;
+    double Level(Half half) const { return Piece().level[static_cast<int>(half)]; }
 };
 
 // The emulator of the profile's model, at its starting state at time 0.
@@ -44,6 +62,15 @@ std::unique_ptr<Emulator> MakeAmpicoBEmulator(const AmpicoParameters& parameters
 
 // A velocity table's value at a vacuum, interpolated linearly, held at its ends.
 double InterpolateVelocity(const std::vector<VacuumVelocity>& table, double vacuum) noexcept;
+
+// The slope of a velocity table at a vacuum, going up (rising) or down, and the distance to the
+// next entry that way (infinite past the ends).
+struct TableSlope {
+    double slope;
+    double toNextEntry;
+};
+TableSlope VelocitySlope(const std::vector<VacuumVelocity>& table, double vacuum,
+                         bool rising) noexcept;
 
 // For a half's vacuum moving linearly from v0 at seconds to v1 at seconds + duration: appends
 // a break where it crosses an entry of the velocity table, where the velocity's slope changes.

@@ -16,8 +16,11 @@ class PlainEmulator final : public Emulator {
             m_snakebite[static_cast<int>(hole.side)] += open ? 1 : -1;
     }
 
-    double Level(Half half) const override {
-        return m_snakebite[static_cast<int>(half)] > 0 ? m_p.accentVelocity : m_p.velocity;
+    LevelPiece Piece() const override {
+        LevelPiece piece;
+        for (int h = 0; h < 2; ++h)
+            piece.level[h] = m_snakebite[h] > 0 ? m_p.accentVelocity : m_p.velocity;
+        return piece;
     }
 
   private:

@@ -59,8 +59,18 @@ class WelteEmulator final : public Emulator {
         }
     }
 
-    double Level(Half half) const override {
-        return m_halves[static_cast<int>(half)].level + (half == Half::bass ? m_p.bassOffset : 0);
+    LevelPiece Piece() const override {
+        LevelPiece piece;
+        piece.start = m_now;
+        for (int h = 0; h < 2; ++h) {
+            const State& s = m_halves[h];
+            const Motion m = MotionOf(s);
+            piece.level[h] = s.level + (h == static_cast<int>(Half::bass) ? m_p.bassOffset : 0);
+            piece.rate[h] = m.rate;
+            if (m.rate != 0)
+                piece.until = std::min(piece.until, m_now + (m.limit - s.level) / m.rate);
+        }
+        return piece;
     }
 
   private:
@@ -74,9 +84,12 @@ class WelteEmulator final : public Emulator {
         int fastDecrescendo = 0;
     };
 
-    // The level moves at its rate for dt seconds, up to the limit in its way, where it stops.
-    void Move(Half which, double dt, std::vector<LevelBreak>* breaks) {
-        State& s = m_halves[static_cast<int>(which)];
+    // How a half's level moves now: its rate and the limit where it stops (rate 0: it stays).
+    struct Motion {
+        double rate;
+        double limit;
+    };
+    Motion MotionOf(const State& s) const {
         const bool slow = s.crescendoLatched || s.crescendoHeld > 0;
         const bool fastUp = s.fastCrescendo > 0;
         const bool fastDown = s.fastDecrescendo > 0;
@@ -87,9 +100,8 @@ class WelteEmulator final : public Emulator {
         else
             rate = (slow ? m_slow : 0) + (fastUp ? m_fastCrescendo : 0) -
                    (fastDown ? m_fastDecrescendo : 0);
-
-        double v = s.level;
-        double limit;
+        const double v = s.level;
+        double limit = v;
         if (rate > 0) {
             limit = m_p.forte;
             // A slow crescendo alone rises no higher than loud (and holds a level above it).
@@ -100,18 +112,24 @@ class WelteEmulator final : public Emulator {
             limit = m_p.piano;
             // ... and a falling one.
             if (hook && v >= m_p.mezzoForte) limit = std::max(limit, m_p.mezzoForte);
-        } else {
-            return;
         }
-        double moved = v + rate * dt;
-        bool reaches = rate > 0 ? moved >= limit : moved <= limit;
-        if (!reaches) {
+        if (limit == v) rate = 0;
+        return {rate, limit};
+    }
+
+    // The level moves at its rate for dt seconds, up to the limit in its way, where it stops.
+    void Move(Half which, double dt, std::vector<LevelBreak>* breaks) {
+        State& s = m_halves[static_cast<int>(which)];
+        const Motion m = MotionOf(s);
+        if (m.rate == 0) return;
+        const double v = s.level;
+        const double moved = v + m.rate * dt;
+        if (m.rate > 0 ? moved < m.limit : moved > m.limit) {
             s.level = moved;
             return;
         }
-        s.level = limit;
-        if (breaks && v != limit)
-            breaks->push_back({m_now + (limit - v) / rate, which, Level(which)});
+        s.level = m.limit;
+        if (breaks) breaks->push_back({m_now + (m.limit - v) / m.rate, which, Level(which)});
     }
 
     WelteParameters m_p;
