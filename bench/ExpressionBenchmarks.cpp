@@ -1,10 +1,11 @@
 // The expression file against the conversion it goes with, on a generated 10 MB roll: the
 // expression may add at most a quarter to the conversion's time (docs/performance.md).
 //
-// BM_Conversion is the whole load (annotation file, roll, MIDI file); BM_Expression/NAME writes
-// the expression file of the loaded roll with the profile NAME, after it. The generated roll has
-// control holes on tracks 1 to 4 (notes 16 to 19): a crescendo, sforzando, pedal or snakebite
-// for most profiles.
+// BM_Conversion is the whole load (annotation file, roll, MIDI file); BM_ConversionWithExpression
+// /NAME the same with the expression file written alongside with the profile NAME, as the
+// programs write it; BM_Expression/NAME writes the expression file alone, of the loaded roll. The
+// generated roll has control holes on tracks 1 to 4 (notes 16 to 19): a crescendo, sforzando, pedal
+// or snakebite for most profiles.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -13,6 +14,7 @@
 
 #include "BenchFolder.h"
 #include "expression/Expression.h"
+#include "expression/ExpressionOutput.h"
 #include "expression/ProfileLocator.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
@@ -56,6 +58,18 @@ void BM_Expression(benchmark::State& state, const std::string& name) {
     state.counters["events"] = doc.m_events.GetSize();
 }
 
+// The conversion with the expression file written alongside, on a second thread, as the
+// programs write it (ExpressionOutput).
+void BM_ConversionWithExpression(benchmark::State& state, const std::string& name) {
+    fs::path bar = RollOfSize(kSize);
+    CRollscribeDoc doc;
+    ExpressionOutput expression(name);
+    doc.m_pCompanion = &expression;
+    for (auto _ : state) ConvertOnce(doc, bar);
+    if (!expression.Written()) state.SkipWithError("the expression file was not written");
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(bar)));
+}
+
 // What the desktop program and the picture ask for: the emulation's results, no file.
 void BM_Emulation(benchmark::State& state, const std::string& name) {
     fs::path bar = RollOfSize(kSize);
@@ -75,6 +89,11 @@ int main(int argc, char** argv) {
     for (std::string_view name : kProfileNames)
         benchmark::RegisterBenchmark(("BM_Expression/" + std::string(name)).c_str(), BM_Expression,
                                      std::string(name))
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    for (std::string_view name : kProfileNames)
+        benchmark::RegisterBenchmark(("BM_ConversionWithExpression/" + std::string(name)).c_str(),
+                                     BM_ConversionWithExpression, std::string(name))
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     for (const char* name : {"welte-red", "ampico-a"})

@@ -11,7 +11,9 @@
 #include "RollGenerator.h"
 #include "expression/Emulator.h"
 #include "expression/Expression.h"
+#include "expression/ExpressionOutput.h"
 #include "expression/ProfileLocator.h"
+#include "expression/ProfileReader.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
 #include "support/HandRoll.h"
@@ -120,13 +122,71 @@ TEST(ExpressionFile, EveryProfileKeepsTheMidiFilesTicksAndHeader) {
     }
 }
 
-TEST(ExpressionFile, TheMidiFileStaysByteForByte) {
+// Written beside the MIDI file during the load, the same file; the MIDI file byte for byte as
+// without it; each file's failure kept to itself.
+TEST(ExpressionFile, WrittenWithTheMidiFileByTheLoad) {
     LoadedRoll roll(16 * 1024);
-    const Bytes before = ReadFile(roll.Midi());
+    const Bytes midi = ReadFile(roll.Midi());
     WriteExpressionFile(roll.doc, LoadProfile("duo-art"), ExpressionFilePath(roll.doc));
-    EXPECT_EQ(ReadFile(roll.Midi()), before);
-    roll.doc.WriteMidiFile();
-    EXPECT_EQ(ReadFile(roll.Midi()), before);
+    const Bytes expression = ReadFile(roll.Expression());
+    EXPECT_EQ(ReadFile(roll.Midi()), midi);
+
+    struct Case {
+        const char* situation;
+        const char* profile;
+        bool midiBlocked, expressionBlocked;  // a folder in the file's place
+        bool midiWritten, expressionWritten;
+        const char* error;  // the expression's, a part of its text
+    };
+    const Case cases[] = {
+        {"both written", "duo-art", false, false, true, true, ""},
+        {"the roll type's profile (88-note)", "", false, false, true, true, ""},
+        {"a profile that cannot be read: the MIDI file alone", "aeolian", false, false, true, false,
+         "no profile named 'aeolian'"},
+        {"the expression file cannot be written: the MIDI file alone", "duo-art", false, true, true,
+         false, "roll_BAR_e_expression.mid"},
+        {"the MIDI file cannot be written: neither", "duo-art", true, false, false, false, ""},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        for (const char* name : {"roll.bar", "roll.ann"})
+            fs::copy_file(roll.dir / name, dir / name);
+        if (c.midiBlocked) fs::create_directory(dir / "roll_BAR_e.mid");
+        if (c.expressionBlocked) fs::create_directory(dir / "roll_BAR_e_expression.mid");
+        CRollscribeDoc doc;
+        ExpressionOutput output(c.profile, true);
+        doc.m_pCompanion = &output;
+        try {
+            LoadRollFile(doc, CString((dir / "roll.bar").string()));
+            EXPECT_TRUE(c.midiWritten) << c.situation;
+        } catch (const CException&) {
+            EXPECT_FALSE(c.midiWritten) << c.situation;
+        }
+        EXPECT_EQ(output.Written(), c.expressionWritten) << c.situation;
+        if (c.midiWritten) {
+            EXPECT_EQ(ReadFile(dir / "roll_BAR_e.mid"), midi) << c.situation;
+        }
+        if (c.expressionWritten) {
+            Bytes written = ReadFile(dir / "roll_BAR_e_expression.mid");
+            if (*c.profile) {
+                EXPECT_EQ(written, expression) << c.situation;
+            }
+            EXPECT_EQ(output.ProfileName(), *c.profile ? c.profile : "88-note");
+            EXPECT_EQ(output.Result().velocities,
+                      EmulateExpression(doc, LoadProfile(output.ProfileName())).velocities);
+        } else if (!c.expressionBlocked) {
+            EXPECT_FALSE(fs::exists(dir / "roll_BAR_e_expression.mid")) << c.situation;
+        }
+        std::string error;
+        try {
+            if (output.Error()) std::rethrow_exception(output.Error());
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        EXPECT_NE(error.find(c.error), std::string::npos) << c.situation << ": " << error;
+        EXPECT_EQ(error.empty(), !*c.error) << c.situation << ": " << error;
+        EXPECT_FALSE(HasTemporaryFile(dir.Path())) << c.situation;
+    }
 }
 
 TEST(ExpressionFile, IndependentReadersAcceptIt) {

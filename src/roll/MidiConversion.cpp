@@ -62,8 +62,34 @@ std::size_t PlannedTrackBytes(const CRollscribeDoc& doc) {
 
 using rollscribe::kMaxMidiDelta;
 
+namespace {
+
+// Runs the document's companion file, if any, alongside the MIDI file: starts it, and finishes
+// it saying whether the MIDI file was written.
+class Companion {
+  public:
+    explicit Companion(const CRollscribeDoc& doc) : m_companion(doc.m_pCompanion) {
+        if (m_companion) m_companion->Start(doc);
+    }
+    ~Companion() {
+        if (m_companion) m_companion->Finish(false);
+    }
+    Companion(const Companion&) = delete;
+    Companion& operator=(const Companion&) = delete;
+    void MidiWritten() {
+        if (m_companion) m_companion->Finish(true);
+        m_companion = nullptr;
+    }
+
+  private:
+    rollscribe::CompanionOutput* m_companion;
+};
+
+}  // namespace
+
 void CRollscribeDoc::WriteMidiFile() {
     CString path = MidiFilePath();
+    Companion companion(*this);
     CMidiFile midi;
     const rollscribe::PlayableRange range = rollscribe::PlayableRangeFor(m_strRollType);
 
@@ -98,6 +124,7 @@ void CRollscribeDoc::WriteMidiFile() {
     }
     midi.WriteTrack();
     midi.Close();
+    companion.MidiWritten();
 
     m_strInfo += "\n ***** Vellum MIDI Output File Created ***** \n";
     m_strInfo += path;
