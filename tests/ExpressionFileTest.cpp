@@ -275,6 +275,16 @@ TEST(ExpressionResult, PedalTimesAndLevelCurves) {
     EXPECT_EQ(result.levels[0].back().velocity, 30);
 }
 
+// The velocities by roll event: a note's, and its changed one where a control hole after it at
+// its position changes its half's level; 0 for every event that is no note-on of the file.
+TEST(ExpressionResult, VelocitiesByRollEvent) {
+    HandRoll roll("Duo-Art", 50);
+    roll.Hole(21, 0, 1000).Hole(105, 0, 1000).Hole(80, 500, 600).Hole(109, 500, 600);
+    ExpressionResult result = EmulateExpression(roll.Doc(), LoadProfile("duo-art"));
+    // events: 21 on, 105 on, 80 on, 109 on (500), 80 off, 109 off (600), 21 off, 105 off
+    EXPECT_EQ(result.velocities, (std::vector<std::uint8_t>{0, 0, 75, 0, 0, 0, 0, 0}));
+}
+
 // The levels are exact between control holes: how the time between them is split changes
 // nothing.
 TEST(ExpressionEmulation, SplittingTimeChangesNothing) {

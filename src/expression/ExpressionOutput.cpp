@@ -32,7 +32,13 @@ void ExpressionOutput::Start(const CRollscribeDoc& doc) noexcept {
     m_doc = &doc;
     try {
         m_path = ExpressionFilePath(doc);
-        m_profile = LoadProfile(m_choice.empty() ? ChooseProfileName(doc.m_strRollType) : m_choice);
+        // The profile read for the last roll serves again when this roll names the same.
+        std::string wanted = m_choice.empty() ? ChooseProfileName(doc.m_strRollType) : m_choice;
+        if (wanted != m_profileRead) {
+            m_profileRead.clear();
+            m_profile = LoadProfile(wanted);
+            m_profileRead = wanted;
+        }
         m_profileName = m_profile.name;
         m_writer = std::make_unique<ExpressionFileWriter>(doc, m_path);
         try {

@@ -23,7 +23,8 @@ class ExpressionFileWriter;
 //     if (expression.Error()) ...              // the roll's MIDI file is written all the same
 //
 // A profile that cannot be read, or a file that cannot be written, is an error of this roll's
-// expression file only: nothing is written for it, the MIDI file is. One roll at a time.
+// expression file only: nothing is written for it, the MIDI file is. One roll at a time; one
+// object serves roll after roll (a worker's), reading a profile once for all.
 class ExpressionOutput final : public CompanionOutput {
   public:
     // profile: as LoadProfile takes it, or empty for ChooseProfileName of each roll's type.
@@ -60,6 +61,7 @@ class ExpressionOutput final : public CompanionOutput {
     const bool m_keepResult;
     const CRollscribeDoc* m_doc = nullptr;
     RollProfile m_profile;
+    std::string m_profileRead;  // what m_profile was read for
     std::unique_ptr<ExpressionFileWriter> m_writer;
     std::thread m_thread;
     bool m_inline = false;  // no second thread could be had: the work waits for Finish
