@@ -228,7 +228,7 @@ class ExpressionWalk {
         const double tick = position * 0.4;
         if (m_tempo.Accelerates())
             while (static_cast<double>(m_tempo.At(m_segment + 1).tick) <= tick) ++m_segment;
-        const TempoMap::Segment& s = m_tempo.At(m_segment);
+        const TempoMap::Segment s = m_tempo.At(m_segment);  // a copy, as At may move it
         m_segmentStart = static_cast<double>(s.tick) / 0.4;
         m_segmentEnd = m_tempo.Accelerates()
                            ? static_cast<double>(m_tempo.At(m_segment + 1).tick) / 0.4
@@ -365,7 +365,8 @@ class ExpressionWalk {
         if (m_pedals[1].pending) WriteDown(Pedal::soft);
         if (m_pedals[0].pending) WriteDown(Pedal::sustain);
         while (m_nextTempoTick <= tick) {
-            const TempoMap::Segment& s = m_tempo.At(m_nextSegment++);
+            // A copy: making the next segment may move the map's segments.
+            const TempoMap::Segment s = m_tempo.At(m_nextSegment++);
             m_nextTempoTick = m_tempo.At(m_nextSegment).tick;
             m_sink.Tempo(s.tick, s.tempo);
             if constexpr (Sink::kWantsLevels) {

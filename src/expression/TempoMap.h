@@ -26,7 +26,8 @@ class TempoMap {
     // rollTempo as the document holds it; acceleration in feet a minute per minute.
     TempoMap(std::int32_t rollTempo, double acceleration);
 
-    // Segment k (k = 0, 1, ...); only segment 0 when the speed is constant.
+    // Segment k (k = 0, 1, ...); only segment 0 when the speed is constant. The reference
+    // holds until the next segment is made (a later At, SecondsAt or TickAt).
     const Segment& At(std::size_t k);
     // Whether there is a segment after the first.
     bool Accelerates() const noexcept { return m_acceleration > 0; }
