@@ -18,6 +18,20 @@ using namespace testing_support;
 
 namespace {
 
+// The working folder changed for a scope, and changed back whatever happens in it.
+class InFolder {
+  public:
+    explicit InFolder(const fs::path& folder) : m_before(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~InFolder() { fs::current_path(m_before); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+  private:
+    fs::path m_before;
+};
+
 TEST(ExpressionProfiles, ChosenFromTheRollType) {
     const std::pair<const char*, const char*> cases[] = {
         {"Welte Licensee", "welte-licensee"},
@@ -64,8 +78,7 @@ TEST(ExpressionProfiles, ShippedProfilesLoadByNameFromAnyWorkingFolder) {
         {"ampico-b", ExpressionModel::ampicoB, 23, 105, 64, 17, 0.2, 15, "amplifier"},
     };
     TempDir elsewhere;
-    fs::path before = fs::current_path();
-    fs::current_path(elsewhere.Path());
+    InFolder inElsewhere(elsewhere.Path());
     for (const Case& c : cases) {
         RollProfile p = LoadProfile(c.name);
         EXPECT_EQ(p.name, c.name);
@@ -78,7 +91,6 @@ TEST(ExpressionProfiles, ShippedProfilesLoadByNameFromAnyWorkingFolder) {
         ASSERT_NE(p.HoleOf(c.labelled), nullptr) << c.name;
         EXPECT_EQ(p.HoleOf(c.labelled)->label, c.label) << c.name;
     }
-    fs::current_path(before);
     EXPECT_EQ(fs::canonical(ProfileFolder()), fs::canonical(BUILD_PROFILES));
     EXPECT_EQ(std::size(kProfileNames), std::size(cases));
 }
@@ -89,13 +101,13 @@ TEST(ExpressionProfiles, NamesAndFiles) {
     EXPECT_FALSE(IsProfileFile("welte-red"));
     // A name is looked for in the programs' folder only, never in the working folder.
     TempDir dir;
-    fs::path before = fs::current_path();
-    fs::current_path(dir.Path());
-    fs::copy_file(fs::path(ProfileFolder()) / "88-note.json", dir / "mine.json");
-    EXPECT_THROW(LoadProfile("mine"), ProfileError);
-    EXPECT_EQ(LoadProfile("mine.json").name, "88-note");
-    EXPECT_EQ(LoadProfile("./mine.json").source, "./mine.json");
-    fs::current_path(before);
+    {
+        InFolder inDir(dir.Path());
+        fs::copy_file(fs::path(ProfileFolder()) / "88-note.json", dir / "mine.json");
+        EXPECT_THROW(LoadProfile("mine"), ProfileError);
+        EXPECT_EQ(LoadProfile("mine.json").name, "88-note");
+        EXPECT_EQ(LoadProfile("./mine.json").source, "./mine.json");
+    }
     EXPECT_EQ(LoadProfile("Welte-Red").name, "welte-red");
 }
 
