@@ -54,7 +54,6 @@ class ExpressionWalk {
   public:
     ExpressionWalk(const CRollscribeDoc& doc, const RollProfile& profile, Sink& sink)
         : m_doc(doc),
-          m_profile(profile),
           m_sink(sink),
           m_emulator(MakeEmulator(profile)),
           m_tempo(doc.m_tempo, profile.spoolAcceleration) {
@@ -406,7 +405,6 @@ class ExpressionWalk {
     }
 
     const CRollscribeDoc& m_doc;
-    const RollProfile& m_profile;
     Sink& m_sink;
     std::unique_ptr<Emulator> m_emulator;
     TempoMap m_tempo;
