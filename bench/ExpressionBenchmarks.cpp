@@ -64,7 +64,7 @@ void BM_ConversionWithExpression(benchmark::State& state, const std::string& nam
     fs::path bar = RollOfSize(kSize);
     CRollscribeDoc doc;
     ExpressionOutput expression(name);
-    doc.m_pCompanion = &expression;
+    doc.m_pSideOutput = &expression;
     for (auto _ : state) ConvertOnce(doc, bar);
     if (!expression.Written()) state.SkipWithError("the expression file was not written");
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(bar)));

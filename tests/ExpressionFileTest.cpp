@@ -155,7 +155,7 @@ TEST(ExpressionFile, WrittenWithTheMidiFileByTheLoad) {
         if (c.expressionBlocked) fs::create_directory(dir / "roll_BAR_e_expression.mid");
         CRollscribeDoc doc;
         ExpressionOutput output(c.profile, true);
-        doc.m_pCompanion = &output;
+        doc.m_pSideOutput = &output;
         try {
             LoadRollFile(doc, CString((dir / "roll.bar").string()));
             EXPECT_TRUE(c.midiWritten) << c.situation;

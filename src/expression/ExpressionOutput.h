@@ -8,7 +8,7 @@
 #include "expression/Expression.h"
 #include "expression/RollProfile.h"
 #include "platform/CString.h"
-#include "roll/CompanionOutput.h"
+#include "roll/SideOutput.h"
 
 namespace rollscribe {
 
@@ -18,14 +18,14 @@ class ExpressionFileWriter;
 // the roll's MIDI file is written, and put in place only when the MIDI file was:
 //
 //     ExpressionOutput expression(profile);   // a name, a file, or "" for the roll type's
-//     doc.m_pCompanion = &expression;
+//     doc.m_pSideOutput = &expression;
 //     LoadRollFile(doc, path);                 // writes both files
 //     if (expression.Error()) ...              // the roll's MIDI file is written all the same
 //
 // A profile that cannot be read, or a file that cannot be written, is an error of this roll's
 // expression file only: nothing is written for it, the MIDI file is. One roll at a time; one
 // object serves roll after roll (a worker's), reading a profile once for all.
-class ExpressionOutput final : public CompanionOutput {
+class ExpressionOutput final : public SideOutput {
   public:
     // profile: as LoadProfile takes it, or empty for ChooseProfileName of each roll's type.
     // keepResult: keep the emulation's results too (Result), for the picture and the desktop

@@ -6,7 +6,7 @@
 #include "platform/CDocument.h"
 #include "platform/CString.h"
 #include "roll/AnnotationMap.h"
-#include "roll/CompanionOutput.h"
+#include "roll/SideOutput.h"
 #include "roll/RollEventArray.h"
 
 // The roll being converted: its texts, tempo and scan figures, the annotation entries, the
@@ -67,5 +67,5 @@ class CRollscribeDoc : public CDocument {
     bool m_annotationLfOnly = false;
     // Another file of each roll loaded, written while its MIDI file is written (the expression
     // file), or null. Not the document's: its owner sets it and keeps it alive.
-    rollscribe::CompanionOutput* m_pCompanion = nullptr;
+    rollscribe::SideOutput* m_pSideOutput = nullptr;
 };

@@ -64,32 +64,32 @@ using rollscribe::kMaxMidiDelta;
 
 namespace {
 
-// Runs the document's companion file, if any, alongside the MIDI file: starts it, and finishes
+// Runs the document's side output, if any, alongside the MIDI file: starts it, and finishes
 // it saying whether the MIDI file was written.
-class Companion {
+class SideOutputRun {
   public:
-    explicit Companion(const CRollscribeDoc& doc) : m_companion(doc.m_pCompanion) {
-        if (m_companion) m_companion->Start(doc);
+    explicit SideOutputRun(const CRollscribeDoc& doc) : m_output(doc.m_pSideOutput) {
+        if (m_output) m_output->Start(doc);
     }
-    ~Companion() {
-        if (m_companion) m_companion->Finish(false);
+    ~SideOutputRun() {
+        if (m_output) m_output->Finish(false);
     }
-    Companion(const Companion&) = delete;
-    Companion& operator=(const Companion&) = delete;
+    SideOutputRun(const SideOutputRun&) = delete;
+    SideOutputRun& operator=(const SideOutputRun&) = delete;
     void MidiWritten() {
-        if (m_companion) m_companion->Finish(true);
-        m_companion = nullptr;
+        if (m_output) m_output->Finish(true);
+        m_output = nullptr;
     }
 
   private:
-    rollscribe::CompanionOutput* m_companion;
+    rollscribe::SideOutput* m_output;
 };
 
 }  // namespace
 
 void CRollscribeDoc::WriteMidiFile() {
     CString path = MidiFilePath();
-    Companion companion(*this);
+    SideOutputRun sideOutput(*this);
     CMidiFile midi;
     const rollscribe::PlayableRange range = rollscribe::PlayableRangeFor(m_strRollType);
 
@@ -124,7 +124,7 @@ void CRollscribeDoc::WriteMidiFile() {
     }
     midi.WriteTrack();
     midi.Close();
-    companion.MidiWritten();
+    sideOutput.MidiWritten();
 
     m_strInfo += "\n ***** Vellum MIDI Output File Created ***** \n";
     m_strInfo += path;
