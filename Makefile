@@ -85,8 +85,8 @@ fuzz: deps-check
 
 # Builds a Release build in build-bench/ and measures: the stage benchmarks, then the converter as
 # a whole process (one large roll against cp, memory, linearity, a batch of 1,000 rolls with -j 1
-# and -j all cores), and prints the table; then the roll picture's benchmarks. Not part of
-# `make check`; takes a few minutes.
+# and -j all cores), and prints the table; then the roll picture's and the expression's
+# benchmarks. Not part of `make check`; takes a few minutes.
 bench: deps-check
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench
@@ -95,6 +95,8 @@ bench: deps-check
 		build-bench/bin/rollscribe_picture_bench --benchmark_repetitions=5 \
 			--benchmark_report_aggregates_only=true; \
 	fi
+	@build-bench/bin/rollscribe_expression_bench --benchmark_repetitions=5 \
+		--benchmark_report_aggregates_only=true
 
 # The Debian package, its run-time dependencies worked out by dpkg-shlibdeps (build-package/).
 deb: deps-deb

@@ -39,7 +39,11 @@ for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-con
     share/doc/rollscribe/copyright share/doc/rollscribe/changelog.gz \
     share/doc/rollscribe/README.md share/doc/rollscribe/CHANGELOG.md \
     share/doc/rollscribe/docs/user-guide.md share/doc/rollscribe/docs/robustness.md \
-    share/doc/rollscribe/docs/performance.md; do
+    share/doc/rollscribe/docs/performance.md share/doc/rollscribe/docs/expression.md \
+    share/rollscribe/profiles/88-note.json share/rollscribe/profiles/welte-red.json \
+    share/rollscribe/profiles/welte-green.json share/rollscribe/profiles/welte-licensee.json \
+    share/rollscribe/profiles/duo-art.json share/rollscribe/profiles/ampico-a.json \
+    share/rollscribe/profiles/ampico-b.json; do
     [ -f "$usr/$f" ] || fail "not installed: /usr/$f"
 done
 

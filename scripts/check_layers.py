@@ -14,21 +14,22 @@ import sys
 from pathlib import Path
 
 # Which folders each folder may include. The desktop program runs app -> ui -> resources and the
-# text helpers; the core (platform, midi, roll), the picture and sound libraries and the converter
-# (cli) never reach into it.
+# text helpers; the core (platform, midi, roll), the expression, the picture and sound libraries
+# and the converter (cli) never reach into it.
 ALLOWED = {
     "platform": set(),
     "midi": {"platform"},
     "roll": {"platform", "midi"},
-    "picture": {"platform", "roll"},
+    "expression": {"platform", "midi", "roll"},
+    "picture": {"platform", "roll", "expression"},
     "audio": {"platform", "roll"},
-    "cli": {"platform", "midi", "roll", "picture", "audio"},
+    "cli": {"platform", "midi", "roll", "expression", "picture", "audio"},
     "text": {"platform"},
     "resources": {"text"},
-    "ui": {"resources", "text", "platform", "roll", "picture", "audio"},
-    "app": {"ui", "resources", "text", "platform", "roll", "picture", "audio"},
+    "ui": {"resources", "text", "platform", "roll", "expression", "picture", "audio"},
+    "app": {"ui", "resources", "text", "platform", "roll", "expression", "picture", "audio"},
 }
-TOOLKIT_FREE = {"platform", "midi", "roll", "picture", "audio", "cli"}
+TOOLKIT_FREE = {"platform", "midi", "roll", "expression", "picture", "audio", "cli"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 

@@ -1,6 +1,7 @@
 #include "midi/CMidiFile.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -79,9 +80,35 @@ void CMidiFile::WriteEmptyText() {
     WriteMeta(0x01, CString(), false);
 }
 
-void CMidiFile::WriteTrack() {
-    static const std::uint8_t kEndOfTrack[] = {0x00, 0xFF, 0x2F, 0x00};
+void CMidiFile::StreamTrack() {
+    std::uint8_t chunk[8] = {};
+    std::memcpy(chunk, m_strTrackId.GetString(), 4);
+    m_trackLengthAt = 8 + static_cast<std::uint64_t>(m_headerLength) + 4;
+    m_file.Write(chunk, sizeof chunk);
+    m_streaming = true;
+    m_streamedBytes = 0;
+}
+
+void CMidiFile::FlushTrack() {
+    if (!m_streaming || m_trackBytes.GetSize() == 0) return;
+    m_streamedBytes += m_trackBytes.GetSize();
+    if (m_streamedBytes > TrackBytes::kMaxSize)
+        throw std::length_error("the MIDI track would be larger than a track can be (4 GB)");
+    m_file.Write(m_trackBytes.GetData(), m_trackBytes.GetSize());
+    m_trackBytes.Clear();
+}
+
+void CMidiFile::WriteTrack(std::int32_t nEndDelta) {
+    static const std::uint8_t kEndOfTrack[] = {0xFF, 0x2F, 0x00};
+    WriteVarLen(nEndDelta);
     m_trackBytes.Append(kEndOfTrack, sizeof kEndOfTrack);
+    if (m_streaming) {
+        FlushTrack();
+        std::uint8_t length[4];
+        PutBigEndian(length, static_cast<std::uint32_t>(m_streamedBytes), 4);
+        m_file.WriteAt(m_trackLengthAt, length, sizeof length);
+        return;
+    }
     std::uint8_t chunk[8];
     std::memcpy(chunk, m_strTrackId.GetString(), 4);
     PutBigEndian(chunk + 4, static_cast<std::uint32_t>(m_trackBytes.GetSize()), 4);

@@ -13,6 +13,8 @@
 // Numbers are big-endian; note events are on the first channel and each carries its status byte.
 //
 // Order of calls: construct, Open, WriteHeader, the appends in track order, WriteTrack, Close.
+// A long track can instead be streamed: StreamTrack after WriteHeader, then FlushTrack now and
+// then to write what was appended so far; WriteTrack puts the track's length in place.
 class CMidiFile {
   public:
     // The longest text a meta event carries: its length must fit a 4-byte variable-length number.
@@ -45,8 +47,31 @@ class CMidiFile {
     void NoteOn(std::int32_t nNote, std::int32_t nVelocity);
     // A note-off, written as a note-on with velocity 0.
     void NoteOff(std::int32_t nNote);
-    // Appends the end of track, then writes the track chunk.
-    void WriteTrack();
+    // nDelta (at most 0x0FFFFFFF) and a note-on with a velocity of 0 to 127 as it is (0 is a
+    // note-off). Returns the place of its velocity among the bytes not yet written, for
+    // PatchVelocity.
+    std::size_t WriteNoteAfter(std::uint32_t nDelta, std::int32_t nNote, std::int32_t nVelocity);
+    // Room for count more bytes of the track, to be filled by the caller straight; the place to
+    // fill. CommitTrack tells where the bytes filled end. No other append in between.
+    std::uint8_t* ReserveTrack(std::size_t count) { return m_trackBytes.Room(count); }
+    void CommitTrack(const std::uint8_t* end) noexcept { m_trackBytes.SetEnd(end); }
+    // Writes value (at most 0x0FFFFFFF) at out as a variable-length quantity; returns its end.
+    static std::uint8_t* EncodeVarLen(std::uint8_t* out, std::uint32_t value) noexcept;
+    // Changes the velocity of a note appended since the track was last flushed.
+    void PatchVelocity(std::size_t place, std::int32_t nVelocity) {
+        m_trackBytes.Patch(place, static_cast<std::uint8_t>(nVelocity & 0x7F));
+    }
+    // A control change on the first channel (both numbers keep their low 7 bits).
+    void ControlChange(std::int32_t nController, std::int32_t nValue);
+    // Appends the end of track, nEndDelta ticks after the last event, then writes the track chunk
+    // (or, streaming, the rest of it and its length).
+    void WriteTrack(std::int32_t nEndDelta = 0);
+    // Streams the track: writes the track chunk's header now, its length to follow.
+    void StreamTrack();
+    // Streaming, writes the bytes appended so far to the file.
+    void FlushTrack();
+    // The bytes appended and not yet written.
+    std::size_t PendingTrackBytes() const noexcept { return m_trackBytes.GetSize(); }
     // Finishes the file and puts it in place of the target.
     void Close();
 
@@ -67,20 +92,28 @@ class CMidiFile {
     rollscribe::CAtomicFile m_file;
     CString m_strPath;
     TrackBytes m_trackBytes;
+    bool m_streaming = false;
+    std::uint64_t m_streamedBytes = 0;  // of the track, written
+    std::uint64_t m_trackLengthAt = 0;  // the file offset of the streamed track's length
 };
 
 // The appends made for every roll event, inline: a roll has millions of them.
 
-inline void CMidiFile::PutVarLen(std::uint32_t value) {
+inline std::uint8_t* CMidiFile::EncodeVarLen(std::uint8_t* out, std::uint32_t value) noexcept {
     int n = 1;
     if (value > 127) n = 2;
     if (value > 16383) n = 3;
     if (value > 2097151) n = 4;
-    std::uint8_t* out = m_trackBytes.Extend(static_cast<std::size_t>(n));
     for (int k = n - 1; k >= 0; --k) {
         std::uint8_t group = static_cast<std::uint8_t>((value >> (7 * k)) & 0x7F);
         *out++ = k > 0 ? static_cast<std::uint8_t>(group | 0x80) : group;
     }
+    return out;
+}
+
+inline void CMidiFile::PutVarLen(std::uint32_t value) {
+    std::size_t n = value > 2097151 ? 4 : value > 16383 ? 3 : value > 127 ? 2 : 1;
+    EncodeVarLen(m_trackBytes.Extend(n), value);
 }
 
 inline void CMidiFile::WriteVarLen(std::int32_t nValue) {
@@ -102,4 +135,27 @@ inline void CMidiFile::NoteOff(std::int32_t nNote) {
     out[0] = 0x90;
     out[1] = static_cast<std::uint8_t>(nNote & 0xFF);
     out[2] = 0x00;
+}
+
+inline std::size_t CMidiFile::WriteNoteAfter(std::uint32_t nDelta, std::int32_t nNote,
+                                             std::int32_t nVelocity) {
+    std::uint8_t* out;
+    if (nDelta < 128) {
+        out = m_trackBytes.Extend(4);
+        *out++ = static_cast<std::uint8_t>(nDelta);
+    } else {
+        PutVarLen(nDelta);
+        out = m_trackBytes.Extend(3);
+    }
+    out[0] = 0x90;
+    out[1] = static_cast<std::uint8_t>(nNote & 0xFF);
+    out[2] = static_cast<std::uint8_t>(nVelocity & 0x7F);
+    return m_trackBytes.GetSize() - 1;
+}
+
+inline void CMidiFile::ControlChange(std::int32_t nController, std::int32_t nValue) {
+    std::uint8_t* out = m_trackBytes.Extend(3);
+    out[0] = 0xB0;
+    out[1] = static_cast<std::uint8_t>(nController & 0x7F);
+    out[2] = static_cast<std::uint8_t>(nValue & 0x7F);
 }

@@ -32,10 +32,24 @@ class TrackBytes {
         return at;
     }
 
+    // Room for count more bytes at the end, without appending them: the place they go.
+    std::uint8_t* Room(std::size_t count) {
+        if (count > m_room - m_size) Grow(count);
+        return m_pData + m_size;
+    }
+    // The body ends at end, a place within the room given by Room.
+    void SetEnd(const std::uint8_t* end) noexcept {
+        m_size = static_cast<std::size_t>(end - m_pData);
+    }
+
     std::size_t GetSize() const noexcept { return m_size; }
     const std::uint8_t* GetData() const noexcept { return m_pData; }
     std::uint8_t operator[](std::size_t i) const noexcept { return m_pData[i]; }
     void RemoveAll() noexcept;
+    // Changes a byte already appended.
+    void Patch(std::size_t i, std::uint8_t byte) noexcept { m_pData[i] = byte; }
+    // Empties the body, keeping its room.
+    void Clear() noexcept { m_size = 0; }
 
   private:
     void Grow(std::size_t more);

@@ -6,6 +6,7 @@
 #include "platform/CDocument.h"
 #include "platform/CString.h"
 #include "roll/AnnotationMap.h"
+#include "roll/SideOutput.h"
 #include "roll/RollEventArray.h"
 
 // The roll being converted: its texts, tempo and scan figures, the annotation entries, the
@@ -64,4 +65,7 @@ class CRollscribeDoc : public CDocument {
     // Whether the annotation file read had line feeds but no CR: its lines end in LF alone, and
     // it was read as one line.
     bool m_annotationLfOnly = false;
+    // Another file of each roll loaded, written while its MIDI file is written (the expression
+    // file), or null. Not the document's: its owner sets it and keeps it alive.
+    rollscribe::SideOutput* m_pSideOutput = nullptr;
 };

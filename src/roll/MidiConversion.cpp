@@ -8,9 +8,6 @@ namespace rollscribe {
 
 namespace {
 
-// The longest wait one event's delta can carry: a 4-byte variable-length quantity.
-constexpr std::uint64_t kMaxDelta = 0x0FFFFFFF;
-
 // The most bytes an event adds to the track without its text: a 4-byte delta and a note event,
 // or a lyric's FF 05 and a 4-byte length.
 constexpr std::size_t kEventBytes = 10;
@@ -30,41 +27,78 @@ PlayableRange PlayableRangeFor(const CString& rollType) {
     return range;
 }
 
+namespace {
+
+CString InstrumentName(const CRollscribeDoc& doc) {
+    return doc.m_strRollType + " Roll " + doc.m_strRollNumber + " - Tempo =" + doc.m_strTempo;
+}
+
+}  // namespace
+
+void WriteRollHeaderEvents(const CRollscribeDoc& doc, CMidiFile& midi) {
+    midi.WriteTempo(0, MidiTempoFor(doc.m_tempo));
+    midi.WriteTrackName(doc.m_strTitle);
+    midi.WriteCopyright(doc.m_strCopyright);
+    midi.WriteInstrumentName(InstrumentName(doc));
+    midi.WriteText("/File_Type: Vellum Trackerbar Image from BAR/ANN source");
+    AnnotationMap::POSITION pos = doc.m_annotations.GetStartPosition();
+    CString key, value;
+    while (pos) {
+        doc.m_annotations.GetNextAssoc(pos, key, value);
+        midi.WriteText(key + ": " + value);
+    }
+}
+
+std::size_t PlannedTrackBytes(const CRollscribeDoc& doc) {
+    std::size_t plan = kFixedBytes + doc.m_strTitle.GetLength() + doc.m_strCopyright.GetLength() +
+                       InstrumentName(doc).GetLength() +
+                       static_cast<std::size_t>(doc.m_events.GetSize()) * kEventBytes;
+    for (const auto& [key, value] : doc.m_annotations)
+        plan += key.GetLength() + value.GetLength() + 16;
+    return plan;
+}
+
 }  // namespace rollscribe
 
-using rollscribe::kEventBytes;
-using rollscribe::kFixedBytes;
-using rollscribe::kMaxDelta;
+using rollscribe::kMaxMidiDelta;
+
+namespace {
+
+// Runs the document's side output, if any, alongside the MIDI file: starts it, and finishes
+// it saying whether the MIDI file was written.
+class SideOutputRun {
+  public:
+    explicit SideOutputRun(const CRollscribeDoc& doc) : m_output(doc.m_pSideOutput) {
+        if (m_output) m_output->Start(doc);
+    }
+    ~SideOutputRun() {
+        if (m_output) m_output->Finish(false);
+    }
+    SideOutputRun(const SideOutputRun&) = delete;
+    SideOutputRun& operator=(const SideOutputRun&) = delete;
+    void MidiWritten() {
+        if (m_output) m_output->Finish(true);
+        m_output = nullptr;
+    }
+
+  private:
+    rollscribe::SideOutput* m_output;
+};
+
+}  // namespace
 
 void CRollscribeDoc::WriteMidiFile() {
     CString path = MidiFilePath();
+    SideOutputRun sideOutput(*this);
     CMidiFile midi;
     const rollscribe::PlayableRange range = rollscribe::PlayableRangeFor(m_strRollType);
-    const std::int32_t midiTempo = rollscribe::MidiTempoFor(m_tempo);
-    const CString instrument =
-        m_strRollType + " Roll " + m_strRollNumber + " - Tempo =" + m_strTempo;
 
-    // The track's room, planned without a pass over the events: the event texts (lyrics) are
-    // left out, and a track that outgrows the plan grows as any array does.
-    std::size_t plan = kFixedBytes + m_strTitle.GetLength() + m_strCopyright.GetLength() +
-                       instrument.GetLength() +
-                       static_cast<std::size_t>(m_events.GetSize()) * kEventBytes;
-    for (const auto& [key, value] : m_annotations) plan += key.GetLength() + value.GetLength() + 16;
-    midi.PlanTrackSize(plan);
-
+    // The track's room, planned without a pass over the events; a track that outgrows the plan
+    // grows as any array does.
+    midi.PlanTrackSize(rollscribe::PlannedTrackBytes(*this));
     midi.Open(path);
     midi.WriteHeader();
-    midi.WriteTempo(0, midiTempo);
-    midi.WriteTrackName(m_strTitle);
-    midi.WriteCopyright(m_strCopyright);
-    midi.WriteInstrumentName(instrument);
-    midi.WriteText("/File_Type: Vellum Trackerbar Image from BAR/ANN source");
-    AnnotationMap::POSITION pos = m_annotations.GetStartPosition();
-    CString key, value;
-    while (pos) {
-        m_annotations.GetNextAssoc(pos, key, value);
-        midi.WriteText(key + ": " + value);
-    }
+    rollscribe::WriteRollHeaderEvents(*this, midi);
 
     rollscribe::TickClock clock;
     for (const RollEvent& event : m_events) {
@@ -73,10 +107,10 @@ void CRollscribeDoc::WriteMidiFile() {
         std::uint64_t delta = clock.Advance(event.time) - lastTick;
         // A wait too long for one delta is carried by empty text events, so every event keeps
         // its exact time.
-        while (delta > kMaxDelta) {
-            midi.WriteVarLen(static_cast<std::int32_t>(kMaxDelta));
+        while (delta > kMaxMidiDelta) {
+            midi.WriteVarLen(static_cast<std::int32_t>(kMaxMidiDelta));
             midi.WriteEmptyText();
-            delta -= kMaxDelta;
+            delta -= kMaxMidiDelta;
         }
         midi.WriteVarLen(static_cast<std::int32_t>(delta));
         if (event.kind == 1) {
@@ -90,6 +124,7 @@ void CRollscribeDoc::WriteMidiFile() {
     }
     midi.WriteTrack();
     midi.Close();
+    sideOutput.MidiWritten();
 
     m_strInfo += "\n ***** Vellum MIDI Output File Created ***** \n";
     m_strInfo += path;

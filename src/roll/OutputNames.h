@@ -8,10 +8,13 @@ namespace rollscribe {
 
 // Every output of a roll lies beside it and is named TITLE_BAR_e followed by the output's
 // extension, TITLE being the roll's file name up to its first dot: the MIDI file
-// TITLE_BAR_e.mid, the WAV file TITLE_BAR_e.wav, the pictures TITLE_BAR_e.png, .svg and .pdf.
+// TITLE_BAR_e.mid, the WAV file TITLE_BAR_e.wav, the pictures TITLE_BAR_e.png, .svg and .pdf, the
+// expression file TITLE_BAR_e_expression.mid.
 // Every output's name is made here, so that a roll's outputs always go together.
 inline constexpr std::string_view kMidiExtension = ".mid";
 inline constexpr std::string_view kWavExtension = ".wav";
+// The expression file, TITLE_BAR_e_expression.mid: the roll as its piano plays it.
+inline constexpr std::string_view kExpressionExtension = "_expression.mid";
 
 // A roll's title: its file name up to, not including, the first dot; the whole name without one.
 CString RollTitleOf(const CString& fileName);

@@ -29,12 +29,20 @@ def main(path):
     print("texts", len([m for m in track if m.type == "text"]))
     tempo = next((m.tempo for m in track if m.type == "set_tempo"), 0)
     print("tempo", tempo)
+    print("channels", ",".join(str(c) for c in sorted({m.channel for m in track if hasattr(m, "channel")})))
+    pedals = {}
+    for m in track:
+        if m.type == "control_change":
+            pedals[m.control] = m.value
+    print("pedals_up_at_end", "yes" if all(v == 0 for v in pedals.values()) else "no")
     if shutil.which("midicsv"):
         result = subprocess.run(["midicsv", path], capture_output=True)
         if result.returncode != 0 or b"Error" in result.stderr:
             print("midicsv rejected the file:", result.stderr.decode(errors="replace"), file=sys.stderr)
             return 1
-        print("midicsv_rows", len(result.stdout.splitlines()))
+        rows = result.stdout.splitlines()
+        print("midicsv_rows", len(rows))
+        print("midicsv_tempos", sum(1 for row in rows if b", Tempo," in row))
     return 0
 
 

@@ -1,0 +1,75 @@
+#include "expression/Emulator.h"
+
+namespace rollscribe {
+
+std::unique_ptr<Emulator> MakeEmulator(const RollProfile& profile) {
+    switch (profile.model) {
+        case ExpressionModel::welte:
+            return MakeWelteEmulator(profile.welte);
+        case ExpressionModel::duoArt:
+            return MakeDuoArtEmulator(profile.duoArt);
+        case ExpressionModel::ampicoA:
+            return MakeAmpicoAEmulator(profile.ampico);
+        case ExpressionModel::ampicoB:
+            return MakeAmpicoBEmulator(profile.ampico);
+        case ExpressionModel::plain:
+            break;
+    }
+    return MakePlainEmulator(profile.plain);
+}
+
+double InterpolateVelocity(const std::vector<VacuumVelocity>& table, double vacuum) noexcept {
+    if (table.empty()) return 1;
+    if (vacuum <= table.front().vacuum) return table.front().velocity;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        if (vacuum <= table[i].vacuum) {
+            const VacuumVelocity& a = table[i - 1];
+            const VacuumVelocity& b = table[i];
+            return a.velocity +
+                   (b.velocity - a.velocity) * (vacuum - a.vacuum) / (b.vacuum - a.vacuum);
+        }
+    }
+    return table.back().velocity;
+}
+
+TableSlope VelocitySlope(const std::vector<VacuumVelocity>& table, double vacuum,
+                         bool rising) noexcept {
+    const double never = INFINITY;
+    if (table.size() < 2) return {0, never};
+    if (rising) {
+        if (vacuum < table.front().vacuum) return {0, table.front().vacuum - vacuum};
+        for (std::size_t i = 1; i < table.size(); ++i) {
+            const VacuumVelocity& a = table[i - 1];
+            const VacuumVelocity& b = table[i];
+            if (vacuum < b.vacuum)
+                return {(b.velocity - a.velocity) / (b.vacuum - a.vacuum), b.vacuum - vacuum};
+        }
+        return {0, never};
+    }
+    if (vacuum > table.back().vacuum) return {0, vacuum - table.back().vacuum};
+    for (std::size_t i = table.size() - 1; i > 0; --i) {
+        const VacuumVelocity& a = table[i - 1];
+        const VacuumVelocity& b = table[i];
+        if (vacuum > a.vacuum)
+            return {(b.velocity - a.velocity) / (b.vacuum - a.vacuum), vacuum - a.vacuum};
+    }
+    return {0, never};
+}
+
+void AddTableBreaks(const std::vector<VacuumVelocity>& table, Half half, double seconds,
+                    double duration, double v0, double v1, std::vector<LevelBreak>& breaks) {
+    if (v0 == v1) return;
+    auto add = [&](const VacuumVelocity& entry) {
+        double at = seconds + duration * (entry.vacuum - v0) / (v1 - v0);
+        breaks.push_back({at, half, entry.velocity});
+    };
+    if (v0 < v1) {
+        for (const VacuumVelocity& entry : table)
+            if (entry.vacuum > v0 && entry.vacuum < v1) add(entry);
+    } else {
+        for (auto it = table.rbegin(); it != table.rend(); ++it)
+            if (it->vacuum < v0 && it->vacuum > v1) add(*it);
+    }
+}
+
+}  // namespace rollscribe

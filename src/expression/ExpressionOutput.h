@@ -1,0 +1,75 @@
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "expression/Expression.h"
+#include "expression/RollProfile.h"
+#include "platform/CString.h"
+#include "roll/SideOutput.h"
+
+namespace rollscribe {
+
+class ExpressionFileWriter;
+
+// The expression file of each roll loaded into a document, written on a second thread while
+// the roll's MIDI file is written, and put in place only when the MIDI file was:
+//
+//     ExpressionOutput expression(profile);   // a name, a file, or "" for the roll type's
+//     doc.m_pSideOutput = &expression;
+//     LoadRollFile(doc, path);                 // writes both files
+//     if (expression.Error()) ...              // the roll's MIDI file is written all the same
+//
+// A profile that cannot be read, or a file that cannot be written, is an error of this roll's
+// expression file only: nothing is written for it, the MIDI file is. One roll at a time; one
+// object serves roll after roll (a worker's), reading a profile once for all.
+class ExpressionOutput final : public SideOutput {
+  public:
+    // profile: as LoadProfile takes it, or empty for ChooseProfileName of each roll's type.
+    // keepResult: keep the emulation's results too (Result), for the picture and the desktop
+    // program.
+    explicit ExpressionOutput(std::string profile = {}, bool keepResult = false);
+    ~ExpressionOutput() override;
+    ExpressionOutput(const ExpressionOutput&) = delete;
+    ExpressionOutput& operator=(const ExpressionOutput&) = delete;
+
+    void Start(const CRollscribeDoc& doc) noexcept override;
+    void Finish(bool midiWritten) noexcept override;
+    // Forgets the last roll, as before any: for a document that loads roll after roll, before
+    // each load (a roll that fails before its MIDI file is written never starts this).
+    void Reset() noexcept;
+
+    // Of the last roll whose MIDI file was to be written:
+    // whether its expression file was written;
+    bool Written() const noexcept { return m_written; }
+    // the expression file's path;
+    const CString& Path() const noexcept { return m_path; }
+    // the name of the profile used (empty when none could be read);
+    const std::string& ProfileName() const noexcept { return m_profileName; }
+    // why the file was not written (ProfileError, CFileException, std::bad_alloc, ...), or null
+    // (also when the MIDI file was not written: then neither is);
+    std::exception_ptr Error() const noexcept { return m_error; }
+    // the emulation's results, when kept and written.
+    const ExpressionResult& Result() const noexcept { return m_result; }
+
+  private:
+    void Work() noexcept;
+
+    const std::string m_choice;
+    const bool m_keepResult;
+    const CRollscribeDoc* m_doc = nullptr;
+    RollProfile m_profile;
+    std::string m_profileRead;  // what m_profile was read for
+    std::unique_ptr<ExpressionFileWriter> m_writer;
+    std::thread m_thread;
+    bool m_inline = false;  // no second thread could be had: the work waits for Finish
+    bool m_written = false;
+    CString m_path;
+    std::string m_profileName;
+    std::exception_ptr m_error;
+    ExpressionResult m_result;
+};
+
+}  // namespace rollscribe
