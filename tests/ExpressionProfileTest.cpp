@@ -241,7 +241,8 @@ TEST(ExpressionProfiles, EveryWrongFieldIsNamed) {
 }
 
 TEST(ExpressionProfiles, WrongTextIsRefused) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    const std::pair<std::string, std::string> cases[] = {
         {"",
          "not valid JSON: parse error at line 1, column 1: syntax error while parsing value - "
          "unexpected end of input; "
@@ -251,13 +252,23 @@ TEST(ExpressionProfiles, WrongTextIsRefused) {
         {"{\"holes\": [{}, {\"note\": 1, \"note\": 2}]}",
          "holes[1].note: appears twice in one object"},
         {"{\"format\": 1}", "name: is missing"},
+        {"{\"format\": -1e400}", "not valid JSON: number overflow parsing '-1e400'"},
+        {"{\"name\": \"a\xff\"}",
+         "not valid JSON: parse error at line 1, column 12: syntax error while parsing value - "
+         "invalid string: ill-formed UTF-8 byte; last read: '\"a?'"},
+        {"{\"format\": NaN}",
+         "not valid JSON: parse error at line 1, column 12: syntax error while parsing value - "
+         "invalid literal; last read: '\"format\": N'"},
+        {"{\"format\": " + deep + "}",
+         "format: must be 1, the profile format that this version reads"},
+        {"{\"x\": {\"y\": " + deep + "}, \"format\": 1}", "name: is missing"},
     };
-    for (auto [text, reason] : cases) {
+    for (const auto& [text, reason] : cases) {
         try {
             ParseProfile(text, "p.json");
-            ADD_FAILURE() << text << ": accepted";
+            ADD_FAILURE() << text.substr(0, 80) << ": accepted";
         } catch (const ProfileError& e) {
-            EXPECT_EQ(e.Reason(), reason) << text;
+            EXPECT_EQ(e.Reason(), reason) << text.substr(0, 80);
         }
     }
 }

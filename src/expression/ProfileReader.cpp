@@ -436,11 +436,15 @@ RollProfile ParseProfile(std::string_view text, const std::string& path) {
     try {
         DuplicateKeyCheck check(path);
         document = json::parse(text.begin(), text.end(), std::ref(check));
-    } catch (const json::parse_error& e) {
-        // The library's message after its "[json.exception.parse_error.101] " prefix.
+    } catch (const json::exception& e) {
+        // A syntax error, or a number too large for a double (1e400): the library's message
+        // after its "[json.exception.parse_error.101] " prefix. The text it quotes may hold
+        // bytes that are no UTF-8: the message keeps ASCII only.
         std::string message = e.what();
         std::size_t end = message.find("] ");
         if (end != std::string::npos) message.erase(0, end + 2);
+        for (char& c : message)
+            if (static_cast<unsigned char>(c) >= 0x80) c = '?';
         throw ProfileError(path, "not valid JSON: " + message);
     }
 
