@@ -405,6 +405,15 @@ TEST(RollDrawing, ExpressionPartsWhereTheLayoutPutsThem) {
         std::find_if(shapes.begin(), shapes.end(),
                      [](const std::string& s) { return s.ends_with("expression hand-made"); }),
         shapes.end());
+    // Seen in the picture: a band where a pedal is down, the row's ground where it is up, the
+    // bass line along its step.
+    Surface surface = NewSurface(view, 0xFF00FF);
+    Paint(surface.get(), scene, view, 0, 0, view.width, view.height);
+    EXPECT_EQ(Pixel(surface.get(), layout.XOfTime(2000), sustain + 5), palette::kSustainPedal.rgb);
+    EXPECT_EQ(Pixel(surface.get(), layout.XOfTime(5000), sustain + 5), palette::kPedalRow.rgb);
+    EXPECT_EQ(Pixel(surface.get(), layout.XOfTime(3000), soft + 5), palette::kSoftPedal.rgb);
+    EXPECT_EQ(Pixel(surface.get(), layout.XOfTime(4000), layout.LevelY(60)),
+              palette::kBassLevel.rgb);
     // The strip lies between the scale and the marker strip, and moves the lanes down by its
     // height.
     const RollScene plain(roll.Doc());
