@@ -67,12 +67,14 @@ void CairoCanvas::FillPolygon(std::span<const Point> points, Colour colour) {
     cairo_fill(m_cr);
 }
 
-void CairoCanvas::StrokeLine(std::span<const Point> points, Colour colour, double width) {
+void CairoCanvas::StrokeLine(std::span<const Point> points, const LineStyle& style) {
     if (points.size() < 2) return;
     Flush();
     cairo_save(m_cr);
+    const Colour colour = style.colour;
     cairo_set_source_rgb(m_cr, colour.Red(), colour.Green(), colour.Blue());
-    cairo_set_line_width(m_cr, width);
+    cairo_set_line_width(m_cr, style.width);
+    if (!style.smooth) cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_cap(m_cr, CAIRO_LINE_CAP_BUTT);
     cairo_move_to(m_cr, points[0].x, points[0].y);

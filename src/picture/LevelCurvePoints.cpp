@@ -1,7 +1,6 @@
 #include "picture/LevelCurvePoints.h"
 
 #include <algorithm>
-#include <array>
 
 namespace rollscribe {
 
@@ -45,10 +44,14 @@ void LevelCurvePoints(std::span<const LevelPoint> curve, const RollLayout& layou
             if (next->velocity < lowest->velocity) lowest = next;
             if (next->velocity > highest->velocity) highest = next;
         }
-        std::array<decltype(it), 4> kept{it, lowest, highest, last};
-        std::sort(kept.begin(), kept.end());
-        for (std::size_t i = 0; i < kept.size(); ++i) {
-            if (i == 0 || kept[i] != kept[i - 1]) add(*kept[i]);
+        // A column of more points shows as a stroke from its lowest to its highest, in their
+        // order; the lines into and out of it join those.
+        if (last - it >= 2) {
+            add(*std::min(lowest, highest));
+            add(*std::max(lowest, highest));
+        } else {
+            add(*it);
+            if (last != it) add(*last);
         }
         it = last + 1;
     }

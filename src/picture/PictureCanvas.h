@@ -29,6 +29,14 @@ struct TextFont {
     bool bold = false;
 };
 
+// How a line is drawn: its colour and width, smoothed at its edges or, for a line of far more
+// points than pixels (a scribble smoothing cannot show, and costs much to smooth), not.
+struct LineStyle {
+    Colour colour;
+    double width;
+    bool smooth = true;
+};
+
 // The parts of the picture, for canvases that keep them apart (the SVG's groups).
 enum class PicturePart { lanes, markers, scale, expression, gutter, header };
 
@@ -58,7 +66,7 @@ class PictureCanvas {
     virtual void FillRect(const Box& box, Colour colour, double opacity = 1) = 0;
     virtual void FillPolygon(std::span<const Point> points, Colour colour) = 0;
     // A line through the points, width wide, with round joins.
-    virtual void StrokeLine(std::span<const Point> points, Colour colour, double width) = 0;
+    virtual void StrokeLine(std::span<const Point> points, const LineStyle& style) = 0;
     // The width of a text (UTF-8) in the font, and the text drawn from x on a baseline.
     virtual double TextWidth(std::string_view text, const TextFont& font) = 0;
     virtual void Text(double x, double baseline, std::string_view text, const TextFont& font,
@@ -79,8 +87,8 @@ class PictureCanvas {
         FillRect(box, colour);
     }
     // A half's level curve, or the part of it that the area shows.
-    virtual void LevelCurve(std::span<const Point> points, Colour colour, double width, Half) {
-        StrokeLine(points, colour, width);
+    virtual void LevelCurve(std::span<const Point> points, const LineStyle& style, Half) {
+        StrokeLine(points, style);
     }
     // A marker and its text, in full.
     virtual void BeginMarker(const SceneMarker&, std::string_view /*label*/) {}

@@ -335,11 +335,14 @@ class Drawing {
             DrawPedal(area, rollX0, rollX1, pedal);
         const std::int64_t from = ColumnFloor(area.x0);
         const std::int64_t to = ColumnCeil(area.x1);
+        // A curve of more points than twice the roll's columns is a scribble at this zoom.
+        const double columns = m_scene.EndTime() * m_map.pixelsPerUnit;
         for (std::size_t half = 0; half < m_expression->levels.size(); ++half) {
-            LevelCurvePoints(m_expression->levels[half], m_layout, from, to, m_points);
-            if (m_points.size() >= 2)
-                m_canvas.LevelCurve(m_points, kLevelColours[half], kLevelLineWidths[half],
-                                    static_cast<Half>(half));
+            const auto& curve = m_expression->levels[half];
+            LevelCurvePoints(curve, m_layout, from, to, m_points);
+            const LineStyle style{kLevelColours[half], kLevelLineWidths[half],
+                                  static_cast<double>(curve.size()) <= 2 * columns + 2};
+            if (m_points.size() >= 2) m_canvas.LevelCurve(m_points, style, static_cast<Half>(half));
         }
         DrawRepeatedStripLabels(area);
         m_canvas.PopClip();

@@ -147,23 +147,25 @@ void SvgCanvas::FillPolygon(std::span<const Point> points, Colour colour) {
     EndLine();
 }
 
-void SvgCanvas::Line(std::string_view attributes, std::span<const Point> points, Colour colour,
-                     double width) {
+void SvgCanvas::Line(std::string_view attributes, std::span<const Point> points,
+                     const LineStyle& style) {
     if (points.size() < 2) return;
     Put("<polyline").Put(attributes).Put(" points=\"").Points(points);
-    Put("\" fill=\"none\" stroke=\"").Fill(colour).Put("\" stroke-width=\"").Put(width);
-    Put("\" stroke-linejoin=\"round\"/>");
+    Put("\" fill=\"none\" stroke=\"").Fill(style.colour).Put("\" stroke-width=\"").Put(style.width);
+    Put("\" stroke-linejoin=\"round\"");
+    if (!style.smooth) Put(" shape-rendering=\"crispEdges\"");
+    Put("/>");
     EndLine();
 }
 
-void SvgCanvas::StrokeLine(std::span<const Point> points, Colour colour, double width) {
-    Line({}, points, colour, width);
+void SvgCanvas::StrokeLine(std::span<const Point> points, const LineStyle& style) {
+    Line({}, points, style);
 }
 
-void SvgCanvas::LevelCurve(std::span<const Point> points, Colour colour, double width, Half half) {
+void SvgCanvas::LevelCurve(std::span<const Point> points, const LineStyle& style, Half half) {
     Line(half == Half::bass ? " class=\"level\" data-half=\"bass\""
                             : " class=\"level\" data-half=\"treble\"",
-         points, colour, width);
+         points, style);
 }
 
 void SvgCanvas::PedalBand(const Box& box, Colour colour, Pedal pedal, const HoleBar& down) {

@@ -39,7 +39,7 @@ class SvgCanvas final : public PictureCanvas {
     void PopClip() override {}
     void FillRect(const Box& box, Colour colour, double opacity) override;
     void FillPolygon(std::span<const Point> points, Colour colour) override;
-    void StrokeLine(std::span<const Point> points, Colour colour, double width) override;
+    void StrokeLine(std::span<const Point> points, const LineStyle& style) override;
     double TextWidth(std::string_view text, const TextFont& font) override;
     void Text(double x, double baseline, std::string_view text, const TextFont& font,
               Colour colour) override;
@@ -50,7 +50,7 @@ class SvgCanvas final : public PictureCanvas {
     void EndLane() override;
     void Hole(const Box& box, Colour colour, const HoleBar& bar, bool openAtEnd) override;
     void PedalBand(const Box& box, Colour colour, Pedal pedal, const HoleBar& down) override;
-    void LevelCurve(std::span<const Point> points, Colour colour, double width, Half half) override;
+    void LevelCurve(std::span<const Point> points, const LineStyle& style, Half half) override;
     void BeginMarker(const SceneMarker& marker, std::string_view label) override;
     void EndMarker() override;
 
@@ -62,8 +62,7 @@ class SvgCanvas final : public PictureCanvas {
     SvgCanvas& Fill(Colour colour);
     SvgCanvas& Place(const Box& box);
     SvgCanvas& Points(std::span<const Point> points);
-    void Line(std::string_view attributes, std::span<const Point> points, Colour colour,
-              double width);
+    void Line(std::string_view attributes, std::span<const Point> points, const LineStyle& style);
     // Ends an element's line; a marker's elements stay on its line.
     void EndLine();
     void FlushIfFull();

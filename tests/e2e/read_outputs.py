@@ -4,7 +4,7 @@ what it found, one "key value" a line.
 
     read_outputs.py svg FILE        the hole bars: "hole NOTE START END OPEN", sorted
     read_outputs.py shapes FILE     what an SVG draws, in order: "rect X Y W H FILL OPACITY",
-                                    "polygon POINTS FILL", "polyline POINTS STROKE WIDTH",
+                                    "polygon POINTS FILL", "polyline POINTS STROKE WIDTH [crisp]",
                                     "text X Y SIZE WEIGHT FILL TEXT"
     read_outputs.py expression FILE the expression's pedal bands ("pedal PEDAL START END") and
                                     level curves ("level HALF POINTS"), in order
@@ -64,7 +64,8 @@ def shapes(path):
         elif tag == "polyline":
             points = [p.split(",") for p in element.get("points").split()]
             print("polyline", " ".join(number(x) + "," + number(y) for x, y in points),
-                  element.get("stroke"), number(element.get("stroke-width")))
+                  element.get("stroke"), number(element.get("stroke-width")),
+                  *(["crisp"] if element.get("shape-rendering") == "crispEdges" else []))
         elif tag == "text":
             print("text", number(element.get("x")), number(element.get("y")),
                   number(element.get("font-size")), element.get("font-weight", "normal"), fill,

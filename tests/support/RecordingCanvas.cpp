@@ -46,22 +46,22 @@ void RecordingCanvas::FillPolygon(std::span<const Point> points, Colour colour) 
     m_canvas.FillPolygon(points, colour);
 }
 
-void RecordingCanvas::Line(std::span<const Point> points, Colour colour, double width) {
+void RecordingCanvas::Line(std::span<const Point> points, const LineStyle& style) {
     if (points.size() < 2) return;
     std::string line = "polyline";
     for (const Point& p : points) line += " " + Number(p.x) + "," + Number(p.y);
-    m_shapes.push_back(line + " " + Fill(colour) + " " + Number(width));
+    m_shapes.push_back(line + " " + Fill(style.colour) + " " + Number(style.width) +
+                       (style.smooth ? "" : " crisp"));
 }
 
-void RecordingCanvas::StrokeLine(std::span<const Point> points, Colour colour, double width) {
-    Line(points, colour, width);
-    m_canvas.StrokeLine(points, colour, width);
+void RecordingCanvas::StrokeLine(std::span<const Point> points, const LineStyle& style) {
+    Line(points, style);
+    m_canvas.StrokeLine(points, style);
 }
 
-void RecordingCanvas::LevelCurve(std::span<const Point> points, Colour colour, double width,
-                                 Half half) {
-    Line(points, colour, width);
-    m_canvas.LevelCurve(points, colour, width, half);
+void RecordingCanvas::LevelCurve(std::span<const Point> points, const LineStyle& style, Half half) {
+    Line(points, style);
+    m_canvas.LevelCurve(points, style, half);
 }
 
 void RecordingCanvas::PedalBand(const Box& box, Colour colour, Pedal pedal, const HoleBar& down) {
