@@ -100,20 +100,21 @@ HandRoll SampleRoll() {
 }
 
 // The expression of the sample roll, made by hand: the control holes' words (one of them with
-// what XML must escape), a pedal of each kind down, a bass level with a step and a treble level
-// that goes past the scale.
+// what XML must escape), a pedal of each kind down (the sustain twice, in two times that
+// overlap), a bass level with a step and a treble level that goes past the scale.
 void ShowExpression(RollScene& scene) {
     RollProfile profile;
     profile.lowestNote = 23;
     profile.highestNote = 105;
     profile.holes = {{18, HoleAction::sustainOn, Half::bass, 0, "sustain on"},
                      {21, HoleAction::crescendo, Half::bass, 0, "bass cresc."},
-                     {140, HoleAction::none, Half::bass, 0, "p < f & mf"},
-                     {60, HoleAction::soft, Half::bass, 0, "a note, never a control hole"}};
+                     {140, HoleAction::none, Half::bass, 0, "treble p < f & mf"},
+                     {60, HoleAction::soft, Half::bass, 0, "struck"}};
     ExpressionResult result;
     result.profileName = "hand-made";
     result.pedals = {{Pedal::soft, 2500, 6000, 0, 0},
                      {Pedal::sustain, 1000, 3000, 0, 0},
+                     {Pedal::sustain, 2000, 3500, 0, 0},
                      {Pedal::sustain, 7000, 9000, 0, 0}};
     result.levels[0] = {{0, 30}, {4000, 30}, {4000, 90}, {10000, 60}};
     result.levels[1] = {{0, 50}, {6000, 200}, {10000, 200}};
@@ -374,7 +375,7 @@ TEST(RollDrawing, ExpressionPartsWhereTheLayoutPutsThem) {
     };
     const double sustain = layout.PedalRowTop(0), soft = layout.PedalRowTop(1);
     const std::string expected[] = {
-        "rect " + x(1000) + " " + Num(sustain) + " 80.00 10.00 #C8902E 1.00",
+        "rect " + x(1000) + " " + Num(sustain) + " 100.00 10.00 #C8902E 1.00",
         "rect " + x(7000) + " " + Num(sustain) + " 80.00 10.00 #C8902E 1.00",
         "rect " + x(2500) + " " + Num(soft) + " 140.00 10.00 #7B93AE 1.00",
         "polyline " + x(0) + "," + y(30) + " " + x(4000) + "," + y(30) + " " + x(4000) + "," +
@@ -383,13 +384,13 @@ TEST(RollDrawing, ExpressionPartsWhereTheLayoutPutsThem) {
             y(127) + " #17808F 1.20",
         "text 71.00 " + baseline(18) + " 9.00 normal #6B4A1F sustain on",
         "text 71.00 " + baseline(21) + " 9.00 normal #6B4A1F bass cresc.",
-        "text 71.00 " + baseline(140) + " 9.00 normal #6B4A1F p < f & mf",
+        "text 71.00 " + baseline(140) + " 9.00 normal #6B4A1F treble p < f & mf",
         "text 6.00 " + Num(layout.LevelY(127) + 32) + " 9.00 normal #C2561A bass",
         "text 6.00 " + Num(layout.LevelY(127) + 44) + " 9.00 normal #17808F treble",
     };
     for (const std::string& shape : expected)
         EXPECT_NE(std::find(shapes.begin(), shapes.end(), shape), shapes.end()) << shape;
-    for (const char* absent : {"a note, never a control hole"})
+    for (const char* absent : {" struck"})
         EXPECT_EQ(std::count_if(shapes.begin(), shapes.end(),
                                 [&](const std::string& s) { return s.ends_with(absent); }),
                   0);
