@@ -1,6 +1,7 @@
 // Benchmarks of the roll picture: building the scene of a 10 MB roll (what the desktop program
-// does after it has loaded one), repainting a 1280-pixel-wide window of it at several zooms, and
-// the PNG picture of the example roll (what the converter's picture option adds to a conversion).
+// does after it has loaded one), repainting a 1280-pixel-wide window of it at several zooms,
+// without and with its expression (the Welte levels and pedals), and the PNG picture of the
+// example roll (what the converter's picture option adds to a conversion).
 //
 // The 10 MB roll is generated once per run into a temporary folder (or ROLLSCRIBE_BENCH_DIR).
 #include <benchmark/benchmark.h>
@@ -13,6 +14,8 @@
 #include <string>
 
 #include "BenchFolder.h"
+#include "expression/Expression.h"
+#include "expression/ProfileLocator.h"
 #include "picture/CairoCanvas.h"
 #include "picture/FontCaches.h"
 #include "picture/MarkerTextRows.h"
@@ -58,6 +61,17 @@ const RollScene& LargeScene() {
     return scene;
 }
 
+// The large roll's scene with the expression of the red Welte profile shown.
+const RollScene& LargeExpressionScene() {
+    static const RollScene scene = [] {
+        RollScene shown(LargeRoll());
+        const RollProfile profile = LoadProfile("welte-red");
+        shown.SetExpression(EmulateExpression(LargeRoll(), profile), profile);
+        return shown;
+    }();
+    return scene;
+}
+
 void BM_BuildScene(benchmark::State& state) {
     const CRollscribeDoc& doc = LargeRoll();
     for (auto _ : state) {
@@ -69,9 +83,11 @@ void BM_BuildScene(benchmark::State& state) {
 }
 
 // A full repaint of a window 1280 pixels wide and tall enough for every lane, in the middle of
-// the roll: zoom 0 shows the whole roll, the others are pixels an inch.
+// the roll: zoom 0 shows the whole roll, the others are pixels an inch. The second argument
+// shows the expression.
 void BM_Repaint(benchmark::State& state) {
-    const RollScene& scene = LargeScene();
+    const bool expression = state.range(1) != 0;
+    const RollScene& scene = expression ? LargeExpressionScene() : LargeScene();
     RollView view;
     view.width = 1280;
     view.laneHeight = 10;
@@ -97,6 +113,9 @@ void BM_Repaint(benchmark::State& state) {
     }
     cairo_surface_destroy(surface);
     state.counters["px_per_inch"] = view.pixelsPerInch;
+    if (const SceneExpression* shown = scene.Expression())
+        state.counters["level_points"] =
+            static_cast<double>(shown->levels[0].size() + shown->levels[1].size());
 }
 
 // The example roll's picture as the converter makes it after converting: the scene, then the
@@ -131,11 +150,7 @@ void BM_ExampleLoad(benchmark::State& state) {
 BENCHMARK(BM_BuildScene)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Zooms in hundredths of a pixel an inch: the whole roll, 0.1, 1, 40 and 400 pixels an inch.
 BENCHMARK(BM_Repaint)
-    ->Arg(0)
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(4000)
-    ->Arg(40000)
+    ->ArgsProduct({{0, 10, 100, 4000, 40000}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_ExampleLoad)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "expression/Expression.h"
+#include "expression/ProfileLocator.h"
 #include "picture/PictureFiles.h"
 #include "picture/RollPalette.h"
 #include "platform/CException.h"
@@ -123,6 +125,53 @@ TEST(PictureFiles, SvgHasEveryHoleOfTheEventsOnItsNote) {
     EXPECT_EQ(HolesOfSvg(svg, &open), HolesOfEvents(roll.Doc()));
     EXPECT_EQ(open, 2);
     EXPECT_EQ(HolesOfEvents(roll.Doc()).size(), 6u);
+}
+
+// The SVG of a roll shown with its expression has a band for each time a pedal was down, with
+// the pedal and its roll positions, and a level curve for each half, for pedals worked by
+// holes held open and by holes that latch, and for a pedal still down at the roll's end.
+TEST(PictureFiles, SvgPedalBandsCarryTheirPedalAndPositions) {
+    struct H {
+        std::int32_t note, start, end;
+    };
+    struct Row {
+        const char* profile;
+        std::vector<H> holes;
+        std::vector<std::string> pedals;
+    };
+    const Row rows[] = {
+        {"duo-art",
+         {{18, 1000, 2500}, {18, 4000, 4200}, {113, 2000, 6000}, {60, 500, 7000}},
+         {"pedal sustain 1000 2500", "pedal sustain 4000 4200", "pedal soft 2000 6000"}},
+        {"welte-red",
+         {{106, 1000, 1050},
+          {107, 3000, 3050},
+          {21, 2000, 2040},
+          {20, 5000, 5040},
+          {60, 500, 7000}},
+         {"pedal sustain 1000 3000", "pedal soft 2000 5000"}},
+        {"duo-art",
+         {{60, 0, 3000}, {18, 2000, 2500}, {113, 2500, 9000}},
+         {"pedal sustain 2000 2500", "pedal soft 2500 9000"}},
+    };
+    for (const Row& row : rows) {
+        HandRoll roll("Hand-made", 50);
+        for (const H& h : row.holes) roll.Hole(h.note, h.start, h.end);
+        const RollProfile profile = LoadProfile(row.profile);
+        RollScene scene(roll.Doc());
+        scene.SetExpression(EmulateExpression(roll.Doc(), profile), profile);
+        TempDir dir;
+        WriteSvg(scene, CString((dir / "roll.svg").string()));
+        std::vector<std::string> pedals, levels;
+        for (const std::string& line : SvgExpression(dir / "roll.svg")) {
+            if (line.starts_with("pedal "))
+                pedals.push_back(line);
+            else  // without its count of points
+                levels.push_back(line.substr(0, line.rfind(' ')));
+        }
+        EXPECT_EQ(pedals, row.pedals) << row.profile;
+        EXPECT_EQ(levels, (std::vector<std::string>{"level bass", "level treble"})) << row.profile;
+    }
 }
 
 TEST(PictureFiles, SvgOfAParsedRollMatchesItsEvents) {

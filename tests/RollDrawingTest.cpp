@@ -5,10 +5,12 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 #include "picture/CairoCanvas.h"
 #include "picture/FontCaches.h"
+#include "picture/LevelCurvePoints.h"
 #include "picture/PictureFiles.h"
 #include "picture/RollDrawing.h"
 #include "picture/RollPalette.h"
@@ -97,6 +99,28 @@ HandRoll SampleRoll() {
     return roll;
 }
 
+// The expression of the sample roll, made by hand: the control holes' words (one of them with
+// what XML must escape), a pedal of each kind down (the sustain twice, in two times that
+// overlap), a bass level with a step and a treble level that goes past the scale.
+void ShowExpression(RollScene& scene) {
+    RollProfile profile;
+    profile.lowestNote = 23;
+    profile.highestNote = 105;
+    profile.holes = {{18, HoleAction::sustainOn, Half::bass, 0, "sustain on"},
+                     {21, HoleAction::crescendo, Half::bass, 0, "bass cresc."},
+                     {140, HoleAction::none, Half::bass, 0, "treble p < f & mf"},
+                     {60, HoleAction::soft, Half::bass, 0, "struck"}};
+    ExpressionResult result;
+    result.profileName = "hand-made";
+    result.pedals = {{Pedal::soft, 2500, 6000, 0, 0},
+                     {Pedal::sustain, 1000, 3000, 0, 0},
+                     {Pedal::sustain, 2000, 3500, 0, 0},
+                     {Pedal::sustain, 7000, 9000, 0, 0}};
+    result.levels[0] = {{0, 30}, {4000, 30}, {4000, 90}, {10000, 60}};
+    result.levels[1] = {{0, 50}, {6000, 200}, {10000, 200}};
+    scene.SetExpression(result, profile);
+}
+
 RollView SampleView(const RollScene& scene) {
     RollView view = WholeRollView(scene, {40, 10});
     return view;
@@ -132,9 +156,31 @@ TEST(RollDrawing, HolesInTheirLanesAndColours) {
     }
 }
 
+// Fails the test unless paints of a view's tiles give what one paint of it gives, at some zooms.
+void ExpectPiecesMakeTheWhole(const RollScene& scene);
+
 TEST(RollDrawing, PaintingInPiecesGivesThePictureOfOnePaint) {
     HandRoll roll = SampleRoll();
-    RollScene scene(roll.Doc());
+    RollScene plain(roll.Doc());
+    RollScene expression(roll.Doc());
+    ShowExpression(expression);
+    for (const RollScene* scene : {&plain, &expression}) ExpectPiecesMakeTheWhole(*scene);
+}
+
+// The largest difference of two pixels in a colour channel.
+int ChannelDifference(std::uint32_t a, std::uint32_t b) {
+    int most = 0;
+    for (int shift : {0, 8, 16})
+        most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                                       static_cast<int>((b >> shift) & 0xFF)));
+    return most;
+}
+
+void ExpectPiecesMakeTheWhole(const RollScene& scene) {
+    // Cairo cuts a sloping line's outline at the clip's edges, in steps of 1/256 of a pixel, so
+    // that the smoothing of the level curves' edges may change by a few per cent from one cut to
+    // another; a part drawn or left out in a piece changes a pixel by far more.
+    const int tolerance = scene.Expression() ? 24 : 0;
     struct Zoom {
         double pixelsPerInch, leftTime, laneHeight, scrollY, labelRepeat;
     };
@@ -143,7 +189,7 @@ TEST(RollDrawing, PaintingInPiecesGivesThePictureOfOnePaint) {
           Zoom{0.9, 0, 3, 0, 0}, Zoom{150, 0, 10, 0, 170}}) {
         RollView view;
         view.width = 600;
-        view.height = 260;
+        view.height = scene.Expression() ? 380 : 260;
         view.pixelsPerInch = zoom.pixelsPerInch;
         view.leftTime = zoom.leftTime;
         view.laneHeight = zoom.laneHeight;
@@ -160,9 +206,11 @@ TEST(RollDrawing, PaintingInPiecesGivesThePictureOfOnePaint) {
         int differing = 0;
         for (int y = 0; y < static_cast<int>(view.height); ++y) {
             for (int x = 0; x < static_cast<int>(view.width); ++x)
-                differing += Pixel(whole.get(), x, y) != Pixel(pieces.get(), x, y);
+                differing += ChannelDifference(Pixel(whole.get(), x, y),
+                                               Pixel(pieces.get(), x, y)) > tolerance;
         }
-        EXPECT_EQ(differing, 0) << "zoom " << zoom.pixelsPerInch;
+        EXPECT_EQ(differing, 0) << "zoom " << zoom.pixelsPerInch
+                                << (scene.Expression() ? " with expression" : "");
     }
 }
 
@@ -257,37 +305,188 @@ TEST(RollDrawing, BadViewsDrawNothing) {
     }
 }
 
+// What the scene's view draws through the Cairo canvas, as the recording canvas writes it down.
+std::vector<std::string> CairoShapes(const RollScene& scene, const RollView& view) {
+    Surface surface = NewSurface(view, 0);
+    cairo_t* cr = cairo_create(surface.get());
+    std::vector<std::string> shapes;
+    {
+        CairoCanvas canvas(cr, view.width, view.height);
+        RecordingCanvas recording(canvas);
+        DrawRoll(recording, scene, view);
+        shapes = recording.Shapes();
+    }
+    cairo_destroy(cr);
+    return shapes;
+}
+
 // The SVG file shows what the window, PNG and PDF show: drawn through the Cairo canvas and
-// written as SVG, one scene gives the same rectangles, lines (one pixel wide) and texts at the
-// same places, in the same order. Holes and markers stand apart here, so that the Cairo canvas's
-// runs of pixel columns are single holes too.
+// written as SVG, one scene gives the same rectangles, lines and texts at the same places, in
+// the same order, with its expression and without. Holes, markers and pedal bands stand apart
+// here, so that the Cairo canvas's runs of pixel columns are single ones too.
 TEST(RollDrawing, CairoAndSvgCanvasesDrawTheSame) {
     HandRoll roll = SampleRoll();
     roll.Doc().m_strTitle = "Night & Day <live>";
     roll.Marker(242, 4001, "same column").Marker(242, 6000, "A & B <x>");
-    RollScene scene(roll.Doc());
+    RollScene plain(roll.Doc());
+    RollScene expression(roll.Doc());
+    ShowExpression(expression);
     // All lanes labelled and no legend; only the C's labelled, with the legend.
     for (const PictureOptions& options : {PictureOptions{40, 10}, PictureOptions{100, 6}}) {
-        SCOPED_TRACE(options.pixelsPerInch);
-        const RollView view = WholeRollView(scene, options);
-        Surface surface = NewSurface(view, 0);
-        cairo_t* cr = cairo_create(surface.get());
-        std::vector<std::string> cairo;
-        {
-            CairoCanvas canvas(cr, view.width, view.height);
-            RecordingCanvas recording(canvas);
-            DrawRoll(recording, scene, view);
-            cairo = recording.Shapes();
+        for (const RollScene* scene : {&plain, &expression}) {
+            SCOPED_TRACE(options.pixelsPerInch);
+            SCOPED_TRACE(scene->Expression() ? "with expression" : "plain");
+            const RollView view = WholeRollView(*scene, options);
+            const std::vector<std::string> cairo = CairoShapes(*scene, view);
+            TempDir dir;
+            WriteSvg(*scene, CString((dir / "roll.svg").string()), options);
+            EXPECT_EQ(SvgShapes(dir / "roll.svg"), cairo);
+            EXPECT_GT(cairo.size(), 100u);
+            // A line across the lanes for each of the four marked columns, two markers in one.
+            EXPECT_EQ(std::count_if(cairo.begin(), cairo.end(),
+                                    [](const std::string& s) { return s.ends_with(" 0.50"); }),
+                      4);
         }
-        cairo_destroy(cr);
-        TempDir dir;
-        WriteSvg(scene, CString((dir / "roll.svg").string()), options);
-        EXPECT_EQ(SvgShapes(dir / "roll.svg"), cairo);
-        EXPECT_GT(cairo.size(), 100u);
-        // A line across the lanes for each of the four marked columns, two markers in one.
-        EXPECT_EQ(std::count_if(cairo.begin(), cairo.end(),
-                                [](const std::string& s) { return s.ends_with(" 0.50"); }),
-                  4);
+    }
+}
+
+std::string Num(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+// The expression's parts where the layout puts them: the pedals' bands in their rows, the
+// levels through their points (a step as two, a level past the scale at its top), the control
+// holes' words in their lanes (not a note's, whatever the profile says of it), the velocity
+// scale and the halves named in the gutter, the profile in the header.
+TEST(RollDrawing, ExpressionPartsWhereTheLayoutPutsThem) {
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    ShowExpression(scene);
+    const RollView view = WholeRollView(scene, {40, 10});
+    const RollLayout layout(scene, view);
+    const std::vector<std::string> shapes = CairoShapes(scene, view);
+    auto x = [&](double time) { return Num(layout.XOfTime(time)); };
+    auto y = [&](double velocity) { return Num(layout.LevelY(velocity)); };
+    auto baseline = [&](std::int32_t note) {
+        const double top = layout.LaneTop(static_cast<std::size_t>(scene.LaneOfNote(note)));
+        return Num(std::round(top + 5 + 9 * 0.36));
+    };
+    const double sustain = layout.PedalRowTop(0), soft = layout.PedalRowTop(1);
+    const std::string expected[] = {
+        "rect " + x(1000) + " " + Num(sustain) + " 100.00 10.00 #C8902E 1.00",
+        "rect " + x(7000) + " " + Num(sustain) + " 80.00 10.00 #C8902E 1.00",
+        "rect " + x(2500) + " " + Num(soft) + " 140.00 10.00 #7B93AE 1.00",
+        "polyline " + x(0) + "," + y(30) + " " + x(4000) + "," + y(30) + " " + x(4000) + "," +
+            y(90) + " " + x(10000) + "," + y(60) + " #C2561A 2.20",
+        "polyline " + x(0) + "," + y(50) + " " + x(6000) + "," + y(127) + " " + x(10000) + "," +
+            y(127) + " #17808F 1.20",
+        "text 71.00 " + baseline(18) + " 9.00 normal #6B4A1F sustain on",
+        "text 71.00 " + baseline(21) + " 9.00 normal #6B4A1F bass cresc.",
+        "text 71.00 " + baseline(140) + " 9.00 normal #6B4A1F treble p < f & mf",
+        "text 6.00 " + Num(layout.LevelY(127) + 32) + " 9.00 normal #C2561A bass",
+        "text 6.00 " + Num(layout.LevelY(127) + 44) + " 9.00 normal #17808F treble",
+    };
+    for (const std::string& shape : expected)
+        EXPECT_NE(std::find(shapes.begin(), shapes.end(), shape), shapes.end()) << shape;
+    for (const char* absent : {" struck"})
+        EXPECT_EQ(std::count_if(shapes.begin(), shapes.end(),
+                                [&](const std::string& s) { return s.ends_with(absent); }),
+                  0);
+    for (const char* velocity : {" 127", " 96", " 64", " 32", " 1"})
+        EXPECT_EQ(std::count_if(shapes.begin(), shapes.end(),
+                                [&](const std::string& s) {
+                                    return s.starts_with("text ") && s.ends_with(velocity) &&
+                                           s.find(" #3F4650") != std::string::npos;
+                                }),
+                  1)
+            << velocity;
+    EXPECT_NE(
+        std::find_if(shapes.begin(), shapes.end(),
+                     [](const std::string& s) { return s.ends_with("expression hand-made"); }),
+        shapes.end());
+    // Seen in the picture: a band where a pedal is down, the row's ground where it is up, the
+    // bass line along its step.
+    Surface surface = NewSurface(view, 0xFF00FF);
+    Paint(surface.get(), scene, view, 0, 0, view.width, view.height);
+    EXPECT_EQ(Pixel(surface.get(), layout.XOfTime(2000), sustain + 5), palette::kSustainPedal.rgb);
+    EXPECT_EQ(Pixel(surface.get(), layout.XOfTime(5000), sustain + 5), palette::kPedalRow.rgb);
+    EXPECT_EQ(Pixel(surface.get(), layout.XOfTime(3000), soft + 5), palette::kSoftPedal.rgb);
+    EXPECT_EQ(Pixel(surface.get(), layout.XOfTime(4000), layout.LevelY(60)),
+              palette::kBassLevel.rgb);
+    // The strip lies between the scale and the marker strip, and moves the lanes down by its
+    // height.
+    const RollScene plain(roll.Doc());
+    const RollLayout plainLayout(plain, WholeRollView(plain, {40, 10}));
+    EXPECT_EQ(layout.ExpressionTop(), plainLayout.MarkerStripTop());
+    EXPECT_EQ(layout.LanesTop(), plainLayout.LanesTop() + RollLayout::kExpressionHeight);
+    EXPECT_EQ(view.height, WholeRollView(plain, {40, 10}).height + RollLayout::kExpressionHeight);
+}
+
+// A curve of far more points than the roll has pixel columns is drawn without smoothing.
+TEST(RollDrawing, LevelCurvesOfManyMorePointsThanColumnsAreNotSmoothed) {
+    HandRoll roll = SampleRoll();
+    RollScene scene(roll.Doc());
+    RollProfile profile;
+    ExpressionResult result;
+    for (int i = 0; i <= 10000; ++i) result.levels[1].push_back({i * 1.0, 40.0 + i % 3});
+    result.levels[0] = {{0, 30}, {10000, 60}};
+    scene.SetExpression(result, profile);
+    const std::vector<std::string> shapes = CairoShapes(scene, WholeRollView(scene, {40, 10}));
+    std::vector<std::string> ends;
+    for (const std::string& s : shapes)
+        if (s.starts_with("polyline ")) ends.push_back(s.substr(s.find(" #")));
+    EXPECT_EQ(ends, (std::vector<std::string>{" #C2561A 2.20", " #17808F 1.20 crisp"}));
+}
+
+// A level curve of many points is drawn with what its pixel columns can show: in a column of
+// many its lowest and highest point, of a held level only the ends.
+TEST(RollDrawing, LevelCurvesKeepWhatTheColumnsShow) {
+    HandRoll roll;
+    roll.Hole(60, 0, 100000);
+    RollScene scene(roll.Doc());
+    RollView view;
+    view.width = 400;
+    view.height = 300;
+    view.pixelsPerInch = 10;  // 100 thousandths a column
+    const RollLayout layout(scene, view);
+    struct Case {
+        const char* curve;
+        std::vector<LevelPoint> points;
+        std::size_t most;  // points drawn
+    };
+    std::vector<LevelPoint> zigzag, flat;
+    for (int i = 0; i <= 100000; ++i) {
+        zigzag.push_back({i * 1.0, i % 7 == 3 ? 127.0 : 1.0 + i % 5});
+        flat.push_back({i * 1.0, 40});
+    }
+    const Case cases[] = {
+        {"zigzag", zigzag, 2 * (300 + 4) + 2},
+        {"flat", flat, 2},
+    };
+    for (const Case& c : cases) {
+        std::vector<Point> out;
+        LevelCurvePoints(c.points, layout, 100, 400, out);
+        EXPECT_LE(out.size(), c.most) << c.curve;
+        EXPECT_GE(out.size(), 2u) << c.curve;
+        // The line reaches past both ends of the area, and every column's extremes are kept.
+        EXPECT_LT(out.front().x, 100) << c.curve;
+        EXPECT_GT(out.back().x, 400) << c.curve;
+        for (const Point& p : out)
+            EXPECT_TRUE(p.y >= layout.LevelY(127) && p.y <= layout.LevelY(1));
+        if (c.curve == std::string("zigzag")) {
+            for (double column : {100.0, 250.0, 399.0}) {
+                double top = 1e9, bottom = -1e9;
+                for (const Point& p : out)
+                    if (std::floor(p.x) == column) {
+                        top = std::min(top, p.y);
+                        bottom = std::max(bottom, p.y);
+                    }
+                EXPECT_EQ(top, layout.LevelY(127)) << column;
+                EXPECT_EQ(bottom, layout.LevelY(1)) << column;
+            }
+        }
     }
 }
 

@@ -51,8 +51,11 @@ class ExpressionOutput final : public SideOutput {
     // why the file was not written (ProfileError, CFileException, std::bad_alloc, ...), or null
     // (also when the MIDI file was not written: then neither is);
     std::exception_ptr Error() const noexcept { return m_error; }
-    // the emulation's results, when kept and written.
+    // the emulation's results, when kept and written;
     const ExpressionResult& Result() const noexcept { return m_result; }
+    // the profile used, when ProfileName is not empty (with Result, what a picture shows:
+    // RollScene::SetExpression).
+    const RollProfile& Profile() const noexcept { return m_profile; }
 
   private:
     void Work() noexcept;

@@ -67,6 +67,23 @@ void CairoCanvas::FillPolygon(std::span<const Point> points, Colour colour) {
     cairo_fill(m_cr);
 }
 
+void CairoCanvas::StrokeLine(std::span<const Point> points, const LineStyle& style) {
+    if (points.size() < 2) return;
+    Flush();
+    cairo_save(m_cr);
+    const Colour colour = style.colour;
+    cairo_set_source_rgb(m_cr, colour.Red(), colour.Green(), colour.Blue());
+    cairo_set_line_width(m_cr, style.width);
+    if (!style.smooth) cairo_set_antialias(m_cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_cap(m_cr, CAIRO_LINE_CAP_BUTT);
+    cairo_move_to(m_cr, points[0].x, points[0].y);
+    for (const Point& p : points.subspan(1)) cairo_line_to(m_cr, p.x, p.y);
+    cairo_stroke(m_cr);
+    cairo_restore(m_cr);
+    m_font = TextFont{0};  // the restore brought back the font of before
+}
+
 void CairoCanvas::UseFont(const TextFont& font) {
     if (font.size == m_font.size && font.bold == m_font.bold) return;
     cairo_select_font_face(m_cr, kFont, CAIRO_FONT_SLANT_NORMAL,

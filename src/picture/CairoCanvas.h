@@ -25,6 +25,7 @@ class CairoCanvas final : public PictureCanvas {
     void PopClip() override;
     void FillRect(const Box& box, Colour colour, double opacity) override;
     void FillPolygon(std::span<const Point> points, Colour colour) override;
+    void StrokeLine(std::span<const Point> points, const LineStyle& style) override;
     double TextWidth(std::string_view text, const TextFont& font) override;
     void Text(double x, double baseline, std::string_view text, const TextFont& font,
               Colour colour) override;

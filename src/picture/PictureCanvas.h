@@ -29,14 +29,23 @@ struct TextFont {
     bool bold = false;
 };
 
-// The parts of the picture, for canvases that keep them apart (the SVG's groups).
-enum class PicturePart { lanes, markers, scale, gutter, header };
+// How a line is drawn: its colour and width, smoothed at its edges or, for a line of far more
+// points than pixels (a scribble smoothing cannot show, and costs much to smooth), not.
+struct LineStyle {
+    Colour colour;
+    double width;
+    bool smooth = true;
+};
 
-// What the roll picture is drawn through: filled rectangles and polygons and lines of text in the
-// picture's typeface, with a measured width, in the units of the drawing (pixels or points, from
-// (0, 0) at the top left). One drawing routine (RollDrawing) draws the screen, PNG, PDF and SVG
-// pictures through it, so that they show the same. A canvas may also keep what the shapes stand
-// for (holes, markers, lanes): the calls that say so draw nothing of their own by default.
+// The parts of the picture, for canvases that keep them apart (the SVG's groups).
+enum class PicturePart { lanes, markers, scale, expression, gutter, header };
+
+// What the roll picture is drawn through: filled rectangles and polygons, lines along points and
+// lines of text in the picture's typeface, with a measured width, in the units of the drawing
+// (pixels or points, from (0, 0) at the top left). One drawing routine (RollDrawing) draws the
+// screen, PNG, PDF and SVG pictures through it, so that they show the same. A canvas may also
+// keep what the shapes stand for (holes, markers, lanes, pedals, levels): the calls that say so
+// draw nothing of their own by default, or draw the shape given.
 class PictureCanvas {
   public:
     virtual ~PictureCanvas() = default;
@@ -56,6 +65,8 @@ class PictureCanvas {
 
     virtual void FillRect(const Box& box, Colour colour, double opacity = 1) = 0;
     virtual void FillPolygon(std::span<const Point> points, Colour colour) = 0;
+    // A line through the points, width wide, with round joins.
+    virtual void StrokeLine(std::span<const Point> points, const LineStyle& style) = 0;
     // The width of a text (UTF-8) in the font, and the text drawn from x on a baseline.
     virtual double TextWidth(std::string_view text, const TextFont& font) = 0;
     virtual void Text(double x, double baseline, std::string_view text, const TextFont& font,
@@ -70,6 +81,14 @@ class PictureCanvas {
     // One hole of the lane begun, drawn as the box; openAtEnd for one still open at the end.
     virtual void Hole(const Box& box, Colour colour, const HoleBar&, bool /*openAtEnd*/) {
         FillRect(box, colour);
+    }
+    // A time a pedal was down, drawn as the box.
+    virtual void PedalBand(const Box& box, Colour colour, Pedal, const HoleBar& /*down*/) {
+        FillRect(box, colour);
+    }
+    // A half's level curve, or the part of it that the area shows.
+    virtual void LevelCurve(std::span<const Point> points, const LineStyle& style, Half) {
+        StrokeLine(points, style);
     }
     // A marker and its text, in full.
     virtual void BeginMarker(const SceneMarker&, std::string_view /*label*/) {}

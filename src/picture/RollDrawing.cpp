@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "picture/ColumnRuns.h"
+#include "picture/LevelCurvePoints.h"
 #include "picture/MarkerTextRows.h"
 #include "picture/NoteNames.h"
 #include "picture/SceneTexts.h"
@@ -30,6 +31,17 @@ constexpr double kRepeatedLabelsEnd = 80;
 constexpr double kRepeatedLabelsWidth = 60;
 // A marker text's baseline, from the top of its row.
 constexpr double kMarkerBaseline = 10;
+// The control holes' words along their lanes reach at most this far.
+constexpr double kControlLabelWidth = 110;
+// The expression strip: the velocities marked on its scale, the level curves' width.
+constexpr double kVelocityMarks[] = {1, 32, 64, 96, 127};
+// The bass line is the wider, drawn first, so that where both halves have one level it shows
+// on either side of the treble's.
+constexpr double kLevelLineWidths[] = {2.2, 1.2};
+constexpr Colour kLevelColours[] = {palette::kBassLevel, palette::kTrebleLevel};
+constexpr const char* kHalfNames[] = {"bass", "treble"};
+constexpr Colour kPedalColours[] = {palette::kSustainPedal, palette::kSoftPedal};
+constexpr const char* kPedalNames[] = {"sustain", "soft"};
 
 // A line one pixel wide along a column or a row, on whole pixels.
 Box VerticalRule(double x, double y0, double y1) {
@@ -71,7 +83,8 @@ class Drawing {
           m_layout(scene, view),
           m_map(m_layout.Columns()),
           m_everyItem(canvas.KeepsEveryItem()),
-          m_rows(rows) {}
+          m_rows(rows),
+          m_expression(scene.Expression()) {}
 
     void Draw(const Box& clip) {
         const double lanesTop = m_layout.LanesTop();
@@ -80,8 +93,10 @@ class Drawing {
         DrawLanes(Intersect(clip, {left, lanesTop, m_view.width, m_view.height}));
         DrawMarkers(
             Intersect(clip, {left, m_layout.MarkerStripTop(), m_view.width, m_view.height}));
+        DrawExpression(Intersect(
+            clip, {left, m_layout.ExpressionTop(), m_view.width, m_layout.MarkerStripTop()}));
         DrawScale(
-            Intersect(clip, {left, m_layout.ScaleTop(), m_view.width, m_layout.MarkerStripTop()}));
+            Intersect(clip, {left, m_layout.ScaleTop(), m_view.width, m_layout.ExpressionTop()}));
         DrawGutter(Intersect(clip, {0, m_layout.ScaleTop(), left, m_view.height}));
         DrawHeader(Intersect(clip, {0, 0, m_view.width, RollLayout::kHeaderHeight}));
     }
@@ -142,10 +157,7 @@ class Drawing {
         m_canvas.PushClip(area);
         const auto [firstLane, endLane] = LanesIn(area.y0, area.y1);
         const auto& lanes = m_scene.Lanes();
-        // The roll's stretch of the lanes: from its start to its end.
-        const double rollX0 = std::max(area.x0, std::floor(m_layout.XOfTime(0)));
-        const double rollX1 =
-            std::min(area.x1, std::max(rollX0, std::ceil(m_layout.XOfTime(m_scene.EndTime()))));
+        const auto [rollX0, rollX1] = RollStretch(area);
         for (std::size_t lane = firstLane; lane < endLane; ++lane) {
             const SceneLane& l = lanes[lane];
             const Colour colour = !l.playable          ? palette::kMutedLane
@@ -160,7 +172,7 @@ class Drawing {
                 m_canvas.FillRect(HorizontalRule(rollX0, rollX1, LaneBottomY(lane) - 1),
                                   palette::kOctaveRule);
         }
-        DrawSecondGrid(area);
+        DrawSecondGrid(area, std::min(area.y1, m_layout.LanesBottom()));
         DrawHoles(area, firstLane, endLane, true);
         DrawHoles(area, firstLane, endLane, false);
         // The roll's start and end.
@@ -171,6 +183,7 @@ class Drawing {
                                   palette::kRollEnd);
         }
         DrawRepeatedLabels(area, firstLane, endLane);
+        DrawControlLabels(area, firstLane, endLane);
         if (lanes.empty()) {
             const double x = m_layout.LanesLeft() + kNoHolesTextX;
             const TextFont font{kNoHolesTextSize};
@@ -182,10 +195,17 @@ class Drawing {
         m_canvas.EndPart();
     }
 
-    // Faint lines at the labelled seconds of the scale, to read times off the holes.
-    void DrawSecondGrid(const Box& area) {
+    // The columns of the area that the roll covers, from its start to its end.
+    std::pair<double, double> RollStretch(const Box& area) const {
+        const double x0 = std::max(area.x0, std::floor(m_layout.XOfTime(0)));
+        const double x1 =
+            std::min(area.x1, std::max(x0, std::ceil(m_layout.XOfTime(m_scene.EndTime()))));
+        return {x0, x1};
+    }
+
+    // Faint lines at the labelled seconds of the scale, to read times off the holes and levels.
+    void DrawSecondGrid(const Box& area, double bottom) {
         CollectScaleMarks(m_scene, m_layout, area.x0, area.x1, m_marks);
-        const double bottom = std::min(area.y1, m_layout.LanesBottom());
         for (const ScaleMark& mark : m_marks) {
             if (mark.seconds && mark.major)
                 m_canvas.FillRect(VerticalRule(mark.x, area.y0, bottom), palette::kScaleTick, 0.16);
@@ -296,6 +316,89 @@ class Drawing {
         m_canvas.EndPart();
     }
 
+    // The expression strip: the level of each half over a velocity scale, then the pedals' rows
+    // with a band for each time a pedal was down.
+    void DrawExpression(const Box& area) {
+        if (!m_expression || area.Empty()) return;
+        m_canvas.BeginPart(PicturePart::expression);
+        m_canvas.PushClip(area);
+        m_canvas.FillRect(area, palette::kPaper);
+        const auto [rollX0, rollX1] = RollStretch(area);
+        const double plotTop = std::floor(m_layout.LevelY(127));
+        const double plotBottom = std::floor(m_layout.LevelY(1)) + 1;
+        m_canvas.FillRect({rollX0, plotTop, rollX1, plotBottom}, palette::kLevelPlot);
+        for (double velocity : kVelocityMarks)
+            m_canvas.FillRect(HorizontalRule(rollX0, rollX1, m_layout.LevelY(velocity)),
+                              palette::kLevelGrid);
+        DrawSecondGrid({area.x0, plotTop, area.x1, area.y1}, plotBottom);
+        for (std::size_t pedal = 0; pedal < m_expression->pedals.size(); ++pedal)
+            DrawPedal(area, rollX0, rollX1, pedal);
+        const std::int64_t from = ColumnFloor(area.x0);
+        const std::int64_t to = ColumnCeil(area.x1);
+        // A curve of more points than twice the roll's columns is a scribble at this zoom.
+        const double columns = m_scene.EndTime() * m_map.pixelsPerUnit;
+        for (std::size_t half = 0; half < m_expression->levels.size(); ++half) {
+            const auto& curve = m_expression->levels[half];
+            LevelCurvePoints(curve, m_layout, from, to, m_points);
+            const LineStyle style{kLevelColours[half], kLevelLineWidths[half],
+                                  static_cast<double>(curve.size()) <= 2 * columns + 2};
+            if (m_points.size() >= 2) m_canvas.LevelCurve(m_points, style, static_cast<Half>(half));
+        }
+        DrawRepeatedStripLabels(area);
+        m_canvas.PopClip();
+        m_canvas.EndPart();
+    }
+
+    void DrawPedal(const Box& area, double rollX0, double rollX1, std::size_t pedal) {
+        const double top = m_layout.PedalRowTop(pedal);
+        const double bottom = top + RollLayout::kPedalRowHeight;
+        m_canvas.FillRect({rollX0, top, rollX1, bottom}, palette::kPedalRow);
+        const Colour colour = kPedalColours[pedal];
+        const std::span<const HoleBar> bars = m_expression->pedals[pedal];
+        if (m_everyItem) {
+            for (const HoleBar& bar : bars) {
+                const auto first = static_cast<double>(m_map.Column(bar.start));
+                const auto end = static_cast<double>(m_map.LastColumn(bar) + 1);
+                m_canvas.PedalBand({first, top, end, bottom}, colour, static_cast<Pedal>(pedal),
+                                   bar);
+            }
+            return;
+        }
+        ForEachColumnRun(
+            bars, m_map, ColumnFloor(area.x0), ColumnCeil(area.x1),
+            [&](std::int64_t first, std::int64_t end) {
+                m_canvas.FillRect(
+                    {static_cast<double>(first), top, static_cast<double>(end), bottom}, colour);
+            });
+    }
+
+    // What the curves and rows of the expression strip show, again along a picture file at the
+    // places of the repeated lane labels.
+    void DrawRepeatedStripLabels(const Box& area) {
+        ForEachRepeat(area, kRepeatedLabelsWidth, [&](double x) {
+            for (std::size_t half = 0; half < 2; ++half) {
+                const double baseline = m_layout.LevelY(127) + 12 + 12 * static_cast<double>(half);
+                Grounded(x, baseline - 9, baseline + 3, kHalfNames[half], kCaptionFont,
+                         kLevelColours[half]);
+            }
+            for (std::size_t pedal = 0; pedal < 2; ++pedal) {
+                const double top = m_layout.PedalRowTop(pedal);
+                Grounded(x, top, top + RollLayout::kPedalRowHeight, kPedalNames[pedal],
+                         kCaptionFont, palette::kLabel);
+            }
+        });
+    }
+
+    // A text from x + 3 on a light ground from top to bottom: its baseline a third of its size
+    // below the middle. Returns the ground's right edge.
+    double Grounded(double x, double top, double bottom, std::string_view text,
+                    const TextFont& font, Colour colour) {
+        const double width = m_canvas.TextWidth(text, font);
+        m_canvas.FillRect({x, top, x + width + 6, bottom}, palette::kPaper, 0.8);
+        m_canvas.Text(x + 3, std::round((top + bottom) / 2 + font.size * 0.36), text, font, colour);
+        return x + width + 6;
+    }
+
     void DrawScale(const Box& area) {
         if (area.Empty()) return;
         m_canvas.BeginPart(PicturePart::scale);
@@ -351,23 +454,57 @@ class Drawing {
                 show = (index - lastC) * h >= size + 1;
                 if (show) lastC = index;
             }
-            if (show && lane >= firstLane)
-                label(lane, std::round((LaneTopY(lane) + LaneBottomY(lane)) / 2 + size * 0.36));
+            if (show && lane >= firstLane) label(lane, LabelBaseline(lane));
         }
     }
 
-    // The lane labels again along the lanes of a picture file, every labelRepeat pixels from the
-    // roll's start, on a light ground, so that a long picture can be read anywhere.
-    void DrawRepeatedLabels(const Box& area, std::size_t firstLane, std::size_t endLane) {
+    // The baseline of a lane's label: a third of the label's size below the lane's middle.
+    double LabelBaseline(std::size_t lane) const {
+        return std::round((LaneTopY(lane) + LaneBottomY(lane)) / 2 + LabelFont().size * 0.36);
+    }
+
+    // Calls label(lane, baseline, words) for the control holes' lanes firstLane..endLane that
+    // get their words: every one where lanes are 8 pixels or more, else those that leave room
+    // for a label of 8 pixels from the last one (counted from the lowest lane).
+    template <typename Label>
+    void ForEachControlLabel(std::size_t firstLane, std::size_t endLane, Label&& label) const {
+        if (!m_expression) return;
+        const double h = m_view.laneHeight;
+        const double size = LabelFont().size;
+        const auto& words = m_expression->laneLabels;
+        std::int64_t last = -1000;
+        for (std::size_t lane = 0; lane < std::min(endLane, words.size()); ++lane) {
+            if (words[lane].empty()) continue;
+            const auto index = static_cast<std::int64_t>(lane);
+            if (h < 8 && (index - last) * h < size + 1) continue;
+            last = index;
+            if (lane >= firstLane) label(lane, LabelBaseline(lane), words[lane]);
+        }
+    }
+
+    // Calls at(x) for each place along a picture file where its labels are repeated, every
+    // labelRepeat pixels from the roll's start, whose labels of at most reach pixels may show
+    // in the area.
+    template <typename At>
+    void ForEachRepeat(const Box& area, double reach, At&& at) const {
         if (!(m_view.labelRepeat > 0)) return;
         const double start = m_layout.XOfTime(0);
         const double last = m_layout.XOfTime(m_scene.EndTime()) - kRepeatedLabelsEnd;
+        const double first =
+            std::max(1.0, std::floor((area.x0 - reach - start) / m_view.labelRepeat));
+        for (double k = first; start + k * m_view.labelRepeat <= std::min(last, area.x1); ++k)
+            at(std::floor(start + k * m_view.labelRepeat));
+    }
+
+    // The lane labels again along the lanes of a picture file, every labelRepeat pixels from the
+    // roll's start, on a light ground, so that a long picture can be read anywhere; a control
+    // hole's words after its lane's label.
+    void DrawRepeatedLabels(const Box& area, std::size_t firstLane, std::size_t endLane) {
         const TextFont font = LabelFont();
         const auto& lanes = m_scene.Lanes();
-        const double first = std::max(
-            1.0, std::floor((area.x0 - kRepeatedLabelsWidth - start) / m_view.labelRepeat));
-        for (double k = first; start + k * m_view.labelRepeat <= std::min(last, area.x1); ++k) {
-            const double x = std::floor(start + k * m_view.labelRepeat);
+        const double reach = kRepeatedLabelsWidth + (m_expression ? kControlLabelWidth + 6 : 0);
+        ForEachRepeat(area, reach, [&](double x) {
+            m_labelEnds.assign(m_expression ? lanes.size() : 0, x);
             ForEachLaneLabel(firstLane, endLane, [&](std::size_t lane, double baseline) {
                 const std::string label = NoteLabel(lanes[lane].note);
                 const double width = m_canvas.TextWidth(label, font);
@@ -375,8 +512,33 @@ class Drawing {
                                   palette::kPaper, 0.8);
                 m_canvas.Text(x + 3, baseline, label, font,
                               lanes[lane].playable ? palette::kLabel : palette::kMutedLabel);
+                if (lane < m_labelEnds.size()) m_labelEnds[lane] = x + width + 6;
             });
-        }
+            ForEachControlLabel(firstLane, endLane,
+                                [&](std::size_t lane, double baseline, std::string_view words) {
+                                    ControlLabel(m_labelEnds[lane], lane, baseline, words);
+                                });
+        });
+    }
+
+    // The control holes' words at the left edge of the lanes, where a window or a page begins.
+    void DrawControlLabels(const Box& area, std::size_t firstLane, std::size_t endLane) {
+        if (!m_expression || area.x0 > m_layout.LanesLeft() + kControlLabelWidth + 6) return;
+        ForEachControlLabel(firstLane, endLane,
+                            [&](std::size_t lane, double baseline, std::string_view words) {
+                                ControlLabel(m_layout.LanesLeft(), lane, baseline, words);
+                            });
+    }
+
+    void ControlLabel(double x, std::size_t lane, double baseline, std::string_view words) {
+        const TextFont font = LabelFont();
+        const std::string_view shown = Fitting(m_canvas, words, font, kControlLabelWidth);
+        const double width = m_canvas.TextWidth(shown, font);
+        // The ground as high as the words where the lanes are lower.
+        const double top = std::min(LaneTopY(lane), baseline - std::ceil(font.size * 0.8) - 1);
+        const double bottom = std::max(LaneBottomY(lane), baseline + 2);
+        m_canvas.FillRect({x, top, x + width + 6, bottom}, palette::kPaper, 0.8);
+        m_canvas.Text(x + 3, baseline, shown, font, palette::kControlLabel);
     }
 
     void DrawGutter(const Box& area) {
@@ -397,6 +559,7 @@ class Drawing {
                      palette::kMutedLabel);
         RightAligned("texts", right, m_layout.MarkerRowTop(0) + kMarkerBaseline, kCaptionFont,
                      palette::kMutedLabel);
+        if (m_expression) DrawExpressionCaptions(right);
 
         const double lanesTop = m_layout.LanesTop();
         m_canvas.PushClip({area.x0, lanesTop, area.x1, area.y1});
@@ -418,6 +581,25 @@ class Drawing {
         m_canvas.PopClip();
         m_canvas.PopClip();
         m_canvas.EndPart();
+    }
+
+    // The expression strip's velocity scale, which curve is which half's, and the pedals' rows.
+    void DrawExpressionCaptions(double right) {
+        for (double velocity : kVelocityMarks) {
+            const double y = std::floor(m_layout.LevelY(velocity));
+            RightAligned(std::to_string(static_cast<int>(velocity)), right, y + 3.5, kCaptionFont,
+                         palette::kScaleText);
+            m_canvas.FillRect({right + 1, y, right + 5, y + 1}, palette::kScaleTick);
+        }
+        const double top = m_layout.LevelY(127);
+        m_canvas.Text(6, top + 12, "velocity", kCaptionFont, palette::kMutedLabel);
+        for (std::size_t half = 0; half < 2; ++half)
+            m_canvas.Text(6, top + 32 + 12 * static_cast<double>(half), kHalfNames[half],
+                          kCaptionFont, kLevelColours[half]);
+        for (std::size_t pedal = 0; pedal < 2; ++pedal)
+            RightAligned(kPedalNames[pedal], right,
+                         m_layout.PedalRowTop(pedal) + RollLayout::kPedalRowHeight - 1.5,
+                         kCaptionFont, palette::kMutedLabel);
     }
 
     void DrawHeader(const Box& area) {
@@ -479,7 +661,10 @@ class Drawing {
     bool m_everyItem;
     const MarkerTextRows* m_rows;
     std::optional<MarkerTextRows> m_ownRows;
+    const SceneExpression* m_expression;
     std::vector<ScaleMark> m_marks;
+    std::vector<Point> m_points;      // of a level curve
+    std::vector<double> m_labelEnds;  // by lane: where a repeated label ends
 };
 
 bool Drawable(const RollView& view) {

@@ -24,6 +24,11 @@ double RollLayout::XOfTime(double time) const noexcept {
     return kGutterWidth + (time - m_view.leftTime) * m_pixelsPerUnit;
 }
 
+double RollLayout::LevelY(double velocity) const noexcept {
+    const double v = std::clamp(std::isnan(velocity) ? 1.0 : velocity, 1.0, 127.0);
+    return ExpressionTop() + kLevelPlotTop + (127 - v) / 126 * kLevelPlotHeight;
+}
+
 double RollLayout::TimeOfX(double x) const noexcept {
     return m_view.leftTime + (x - kGutterWidth) / m_pixelsPerUnit;
 }
@@ -70,7 +75,8 @@ double RollLayout::ContentHeight(const RollScene& scene, double laneHeight) noex
     const double lanes = scene.Lanes().empty()
                              ? kEmptyLanesHeight
                              : static_cast<double>(scene.Lanes().size()) * laneHeight;
-    return kHeaderHeight + kScaleHeight + kMarkerStripHeight + lanes + kBottomMargin;
+    return kHeaderHeight + kScaleHeight + StripHeight(scene) + kMarkerStripHeight + lanes +
+           kBottomMargin;
 }
 
 double RollLayout::FitPixelsPerInch(const RollScene& scene, double width) noexcept {

@@ -45,9 +45,10 @@ struct HoleAtPoint {
 };
 
 // Where a view puts the parts of the picture. From the top: the header (title, number, type,
-// tempo), the time scale (seconds, then inches), the strip of marker texts, then the lanes, the
-// highest note on top; the lane labels in a gutter on the left. The header, scale and gutter stay
-// where they are when the view scrolls.
+// tempo), the time scale (seconds, then inches), for a scene with its expression the expression
+// strip (the level curves over a velocity scale, then a row for each pedal), the strip of marker
+// texts, then the lanes, the highest note on top; the lane labels in a gutter on the left. The
+// header, scale, expression strip and gutter stay where they are when the view scrolls.
 class RollLayout {
   public:
     static constexpr double kHeaderHeight = 50;
@@ -61,12 +62,31 @@ class RollLayout {
     static constexpr double kBottomMargin = 8;
     static constexpr double kMinPictureWidth = 720;
     static constexpr double kEmptyLanesHeight = 32;
+    // The expression strip: the level plot (velocity 127 at its top, 1 at its bottom), then the
+    // pedal rows (sustain, soft).
+    static constexpr double kLevelPlotTop = 8;
+    static constexpr double kLevelPlotHeight = 84;
+    static constexpr double kPedalRowsTop = kLevelPlotTop + kLevelPlotHeight + 8;
+    static constexpr double kPedalRowHeight = 10;
+    static constexpr double kPedalRowGap = 3;
+    static constexpr double kExpressionHeight =
+        kPedalRowsTop + 2 * kPedalRowHeight + kPedalRowGap + 6;
 
     RollLayout(const RollScene& scene, const RollView& view);
 
     const RollView& View() const noexcept { return m_view; }
     double ScaleTop() const noexcept { return kHeaderHeight; }
-    double MarkerStripTop() const noexcept { return kHeaderHeight + kScaleHeight; }
+    // The expression strip: at the foot of the scale, 0 high for a scene without expression.
+    double ExpressionTop() const noexcept { return kHeaderHeight + kScaleHeight; }
+    double ExpressionHeight() const noexcept { return StripHeight(m_scene); }
+    // The height of a level (velocity 1 to 127, held to them) in the level plot.
+    double LevelY(double velocity) const noexcept;
+    // The top of a pedal's row (0 sustain, 1 soft).
+    double PedalRowTop(std::size_t pedal) const noexcept {
+        return ExpressionTop() + kPedalRowsTop +
+               static_cast<double>(pedal) * (kPedalRowHeight + kPedalRowGap);
+    }
+    double MarkerStripTop() const noexcept { return ExpressionTop() + ExpressionHeight(); }
     double LanesTop() const noexcept { return MarkerStripTop() + kMarkerStripHeight; }
     // The top of a row of the marker strip (row 0 nearest the lanes).
     double MarkerRowTop(int row) const noexcept {
@@ -96,6 +116,10 @@ class RollLayout {
     static double FitPixelsPerInch(const RollScene& scene, double width) noexcept;
 
   private:
+    static double StripHeight(const RollScene& scene) noexcept {
+        return scene.Expression() ? kExpressionHeight : 0;
+    }
+
     const RollScene& m_scene;
     RollView m_view;
     double m_pixelsPerUnit;  // pixels for one thousandth of an inch

@@ -40,6 +40,15 @@ inline constexpr Colour kLyric{0x23855A};
 inline constexpr Colour kText{0x7D3C98};
 inline constexpr Colour kCode{0x8A8A8A};
 inline constexpr Colour kCursor{0xE0301E};
+// The expression: the level of each half, the pedals down, the words of the control holes.
+inline constexpr Colour kLevelPlot{0xFFFEFB};
+inline constexpr Colour kLevelGrid{0xE2DDD0};
+inline constexpr Colour kBassLevel{0xC2561A};
+inline constexpr Colour kTrebleLevel{0x17808F};
+inline constexpr Colour kPedalRow{0xE4E2DD};
+inline constexpr Colour kSustainPedal{0xC8902E};
+inline constexpr Colour kSoftPedal{0x7B93AE};
+inline constexpr Colour kControlLabel{0x6B4A1F};
 }  // namespace palette
 
 // The colour of a marker for a control code.

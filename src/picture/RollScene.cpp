@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 
 #include "picture/DisplayText.h"
@@ -102,6 +103,48 @@ RollScene::RollScene(const CRollscribeDoc& doc) : RollScene() {
         m_bars[open[note]].end = m_end;
         m_lanes[static_cast<std::size_t>(m_laneOfNote[note])].openAtEnd = true;
     }
+}
+
+void RollScene::SetExpression(const ExpressionResult& result, const RollProfile& profile) {
+    auto expression = std::make_shared<SceneExpression>();
+    expression->profileName = DisplayText(result.profileName);
+    expression->laneLabels.resize(m_lanes.size());
+    for (std::size_t lane = 0; lane < m_lanes.size(); ++lane) {
+        const std::int32_t note = m_lanes[lane].note;
+        const ControlHole* hole = profile.IsNote(note) ? nullptr : profile.HoleOf(note);
+        if (hole) expression->laneLabels[lane] = DisplayText(hole->label);
+    }
+    for (const PedalInterval& down : result.pedals) {
+        const auto pedal = static_cast<std::size_t>(down.pedal);
+        if (pedal < expression->pedals.size() && down.end >= down.start)
+            expression->pedals[pedal].push_back({down.start, down.end});
+    }
+    // In the order they went down, a time that overlaps the one before joined to it.
+    for (std::vector<HoleBar>& bars : expression->pedals) {
+        std::sort(bars.begin(), bars.end(),
+                  [](const HoleBar& a, const HoleBar& b) { return a.start < b.start; });
+        std::size_t kept = 0;
+        for (const HoleBar& bar : bars) {
+            if (kept > 0 && bar.start < bars[kept - 1].end)
+                bars[kept - 1].end = std::max(bars[kept - 1].end, bar.end);
+            else
+                bars[kept++] = bar;
+        }
+        bars.resize(kept);
+    }
+    // Points whose place or level is not a number are left out, and none goes back along the
+    // roll, so that the drawing can search them.
+    for (std::size_t half = 0; half < expression->levels.size(); ++half) {
+        std::vector<LevelPoint>& points = expression->levels[half];
+        points.reserve(result.levels[half].size());
+        for (const LevelPoint& p : result.levels[half]) {
+            if (!std::isfinite(p.position) || !std::isfinite(p.velocity)) continue;
+            points.push_back(
+                {points.empty() ? p.position : std::max(p.position, points.back().position),
+                 p.velocity});
+        }
+    }
+    m_expression = std::move(expression);
 }
 
 int RollScene::LaneOfNote(std::int32_t note) const noexcept {

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "expression/Expression.h"
+#include "expression/RollProfile.h"
 #include "roll/MidiConversion.h"
 
 class CRollscribeDoc;
@@ -51,6 +55,18 @@ struct SceneHeader {
     PlayableRange range{21, 108};
 };
 
+// The expression of a roll as its picture shows it (RollScene::SetExpression): what each control
+// hole's lane does, the times each pedal was down and the level of each half over the roll.
+struct SceneExpression {
+    std::string profileName;
+    // By lane: the words of the profile's control hole, empty for a lane that is none.
+    std::vector<std::string> laneLabels;
+    // By Pedal (sustain, soft): the times down, in order, none overlapping another.
+    std::array<std::vector<HoleBar>, 2> pedals;
+    // By Half (bass, treble): the level curves, as ExpressionResult::levels.
+    std::array<std::vector<LevelPoint>, 2> levels;
+};
+
 // The roll as a picture sees it, built once from a loaded document: one lane per track that the
 // roll uses (lowest note first), the holes of each lane, the control records as markers, and the
 // header. Plain data that renderers draw; the queries find what lies in a stretch of the roll
@@ -76,6 +92,19 @@ class RollScene {
     std::span<const SceneMarker> MarkersBetween(double from, double to) const noexcept;
     std::string_view MarkerText(const SceneMarker& marker) const noexcept;
 
+    // Shows the roll's expression, as the profile's emulation gave it, in every picture drawn of
+    // the scene from now on: the picture gains a strip with the levels and the pedals, and the
+    // control holes' lanes are labelled with what they do (RollLayout, DrawRoll). Without it
+    // the picture is the plain one. The converter and the desktop program call it with what
+    // EmulateExpression, WriteExpressionFile or ExpressionOutput (keepResult) gave:
+    //
+    //     RollScene scene(doc);
+    //     scene.SetExpression(output.Result(), output.Profile());
+    //     WritePicture(scene, format, path, options);
+    void SetExpression(const ExpressionResult& result, const RollProfile& profile);
+    // The expression shown, or null for none.
+    const SceneExpression* Expression() const noexcept { return m_expression.get(); }
+
     // The roll's end: the position of its last event (0 for a roll without events).
     std::int32_t EndTime() const noexcept { return m_end; }
 
@@ -96,6 +125,7 @@ class RollScene {
     std::vector<HoleBar> m_bars;
     std::vector<SceneMarker> m_markers;
     std::string m_markerTexts;
+    std::shared_ptr<const SceneExpression> m_expression;
     std::int32_t m_laneOfNote[256];
     std::int32_t m_end = 0;
 };

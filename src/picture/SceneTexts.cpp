@@ -29,6 +29,8 @@ std::string HeaderSummary(const RollScene& scene) {
     text += kDot + FormatClock(scene.SecondsAt(scene.EndTime()), 1) + kDot +
             Counted(scene.AllBars().size(), "hole", "holes") + kDot + "notes " +
             std::to_string(header.range.lowest) + kEnDash + std::to_string(header.range.highest);
+    if (const SceneExpression* expression = scene.Expression())
+        text += kDot + std::string("expression ") + expression->profileName;
     return text;
 }
 

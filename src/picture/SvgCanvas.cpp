@@ -20,6 +20,8 @@ const char* PartElement(PicturePart part) {
             return "<g id=\"markers\">";
         case PicturePart::scale:
             return "<g class=\"scale\">";
+        case PicturePart::expression:
+            return "<g id=\"expression\">";
         case PicturePart::gutter:
             return "<g id=\"gutter\">";
         case PicturePart::header:
@@ -97,6 +99,30 @@ SvgCanvas& SvgCanvas::Fill(Colour colour) {
     return Put(buffer);
 }
 
+SvgCanvas& SvgCanvas::Place(const Box& box) {
+    return Put(" x=\"")
+        .Put(box.x0)
+        .Put("\" y=\"")
+        .Put(box.y0)
+        .Put("\" width=\"")
+        .Put(box.x1 - box.x0)
+        .Put("\" height=\"")
+        .Put(box.y1 - box.y0)
+        .Put("\"");
+}
+
+SvgCanvas& SvgCanvas::Points(std::span<const Point> points) {
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        Put(i ? " " : "").Put(points[i].x).Put(",").Put(points[i].y);
+        // A long curve is written out as it goes.
+        if (m_text.size() >= kFlushSize) {
+            m_file.Write(m_text.data(), m_text.size());
+            m_text.clear();
+        }
+    }
+    return *this;
+}
+
 void SvgCanvas::EndLine() {
     if (!m_inMarker) m_text += '\n';
     FlushIfFull();
@@ -110,27 +136,51 @@ void SvgCanvas::FlushIfFull() {
 
 void SvgCanvas::FillRect(const Box& box, Colour colour, double opacity) {
     if (box.Empty()) return;
-    Put("<rect x=\"")
-        .Put(box.x0)
-        .Put("\" y=\"")
-        .Put(box.y0)
-        .Put("\" width=\"")
-        .Put(box.x1 - box.x0)
-        .Put("\" height=\"")
-        .Put(box.y1 - box.y0)
-        .Put("\" fill=\"")
-        .Fill(colour)
-        .Put("\"");
+    Put("<rect").Place(box).Put(" fill=\"").Fill(colour).Put("\"");
     if (opacity != 1) Put(" opacity=\"").Put(opacity).Put("\"");
     Put("/>");
     EndLine();
 }
 
 void SvgCanvas::FillPolygon(std::span<const Point> points, Colour colour) {
-    Put("<polygon points=\"");
-    for (std::size_t i = 0; i < points.size(); ++i)
-        Put(i ? " " : "").Put(points[i].x).Put(",").Put(points[i].y);
-    Put("\" fill=\"").Fill(colour).Put("\"/>");
+    Put("<polygon points=\"").Points(points).Put("\" fill=\"").Fill(colour).Put("\"/>");
+    EndLine();
+}
+
+void SvgCanvas::Line(std::string_view attributes, std::span<const Point> points,
+                     const LineStyle& style) {
+    if (points.size() < 2) return;
+    Put("<polyline").Put(attributes).Put(" points=\"").Points(points);
+    Put("\" fill=\"none\" stroke=\"").Fill(style.colour).Put("\" stroke-width=\"").Put(style.width);
+    Put("\" stroke-linejoin=\"round\"");
+    if (!style.smooth) Put(" shape-rendering=\"crispEdges\"");
+    Put("/>");
+    EndLine();
+}
+
+void SvgCanvas::StrokeLine(std::span<const Point> points, const LineStyle& style) {
+    Line({}, points, style);
+}
+
+void SvgCanvas::LevelCurve(std::span<const Point> points, const LineStyle& style, Half half) {
+    Line(half == Half::bass ? " class=\"level\" data-half=\"bass\""
+                            : " class=\"level\" data-half=\"treble\"",
+         points, style);
+}
+
+void SvgCanvas::PedalBand(const Box& box, Colour colour, Pedal pedal, const HoleBar& down) {
+    if (box.Empty()) return;
+    Put("<rect class=\"pedal\" data-pedal=\"")
+        .Put(pedal == Pedal::sustain ? "sustain" : "soft")
+        .Put("\" data-start=\"")
+        .Put(std::int64_t{down.start})
+        .Put("\" data-end=\"")
+        .Put(std::int64_t{down.end})
+        .Put("\"")
+        .Place(box)
+        .Put(" fill=\"")
+        .Fill(colour)
+        .Put("\"/>");
     EndLine();
 }
 
@@ -186,15 +236,7 @@ void SvgCanvas::Hole(const Box& box, Colour colour, const HoleBar& bar, bool ope
         .Put(std::int64_t{bar.end})
         .Put("\"");
     if (openAtEnd) Put(" data-open=\"true\"");
-    Put(" x=\"")
-        .Put(box.x0)
-        .Put("\" y=\"")
-        .Put(box.y0)
-        .Put("\" width=\"")
-        .Put(box.x1 - box.x0)
-        .Put("\" height=\"")
-        .Put(box.y1 - box.y0)
-        .Put("\"");
+    Place(box);
     if (colour.rgb != m_laneColour.rgb) Put(" fill=\"").Fill(colour).Put("\"");
     Put("/>");
     EndLine();

@@ -18,6 +18,9 @@ class CAtomicFile;
 // still open at the roll's end, data-open="true", inside a g element of class "lane" (and
 // "muted" for a lane the MIDI file does not play as notes) with the note's data-note; a marker
 // is a g element of class "marker" with data-code and data-time and its whole text as a title.
+// The expression's pedal bands are rect elements with class="pedal", data-pedal ("sustain" or
+// "soft"), data-start and data-end (roll positions, as the holes'); its level curves polyline
+// elements with class="level" and data-half ("bass" or "treble").
 // Texts are measured as the Cairo canvas measures them. Always drawn whole: clips are ignored.
 class SvgCanvas final : public PictureCanvas {
   public:
@@ -36,6 +39,7 @@ class SvgCanvas final : public PictureCanvas {
     void PopClip() override {}
     void FillRect(const Box& box, Colour colour, double opacity) override;
     void FillPolygon(std::span<const Point> points, Colour colour) override;
+    void StrokeLine(std::span<const Point> points, const LineStyle& style) override;
     double TextWidth(std::string_view text, const TextFont& font) override;
     void Text(double x, double baseline, std::string_view text, const TextFont& font,
               Colour colour) override;
@@ -45,6 +49,8 @@ class SvgCanvas final : public PictureCanvas {
     void BeginLane(const SceneLane& lane, Colour holes) override;
     void EndLane() override;
     void Hole(const Box& box, Colour colour, const HoleBar& bar, bool openAtEnd) override;
+    void PedalBand(const Box& box, Colour colour, Pedal pedal, const HoleBar& down) override;
+    void LevelCurve(std::span<const Point> points, const LineStyle& style, Half half) override;
     void BeginMarker(const SceneMarker& marker, std::string_view label) override;
     void EndMarker() override;
 
@@ -54,6 +60,9 @@ class SvgCanvas final : public PictureCanvas {
     SvgCanvas& Put(std::int64_t value);
     SvgCanvas& Escaped(std::string_view text);
     SvgCanvas& Fill(Colour colour);
+    SvgCanvas& Place(const Box& box);
+    SvgCanvas& Points(std::span<const Point> points);
+    void Line(std::string_view attributes, std::span<const Point> points, const LineStyle& style);
     // Ends an element's line; a marker's elements stay on its line.
     void EndLine();
     void FlushIfFull();

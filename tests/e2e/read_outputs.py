@@ -4,7 +4,10 @@ what it found, one "key value" a line.
 
     read_outputs.py svg FILE        the hole bars: "hole NOTE START END OPEN", sorted
     read_outputs.py shapes FILE     what an SVG draws, in order: "rect X Y W H FILL OPACITY",
-                                    "polygon POINTS FILL", "text X Y SIZE WEIGHT FILL TEXT"
+                                    "polygon POINTS FILL", "polyline POINTS STROKE WIDTH [crisp]",
+                                    "text X Y SIZE WEIGHT FILL TEXT"
+    read_outputs.py expression FILE the expression's pedal bands ("pedal PEDAL START END") and
+                                    level curves ("level HALF POINTS"), in order
     read_outputs.py png FILE        "width W", "height H"; fails unless the pixels decode
     read_outputs.py pdf FILE        "pages N"; fails unless it looks like a whole PDF file
     read_outputs.py wav FILE MIDI   the format, the length of both files, and how many windows
@@ -31,6 +34,18 @@ def svg(path):
     return 0
 
 
+def expression(path):
+    """The pedal bands and level curves, in document order."""
+    for element in ET.parse(path).iter():
+        tag = element.tag.rsplit("}", 1)[-1]
+        if tag == "rect" and element.get("class") == "pedal":
+            print("pedal", element.get("data-pedal"), int(element.get("data-start")),
+                  int(element.get("data-end")))
+        elif tag == "polyline" and element.get("class") == "level":
+            print("level", element.get("data-half"), len(element.get("points").split()))
+    return 0
+
+
 def shapes(path):
     """Every shape and text in document order, its fill inherited from the groups around it."""
     def number(value):
@@ -46,6 +61,11 @@ def shapes(path):
         elif tag == "polygon":
             points = [p.split(",") for p in element.get("points").split()]
             print("polygon", " ".join(number(x) + "," + number(y) for x, y in points), fill)
+        elif tag == "polyline":
+            points = [p.split(",") for p in element.get("points").split()]
+            print("polyline", " ".join(number(x) + "," + number(y) for x, y in points),
+                  element.get("stroke"), number(element.get("stroke-width")),
+                  *(["crisp"] if element.get("shape-rendering") == "crispEdges" else []))
         elif tag == "text":
             print("text", number(element.get("x")), number(element.get("y")),
                   number(element.get("font-size")), element.get("font-weight", "normal"), fill,
@@ -147,6 +167,8 @@ def main(argv):
         return svg(argv[2])
     if kind == "shapes":
         return shapes(argv[2])
+    if kind == "expression":
+        return expression(argv[2])
     if kind == "png":
         return png(argv[2])
     if kind == "pdf":

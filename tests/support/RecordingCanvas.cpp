@@ -46,6 +46,29 @@ void RecordingCanvas::FillPolygon(std::span<const Point> points, Colour colour) 
     m_canvas.FillPolygon(points, colour);
 }
 
+void RecordingCanvas::Line(std::span<const Point> points, const LineStyle& style) {
+    if (points.size() < 2) return;
+    std::string line = "polyline";
+    for (const Point& p : points) line += " " + Number(p.x) + "," + Number(p.y);
+    m_shapes.push_back(line + " " + Fill(style.colour) + " " + Number(style.width) +
+                       (style.smooth ? "" : " crisp"));
+}
+
+void RecordingCanvas::StrokeLine(std::span<const Point> points, const LineStyle& style) {
+    Line(points, style);
+    m_canvas.StrokeLine(points, style);
+}
+
+void RecordingCanvas::LevelCurve(std::span<const Point> points, const LineStyle& style, Half half) {
+    Line(points, style);
+    m_canvas.LevelCurve(points, style, half);
+}
+
+void RecordingCanvas::PedalBand(const Box& box, Colour colour, Pedal pedal, const HoleBar& down) {
+    Rect(box, colour, 1);
+    m_canvas.PedalBand(box, colour, pedal, down);
+}
+
 void RecordingCanvas::Text(double x, double baseline, std::string_view text, const TextFont& font,
                            Colour colour) {
     if (!text.empty())

@@ -8,7 +8,7 @@
 namespace testing_support {
 
 // A canvas that passes every call on to another and writes down what is drawn, a line for each
-// rectangle, polygon and text in the form that SvgShapes reads from an SVG file.
+// rectangle, polygon, line and text in the form that SvgShapes reads from an SVG file.
 class RecordingCanvas final : public rollscribe::PictureCanvas {
   public:
     explicit RecordingCanvas(rollscribe::PictureCanvas& canvas) : m_canvas(canvas) {}
@@ -21,6 +21,12 @@ class RecordingCanvas final : public rollscribe::PictureCanvas {
     void PopClip() override { m_canvas.PopClip(); }
     void FillRect(const rollscribe::Box& box, rollscribe::Colour colour, double opacity) override;
     void FillPolygon(std::span<const rollscribe::Point> points, rollscribe::Colour colour) override;
+    void StrokeLine(std::span<const rollscribe::Point> points,
+                    const rollscribe::LineStyle& style) override;
+    void PedalBand(const rollscribe::Box& box, rollscribe::Colour colour, rollscribe::Pedal pedal,
+                   const rollscribe::HoleBar& down) override;
+    void LevelCurve(std::span<const rollscribe::Point> points, const rollscribe::LineStyle& style,
+                    rollscribe::Half half) override;
     double TextWidth(std::string_view text, const rollscribe::TextFont& font) override {
         return m_canvas.TextWidth(text, font);
     }
@@ -41,6 +47,7 @@ class RecordingCanvas final : public rollscribe::PictureCanvas {
 
   private:
     void Rect(const rollscribe::Box& box, rollscribe::Colour colour, double opacity);
+    void Line(std::span<const rollscribe::Point> points, const rollscribe::LineStyle& style);
 
     rollscribe::PictureCanvas& m_canvas;
     std::vector<std::string> m_shapes;

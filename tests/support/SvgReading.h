@@ -12,6 +12,10 @@ namespace testing_support {
 // XML (and then returns no line).
 std::vector<std::string> SvgShapes(const std::filesystem::path& svg);
 
+// The expression an SVG file shows, read by an XML parser: "pedal PEDAL START END" for each
+// pedal band and "level HALF POINTS" for each level curve, in document order.
+std::vector<std::string> SvgExpression(const std::filesystem::path& svg);
+
 // Fails the test unless the SVG file is well-formed XML.
 void ExpectWellFormedSvg(const std::filesystem::path& svg);
 
