@@ -6,12 +6,14 @@
 #include <wx/stdpaths.h>
 
 #include <csignal>
+#include <cstdlib>
 
 #include "app/AppSettings.h"
 #include "app/CAboutDialog.h"
 #include "app/CInstanceLink.h"
 #include "app/CRollDocTemplate.h"
 #include "app/CRollscribeDocManager.h"
+#include "app/GtkDisplayCheck.h"
 #include "app/GtkModalDialogs.h"
 #include "platform/CFile.h"
 #include "platform/ProcessGuards.h"
@@ -75,7 +77,9 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     // A program already running takes the request; this one then ends.
     std::optional<std::string> absoluteFile;
     if (file) absoluteFile = rollscribe::FullPath(CString(*file)).ToStdString();
-    m_instance = std::make_unique<CInstanceLink>();
+    // One program per display: a start on another display opens a window there.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    m_instance = std::make_unique<CInstanceLink>(OpenedDisplayScope(runtime ? runtime : ""));
     if (m_instance->ForwardOrServe(
             absoluteFile, [this](const std::optional<std::string>& f) { OnForwardedRequest(f); })) {
         m_forwarded = true;
