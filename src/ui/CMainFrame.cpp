@@ -12,9 +12,12 @@
 #include <wx/statusbr.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "app_icon.xpm"
+#include "picture/TimeScale.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "resources/ProgramName.h"
@@ -358,6 +361,22 @@ void CMainFrame::OnIdle(wxIdleEvent& event) {
     }
 }
 
+wxString CMainFrame::IdleText() const {
+    return m_statusMessage.empty() ? ResourceText(res::AFX_IDS_IDLEMESSAGE) : m_statusMessage;
+}
+
+void CMainFrame::DoGiveHelp(const wxString& text, bool show) {
+    // A prompt shows while its item or button is pointed at; then the idle text as it is now.
+    m_prompting = show;
+    m_statusBar->SetStatusText(show ? text : IdleText(), 0);
+}
+
+void CMainFrame::SetStatusMessage(const wxString& text) {
+    if (text == m_statusMessage) return;
+    m_statusMessage = text;
+    if (!m_prompting && !m_holeShown) m_statusBar->SetStatusText(IdleText(), 0);
+}
+
 void CMainFrame::ShowCommandPrompt(int id) {
     if (id == wxID_NONE) {
         DoGiveHelp(wxEmptyString, false);
@@ -433,22 +452,34 @@ CRollPlayer& CMainFrame::Player() {
         m_player = std::make_unique<CRollPlayer>(m_playbackOptions);
         m_player->SetListener(
             [this](std::int64_t tick, bool ended) { OnPlayerPosition(tick, ended); });
+        m_player->SetFailureListener([this](std::exception_ptr error) { OnPlayerFailure(error); });
     }
     return *m_player;
 }
 
 bool CMainFrame::IsPlaying() const {
-    return m_player && m_player->IsPlaying();
+    return m_player && (m_player->IsPlaying() || m_player->IsStarting());
+}
+
+bool CMainFrame::IsWaitingForSoundFont() const {
+    return m_player && m_player->IsStarting();
 }
 
 void CMainFrame::StopPlayback() {
     if (!IsPlaying()) return;
+    const bool started = m_player->IsPlaying();
     m_player->Stop();
-    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())), false);
+    SetStatusMessage(wxEmptyString);
+    ShowWaiting(false);
+    if (started)
+        m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())),
+                              false);
 }
 
 void CMainFrame::RollChanging() {
     if (m_player) m_player->Reset();
+    SetStatusMessage(wxEmptyString);
+    ShowWaiting(false);
     m_rollPane->SetCursor(std::nullopt, false);
 }
 
@@ -475,7 +506,38 @@ void CMainFrame::OnPlay(wxCommandEvent& event) {
         ShowFailure(FileTask::playMidi, midi, std::current_exception());
         return;
     }
+    if (Player().IsStarting()) {
+        // The window stays in use while the sound font loads; the play starts when it is loaded.
+        SetStatusMessage("Loading the sound font " + WxText(Player().SoundFont()) + "...");
+        ShowWaiting(true);
+        return;
+    }
+    ShowPlayingTime(Player().Position());
     m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(Player().Position())), true);
+}
+
+void CMainFrame::ShowPlayingTime(long long tick) {
+    ShowWaiting(false);
+    const RollScene* scene = m_rollPane->Scene();
+    if (!scene) return;
+    const double time = std::min(RollScene::TimeOfTick(static_cast<double>(tick)),
+                                 static_cast<double>(scene->EndTime()));
+    SetStatusMessage(
+        "Playing " + WxAscii(FormatClock(std::floor(scene->SecondsAt(static_cast<int>(time))), 1)) +
+        " of " + WxAscii(FormatClock(std::floor(scene->SecondsAt(scene->EndTime())), 1)));
+}
+
+void CMainFrame::ShowWaiting(bool waiting) {
+    if (waiting == m_waiting) return;
+    m_waiting = waiting;
+    // The pointer says that work goes on in the background, the window still in use.
+    SetCursor(waiting ? wxCursor(wxCURSOR_ARROWWAIT) : wxNullCursor);
+}
+
+void CMainFrame::OnPlayerFailure(std::exception_ptr error) {
+    SetStatusMessage(wxEmptyString);
+    ShowWaiting(false);
+    ShowFailure(FileTask::playMidi, ConvertedMidi(), error);
 }
 
 void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
@@ -485,9 +547,11 @@ void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
 
 void CMainFrame::OnPlayerPosition(long long tick, bool ended) {
     if (ended) {
+        SetStatusMessage(wxEmptyString);
         m_rollPane->SetCursor(std::nullopt, false);
         return;
     }
+    ShowPlayingTime(tick);
     // The picture follows the cursor only while the pane can be seen.
     m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), IsRollPaneShown());
 }
@@ -506,8 +570,8 @@ void CMainFrame::OnRollClicked(double time) {
 }
 
 void CMainFrame::ShowHoleText(const std::string& text) {
-    m_statusBar->SetStatusText(text.empty() ? ResourceText(res::AFX_IDS_IDLEMESSAGE) : WxText(text),
-                               0);
+    m_holeShown = !text.empty();
+    m_statusBar->SetStatusText(text.empty() ? IdleText() : WxText(text), 0);
 }
 
 void CMainFrame::OnZoom(wxCommandEvent& event) {

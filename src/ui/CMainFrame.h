@@ -56,7 +56,9 @@ class CMainFrame : public wxDocParentFrame {
     bool IsRollPaneShown();
     void ShowRollPane(bool show);
 
+    // Whether the roll plays, or waits for the sound font to load to play.
     bool IsPlaying() const;
+    bool IsWaitingForSoundFont() const;
     // Stops the playing; the next play starts where it stopped.
     void StopPlayback();
     // Before a load or File New changes the document: the playing stops and goes back to the
@@ -80,6 +82,9 @@ class CMainFrame : public wxDocParentFrame {
     // Shows a command's prompt in the message pane, as pointing at its button does; id -1 goes
     // back to the idle text.
     void ShowCommandPrompt(int id);
+    // What the message pane shows when no prompt or hole is pointed at: the state of longer work
+    // ("Loading the sound font ...", the playing time); empty for the idle text, "Ready".
+    void SetStatusMessage(const wxString& text);
 
     // Brings a shown window to the front; a window not yet shown stays hidden (the toolkit would
     // show it), so that start-up shows it only once the command line has been dealt with.
@@ -95,6 +100,11 @@ class CMainFrame : public wxDocParentFrame {
         int from;
         int to;
     };
+
+    void DoGiveHelp(const wxString& text, bool show) override;
+    wxString IdleText() const;
+    void ShowPlayingTime(long long tick);
+    void ShowWaiting(bool waiting);
 
     void CreateBands();
     void CreateStatusBarPanes();
@@ -126,6 +136,7 @@ class CMainFrame : public wxDocParentFrame {
     const std::string& ConvertedMidi() const;
     rollscribe::CRollPlayer& Player();
     void OnPlayerPosition(long long tick, bool ended);
+    void OnPlayerFailure(std::exception_ptr error);
     void OnRollClicked(double time);
     void ShowHoleText(const std::string& text);
     void ShowFailure(rollscribe::FileTask task, const std::string& file, std::exception_ptr error);
@@ -146,6 +157,10 @@ class CMainFrame : public wxDocParentFrame {
     rollscribe::KeyboardLocks m_locks;
     bool m_locksShown = false;
     int m_pointedTool = wxID_NONE;
+    wxString m_statusMessage;
+    bool m_prompting = false;
+    bool m_holeShown = false;
+    bool m_waiting = false;
 
     wxDECLARE_EVENT_TABLE();
 };

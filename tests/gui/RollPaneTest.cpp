@@ -1,20 +1,27 @@
 // The roll picture, playback and the Roll menu of the desktop program.
+#include <fcntl.h>
 #include <gio/gio.h>
 #include <gtk/gtk.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 #include <wx/arrstr.h>
 #include <wx/clipbrd.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 #include "GuiHarness.h"
 #include "RollGenerator.h"
+#include "audio/SoundFontLoad.h"
 #include "picture/SceneTexts.h"
+#include "platform/FileFaults.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "roll/RollReport.h"
@@ -116,6 +123,11 @@ class RollPane_ : public GuiTest {
     void Choose(int id) {
         Frame().DoMenuUpdates();
         Frame().ProcessCommand(id);
+    }
+    // Play chosen, and the sound font given the time to load: the play has started or failed.
+    void ChoosePlayAndWait() {
+        Choose(cmd::kPlay);
+        EXPECT_TRUE(PumpUntil([&] { return !Frame().IsWaitingForSoundFont(); }, 20s));
     }
     std::string MenuLabel(int id) {
         Frame().DoMenuUpdates();
@@ -474,7 +486,7 @@ TEST_F(RollPane_, WithoutAudioOutputPlaySaysSoAndTheRestWorks) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Layout();
     ExpectMessageBox box;
-    wxTEST_DIALOG(Choose(cmd::kPlay), box);
+    wxTEST_DIALOG(ChoosePlayAndWait(), box);
     const std::string text = Utf8(*box.Text());
     EXPECT_EQ(text.rfind("Rollscribe could not play the MIDI file:\n" +
                              m_rolls.Path("evening_waltz_BAR_e.mid").string() + "\n\n",
@@ -487,7 +499,7 @@ TEST_F(RollPane_, WithoutAudioOutputPlaySaysSoAndTheRestWorks) {
     EXPECT_EQ(Pane().Cursor(), std::nullopt);
     // Each try says it once again, and nothing else comes up.
     ExpectMessageBox again;
-    wxTEST_DIALOG(Choose(cmd::kPlay), again);
+    wxTEST_DIALOG(ChoosePlayAndWait(), again);
     Pump(100ms);
     Choose(cmd::kZoomIn);
     EXPECT_FALSE(Viewport().ShowsWholeRoll());
@@ -506,7 +518,7 @@ TEST_F(RollPane_, TheSoundFontFromTheSettingsOrTheEnvironment) {
               "SoundFont=/nonexistent/settings.sf2\n");
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     ExpectMessageBox fromSettings;
-    wxTEST_DIALOG(Choose(cmd::kPlay), fromSettings);
+    wxTEST_DIALOG(ChoosePlayAndWait(), fromSettings);
     EXPECT_NE(Utf8(*fromSettings.Text()).find("\n/nonexistent/settings.sf2\n"), std::string::npos)
         << Utf8(*fromSettings.Text());
     EXPECT_FALSE(Frame().IsPlaying());
@@ -515,9 +527,104 @@ TEST_F(RollPane_, TheSoundFontFromTheSettingsOrTheEnvironment) {
     EnvironmentOverride fromEnvironment("ROLLSCRIBE_SOUNDFONT", "/nonexistent/env.sf2");
     ASSERT_TRUE(Start(m_rolls.Path("evening_waltz.bar")));
     ExpectMessageBox box;
-    wxTEST_DIALOG(Choose(cmd::kPlay), box);
+    wxTEST_DIALOG(ChoosePlayAndWait(), box);
     EXPECT_NE(Utf8(*box.Text()).find("\n/nonexistent/env.sf2\n"), std::string::npos)
         << Utf8(*box.Text());
+}
+
+// A sound font on a slow disk: opening it waits until the test lets it go on, or fails it (and
+// at the latest after 20 s, so that a program that waited for it cannot hang the tests).
+class SlowSoundFont {
+  public:
+    SlowSoundFont() {
+        s_waiting = true;
+        s_error = 0;
+        SetFileFaultHook(&Hook);
+    }
+    ~SlowSoundFont() {
+        Release(0);
+        PumpUntil([] { return SoundFontLoad::Running() == 0; }, 20s);
+        SetFileFaultHook(nullptr);
+    }
+    static const char* Path() { return kDefaultSoundFont; }
+    // Lets the open go on; error: 0, or the errno value that it fails with.
+    void Release(int error) {
+        s_error = error;
+        s_waiting = false;
+    }
+
+  private:
+    static int Hook(FileOperation operation, const char* path, std::size_t*) {
+        if (operation != FileOperation::openRead || std::string_view(path) != Path()) return 0;
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (s_waiting && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        return s_error;
+    }
+    inline static std::atomic<bool> s_waiting{false};
+    inline static std::atomic<int> s_error{0};
+};
+
+// While a large sound font loads, the window stays in use: it says what it waits for, the play
+// can be stopped, the picture zoomed; a failed load is told in a message box, and once loaded
+// the roll plays.
+TEST_F(RollPane_, TheWindowStaysInUseWhileTheSoundFontLoads) {
+    EnvironmentOverride fontVariable("ROLLSCRIBE_SOUNDFONT", SlowSoundFont::Path());
+    SlowSoundFont font;
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    Choose(cmd::kPlay);
+    Pump(200ms);
+    EXPECT_TRUE(Frame().IsWaitingForSoundFont());
+    EXPECT_EQ(StatusText(0), "Loading the sound font " + std::string(font.Path()) + "...");
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Stop\tSpace");
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "sound-font-loading.png");
+    Choose(cmd::kZoomIn);
+    EXPECT_FALSE(Viewport().ShowsWholeRoll());
+    // Stopped, it no longer waits; played again, it waits for the same load.
+    Choose(cmd::kPlay);
+    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_EQ(StatusText(0), "Ready");
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
+    Choose(cmd::kPlay);
+    EXPECT_TRUE(Frame().IsWaitingForSoundFont());
+    ExpectMessageBox box;
+    wxTEST_DIALOG(
+        {
+            font.Release(EIO);
+            EXPECT_TRUE(PumpUntil([&] { return !Frame().IsWaitingForSoundFont(); }, 20s));
+        },
+        box);
+    EXPECT_EQ(Utf8(*box.Text())
+                  .rfind("Rollscribe could not play the MIDI file:\n" +
+                             m_rolls.Path("evening_waltz_BAR_e.mid").string() + "\n\n" +
+                             font.Path() + "\n",
+                         0),
+              0u)
+        << Utf8(*box.Text());
+    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_EQ(StatusText(0), "Ready");
+    // The disk answers now: the font loads and the roll plays, the time in the status bar.
+    font.Release(0);
+    Choose(cmd::kPlay);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Playing 0:0", 0) == 0; }, 20s))
+        << StatusText(0);
+    EXPECT_NE(StatusText(0).find(" of 1:48"), std::string::npos) << StatusText(0);
+    Choose(cmd::kPlay);
+    EXPECT_EQ(StatusText(0), "Ready");
+}
+
+// The window closes at once while the sound font loads; the load ends on its own.
+TEST_F(RollPane_, TheWindowClosesWhileTheSoundFontLoads) {
+    EnvironmentOverride fontVariable("ROLLSCRIBE_SOUNDFONT", SlowSoundFont::Path());
+    SlowSoundFont font;
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Choose(cmd::kPlay);
+    Pump(100ms);
+    ASSERT_TRUE(Frame().IsWaitingForSoundFont());
+    Frame().Close();
+    EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.empty(); }, 2s));
+    EXPECT_EQ(SoundFontLoad::Running(), 1);
 }
 
 TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
