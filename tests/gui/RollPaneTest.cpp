@@ -4,7 +4,6 @@
 #include <gtk/gtk.h>
 #include <poll.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 #include <wx/arrstr.h>
 #include <wx/clipbrd.h>
@@ -1010,32 +1009,14 @@ TEST_F(RollPane_, TheReportScrollsWhenLargerThanTheWindowAndStartsTopLeft) {
     EXPECT_EQ(report.LeftColumn(), 0);
 }
 
-// Processor time of this thread: what a figure would be on an idle machine, whatever else runs.
-std::chrono::nanoseconds ThreadTime() {
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
-
-double Milliseconds(std::chrono::nanoseconds time) {
-    return std::chrono::duration<double, std::milli>(time).count();
-}
-
-std::string Figure(double ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", ms);
-    return text;
-}
-
-// The pane's repaint of a 10 MB roll, timed at several zooms, the whole pane each time, and the
-// picture made after the load. The limits hold the processor time of the work: the clock's time
-// also counts the waits of a machine busy with other work, and is printed beside it.
-TEST_F(RollPane_, RepaintOfA10MegabyteRollAtAnyZoom) {
+// The pane of a 10 MB roll, drawn whole at every zoom from the whole roll to 4000 pixels an inch,
+// in a pane made 660 pixels high as dragging its edge does; the picture is the one made from the
+// loaded roll. (How long the repaints take is measured by bench/PictureBenchmarks.cpp.)
+TEST_F(RollPane_, A10MegabyteRollIsDrawnAtAnyZoom) {
     const fs::path roll = WriteGeneratedRoll(m_rolls, "large", 10 * 1024 * 1024);
     ASSERT_TRUE(Start(roll));
     Frame().SetSize(1280, 1000);
     Pump(100ms);
-    // The pane's band made 660 pixels high, as dragging its edge does.
     wxString layout = Panes().SavePerspective();
     const int at = layout.Find("dock_size(3,0,0)=");
     ASSERT_NE(at, wxNOT_FOUND) << Utf8(layout);
@@ -1045,21 +1026,9 @@ TEST_F(RollPane_, RepaintOfA10MegabyteRollAtAnyZoom) {
     Pump(100ms);
     EXPECT_GE(Pane().GetSize().y, 600);
     ASSERT_NE(Pane().Scene(), nullptr);
-
-    // The picture after the load: the scene made from the loaded roll.
-    const auto sceneStart = std::chrono::steady_clock::now();
-    const auto sceneStartCpu = ThreadTime();
     const RollScene scene(Doc().Roll());
-    const auto sceneCpu = ThreadTime() - sceneStartCpu;
-    const auto sceneWall = std::chrono::steady_clock::now() - sceneStart;
     EXPECT_EQ(scene.AllBars().size(), Pane().Scene()->AllBars().size());
-    std::string figures = " scene " + Figure(Milliseconds(sceneWall)) + " / " +
-                          Figure(Milliseconds(sceneCpu)) + " ms;";
-#if !defined(__SANITIZE_ADDRESS__)
-    EXPECT_LT(sceneCpu, 300ms);
-#endif
 
-    const double whole = Viewport().View().pixelsPerInch;
     for (double zoom : {0.0, 0.1, 1.0, 40.0, 400.0, 4000.0}) {
         if (zoom > 0) {
             Pane().ZoomAt(zoom / Viewport().View().pixelsPerInch, -1);
@@ -1067,27 +1036,12 @@ TEST_F(RollPane_, RepaintOfA10MegabyteRollAtAnyZoom) {
             Pane().ZoomToFit();
         }
         Pane().ScrollToTime(Pane().Scene()->EndTime() / 2.0);
-        std::vector<double> wall;
-        std::vector<double> cpu;
-        for (int i = 0; i < 7; ++i) {
-            const unsigned before = Pane().PaintCount();
-            Pane().Refresh(false);
-            ASSERT_TRUE(PumpUntil([&] { return Pane().PaintCount() > before; }, 5s));
-            wall.push_back(Milliseconds(Pane().LastPaintTime()));
-            cpu.push_back(Milliseconds(Pane().LastPaintProcessorTime()));
-        }
-        std::sort(wall.begin(), wall.end());
-        std::sort(cpu.begin(), cpu.end());
-        char zoomText[32];
-        std::snprintf(zoomText, sizeof zoomText, "%.4g", zoom > 0 ? zoom : whole);
-        figures += " " + std::string(zoomText) + " px/in " + Figure(wall[3]) + " / " +
-                   Figure(cpu[3]) + " ms;";
-#if !defined(__SANITIZE_ADDRESS__)
-        EXPECT_LT(cpu[3], 16.0) << "at " << zoom << " pixels an inch";
-#endif
+        Pump(50ms);
+        const WindowImage image = PaneImage();
+        // Notes in the lanes, at every zoom: the picture's note colour.
+        EXPECT_GT(std::count(image.pixels.begin(), image.pixels.end(), 0x1F5FA8u), 100)
+            << "at " << zoom << " pixels an inch";
     }
-    std::printf("[ figures  ] %dx%d pane, wall / processor time, medians of 7:%s\n",
-                Pane().GetClientSize().x, Pane().GetClientSize().y, figures.c_str());
     SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-pane-10MB.png");
 }
 
