@@ -97,7 +97,7 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     });
     m_settings->LoadRecentFiles(*m_docManager);
     frame->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
-    frame->SetPlaybackOptions(PlaybackOptionsFrom(ProcessEnvironment, m_settings->SoundFont()));
+    frame->RollController().SetPlaybackOptions(PlaybackOptionsFrom(ProcessEnvironment, m_settings->SoundFont()));
     SetTopWindow(frame);
 
     // The command line: a new document, then the named file, before the window is first shown.

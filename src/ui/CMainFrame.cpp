@@ -1,39 +1,28 @@
 #include "ui/CMainFrame.h"
 
-#include <wx/clipbrd.h>
 #include <wx/dcclient.h>
-#include <wx/filedlg.h>
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 #include <wx/iconbndl.h>
 #include <wx/menu.h>
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
-#include <wx/utils.h>
 
-#include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "app_icon.xpm"
-#include "picture/TimeScale.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
-#include "resources/ProgramName.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "resources/ToolBarResource.h"
-#include "roll/RollReport.h"
-#include "text/FilePatterns.h"
 #include "text/WxText.h"
+#include "ui/CRollController.h"
 #include "ui/CRollPane.h"
-#include "ui/CRollPlayer.h"
 #include "ui/CRollWxDocument.h"
 #include "ui/CViewWindow.h"
 #include "ui/GtkGrayedItemPrompts.h"
 #include "ui/GtkWindowDrop.h"
-#include "ui/PictureExport.h"
 
 using namespace rollscribe;
 
@@ -61,23 +50,6 @@ bool InSameRow(const wxAuiPaneInfo& a, const wxAuiPaneInfo& b) {
            a.dock_row == b.dock_row;
 }
 
-// The Export Picture dialog's file types, in the order of PictureFormat.
-constexpr PictureFormat kExportFormats[] = {PictureFormat::png, PictureFormat::svg,
-                                            PictureFormat::pdf};
-
-// The Export Picture dialog's wildcard. Each type lists its lowercase pattern first, the one the
-// dialog takes an extension from, then the pattern that shows its files in any letter case.
-wxString ExportWildcard() {
-    wxString wildcard;
-    for (auto [name, extension] :
-         {std::pair{"PNG Pictures (*.png)", ".png"}, std::pair{"SVG Pictures (*.svg)", ".svg"},
-          std::pair{"PDF Documents (*.pdf)", ".pdf"}}) {
-        if (!wildcard.empty()) wildcard += "|";
-        wildcard += wxString(name) + "|*" + extension + ";" + AnyCasePattern(extension);
-    }
-    return wildcard;
-}
-
 }  // namespace
 
 // clang-format off
@@ -92,21 +64,6 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
     EVT_CLOSE(CMainFrame::OnClose)
     EVT_MENU(cmd::kViewRollPicture, CMainFrame::OnViewRollPicture)
     EVT_UPDATE_UI(cmd::kViewRollPicture, CMainFrame::OnUpdateViewRollPicture)
-    EVT_MENU(cmd::kPlay, CMainFrame::OnPlay)
-    EVT_UPDATE_UI(cmd::kPlay, CMainFrame::OnUpdatePlay)
-    EVT_MENU(cmd::kZoomIn, CMainFrame::OnZoom)
-    EVT_MENU(cmd::kZoomOut, CMainFrame::OnZoom)
-    EVT_MENU(cmd::kZoomAll, CMainFrame::OnZoom)
-    EVT_UPDATE_UI(cmd::kZoomIn, CMainFrame::OnUpdateZoom)
-    EVT_UPDATE_UI(cmd::kZoomOut, CMainFrame::OnUpdateZoom)
-    EVT_UPDATE_UI(cmd::kZoomAll, CMainFrame::OnUpdateZoom)
-    EVT_MENU(cmd::kOpenMidi, CMainFrame::OnOpenMidi)
-    EVT_UPDATE_UI(cmd::kOpenMidi, CMainFrame::OnUpdateNeedsMidi)
-    EVT_MENU(cmd::kShowInFolder, CMainFrame::OnShowInFolder)
-    EVT_UPDATE_UI(cmd::kShowInFolder, CMainFrame::OnUpdateNeedsMidi)
-    EVT_MENU(cmd::kCopyReport, CMainFrame::OnCopyReport)
-    EVT_MENU(cmd::kExportPicture, CMainFrame::OnExportPicture)
-    EVT_UPDATE_UI(cmd::kExportPicture, CMainFrame::OnUpdateExportPicture)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -134,6 +91,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     CreateRollPane();
     CreateStatusBarPanes();
     m_paneManager.Update();
+    m_roll = std::make_unique<CRollController>(static_cast<CRollHost&>(*this), *m_rollPane);
 
     m_toolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
     m_toolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
@@ -145,15 +103,13 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 }
 
 CMainFrame::~CMainFrame() {
-    m_player.reset();
+    m_roll.reset();
     m_drop.reset();
     m_paneManager.UnInit();
 }
 
 void CMainFrame::CreateRollPane() {
     m_rollPane = new CRollPane(this);
-    m_rollPane->SetHoleListener([this](const std::string& text) { ShowHoleText(text); });
-    m_rollPane->SetClickListener([this](double time) { OnRollClicked(time); });
     // A band below the view, as wide as the window, whose height the user drags.
     m_paneManager.AddPane(m_rollPane, wxAuiPaneInfo()
                                           .Name(kRollPane)
@@ -410,9 +366,16 @@ void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {
     for (int i = 0; i < event.GetNumberOfFiles(); ++i) manager->CreateDocument(event.GetFiles()[i]);
 }
 
+bool CMainFrame::TryBefore(wxEvent& event) {
+    // The document manager first, as the toolkit has it; then the roll controller, for the Roll
+    // menu's commands and the document's events; then the frame's own handlers.
+    return wxDocParentFrame::TryBefore(event) ||
+           (m_roll && event.IsCommandEvent() && m_roll->ProcessEventLocally(event));
+}
+
 void CMainFrame::OnClose(wxCloseEvent& event) {
     // The sound stops before the window goes.
-    StopPlayback();
+    m_roll->StopPlayback();
     event.Skip();
 }
 
@@ -436,95 +399,12 @@ void CMainFrame::OnUpdateViewRollPicture(wxUpdateUIEvent& event) {
     event.Check(IsRollPaneShown());
 }
 
-const std::string& CMainFrame::ConvertedMidi() const {
-    static const std::string none;
-    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
-    return doc ? doc->ConvertedMidiFile() : none;
+wxWindow* CMainFrame::HostWindow() {
+    return this;
 }
 
-void CMainFrame::SetPlaybackOptions(const rollscribe::PlaybackOptions& options) {
-    m_playbackOptions = options;
-    if (m_player && !m_player->IsPlaying()) m_player.reset();
-}
-
-CRollPlayer& CMainFrame::Player() {
-    if (!m_player) {
-        m_player = std::make_unique<CRollPlayer>(m_playbackOptions);
-        m_player->SetListener(
-            [this](std::int64_t tick, bool ended) { OnPlayerPosition(tick, ended); });
-        m_player->SetFailureListener([this](std::exception_ptr error) { OnPlayerFailure(error); });
-    }
-    return *m_player;
-}
-
-bool CMainFrame::IsPlaying() const {
-    return m_player && (m_player->IsPlaying() || m_player->IsStarting());
-}
-
-bool CMainFrame::IsWaitingForSoundFont() const {
-    return m_player && m_player->IsStarting();
-}
-
-void CMainFrame::StopPlayback() {
-    if (!IsPlaying()) return;
-    const bool started = m_player->IsPlaying();
-    m_player->Stop();
-    SetStatusMessage(wxEmptyString);
-    ShowWaiting(false);
-    if (started)
-        m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())),
-                              false);
-}
-
-void CMainFrame::RollChanging() {
-    if (m_player) m_player->Reset();
-    SetStatusMessage(wxEmptyString);
-    ShowWaiting(false);
-    m_rollPane->SetCursor(std::nullopt, false);
-}
-
-void CMainFrame::RollChanged(const CRollWxDocument& doc) {
-    if (doc.Scene().get() == m_rollPane->Scene()) return;
-    m_rollPane->ShowScene(doc.Scene());
-}
-
-void CMainFrame::ShowFailure(FileTask task, const std::string& file, std::exception_ptr error) {
-    wxMessageBox(FailureMessage(task, file, error), ProgramName(), wxOK | wxICON_EXCLAMATION, this);
-}
-
-void CMainFrame::OnPlay(wxCommandEvent& event) {
-    (void)event;
-    if (IsPlaying()) {
-        StopPlayback();
-        return;
-    }
-    const std::string midi = ConvertedMidi();
-    if (midi.empty() || !m_rollPane->Scene()) return;
-    try {
-        Player().Play(midi);
-    } catch (...) {
-        ShowFailure(FileTask::playMidi, midi, std::current_exception());
-        return;
-    }
-    if (Player().IsStarting()) {
-        // The window stays in use while the sound font loads; the play starts when it is loaded.
-        SetStatusMessage("Loading the sound font " + WxText(Player().SoundFont()) + "...");
-        ShowWaiting(true);
-        return;
-    }
-    ShowPlayingTime(Player().Position());
-    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(Player().Position())), true);
-}
-
-void CMainFrame::ShowPlayingTime(long long tick) {
-    ShowWaiting(false);
-    const RollScene* scene = m_rollPane->Scene();
-    if (!scene) return;
-    const double time = std::min(RollScene::TimeOfTick(static_cast<double>(tick)),
-                                 static_cast<double>(scene->EndTime()));
-    SetStatusMessage(
-        "Playing " + WxAscii(FormatClock(std::floor(scene->SecondsAt(static_cast<int>(time))), 1)) +
-        " of " + WxAscii(FormatClock(std::floor(scene->SecondsAt(scene->EndTime())), 1)));
+const CRollWxDocument* CMainFrame::RollDocument() const {
+    return RollDocumentOf(GetDocumentManager());
 }
 
 void CMainFrame::ShowWaiting(bool waiting) {
@@ -534,132 +414,7 @@ void CMainFrame::ShowWaiting(bool waiting) {
     SetCursor(waiting ? wxCursor(wxCURSOR_ARROWWAIT) : wxNullCursor);
 }
 
-void CMainFrame::OnPlayerFailure(std::exception_ptr error) {
-    SetStatusMessage(wxEmptyString);
-    ShowWaiting(false);
-    ShowFailure(FileTask::playMidi, ConvertedMidi(), error);
-}
-
-void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
-    event.Enable(!ConvertedMidi().empty() && m_rollPane->Scene());
-    event.SetText(WxAscii(IsPlaying() ? kStopLabel : kPlayLabel));
-}
-
-void CMainFrame::OnPlayerPosition(long long tick, bool ended) {
-    if (ended) {
-        SetStatusMessage(wxEmptyString);
-        m_rollPane->SetCursor(std::nullopt, false);
-        return;
-    }
-    ShowPlayingTime(tick);
-    // The picture follows the cursor only while the pane can be seen.
-    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), IsRollPaneShown());
-}
-
-void CMainFrame::OnRollClicked(double time) {
-    if (ConvertedMidi().empty()) return;
-    // The tick of the position as the MIDI file counts them: never past a note starting there.
-    const std::int64_t tick = RollScene::TickOfTime(time);
-    try {
-        Player().SetPosition(tick);
-    } catch (...) {
-        ShowFailure(FileTask::playMidi, ConvertedMidi(), std::current_exception());
-        return;
-    }
-    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), false);
-}
-
-void CMainFrame::ShowHoleText(const std::string& text) {
+void CMainFrame::ShowHoleText(const wxString& text) {
     m_holeShown = !text.empty();
-    m_statusBar->SetStatusText(text.empty() ? IdleText() : WxText(text), 0);
-}
-
-void CMainFrame::OnZoom(wxCommandEvent& event) {
-    if (!IsRollPaneShown()) return;
-    switch (event.GetId()) {
-        case cmd::kZoomIn:
-            m_rollPane->ZoomIn();
-            break;
-        case cmd::kZoomOut:
-            m_rollPane->ZoomOut();
-            break;
-        default:
-            m_rollPane->ZoomToFit();
-            break;
-    }
-}
-
-void CMainFrame::OnUpdateZoom(wxUpdateUIEvent& event) {
-    const RollViewport& viewport = m_rollPane->Viewport();
-    bool can = IsRollPaneShown() && m_rollPane->Scene();
-    if (event.GetId() == cmd::kZoomIn) can = can && viewport.CanZoomIn();
-    if (event.GetId() == cmd::kZoomOut) can = can && viewport.CanZoomOut();
-    if (event.GetId() == cmd::kZoomAll) can = can && !viewport.ShowsWholeRoll();
-    event.Enable(can);
-}
-
-void CMainFrame::OnUpdateNeedsMidi(wxUpdateUIEvent& event) {
-    event.Enable(!ConvertedMidi().empty());
-}
-
-void CMainFrame::OnOpenMidi(wxCommandEvent& event) {
-    (void)event;
-    const std::string midi = ConvertedMidi();
-    if (midi.empty() || !m_desktop.open) return;
-    if (!m_desktop.open(midi)) {
-        wxMessageBox("Rollscribe could not open the MIDI file:\n" + WxText(midi) +
-                         "\n\nThis desktop has no program set to open MIDI files.",
-                     ProgramName(), wxOK | wxICON_EXCLAMATION, this);
-    }
-}
-
-void CMainFrame::OnShowInFolder(wxCommandEvent& event) {
-    (void)event;
-    const std::string midi = ConvertedMidi();
-    if (!midi.empty() && m_desktop.showInFolder) m_desktop.showInFolder(midi);
-}
-
-void CMainFrame::OnCopyReport(wxCommandEvent& event) {
-    (void)event;
-    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
-    if (!doc || !wxTheClipboard->Open()) return;
-    // The report's text as the converter prints it: "&" is a character here, not a mnemonic.
-    wxTheClipboard->SetData(new wxTextDataObject(WxText(BuildRollReport(doc->Roll()).View())));
-    wxTheClipboard->Close();
-}
-
-void CMainFrame::OnUpdateExportPicture(wxUpdateUIEvent& event) {
-    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
-    event.Enable(doc && doc->Scene());
-}
-
-void CMainFrame::OnExportPicture(wxCommandEvent& event) {
-    (void)event;
-    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
-    if (!doc || !doc->Scene()) return;
-    const std::shared_ptr<const RollScene> scene = doc->Scene();
-    const CRollscribeDoc& roll = doc->Roll();
-    const wxFileName suggested(WxPath(PicturePathFor(roll, m_exportFormat).ToStdString()));
-    wxFileDialog dialog(this, "Export Picture", suggested.GetPath(), suggested.GetFullName(),
-                        ExportWildcard(), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    int type = 0;
-    while (kExportFormats[type] != m_exportFormat) ++type;
-    dialog.SetFilterIndex(type);
-    if (dialog.ShowModal() != wxID_OK) return;
-    const int chosen = dialog.GetFilterIndex();
-    if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
-    const PictureTarget target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
-    // The dialog asked about replacing the name as typed; a name given its extension here is
-    // asked about now.
-    if (target.extensionAdded && wxFileName::Exists(WxPath(target.path)) &&
-        wxMessageBox(WxText(target.path) + "\nalready exists. Do you want to replace it?",
-                     "Export Picture", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, this) != wxYES)
-        return;
-    try {
-        wxBusyCursor busy;
-        ExportPicture(*scene, target,
-                      {roll.m_strFilePath, roll.AnnotationFilePath(), roll.MidiFilePath()});
-    } catch (...) {
-        ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
-    }
+    m_statusBar->SetStatusText(text.empty() ? IdleText() : text, 0);
 }

@@ -7,10 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/MidiPlayback.h"
-#include "picture/PictureFiles.h"
-#include "ui/DesktopActions.h"
-#include "ui/FailureMessages.h"
+#include "ui/CRollController.h"
 #include "ui/GtkKeyboardLocks.h"
 
 class wxFileHistory;
@@ -18,21 +15,19 @@ class wxFileHistory;
 namespace rollscribe {
 class CGtkWindowDrop;
 class CRollPane;
-class CRollPlayer;
 class CRollWxDocument;
 class CViewWindow;
 }  // namespace rollscribe
 
-// The main window. Along the top, one band area holds the tool bar and then the dialog bar's
-// line of text, each band with a gripper; the view fills the middle; along the bottom the status
-// bar shows the prompt of the highlighted command or "Ready", and the CAP, NUM and SCRL lock
-// indicators. View, Toolbar and View, Status Bar hide and show the bars. Below the view, a
-// band that the user can make higher or lower shows the roll's picture (View, Roll Picture hides
-// and shows it); the Roll menu plays the roll's MIDI file with a cursor running over the picture,
-// zooms the picture, opens the MIDI file or its folder, copies the report and exports the
-// picture. The bands, the view and the picture are panes of one wxAuiManager; a file dropped
-// anywhere on the window is opened.
-class CMainFrame : public wxDocParentFrame {
+// The main window and its furniture. Along the top, one band area holds the tool bar and then
+// the dialog bar's line of text, each band with a gripper; the view fills the middle; below it,
+// a band that the user can make higher or lower shows the roll's picture; along the bottom the
+// status bar shows the prompt of the highlighted command, the hole under the pointer, the state
+// of longer work or "Ready", and the CAP, NUM and SCRL lock indicators. The View menu hides and
+// shows the bars and the picture; the File menu lists the recent files; a file dropped anywhere
+// on the window is opened. The bands, the view and the picture are panes of one wxAuiManager.
+// The Roll menu's commands go to the roll controller that the frame hosts.
+class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
   public:
     // The names of the panes.
     static constexpr const char* kToolBarPane = "toolbar";
@@ -47,24 +42,11 @@ class CMainFrame : public wxDocParentFrame {
     rollscribe::CViewWindow* ViewWindow() const { return m_viewWindow; }
     // The band with the roll's picture.
     rollscribe::CRollPane* RollPane() const { return m_rollPane; }
+    // The Roll menu's commands and the playback.
+    rollscribe::CRollController& RollController() { return *m_roll; }
 
-    // How the roll is played (sound font, audio output); taken at the first play.
-    void SetPlaybackOptions(const rollscribe::PlaybackOptions& options);
-    // What Open MIDI File and Show in Folder ask of the desktop.
-    void SetDesktop(rollscribe::DesktopActions desktop) { m_desktop = std::move(desktop); }
-
-    bool IsRollPaneShown();
+    bool IsRollPaneShown() override;
     void ShowRollPane(bool show);
-
-    // Whether the roll plays, or waits for the sound font to load to play.
-    bool IsPlaying() const;
-    bool IsWaitingForSoundFont() const;
-    // Stops the playing; the next play starts where it stopped.
-    void StopPlayback();
-    // Before a load or File New changes the document: the playing stops and goes back to the
-    // start. After it: the picture of the roll now on show (none when it was not converted).
-    void RollChanging();
-    void RollChanged(const rollscribe::CRollWxDocument& doc);
 
     bool IsToolBarShown();
     bool IsStatusBarShown() const;
@@ -84,7 +66,7 @@ class CMainFrame : public wxDocParentFrame {
     void ShowCommandPrompt(int id);
     // What the message pane shows when no prompt or hole is pointed at: the state of longer work
     // ("Loading the sound font ...", the playing time); empty for the idle text, "Ready".
-    void SetStatusMessage(const wxString& text);
+    void SetStatusMessage(const wxString& text) override;
 
     // Brings a shown window to the front; a window not yet shown stays hidden (the toolkit would
     // show it), so that start-up shows it only once the command line has been dealt with.
@@ -92,6 +74,9 @@ class CMainFrame : public wxDocParentFrame {
 
     // Files dropped anywhere on the window (menu bar, bands, view, status bar) are opened.
     void DragAcceptFiles(bool accept) override;
+
+  protected:
+    bool TryBefore(wxEvent& event) override;
 
   private:
     // A band moved along its row when the tool bar was hidden: from and to positions.
@@ -101,12 +86,17 @@ class CMainFrame : public wxDocParentFrame {
         int to;
     };
 
+    // The roll controller's host.
+    wxWindow* HostWindow() override;
+    const rollscribe::CRollWxDocument* RollDocument() const override;
+    void ShowHoleText(const wxString& text) override;
+    void ShowWaiting(bool waiting) override;
+
     void DoGiveHelp(const wxString& text, bool show) override;
     wxString IdleText() const;
-    void ShowPlayingTime(long long tick);
-    void ShowWaiting(bool waiting);
 
     void CreateBands();
+    void CreateRollPane();
     void CreateStatusBarPanes();
     std::vector<MovedBand> CloseUpAfter(const wxAuiPaneInfo& hidden);
 
@@ -115,31 +105,11 @@ class CMainFrame : public wxDocParentFrame {
     void OnUpdateViewToolBar(wxUpdateUIEvent& event);
     void OnViewStatusBar(wxCommandEvent& event);
     void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
+    void OnViewRollPicture(wxCommandEvent& event);
+    void OnUpdateViewRollPicture(wxUpdateUIEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
     void OnIdle(wxIdleEvent& event);
     void OnClose(wxCloseEvent& event);
-
-    void OnViewRollPicture(wxCommandEvent& event);
-    void OnUpdateViewRollPicture(wxUpdateUIEvent& event);
-    void OnPlay(wxCommandEvent& event);
-    void OnUpdatePlay(wxUpdateUIEvent& event);
-    void OnZoom(wxCommandEvent& event);
-    void OnUpdateZoom(wxUpdateUIEvent& event);
-    void OnOpenMidi(wxCommandEvent& event);
-    void OnShowInFolder(wxCommandEvent& event);
-    void OnUpdateNeedsMidi(wxUpdateUIEvent& event);
-    void OnCopyReport(wxCommandEvent& event);
-    void OnExportPicture(wxCommandEvent& event);
-    void OnUpdateExportPicture(wxUpdateUIEvent& event);
-
-    void CreateRollPane();
-    const std::string& ConvertedMidi() const;
-    rollscribe::CRollPlayer& Player();
-    void OnPlayerPosition(long long tick, bool ended);
-    void OnPlayerFailure(std::exception_ptr error);
-    void OnRollClicked(double time);
-    void ShowHoleText(const std::string& text);
-    void ShowFailure(rollscribe::FileTask task, const std::string& file, std::exception_ptr error);
     void OnToolBarMotion(wxMouseEvent& event);
     void OnToolBarLeave(wxMouseEvent& event);
 
@@ -148,10 +118,7 @@ class CMainFrame : public wxDocParentFrame {
     wxAuiManager m_paneManager;
     rollscribe::CViewWindow* m_viewWindow = nullptr;
     rollscribe::CRollPane* m_rollPane = nullptr;
-    rollscribe::PlaybackOptions m_playbackOptions;
-    std::unique_ptr<rollscribe::CRollPlayer> m_player;
-    rollscribe::DesktopActions m_desktop = rollscribe::SystemDesktop();
-    rollscribe::PictureFormat m_exportFormat = rollscribe::PictureFormat::png;
+    std::unique_ptr<rollscribe::CRollController> m_roll;
     std::vector<MovedBand> m_closedUpBands;
     std::unique_ptr<rollscribe::CGtkWindowDrop> m_drop;
     rollscribe::KeyboardLocks m_locks;

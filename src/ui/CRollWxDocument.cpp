@@ -30,18 +30,25 @@ wxWindow* CRollWxDocument::MessageParent() const {
     return window && window->IsShown() ? window : nullptr;
 }
 
-wxObject* CRollWxDocument::ChangingHint() {
-    static wxObject hint;
-    return &hint;
+wxDEFINE_EVENT(EVT_ROLL_CHANGING, wxCommandEvent);
+wxDEFINE_EVENT(EVT_ROLL_CHANGED, wxCommandEvent);
+
+void CRollWxDocument::TellWindow(wxEventType type) {
+    wxWindow* window = GetDocumentWindow();
+    if (!window) return;
+    wxCommandEvent event(type);
+    event.SetEventObject(this);
+    window->GetEventHandler()->ProcessEvent(event);
 }
 
 bool CRollWxDocument::OnNewDocument() {
-    UpdateAllViews(nullptr, ChangingHint());
+    TellWindow(EVT_ROLL_CHANGING);
     if (!wxDocument::OnNewDocument()) return false;
     m_convertedMidi.clear();
     m_scene.reset();
     m_roll.OnNewDocument();
     UpdateAllViews();
+    TellWindow(EVT_ROLL_CHANGED);
     return true;
 }
 
@@ -54,7 +61,7 @@ void CRollWxDocument::NameAfterReport() {
 }
 
 bool CRollWxDocument::OpenRoll(const std::string& path) {
-    UpdateAllViews(nullptr, ChangingHint());
+    TellWindow(EVT_ROLL_CHANGING);
     std::string convertedBefore = std::exchange(m_convertedMidi, std::string());
     std::shared_ptr<const RollScene> sceneBefore = std::exchange(m_scene, nullptr);
     m_roll.m_reached = false;
@@ -79,6 +86,7 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
     if (failure.empty()) SetDocumentSaved(true);
     // After a failure the view shows what the document holds now: the messages gathered up to it.
     UpdateAllViews();
+    TellWindow(EVT_ROLL_CHANGED);
     if (failure.empty()) return true;
     wxMessageBox(failure, ProgramName(), wxOK | wxICON_EXCLAMATION, MessageParent());
     return false;

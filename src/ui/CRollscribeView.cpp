@@ -12,7 +12,6 @@
 #include "resources/ProgramName.h"
 #include "roll/RollReport.h"
 #include "text/WxText.h"
-#include "ui/CMainFrame.h"
 #include "ui/CRollWxDocument.h"
 
 using namespace rollscribe;
@@ -59,19 +58,12 @@ bool CRollscribeView::OnClose(bool deleteWindow) {
 
 void CRollscribeView::OnUpdate(wxView* sender, wxObject* hint) {
     (void)sender;
-    auto* frame = dynamic_cast<CMainFrame*>(m_frame.get());
-    if (hint == CRollWxDocument::ChangingHint()) {
-        if (frame) frame->RollChanging();
-        return;
-    }
-    if (m_window) {
-        // A new report starts at the top-left corner.
-        m_window->ScrollToStart();
-        UpdateExtent();
-        m_window->Refresh();
-    }
-    if (frame && GetDocument())
-        frame->RollChanged(*static_cast<const CRollWxDocument*>(GetDocument()));
+    (void)hint;
+    if (!m_window) return;
+    // A new report starts at the top-left corner.
+    m_window->ScrollToStart();
+    UpdateExtent();
+    m_window->Refresh();
 }
 
 void CRollscribeView::UpdateExtent() {

@@ -13,8 +13,7 @@ class CRollscribeDoc;
 // The one view: it shows the roll report of the document, rebuilt from the document's fields at
 // every paint, drawn from the top-left corner of the window with the window's own font and
 // colours. Lines end only at line breaks; what does not fit is cut off at the right and bottom,
-// and the window's scroll bars bring it into sight. It also keeps the frame's roll picture and
-// playback told of the document's changes.
+// and the window's scroll bars bring it into sight.
 class CRollscribeView : public wxView {
   public:
     // The toolkit's run-time class record needs a default view; it has no window to draw into

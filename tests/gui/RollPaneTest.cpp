@@ -26,6 +26,7 @@
 #include "roll/RollReport.h"
 #include "support/SvgReading.h"
 #include "text/WxText.h"
+#include "ui/CRollController.h"
 #include "ui/CRollPane.h"
 #include "ui/CViewWindow.h"
 #include "ui/DesktopActions.h"
@@ -116,6 +117,7 @@ fs::path WriteShortRoll(const RollFolder& folder, const std::string& name) {
 class RollPane_ : public GuiTest {
   protected:
     CRollPane& Pane() { return *Frame().RollPane(); }
+    CRollController& Roll() { return Frame().RollController(); }
     const RollViewport& Viewport() { return Pane().Viewport(); }
 
     // A command chosen from its menu: the menu is brought up to date first, as opening it does.
@@ -126,7 +128,7 @@ class RollPane_ : public GuiTest {
     // Play chosen, and the sound font given the time to load: the play has started or failed.
     void ChoosePlayAndWait() {
         Choose(cmd::kPlay);
-        EXPECT_TRUE(PumpUntil([&] { return !Frame().IsWaitingForSoundFont(); }, 20s));
+        EXPECT_TRUE(PumpUntil([&] { return !Roll().IsWaitingForSoundFont(); }, 20s));
     }
     std::string MenuLabel(int id) {
         Frame().DoMenuUpdates();
@@ -351,7 +353,7 @@ TEST_F(RollPane_, PlayRunsTheCursorAndReturnsToPlayAtTheEnd) {
     mouse.MouseClick();
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().has_value(); }, 5s));
     Choose(cmd::kPlay);
-    EXPECT_TRUE(Frame().IsPlaying());
+    EXPECT_TRUE(Roll().IsPlaying());
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Stop\tSpace");
     // The cursor moves on, and the pane repaints where it goes.
     std::vector<double> seen;
@@ -367,12 +369,12 @@ TEST_F(RollPane_, PlayRunsTheCursorAndReturnsToPlayAtTheEnd) {
     EXPECT_LE(seen.back(), Pane().Scene()->EndTime());
     SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-pane-playing.png");
     // The end: back to Play, the cursor gone.
-    EXPECT_TRUE(PumpUntil([&] { return !Frame().IsPlaying(); }, 10s));
+    EXPECT_TRUE(PumpUntil([&] { return !Roll().IsPlaying(); }, 10s));
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
     EXPECT_EQ(Pane().Cursor(), std::nullopt);
     // The next play starts from the beginning again.
     Choose(cmd::kPlay);
-    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(Roll().IsPlaying());
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().has_value(); }, 5s));
     EXPECT_GE(seen.front(), 950);
     EXPECT_LT(*Pane().Cursor(), 600);
@@ -387,10 +389,10 @@ TEST_F(RollPane_, SpaceStopsAndPlaysOnFromWhereItStopped) {
     Pump(50ms);
     wxUIActionSimulator keys;
     keys.Char(WXK_SPACE);
-    ASSERT_TRUE(PumpUntil([&] { return Frame().IsPlaying(); }, 5s)) << "Space did not play";
+    ASSERT_TRUE(PumpUntil([&] { return Roll().IsPlaying(); }, 5s)) << "Space did not play";
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > 400; }, 5s));
     keys.Char(WXK_SPACE);
-    ASSERT_TRUE(PumpUntil([&] { return !Frame().IsPlaying(); }, 5s)) << "Space did not stop";
+    ASSERT_TRUE(PumpUntil([&] { return !Roll().IsPlaying(); }, 5s)) << "Space did not stop";
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
     // The cursor stays where the playing stopped, and the next play goes on from there.
     const std::optional<double> stopped = Pane().Cursor();
@@ -401,7 +403,7 @@ TEST_F(RollPane_, SpaceStopsAndPlaysOnFromWhereItStopped) {
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > *stopped; }, 5s));
     EXPECT_LT(*Pane().Cursor(), *stopped + 3000) << "it started elsewhere";
     Choose(cmd::kPlay);
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
 }
 
 TEST_F(RollPane_, AClickWhilePlayingGoesOnFromThere) {
@@ -415,7 +417,7 @@ TEST_F(RollPane_, AClickWhilePlayingGoesOnFromThere) {
     mouse.MouseMove(ScreenPointOf(at, 60));
     mouse.MouseClick();
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > at; }, 5s));
-    EXPECT_TRUE(Frame().IsPlaying());
+    EXPECT_TRUE(Roll().IsPlaying());
     EXPECT_LT(*Pane().Cursor(), at + 3000);
     Choose(cmd::kPlay);
 }
@@ -458,21 +460,21 @@ TEST_F(RollPane_, TheCursorKeepsInView) {
 TEST_F(RollPane_, ANewLoadFileNewAndClosingStopThePlaying) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Choose(cmd::kPlay);
-    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(Roll().IsPlaying());
     ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("second").string()));
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     EXPECT_EQ(Pane().Cursor(), std::nullopt);
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
 
     Choose(cmd::kPlay);
-    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(Roll().IsPlaying());
     Choose(cmd::kNew);
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     EXPECT_FALSE(MenuEnabled(cmd::kPlay));
 
     ASSERT_TRUE(Manager().OpenRollFile(m_rolls.Path("second.bar").string()));
     Choose(cmd::kPlay);
-    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(Roll().IsPlaying());
     Frame().Close();
     Pump();
     EXPECT_TRUE(wxTopLevelWindows.empty());
@@ -493,7 +495,7 @@ TEST_F(RollPane_, WithoutAudioOutputPlaySaysSoAndTheRestWorks) {
               0u)
         << text;
     EXPECT_NE(text.find("No audio output could be opened"), std::string::npos) << text;
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
     EXPECT_EQ(Pane().Cursor(), std::nullopt);
     // Each try says it once again, and nothing else comes up.
@@ -520,7 +522,7 @@ TEST_F(RollPane_, TheSoundFontFromTheSettingsOrTheEnvironment) {
     wxTEST_DIALOG(ChoosePlayAndWait(), fromSettings);
     EXPECT_NE(Utf8(*fromSettings.Text()).find("\n/nonexistent/settings.sf2\n"), std::string::npos)
         << Utf8(*fromSettings.Text());
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     Stop();
 
     EnvironmentOverride fromEnvironment("ROLLSCRIBE_SOUNDFONT", "/nonexistent/env.sf2");
@@ -574,7 +576,7 @@ TEST_F(RollPane_, TheWindowStaysInUseWhileTheSoundFontLoads) {
     Layout();
     Choose(cmd::kPlay);
     Pump(200ms);
-    EXPECT_TRUE(Frame().IsWaitingForSoundFont());
+    EXPECT_TRUE(Roll().IsWaitingForSoundFont());
     EXPECT_EQ(StatusText(0), "Loading the sound font " + std::string(font.Path()) + "...");
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Stop\tSpace");
     SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "sound-font-loading.png");
@@ -582,16 +584,16 @@ TEST_F(RollPane_, TheWindowStaysInUseWhileTheSoundFontLoads) {
     EXPECT_FALSE(Viewport().ShowsWholeRoll());
     // Stopped, it no longer waits; played again, it waits for the same load.
     Choose(cmd::kPlay);
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     EXPECT_EQ(StatusText(0), "Ready");
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
     Choose(cmd::kPlay);
-    EXPECT_TRUE(Frame().IsWaitingForSoundFont());
+    EXPECT_TRUE(Roll().IsWaitingForSoundFont());
     ExpectMessageBox box;
     wxTEST_DIALOG(
         {
             font.Release(EIO);
-            EXPECT_TRUE(PumpUntil([&] { return !Frame().IsWaitingForSoundFont(); }, 20s));
+            EXPECT_TRUE(PumpUntil([&] { return !Roll().IsWaitingForSoundFont(); }, 20s));
         },
         box);
     EXPECT_EQ(Utf8(*box.Text())
@@ -601,7 +603,7 @@ TEST_F(RollPane_, TheWindowStaysInUseWhileTheSoundFontLoads) {
                          0),
               0u)
         << Utf8(*box.Text());
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     EXPECT_EQ(StatusText(0), "Ready");
     // The disk answers now: the font loads and the roll plays, the time in the status bar.
     font.Release(0);
@@ -620,7 +622,7 @@ TEST_F(RollPane_, TheWindowClosesWhileTheSoundFontLoads) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Choose(cmd::kPlay);
     Pump(100ms);
-    ASSERT_TRUE(Frame().IsWaitingForSoundFont());
+    ASSERT_TRUE(Roll().IsWaitingForSoundFont());
     Frame().Close();
     EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.empty(); }, 2s));
     EXPECT_EQ(SoundFontLoad::Running(), 1);
@@ -822,11 +824,11 @@ TEST_F(RollPane_, OpenMidiFileAndShowInFolderAskTheDesktop) {
     auto opened = std::make_shared<std::vector<std::string>>();
     auto shown = std::make_shared<std::vector<std::string>>();
     bool opens = true;
-    Frame().SetDesktop({[opened, &opens](const std::string& path) {
-                            opened->push_back(path);
-                            return opens;
-                        },
-                        [shown](const std::string& path) { shown->push_back(path); }});
+    Roll().SetDesktop({[opened, &opens](const std::string& path) {
+                           opened->push_back(path);
+                           return opens;
+                       },
+                       [shown](const std::string& path) { shown->push_back(path); }});
     const std::string midi = m_rolls.Path("evening_waltz_BAR_e.mid").string();
     Choose(cmd::kOpenMidi);
     Choose(cmd::kShowInFolder);
@@ -909,7 +911,7 @@ TEST_F(RollPane_, ShowInFolderAsksTheFileManagerOrOpensTheFolder) {
         opened->push_back(path);
         return true;
     };
-    Frame().SetDesktop({open, [open](const std::string& path) { ShowInFileManager(path, open); }});
+    Roll().SetDesktop({open, [open](const std::string& path) { ShowInFileManager(path, open); }});
     {
         FakeFileManager manager;
         ASSERT_TRUE(manager.Serving()) << "no session bus for the tests";
