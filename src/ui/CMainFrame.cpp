@@ -62,6 +62,8 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
     EVT_DROP_FILES(CMainFrame::OnDropFiles)
     EVT_IDLE(CMainFrame::OnIdle)
     EVT_CLOSE(CMainFrame::OnClose)
+    EVT_MENU(cmd::kViewRollBar, CMainFrame::OnViewRollBar)
+    EVT_UPDATE_UI(cmd::kViewRollBar, CMainFrame::OnUpdateViewRollBar)
     EVT_MENU(cmd::kViewRollPicture, CMainFrame::OnViewRollPicture)
     EVT_UPDATE_UI(cmd::kViewRollPicture, CMainFrame::OnUpdateViewRollPicture)
 wxEND_EVENT_TABLE()
@@ -75,6 +77,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     SetMenuBar(CreateMainMenuBar());
     ShowPromptsOfGrayedItems(this, GetMenuBar());
     std::vector<wxAcceleratorEntry> accelerators = MainAccelerators();
+    for (const wxAcceleratorEntry& entry : ExtraAccelerators()) accelerators.push_back(entry);
     for (const wxAcceleratorEntry& entry : RollAccelerators()) accelerators.push_back(entry);
     SetAcceleratorTable(
         wxAcceleratorTable(static_cast<int>(accelerators.size()), accelerators.data()));
@@ -93,8 +96,6 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     m_paneManager.Update();
     m_roll = std::make_unique<CRollController>(static_cast<CRollHost&>(*this), *m_rollPane);
 
-    m_toolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
-    m_toolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
     // Every key pressed in the window passes here first.
     Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
         if (event.GetKeyCode() == WXK_SCROLL) NoteScrollLockPressed();
@@ -126,23 +127,32 @@ void CMainFrame::CreateRollPane() {
                                           .MinSize(-1, 80));
 }
 
-void CMainFrame::CreateBands() {
-    m_toolBar =
+wxAuiToolBar* CMainFrame::CreateToolBand(const std::vector<int>& commands,
+                                         const std::vector<wxBitmap>& images) {
+    auto* band =
         new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxAUI_TB_DEFAULT_STYLE);
-    m_toolBar->SetToolBitmapSize(wxSize(16, 15));
-    std::vector<wxBitmap> images = ToolBarImages();
+    band->SetToolBitmapSize(wxSize(16, 15));
     size_t image = 0;
-    for (int id : ToolBarCommands()) {
+    for (int id : commands) {
         if (id == 0) {
-            m_toolBar->AddSeparator();
+            band->AddSeparator();
             continue;
         }
         wxBitmap bitmap = image < images.size() ? images[image] : wxBitmap(16, 15);
         ++image;
-        m_toolBar->AddTool(id, wxEmptyString, bitmap, wxNullBitmap, wxITEM_NORMAL,
-                           CommandToolTip(id), CommandPrompt(id), nullptr);
+        band->AddTool(id, wxEmptyString, bitmap, wxNullBitmap, wxITEM_NORMAL, CommandToolTip(id),
+                      CommandPrompt(id), nullptr);
     }
-    m_toolBar->Realize();
+    band->Realize();
+    // Pointing at a button shows its command's prompt in the status bar.
+    band->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
+    band->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
+    return band;
+}
+
+void CMainFrame::CreateBands() {
+    m_toolBar = CreateToolBand(ToolBarCommands(), ToolBarImages());
+    m_rollBar = CreateToolBand(RollBarCommands(), RollBarImages());
 
     auto* dialogBar =
         new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxAUI_TB_DEFAULT_STYLE);
@@ -151,14 +161,15 @@ void CMainFrame::CreateBands() {
     dialogBar->AddControl(text);
     dialogBar->Realize();
 
-    // One band area along the top: the tool bar first, the dialog bar beside it, both docked
-    // for good (a floating band could not always be brought back).
-    auto band = [](const char* name, int position) {
+    // One band area along the top: the tool bar first, the dialog bar beside it, all docked for
+    // good (a floating band could not always be brought back). The Roll band starts a row of its
+    // own below them, where the long line of the dialog bar leaves it in sight.
+    auto band = [](const char* name, int row, int position) {
         return wxAuiPaneInfo()
             .Name(name)
             .ToolbarPane()
             .Top()
-            .Row(0)
+            .Row(row)
             .Position(position)
             .Gripper()
             .Floatable(false)
@@ -166,8 +177,9 @@ void CMainFrame::CreateBands() {
             .RightDockable(false)
             .BottomDockable(false);
     };
-    m_paneManager.AddPane(m_toolBar, band(kToolBarPane, 0));
-    m_paneManager.AddPane(dialogBar, band(kDialogBarPane, 1));
+    m_paneManager.AddPane(m_toolBar, band(kToolBarPane, 0, 0));
+    m_paneManager.AddPane(dialogBar, band(kDialogBarPane, 0, 1));
+    m_paneManager.AddPane(m_rollBar, band(kRollBarPane, 1, 0));
 }
 
 void CMainFrame::CreateStatusBarPanes() {
@@ -309,9 +321,16 @@ void CMainFrame::UpdateIndicators(const KeyboardLocks& locks) {
 void CMainFrame::OnIdle(wxIdleEvent& event) {
     event.Skip();
     UpdateIndicators(ReadKeyboardLocks());
+    // The Roll band's first button shows what it does now: play, or stop the playing.
+    if (const bool playing = m_roll->IsPlaying(); playing != m_rollBarShowsStop) {
+        m_rollBarShowsStop = playing;
+        m_rollBar->SetToolBitmap(cmd::kPlay, playing ? RollBarStopImage() : RollBarImages()[0]);
+        m_rollBar->Refresh(false);
+    }
     // A dialog opened by a button takes the pointer away without the tool bar hearing that it
     // left: the button's prompt goes once the pointer is seen elsewhere.
-    if (m_pointedTool != wxID_NONE && !m_toolBar->GetScreenRect().Contains(wxGetMousePosition())) {
+    if (m_pointedTool != wxID_NONE &&
+        !(m_pointedBand && m_pointedBand->GetScreenRect().Contains(wxGetMousePosition()))) {
         m_pointedTool = wxID_NONE;
         ShowCommandPrompt(wxID_NONE);
     }
@@ -343,10 +362,12 @@ void CMainFrame::ShowCommandPrompt(int id) {
 
 void CMainFrame::OnToolBarMotion(wxMouseEvent& event) {
     event.Skip();
-    wxAuiToolBarItem* item = m_toolBar->FindToolByPosition(event.GetX(), event.GetY());
+    auto* band = dynamic_cast<wxAuiToolBar*>(event.GetEventObject());
+    wxAuiToolBarItem* item = band ? band->FindToolByPosition(event.GetX(), event.GetY()) : nullptr;
     int id = item && item->GetKind() != wxITEM_SEPARATOR ? item->GetId() : wxID_NONE;
     if (id == m_pointedTool) return;
     m_pointedTool = id;
+    m_pointedBand = band;
     ShowCommandPrompt(id);
 }
 
@@ -388,6 +409,26 @@ void CMainFrame::ShowRollPane(bool show) {
     if (pane.IsShown() == show) return;
     pane.Show(show);
     m_paneManager.Update();
+}
+
+bool CMainFrame::IsRollBarShown() {
+    return m_paneManager.GetPane(m_rollBar).IsShown();
+}
+
+void CMainFrame::ShowRollBar(bool show) {
+    wxAuiPaneInfo& pane = m_paneManager.GetPane(m_rollBar);
+    if (pane.IsShown() == show) return;
+    pane.Show(show);
+    m_paneManager.Update();
+}
+
+void CMainFrame::OnViewRollBar(wxCommandEvent& event) {
+    (void)event;
+    ShowRollBar(!IsRollBarShown());
+}
+
+void CMainFrame::OnUpdateViewRollBar(wxUpdateUIEvent& event) {
+    event.Check(IsRollBarShown());
 }
 
 void CMainFrame::OnViewRollPicture(wxCommandEvent& event) {

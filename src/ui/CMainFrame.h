@@ -20,7 +20,8 @@ class CViewWindow;
 }  // namespace rollscribe
 
 // The main window and its furniture. Along the top, one band area holds the tool bar and then
-// the dialog bar's line of text, each band with a gripper; the view fills the middle; below it,
+// the dialog bar's line of text, and below them the Roll band (Play/Stop and the zoom), each band
+// with a gripper; the view fills the middle; below it,
 // a band that the user can make higher or lower shows the roll's picture; along the bottom the
 // status bar shows the prompt of the highlighted command, the hole under the pointer, the state
 // of longer work or "Ready", and the CAP, NUM and SCRL lock indicators. The View menu hides and
@@ -32,6 +33,7 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     // The names of the panes.
     static constexpr const char* kToolBarPane = "toolbar";
     static constexpr const char* kDialogBarPane = "dialogbar";
+    static constexpr const char* kRollBarPane = "rollbar";
     static constexpr const char* kViewPane = "view";
     static constexpr const char* kRollPane = "rollpicture";
 
@@ -47,6 +49,10 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
 
     bool IsRollPaneShown() override;
     void ShowRollPane(bool show);
+
+    // The Roll band: Play/Stop and the zoom, below the tool bar and the dialog bar.
+    bool IsRollBarShown();
+    void ShowRollBar(bool show);
 
     bool IsToolBarShown();
     bool IsStatusBarShown() const;
@@ -95,6 +101,8 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     void DoGiveHelp(const wxString& text, bool show) override;
     wxString IdleText() const;
 
+    wxAuiToolBar* CreateToolBand(const std::vector<int>& commands,
+                                 const std::vector<wxBitmap>& images);
     void CreateBands();
     void CreateRollPane();
     void CreateStatusBarPanes();
@@ -105,6 +113,8 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     void OnUpdateViewToolBar(wxUpdateUIEvent& event);
     void OnViewStatusBar(wxCommandEvent& event);
     void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
+    void OnViewRollBar(wxCommandEvent& event);
+    void OnUpdateViewRollBar(wxUpdateUIEvent& event);
     void OnViewRollPicture(wxCommandEvent& event);
     void OnUpdateViewRollPicture(wxUpdateUIEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
@@ -115,6 +125,8 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
 
     wxStatusBar* m_statusBar = nullptr;
     wxAuiToolBar* m_toolBar = nullptr;
+    wxAuiToolBar* m_rollBar = nullptr;
+    bool m_rollBarShowsStop = false;
     wxAuiManager m_paneManager;
     rollscribe::CViewWindow* m_viewWindow = nullptr;
     rollscribe::CRollPane* m_rollPane = nullptr;
@@ -124,6 +136,7 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     rollscribe::KeyboardLocks m_locks;
     bool m_locksShown = false;
     int m_pointedTool = wxID_NONE;
+    wxAuiToolBar* m_pointedBand = nullptr;
     wxString m_statusMessage;
     bool m_prompting = false;
     bool m_holeShown = false;

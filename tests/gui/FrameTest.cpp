@@ -336,4 +336,17 @@ TEST_F(Frame_, ExitClosesTheWindow) {
     EXPECT_TRUE(wxTopLevelWindows.empty());
 }
 
+// Ctrl+Q, as desktop programs have it, quits; the menu item keeps its own label.
+TEST_F(Frame_, CtrlQQuits) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("bye")));
+    Frame().Raise();
+    const wxRect view = Frame().ViewWindow()->GetScreenRect();
+    wxUIActionSimulator input;
+    input.MouseMove(view.GetPosition() + wxPoint(view.width / 2, view.height / 2));
+    Frame().ViewWindow()->SetFocus();
+    Pump(50ms);
+    input.Char('q', wxMOD_CONTROL);
+    EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.empty(); }, 5s));
+}
+
 }  // namespace

@@ -642,6 +642,7 @@ TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
         {cmd::kCopyReport, "Copy the report and put it on the Clipboard"},
         {cmd::kExportPicture, "Save the roll picture as a PNG, SVG or PDF file"},
         {cmd::kViewRollPicture, "Show or hide the roll picture"},
+        {cmd::kViewRollBar, "Show or hide the Roll tool bar"},
     };
     for (const auto& [id, prompt] : items) {
         EXPECT_EQ(Utf8(bar->GetHelpString(id)), prompt) << id;
@@ -666,6 +667,93 @@ TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
     // Showing the whole roll already: nothing to zoom out to.
     EXPECT_FALSE(MenuEnabled(cmd::kZoomOut));
     EXPECT_FALSE(MenuEnabled(cmd::kZoomAll));
+}
+
+// The Roll band below the tool bar: Play/Stop and the zoom, each button with its tool tip and
+// prompt, enabled as its menu item is, clicked as a user clicks it; View hides and shows it.
+TEST_F(RollPane_, TheRollBandPlaysAndZooms) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    Frame().Raise();
+    Pump(50ms);
+    wxAuiPaneInfo& pane = Panes().GetPane(CMainFrame::kRollBarPane);
+    auto* band = dynamic_cast<wxAuiToolBar*>(pane.window);
+    ASSERT_NE(band, nullptr);
+    EXPECT_EQ(pane.dock_direction, wxAUI_DOCK_TOP);
+    EXPECT_GT(pane.dock_row, Panes().GetPane(CMainFrame::kToolBarPane).dock_row);
+    EXPECT_TRUE(band->GetGripperVisible());
+    EXPECT_GT(band->GetScreenPosition().y, ToolBar()->GetScreenPosition().y);
+    EXPECT_LT(band->GetScreenRect().GetBottom(), Frame().ViewWindow()->GetScreenPosition().y);
+    struct Button {
+        int id;
+        std::string tip;
+        std::string prompt;
+    };
+    const std::vector<Button> buttons = {
+        {cmd::kPlay, "Play/Stop", "Play the roll's MIDI file from the cursor, or stop playing"},
+        {0, "", ""},
+        {cmd::kZoomIn, "Zoom In", "Show the roll picture larger"},
+        {cmd::kZoomOut, "Zoom Out", "Show more of the roll picture"},
+        {cmd::kZoomAll, "Whole Roll", "Fit the whole roll into the roll picture"},
+    };
+    ASSERT_EQ(band->GetToolCount(), buttons.size());
+    wxUIActionSimulator mouse;
+    auto pointAt = [&](int id) {
+        const wxRect tool = band->GetToolRect(id);
+        mouse.MouseMove(band->ClientToScreen(tool.GetPosition() + wxPoint(8, 8)));
+    };
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        wxAuiToolBarItem* item = band->FindToolByIndex(static_cast<int>(i));
+        if (buttons[i].id == 0) {
+            EXPECT_EQ(item->GetKind(), wxITEM_SEPARATOR);
+            continue;
+        }
+        EXPECT_EQ(item->GetId(), buttons[i].id);
+        EXPECT_EQ(Utf8(item->GetShortHelp()), buttons[i].tip);
+        pointAt(buttons[i].id);
+        EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == buttons[i].prompt; }, 5s))
+            << buttons[i].tip << ": " << StatusText(0);
+    }
+    auto enabled = [&](int id) {
+        wxIdleEvent idle;
+        band->ProcessWindowEvent(idle);
+        return band->GetToolEnabled(id);
+    };
+    EXPECT_TRUE(enabled(cmd::kZoomIn));
+    EXPECT_FALSE(enabled(cmd::kZoomOut));
+    EXPECT_FALSE(enabled(cmd::kZoomAll));
+    const double whole = Viewport().View().pixelsPerInch;
+    pointAt(cmd::kZoomIn);
+    Pump(50ms);
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return Viewport().View().pixelsPerInch > whole; }, 5s));
+    EXPECT_TRUE(enabled(cmd::kZoomAll));
+    const WindowImage playImage = DrawnImage(band);
+    pointAt(cmd::kPlay);
+    Pump(50ms);
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return Roll().IsPlaying(); }, 5s));
+    // The button shows Stop while the roll plays.
+    EXPECT_TRUE(PumpUntil([&] { return DifferingPixels(playImage, DrawnImage(band)) > 20; }, 5s));
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-band-playing.png");
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return !Roll().IsPlaying(); }, 5s));
+    pointAt(cmd::kZoomAll);
+    Pump(50ms);
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return Viewport().ShowsWholeRoll(); }, 5s));
+
+    const int reportTop = Frame().ViewWindow()->GetScreenPosition().y;
+    EXPECT_TRUE(Checked(cmd::kViewRollBar));
+    Choose(cmd::kViewRollBar);
+    Pump(50ms);
+    EXPECT_FALSE(Checked(cmd::kViewRollBar));
+    EXPECT_FALSE(band->IsShown());
+    EXPECT_LT(Frame().ViewWindow()->GetScreenPosition().y, reportTop);
+    Choose(cmd::kViewRollBar);
+    Pump(50ms);
+    EXPECT_TRUE(band->IsShown());
+    EXPECT_EQ(Frame().ViewWindow()->GetScreenPosition().y, reportTop);
 }
 
 // The Roll menu opened with the mouse, its items' prompts shown as the pointer passes them; a
