@@ -22,6 +22,7 @@
 #include "ui/CRollWxDocument.h"
 #include "ui/CViewWindow.h"
 #include "ui/GtkGrayedItemPrompts.h"
+#include "ui/GtkPaintNow.h"
 #include "ui/GtkWindowDrop.h"
 
 using namespace rollscribe;
@@ -31,6 +32,9 @@ namespace {
 wxString ResourceText(unsigned id) {
     return WxAscii(LoadResourceString(id));
 }
+
+// How long a note stays in the status bar.
+constexpr int kNoteMilliseconds = 5000;
 
 constexpr unsigned kIndicators[] = {res::ID_INDICATOR_CAPS, res::ID_INDICATOR_NUM,
                                     res::ID_INDICATOR_SCRL};
@@ -94,6 +98,15 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     CreateRollPane();
     CreateStatusBarPanes();
     m_paneManager.Update();
+    // A note in the status bar goes after a while, unless something else was shown meanwhile.
+    m_noteTimer.SetOwner(this);
+    Bind(
+        wxEVT_TIMER,
+        [this](wxTimerEvent&) {
+            if (m_statusMessage == m_note) SetStatusMessage(wxEmptyString);
+            m_note.clear();
+        },
+        m_noteTimer.GetId());
     m_roll = std::make_unique<CRollController>(static_cast<CRollHost&>(*this), *m_rollPane);
 
     // Every key pressed in the window passes here first.
@@ -350,6 +363,16 @@ void CMainFrame::SetStatusMessage(const wxString& text) {
     if (text == m_statusMessage) return;
     m_statusMessage = text;
     if (!m_prompting && !m_holeShown) m_statusBar->SetStatusText(IdleText(), 0);
+}
+
+void CMainFrame::ShowStatusNote(const wxString& text) {
+    SetStatusMessage(text);
+    m_note = text;
+    m_noteTimer.StartOnce(kNoteMilliseconds);
+}
+
+void CMainFrame::PaintNow() {
+    rollscribe::PaintNow(*this);
 }
 
 void CMainFrame::ShowCommandPrompt(int id) {

@@ -2,6 +2,7 @@
 
 #include <wx/aui/aui.h>
 #include <wx/docview.h>
+#include <wx/timer.h>
 
 #include <memory>
 #include <string>
@@ -95,6 +96,8 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     // The roll controller's host.
     wxWindow* HostWindow() override;
     const rollscribe::CRollWxDocument* RollDocument() const override;
+    void ShowStatusNote(const wxString& text) override;
+    void PaintNow() override;
     void ShowHoleText(const wxString& text) override;
     void ShowWaiting(bool waiting) override;
 
@@ -138,6 +141,8 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     int m_pointedTool = wxID_NONE;
     wxAuiToolBar* m_pointedBand = nullptr;
     wxString m_statusMessage;
+    wxString m_note;
+    wxTimer m_noteTimer;
     bool m_prompting = false;
     bool m_holeShown = false;
     bool m_waiting = false;

@@ -1,13 +1,17 @@
 #include "ui/CRollController.h"
 
+#include <sys/stat.h>
 #include <wx/clipbrd.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "picture/TimeScale.h"
@@ -20,6 +24,8 @@
 #include "ui/CRollPane.h"
 #include "ui/CRollPlayer.h"
 #include "ui/CRollWxDocument.h"
+#include "ui/GtkFileTypeExtension.h"
+#include "ui/MidiCopy.h"
 #include "ui/PictureExport.h"
 
 namespace rollscribe {
@@ -87,16 +93,20 @@ void CRollController::ShowFailure(FileTask task, const std::string& file,
 }
 
 void CRollController::OnRollChanging(wxCommandEvent& event) {
-    (void)event;
     // What played the old roll's MIDI file stops, and the next play starts from the beginning.
     if (m_player) m_player->Reset();
-    m_host.SetStatusMessage(wxEmptyString);
     m_host.ShowWaiting(false);
     m_pane.SetCursor(std::nullopt, false);
+    m_host.SetStatusMessage(event.GetString().empty() ? wxString()
+                                                      : "Converting " + event.GetString() + "...");
+    // A large roll takes seconds: the Open dialog is gone from the screen and the status bar says
+    // what goes on before the work starts.
+    if (!event.GetString().empty()) m_host.PaintNow();
 }
 
 void CRollController::OnRollChanged(wxCommandEvent& event) {
     (void)event;
+    m_host.SetStatusMessage(wxEmptyString);
     // The picture of the roll now on show; none when it was not converted.
     const CRollWxDocument* doc = m_host.RollDocument();
     if (!doc || doc->Scene().get() == m_pane.Scene()) return;
@@ -234,21 +244,45 @@ void CRollController::OnUpdateNeedsMidi(wxUpdateUIEvent& event) {
     event.Enable(!ConvertedMidi().empty());
 }
 
+void CRollController::ShowDesktopFailure(const char* headline, const std::string& file,
+                                         const wxString& reason) {
+    wxMessageBox(wxString(headline) + "\n" + WxText(file) + "\n\n" + reason, ProgramName(),
+                 wxOK | wxICON_EXCLAMATION, m_host.HostWindow());
+}
+
+bool CRollController::MidiFileIsThere(const char* headline, const std::string& midi) {
+    struct stat st {};
+    if (::stat(midi.c_str(), &st) == 0) return true;
+    const int error = errno;
+    ShowDesktopFailure(headline, midi,
+                       error == ENOENT
+                           ? wxString("The file is no longer there.")
+                           : "The file cannot be reached: " + WxText(std::strerror(error)) + ".");
+    return false;
+}
+
 void CRollController::OnOpenMidi(wxCommandEvent& event) {
     (void)event;
+    static constexpr const char* kHeadline = "Rollscribe could not open the MIDI file:";
     const std::string midi = ConvertedMidi();
-    if (midi.empty() || !m_desktop.open) return;
-    if (!m_desktop.open(midi)) {
-        wxMessageBox("Rollscribe could not open the MIDI file:\n" + WxText(midi) +
-                         "\n\nThis desktop has no program set to open MIDI files.",
-                     ProgramName(), wxOK | wxICON_EXCLAMATION, m_host.HostWindow());
-    }
+    if (midi.empty() || !m_desktop.open || !MidiFileIsThere(kHeadline, midi)) return;
+    if (!m_desktop.open(midi))
+        ShowDesktopFailure(kHeadline, midi, "This desktop has no program set to open MIDI files.");
 }
 
 void CRollController::OnShowInFolder(wxCommandEvent& event) {
     (void)event;
+    static constexpr const char* kHeadline =
+        "Rollscribe could not show the MIDI file in its folder:";
     const std::string midi = ConvertedMidi();
-    if (!midi.empty() && m_desktop.showInFolder) m_desktop.showInFolder(midi);
+    if (midi.empty() || !m_desktop.showInFolder || !MidiFileIsThere(kHeadline, midi)) return;
+    // The answer may come later, from the main loop, when this controller may be gone.
+    m_desktop.showInFolder(midi, [self = wxWeakRef<CRollController>(this), midi] {
+        if (self)
+            self->ShowDesktopFailure(kHeadline, midi,
+                                     "This desktop has no file manager, and no program set to "
+                                     "open folders.");
+    });
 }
 
 void CRollController::OnCopyReport(wxCommandEvent& event) {
@@ -258,6 +292,7 @@ void CRollController::OnCopyReport(wxCommandEvent& event) {
     // The report's text as the converter prints it: "&" is a character here, not a mnemonic.
     wxTheClipboard->SetData(new wxTextDataObject(WxText(BuildRollReport(doc->Roll()).View())));
     wxTheClipboard->Close();
+    m_host.ShowStatusNote("Report copied to the Clipboard");
 }
 
 void CRollController::OnUpdateExportPicture(wxUpdateUIEvent& event) {
@@ -273,8 +308,9 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
     const CRollscribeDoc& roll = doc->Roll();
     const wxFileName suggested(WxPath(PicturePathFor(roll, m_exportFormat).ToStdString()));
     wxFileDialog dialog(m_host.HostWindow(), "Export Picture", suggested.GetPath(),
-                        suggested.GetFullName(), ExportWildcard(),
-                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+                        suggested.GetFullName(), ExportWildcard(), wxFD_SAVE);
+    // Another file type gives the name its extension.
+    FollowFileTypeWithExtension(dialog, {".png", ".svg", ".pdf"});
     int type = 0;
     while (kExportFormats[type] != m_exportFormat) ++type;
     dialog.SetFilterIndex(type);
@@ -282,20 +318,41 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
     const int chosen = dialog.GetFilterIndex();
     if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
     const PictureTarget target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
-    // The dialog asked about replacing the name as typed; a name given its extension here is
-    // asked about now.
-    if (target.extensionAdded && wxFileName::Exists(WxPath(target.path)) &&
+    const std::vector<CString> protectedFiles = {roll.m_strFilePath, roll.AnnotationFilePath(),
+                                                 roll.MidiFilePath()};
+    // A file of the roll is refused before anything is asked about it; then the name with its
+    // extension, as it will be written, is asked about (the dialog asks nothing: it knows only
+    // the name as typed).
+    try {
+        RefuseProtectedTarget(CString(target.path), protectedFiles);
+    } catch (...) {
+        ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
+        return;
+    }
+    if (wxFileName::Exists(WxPath(target.path)) &&
         wxMessageBox(WxText(target.path) + "\nalready exists. Do you want to replace it?",
                      "Export Picture", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION,
                      m_host.HostWindow()) != wxYES)
         return;
-    try {
+    std::exception_ptr failure;
+    {
+        // A long roll's picture takes seconds: the dialog is gone from the screen and the status
+        // bar says what goes on before the work starts.
         wxBusyCursor busy;
-        ExportPicture(*scene, target,
-                      {roll.m_strFilePath, roll.AnnotationFilePath(), roll.MidiFilePath()});
-    } catch (...) {
-        ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
+        m_host.SetStatusMessage("Saving the picture " + WxText(target.path) + "...");
+        m_host.PaintNow();
+        try {
+            ExportPicture(*scene, target, protectedFiles);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        m_host.SetStatusMessage(wxEmptyString);
     }
+    if (failure) {
+        ShowFailure(FileTask::exportPicture, target.path, failure);
+        return;
+    }
+    m_host.ShowStatusNote("Picture saved: " + WxText(target.path));
 }
 
 }  // namespace rollscribe

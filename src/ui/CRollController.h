@@ -30,6 +30,11 @@ class CRollHost {
     virtual bool IsRollPaneShown() = 0;
     // The state of longer work, for the status bar ("Playing 0:42 of 1:48"); empty for none.
     virtual void SetStatusMessage(const wxString& text) = 0;
+    // A short note for the status bar that goes after a few seconds ("Picture saved: PATH").
+    virtual void ShowStatusNote(const wxString& text) = 0;
+    // Shows the window as it is now (a dialog that closed gone, the status bar's text drawn),
+    // before long work that holds the main loop.
+    virtual void PaintNow() = 0;
     // The text about the hole under the pointer, for the status bar; empty when none is.
     virtual void ShowHoleText(const wxString& text) = 0;
     // Whether the pointer shows that work goes on in the background.
@@ -63,6 +68,9 @@ class CRollController : public wxEvtHandler {
     CRollPlayer& Player();
     void ShowFailure(FileTask task, const std::string& file, std::exception_ptr error);
     void ShowPlayingTime(long long tick);
+    void ShowDesktopFailure(const char* headline, const std::string& file, const wxString& reason);
+    // Whether the MIDI file is still there; says why not in a message box under the headline.
+    bool MidiFileIsThere(const char* headline, const std::string& midi);
 
     void OnRollChanging(wxCommandEvent& event);
     void OnRollChanged(wxCommandEvent& event);

@@ -33,11 +33,12 @@ wxWindow* CRollWxDocument::MessageParent() const {
 wxDEFINE_EVENT(EVT_ROLL_CHANGING, wxCommandEvent);
 wxDEFINE_EVENT(EVT_ROLL_CHANGED, wxCommandEvent);
 
-void CRollWxDocument::TellWindow(wxEventType type) {
+void CRollWxDocument::TellWindow(wxEventType type, const wxString& file) {
     wxWindow* window = GetDocumentWindow();
     if (!window) return;
     wxCommandEvent event(type);
     event.SetEventObject(this);
+    event.SetString(file);
     window->GetEventHandler()->ProcessEvent(event);
 }
 
@@ -61,20 +62,23 @@ void CRollWxDocument::NameAfterReport() {
 }
 
 bool CRollWxDocument::OpenRoll(const std::string& path) {
-    TellWindow(EVT_ROLL_CHANGING);
     std::string convertedBefore = std::exchange(m_convertedMidi, std::string());
     std::shared_ptr<const RollScene> sceneBefore = std::exchange(m_scene, nullptr);
     m_roll.m_reached = false;
     wxString failure;
-    try {
+    {
+        // The pointer shows the work from the start; the window hears which file it is.
         wxBusyCursor busy;
-        if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
-            m_convertedMidi = m_roll.MidiFilePath().ToStdString();
-            m_scene = std::make_shared<const RollScene>(m_roll);
+        TellWindow(EVT_ROLL_CHANGING, WxText(path.substr(path.rfind('/') + 1)));
+        try {
+            if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
+                m_convertedMidi = m_roll.MidiFilePath().ToStdString();
+                m_scene = std::make_shared<const RollScene>(m_roll);
+            }
+        } catch (...) {
+            failure = FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(),
+                                     std::current_exception());
         }
-    } catch (...) {
-        failure = FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(),
-                                 std::current_exception());
     }
     if (m_roll.m_reached) {
         NameAfterReport();

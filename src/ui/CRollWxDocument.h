@@ -62,7 +62,7 @@ class CRollWxDocument : public wxDocument {
     };
 
     // Sends a roll event (below) to the document's window.
-    void TellWindow(wxEventType type);
+    void TellWindow(wxEventType type, const wxString& file = wxEmptyString);
     // Titles the document after the file whose path the report shows.
     void NameAfterReport();
     wxWindow* MessageParent() const;
@@ -75,8 +75,9 @@ class CRollWxDocument : public wxDocument {
 };
 
 // The events the document sends to its window (the main frame), beside updating its views:
-// before a load or File New changes the roll (what plays the old roll's MIDI file stops then),
-// and after it changed (the new roll's picture is shown then).
+// before a load or File New changes the roll (what plays the old roll's MIDI file stops then; for
+// a load the event's string is the name of the file being opened, and the pointer already shows
+// the work), and after it changed (the new roll's picture is shown then).
 wxDECLARE_EVENT(EVT_ROLL_CHANGING, wxCommandEvent);
 wxDECLARE_EVENT(EVT_ROLL_CHANGED, wxCommandEvent);
 

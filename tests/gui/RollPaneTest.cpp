@@ -24,6 +24,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "roll/RollReport.h"
+#include "support/ShellRun.h"
 #include "support/SvgReading.h"
 #include "text/WxText.h"
 #include "ui/CRollController.h"
@@ -35,6 +36,7 @@ namespace fs = std::filesystem;
 using namespace rollscribe;
 using namespace rollscribe::gui_test;
 using testing_support::ReadFile;
+using testing_support::Slurp;
 using testing_support::WriteFile;
 
 namespace {
@@ -822,12 +824,23 @@ bool PatternsShow(const wxString& patterns, const std::string& name) {
 // Answers the export dialog with a file name and a file type, as a user who picks them.
 class ExportAs : public wxExpectModalBase<wxFileDialog, ExportAs> {
   public:
-    ExportAs(fs::path file, int type, std::shared_ptr<wxString> seen)
-        : m_file(std::move(file)), m_type(type), m_seen(std::move(seen)) {}
+    // named: the names the dialog shows after each file type is chosen in turn, the type given
+    // last.
+    ExportAs(fs::path file, int type, std::shared_ptr<wxString> seen,
+             std::shared_ptr<std::vector<std::string>> named = nullptr)
+        : m_file(std::move(file)), m_type(type), m_seen(std::move(seen)), m_named(named) {}
 
   protected:
     int OnInvoked(wxFileDialog* dialog) const override {
         *m_seen = dialog->GetWildcard() + "|" + dialog->GetFilename();
+        GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog->GetHandle());
+        for (int type : {1, 2, 0, m_type}) {
+            if (!m_named) break;
+            dialog->SetFilterIndex(type);
+            gchar* name = gtk_file_chooser_get_current_name(chooser);
+            m_named->push_back(name ? name : "");
+            g_free(name);
+        }
         dialog->SetFilterIndex(m_type);
         wxString path = wxString::FromUTF8(m_file.string());
         dialog->SetPath(path);
@@ -841,7 +854,113 @@ class ExportAs : public wxExpectModalBase<wxFileDialog, ExportAs> {
     fs::path m_file;
     int m_type;
     std::shared_ptr<wxString> m_seen;
+    std::shared_ptr<std::vector<std::string>> m_named;
 };
+
+// Answers a file dialog as a user does: it is on the screen while the file is chosen and goes
+// when it is answered; where it was is kept.
+class ChooseOnScreen : public wxExpectModalBase<wxFileDialog, ChooseOnScreen> {
+  public:
+    ChooseOnScreen(fs::path file, std::shared_ptr<wxRect> where)
+        : m_file(std::move(file)), m_where(std::move(where)) {}
+
+  protected:
+    int OnInvoked(wxFileDialog* dialog) const override {
+        dialog->Show();
+        EXPECT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(dialog->GetHandle()); }, 5s));
+        Pump(200ms);
+        GdkRectangle extents{};
+        gdk_window_get_frame_extents(gtk_widget_get_window(dialog->GetHandle()), &extents);
+        *m_where = wxRect(extents.x, extents.y, extents.width, extents.height);
+        const wxString path = wxString::FromUTF8(m_file.string());
+        dialog->SetPath(path);
+        EXPECT_TRUE(PumpUntil([&] { return dialog->GetPath() == path; }, 5s)) << m_file;
+        dialog->Hide();
+        return wxID_OK;
+    }
+    wxString GetDefaultDescription() const override { return "a file dialog"; }
+
+  private:
+    fs::path m_file;
+    std::shared_ptr<wxRect> m_where;
+};
+
+// What the test sees of the window when long work starts: the first time a file operation on a
+// file is made.
+struct WorkStart {
+    inline static FileOperation s_operation{};
+    inline static std::string s_path;
+    inline static std::function<void()> s_seen;
+
+    static int Hook(FileOperation operation, const char* path, std::size_t*) {
+        if (operation == s_operation && path == s_path && s_seen) std::exchange(s_seen, {})();
+        return 0;
+    }
+};
+
+// Converting a large roll and saving a large picture hold the window for seconds: the work starts
+// once the dialog is gone from the screen, with a busy pointer and the status bar saying what
+// goes on; a saved picture is confirmed in the status bar, as a copied report is.
+TEST_F(RollPane_, LongWorkStartsWithTheDialogGoneAndSaysWhatGoesOn) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    Frame().Raise();
+    Pump(100ms);
+    testing_support::TempDir out;
+    const fs::path second = m_rolls.AddRoll("second");
+    const fs::path picture = out / "picture.png";
+    struct Case {
+        int command;
+        FileOperation operation;
+        fs::path file;
+        std::string during;
+        std::string after;
+    };
+    SetFileFaultHook(&WorkStart::Hook);
+    for (const Case& c :
+         {Case{cmd::kOpen, FileOperation::openRead, second, "Converting second.bar...", "Ready"},
+          Case{cmd::kExportPicture, FileOperation::create, picture,
+               "Saving the picture " + picture.string() + "...",
+               "Picture saved: " + picture.string()}}) {
+        Pump(100ms);
+        const WindowImage before = DrawnImage(&Frame());
+        const wxRect frame = Frame().GetScreenRect();
+        bool seen = false;
+        std::string status;
+        bool busy = false;
+        WindowImage screen;
+        WorkStart::s_operation = c.operation;
+        WorkStart::s_path = c.file.string();
+        WorkStart::s_seen = [&] {
+            seen = true;
+            status = StatusText(0);
+            busy = wxIsBusy();
+            screen = ScreenImage(frame);
+            SaveScreenImage(frame, fs::path(SCREENSHOT_DIR) /
+                                       ("work-start-" + c.file.filename().string() + ".png"));
+        };
+        auto where = std::make_shared<wxRect>();
+        wxTEST_DIALOG(Choose(c.command), ChooseOnScreen(c.file, where));
+        ASSERT_TRUE(seen) << c.during;
+        EXPECT_EQ(status, c.during);
+        EXPECT_TRUE(busy) << c.during;
+        // Where the dialog was, the screen shows the window again (the status bar aside).
+        const wxRect dialog = where->Intersect(frame);
+        ASSERT_FALSE(dialog.IsEmpty()) << "the dialog was not over the window";
+        std::size_t differing = 0;
+        const int statusTop = Frame().GetStatusBar()->GetScreenPosition().y - frame.y;
+        for (int y = dialog.y - frame.y; y < dialog.GetBottom() - frame.y && y < statusTop; ++y)
+            for (int x = dialog.x - frame.x; x < dialog.GetRight() - frame.x; ++x)
+                differing += screen.At(x, y) != before.At(x, y);
+        EXPECT_LT(differing, static_cast<std::size_t>(dialog.width * dialog.height / 20))
+            << c.during << ": the dialog's remains are still on the screen";
+        EXPECT_EQ(StatusText(0), c.after);
+    }
+    SetFileFaultHook(nullptr);
+    EXPECT_TRUE(fs::exists(picture));
+    Choose(cmd::kCopyReport);
+    EXPECT_EQ(StatusText(0), "Report copied to the Clipboard");
+}
 
 TEST_F(RollPane_, ExportPictureWritesEachFormat) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
@@ -907,27 +1026,95 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
     EXPECT_EQ(ReadFile(m_rolls.Path("evening_waltz.bar")), roll);
 }
 
-TEST_F(RollPane_, OpenMidiFileAndShowInFolderAskTheDesktop) {
+// The dialog's name follows the file type chosen, and the question about replacing a file names
+// the file that will be written, extension and all.
+TEST_F(RollPane_, ExportPictureNamesTheFileItWrites) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    testing_support::TempDir out;
+    auto seen = std::make_shared<wxString>();
+    auto named = std::make_shared<std::vector<std::string>>();
+    wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out / "first", 0, seen, named));
+    EXPECT_EQ(*named,
+              (std::vector<std::string>{"evening_waltz_BAR_e.svg", "evening_waltz_BAR_e.pdf",
+                                        "evening_waltz_BAR_e.png", "evening_waltz_BAR_e.png"}));
+    const testing_support::Bytes png = ReadFile(out / "first.png");
+    WriteFile(out / "kept.svg", "kept");
+    struct Case {
+        fs::path typed;
+        int type;
+        int answer;
+        fs::path asked;
+        std::string after;
+    };
+    for (const Case& c : {Case{out / "kept", 1, wxID_NO, out / "kept.svg", "kept"},
+                          Case{out / "kept.svg", 0, wxID_NO, out / "kept.svg", "kept"},
+                          Case{out / "kept", 1, wxID_YES, out / "kept.svg", "<?xml"}}) {
+        auto question = std::make_shared<wxString>();
+        wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(c.typed, c.type, seen),
+                      ExpectMessageBox(question, c.answer));
+        EXPECT_EQ(Utf8(*question),
+                  c.asked.string() + "\nalready exists. Do you want to replace it?");
+        EXPECT_EQ(Slurp(out / "kept.svg").substr(0, c.after.size()), c.after);
+    }
+    // A name of another kind keeps its own part and gets the type's extension.
+    named->clear();
+    wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out / "notes.txt", 2, seen, named));
+    EXPECT_TRUE(fs::exists(out / "notes.txt.pdf"));
+    EXPECT_EQ(ReadFile(out / "first.png"), png);
+}
+
+TEST_F(RollPane_, OpenMidiFileAndShowInFolderAskTheDesktopOrSayWhyNot) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     auto opened = std::make_shared<std::vector<std::string>>();
     auto shown = std::make_shared<std::vector<std::string>>();
     bool opens = true;
+    bool shows = true;
     Roll().SetDesktop({[opened, &opens](const std::string& path) {
                            opened->push_back(path);
                            return opens;
                        },
-                       [shown](const std::string& path) { shown->push_back(path); }});
+                       [shown, &shows](const std::string& path, std::function<void()> failed) {
+                           shown->push_back(path);
+                           if (!shows) failed();
+                       }});
     const std::string midi = m_rolls.Path("evening_waltz_BAR_e.mid").string();
     Choose(cmd::kOpenMidi);
     Choose(cmd::kShowInFolder);
     EXPECT_EQ(*opened, std::vector<std::string>{midi});
     EXPECT_EQ(*shown, std::vector<std::string>{midi});
-    // A desktop without a program for MIDI files: a message says so.
-    opens = false;
-    ExpectMessageBox box;
-    wxTEST_DIALOG(Choose(cmd::kOpenMidi), box);
-    EXPECT_EQ(Utf8(*box.Text()), "Rollscribe could not open the MIDI file:\n" + midi +
-                                     "\n\nThis desktop has no program set to open MIDI files.");
+    // What could not be done, and why, in a message box.
+    const std::string open = "Rollscribe could not open the MIDI file:\n" + midi + "\n\n";
+    const std::string show =
+        "Rollscribe could not show the MIDI file in its folder:\n" + midi + "\n\n";
+    struct Case {
+        int command;
+        bool opens;
+        bool shows;
+        bool gone;
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{cmd::kOpenMidi, false, true, false,
+                  open + "This desktop has no program set to open MIDI files."},
+             Case{cmd::kShowInFolder, true, false, false,
+                  show + "This desktop has no file manager, and no program set to open folders."},
+             Case{cmd::kOpenMidi, true, true, true, open + "The file is no longer there."},
+             Case{cmd::kShowInFolder, true, true, true, show + "The file is no longer there."},
+         }) {
+        opens = c.opens;
+        shows = c.shows;
+        if (c.gone) fs::rename(midi, midi + ".away");
+        opened->clear();
+        shown->clear();
+        ExpectMessageBox box;
+        wxTEST_DIALOG(Choose(c.command), box);
+        EXPECT_EQ(Utf8(*box.Text()), c.message);
+        // A file that is gone is not handed to the desktop.
+        if (c.gone) {
+            EXPECT_TRUE(opened->empty() && shown->empty()) << c.message;
+            fs::rename(midi + ".away", midi);
+        }
+    }
 }
 
 // The file manager's D-Bus interface, served by this process on the tests' own session bus.
@@ -995,11 +1182,14 @@ TEST_F(RollPane_, ShowInFolderAsksTheFileManagerOrOpensTheFolder) {
     const std::string name = "caf\xE9 roll";
     ASSERT_TRUE(Start(m_rolls.AddRoll(name)));
     auto opened = std::make_shared<std::vector<std::string>>();
-    auto open = [opened](const std::string& path) {
+    bool opens = true;
+    auto open = [opened, &opens](const std::string& path) {
         opened->push_back(path);
-        return true;
+        return opens;
     };
-    Roll().SetDesktop({open, [open](const std::string& path) { ShowInFileManager(path, open); }});
+    Roll().SetDesktop({open, [open](const std::string& path, std::function<void()> failed) {
+                           ShowInFileManager(path, open, failed);
+                       }});
     {
         FakeFileManager manager;
         ASSERT_TRUE(manager.Serving()) << "no session bus for the tests";
@@ -1014,6 +1204,17 @@ TEST_F(RollPane_, ShowInFolderAsksTheFileManagerOrOpensTheFolder) {
     Choose(cmd::kShowInFolder);
     ASSERT_TRUE(PumpUntil([&] { return !opened->empty(); }, 5s));
     EXPECT_EQ(*opened, std::vector<std::string>{m_rolls.Dir().string()});
+    // Neither: a message box says so, once the bus has answered.
+    opens = false;
+    ExpectMessageBox box;
+    wxTEST_DIALOG(
+        {
+            Choose(cmd::kShowInFolder);
+            PumpUntil([&] { return opened->size() == 2; }, 5s);
+        },
+        box);
+    EXPECT_NE(Utf8(*box.Text()).find("This desktop has no file manager"), std::string::npos)
+        << Utf8(*box.Text());
 }
 
 TEST_F(RollPane_, TheReportIsMeasuredAlikeBeforeTheWindowShowsAndAfter) {
