@@ -97,7 +97,14 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     });
     m_settings->LoadRecentFiles(*m_docManager);
     frame->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
-    frame->RollController().SetPlaybackOptions(PlaybackOptionsFrom(ProcessEnvironment, m_settings->SoundFont()));
+    frame->RollController().SetPlaybackOptions(
+        PlaybackOptionsFrom(ProcessEnvironment, m_settings->SoundFont()));
+    // The window as the user left it; kept again when it closes.
+    frame->RestoreLayout(m_settings->ReadLayout());
+    frame->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+        SaveLayout();
+        event.Skip();
+    });
     SetTopWindow(frame);
 
     // The command line: a new document, then the named file, before the window is first shown.
@@ -114,7 +121,15 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     return true;
 }
 
+void CRollscribeApp::SaveLayout() {
+    // Only a window that was on the screen has a layout of the user's.
+    CMainFrame* frame = MainFrame();
+    if (frame && m_settings && frame->IsShown() && !frame->IsBeingDeleted())
+        m_settings->SaveLayout(frame->SavedLayout());
+}
+
 void CRollscribeApp::ExitInstance() {
+    SaveLayout();
     m_instance.reset();
     if (m_docManager) {
         m_docManager->SetHistoryListener({});

@@ -44,6 +44,8 @@ class CRollscribeApp : public wxApp {
     void OnForwardedRequest(const std::optional<std::string>& file);
 
   private:
+    // Keeps the main window's layout in the settings.
+    void SaveLayout();
     void OnAppAbout(wxCommandEvent& event);
     void OnTerminateSignal();
     // Cancels the modal dialogs that are open; true if one was open, or a loop of one still runs.

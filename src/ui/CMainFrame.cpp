@@ -1,13 +1,16 @@
 #include "ui/CMainFrame.h"
 
 #include <wx/dcclient.h>
+#include <wx/display.h>
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 #include <wx/iconbndl.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "app_icon.xpm"
@@ -17,6 +20,7 @@
 #include "resources/StringTable.h"
 #include "resources/ToolBarResource.h"
 #include "text/WxText.h"
+#include "ui/CFramePanes.h"
 #include "ui/CRollController.h"
 #include "ui/CRollPane.h"
 #include "ui/CRollWxDocument.h"
@@ -32,6 +36,12 @@ namespace {
 wxString ResourceText(unsigned id) {
     return WxAscii(LoadResourceString(id));
 }
+
+// The least sizes: the window's width, the report's lines, the picture's height (its header,
+// scales and a few lanes).
+constexpr int kLeastWidth = 560;
+constexpr int kReportLeastLines = 6;
+constexpr int kPictureLeast = 200;
 
 // How long a note stays in the status bar.
 constexpr int kNoteMilliseconds = 5000;
@@ -86,18 +96,32 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     SetAcceleratorTable(
         wxAcceleratorTable(static_cast<int>(accelerators.size()), accelerators.data()));
 
-    m_paneManager.SetManagedWindow(this);
-    // The roll pane's sash resizes it as it is dragged.
-    m_paneManager.SetFlags(m_paneManager.GetFlags() | wxAUI_MGR_LIVE_RESIZE);
-    // The roll pane may take up to two thirds of the window's height (the manager's own limit is
-    // a third).
-    m_paneManager.SetDockSizeConstraint(1.0 / 3, 2.0 / 3);
     m_viewWindow = new CViewWindow(this);
-    m_paneManager.AddPane(m_viewWindow, wxAuiPaneInfo().Name(kViewPane).CenterPane());
+    m_rollPane = new CRollPane(this);
+    // The report keeps a few lines, and the picture its header, scales and some lanes.
+    const int reportLeast = kReportLeastLines * m_viewWindow->GetCharHeight();
+    m_panes = std::make_unique<CFramePanes>(*m_viewWindow, *m_rollPane, kLeastWidth, reportLeast,
+                                            kPictureLeast);
+    m_panes->SetManagedWindow(this);
+    // The roll pane's sash resizes it as it is dragged.
+    m_panes->SetFlags(m_panes->GetFlags() | wxAUI_MGR_LIVE_RESIZE);
+    // The roll pane's own share of the height sets its size, within the least heights.
+    m_panes->SetDockSizeConstraint(1.0 / 3, 1.0);
+    m_panes->AddPane(m_viewWindow,
+                     wxAuiPaneInfo().Name(kViewPane).CenterPane().MinSize(-1, reportLeast));
     CreateBands();
-    CreateRollPane();
+    AddRollPane();
     CreateStatusBarPanes();
-    m_paneManager.Update();
+    // A window so small that the report or the picture could not be used is not allowed: the
+    // panes set the least size from the bands' height as they lay them out.
+    m_panes->UpdateLayout();
+    m_defaultPanes = m_panes->SavePerspective();
+    // The size the window has when it is not maximized, to be kept.
+    m_restoredSize = GetSize();
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        if (!IsMaximized() && !IsIconized() && !IsFullScreen()) m_restoredSize = event.GetSize();
+    });
     // A note in the status bar goes after a while, unless something else was shown meanwhile.
     m_noteTimer.SetOwner(this);
     Bind(
@@ -119,25 +143,24 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 CMainFrame::~CMainFrame() {
     m_roll.reset();
     m_drop.reset();
-    m_paneManager.UnInit();
+    m_panes->UnInit();
 }
 
-void CMainFrame::CreateRollPane() {
-    m_rollPane = new CRollPane(this);
+void CMainFrame::AddRollPane() {
     // A band below the view, as wide as the window, whose height the user drags.
-    m_paneManager.AddPane(m_rollPane, wxAuiPaneInfo()
-                                          .Name(kRollPane)
-                                          .Bottom()
-                                          .Layer(0)
-                                          .Row(0)
-                                          .CaptionVisible(false)
-                                          .CloseButton(false)
-                                          .Floatable(false)
-                                          .Movable(false)
-                                          .Dockable(false)
-                                          .PaneBorder(false)
-                                          .BestSize(-1, 320)
-                                          .MinSize(-1, 80));
+    m_panes->AddPane(m_rollPane, wxAuiPaneInfo()
+                                     .Name(kRollPane)
+                                     .Bottom()
+                                     .Layer(0)
+                                     .Row(0)
+                                     .CaptionVisible(false)
+                                     .CloseButton(false)
+                                     .Floatable(false)
+                                     .Movable(false)
+                                     .Dockable(false)
+                                     .PaneBorder(false)
+                                     .BestSize(-1, 320)
+                                     .MinSize(-1, kPictureLeast));
 }
 
 wxAuiToolBar* CMainFrame::CreateToolBand(const std::vector<int>& commands,
@@ -190,9 +213,9 @@ void CMainFrame::CreateBands() {
             .RightDockable(false)
             .BottomDockable(false);
     };
-    m_paneManager.AddPane(m_toolBar, band(kToolBarPane, 0, 0));
-    m_paneManager.AddPane(dialogBar, band(kDialogBarPane, 0, 1));
-    m_paneManager.AddPane(m_rollBar, band(kRollBarPane, 1, 0));
+    m_panes->AddPane(m_toolBar, band(kToolBarPane, 0, 0));
+    m_panes->AddPane(dialogBar, band(kDialogBarPane, 0, 1));
+    m_panes->AddPane(m_rollBar, band(kRollBarPane, 1, 0));
 }
 
 void CMainFrame::CreateStatusBarPanes() {
@@ -212,7 +235,7 @@ void CMainFrame::CreateStatusBarPanes() {
 }
 
 bool CMainFrame::IsToolBarShown() {
-    return m_paneManager.GetPane(m_toolBar).IsShown();
+    return m_panes->GetPane(m_toolBar).IsShown();
 }
 
 bool CMainFrame::IsStatusBarShown() const {
@@ -224,7 +247,7 @@ std::vector<CMainFrame::MovedBand> CMainFrame::CloseUpAfter(const wxAuiPaneInfo&
     // when a band before it goes: the bands after the hidden one move back by the gap it leaves.
     std::vector<wxAuiPaneInfo*> after;
     int first = -1;
-    wxAuiPaneInfoArray& panes = m_paneManager.GetAllPanes();
+    wxAuiPaneInfoArray& panes = m_panes->GetAllPanes();
     for (size_t i = 0; i < panes.GetCount(); ++i) {
         wxAuiPaneInfo& pane = panes.Item(i);
         if (pane.window == hidden.window || !pane.IsShown() || !pane.IsToolbar() ||
@@ -243,11 +266,11 @@ std::vector<CMainFrame::MovedBand> CMainFrame::CloseUpAfter(const wxAuiPaneInfo&
 }
 
 void CMainFrame::ShowToolBar(bool show) {
-    wxAuiPaneInfo& tools = m_paneManager.GetPane(m_toolBar);
+    wxAuiPaneInfo& tools = m_panes->GetPane(m_toolBar);
     if (tools.IsShown() == show) return;
     if (show) {
         for (const MovedBand& band : m_closedUpBands) {
-            wxAuiPaneInfo& pane = m_paneManager.GetPane(band.band);
+            wxAuiPaneInfo& pane = m_panes->GetPane(band.band);
             if (pane.IsOk() && InSameRow(pane, tools) && pane.dock_pos == band.to)
                 pane.dock_pos = band.from;
         }
@@ -256,13 +279,72 @@ void CMainFrame::ShowToolBar(bool show) {
         m_closedUpBands = CloseUpAfter(tools);
     }
     tools.Show(show);
-    m_paneManager.Update();
+    m_panes->UpdateLayout();
 }
 
 void CMainFrame::ShowStatusBar(bool show) {
     m_statusBar->Show(show);
     // The frame lays its client area out again, and the view takes the space.
     SendSizeEvent();
+}
+
+FrameLayout CMainFrame::SavedLayout() {
+    FrameLayout layout;
+    layout.maximized = IsMaximized();
+    layout.size = m_restoredSize;
+    layout.pictureShare = m_panes->PictureShare();
+    layout.statusBar = IsStatusBarShown();
+    layout.toolBar = IsToolBarShown();
+    // The bands are kept as they are with the tool bar shown: the bands after it back where
+    // they were, so that showing it again, after a restart, finds its place.
+    wxAuiPaneInfo& tools = m_panes->GetPane(m_toolBar);
+    if (!layout.toolBar) {
+        for (const MovedBand& band : m_closedUpBands)
+            m_panes->GetPane(band.band).dock_pos = band.from;
+        tools.Show(true);
+    }
+    layout.panes = m_panes->SavePerspective();
+    if (!layout.toolBar) {
+        for (const MovedBand& band : m_closedUpBands)
+            m_panes->GetPane(band.band).dock_pos = band.to;
+        tools.Show(false);
+    }
+    return layout;
+}
+
+bool CMainFrame::PanesAsDesigned() {
+    // Each band along the top and docked; the view in the middle; the picture below it.
+    for (const char* band : {kToolBarPane, kDialogBarPane, kRollBarPane}) {
+        const wxAuiPaneInfo& pane = m_panes->GetPane(band);
+        if (!pane.IsOk() || pane.IsFloating() || pane.dock_direction != wxAUI_DOCK_TOP)
+            return false;
+    }
+    const wxAuiPaneInfo& view = m_panes->GetPane(kViewPane);
+    const wxAuiPaneInfo& picture = m_panes->GetPane(kRollPane);
+    return view.IsOk() && view.IsShown() && view.dock_direction == wxAUI_DOCK_CENTER &&
+           picture.IsOk() && !picture.IsFloating() && picture.dock_direction == wxAUI_DOCK_BOTTOM;
+}
+
+void CMainFrame::RestoreLayout(const FrameLayout& layout) {
+    if (!layout.panes.empty()) {
+        // Laid out at once: the manager's parts would point into the docks it replaced.
+        wxLogNull quiet;
+        if (!m_panes->LoadPerspective(layout.panes, true) || !PanesAsDesigned())
+            m_panes->LoadPerspective(m_defaultPanes, true);
+    }
+    m_panes->SetPictureShare(layout.pictureShare);
+    m_closedUpBands.clear();
+    ShowToolBar(layout.toolBar);
+    ShowStatusBar(layout.statusBar);
+    // Within the screen, and no smaller than the least size.
+    const wxRect screen = wxDisplay(this).GetClientArea();
+    if (layout.size.x > 0 && layout.size.y > 0) {
+        const wxSize least = GetMinSize();
+        SetSize(std::clamp(layout.size.x, least.x, std::max(least.x, screen.width)),
+                std::clamp(layout.size.y, least.y, std::max(least.y, screen.height)));
+    }
+    m_panes->UpdateLayout();
+    if (layout.maximized) Maximize(true);
 }
 
 void CMainFrame::Raise() {
@@ -424,25 +506,25 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
 }
 
 bool CMainFrame::IsRollPaneShown() {
-    return m_paneManager.GetPane(m_rollPane).IsShown();
+    return m_panes->GetPane(m_rollPane).IsShown();
 }
 
 void CMainFrame::ShowRollPane(bool show) {
-    wxAuiPaneInfo& pane = m_paneManager.GetPane(m_rollPane);
+    wxAuiPaneInfo& pane = m_panes->GetPane(m_rollPane);
     if (pane.IsShown() == show) return;
     pane.Show(show);
-    m_paneManager.Update();
+    m_panes->UpdateLayout();
 }
 
 bool CMainFrame::IsRollBarShown() {
-    return m_paneManager.GetPane(m_rollBar).IsShown();
+    return m_panes->GetPane(m_rollBar).IsShown();
 }
 
 void CMainFrame::ShowRollBar(bool show) {
-    wxAuiPaneInfo& pane = m_paneManager.GetPane(m_rollBar);
+    wxAuiPaneInfo& pane = m_panes->GetPane(m_rollBar);
     if (pane.IsShown() == show) return;
     pane.Show(show);
-    m_paneManager.Update();
+    m_panes->UpdateLayout();
 }
 
 void CMainFrame::OnViewRollBar(wxCommandEvent& event) {

@@ -14,6 +14,21 @@
 class wxFileHistory;
 
 namespace rollscribe {
+
+// The window's layout as kept across runs.
+struct FrameLayout {
+    wxSize size;  // when not maximized; wxDefaultSize: as the window starts
+    bool maximized = false;
+    wxString panes;           // where the bands are and what shows (the pane manager's form)
+    double pictureShare = 0;  // the picture's share of the height it and the report have
+    bool toolBar = true;      // the tool bar shown (its band's place is kept in panes)
+    bool statusBar = true;
+};
+
+}  // namespace rollscribe
+
+namespace rollscribe {
+class CFramePanes;
 class CGtkWindowDrop;
 class CRollPane;
 class CRollWxDocument;
@@ -75,6 +90,11 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     // ("Loading the sound font ...", the playing time); empty for the idle text, "Ready".
     void SetStatusMessage(const wxString& text) override;
 
+    // The layout as it is now, to keep; and one kept before, put back (what does not fit the
+    // screen, or no longer names this window's bands, is left as it starts).
+    rollscribe::FrameLayout SavedLayout();
+    void RestoreLayout(const rollscribe::FrameLayout& layout);
+
     // Brings a shown window to the front; a window not yet shown stays hidden (the toolkit would
     // show it), so that start-up shows it only once the command line has been dealt with.
     void Raise() override;
@@ -107,7 +127,9 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     wxAuiToolBar* CreateToolBand(const std::vector<int>& commands,
                                  const std::vector<wxBitmap>& images);
     void CreateBands();
-    void CreateRollPane();
+    void AddRollPane();
+    // Whether the panes are where this window puts them (a kept layout may have been damaged).
+    bool PanesAsDesigned();
     void CreateStatusBarPanes();
     std::vector<MovedBand> CloseUpAfter(const wxAuiPaneInfo& hidden);
 
@@ -130,7 +152,9 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     wxAuiToolBar* m_toolBar = nullptr;
     wxAuiToolBar* m_rollBar = nullptr;
     bool m_rollBarShowsStop = false;
-    wxAuiManager m_paneManager;
+    std::unique_ptr<rollscribe::CFramePanes> m_panes;
+    wxString m_defaultPanes;
+    wxSize m_restoredSize;
     rollscribe::CViewWindow* m_viewWindow = nullptr;
     rollscribe::CRollPane* m_rollPane = nullptr;
     std::unique_ptr<rollscribe::CRollController> m_roll;
