@@ -4,6 +4,7 @@
 #include <wx/uiaction.h>
 
 #include "GuiHarness.h"
+#include "resources/CommandIds.h"
 #include "roll/RollReport.h"
 #include "text/WxText.h"
 #include "ui/CViewWindow.h"
@@ -106,6 +107,21 @@ TEST_F(Report, TextIsSelectedWithTheMouseAndCopiedWithTheKeys) {
     // A new report starts with nothing selected.
     Manager().OpenRollFile(roll.string());
     EXPECT_FALSE(Window().HasSelection());
+}
+
+// The context menu's items show their prompts in the status bar, as the menu bar's do.
+TEST_F(Report, TheContextMenuShowsItsPrompts) {
+    ASSERT_TRUE(Start());
+    for (auto [id, prompt] : std::vector<std::pair<int, std::string>>{
+             {cmd::kReportCopy, "Copy the selected text of the report and put it on the Clipboard"},
+             {cmd::kReportSelectAll, "Select the whole report"}}) {
+        wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, id);
+        Window().ProcessWindowEvent(highlight);
+        EXPECT_EQ(StatusText(0), prompt);
+    }
+    wxMenuEvent close(wxEVT_MENU_CLOSE);
+    Window().ProcessWindowEvent(close);
+    EXPECT_EQ(StatusText(0), "Ready");
 }
 
 // A report of 3,000 lines and more, scrolled by the keys to its ends and by pages.
