@@ -35,8 +35,8 @@ class CFramePanes : public wxAuiManager {
     int m_leastWidth;
     int m_viewLeast;
     int m_pictureLeast;
-    double m_share = 0.45;
-    int m_applied = -1;  // the band's height as last set here; -1: not since it was shown
+    double m_share = 0.53;  // at the window's first size, about the 320 pixels it had before
+    int m_applied = -1;     // the band's height as last set here; -1: not since it was shown
     int m_fixed = 0;
     int m_laidOutHeight = 0;
 };
