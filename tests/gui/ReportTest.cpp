@@ -74,6 +74,15 @@ TEST_F(Report, TextIsSelectedWithTheMouseAndCopiedWithTheKeys) {
              input.MouseUp();
          },
          " Title : Tom & Jerry"},
+        {"two lines, dragged over upwards",
+         [&] {
+             input.MouseMove(LineStart(title + 2));
+             input.MouseDown();
+             input.MouseMove(LineStart(title + 1));
+             input.MouseMove(LineStart(title));
+             input.MouseUp();
+         },
+         " Title : Tom & Jerry\n Composer : A && B\n"},
         {"a path, by a double click on it",
          [&] {
              input.MouseMove(LineStart(file) + wxPoint(150, 0));
