@@ -31,6 +31,7 @@
 #include "ui/CRollPane.h"
 #include "ui/CViewWindow.h"
 #include "ui/DesktopActions.h"
+#include "ui/GtkFileTypeExtension.h"
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
@@ -1061,6 +1062,23 @@ TEST_F(RollPane_, ExportPictureNamesTheFileItWrites) {
     wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out / "notes.txt", 2, seen, named));
     EXPECT_TRUE(fs::exists(out / "notes.txt.pdf"));
     EXPECT_EQ(ReadFile(out / "first.png"), png);
+}
+
+// The extension that another file type puts in the dialog's name: one of the types', in any
+// letter case, is replaced; any other name stays as typed.
+TEST(NameForFileType, ReplacesATypesExtensionInAnyCase) {
+    const std::vector<std::string> extensions = {".png", ".svg", ".pdf"};
+    struct Case {
+        std::string name;
+        std::size_t type;
+        std::string named;
+    };
+    for (const Case& c :
+         {Case{"waltz.png", 1, "waltz.svg"}, Case{"Waltz.PNG", 2, "Waltz.pdf"},
+          Case{"a.b.Svg", 0, "a.b.png"}, Case{"waltz.bar", 1, "waltz.bar"},
+          Case{"waltz", 2, "waltz"}, Case{".png", 1, ".png"}, Case{"waltz.png", 3, "waltz.png"}}) {
+        EXPECT_EQ(NameForFileType(c.name, extensions, c.type), c.named) << c.name << " " << c.type;
+    }
 }
 
 TEST_F(RollPane_, OpenMidiFileAndShowInFolderAskTheDesktopOrSayWhyNot) {
