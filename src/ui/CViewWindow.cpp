@@ -68,6 +68,17 @@ CViewWindow::CViewWindow(wxWindow* parent)
     UpdateScrollBars();
 }
 
+CViewWindow::~CViewWindow() {
+    // What was offered for pasting goes with the window: the toolkit would otherwise keep its
+    // text until it is taken by another program, past the end of this one.
+    if (m_offersPrimary && wxTheClipboard->Open()) {
+        wxTheClipboard->UsePrimarySelection(true);
+        wxTheClipboard->Clear();
+        wxTheClipboard->UsePrimarySelection(false);
+        wxTheClipboard->Close();
+    }
+}
+
 void CViewWindow::OnPaint(wxPaintEvent& event) {
     (void)event;
     wxPaintDC dc(this);
@@ -250,6 +261,7 @@ void CViewWindow::OnLeftUp(wxMouseEvent& event) {
         wxTheClipboard->SetData(new wxTextDataObject(m_text->TextBetween(from, to)));
         wxTheClipboard->UsePrimarySelection(false);
         wxTheClipboard->Close();
+        m_offersPrimary = true;
     }
 }
 

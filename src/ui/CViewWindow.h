@@ -41,6 +41,7 @@ class CReportText {
 class CViewWindow : public wxWindow {
   public:
     explicit CViewWindow(wxWindow* parent);
+    ~CViewWindow() override;
 
     void SetView(wxView* view) { m_view = view; }
     wxView* GetView() const { return m_view; }
@@ -89,6 +90,8 @@ class CViewWindow : public wxWindow {
     ReportPoint m_anchor;
     ReportPoint m_caret;
     bool m_selecting = false;
+    // Whether a selection was offered for pasting with the middle button.
+    bool m_offersPrimary = false;
 };
 
 }  // namespace rollscribe
