@@ -84,7 +84,8 @@ void BM_BuildScene(benchmark::State& state) {
 
 // A full repaint of a window 1280 pixels wide and tall enough for every lane, in the middle of
 // the roll: zoom 0 shows the whole roll, the others are pixels an inch. The second argument
-// shows the expression.
+// shows the expression. The desktop program's roll pane repaints so, inside the part the window
+// system asks for; on a machine at rest each zoom should take well under a frame (16 ms).
 void BM_Repaint(benchmark::State& state) {
     const bool expression = state.range(1) != 0;
     const RollScene& scene = expression ? LargeExpressionScene() : LargeScene();
@@ -148,9 +149,10 @@ void BM_ExampleLoad(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_BuildScene)->Unit(benchmark::kMillisecond)->UseRealTime();
-// Zooms in hundredths of a pixel an inch: the whole roll, 0.1, 1, 40 and 400 pixels an inch.
+// Zooms in hundredths of a pixel an inch: the whole roll, 0.1, 1, 40, 400 and 4000 pixels an
+// inch (the roll pane's whole range).
 BENCHMARK(BM_Repaint)
-    ->ArgsProduct({{0, 10, 100, 4000, 40000}, {0, 1}})
+    ->ArgsProduct({{0, 10, 100, 4000, 40000, 400000}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_ExampleLoad)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -112,6 +112,40 @@ struct ClipCase {
     std::string clipped;
 };
 
+// Copying shown characters gives the text as written behind them.
+TEST(LineSource, GivesTheTextBehindTheShownCharacters) {
+    struct Case {
+        const char32_t* line;
+        std::size_t from;
+        std::size_t to;
+        const char32_t* source;
+    };
+    const Case cases[] = {
+        {U"/rolls/a b.bar", 0, 99, U"/rolls/a b.bar"},
+        {U"/rolls/a b.bar", 7, 10, U"a b"},
+        {U"Tom & Jerry", 0, 99, U"Tom & Jerry"},  // the shown " " after "&" is "& "
+        {U"Tom & Jerry", 4, 5, U"& "},
+        {U"Tom && Jerry", 0, 99, U"Tom && Jerry"},
+        {U"Tom && Jerry", 4, 5, U"&&"},
+        {U"Tom && Jerry", 5, 6, U" "},
+        {U"a&bc", 1, 2, U"&b"},
+        {U"a&bc", 2, 3, U"c"},
+        {U"a\tb\x01", 0, 99, U"a\tb\x01"},
+        {U"a\tb\x01", 1, 3, U"\tb"},
+        {U"ends&", 0, 3, U"end"},
+        {U"ends&", 0, 4, U"ends&"},  // to the line's end: the "&" that shows nothing too
+        {U"ends&", 4, 99, U"&"},
+        {U"&", 0, 0, U"&"},
+        {U"", 0, 99, U""},
+        {U"abc", 2, 2, U""},
+        {U"abc", 3, 99, U""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8(LineSource(c.line, c.from, c.to)), Utf8(c.source))
+            << Utf8(c.line) << " " << c.from << ".." << c.to;
+    }
+}
+
 TEST(ClipReport, KeepsTheFirstLinesAndTheirStarts) {
     const ClipCase cases[] = {
         {"", 5, 5, ""},

@@ -8,6 +8,7 @@
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "text/WxText.h"
+#include "ui/CMainFrame.h"
 
 namespace rollscribe {
 
@@ -23,6 +24,48 @@ wxString CAppSettings::RecentFileGroup() {
 
 wxString CAppSettings::PlaybackGroup() {
     return "/" + WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)) + "/Playback";
+}
+
+wxString CAppSettings::WindowGroup() {
+    return "/" + WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)) + "/Window";
+}
+
+FrameLayout CAppSettings::ReadLayout() {
+    FrameLayout layout;
+    m_config->SetPath(WindowGroup());
+    long width = 0;
+    long height = 0;
+    if (m_config->Read("Width", &width) && m_config->Read("Height", &height) && width > 0 &&
+        height > 0 && width < 100000 && height < 100000)
+        layout.size = wxSize(static_cast<int>(width), static_cast<int>(height));
+    m_config->Read("Maximized", &layout.maximized, false);
+    m_config->Read("Panes", &layout.panes);
+    double share = 0;
+    if (m_config->Read("PictureShare", &share) && share > 0 && share < 1)
+        layout.pictureShare = share;
+    m_config->Read("ToolBar", &layout.toolBar, true);
+    m_config->Read("StatusBar", &layout.statusBar, true);
+    m_config->SetPath("/");
+    return layout;
+}
+
+void CAppSettings::SaveLayout(const FrameLayout& layout) {
+    wxLogNull quiet;  // settings that cannot be written are not worth an error box
+    m_config->SetPath(WindowGroup());
+    m_config->Write("Width", static_cast<long>(layout.size.x));
+    m_config->Write("Height", static_cast<long>(layout.size.y));
+    m_config->Write("Maximized", layout.maximized);
+    m_config->Write("Panes", layout.panes);
+    m_config->Write("PictureShare", layout.pictureShare);
+    m_config->Write("ToolBar", layout.toolBar);
+    m_config->Write("StatusBar", layout.statusBar);
+    m_config->SetPath("/");
+    Flush();
+}
+
+void CAppSettings::Flush() {
+    wxFileName::Mkdir(wxFileName(FilePath()).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    m_config->Flush();
 }
 
 std::string CAppSettings::SoundFont() {
@@ -78,8 +121,7 @@ void CAppSettings::SaveRecentFiles(wxDocManager& manager) {
         }
         if (!wxFileName::FileExists(FilePath())) return;
     }
-    wxFileName::Mkdir(wxFileName(FilePath()).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-    m_config->Flush();
+    Flush();
 }
 
 }  // namespace rollscribe

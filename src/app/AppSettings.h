@@ -9,12 +9,15 @@ class wxDocManager;
 
 namespace rollscribe {
 
+struct FrameLayout;
+
 // The per-user settings: the file Quorvel_Software/rollscribe.conf in the user's configuration
 // folder (XDG_CONFIG_HOME, normally ~/.config), with everything under a group named after the
-// application ("BAR/ANN to Vellum file converter"). The program keeps the recent-file list
-// there; the user may add the sound font that playback uses (SoundFont in the group Playback).
-// The file is rewritten atomically (a temporary file renamed over it) with mode 0666 less the
-// umask. A missing, unreadable or damaged file is not an error: the list then starts empty.
+// application ("BAR/ANN to Vellum file converter"). The program keeps the recent-file list and
+// the main window's layout there; the user may add the sound font that playback uses (SoundFont in
+// the group Playback). The file is rewritten atomically (a temporary file renamed over it) with
+// mode 0666 less the umask. A missing, unreadable or damaged file is not an error: the list then
+// starts empty.
 class CAppSettings {
   public:
     CAppSettings();
@@ -26,6 +29,12 @@ class CAppSettings {
     // Writes the list at once, so that it survives whatever ends the program.
     void SaveRecentFiles(wxDocManager& manager);
 
+    // The main window's layout (group Window): as the window starts when none is kept, and a
+    // value that makes no sense left out.
+    FrameLayout ReadLayout();
+    // Writes it at once.
+    void SaveLayout(const FrameLayout& layout);
+
     // The sound font named in the settings (its bytes); empty when none is.
     std::string SoundFont();
 
@@ -35,8 +44,11 @@ class CAppSettings {
     static wxString PlaybackGroup();
 
   private:
-    // The group that holds the recent-file list.
+    // The groups that hold the recent-file list and the window's layout.
     static wxString RecentFileGroup();
+    static wxString WindowGroup();
+    // Writes the file (and its folder) now.
+    void Flush();
 
     std::unique_ptr<wxFileConfig> m_config;
 };

@@ -79,7 +79,7 @@ bool ParseInstanceRequest(const std::string& request, std::optional<std::string>
     return false;
 }
 
-CInstanceLink::CInstanceLink() = default;
+CInstanceLink::CInstanceLink(std::string scope) : m_scope(std::move(scope)) {}
 
 CInstanceLink::~CInstanceLink() = default;
 
@@ -91,20 +91,26 @@ std::string CInstanceLink::RuntimeFolder() {
     return IsPrivateFolder(folder) ? folder : std::string();
 }
 
+std::string CInstanceLink::FileStem(const std::string& scope) {
+    return scope.empty() ? "rollscribe" : "rollscribe-" + scope;
+}
+
 bool CInstanceLink::ForwardOrServe(const std::optional<std::string>& file, OpenHandler handler) {
     std::string folder = RuntimeFolder();
     if (folder.empty()) return false;
-    std::string socketPath = folder + "/rollscribe.socket";
+    const std::string stem = FileStem(m_scope);
+    const std::string lockName = stem + ".lock";
+    std::string socketPath = folder + "/" + stem + ".socket";
     if (socketPath.size() > kMaxSocketPath) return false;
 
     wxLogNull quiet;
     m_checker = std::make_unique<wxSingleInstanceChecker>();
-    if (!m_checker->Create("rollscribe.lock", wxString::FromUTF8(folder))) {
+    if (!m_checker->Create(wxString::FromUTF8(lockName), wxString::FromUTF8(folder))) {
         // A lock file the checker does not trust (say with other permissions) can only be this
         // user's own, as nobody else may enter the folder: it is replaced.
         m_checker = std::make_unique<wxSingleInstanceChecker>();
-        ::unlink((folder + "/rollscribe.lock").c_str());
-        if (!m_checker->Create("rollscribe.lock", wxString::FromUTF8(folder))) {
+        ::unlink((folder + "/" + lockName).c_str());
+        if (!m_checker->Create(wxString::FromUTF8(lockName), wxString::FromUTF8(folder))) {
             m_checker.reset();
             return false;
         }

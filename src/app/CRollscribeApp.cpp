@@ -6,12 +6,14 @@
 #include <wx/stdpaths.h>
 
 #include <csignal>
+#include <cstdlib>
 
 #include "app/AppSettings.h"
 #include "app/CAboutDialog.h"
 #include "app/CInstanceLink.h"
 #include "app/CRollDocTemplate.h"
 #include "app/CRollscribeDocManager.h"
+#include "app/GtkDisplayCheck.h"
 #include "app/GtkModalDialogs.h"
 #include "platform/CFile.h"
 #include "platform/ProcessGuards.h"
@@ -75,7 +77,9 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     // A program already running takes the request; this one then ends.
     std::optional<std::string> absoluteFile;
     if (file) absoluteFile = rollscribe::FullPath(CString(*file)).ToStdString();
-    m_instance = std::make_unique<CInstanceLink>();
+    // One program per display: a start on another display opens a window there.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    m_instance = std::make_unique<CInstanceLink>(OpenedDisplayScope(runtime ? runtime : ""));
     if (m_instance->ForwardOrServe(
             absoluteFile, [this](const std::optional<std::string>& f) { OnForwardedRequest(f); })) {
         m_forwarded = true;
@@ -93,7 +97,14 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     });
     m_settings->LoadRecentFiles(*m_docManager);
     frame->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
-    frame->SetPlaybackOptions(PlaybackOptionsFrom(ProcessEnvironment, m_settings->SoundFont()));
+    frame->RollController().SetPlaybackOptions(
+        PlaybackOptionsFrom(ProcessEnvironment, m_settings->SoundFont()));
+    // The window as the user left it; kept again when it closes.
+    frame->RestoreLayout(m_settings->ReadLayout());
+    frame->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+        SaveLayout();
+        event.Skip();
+    });
     SetTopWindow(frame);
 
     // The command line: a new document, then the named file, before the window is first shown.
@@ -110,7 +121,15 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     return true;
 }
 
+void CRollscribeApp::SaveLayout() {
+    // Only a window that was on the screen has a layout of the user's.
+    CMainFrame* frame = MainFrame();
+    if (frame && m_settings && frame->IsShown() && !frame->IsBeingDeleted())
+        m_settings->SaveLayout(frame->SavedLayout());
+}
+
 void CRollscribeApp::ExitInstance() {
+    SaveLayout();
     m_instance.reset();
     if (m_docManager) {
         m_docManager->SetHistoryListener({});

@@ -28,10 +28,10 @@ class CRollscribeApp : public wxApp {
     int OnRun() override;
     int OnExit() override;
 
-    // Start-up: settings, one running program per user, the document template, the command
-    // line's file (opened before the window is first shown), the window. Returns false when the
-    // program is to end because its file could not be opened; true also when a running program
-    // took the request (the main loop then does not run).
+    // Start-up: settings, one running program per user and display, the document template, the
+    // command line's file (opened before the window is first shown), the window. Returns false
+    // when the program is to end because its file could not be opened; true also when a running
+    // program took the request (the main loop then does not run).
     bool InitInstance(const std::optional<std::string>& file);
     // Shut-down: saves the recent-file list and releases what InitInstance made. Safe to call
     // more than once and after a start-up that failed.
@@ -44,6 +44,8 @@ class CRollscribeApp : public wxApp {
     void OnForwardedRequest(const std::optional<std::string>& file);
 
   private:
+    // Keeps the main window's layout in the settings.
+    void SaveLayout();
     void OnAppAbout(wxCommandEvent& event);
     void OnTerminateSignal();
     // Cancels the modal dialogs that are open; true if one was open, or a loop of one still runs.

@@ -2,6 +2,10 @@
 
 #include <gtk/gtk.h>
 
+#include <string_view>
+
+#include "app/DisplayScope.h"
+
 namespace rollscribe {
 
 namespace {
@@ -22,6 +26,18 @@ bool CanOpenDisplay(const std::vector<std::string>& toolkitArgs) {
     if (!display) return false;
     gdk_display_close(display);
     return true;
+}
+
+std::string OpenedDisplayScope(const std::string& runtimeDir) {
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display) return {};
+    // The backend by its class, without the backends' own headers.
+    const std::string_view type = G_OBJECT_TYPE_NAME(display);
+    const DisplayKind kind = type == "GdkX11Display"       ? DisplayKind::x11
+                             : type == "GdkWaylandDisplay" ? DisplayKind::wayland
+                                                           : DisplayKind::other;
+    const char* name = gdk_display_get_name(display);
+    return DisplayScope(kind, name ? name : "", runtimeDir);
 }
 
 }  // namespace rollscribe

@@ -10,4 +10,8 @@ namespace rollscribe {
 // cannot show, and abort.
 bool CanOpenDisplay(const std::vector<std::string>& toolkitArgs);
 
+// The scope (see DisplayScope) of the display that the toolkit has opened; empty when it has
+// opened none. runtimeDir: the user's runtime folder, where Wayland's sockets are.
+std::string OpenedDisplayScope(const std::string& runtimeDir);
+
 }  // namespace rollscribe

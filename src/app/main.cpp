@@ -11,6 +11,7 @@
 #include "app/CRollscribeApp.h"
 #include "app/GtkDisplayCheck.h"
 #include "app/StartupArguments.h"
+#include "audio/SoundFontLoad.h"
 #include "platform/CException.h"
 #include "platform/ProcessGuards.h"
 
@@ -57,5 +58,11 @@ int main(int argc, char** argv) {
     int status = wxEntry(toolkitArgc, toolkitArgv.data());
     // Closed by a terminating signal: end by it, as a caller expects.
     rollscribe::EndByNotedSignal();
+    // A sound font still loading in the background is not waited for (a large one takes seconds):
+    // the program ends without destroying what that thread may still use.
+    if (SoundFontLoad::Running() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(status == 0 ? 0 : 1);
+    }
     return status == 0 ? 0 : 1;
 }

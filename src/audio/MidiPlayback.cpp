@@ -23,19 +23,7 @@ MidiPlayback::~MidiPlayback() {
 
 void MidiPlayback::Play(const CString& midiPath, std::int64_t startTick) {
     Stop();
-    if (!m_session) {
-        m_session = std::make_unique<SynthSession>(m_options);
-        if (m_options.output == AudioOutput::device && !m_options.audioDriver.empty() &&
-            fluid_settings_setstr(m_session->Settings(), "audio.driver",
-                                  m_options.audioDriver.c_str()) != FLUID_OK) {
-            const std::string driver = m_options.audioDriver;
-            m_session.reset();
-            throw AudioError(
-                "no audio output could be opened: this system has no audio "
-                "driver \"" +
-                driver + "\"");
-        }
-    }
+    if (!m_session) Adopt(std::make_unique<SynthSession>(m_options));
     m_session->StartPlayer(midiPath, startTick);
     m_lastTick = startTick;
     m_lastTotal = 0;
@@ -51,6 +39,18 @@ void MidiPlayback::Play(const CString& midiPath, std::int64_t startTick) {
     } else {
         m_clockRunning = true;
         m_clock = std::thread(&MidiPlayback::RunSilentClock, this);
+    }
+}
+
+void MidiPlayback::Adopt(std::unique_ptr<SynthSession> session) {
+    Stop();
+    m_session = std::move(session);
+    if (m_session && m_options.output == AudioOutput::device && !m_options.audioDriver.empty() &&
+        fluid_settings_setstr(m_session->Settings(), "audio.driver",
+                              m_options.audioDriver.c_str()) != FLUID_OK) {
+        m_session.reset();
+        throw AudioError("no audio output could be opened: this system has no audio driver \"" +
+                         m_options.audioDriver + "\"");
     }
 }
 

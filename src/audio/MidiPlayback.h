@@ -27,14 +27,23 @@ struct PlaybackOptions : SoundOptions {
 };
 
 // Plays a MIDI file live, with a position for a cursor. The synthesizer and its sound font are
-// made at the first Play and kept. Every call is made from one thread (the GUI's); the sound is
-// made on the audio driver's or the clock's own thread.
+// made at the first Play and kept, or made beforehand (by a SoundFontLoad) and handed over. Every
+// call is made from one thread (the GUI's); the sound is made on the audio driver's or the clock's
+// own thread.
 class MidiPlayback {
   public:
     explicit MidiPlayback(PlaybackOptions options = {});
     ~MidiPlayback();
     MidiPlayback(const MidiPlayback&) = delete;
     MidiPlayback& operator=(const MidiPlayback&) = delete;
+
+    const PlaybackOptions& Options() const noexcept { return m_options; }
+    // Whether the sound font has been loaded.
+    bool HasSoundFont() const noexcept { return m_session != nullptr; }
+    // Takes a session loaded with Options() in place of any made before, stopping what played.
+    // Throws AudioError when the audio driver of the options does not exist; the playback then
+    // has no session.
+    void Adopt(std::unique_ptr<SynthSession> session);
 
     // Plays a MIDI file from a tick on, stopping what played before. Throws CFileException or
     // CException naming a sound font or MIDI file that cannot be used, and AudioError when no

@@ -36,6 +36,9 @@ constexpr CommandPair kCommands[] = {
     {res::ID_ROLL_COPY_REPORT, cmd::kCopyReport},
     {res::ID_ROLL_EXPORT_PICTURE, cmd::kExportPicture},
     {res::ID_VIEW_ROLL_PICTURE, cmd::kViewRollPicture},
+    {res::ID_REPORT_COPY, cmd::kReportCopy},
+    {res::ID_REPORT_SELECT_ALL, cmd::kReportSelectAll},
+    {res::ID_VIEW_ROLL_BAR, cmd::kViewRollBar},
 };
 
 // The recent-file entries: sixteen resource ids, of which the toolkit numbers nine.

@@ -37,6 +37,10 @@ constexpr int kShowInFolder = wxID_HIGHEST + 11;
 constexpr int kCopyReport = wxID_HIGHEST + 12;
 constexpr int kExportPicture = wxID_HIGHEST + 13;
 constexpr int kViewRollPicture = wxID_HIGHEST + 14;
+constexpr int kViewRollBar = wxID_HIGHEST + 15;
+// The report's selection.
+constexpr int kReportCopy = wxID_HIGHEST + 16;
+constexpr int kReportSelectAll = wxID_HIGHEST + 17;
 }  // namespace cmd
 
 // The toolkit id of a command given by its resource id.

@@ -41,7 +41,8 @@ const std::vector<PopupResource>& MenuTable() {
         {"&View",
          {{res::ID_VIEW_TOOLBAR, "&Toolbar", true},
           {res::ID_VIEW_STATUS_BAR, "&Status Bar", true},
-          {res::ID_VIEW_ROLL_PICTURE, "&Roll Picture", true}}},
+          {res::ID_VIEW_ROLL_PICTURE, "&Roll Picture", true},
+          {res::ID_VIEW_ROLL_BAR, "Roll Tool &Bar", true}}},
         {"&Roll",
          {{res::ID_ROLL_PLAY, kPlayLabel, false},
           {0, nullptr, false},
@@ -101,6 +102,10 @@ std::vector<wxAcceleratorEntry> MainAccelerators() {
         {wxACCEL_SHIFT, WXK_INSERT, cmd::kPaste}, {wxACCEL_NORMAL, WXK_F6, cmd::kNextPane},
         {wxACCEL_SHIFT, WXK_F6, cmd::kPrevPane},
     };
+}
+
+std::vector<wxAcceleratorEntry> ExtraAccelerators() {
+    return {{wxACCEL_CTRL, 'Q', cmd::kExit}};
 }
 
 std::vector<wxAcceleratorEntry> RollAccelerators() {

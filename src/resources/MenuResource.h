@@ -15,6 +15,8 @@ wxMenuBar* CreateMainMenuBar();
 
 // The thirteen accelerators, in table order.
 std::vector<wxAcceleratorEntry> MainAccelerators();
+// Keys beyond the table that users of a desktop expect: Ctrl+Q quits (Exit).
+std::vector<wxAcceleratorEntry> ExtraAccelerators();
 // The keys of the Roll menu: Space plays and stops, Ctrl++, Ctrl+- and Ctrl+0 zoom (also as
 // typed on keyboards where "+" needs Shift, and on the keypad).
 std::vector<wxAcceleratorEntry> RollAccelerators();

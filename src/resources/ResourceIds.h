@@ -40,6 +40,10 @@ constexpr unsigned ID_ROLL_SHOW_IN_FOLDER = 0x8006;
 constexpr unsigned ID_ROLL_COPY_REPORT = 0x8007;
 constexpr unsigned ID_ROLL_EXPORT_PICTURE = 0x8008;
 constexpr unsigned ID_VIEW_ROLL_PICTURE = 0x8009;
+// The report's own commands (its context menu and keys), and the Roll band's View item.
+constexpr unsigned ID_REPORT_COPY = 0x800A;
+constexpr unsigned ID_REPORT_SELECT_ALL = 0x800B;
+constexpr unsigned ID_VIEW_ROLL_BAR = 0x800C;
 
 // Status-bar indicators.
 constexpr unsigned ID_INDICATOR_CAPS = 0xE701;

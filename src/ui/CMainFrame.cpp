@@ -1,36 +1,33 @@
 #include "ui/CMainFrame.h"
 
-#include <wx/clipbrd.h>
 #include <wx/dcclient.h>
-#include <wx/filedlg.h>
+#include <wx/display.h>
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 #include <wx/iconbndl.h>
+#include <wx/log.h>
 #include <wx/menu.h>
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
-#include <wx/utils.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "app_icon.xpm"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
-#include "resources/ProgramName.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "resources/ToolBarResource.h"
-#include "roll/RollReport.h"
-#include "text/FilePatterns.h"
 #include "text/WxText.h"
+#include "ui/CFramePanes.h"
+#include "ui/CRollController.h"
 #include "ui/CRollPane.h"
-#include "ui/CRollPlayer.h"
 #include "ui/CRollWxDocument.h"
 #include "ui/CViewWindow.h"
 #include "ui/GtkGrayedItemPrompts.h"
+#include "ui/GtkPaintNow.h"
 #include "ui/GtkWindowDrop.h"
-#include "ui/PictureExport.h"
 
 using namespace rollscribe;
 
@@ -39,6 +36,15 @@ namespace {
 wxString ResourceText(unsigned id) {
     return WxAscii(LoadResourceString(id));
 }
+
+// The least sizes: the window's width, the report's lines, the picture's height (its header,
+// scales and a few lanes).
+constexpr int kLeastWidth = 560;
+constexpr int kReportLeastLines = 6;
+constexpr int kPictureLeast = 200;
+
+// How long a note stays in the status bar.
+constexpr int kNoteMilliseconds = 5000;
 
 constexpr unsigned kIndicators[] = {res::ID_INDICATOR_CAPS, res::ID_INDICATOR_NUM,
                                     res::ID_INDICATOR_SCRL};
@@ -58,23 +64,6 @@ bool InSameRow(const wxAuiPaneInfo& a, const wxAuiPaneInfo& b) {
            a.dock_row == b.dock_row;
 }
 
-// The Export Picture dialog's file types, in the order of PictureFormat.
-constexpr PictureFormat kExportFormats[] = {PictureFormat::png, PictureFormat::svg,
-                                            PictureFormat::pdf};
-
-// The Export Picture dialog's wildcard. Each type lists its lowercase pattern first, the one the
-// dialog takes an extension from, then the pattern that shows its files in any letter case.
-wxString ExportWildcard() {
-    wxString wildcard;
-    for (auto [name, extension] :
-         {std::pair{"PNG Pictures (*.png)", ".png"}, std::pair{"SVG Pictures (*.svg)", ".svg"},
-          std::pair{"PDF Documents (*.pdf)", ".pdf"}}) {
-        if (!wildcard.empty()) wildcard += "|";
-        wildcard += wxString(name) + "|*" + extension + ";" + AnyCasePattern(extension);
-    }
-    return wildcard;
-}
-
 }  // namespace
 
 // clang-format off
@@ -87,23 +76,10 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocParentFrame)
     EVT_DROP_FILES(CMainFrame::OnDropFiles)
     EVT_IDLE(CMainFrame::OnIdle)
     EVT_CLOSE(CMainFrame::OnClose)
+    EVT_MENU(cmd::kViewRollBar, CMainFrame::OnViewRollBar)
+    EVT_UPDATE_UI(cmd::kViewRollBar, CMainFrame::OnUpdateViewRollBar)
     EVT_MENU(cmd::kViewRollPicture, CMainFrame::OnViewRollPicture)
     EVT_UPDATE_UI(cmd::kViewRollPicture, CMainFrame::OnUpdateViewRollPicture)
-    EVT_MENU(cmd::kPlay, CMainFrame::OnPlay)
-    EVT_UPDATE_UI(cmd::kPlay, CMainFrame::OnUpdatePlay)
-    EVT_MENU(cmd::kZoomIn, CMainFrame::OnZoom)
-    EVT_MENU(cmd::kZoomOut, CMainFrame::OnZoom)
-    EVT_MENU(cmd::kZoomAll, CMainFrame::OnZoom)
-    EVT_UPDATE_UI(cmd::kZoomIn, CMainFrame::OnUpdateZoom)
-    EVT_UPDATE_UI(cmd::kZoomOut, CMainFrame::OnUpdateZoom)
-    EVT_UPDATE_UI(cmd::kZoomAll, CMainFrame::OnUpdateZoom)
-    EVT_MENU(cmd::kOpenMidi, CMainFrame::OnOpenMidi)
-    EVT_UPDATE_UI(cmd::kOpenMidi, CMainFrame::OnUpdateNeedsMidi)
-    EVT_MENU(cmd::kShowInFolder, CMainFrame::OnShowInFolder)
-    EVT_UPDATE_UI(cmd::kShowInFolder, CMainFrame::OnUpdateNeedsMidi)
-    EVT_MENU(cmd::kCopyReport, CMainFrame::OnCopyReport)
-    EVT_MENU(cmd::kExportPicture, CMainFrame::OnExportPicture)
-    EVT_UPDATE_UI(cmd::kExportPicture, CMainFrame::OnUpdateExportPicture)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -115,25 +91,48 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     SetMenuBar(CreateMainMenuBar());
     ShowPromptsOfGrayedItems(this, GetMenuBar());
     std::vector<wxAcceleratorEntry> accelerators = MainAccelerators();
+    for (const wxAcceleratorEntry& entry : ExtraAccelerators()) accelerators.push_back(entry);
     for (const wxAcceleratorEntry& entry : RollAccelerators()) accelerators.push_back(entry);
     SetAcceleratorTable(
         wxAcceleratorTable(static_cast<int>(accelerators.size()), accelerators.data()));
 
-    m_paneManager.SetManagedWindow(this);
-    // The roll pane's sash resizes it as it is dragged.
-    m_paneManager.SetFlags(m_paneManager.GetFlags() | wxAUI_MGR_LIVE_RESIZE);
-    // The roll pane may take up to two thirds of the window's height (the manager's own limit is
-    // a third).
-    m_paneManager.SetDockSizeConstraint(1.0 / 3, 2.0 / 3);
     m_viewWindow = new CViewWindow(this);
-    m_paneManager.AddPane(m_viewWindow, wxAuiPaneInfo().Name(kViewPane).CenterPane());
+    m_rollPane = new CRollPane(this);
+    // The report keeps a few lines, and the picture its header, scales and some lanes.
+    const int reportLeast = kReportLeastLines * m_viewWindow->GetCharHeight();
+    m_panes = std::make_unique<CFramePanes>(*m_viewWindow, *m_rollPane, kLeastWidth, reportLeast,
+                                            kPictureLeast);
+    m_panes->SetManagedWindow(this);
+    // The roll pane's sash resizes it as it is dragged.
+    m_panes->SetFlags(m_panes->GetFlags() | wxAUI_MGR_LIVE_RESIZE);
+    // The roll pane's own share of the height sets its size, within the least heights.
+    m_panes->SetDockSizeConstraint(1.0 / 3, 1.0);
+    m_panes->AddPane(m_viewWindow,
+                     wxAuiPaneInfo().Name(kViewPane).CenterPane().MinSize(-1, reportLeast));
     CreateBands();
-    CreateRollPane();
+    AddRollPane();
     CreateStatusBarPanes();
-    m_paneManager.Update();
+    // A window so small that the report or the picture could not be used is not allowed: the
+    // panes set the least size from the bands' height as they lay them out.
+    m_panes->UpdateLayout();
+    m_defaultPanes = m_panes->SavePerspective();
+    // The size the window has when it is not maximized, to be kept.
+    m_restoredSize = GetSize();
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        if (!IsMaximized() && !IsIconized() && !IsFullScreen()) m_restoredSize = event.GetSize();
+    });
+    // A note in the status bar goes after a while, unless something else was shown meanwhile.
+    m_noteTimer.SetOwner(this);
+    Bind(
+        wxEVT_TIMER,
+        [this](wxTimerEvent&) {
+            if (m_statusMessage == m_note) SetStatusMessage(wxEmptyString);
+            m_note.clear();
+        },
+        m_noteTimer.GetId());
+    m_roll = std::make_unique<CRollController>(static_cast<CRollHost&>(*this), *m_rollPane);
 
-    m_toolBar->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
-    m_toolBar->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
     // Every key pressed in the window passes here first.
     Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
         if (event.GetKeyCode() == WXK_SCROLL) NoteScrollLockPressed();
@@ -142,48 +141,54 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 }
 
 CMainFrame::~CMainFrame() {
-    m_player.reset();
+    m_roll.reset();
     m_drop.reset();
-    m_paneManager.UnInit();
+    m_panes->UnInit();
 }
 
-void CMainFrame::CreateRollPane() {
-    m_rollPane = new CRollPane(this);
-    m_rollPane->SetHoleListener([this](const std::string& text) { ShowHoleText(text); });
-    m_rollPane->SetClickListener([this](double time) { OnRollClicked(time); });
+void CMainFrame::AddRollPane() {
     // A band below the view, as wide as the window, whose height the user drags.
-    m_paneManager.AddPane(m_rollPane, wxAuiPaneInfo()
-                                          .Name(kRollPane)
-                                          .Bottom()
-                                          .Layer(0)
-                                          .Row(0)
-                                          .CaptionVisible(false)
-                                          .CloseButton(false)
-                                          .Floatable(false)
-                                          .Movable(false)
-                                          .Dockable(false)
-                                          .PaneBorder(false)
-                                          .BestSize(-1, 320)
-                                          .MinSize(-1, 80));
+    m_panes->AddPane(m_rollPane, wxAuiPaneInfo()
+                                     .Name(kRollPane)
+                                     .Bottom()
+                                     .Layer(0)
+                                     .Row(0)
+                                     .CaptionVisible(false)
+                                     .CloseButton(false)
+                                     .Floatable(false)
+                                     .Movable(false)
+                                     .Dockable(false)
+                                     .PaneBorder(false)
+                                     .BestSize(-1, 320)
+                                     .MinSize(-1, kPictureLeast));
 }
 
-void CMainFrame::CreateBands() {
-    m_toolBar =
+wxAuiToolBar* CMainFrame::CreateToolBand(const std::vector<int>& commands,
+                                         const std::vector<wxBitmap>& images) {
+    auto* band =
         new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxAUI_TB_DEFAULT_STYLE);
-    m_toolBar->SetToolBitmapSize(wxSize(16, 15));
-    std::vector<wxBitmap> images = ToolBarImages();
+    band->SetToolBitmapSize(wxSize(16, 15));
     size_t image = 0;
-    for (int id : ToolBarCommands()) {
+    for (int id : commands) {
         if (id == 0) {
-            m_toolBar->AddSeparator();
+            band->AddSeparator();
             continue;
         }
         wxBitmap bitmap = image < images.size() ? images[image] : wxBitmap(16, 15);
         ++image;
-        m_toolBar->AddTool(id, wxEmptyString, bitmap, wxNullBitmap, wxITEM_NORMAL,
-                           CommandToolTip(id), CommandPrompt(id), nullptr);
+        band->AddTool(id, wxEmptyString, bitmap, wxNullBitmap, wxITEM_NORMAL, CommandToolTip(id),
+                      CommandPrompt(id), nullptr);
     }
-    m_toolBar->Realize();
+    band->Realize();
+    // Pointing at a button shows its command's prompt in the status bar.
+    band->Bind(wxEVT_MOTION, &CMainFrame::OnToolBarMotion, this);
+    band->Bind(wxEVT_LEAVE_WINDOW, &CMainFrame::OnToolBarLeave, this);
+    return band;
+}
+
+void CMainFrame::CreateBands() {
+    m_toolBar = CreateToolBand(ToolBarCommands(), ToolBarImages());
+    m_rollBar = CreateToolBand(RollBarCommands(), RollBarImages());
 
     auto* dialogBar =
         new wxAuiToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxAUI_TB_DEFAULT_STYLE);
@@ -192,14 +197,15 @@ void CMainFrame::CreateBands() {
     dialogBar->AddControl(text);
     dialogBar->Realize();
 
-    // One band area along the top: the tool bar first, the dialog bar beside it, both docked
-    // for good (a floating band could not always be brought back).
-    auto band = [](const char* name, int position) {
+    // One band area along the top: the tool bar first, the dialog bar beside it, all docked for
+    // good (a floating band could not always be brought back). The Roll band starts a row of its
+    // own below them, where the long line of the dialog bar leaves it in sight.
+    auto band = [](const char* name, int row, int position) {
         return wxAuiPaneInfo()
             .Name(name)
             .ToolbarPane()
             .Top()
-            .Row(0)
+            .Row(row)
             .Position(position)
             .Gripper()
             .Floatable(false)
@@ -207,8 +213,9 @@ void CMainFrame::CreateBands() {
             .RightDockable(false)
             .BottomDockable(false);
     };
-    m_paneManager.AddPane(m_toolBar, band(kToolBarPane, 0));
-    m_paneManager.AddPane(dialogBar, band(kDialogBarPane, 1));
+    m_panes->AddPane(m_toolBar, band(kToolBarPane, 0, 0));
+    m_panes->AddPane(dialogBar, band(kDialogBarPane, 0, 1));
+    m_panes->AddPane(m_rollBar, band(kRollBarPane, 1, 0));
 }
 
 void CMainFrame::CreateStatusBarPanes() {
@@ -228,7 +235,7 @@ void CMainFrame::CreateStatusBarPanes() {
 }
 
 bool CMainFrame::IsToolBarShown() {
-    return m_paneManager.GetPane(m_toolBar).IsShown();
+    return m_panes->GetPane(m_toolBar).IsShown();
 }
 
 bool CMainFrame::IsStatusBarShown() const {
@@ -240,7 +247,7 @@ std::vector<CMainFrame::MovedBand> CMainFrame::CloseUpAfter(const wxAuiPaneInfo&
     // when a band before it goes: the bands after the hidden one move back by the gap it leaves.
     std::vector<wxAuiPaneInfo*> after;
     int first = -1;
-    wxAuiPaneInfoArray& panes = m_paneManager.GetAllPanes();
+    wxAuiPaneInfoArray& panes = m_panes->GetAllPanes();
     for (size_t i = 0; i < panes.GetCount(); ++i) {
         wxAuiPaneInfo& pane = panes.Item(i);
         if (pane.window == hidden.window || !pane.IsShown() || !pane.IsToolbar() ||
@@ -259,11 +266,11 @@ std::vector<CMainFrame::MovedBand> CMainFrame::CloseUpAfter(const wxAuiPaneInfo&
 }
 
 void CMainFrame::ShowToolBar(bool show) {
-    wxAuiPaneInfo& tools = m_paneManager.GetPane(m_toolBar);
+    wxAuiPaneInfo& tools = m_panes->GetPane(m_toolBar);
     if (tools.IsShown() == show) return;
     if (show) {
         for (const MovedBand& band : m_closedUpBands) {
-            wxAuiPaneInfo& pane = m_paneManager.GetPane(band.band);
+            wxAuiPaneInfo& pane = m_panes->GetPane(band.band);
             if (pane.IsOk() && InSameRow(pane, tools) && pane.dock_pos == band.to)
                 pane.dock_pos = band.from;
         }
@@ -272,13 +279,72 @@ void CMainFrame::ShowToolBar(bool show) {
         m_closedUpBands = CloseUpAfter(tools);
     }
     tools.Show(show);
-    m_paneManager.Update();
+    m_panes->UpdateLayout();
 }
 
 void CMainFrame::ShowStatusBar(bool show) {
     m_statusBar->Show(show);
     // The frame lays its client area out again, and the view takes the space.
     SendSizeEvent();
+}
+
+FrameLayout CMainFrame::SavedLayout() {
+    FrameLayout layout;
+    layout.maximized = IsMaximized();
+    layout.size = m_restoredSize;
+    layout.pictureShare = m_panes->PictureShare();
+    layout.statusBar = IsStatusBarShown();
+    layout.toolBar = IsToolBarShown();
+    // The bands are kept as they are with the tool bar shown: the bands after it back where
+    // they were, so that showing it again, after a restart, finds its place.
+    wxAuiPaneInfo& tools = m_panes->GetPane(m_toolBar);
+    if (!layout.toolBar) {
+        for (const MovedBand& band : m_closedUpBands)
+            m_panes->GetPane(band.band).dock_pos = band.from;
+        tools.Show(true);
+    }
+    layout.panes = m_panes->SavePerspective();
+    if (!layout.toolBar) {
+        for (const MovedBand& band : m_closedUpBands)
+            m_panes->GetPane(band.band).dock_pos = band.to;
+        tools.Show(false);
+    }
+    return layout;
+}
+
+bool CMainFrame::PanesAsDesigned() {
+    // Each band along the top and docked; the view in the middle; the picture below it.
+    for (const char* band : {kToolBarPane, kDialogBarPane, kRollBarPane}) {
+        const wxAuiPaneInfo& pane = m_panes->GetPane(band);
+        if (!pane.IsOk() || pane.IsFloating() || pane.dock_direction != wxAUI_DOCK_TOP)
+            return false;
+    }
+    const wxAuiPaneInfo& view = m_panes->GetPane(kViewPane);
+    const wxAuiPaneInfo& picture = m_panes->GetPane(kRollPane);
+    return view.IsOk() && view.IsShown() && view.dock_direction == wxAUI_DOCK_CENTER &&
+           picture.IsOk() && !picture.IsFloating() && picture.dock_direction == wxAUI_DOCK_BOTTOM;
+}
+
+void CMainFrame::RestoreLayout(const FrameLayout& layout) {
+    if (!layout.panes.empty()) {
+        // Laid out at once: the manager's parts would point into the docks it replaced.
+        wxLogNull quiet;
+        if (!m_panes->LoadPerspective(layout.panes, true) || !PanesAsDesigned())
+            m_panes->LoadPerspective(m_defaultPanes, true);
+    }
+    m_panes->SetPictureShare(layout.pictureShare);
+    m_closedUpBands.clear();
+    ShowToolBar(layout.toolBar);
+    ShowStatusBar(layout.statusBar);
+    // Within the screen, and no smaller than the least size.
+    const wxRect screen = wxDisplay(this).GetClientArea();
+    if (layout.size.x > 0 && layout.size.y > 0) {
+        const wxSize least = GetMinSize();
+        SetSize(std::clamp(layout.size.x, least.x, std::max(least.x, screen.width)),
+                std::clamp(layout.size.y, least.y, std::max(least.y, screen.height)));
+    }
+    m_panes->UpdateLayout();
+    if (layout.maximized) Maximize(true);
 }
 
 void CMainFrame::Raise() {
@@ -350,12 +416,45 @@ void CMainFrame::UpdateIndicators(const KeyboardLocks& locks) {
 void CMainFrame::OnIdle(wxIdleEvent& event) {
     event.Skip();
     UpdateIndicators(ReadKeyboardLocks());
+    // The Roll band's first button shows what it does now: play, or stop the playing.
+    if (const bool playing = m_roll->IsPlaying(); playing != m_rollBarShowsStop) {
+        m_rollBarShowsStop = playing;
+        m_rollBar->SetToolBitmap(cmd::kPlay, playing ? RollBarStopImage() : RollBarImages()[0]);
+        m_rollBar->Refresh(false);
+    }
     // A dialog opened by a button takes the pointer away without the tool bar hearing that it
     // left: the button's prompt goes once the pointer is seen elsewhere.
-    if (m_pointedTool != wxID_NONE && !m_toolBar->GetScreenRect().Contains(wxGetMousePosition())) {
+    if (m_pointedTool != wxID_NONE &&
+        !(m_pointedBand && m_pointedBand->GetScreenRect().Contains(wxGetMousePosition()))) {
         m_pointedTool = wxID_NONE;
         ShowCommandPrompt(wxID_NONE);
     }
+}
+
+wxString CMainFrame::IdleText() const {
+    return m_statusMessage.empty() ? ResourceText(res::AFX_IDS_IDLEMESSAGE) : m_statusMessage;
+}
+
+void CMainFrame::DoGiveHelp(const wxString& text, bool show) {
+    // A prompt shows while its item or button is pointed at; then the idle text as it is now.
+    m_prompting = show;
+    m_statusBar->SetStatusText(show ? text : IdleText(), 0);
+}
+
+void CMainFrame::SetStatusMessage(const wxString& text) {
+    if (text == m_statusMessage) return;
+    m_statusMessage = text;
+    if (!m_prompting && !m_holeShown) m_statusBar->SetStatusText(IdleText(), 0);
+}
+
+void CMainFrame::ShowStatusNote(const wxString& text) {
+    SetStatusMessage(text);
+    m_note = text;
+    m_noteTimer.StartOnce(kNoteMilliseconds);
+}
+
+void CMainFrame::PaintNow() {
+    rollscribe::PaintNow(*this);
 }
 
 void CMainFrame::ShowCommandPrompt(int id) {
@@ -368,10 +467,12 @@ void CMainFrame::ShowCommandPrompt(int id) {
 
 void CMainFrame::OnToolBarMotion(wxMouseEvent& event) {
     event.Skip();
-    wxAuiToolBarItem* item = m_toolBar->FindToolByPosition(event.GetX(), event.GetY());
+    auto* band = dynamic_cast<wxAuiToolBar*>(event.GetEventObject());
+    wxAuiToolBarItem* item = band ? band->FindToolByPosition(event.GetX(), event.GetY()) : nullptr;
     int id = item && item->GetKind() != wxITEM_SEPARATOR ? item->GetId() : wxID_NONE;
     if (id == m_pointedTool) return;
     m_pointedTool = id;
+    m_pointedBand = band;
     ShowCommandPrompt(id);
 }
 
@@ -391,21 +492,48 @@ void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {
     for (int i = 0; i < event.GetNumberOfFiles(); ++i) manager->CreateDocument(event.GetFiles()[i]);
 }
 
+bool CMainFrame::TryBefore(wxEvent& event) {
+    // The document manager first, as the toolkit has it; then the roll controller, for the Roll
+    // menu's commands and the document's events; then the frame's own handlers.
+    return wxDocParentFrame::TryBefore(event) ||
+           (m_roll && event.IsCommandEvent() && m_roll->ProcessEventLocally(event));
+}
+
 void CMainFrame::OnClose(wxCloseEvent& event) {
     // The sound stops before the window goes.
-    StopPlayback();
+    m_roll->StopPlayback();
     event.Skip();
 }
 
 bool CMainFrame::IsRollPaneShown() {
-    return m_paneManager.GetPane(m_rollPane).IsShown();
+    return m_panes->GetPane(m_rollPane).IsShown();
 }
 
 void CMainFrame::ShowRollPane(bool show) {
-    wxAuiPaneInfo& pane = m_paneManager.GetPane(m_rollPane);
+    wxAuiPaneInfo& pane = m_panes->GetPane(m_rollPane);
     if (pane.IsShown() == show) return;
     pane.Show(show);
-    m_paneManager.Update();
+    m_panes->UpdateLayout();
+}
+
+bool CMainFrame::IsRollBarShown() {
+    return m_panes->GetPane(m_rollBar).IsShown();
+}
+
+void CMainFrame::ShowRollBar(bool show) {
+    wxAuiPaneInfo& pane = m_panes->GetPane(m_rollBar);
+    if (pane.IsShown() == show) return;
+    pane.Show(show);
+    m_panes->UpdateLayout();
+}
+
+void CMainFrame::OnViewRollBar(wxCommandEvent& event) {
+    (void)event;
+    ShowRollBar(!IsRollBarShown());
+}
+
+void CMainFrame::OnUpdateViewRollBar(wxUpdateUIEvent& event) {
+    event.Check(IsRollBarShown());
 }
 
 void CMainFrame::OnViewRollPicture(wxCommandEvent& event) {
@@ -417,185 +545,22 @@ void CMainFrame::OnUpdateViewRollPicture(wxUpdateUIEvent& event) {
     event.Check(IsRollPaneShown());
 }
 
-const std::string& CMainFrame::ConvertedMidi() const {
-    static const std::string none;
-    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
-    return doc ? doc->ConvertedMidiFile() : none;
+wxWindow* CMainFrame::HostWindow() {
+    return this;
 }
 
-void CMainFrame::SetPlaybackOptions(const rollscribe::PlaybackOptions& options) {
-    m_playbackOptions = options;
-    if (m_player && !m_player->IsPlaying()) m_player.reset();
+const CRollWxDocument* CMainFrame::RollDocument() const {
+    return RollDocumentOf(GetDocumentManager());
 }
 
-CRollPlayer& CMainFrame::Player() {
-    if (!m_player) {
-        m_player = std::make_unique<CRollPlayer>(m_playbackOptions);
-        m_player->SetListener(
-            [this](std::int64_t tick, bool ended) { OnPlayerPosition(tick, ended); });
-    }
-    return *m_player;
+void CMainFrame::ShowWaiting(bool waiting) {
+    if (waiting == m_waiting) return;
+    m_waiting = waiting;
+    // The pointer says that work goes on in the background, the window still in use.
+    SetCursor(waiting ? wxCursor(wxCURSOR_ARROWWAIT) : wxNullCursor);
 }
 
-bool CMainFrame::IsPlaying() const {
-    return m_player && m_player->IsPlaying();
-}
-
-void CMainFrame::StopPlayback() {
-    if (!IsPlaying()) return;
-    m_player->Stop();
-    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())), false);
-}
-
-void CMainFrame::RollChanging() {
-    if (m_player) m_player->Reset();
-    m_rollPane->SetCursor(std::nullopt, false);
-}
-
-void CMainFrame::RollChanged(const CRollWxDocument& doc) {
-    if (doc.Scene().get() == m_rollPane->Scene()) return;
-    m_rollPane->ShowScene(doc.Scene());
-}
-
-void CMainFrame::ShowFailure(FileTask task, const std::string& file, std::exception_ptr error) {
-    wxMessageBox(FailureMessage(task, file, error), ProgramName(), wxOK | wxICON_EXCLAMATION, this);
-}
-
-void CMainFrame::OnPlay(wxCommandEvent& event) {
-    (void)event;
-    if (IsPlaying()) {
-        StopPlayback();
-        return;
-    }
-    const std::string midi = ConvertedMidi();
-    if (midi.empty() || !m_rollPane->Scene()) return;
-    try {
-        Player().Play(midi);
-    } catch (...) {
-        ShowFailure(FileTask::playMidi, midi, std::current_exception());
-        return;
-    }
-    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(Player().Position())), true);
-}
-
-void CMainFrame::OnUpdatePlay(wxUpdateUIEvent& event) {
-    event.Enable(!ConvertedMidi().empty() && m_rollPane->Scene());
-    event.SetText(WxAscii(IsPlaying() ? kStopLabel : kPlayLabel));
-}
-
-void CMainFrame::OnPlayerPosition(long long tick, bool ended) {
-    if (ended) {
-        m_rollPane->SetCursor(std::nullopt, false);
-        return;
-    }
-    // The picture follows the cursor only while the pane can be seen.
-    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), IsRollPaneShown());
-}
-
-void CMainFrame::OnRollClicked(double time) {
-    if (ConvertedMidi().empty()) return;
-    // The tick of the position as the MIDI file counts them: never past a note starting there.
-    const std::int64_t tick = RollScene::TickOfTime(time);
-    try {
-        Player().SetPosition(tick);
-    } catch (...) {
-        ShowFailure(FileTask::playMidi, ConvertedMidi(), std::current_exception());
-        return;
-    }
-    m_rollPane->SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), false);
-}
-
-void CMainFrame::ShowHoleText(const std::string& text) {
-    m_statusBar->SetStatusText(text.empty() ? ResourceText(res::AFX_IDS_IDLEMESSAGE) : WxText(text),
-                               0);
-}
-
-void CMainFrame::OnZoom(wxCommandEvent& event) {
-    if (!IsRollPaneShown()) return;
-    switch (event.GetId()) {
-        case cmd::kZoomIn:
-            m_rollPane->ZoomIn();
-            break;
-        case cmd::kZoomOut:
-            m_rollPane->ZoomOut();
-            break;
-        default:
-            m_rollPane->ZoomToFit();
-            break;
-    }
-}
-
-void CMainFrame::OnUpdateZoom(wxUpdateUIEvent& event) {
-    const RollViewport& viewport = m_rollPane->Viewport();
-    bool can = IsRollPaneShown() && m_rollPane->Scene();
-    if (event.GetId() == cmd::kZoomIn) can = can && viewport.CanZoomIn();
-    if (event.GetId() == cmd::kZoomOut) can = can && viewport.CanZoomOut();
-    if (event.GetId() == cmd::kZoomAll) can = can && !viewport.ShowsWholeRoll();
-    event.Enable(can);
-}
-
-void CMainFrame::OnUpdateNeedsMidi(wxUpdateUIEvent& event) {
-    event.Enable(!ConvertedMidi().empty());
-}
-
-void CMainFrame::OnOpenMidi(wxCommandEvent& event) {
-    (void)event;
-    const std::string midi = ConvertedMidi();
-    if (midi.empty() || !m_desktop.open) return;
-    if (!m_desktop.open(midi)) {
-        wxMessageBox("Rollscribe could not open the MIDI file:\n" + WxText(midi) +
-                         "\n\nThis desktop has no program set to open MIDI files.",
-                     ProgramName(), wxOK | wxICON_EXCLAMATION, this);
-    }
-}
-
-void CMainFrame::OnShowInFolder(wxCommandEvent& event) {
-    (void)event;
-    const std::string midi = ConvertedMidi();
-    if (!midi.empty() && m_desktop.showInFolder) m_desktop.showInFolder(midi);
-}
-
-void CMainFrame::OnCopyReport(wxCommandEvent& event) {
-    (void)event;
-    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
-    if (!doc || !wxTheClipboard->Open()) return;
-    // The report's text as the converter prints it: "&" is a character here, not a mnemonic.
-    wxTheClipboard->SetData(new wxTextDataObject(WxText(BuildRollReport(doc->Roll()).View())));
-    wxTheClipboard->Close();
-}
-
-void CMainFrame::OnUpdateExportPicture(wxUpdateUIEvent& event) {
-    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
-    event.Enable(doc && doc->Scene());
-}
-
-void CMainFrame::OnExportPicture(wxCommandEvent& event) {
-    (void)event;
-    const CRollWxDocument* doc = RollDocumentOf(GetDocumentManager());
-    if (!doc || !doc->Scene()) return;
-    const std::shared_ptr<const RollScene> scene = doc->Scene();
-    const CRollscribeDoc& roll = doc->Roll();
-    const wxFileName suggested(WxPath(PicturePathFor(roll, m_exportFormat).ToStdString()));
-    wxFileDialog dialog(this, "Export Picture", suggested.GetPath(), suggested.GetFullName(),
-                        ExportWildcard(), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    int type = 0;
-    while (kExportFormats[type] != m_exportFormat) ++type;
-    dialog.SetFilterIndex(type);
-    if (dialog.ShowModal() != wxID_OK) return;
-    const int chosen = dialog.GetFilterIndex();
-    if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
-    const PictureTarget target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
-    // The dialog asked about replacing the name as typed; a name given its extension here is
-    // asked about now.
-    if (target.extensionAdded && wxFileName::Exists(WxPath(target.path)) &&
-        wxMessageBox(WxText(target.path) + "\nalready exists. Do you want to replace it?",
-                     "Export Picture", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, this) != wxYES)
-        return;
-    try {
-        wxBusyCursor busy;
-        ExportPicture(*scene, target,
-                      {roll.m_strFilePath, roll.AnnotationFilePath(), roll.MidiFilePath()});
-    } catch (...) {
-        ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
-    }
+void CMainFrame::ShowHoleText(const wxString& text) {
+    m_holeShown = !text.empty();
+    m_statusBar->SetStatusText(text.empty() ? IdleText() : text, 0);
 }

@@ -2,41 +2,54 @@
 
 #include <wx/aui/aui.h>
 #include <wx/docview.h>
+#include <wx/timer.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "audio/MidiPlayback.h"
-#include "picture/PictureFiles.h"
-#include "ui/DesktopActions.h"
-#include "ui/FailureMessages.h"
+#include "ui/CRollController.h"
 #include "ui/GtkKeyboardLocks.h"
 
 class wxFileHistory;
 
 namespace rollscribe {
+
+// The window's layout as kept across runs.
+struct FrameLayout {
+    wxSize size;  // when not maximized; wxDefaultSize: as the window starts
+    bool maximized = false;
+    wxString panes;           // where the bands are and what shows (the pane manager's form)
+    double pictureShare = 0;  // the picture's share of the height it and the report have
+    bool toolBar = true;      // the tool bar shown (its band's place is kept in panes)
+    bool statusBar = true;
+};
+
+}  // namespace rollscribe
+
+namespace rollscribe {
+class CFramePanes;
 class CGtkWindowDrop;
 class CRollPane;
-class CRollPlayer;
 class CRollWxDocument;
 class CViewWindow;
 }  // namespace rollscribe
 
-// The main window. Along the top, one band area holds the tool bar and then the dialog bar's
-// line of text, each band with a gripper; the view fills the middle; along the bottom the status
-// bar shows the prompt of the highlighted command or "Ready", and the CAP, NUM and SCRL lock
-// indicators. View, Toolbar and View, Status Bar hide and show the bars. Below the view, a
-// band that the user can make higher or lower shows the roll's picture (View, Roll Picture hides
-// and shows it); the Roll menu plays the roll's MIDI file with a cursor running over the picture,
-// zooms the picture, opens the MIDI file or its folder, copies the report and exports the
-// picture. The bands, the view and the picture are panes of one wxAuiManager; a file dropped
-// anywhere on the window is opened.
-class CMainFrame : public wxDocParentFrame {
+// The main window and its furniture. Along the top, one band area holds the tool bar and then
+// the dialog bar's line of text, and below them the Roll band (Play/Stop and the zoom), each band
+// with a gripper; the view fills the middle; below it,
+// a band that the user can make higher or lower shows the roll's picture; along the bottom the
+// status bar shows the prompt of the highlighted command, the hole under the pointer, the state
+// of longer work or "Ready", and the CAP, NUM and SCRL lock indicators. The View menu hides and
+// shows the bars and the picture; the File menu lists the recent files; a file dropped anywhere
+// on the window is opened. The bands, the view and the picture are panes of one wxAuiManager.
+// The Roll menu's commands go to the roll controller that the frame hosts.
+class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
   public:
     // The names of the panes.
     static constexpr const char* kToolBarPane = "toolbar";
     static constexpr const char* kDialogBarPane = "dialogbar";
+    static constexpr const char* kRollBarPane = "rollbar";
     static constexpr const char* kViewPane = "view";
     static constexpr const char* kRollPane = "rollpicture";
 
@@ -47,22 +60,15 @@ class CMainFrame : public wxDocParentFrame {
     rollscribe::CViewWindow* ViewWindow() const { return m_viewWindow; }
     // The band with the roll's picture.
     rollscribe::CRollPane* RollPane() const { return m_rollPane; }
+    // The Roll menu's commands and the playback.
+    rollscribe::CRollController& RollController() { return *m_roll; }
 
-    // How the roll is played (sound font, audio output); taken at the first play.
-    void SetPlaybackOptions(const rollscribe::PlaybackOptions& options);
-    // What Open MIDI File and Show in Folder ask of the desktop.
-    void SetDesktop(rollscribe::DesktopActions desktop) { m_desktop = std::move(desktop); }
-
-    bool IsRollPaneShown();
+    bool IsRollPaneShown() override;
     void ShowRollPane(bool show);
 
-    bool IsPlaying() const;
-    // Stops the playing; the next play starts where it stopped.
-    void StopPlayback();
-    // Before a load or File New changes the document: the playing stops and goes back to the
-    // start. After it: the picture of the roll now on show (none when it was not converted).
-    void RollChanging();
-    void RollChanged(const rollscribe::CRollWxDocument& doc);
+    // The Roll band: Play/Stop and the zoom, below the tool bar and the dialog bar.
+    bool IsRollBarShown();
+    void ShowRollBar(bool show);
 
     bool IsToolBarShown();
     bool IsStatusBarShown() const;
@@ -80,6 +86,14 @@ class CMainFrame : public wxDocParentFrame {
     // Shows a command's prompt in the message pane, as pointing at its button does; id -1 goes
     // back to the idle text.
     void ShowCommandPrompt(int id);
+    // What the message pane shows when no prompt or hole is pointed at: the state of longer work
+    // ("Loading the sound font ...", the playing time); empty for the idle text, "Ready".
+    void SetStatusMessage(const wxString& text) override;
+
+    // The layout as it is now, to keep; and one kept before, put back (what does not fit the
+    // screen, or no longer names this window's bands, is left as it starts).
+    rollscribe::FrameLayout SavedLayout();
+    void RestoreLayout(const rollscribe::FrameLayout& layout);
 
     // Brings a shown window to the front; a window not yet shown stays hidden (the toolkit would
     // show it), so that start-up shows it only once the command line has been dealt with.
@@ -87,6 +101,9 @@ class CMainFrame : public wxDocParentFrame {
 
     // Files dropped anywhere on the window (menu bar, bands, view, status bar) are opened.
     void DragAcceptFiles(bool accept) override;
+
+  protected:
+    bool TryBefore(wxEvent& event) override;
 
   private:
     // A band moved along its row when the tool bar was hidden: from and to positions.
@@ -96,7 +113,23 @@ class CMainFrame : public wxDocParentFrame {
         int to;
     };
 
+    // The roll controller's host.
+    wxWindow* HostWindow() override;
+    const rollscribe::CRollWxDocument* RollDocument() const override;
+    void ShowStatusNote(const wxString& text) override;
+    void PaintNow() override;
+    void ShowHoleText(const wxString& text) override;
+    void ShowWaiting(bool waiting) override;
+
+    void DoGiveHelp(const wxString& text, bool show) override;
+    wxString IdleText() const;
+
+    wxAuiToolBar* CreateToolBand(const std::vector<int>& commands,
+                                 const std::vector<wxBitmap>& images);
     void CreateBands();
+    void AddRollPane();
+    // Whether the panes are where this window puts them (a kept layout may have been damaged).
+    bool PanesAsDesigned();
     void CreateStatusBarPanes();
     std::vector<MovedBand> CloseUpAfter(const wxAuiPaneInfo& hidden);
 
@@ -105,47 +138,38 @@ class CMainFrame : public wxDocParentFrame {
     void OnUpdateViewToolBar(wxUpdateUIEvent& event);
     void OnViewStatusBar(wxCommandEvent& event);
     void OnUpdateViewStatusBar(wxUpdateUIEvent& event);
+    void OnViewRollBar(wxCommandEvent& event);
+    void OnUpdateViewRollBar(wxUpdateUIEvent& event);
+    void OnViewRollPicture(wxCommandEvent& event);
+    void OnUpdateViewRollPicture(wxUpdateUIEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
     void OnIdle(wxIdleEvent& event);
     void OnClose(wxCloseEvent& event);
-
-    void OnViewRollPicture(wxCommandEvent& event);
-    void OnUpdateViewRollPicture(wxUpdateUIEvent& event);
-    void OnPlay(wxCommandEvent& event);
-    void OnUpdatePlay(wxUpdateUIEvent& event);
-    void OnZoom(wxCommandEvent& event);
-    void OnUpdateZoom(wxUpdateUIEvent& event);
-    void OnOpenMidi(wxCommandEvent& event);
-    void OnShowInFolder(wxCommandEvent& event);
-    void OnUpdateNeedsMidi(wxUpdateUIEvent& event);
-    void OnCopyReport(wxCommandEvent& event);
-    void OnExportPicture(wxCommandEvent& event);
-    void OnUpdateExportPicture(wxUpdateUIEvent& event);
-
-    void CreateRollPane();
-    const std::string& ConvertedMidi() const;
-    rollscribe::CRollPlayer& Player();
-    void OnPlayerPosition(long long tick, bool ended);
-    void OnRollClicked(double time);
-    void ShowHoleText(const std::string& text);
-    void ShowFailure(rollscribe::FileTask task, const std::string& file, std::exception_ptr error);
     void OnToolBarMotion(wxMouseEvent& event);
     void OnToolBarLeave(wxMouseEvent& event);
 
     wxStatusBar* m_statusBar = nullptr;
     wxAuiToolBar* m_toolBar = nullptr;
-    wxAuiManager m_paneManager;
+    wxAuiToolBar* m_rollBar = nullptr;
+    bool m_rollBarShowsStop = false;
+    std::unique_ptr<rollscribe::CFramePanes> m_panes;
+    wxString m_defaultPanes;
+    wxSize m_restoredSize;
     rollscribe::CViewWindow* m_viewWindow = nullptr;
     rollscribe::CRollPane* m_rollPane = nullptr;
-    rollscribe::PlaybackOptions m_playbackOptions;
-    std::unique_ptr<rollscribe::CRollPlayer> m_player;
-    rollscribe::DesktopActions m_desktop = rollscribe::SystemDesktop();
-    rollscribe::PictureFormat m_exportFormat = rollscribe::PictureFormat::png;
+    std::unique_ptr<rollscribe::CRollController> m_roll;
     std::vector<MovedBand> m_closedUpBands;
     std::unique_ptr<rollscribe::CGtkWindowDrop> m_drop;
     rollscribe::KeyboardLocks m_locks;
     bool m_locksShown = false;
     int m_pointedTool = wxID_NONE;
+    wxAuiToolBar* m_pointedBand = nullptr;
+    wxString m_statusMessage;
+    wxString m_note;
+    wxTimer m_noteTimer;
+    bool m_prompting = false;
+    bool m_holeShown = false;
+    bool m_waiting = false;
 
     wxDECLARE_EVENT_TABLE();
 };

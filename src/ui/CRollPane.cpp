@@ -1,7 +1,6 @@
 #include "ui/CRollPane.h"
 
 #include <cairo.h>
-#include <time.h>
 #include <wx/dcclient.h>
 #include <wx/graphics.h>
 #include <wx/settings.h>
@@ -24,12 +23,6 @@ constexpr int kStepAlong = 48;
 constexpr int kStepAcross = 30;
 // A wheel step with Ctrl zooms by this factor: four steps double the size.
 const double kWheelZoom = std::pow(2.0, 0.25);
-
-std::chrono::nanoseconds ThreadProcessorTime() {
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
 
 }  // namespace
 
@@ -139,8 +132,6 @@ void CRollPane::PaintEmpty(wxDC& dc) {
 
 void CRollPane::OnPaint(wxPaintEvent& event) {
     (void)event;
-    const auto start = std::chrono::steady_clock::now();
-    const auto startCpu = ThreadProcessorTime();
     wxPaintDC dc(this);
     if (!m_scene) {
         PaintEmpty(dc);
@@ -162,9 +153,6 @@ void CRollPane::OnPaint(wxPaintEvent& event) {
             cairo_restore(cr);
         }
     }
-    m_lastPaintTime = std::chrono::steady_clock::now() - start;
-    m_lastPaintCpu = ThreadProcessorTime() - startCpu;
-    ++m_paintCount;
 }
 
 void CRollPane::OnSize(wxSizeEvent& event) {

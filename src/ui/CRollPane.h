@@ -2,7 +2,6 @@
 
 #include <wx/window.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -54,12 +53,6 @@ class CRollPane : public wxWindow {
         m_clickListener = std::move(listener);
     }
 
-    // How long the last paint took to draw, on the clock and in processor time of the drawing
-    // thread (what an idle machine shows as both), and how many paints there were.
-    std::chrono::nanoseconds LastPaintTime() const noexcept { return m_lastPaintTime; }
-    std::chrono::nanoseconds LastPaintProcessorTime() const noexcept { return m_lastPaintCpu; }
-    unsigned PaintCount() const noexcept { return m_paintCount; }
-
   private:
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);
@@ -83,9 +76,6 @@ class CRollPane : public wxWindow {
     std::string m_holeText;
     std::function<void(const std::string&)> m_holeListener;
     std::function<void(double)> m_clickListener;
-    std::chrono::nanoseconds m_lastPaintTime{0};
-    std::chrono::nanoseconds m_lastPaintCpu{0};
-    unsigned m_paintCount = 0;
 };
 
 }  // namespace rollscribe

@@ -1,7 +1,9 @@
 #include "ui/CRollPlayer.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "audio/SoundFontLoad.h"
 #include "platform/CString.h"
 
 namespace rollscribe {
@@ -16,15 +18,26 @@ CRollPlayer::~CRollPlayer() {
 
 void CRollPlayer::Play(const std::string& midiPath) {
     Stop();
-    // The playback makes the synthesizer and loads its sound font once, at the first play.
-    m_playback.Play(CString(midiPath), m_position);
     m_midiPath = midiPath;
+    if (m_playback.HasSoundFont()) {
+        StartPlaying();
+        return;
+    }
+    if (!m_load) m_load = std::make_unique<SoundFontLoad>(m_playback.Options());
+    m_starting = true;
+    m_timer.Start(kPollMilliseconds);
+}
+
+void CRollPlayer::StartPlaying() {
+    m_playback.Play(CString(m_midiPath), m_position);
     m_playing = true;
     m_timer.Start(kPollMilliseconds);
 }
 
 void CRollPlayer::Stop() noexcept {
-    m_timer.Stop();
+    m_starting = false;
+    // A load goes on, so that the next play need not wait for it again.
+    if (!m_load) m_timer.Stop();
     if (!m_playing) return;
     m_playing = false;
     m_playback.Stop();
@@ -37,9 +50,11 @@ std::int64_t CRollPlayer::Position() const noexcept {
 
 void CRollPlayer::SetPosition(std::int64_t tick) {
     const bool playing = m_playing;
+    const bool starting = m_starting;
     Stop();
     m_position = std::max<std::int64_t>(0, tick);
-    if (playing) Play(m_midiPath);
+    if (playing) StartPlaying();
+    m_starting = starting;
 }
 
 void CRollPlayer::Reset() noexcept {
@@ -48,8 +63,37 @@ void CRollPlayer::Reset() noexcept {
     m_midiPath.clear();
 }
 
+void CRollPlayer::LoadEnded() {
+    std::exception_ptr failure;
+    try {
+        m_playback.Adopt(m_load->Take());
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    m_load.reset();
+    if (!std::exchange(m_starting, false)) {
+        // Nobody waits: a failure is told when the next play tries again.
+        m_timer.Stop();
+        return;
+    }
+    if (!failure) {
+        try {
+            StartPlaying();
+            return;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    m_timer.Stop();
+    if (m_failureListener) m_failureListener(failure);
+}
+
 void CRollPlayer::OnTimer(wxTimerEvent& event) {
     (void)event;
+    if (m_load) {
+        if (m_load->Done()) LoadEnded();
+        return;
+    }
     if (!m_playing) return;
     if (m_playback.IsPlaying()) {
         if (m_listener) m_listener(m_playback.CurrentTick(), false);

@@ -4,16 +4,22 @@
 #include <wx/timer.h>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "audio/MidiPlayback.h"
 
 namespace rollscribe {
 
+class SoundFontLoad;
+
 // Plays the MIDI file of the roll on show and reports its position. A play starts where the
 // last one stopped (or where the user put the position), and from the start once a play has
-// reached the end. While it plays, a timer reads the position every 30 ms.
+// reached the end. The sound font is loaded in the background at the first play, the window
+// responsive meanwhile; the play then starts (unless it was stopped or reset meanwhile). While
+// it loads or plays, a timer looks at it every 30 ms.
 class CRollPlayer : public wxEvtHandler {
   public:
     static constexpr int kPollMilliseconds = 30;
@@ -21,19 +27,30 @@ class CRollPlayer : public wxEvtHandler {
     // Called at every poll with the playing position in MIDI ticks, and once more when the play
     // ended by itself (ended true; the position is then back at the start).
     using Listener = std::function<void(std::int64_t tick, bool ended)>;
+    // Called when a play that waited for the sound font could not start: with what
+    // MidiPlayback::Play or the load threw.
+    using FailureListener = std::function<void(std::exception_ptr error)>;
 
     explicit CRollPlayer(PlaybackOptions options);
     ~CRollPlayer() override;
 
     void SetListener(Listener listener) { m_listener = std::move(listener); }
+    void SetFailureListener(FailureListener listener) { m_failureListener = std::move(listener); }
 
-    // Plays a MIDI file (its bytes, as the file system names it) from the position on. Throws
-    // what MidiPlayback::Play throws (CFileException or CException naming the sound font or the
-    // MIDI file, AudioError without an audio output); nothing plays then.
+    // Plays a MIDI file (its bytes, as the file system names it) from the position on: at once
+    // once the sound font is loaded, else when its load (started here) ends. Throws what
+    // MidiPlayback::Play throws (CFileException or CException naming the sound font or the MIDI
+    // file, AudioError without an audio output), or std::system_error when the load cannot be
+    // started; nothing plays then.
     void Play(const std::string& midiPath);
-    // Stops at once; the next play starts here.
+    // Stops at once (a play waiting for the sound font no longer starts); the next play starts
+    // here.
     void Stop() noexcept;
     bool IsPlaying() const noexcept { return m_playing; }
+    // Whether a play waits for the sound font to load.
+    bool IsStarting() const noexcept { return m_starting; }
+    // The sound font being loaded: its file.
+    const std::string& SoundFont() const noexcept { return m_playback.Options().soundFont; }
 
     // Where the next play starts, or where the current one is.
     std::int64_t Position() const noexcept;
@@ -43,14 +60,20 @@ class CRollPlayer : public wxEvtHandler {
     void Reset() noexcept;
 
   private:
+    void StartPlaying();
     void OnTimer(wxTimerEvent& event);
+    // After a poll found the load ended: the session taken, the waiting play started or failed.
+    void LoadEnded();
 
     MidiPlayback m_playback;
+    std::unique_ptr<SoundFontLoad> m_load;
     wxTimer m_timer;
     Listener m_listener;
+    FailureListener m_failureListener;
     std::string m_midiPath;
     std::int64_t m_position = 0;
     bool m_playing = false;
+    bool m_starting = false;
 };
 
 }  // namespace rollscribe

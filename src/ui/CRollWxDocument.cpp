@@ -30,18 +30,26 @@ wxWindow* CRollWxDocument::MessageParent() const {
     return window && window->IsShown() ? window : nullptr;
 }
 
-wxObject* CRollWxDocument::ChangingHint() {
-    static wxObject hint;
-    return &hint;
+wxDEFINE_EVENT(EVT_ROLL_CHANGING, wxCommandEvent);
+wxDEFINE_EVENT(EVT_ROLL_CHANGED, wxCommandEvent);
+
+void CRollWxDocument::TellWindow(wxEventType type, const wxString& file) {
+    wxWindow* window = GetDocumentWindow();
+    if (!window) return;
+    wxCommandEvent event(type);
+    event.SetEventObject(this);
+    event.SetString(file);
+    window->GetEventHandler()->ProcessEvent(event);
 }
 
 bool CRollWxDocument::OnNewDocument() {
-    UpdateAllViews(nullptr, ChangingHint());
+    TellWindow(EVT_ROLL_CHANGING);
     if (!wxDocument::OnNewDocument()) return false;
     m_convertedMidi.clear();
     m_scene.reset();
     m_roll.OnNewDocument();
     UpdateAllViews();
+    TellWindow(EVT_ROLL_CHANGED);
     return true;
 }
 
@@ -54,20 +62,23 @@ void CRollWxDocument::NameAfterReport() {
 }
 
 bool CRollWxDocument::OpenRoll(const std::string& path) {
-    UpdateAllViews(nullptr, ChangingHint());
     std::string convertedBefore = std::exchange(m_convertedMidi, std::string());
     std::shared_ptr<const RollScene> sceneBefore = std::exchange(m_scene, nullptr);
     m_roll.m_reached = false;
     wxString failure;
-    try {
+    {
+        // The pointer shows the work from the start; the window hears which file it is.
         wxBusyCursor busy;
-        if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
-            m_convertedMidi = m_roll.MidiFilePath().ToStdString();
-            m_scene = std::make_shared<const RollScene>(m_roll);
+        TellWindow(EVT_ROLL_CHANGING, WxText(path.substr(path.rfind('/') + 1)));
+        try {
+            if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
+                m_convertedMidi = m_roll.MidiFilePath().ToStdString();
+                m_scene = std::make_shared<const RollScene>(m_roll);
+            }
+        } catch (...) {
+            failure = FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(),
+                                     std::current_exception());
         }
-    } catch (...) {
-        failure = FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(),
-                                 std::current_exception());
     }
     if (m_roll.m_reached) {
         NameAfterReport();
@@ -79,6 +90,7 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
     if (failure.empty()) SetDocumentSaved(true);
     // After a failure the view shows what the document holds now: the messages gathered up to it.
     UpdateAllViews();
+    TellWindow(EVT_ROLL_CHANGED);
     if (failure.empty()) return true;
     wxMessageBox(failure, ProgramName(), wxOK | wxICON_EXCLAMATION, MessageParent());
     return false;

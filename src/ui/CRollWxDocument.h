@@ -47,10 +47,6 @@ class CRollWxDocument : public wxDocument {
     // written for it (before any open, after File New, after a file that was not converted).
     std::shared_ptr<const RollScene> Scene() const noexcept { return m_scene; }
 
-    // The hint with which the views hear, before a load or File New changes the document, that
-    // it is about to change (what plays the old roll's MIDI file stops then).
-    static wxObject* ChangingHint();
-
   protected:
     bool DoSaveDocument(const wxString& file) override;
 
@@ -65,6 +61,8 @@ class CRollWxDocument : public wxDocument {
         bool m_reached = false;
     };
 
+    // Sends a roll event (below) to the document's window.
+    void TellWindow(wxEventType type, const wxString& file = wxEmptyString);
     // Titles the document after the file whose path the report shows.
     void NameAfterReport();
     wxWindow* MessageParent() const;
@@ -75,6 +73,13 @@ class CRollWxDocument : public wxDocument {
 
     wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);
 };
+
+// The events the document sends to its window (the main frame), beside updating its views:
+// before a load or File New changes the roll (what plays the old roll's MIDI file stops then; for
+// a load the event's string is the name of the file being opened, and the pointer already shows
+// the work), and after it changed (the new roll's picture is shown then).
+wxDECLARE_EVENT(EVT_ROLL_CHANGING, wxCommandEvent);
+wxDECLARE_EVENT(EVT_ROLL_CHANGED, wxCommandEvent);
 
 // The roll document of a document manager (it keeps one at most); none before it has made it.
 CRollWxDocument* RollDocumentOf(wxDocManager* manager);

@@ -13,9 +13,9 @@ class CRollscribeDoc;
 // The one view: it shows the roll report of the document, rebuilt from the document's fields at
 // every paint, drawn from the top-left corner of the window with the window's own font and
 // colours. Lines end only at line breaks; what does not fit is cut off at the right and bottom,
-// and the window's scroll bars bring it into sight. It also keeps the frame's roll picture and
-// playback told of the document's changes.
-class CRollscribeView : public wxView {
+// and the window's scroll bars bring it into sight. Text selected in the window is drawn
+// highlighted; the view finds places and text for the window's selection.
+class CRollscribeView : public wxView, public rollscribe::CReportText {
   public:
     // The toolkit's run-time class record needs a default view; it has no window to draw into
     // and cannot be created for a document.
@@ -43,12 +43,24 @@ class CRollscribeView : public wxView {
     // report (the size of the window does not enter into it).
     void UpdateExtent();
 
+    // The report's text, for selecting and copying in the window (see CReportText).
+    rollscribe::ReportPoint PointAt(const wxPoint& at) override;
+    rollscribe::ReportPoint End() override;
+    std::pair<rollscribe::ReportPoint, rollscribe::ReportPoint> WordAt(
+        rollscribe::ReportPoint at) override;
+    wxString TextBetween(rollscribe::ReportPoint from, rollscribe::ReportPoint to) override;
+
     // The widest a report is drawn: the toolkit measures text in units that overflow not far
     // beyond this, and no one reads a line that long.
     static constexpr int kMaxWidth = 1000000;
 
   private:
     const CRollscribeDoc& Roll() const;
+    // The characters of a line as shown, from its first maxLineBytes bytes.
+    std::u32string ShownLine(std::size_t line, std::size_t maxLineBytes) const;
+    // Draws a line's runs from x on, as far as the window's width.
+    void DrawLine(wxDC& dc, const rollscribe::ReportLine& line, int x, int y, int width,
+                  const wxFont& font, const wxFont& underlined) const;
     void Detach();
 
     wxWeakRef<wxFrame> m_frame;

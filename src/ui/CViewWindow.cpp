@@ -1,12 +1,18 @@
 #include "ui/CViewWindow.h"
 
+#include <wx/clipbrd.h>
 #include <wx/dcclient.h>
 #include <wx/docview.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
 #include <wx/settings.h>
 
 #include <algorithm>
 #include <climits>
 
+#include "resources/CommandIds.h"
+#include "resources/MenuResource.h"
+#include "ui/GtkGrayedItemPrompts.h"
 #include "ui/GtkScrollBars.h"
 #include "ui/ScrollEvents.h"
 
@@ -33,8 +39,44 @@ CViewWindow::CViewWindow(wxWindow* parent)
           wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE})
         Bind(type, &CViewWindow::OnScroll, this);
     Bind(wxEVT_MOUSEWHEEL, &CViewWindow::OnWheel, this);
+    Bind(wxEVT_KEY_DOWN, &CViewWindow::OnKeyDown, this);
+    // Ctrl+C and Ctrl+Insert are the window's keys for Edit, Copy, which has nothing to copy and
+    // is never available: with text selected here, they copy it before the window sees them.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        const int key = event.GetKeyCode();
+        if (event.GetModifiers() == wxMOD_CONTROL && (key == 'C' || key == WXK_INSERT) &&
+            CopySelection())
+            return;
+        event.Skip();
+    });
+    Bind(wxEVT_LEFT_DOWN, &CViewWindow::OnLeftDown, this);
+    Bind(wxEVT_LEFT_DCLICK, &CViewWindow::OnLeftDouble, this);
+    Bind(wxEVT_MOTION, &CViewWindow::OnMotion, this);
+    Bind(wxEVT_LEFT_UP, &CViewWindow::OnLeftUp, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent&) { m_selecting = false; });
+    Bind(wxEVT_CONTEXT_MENU, &CViewWindow::OnContextMenu, this);
+    // The context menu's items show their prompts in the frame's status bar, as the menu bar's do.
+    Bind(wxEVT_MENU_HIGHLIGHT, [this](wxMenuEvent& event) {
+        if (auto* frame = wxDynamicCast(wxGetTopLevelParent(this), wxFrame))
+            frame->DoGiveHelp(CommandPrompt(event.GetMenuId()), true);
+    });
+    Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent&) {
+        if (auto* frame = wxDynamicCast(wxGetTopLevelParent(this), wxFrame))
+            frame->DoGiveHelp(wxEmptyString, false);
+    });
     KeepScrollBarsShown(this);
     UpdateScrollBars();
+}
+
+CViewWindow::~CViewWindow() {
+    // What was offered for pasting goes with the window: the toolkit would otherwise keep its
+    // text until it is taken by another program, past the end of this one.
+    if (m_offersPrimary && wxTheClipboard->Open()) {
+        wxTheClipboard->UsePrimarySelection(true);
+        wxTheClipboard->Clear();
+        wxTheClipboard->UsePrimarySelection(false);
+        wxTheClipboard->Close();
+    }
 }
 
 void CViewWindow::OnPaint(wxPaintEvent& event) {
@@ -56,8 +98,33 @@ void CViewWindow::SetExtent(std::size_t lines, int lineHeight, int width) {
 }
 
 void CViewWindow::ScrollToStart() {
+    m_anchor = m_caret = ReportPoint{};
+    m_selecting = false;
     ScrollTo(0, 0);
     UpdateScrollBars();
+    Refresh();
+}
+
+std::pair<ReportPoint, ReportPoint> CViewWindow::Selection() const noexcept {
+    return std::minmax(m_anchor, m_caret);
+}
+
+void CViewWindow::Select(ReportPoint from, ReportPoint to) {
+    m_anchor = from;
+    m_caret = to;
+    Refresh(false);
+}
+
+void CViewWindow::SelectAll() {
+    if (m_text) Select(ReportPoint{}, m_text->End());
+}
+
+bool CViewWindow::CopySelection() {
+    if (!m_text || !HasSelection() || !wxTheClipboard->Open()) return false;
+    const auto [from, to] = Selection();
+    wxTheClipboard->SetData(new wxTextDataObject(m_text->TextBetween(from, to)));
+    wxTheClipboard->Close();
+    return true;
 }
 
 void CViewWindow::ScrollTo(long long firstLine, long long left) {
@@ -111,6 +178,111 @@ void CViewWindow::OnWheel(wxMouseEvent& event) {
                  m_left);
     }
     UpdateScrollBars();
+}
+
+void CViewWindow::OnKeyDown(wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    const bool plain = event.GetModifiers() == wxMOD_NONE;
+    const bool ctrl = event.GetModifiers() == wxMOD_CONTROL;
+    const auto line = static_cast<long long>(m_firstLine);
+    const long long page = std::max(1, VisibleLines() - 1);
+    if (ctrl && key == 'A') {
+        SelectAll();
+        return;
+    }
+    if ((plain || ctrl) && (key == WXK_HOME || key == WXK_NUMPAD_HOME)) {
+        ScrollTo(0, 0);
+    } else if ((plain || ctrl) && (key == WXK_END || key == WXK_NUMPAD_END)) {
+        ScrollTo(static_cast<long long>(m_lines), 0);
+    } else if (plain && (key == WXK_UP || key == WXK_NUMPAD_UP)) {
+        ScrollTo(line - 1, m_left);
+    } else if (plain && (key == WXK_DOWN || key == WXK_NUMPAD_DOWN)) {
+        ScrollTo(line + 1, m_left);
+    } else if (plain && (key == WXK_PAGEUP || key == WXK_NUMPAD_PAGEUP)) {
+        ScrollTo(line - page, m_left);
+    } else if (plain && (key == WXK_PAGEDOWN || key == WXK_NUMPAD_PAGEDOWN)) {
+        ScrollTo(line + page, m_left);
+    } else if (plain && (key == WXK_LEFT || key == WXK_NUMPAD_LEFT)) {
+        ScrollTo(line, static_cast<long long>(m_left) - kColumnStep);
+    } else if (plain && (key == WXK_RIGHT || key == WXK_NUMPAD_RIGHT)) {
+        ScrollTo(line, static_cast<long long>(m_left) + kColumnStep);
+    } else {
+        event.Skip();
+        return;
+    }
+    UpdateScrollBars();
+}
+
+void CViewWindow::OnLeftDown(wxMouseEvent& event) {
+    event.Skip();
+    SetFocus();
+    if (!m_text) return;
+    const ReportPoint at = m_text->PointAt(event.GetPosition());
+    if (!event.ShiftDown()) m_anchor = at;
+    m_caret = at;
+    m_selecting = true;
+    if (!HasCapture()) CaptureMouse();
+    Refresh(false);
+}
+
+void CViewWindow::OnLeftDouble(wxMouseEvent& event) {
+    if (!m_text) return;
+    const auto [from, to] = m_text->WordAt(m_text->PointAt(event.GetPosition()));
+    Select(from, to);
+}
+
+void CViewWindow::OnMotion(wxMouseEvent& event) {
+    event.Skip();
+    if (!m_selecting || !m_text || !event.LeftIsDown()) return;
+    // Dragged past an edge, the report scrolls on towards it.
+    const wxPoint at = event.GetPosition();
+    const wxSize client = GetClientSize();
+    long long line = static_cast<long long>(m_firstLine);
+    long long left = m_left;
+    if (at.y < 0) --line;
+    if (at.y >= client.y) ++line;
+    if (at.x < 0) left -= kColumnStep;
+    if (at.x >= client.x) left += kColumnStep;
+    ScrollTo(line, left);
+    UpdateScrollBars();
+    m_caret = m_text->PointAt(at);
+    Refresh(false);
+}
+
+void CViewWindow::OnLeftUp(wxMouseEvent& event) {
+    event.Skip();
+    if (HasCapture()) ReleaseMouse();
+    if (!m_selecting) return;
+    m_selecting = false;
+    // As X programs do, the selection is also offered for pasting with the middle button.
+    if (m_text && HasSelection() && wxTheClipboard->Open()) {
+        const auto [from, to] = Selection();
+        wxTheClipboard->UsePrimarySelection(true);
+        wxTheClipboard->SetData(new wxTextDataObject(m_text->TextBetween(from, to)));
+        wxTheClipboard->UsePrimarySelection(false);
+        wxTheClipboard->Close();
+        m_offersPrimary = true;
+    }
+}
+
+void CViewWindow::OnContextMenu(wxContextMenuEvent& event) {
+    (void)event;
+    wxMenu menu;
+    menu.Append(cmd::kReportCopy, "&Copy\tCtrl+C", CommandPrompt(cmd::kReportCopy));
+    menu.Append(cmd::kReportSelectAll, "Select &All\tCtrl+A", CommandPrompt(cmd::kReportSelectAll));
+    menu.Enable(cmd::kReportCopy, HasSelection());
+    if (auto* frame = wxDynamicCast(wxGetTopLevelParent(this), wxFrame))
+        ShowPromptsOfGrayedItems(frame, &menu);
+    switch (GetPopupMenuSelectionFromUser(menu)) {
+        case cmd::kReportCopy:
+            CopySelection();
+            break;
+        case cmd::kReportSelectAll:
+            SelectAll();
+            break;
+        default:
+            break;
+    }
 }
 
 }  // namespace rollscribe

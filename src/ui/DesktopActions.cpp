@@ -24,6 +24,11 @@ std::string FolderOf(const std::string& path) {
 struct PendingCall {
     std::string folder;
     std::function<bool(const std::string&)> openFolder;
+    std::function<void()> failed;
+
+    void OpenFolder() const {
+        if (!openFolder(folder) && failed) failed();
+    }
 };
 
 void OnShowItemsDone(GObject* source, GAsyncResult* result, gpointer data) {
@@ -35,21 +40,23 @@ void OnShowItemsDone(GObject* source, GAsyncResult* result, gpointer data) {
         return;
     }
     g_error_free(error);
-    call->openFolder(call->folder);
+    call->OpenFolder();
 }
 
 }  // namespace
 
 void ShowInFileManager(const std::string& path,
-                       std::function<bool(const std::string& folder)> openFolder) {
-    auto call = std::make_unique<PendingCall>(PendingCall{FolderOf(path), std::move(openFolder)});
+                       std::function<bool(const std::string& folder)> openFolder,
+                       std::function<void()> failed) {
+    auto call = std::make_unique<PendingCall>(
+        PendingCall{FolderOf(path), std::move(openFolder), std::move(failed)});
     GError* error = nullptr;
     gchar* uri = g_filename_to_uri(path.c_str(), nullptr, &error);
     GDBusConnection* bus = uri ? g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error) : nullptr;
     if (!bus) {
         if (error) g_error_free(error);
         g_free(uri);
-        call->openFolder(call->folder);
+        call->OpenFolder();
         return;
     }
     GVariantBuilder uris;
@@ -67,8 +74,9 @@ void ShowInFileManager(const std::string& path,
 DesktopActions SystemDesktop() {
     DesktopActions desktop;
     desktop.open = [](const std::string& path) { return wxLaunchDefaultApplication(WxPath(path)); };
-    desktop.showInFolder = [open = desktop.open](const std::string& path) {
-        ShowInFileManager(path, open);
+    desktop.showInFolder = [open = desktop.open](const std::string& path,
+                                                 std::function<void()> failed) {
+        ShowInFileManager(path, open, std::move(failed));
     };
     return desktop;
 }

@@ -12,8 +12,9 @@ struct DesktopActions {
     // could be started.
     std::function<bool(const std::string& path)> open;
     // Shows the folder that holds a file, with the file selected where the file manager can do
-    // that, or else just the folder (through open).
-    std::function<void(const std::string& path)> showInFolder;
+    // that, or else just the folder (through open); calls failed (perhaps later, from the main
+    // loop) when neither could be done.
+    std::function<void(const std::string& path, std::function<void()> failed)> showInFolder;
 };
 
 // The system's: the default application through the toolkit, and the folder through the file
@@ -22,8 +23,10 @@ struct DesktopActions {
 DesktopActions SystemDesktop();
 
 // Asks the file manager over D-Bus to show a file in its folder; calls openFolder with the
-// folder when it cannot (no session bus, no file manager, an error).
+// folder when it cannot (no session bus, no file manager, an error), and failed when that fails
+// too.
 void ShowInFileManager(const std::string& path,
-                       std::function<bool(const std::string& folder)> openFolder);
+                       std::function<bool(const std::string& folder)> openFolder,
+                       std::function<void()> failed = {});
 
 }  // namespace rollscribe

@@ -65,16 +65,18 @@ gboolean OnCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer data) {
 }  // namespace
 
 void ShowPromptsOfGrayedItems(wxFrame* frame, wxMenuBar* bar) {
-    for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
-        wxMenu* menu = bar->GetMenu(i);
-        // One state per menu, owned by the menu's widget and freed with it.
-        auto* prompts = new MenuPrompts{frame, menu};
-        g_object_set_data_full(G_OBJECT(menu->m_menu), "rollscribe-grayed-prompts", prompts,
-                               [](gpointer data) { delete static_cast<MenuPrompts*>(data); });
-        g_signal_connect_after(menu->m_menu, "motion-notify-event", G_CALLBACK(OnMotion), prompts);
-        // Before the toolkit's own handling of a crossing, which ends the signal.
-        g_signal_connect(menu->m_menu, "enter-notify-event", G_CALLBACK(OnCrossing), prompts);
-    }
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i)
+        ShowPromptsOfGrayedItems(frame, bar->GetMenu(i));
+}
+
+void ShowPromptsOfGrayedItems(wxFrame* frame, wxMenu* menu) {
+    // One state per menu, owned by the menu's widget and freed with it.
+    auto* prompts = new MenuPrompts{frame, menu};
+    g_object_set_data_full(G_OBJECT(menu->m_menu), "rollscribe-grayed-prompts", prompts,
+                           [](gpointer data) { delete static_cast<MenuPrompts*>(data); });
+    g_signal_connect_after(menu->m_menu, "motion-notify-event", G_CALLBACK(OnMotion), prompts);
+    // Before the toolkit's own handling of a crossing, which ends the signal.
+    g_signal_connect(menu->m_menu, "enter-notify-event", G_CALLBACK(OnCrossing), prompts);
 }
 
 }  // namespace rollscribe

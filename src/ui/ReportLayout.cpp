@@ -71,6 +71,22 @@ std::vector<ReportLine> LayoutReport(std::u32string_view text) {
     return lines;
 }
 
+std::u32string LineSource(std::u32string_view line, std::size_t from, std::size_t to) {
+    std::u32string source;
+    std::size_t shown = 0;
+    std::size_t i = 0;
+    for (; i < line.size(); ++shown) {
+        // A "&" at the end of the line shows nothing.
+        if (line[i] == U'&' && i + 1 == line.size()) break;
+        const std::size_t length = line[i] == U'&' ? 2 : 1;
+        if (shown >= from && shown < to) source.append(line.substr(i, length));
+        i += length;
+    }
+    // A selection that reaches the line's end takes that "&" too.
+    if (i < line.size() && from <= shown && to >= shown) source += line.substr(i);
+    return source;
+}
+
 std::string ClipReport(std::string_view bytes, std::size_t maxLines, std::size_t maxLineBytes) {
     return ClipReport(bytes, 0, maxLines, maxLineBytes);
 }

@@ -26,6 +26,12 @@ using ReportLine = std::vector<ReportRun>;
 //   for the C1 controls) so that no character is silently dropped.
 std::vector<ReportLine> LayoutReport(std::u32string_view text);
 
+// The text, as written, behind the shown characters from..to (0 the first; to past the end: to
+// the line's end) of one line of the report (its characters without the line break): a shown
+// character stands for "&" and itself, "&&" for a shown "&", a tab or control character for its
+// symbol. What copying a selection of the report puts on the clipboard.
+std::u32string LineSource(std::u32string_view line, std::size_t from, std::size_t to);
+
 // The part of the report bytes that a window can show: the first maxLines lines, each cut after
 // maxLineBytes bytes, line breaks kept as they are. Laying it out gives the same lines as laying
 // out the whole report, as far as they fit; the rest, however long, costs nothing to draw.

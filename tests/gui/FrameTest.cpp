@@ -4,6 +4,8 @@
 
 #include "GuiHarness.h"
 #include "resources/CommandIds.h"
+#include "support/ShellRun.h"
+#include "ui/CRollPane.h"
 #include "ui/CViewWindow.h"
 #include "ui/GtkKeyboardLocks.h"
 
@@ -85,11 +87,11 @@ TEST_F(Frame_, ViewMenuHidesAndShowsTheBarsAndTheViewTakesTheSpace) {
     EXPECT_FALSE(Frame().IsToolBarShown());
     EXPECT_FALSE(ToolBar()->IsShown());
     // No empty strip: the dialog bar's band moves to where the tool bar began, and the view,
-    // below the band area, does not lose height.
+    // below the band area, does not lose height (the picture below it shares what is freed).
     EXPECT_TRUE(DialogBar()->IsShown());
     EXPECT_EQ(DialogBar()->GetPosition().x, toolsBefore.x);
     EXPECT_LE(view->GetRect().GetTop(), viewBefore.GetTop());
-    EXPECT_EQ(view->GetRect().GetBottom(), viewBefore.GetBottom());
+    EXPECT_GE(view->GetRect().height, viewBefore.height);
     SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "toolbar-hidden.png");
 
     Frame().ProcessCommand(cmd::kViewStatusBar);
@@ -334,6 +336,143 @@ TEST_F(Frame_, ExitClosesTheWindow) {
     Frame().ProcessCommand(cmd::kExit);
     Pump();
     EXPECT_TRUE(wxTopLevelWindows.empty());
+}
+
+// Ctrl+Q, as desktop programs have it, quits; the menu item keeps its own label.
+TEST_F(Frame_, CtrlQQuits) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("bye")));
+    Frame().Raise();
+    const wxRect view = Frame().ViewWindow()->GetScreenRect();
+    wxUIActionSimulator input;
+    input.MouseMove(view.GetPosition() + wxPoint(view.width / 2, view.height / 2));
+    Frame().ViewWindow()->SetFocus();
+    Pump(50ms);
+    input.Char('q', wxMOD_CONTROL);
+    EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.empty(); }, 5s));
+}
+
+}  // namespace
+
+namespace {
+
+class Layout_ : public GuiTest {
+  protected:
+    wxRect Report() { return Frame().ViewWindow()->GetRect(); }
+    wxRect Picture() { return Frame().RollPane()->GetRect(); }
+    // Drags the edge between the report and the picture by dy pixels, as a user does.
+    void DragPictureEdge(int dy) {
+        const int edge = (Report().GetBottom() + Picture().GetTop()) / 2;
+        const wxPoint from = Frame().ClientToScreen(wxPoint(Report().width / 2, edge));
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(from);
+        Pump(50ms);
+        mouse.MouseDown();
+        Pump(50ms);
+        for (int step = 1; step <= 4; ++step) {
+            mouse.MouseMove(from + wxPoint(0, dy * step / 4));
+            Pump(30ms);
+        }
+        mouse.MouseUp();
+        Pump(100ms);
+    }
+};
+
+// Size, bands, bars and the picture's share are as the user left them after a restart; the
+// picture keeps its height when hidden and shown again.
+TEST_F(Layout_, TheLayoutIsKeptAcrossRestarts) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("kept")));
+    Frame().SetSize(1000, 760);
+    Pump(100ms);
+    const int pictureBefore = Picture().height;
+    DragPictureEdge(-120);
+    EXPECT_NEAR(Picture().height, pictureBefore + 120, 6) << "the edge did not move";
+    Frame().ShowStatusBar(false);
+    Frame().ShowRollBar(false);
+    Frame().ShowToolBar(false);
+    Pump(50ms);
+    const int dragged = Picture().height;
+    const wxRect report = Report();
+    Frame().ShowRollPane(false);
+    Pump(50ms);
+    Frame().ShowRollPane(true);
+    Pump(50ms);
+    EXPECT_EQ(Picture().height, dragged) << "hidden and shown again";
+    EXPECT_EQ(Report(), report);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "layout-before-restart.png");
+    Stop();
+
+    ASSERT_TRUE(Start());
+    Pump(100ms);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "layout-after-restart.png");
+    EXPECT_EQ(Frame().GetSize(), wxSize(1000, 760));
+    EXPECT_FALSE(Frame().IsStatusBarShown());
+    EXPECT_FALSE(Frame().IsRollBarShown());
+    EXPECT_FALSE(Frame().IsToolBarShown());
+    EXPECT_TRUE(Frame().IsRollPaneShown());
+    EXPECT_NEAR(Picture().height, dragged, 1);
+    EXPECT_EQ(Report(), report);
+    // The tool bar, shown again, is first in its row with the dialog bar after it.
+    Frame().ShowToolBar(true);
+    Pump(50ms);
+    EXPECT_LT(ToolBar()->GetRect().GetRight(), DialogBar()->GetPosition().x);
+    const int withTools = Picture().height;
+    Frame().ShowRollPane(false);
+    Stop();
+
+    ASSERT_TRUE(Start());
+    Pump(100ms);
+    EXPECT_FALSE(Frame().IsRollPaneShown());
+    Frame().ShowRollPane(true);
+    Pump(50ms);
+    EXPECT_NEAR(Picture().height, withTools, 1);
+}
+
+// The picture grows and shrinks with the window, keeping its share of the height; at the least
+// size the window has, the report and the picture both have room.
+TEST_F(Layout_, ThePictureGrowsWithTheWindowDownToALeastSize) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("grows")));
+    Frame().SetSize(1000, 700);
+    Pump(100ms);
+    const double share =
+        static_cast<double>(Picture().height) / (Picture().height + Report().height);
+    for (int height : {1000, 600, 820}) {
+        Frame().SetSize(1000, height);
+        Pump(100ms);
+        const double now =
+            static_cast<double>(Picture().height) / (Picture().height + Report().height);
+        EXPECT_NEAR(now, share, 0.01) << height;
+    }
+    Frame().SetSize(420, 300);
+    Pump(100ms);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "layout-least.png");
+    EXPECT_GE(Frame().GetSize().x, 500);
+    EXPECT_GE(Report().height, 6 * Frame().ViewWindow()->GetCharHeight());
+    EXPECT_GE(Picture().height, 190);
+    EXPECT_LT(Report().GetBottom(), Picture().GetTop());
+    EXPECT_LE(Picture().GetBottom(), Frame().GetClientSize().y);
+}
+
+// A kept layout that no longer fits this window (damaged, or from elsewhere) is left aside.
+TEST_F(Layout_, ADamagedLayoutIsLeftAside) {
+    ASSERT_TRUE(Start());
+    const wxRect report = Report();
+    Stop();
+    const fs::path settings = m_config / "Quorvel_Software" / "rollscribe.conf";
+    const std::string kept = testing_support::Slurp(settings);
+    const std::size_t panes = kept.find("Panes=");
+    ASSERT_NE(panes, std::string::npos) << kept;
+    const std::size_t end = kept.find('\n', panes);
+    for (const std::string& damaged :
+         {std::string("Panes=nonsense"), std::string("Panes=layout2|name=rollpicture;dir=4|"),
+          kept.substr(panes, end - panes).replace(kept.find("dir=3", panes) - panes, 5, "dir=2"),
+          std::string("Width=-5\nHeight=99999999")}) {
+        testing_support::WriteFile(settings, kept.substr(0, panes) + damaged + kept.substr(end));
+        ASSERT_TRUE(Start()) << damaged;
+        Pump(50ms);
+        EXPECT_EQ(Report(), report) << damaged;
+        EXPECT_EQ(Panes().GetPane(CMainFrame::kRollPane).dock_direction, wxAUI_DOCK_BOTTOM);
+        Stop();
+    }
 }
 
 }  // namespace

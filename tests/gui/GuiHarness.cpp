@@ -188,6 +188,26 @@ bool AnyWindowOnScreen() {
     return false;
 }
 
+WindowImage ScreenImage(const wxRect& area) {
+    WindowImage image;
+    GdkPixbuf* pixels = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.x, area.y,
+                                                   area.width, area.height);
+    if (!pixels) return image;
+    image.width = gdk_pixbuf_get_width(pixels);
+    image.height = gdk_pixbuf_get_height(pixels);
+    const int channels = gdk_pixbuf_get_n_channels(pixels);
+    const int stride = gdk_pixbuf_get_rowstride(pixels);
+    const guchar* data = gdk_pixbuf_get_pixels(pixels);
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const guchar* p = data + y * stride + x * channels;
+            image.pixels.push_back(static_cast<std::uint32_t>(p[0]) << 16 | p[1] << 8 | p[2]);
+        }
+    }
+    g_object_unref(pixels);
+    return image;
+}
+
 void SaveScreenImage(const wxRect& area, const fs::path& file) {
     fs::create_directories(file.parent_path());
     GdkPixbuf* image = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.x, area.y,

@@ -72,11 +72,13 @@ using namespace std::chrono_literals;
 // believes it to be).
 bool AnyWindowOnScreen();
 
-// Answers a message box with OK and keeps its text for the test to look at.
+// Answers a message box with OK (or the answer given) and keeps its text for the test to look
+// at.
 class ExpectMessageBox : public wxExpectModalBase<wxMessageDialog, ExpectMessageBox> {
   public:
-    explicit ExpectMessageBox(std::shared_ptr<wxString> text = std::make_shared<wxString>())
-        : m_text(std::move(text)) {}
+    explicit ExpectMessageBox(std::shared_ptr<wxString> text = std::make_shared<wxString>(),
+                              int answer = wxID_OK)
+        : m_text(std::move(text)), m_answer(answer) {}
     std::shared_ptr<wxString> Text() const { return m_text; }
     // Whether a window of the program was on the screen while the box was up.
     std::shared_ptr<bool> WindowShown() const { return m_windowShown; }
@@ -85,12 +87,13 @@ class ExpectMessageBox : public wxExpectModalBase<wxMessageDialog, ExpectMessage
     int OnInvoked(wxMessageDialog* dialog) const override {
         *m_text = dialog->GetMessage();
         *m_windowShown = AnyWindowOnScreen();
-        return wxID_OK;
+        return m_answer;
     }
     wxString GetDefaultDescription() const override { return "a message box"; }
 
   private:
     std::shared_ptr<wxString> m_text;
+    int m_answer;
     std::shared_ptr<bool> m_windowShown = std::make_shared<bool>(false);
 };
 
@@ -180,6 +183,9 @@ struct WindowImage {
 WindowImage DrawnImage(wxWindow* window);
 // How many pixels two images of the same size differ in (all of them for different sizes).
 size_t DifferingPixels(const WindowImage& a, const WindowImage& b);
+
+// The pixels of a part of the screen as shown now (boxes over the window included).
+WindowImage ScreenImage(const wxRect& area);
 
 // The middle of a menu item (or another widget) on the screen.
 wxPoint ScreenMiddleOf(GtkWidget* widget);

@@ -1,4 +1,6 @@
+#include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -10,7 +12,10 @@
 #include "GuiHarness.h"
 #include "app/AppSettings.h"
 #include "app/CInstanceLink.h"
+#include "app/GtkDisplayCheck.h"
 #include "support/ShellRun.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
@@ -47,6 +52,55 @@ class Instance : public GuiTest {
     std::map<std::string, std::string> Environment() {
         return {{"XDG_CONFIG_HOME", m_config.Path().string()}};
     }
+    // The lock and the socket of the program on the tests' display.
+    fs::path InstanceFile(const char* extension) {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        return fs::path(CInstanceLink::RuntimeFolder()) /
+               (CInstanceLink::FileStem(OpenedDisplayScope(runtime ? runtime : "")) + extension);
+    }
+};
+
+// An X server of the test's own, on a display number that was free; ended with the object.
+class SecondDisplay {
+  public:
+    SecondDisplay() {
+        int ends[2];
+        if (::pipe(ends) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, ends[0]);
+        std::string fd = std::to_string(ends[1]);
+        std::vector<std::string> args = {"Xvfb", "-displayfd", fd,          "-screen",
+                                         "0",    "800x600x24", "-nolisten", "tcp"};
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        if (::posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(ends[1]);
+        // The server writes its display number once it accepts clients.
+        std::string number;
+        pollfd wait{ends[0], POLLIN, 0};
+        char c = 0;
+        while (m_pid > 0 && ::poll(&wait, 1, 10000) == 1 && ::read(ends[0], &c, 1) == 1 &&
+               c != '\n')
+            number += c;
+        ::close(ends[0]);
+        if (!number.empty()) m_number = number;
+    }
+    ~SecondDisplay() {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGTERM);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+    }
+    // The display's number; empty when no server could be started.
+    const std::string& Number() const { return m_number; }
+
+  private:
+    pid_t m_pid = -1;
+    std::string m_number;
 };
 
 TEST_F(Instance, ASecondStartHandsItsFileToTheRunningProgram) {
@@ -77,12 +131,10 @@ TEST_F(Instance, ASecondStartWithARelativeNameOpensTheRightFile) {
 
 TEST_F(Instance, AStaleLockAndSocketAfterACrashDoNotStopAStart) {
     // A lock naming a process that is gone, and a socket file nobody answers on.
-    std::string folder = CInstanceLink::RuntimeFolder();
-    ASSERT_FALSE(folder.empty());
-    testing_support::WriteFile(fs::path(folder) / "rollscribe.lock", std::string("999999\0", 7));
-    fs::permissions(fs::path(folder) / "rollscribe.lock",
-                    fs::perms::owner_read | fs::perms::owner_write);
-    LeaveStaleSocket(fs::path(folder) / "rollscribe.socket");
+    ASSERT_FALSE(CInstanceLink::RuntimeFolder().empty());
+    testing_support::WriteFile(InstanceFile(".lock"), std::string("999999\0", 7));
+    fs::permissions(InstanceFile(".lock"), fs::perms::owner_read | fs::perms::owner_write);
+    LeaveStaleSocket(InstanceFile(".socket"));
     ASSERT_TRUE(Start(m_rolls.AddRoll("after_crash")));
     EXPECT_EQ(Caption(), "after_crash.bar - Rollscribe");
     // And it answers later starts.
@@ -93,15 +145,46 @@ TEST_F(Instance, AStaleLockAndSocketAfterACrashDoNotStopAStart) {
 }
 
 TEST_F(Instance, ALockFileWithOtherPermissionsIsReplaced) {
-    std::string folder = CInstanceLink::RuntimeFolder();
-    testing_support::WriteFile(fs::path(folder) / "rollscribe.lock", "1");
-    fs::permissions(fs::path(folder) / "rollscribe.lock",
+    testing_support::WriteFile(InstanceFile(".lock"), "1");
+    fs::permissions(InstanceFile(".lock"),
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(Start());
     fs::path next = m_rolls.AddRoll("next");
     ChildProcess child({ROLLSCRIBE_PATH, next.string()}, Environment());
     ASSERT_EQ(child.Wait(20s), 0);
     EXPECT_TRUE(PumpUntil([&] { return Caption() == "next.bar - Rollscribe"; }));
+}
+
+// A start on another display opens a window of its own there, and later starts on that display,
+// by any name of it, go to that window; the window on this display hears of none of them.
+TEST_F(Instance, EachDisplayHasItsOwnRunningProgram) {
+    SecondDisplay other;
+    if (other.Number().empty()) GTEST_SKIP() << "no second X display: Xvfb could not be started";
+    ASSERT_TRUE(Start(m_rolls.AddRoll("here")));
+    testing_support::TempDir config;
+    auto on = [&](const std::string& display) {
+        return std::map<std::string, std::string>{{"DISPLAY", display},
+                                                  {"XDG_CONFIG_HOME", config.Path().string()}};
+    };
+    ChildProcess there({ROLLSCRIBE_PATH, m_rolls.AddRoll("there").string()},
+                       on(":" + other.Number()));
+    ASSERT_TRUE(PumpUntil([&] { return fs::exists(m_rolls.Path("there_BAR_e.mid")); }, 20s))
+        << "the start on the other display converted nothing";
+    EXPECT_EQ(there.Wait(1s), std::nullopt) << "the start on the other display ended";
+    int n = 0;
+    for (const std::string& name : {":" + other.Number() + ".0", "unix:" + other.Number()}) {
+        const std::string roll = "next" + std::to_string(++n);
+        ChildProcess next({ROLLSCRIBE_PATH, m_rolls.AddRoll(roll).string()}, on(name));
+        EXPECT_EQ(next.Wait(20s), 0) << name;
+        EXPECT_TRUE(PumpUntil([&] { return fs::exists(m_rolls.Path(roll + "_BAR_e.mid")); }, 20s))
+            << name;
+    }
+    Pump(100ms);
+    EXPECT_EQ(Caption(), "here.bar - Rollscribe");
+    EXPECT_EQ(RecentFileLabels(),
+              std::vector<std::string>{"&1 " + m_rolls.Path("here.bar").string()});
+    there.Signal(SIGTERM);
+    EXPECT_EQ(there.Wait(20s), 128 + SIGTERM);
 }
 
 // The program itself, as a user starts it twice in a row.

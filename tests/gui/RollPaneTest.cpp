@@ -1,33 +1,43 @@
 // The roll picture, playback and the Roll menu of the desktop program.
+#include <fcntl.h>
 #include <gio/gio.h>
 #include <gtk/gtk.h>
+#include <poll.h>
 #include <sys/stat.h>
-#include <time.h>
+#include <unistd.h>
 #include <wx/arrstr.h>
 #include <wx/clipbrd.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 #include "GuiHarness.h"
 #include "RollGenerator.h"
+#include "audio/SoundFontLoad.h"
 #include "picture/SceneTexts.h"
+#include "platform/FileFaults.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "roll/RollReport.h"
+#include "support/ShellRun.h"
 #include "support/SvgReading.h"
 #include "text/WxText.h"
+#include "ui/CRollController.h"
 #include "ui/CRollPane.h"
 #include "ui/CViewWindow.h"
 #include "ui/DesktopActions.h"
+#include "ui/GtkFileTypeExtension.h"
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
 using namespace rollscribe::gui_test;
 using testing_support::ReadFile;
+using testing_support::Slurp;
 using testing_support::WriteFile;
 
 namespace {
@@ -110,12 +120,18 @@ fs::path WriteShortRoll(const RollFolder& folder, const std::string& name) {
 class RollPane_ : public GuiTest {
   protected:
     CRollPane& Pane() { return *Frame().RollPane(); }
+    CRollController& Roll() { return Frame().RollController(); }
     const RollViewport& Viewport() { return Pane().Viewport(); }
 
     // A command chosen from its menu: the menu is brought up to date first, as opening it does.
     void Choose(int id) {
         Frame().DoMenuUpdates();
         Frame().ProcessCommand(id);
+    }
+    // Play chosen, and the sound font given the time to load: the play has started or failed.
+    void ChoosePlayAndWait() {
+        Choose(cmd::kPlay);
+        EXPECT_TRUE(PumpUntil([&] { return !Roll().IsWaitingForSoundFont(); }, 20s));
     }
     std::string MenuLabel(int id) {
         Frame().DoMenuUpdates();
@@ -340,7 +356,7 @@ TEST_F(RollPane_, PlayRunsTheCursorAndReturnsToPlayAtTheEnd) {
     mouse.MouseClick();
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().has_value(); }, 5s));
     Choose(cmd::kPlay);
-    EXPECT_TRUE(Frame().IsPlaying());
+    EXPECT_TRUE(Roll().IsPlaying());
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Stop\tSpace");
     // The cursor moves on, and the pane repaints where it goes.
     std::vector<double> seen;
@@ -356,12 +372,12 @@ TEST_F(RollPane_, PlayRunsTheCursorAndReturnsToPlayAtTheEnd) {
     EXPECT_LE(seen.back(), Pane().Scene()->EndTime());
     SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-pane-playing.png");
     // The end: back to Play, the cursor gone.
-    EXPECT_TRUE(PumpUntil([&] { return !Frame().IsPlaying(); }, 10s));
+    EXPECT_TRUE(PumpUntil([&] { return !Roll().IsPlaying(); }, 10s));
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
     EXPECT_EQ(Pane().Cursor(), std::nullopt);
     // The next play starts from the beginning again.
     Choose(cmd::kPlay);
-    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(Roll().IsPlaying());
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().has_value(); }, 5s));
     EXPECT_GE(seen.front(), 950);
     EXPECT_LT(*Pane().Cursor(), 600);
@@ -376,10 +392,10 @@ TEST_F(RollPane_, SpaceStopsAndPlaysOnFromWhereItStopped) {
     Pump(50ms);
     wxUIActionSimulator keys;
     keys.Char(WXK_SPACE);
-    ASSERT_TRUE(PumpUntil([&] { return Frame().IsPlaying(); }, 5s)) << "Space did not play";
+    ASSERT_TRUE(PumpUntil([&] { return Roll().IsPlaying(); }, 5s)) << "Space did not play";
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > 400; }, 5s));
     keys.Char(WXK_SPACE);
-    ASSERT_TRUE(PumpUntil([&] { return !Frame().IsPlaying(); }, 5s)) << "Space did not stop";
+    ASSERT_TRUE(PumpUntil([&] { return !Roll().IsPlaying(); }, 5s)) << "Space did not stop";
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
     // The cursor stays where the playing stopped, and the next play goes on from there.
     const std::optional<double> stopped = Pane().Cursor();
@@ -390,7 +406,7 @@ TEST_F(RollPane_, SpaceStopsAndPlaysOnFromWhereItStopped) {
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > *stopped; }, 5s));
     EXPECT_LT(*Pane().Cursor(), *stopped + 3000) << "it started elsewhere";
     Choose(cmd::kPlay);
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
 }
 
 TEST_F(RollPane_, AClickWhilePlayingGoesOnFromThere) {
@@ -404,7 +420,7 @@ TEST_F(RollPane_, AClickWhilePlayingGoesOnFromThere) {
     mouse.MouseMove(ScreenPointOf(at, 60));
     mouse.MouseClick();
     ASSERT_TRUE(PumpUntil([&] { return Pane().Cursor().value_or(0) > at; }, 5s));
-    EXPECT_TRUE(Frame().IsPlaying());
+    EXPECT_TRUE(Roll().IsPlaying());
     EXPECT_LT(*Pane().Cursor(), at + 3000);
     Choose(cmd::kPlay);
 }
@@ -447,21 +463,21 @@ TEST_F(RollPane_, TheCursorKeepsInView) {
 TEST_F(RollPane_, ANewLoadFileNewAndClosingStopThePlaying) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Choose(cmd::kPlay);
-    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(Roll().IsPlaying());
     ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("second").string()));
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     EXPECT_EQ(Pane().Cursor(), std::nullopt);
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
 
     Choose(cmd::kPlay);
-    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(Roll().IsPlaying());
     Choose(cmd::kNew);
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     EXPECT_FALSE(MenuEnabled(cmd::kPlay));
 
     ASSERT_TRUE(Manager().OpenRollFile(m_rolls.Path("second.bar").string()));
     Choose(cmd::kPlay);
-    ASSERT_TRUE(Frame().IsPlaying());
+    ASSERT_TRUE(Roll().IsPlaying());
     Frame().Close();
     Pump();
     EXPECT_TRUE(wxTopLevelWindows.empty());
@@ -474,7 +490,7 @@ TEST_F(RollPane_, WithoutAudioOutputPlaySaysSoAndTheRestWorks) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     Layout();
     ExpectMessageBox box;
-    wxTEST_DIALOG(Choose(cmd::kPlay), box);
+    wxTEST_DIALOG(ChoosePlayAndWait(), box);
     const std::string text = Utf8(*box.Text());
     EXPECT_EQ(text.rfind("Rollscribe could not play the MIDI file:\n" +
                              m_rolls.Path("evening_waltz_BAR_e.mid").string() + "\n\n",
@@ -482,12 +498,12 @@ TEST_F(RollPane_, WithoutAudioOutputPlaySaysSoAndTheRestWorks) {
               0u)
         << text;
     EXPECT_NE(text.find("No audio output could be opened"), std::string::npos) << text;
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
     EXPECT_EQ(Pane().Cursor(), std::nullopt);
     // Each try says it once again, and nothing else comes up.
     ExpectMessageBox again;
-    wxTEST_DIALOG(Choose(cmd::kPlay), again);
+    wxTEST_DIALOG(ChoosePlayAndWait(), again);
     Pump(100ms);
     Choose(cmd::kZoomIn);
     EXPECT_FALSE(Viewport().ShowsWholeRoll());
@@ -506,18 +522,113 @@ TEST_F(RollPane_, TheSoundFontFromTheSettingsOrTheEnvironment) {
               "SoundFont=/nonexistent/settings.sf2\n");
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     ExpectMessageBox fromSettings;
-    wxTEST_DIALOG(Choose(cmd::kPlay), fromSettings);
+    wxTEST_DIALOG(ChoosePlayAndWait(), fromSettings);
     EXPECT_NE(Utf8(*fromSettings.Text()).find("\n/nonexistent/settings.sf2\n"), std::string::npos)
         << Utf8(*fromSettings.Text());
-    EXPECT_FALSE(Frame().IsPlaying());
+    EXPECT_FALSE(Roll().IsPlaying());
     Stop();
 
     EnvironmentOverride fromEnvironment("ROLLSCRIBE_SOUNDFONT", "/nonexistent/env.sf2");
     ASSERT_TRUE(Start(m_rolls.Path("evening_waltz.bar")));
     ExpectMessageBox box;
-    wxTEST_DIALOG(Choose(cmd::kPlay), box);
+    wxTEST_DIALOG(ChoosePlayAndWait(), box);
     EXPECT_NE(Utf8(*box.Text()).find("\n/nonexistent/env.sf2\n"), std::string::npos)
         << Utf8(*box.Text());
+}
+
+// A sound font on a slow disk: opening it waits until the test lets it go on, or fails it (and
+// at the latest after 20 s, so that a program that waited for it cannot hang the tests).
+class SlowSoundFont {
+  public:
+    SlowSoundFont() {
+        s_waiting = true;
+        s_error = 0;
+        SetFileFaultHook(&Hook);
+    }
+    ~SlowSoundFont() {
+        Release(0);
+        PumpUntil([] { return SoundFontLoad::Running() == 0; }, 20s);
+        SetFileFaultHook(nullptr);
+    }
+    static const char* Path() { return kDefaultSoundFont; }
+    // Lets the open go on; error: 0, or the errno value that it fails with.
+    void Release(int error) {
+        s_error = error;
+        s_waiting = false;
+    }
+
+  private:
+    static int Hook(FileOperation operation, const char* path, std::size_t*) {
+        if (operation != FileOperation::openRead || std::string_view(path) != Path()) return 0;
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (s_waiting && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        return s_error;
+    }
+    inline static std::atomic<bool> s_waiting{false};
+    inline static std::atomic<int> s_error{0};
+};
+
+// While a large sound font loads, the window stays in use: it says what it waits for, the play
+// can be stopped, the picture zoomed; a failed load is told in a message box, and once loaded
+// the roll plays.
+TEST_F(RollPane_, TheWindowStaysInUseWhileTheSoundFontLoads) {
+    EnvironmentOverride fontVariable("ROLLSCRIBE_SOUNDFONT", SlowSoundFont::Path());
+    SlowSoundFont font;
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    Choose(cmd::kPlay);
+    Pump(200ms);
+    EXPECT_TRUE(Roll().IsWaitingForSoundFont());
+    EXPECT_EQ(StatusText(0), "Loading the sound font " + std::string(font.Path()) + "...");
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Stop\tSpace");
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "sound-font-loading.png");
+    Choose(cmd::kZoomIn);
+    EXPECT_FALSE(Viewport().ShowsWholeRoll());
+    // Stopped, it no longer waits; played again, it waits for the same load.
+    Choose(cmd::kPlay);
+    EXPECT_FALSE(Roll().IsPlaying());
+    EXPECT_EQ(StatusText(0), "Ready");
+    EXPECT_EQ(MenuLabel(cmd::kPlay), "&Play\tSpace");
+    Choose(cmd::kPlay);
+    EXPECT_TRUE(Roll().IsWaitingForSoundFont());
+    ExpectMessageBox box;
+    wxTEST_DIALOG(
+        {
+            font.Release(EIO);
+            EXPECT_TRUE(PumpUntil([&] { return !Roll().IsWaitingForSoundFont(); }, 20s));
+        },
+        box);
+    EXPECT_EQ(Utf8(*box.Text())
+                  .rfind("Rollscribe could not play the MIDI file:\n" +
+                             m_rolls.Path("evening_waltz_BAR_e.mid").string() + "\n\n" +
+                             font.Path() + "\n",
+                         0),
+              0u)
+        << Utf8(*box.Text());
+    EXPECT_FALSE(Roll().IsPlaying());
+    EXPECT_EQ(StatusText(0), "Ready");
+    // The disk answers now: the font loads and the roll plays, the time in the status bar.
+    font.Release(0);
+    Choose(cmd::kPlay);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Playing 0:0", 0) == 0; }, 20s))
+        << StatusText(0);
+    EXPECT_NE(StatusText(0).find(" of 1:48"), std::string::npos) << StatusText(0);
+    Choose(cmd::kPlay);
+    EXPECT_EQ(StatusText(0), "Ready");
+}
+
+// The window closes at once while the sound font loads; the load ends on its own.
+TEST_F(RollPane_, TheWindowClosesWhileTheSoundFontLoads) {
+    EnvironmentOverride fontVariable("ROLLSCRIBE_SOUNDFONT", SlowSoundFont::Path());
+    SlowSoundFont font;
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Choose(cmd::kPlay);
+    Pump(100ms);
+    ASSERT_TRUE(Roll().IsWaitingForSoundFont());
+    Frame().Close();
+    EXPECT_TRUE(PumpUntil([] { return wxTopLevelWindows.empty(); }, 2s));
+    EXPECT_EQ(SoundFontLoad::Running(), 1);
 }
 
 TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
@@ -534,6 +645,7 @@ TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
         {cmd::kCopyReport, "Copy the report and put it on the Clipboard"},
         {cmd::kExportPicture, "Save the roll picture as a PNG, SVG or PDF file"},
         {cmd::kViewRollPicture, "Show or hide the roll picture"},
+        {cmd::kViewRollBar, "Show or hide the Roll tool bar"},
     };
     for (const auto& [id, prompt] : items) {
         EXPECT_EQ(Utf8(bar->GetHelpString(id)), prompt) << id;
@@ -558,6 +670,93 @@ TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
     // Showing the whole roll already: nothing to zoom out to.
     EXPECT_FALSE(MenuEnabled(cmd::kZoomOut));
     EXPECT_FALSE(MenuEnabled(cmd::kZoomAll));
+}
+
+// The Roll band below the tool bar: Play/Stop and the zoom, each button with its tool tip and
+// prompt, enabled as its menu item is, clicked as a user clicks it; View hides and shows it.
+TEST_F(RollPane_, TheRollBandPlaysAndZooms) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    Frame().Raise();
+    Pump(50ms);
+    wxAuiPaneInfo& pane = Panes().GetPane(CMainFrame::kRollBarPane);
+    auto* band = dynamic_cast<wxAuiToolBar*>(pane.window);
+    ASSERT_NE(band, nullptr);
+    EXPECT_EQ(pane.dock_direction, wxAUI_DOCK_TOP);
+    EXPECT_GT(pane.dock_row, Panes().GetPane(CMainFrame::kToolBarPane).dock_row);
+    EXPECT_TRUE(band->GetGripperVisible());
+    EXPECT_GT(band->GetScreenPosition().y, ToolBar()->GetScreenPosition().y);
+    EXPECT_LT(band->GetScreenRect().GetBottom(), Frame().ViewWindow()->GetScreenPosition().y);
+    struct Button {
+        int id;
+        std::string tip;
+        std::string prompt;
+    };
+    const std::vector<Button> buttons = {
+        {cmd::kPlay, "Play/Stop", "Play the roll's MIDI file from the cursor, or stop playing"},
+        {0, "", ""},
+        {cmd::kZoomIn, "Zoom In", "Show the roll picture larger"},
+        {cmd::kZoomOut, "Zoom Out", "Show more of the roll picture"},
+        {cmd::kZoomAll, "Whole Roll", "Fit the whole roll into the roll picture"},
+    };
+    ASSERT_EQ(band->GetToolCount(), buttons.size());
+    wxUIActionSimulator mouse;
+    auto pointAt = [&](int id) {
+        const wxRect tool = band->GetToolRect(id);
+        mouse.MouseMove(band->ClientToScreen(tool.GetPosition() + wxPoint(8, 8)));
+    };
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        wxAuiToolBarItem* item = band->FindToolByIndex(static_cast<int>(i));
+        if (buttons[i].id == 0) {
+            EXPECT_EQ(item->GetKind(), wxITEM_SEPARATOR);
+            continue;
+        }
+        EXPECT_EQ(item->GetId(), buttons[i].id);
+        EXPECT_EQ(Utf8(item->GetShortHelp()), buttons[i].tip);
+        pointAt(buttons[i].id);
+        EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == buttons[i].prompt; }, 5s))
+            << buttons[i].tip << ": " << StatusText(0);
+    }
+    auto enabled = [&](int id) {
+        wxIdleEvent idle;
+        band->ProcessWindowEvent(idle);
+        return band->GetToolEnabled(id);
+    };
+    EXPECT_TRUE(enabled(cmd::kZoomIn));
+    EXPECT_FALSE(enabled(cmd::kZoomOut));
+    EXPECT_FALSE(enabled(cmd::kZoomAll));
+    const double whole = Viewport().View().pixelsPerInch;
+    pointAt(cmd::kZoomIn);
+    Pump(50ms);
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return Viewport().View().pixelsPerInch > whole; }, 5s));
+    EXPECT_TRUE(enabled(cmd::kZoomAll));
+    const WindowImage playImage = DrawnImage(band);
+    pointAt(cmd::kPlay);
+    Pump(50ms);
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return Roll().IsPlaying(); }, 5s));
+    // The button shows Stop while the roll plays.
+    EXPECT_TRUE(PumpUntil([&] { return DifferingPixels(playImage, DrawnImage(band)) > 20; }, 5s));
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-band-playing.png");
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return !Roll().IsPlaying(); }, 5s));
+    pointAt(cmd::kZoomAll);
+    Pump(50ms);
+    mouse.MouseClick();
+    EXPECT_TRUE(PumpUntil([&] { return Viewport().ShowsWholeRoll(); }, 5s));
+
+    const int reportTop = Frame().ViewWindow()->GetScreenPosition().y;
+    EXPECT_TRUE(Checked(cmd::kViewRollBar));
+    Choose(cmd::kViewRollBar);
+    Pump(50ms);
+    EXPECT_FALSE(Checked(cmd::kViewRollBar));
+    EXPECT_FALSE(band->IsShown());
+    EXPECT_LT(Frame().ViewWindow()->GetScreenPosition().y, reportTop);
+    Choose(cmd::kViewRollBar);
+    Pump(50ms);
+    EXPECT_TRUE(band->IsShown());
+    EXPECT_EQ(Frame().ViewWindow()->GetScreenPosition().y, reportTop);
 }
 
 // The Roll menu opened with the mouse, its items' prompts shown as the pointer passes them; a
@@ -626,12 +825,23 @@ bool PatternsShow(const wxString& patterns, const std::string& name) {
 // Answers the export dialog with a file name and a file type, as a user who picks them.
 class ExportAs : public wxExpectModalBase<wxFileDialog, ExportAs> {
   public:
-    ExportAs(fs::path file, int type, std::shared_ptr<wxString> seen)
-        : m_file(std::move(file)), m_type(type), m_seen(std::move(seen)) {}
+    // named: the names the dialog shows after each file type is chosen in turn, the type given
+    // last.
+    ExportAs(fs::path file, int type, std::shared_ptr<wxString> seen,
+             std::shared_ptr<std::vector<std::string>> named = nullptr)
+        : m_file(std::move(file)), m_type(type), m_seen(std::move(seen)), m_named(named) {}
 
   protected:
     int OnInvoked(wxFileDialog* dialog) const override {
         *m_seen = dialog->GetWildcard() + "|" + dialog->GetFilename();
+        GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog->GetHandle());
+        for (int type : {1, 2, 0, m_type}) {
+            if (!m_named) break;
+            dialog->SetFilterIndex(type);
+            gchar* name = gtk_file_chooser_get_current_name(chooser);
+            m_named->push_back(name ? name : "");
+            g_free(name);
+        }
         dialog->SetFilterIndex(m_type);
         wxString path = wxString::FromUTF8(m_file.string());
         dialog->SetPath(path);
@@ -645,7 +855,113 @@ class ExportAs : public wxExpectModalBase<wxFileDialog, ExportAs> {
     fs::path m_file;
     int m_type;
     std::shared_ptr<wxString> m_seen;
+    std::shared_ptr<std::vector<std::string>> m_named;
 };
+
+// Answers a file dialog as a user does: it is on the screen while the file is chosen and goes
+// when it is answered; where it was is kept.
+class ChooseOnScreen : public wxExpectModalBase<wxFileDialog, ChooseOnScreen> {
+  public:
+    ChooseOnScreen(fs::path file, std::shared_ptr<wxRect> where)
+        : m_file(std::move(file)), m_where(std::move(where)) {}
+
+  protected:
+    int OnInvoked(wxFileDialog* dialog) const override {
+        dialog->Show();
+        EXPECT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(dialog->GetHandle()); }, 5s));
+        Pump(200ms);
+        GdkRectangle extents{};
+        gdk_window_get_frame_extents(gtk_widget_get_window(dialog->GetHandle()), &extents);
+        *m_where = wxRect(extents.x, extents.y, extents.width, extents.height);
+        const wxString path = wxString::FromUTF8(m_file.string());
+        dialog->SetPath(path);
+        EXPECT_TRUE(PumpUntil([&] { return dialog->GetPath() == path; }, 5s)) << m_file;
+        dialog->Hide();
+        return wxID_OK;
+    }
+    wxString GetDefaultDescription() const override { return "a file dialog"; }
+
+  private:
+    fs::path m_file;
+    std::shared_ptr<wxRect> m_where;
+};
+
+// What the test sees of the window when long work starts: the first time a file operation on a
+// file is made.
+struct WorkStart {
+    inline static FileOperation s_operation{};
+    inline static std::string s_path;
+    inline static std::function<void()> s_seen;
+
+    static int Hook(FileOperation operation, const char* path, std::size_t*) {
+        if (operation == s_operation && path == s_path && s_seen) std::exchange(s_seen, {})();
+        return 0;
+    }
+};
+
+// Converting a large roll and saving a large picture hold the window for seconds: the work starts
+// once the dialog is gone from the screen, with a busy pointer and the status bar saying what
+// goes on; a saved picture is confirmed in the status bar, as a copied report is.
+TEST_F(RollPane_, LongWorkStartsWithTheDialogGoneAndSaysWhatGoesOn) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Layout();
+    Frame().Raise();
+    Pump(100ms);
+    testing_support::TempDir out;
+    const fs::path second = m_rolls.AddRoll("second");
+    const fs::path picture = out / "picture.png";
+    struct Case {
+        int command;
+        FileOperation operation;
+        fs::path file;
+        std::string during;
+        std::string after;
+    };
+    SetFileFaultHook(&WorkStart::Hook);
+    for (const Case& c :
+         {Case{cmd::kOpen, FileOperation::openRead, second, "Converting second.bar...", "Ready"},
+          Case{cmd::kExportPicture, FileOperation::create, picture,
+               "Saving the picture " + picture.string() + "...",
+               "Picture saved: " + picture.string()}}) {
+        Pump(100ms);
+        const WindowImage before = DrawnImage(&Frame());
+        const wxRect frame = Frame().GetScreenRect();
+        bool seen = false;
+        std::string status;
+        bool busy = false;
+        WindowImage screen;
+        WorkStart::s_operation = c.operation;
+        WorkStart::s_path = c.file.string();
+        WorkStart::s_seen = [&] {
+            seen = true;
+            status = StatusText(0);
+            busy = wxIsBusy();
+            screen = ScreenImage(frame);
+            SaveScreenImage(frame, fs::path(SCREENSHOT_DIR) /
+                                       ("work-start-" + c.file.filename().string() + ".png"));
+        };
+        auto where = std::make_shared<wxRect>();
+        wxTEST_DIALOG(Choose(c.command), ChooseOnScreen(c.file, where));
+        ASSERT_TRUE(seen) << c.during;
+        EXPECT_EQ(status, c.during);
+        EXPECT_TRUE(busy) << c.during;
+        // Where the dialog was, the screen shows the window again (the status bar aside).
+        const wxRect dialog = where->Intersect(frame);
+        ASSERT_FALSE(dialog.IsEmpty()) << "the dialog was not over the window";
+        std::size_t differing = 0;
+        const int statusTop = Frame().GetStatusBar()->GetScreenPosition().y - frame.y;
+        for (int y = dialog.y - frame.y; y < dialog.GetBottom() - frame.y && y < statusTop; ++y)
+            for (int x = dialog.x - frame.x; x < dialog.GetRight() - frame.x; ++x)
+                differing += screen.At(x, y) != before.At(x, y);
+        EXPECT_LT(differing, static_cast<std::size_t>(dialog.width * dialog.height / 20))
+            << c.during << ": the dialog's remains are still on the screen";
+        EXPECT_EQ(StatusText(0), c.after);
+    }
+    SetFileFaultHook(nullptr);
+    EXPECT_TRUE(fs::exists(picture));
+    Choose(cmd::kCopyReport);
+    EXPECT_EQ(StatusText(0), "Report copied to the Clipboard");
+}
 
 TEST_F(RollPane_, ExportPictureWritesEachFormat) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
@@ -711,27 +1027,112 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
     EXPECT_EQ(ReadFile(m_rolls.Path("evening_waltz.bar")), roll);
 }
 
-TEST_F(RollPane_, OpenMidiFileAndShowInFolderAskTheDesktop) {
+// The dialog's name follows the file type chosen, and the question about replacing a file names
+// the file that will be written, extension and all.
+TEST_F(RollPane_, ExportPictureNamesTheFileItWrites) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    testing_support::TempDir out;
+    auto seen = std::make_shared<wxString>();
+    auto named = std::make_shared<std::vector<std::string>>();
+    wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out / "first", 0, seen, named));
+    EXPECT_EQ(*named,
+              (std::vector<std::string>{"evening_waltz_BAR_e.svg", "evening_waltz_BAR_e.pdf",
+                                        "evening_waltz_BAR_e.png", "evening_waltz_BAR_e.png"}));
+    const testing_support::Bytes png = ReadFile(out / "first.png");
+    WriteFile(out / "kept.svg", "kept");
+    struct Case {
+        fs::path typed;
+        int type;
+        int answer;
+        fs::path asked;
+        std::string after;
+    };
+    for (const Case& c : {Case{out / "kept", 1, wxID_NO, out / "kept.svg", "kept"},
+                          Case{out / "kept.svg", 0, wxID_NO, out / "kept.svg", "kept"},
+                          Case{out / "kept", 1, wxID_YES, out / "kept.svg", "<?xml"}}) {
+        auto question = std::make_shared<wxString>();
+        wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(c.typed, c.type, seen),
+                      ExpectMessageBox(question, c.answer));
+        EXPECT_EQ(Utf8(*question),
+                  c.asked.string() + "\nalready exists. Do you want to replace it?");
+        EXPECT_EQ(Slurp(out / "kept.svg").substr(0, c.after.size()), c.after);
+    }
+    // A name of another kind keeps its own part and gets the type's extension.
+    named->clear();
+    wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out / "notes.txt", 2, seen, named));
+    EXPECT_TRUE(fs::exists(out / "notes.txt.pdf"));
+    EXPECT_EQ(ReadFile(out / "first.png"), png);
+}
+
+// The extension that another file type puts in the dialog's name: one of the types', in any
+// letter case, is replaced; any other name stays as typed.
+TEST(NameForFileType, ReplacesATypesExtensionInAnyCase) {
+    const std::vector<std::string> extensions = {".png", ".svg", ".pdf"};
+    struct Case {
+        std::string name;
+        std::size_t type;
+        std::string named;
+    };
+    for (const Case& c :
+         {Case{"waltz.png", 1, "waltz.svg"}, Case{"Waltz.PNG", 2, "Waltz.pdf"},
+          Case{"a.b.Svg", 0, "a.b.png"}, Case{"waltz.bar", 1, "waltz.bar"},
+          Case{"waltz", 2, "waltz"}, Case{".png", 1, ".png"}, Case{"waltz.png", 3, "waltz.png"}}) {
+        EXPECT_EQ(NameForFileType(c.name, extensions, c.type), c.named) << c.name << " " << c.type;
+    }
+}
+
+TEST_F(RollPane_, OpenMidiFileAndShowInFolderAskTheDesktopOrSayWhyNot) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     auto opened = std::make_shared<std::vector<std::string>>();
     auto shown = std::make_shared<std::vector<std::string>>();
     bool opens = true;
-    Frame().SetDesktop({[opened, &opens](const std::string& path) {
-                            opened->push_back(path);
-                            return opens;
-                        },
-                        [shown](const std::string& path) { shown->push_back(path); }});
+    bool shows = true;
+    Roll().SetDesktop({[opened, &opens](const std::string& path) {
+                           opened->push_back(path);
+                           return opens;
+                       },
+                       [shown, &shows](const std::string& path, std::function<void()> failed) {
+                           shown->push_back(path);
+                           if (!shows) failed();
+                       }});
     const std::string midi = m_rolls.Path("evening_waltz_BAR_e.mid").string();
     Choose(cmd::kOpenMidi);
     Choose(cmd::kShowInFolder);
     EXPECT_EQ(*opened, std::vector<std::string>{midi});
     EXPECT_EQ(*shown, std::vector<std::string>{midi});
-    // A desktop without a program for MIDI files: a message says so.
-    opens = false;
-    ExpectMessageBox box;
-    wxTEST_DIALOG(Choose(cmd::kOpenMidi), box);
-    EXPECT_EQ(Utf8(*box.Text()), "Rollscribe could not open the MIDI file:\n" + midi +
-                                     "\n\nThis desktop has no program set to open MIDI files.");
+    // What could not be done, and why, in a message box.
+    const std::string open = "Rollscribe could not open the MIDI file:\n" + midi + "\n\n";
+    const std::string show =
+        "Rollscribe could not show the MIDI file in its folder:\n" + midi + "\n\n";
+    struct Case {
+        int command;
+        bool opens;
+        bool shows;
+        bool gone;
+        std::string message;
+    };
+    for (const Case& c : {
+             Case{cmd::kOpenMidi, false, true, false,
+                  open + "This desktop has no program set to open MIDI files."},
+             Case{cmd::kShowInFolder, true, false, false,
+                  show + "This desktop has no file manager, and no program set to open folders."},
+             Case{cmd::kOpenMidi, true, true, true, open + "The file is no longer there."},
+             Case{cmd::kShowInFolder, true, true, true, show + "The file is no longer there."},
+         }) {
+        opens = c.opens;
+        shows = c.shows;
+        if (c.gone) fs::rename(midi, midi + ".away");
+        opened->clear();
+        shown->clear();
+        ExpectMessageBox box;
+        wxTEST_DIALOG(Choose(c.command), box);
+        EXPECT_EQ(Utf8(*box.Text()), c.message);
+        // A file that is gone is not handed to the desktop.
+        if (c.gone) {
+            EXPECT_TRUE(opened->empty() && shown->empty()) << c.message;
+            fs::rename(midi + ".away", midi);
+        }
+    }
 }
 
 // The file manager's D-Bus interface, served by this process on the tests' own session bus.
@@ -799,11 +1200,14 @@ TEST_F(RollPane_, ShowInFolderAsksTheFileManagerOrOpensTheFolder) {
     const std::string name = "caf\xE9 roll";
     ASSERT_TRUE(Start(m_rolls.AddRoll(name)));
     auto opened = std::make_shared<std::vector<std::string>>();
-    auto open = [opened](const std::string& path) {
+    bool opens = true;
+    auto open = [opened, &opens](const std::string& path) {
         opened->push_back(path);
-        return true;
+        return opens;
     };
-    Frame().SetDesktop({open, [open](const std::string& path) { ShowInFileManager(path, open); }});
+    Roll().SetDesktop({open, [open](const std::string& path, std::function<void()> failed) {
+                           ShowInFileManager(path, open, failed);
+                       }});
     {
         FakeFileManager manager;
         ASSERT_TRUE(manager.Serving()) << "no session bus for the tests";
@@ -818,6 +1222,17 @@ TEST_F(RollPane_, ShowInFolderAsksTheFileManagerOrOpensTheFolder) {
     Choose(cmd::kShowInFolder);
     ASSERT_TRUE(PumpUntil([&] { return !opened->empty(); }, 5s));
     EXPECT_EQ(*opened, std::vector<std::string>{m_rolls.Dir().string()});
+    // Neither: a message box says so, once the bus has answered.
+    opens = false;
+    ExpectMessageBox box;
+    wxTEST_DIALOG(
+        {
+            Choose(cmd::kShowInFolder);
+            PumpUntil([&] { return opened->size() == 2; }, 5s);
+        },
+        box);
+    EXPECT_NE(Utf8(*box.Text()).find("This desktop has no file manager"), std::string::npos)
+        << Utf8(*box.Text());
 }
 
 TEST_F(RollPane_, TheReportIsMeasuredAlikeBeforeTheWindowShowsAndAfter) {
@@ -903,32 +1318,14 @@ TEST_F(RollPane_, TheReportScrollsWhenLargerThanTheWindowAndStartsTopLeft) {
     EXPECT_EQ(report.LeftColumn(), 0);
 }
 
-// Processor time of this thread: what a figure would be on an idle machine, whatever else runs.
-std::chrono::nanoseconds ThreadTime() {
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
-}
-
-double Milliseconds(std::chrono::nanoseconds time) {
-    return std::chrono::duration<double, std::milli>(time).count();
-}
-
-std::string Figure(double ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", ms);
-    return text;
-}
-
-// The pane's repaint of a 10 MB roll, timed at several zooms, the whole pane each time, and the
-// picture made after the load. The limits hold the processor time of the work: the clock's time
-// also counts the waits of a machine busy with other work, and is printed beside it.
-TEST_F(RollPane_, RepaintOfA10MegabyteRollAtAnyZoom) {
+// The pane of a 10 MB roll, drawn whole at every zoom from the whole roll to 4000 pixels an inch,
+// in a pane made 660 pixels high as dragging its edge does; the picture is the one made from the
+// loaded roll. (How long the repaints take is measured by bench/PictureBenchmarks.cpp.)
+TEST_F(RollPane_, A10MegabyteRollIsDrawnAtAnyZoom) {
     const fs::path roll = WriteGeneratedRoll(m_rolls, "large", 10 * 1024 * 1024);
     ASSERT_TRUE(Start(roll));
     Frame().SetSize(1280, 1000);
     Pump(100ms);
-    // The pane's band made 660 pixels high, as dragging its edge does.
     wxString layout = Panes().SavePerspective();
     const int at = layout.Find("dock_size(3,0,0)=");
     ASSERT_NE(at, wxNOT_FOUND) << Utf8(layout);
@@ -938,21 +1335,9 @@ TEST_F(RollPane_, RepaintOfA10MegabyteRollAtAnyZoom) {
     Pump(100ms);
     EXPECT_GE(Pane().GetSize().y, 600);
     ASSERT_NE(Pane().Scene(), nullptr);
-
-    // The picture after the load: the scene made from the loaded roll.
-    const auto sceneStart = std::chrono::steady_clock::now();
-    const auto sceneStartCpu = ThreadTime();
     const RollScene scene(Doc().Roll());
-    const auto sceneCpu = ThreadTime() - sceneStartCpu;
-    const auto sceneWall = std::chrono::steady_clock::now() - sceneStart;
     EXPECT_EQ(scene.AllBars().size(), Pane().Scene()->AllBars().size());
-    std::string figures = " scene " + Figure(Milliseconds(sceneWall)) + " / " +
-                          Figure(Milliseconds(sceneCpu)) + " ms;";
-#if !defined(__SANITIZE_ADDRESS__)
-    EXPECT_LT(sceneCpu, 300ms);
-#endif
 
-    const double whole = Viewport().View().pixelsPerInch;
     for (double zoom : {0.0, 0.1, 1.0, 40.0, 400.0, 4000.0}) {
         if (zoom > 0) {
             Pane().ZoomAt(zoom / Viewport().View().pixelsPerInch, -1);
@@ -960,27 +1345,12 @@ TEST_F(RollPane_, RepaintOfA10MegabyteRollAtAnyZoom) {
             Pane().ZoomToFit();
         }
         Pane().ScrollToTime(Pane().Scene()->EndTime() / 2.0);
-        std::vector<double> wall;
-        std::vector<double> cpu;
-        for (int i = 0; i < 7; ++i) {
-            const unsigned before = Pane().PaintCount();
-            Pane().Refresh(false);
-            ASSERT_TRUE(PumpUntil([&] { return Pane().PaintCount() > before; }, 5s));
-            wall.push_back(Milliseconds(Pane().LastPaintTime()));
-            cpu.push_back(Milliseconds(Pane().LastPaintProcessorTime()));
-        }
-        std::sort(wall.begin(), wall.end());
-        std::sort(cpu.begin(), cpu.end());
-        char zoomText[32];
-        std::snprintf(zoomText, sizeof zoomText, "%.4g", zoom > 0 ? zoom : whole);
-        figures += " " + std::string(zoomText) + " px/in " + Figure(wall[3]) + " / " +
-                   Figure(cpu[3]) + " ms;";
-#if !defined(__SANITIZE_ADDRESS__)
-        EXPECT_LT(cpu[3], 16.0) << "at " << zoom << " pixels an inch";
-#endif
+        Pump(50ms);
+        const WindowImage image = PaneImage();
+        // Notes in the lanes, at every zoom: the picture's note colour.
+        EXPECT_GT(std::count(image.pixels.begin(), image.pixels.end(), 0x1F5FA8u), 100)
+            << "at " << zoom << " pixels an inch";
     }
-    std::printf("[ figures  ] %dx%d pane, wall / processor time, medians of 7:%s\n",
-                Pane().GetClientSize().x, Pane().GetClientSize().y, figures.c_str());
     SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "roll-pane-10MB.png");
 }
 

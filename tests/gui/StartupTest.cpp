@@ -196,7 +196,7 @@ TEST_F(Startup, MenusAndTheirKeys) {
         {"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "Recent File",
          "-", "E&xit"},
         {"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"},
-        {"&Toolbar", "&Status Bar", "&Roll Picture"},
+        {"&Toolbar", "&Status Bar", "&Roll Picture", "Roll Tool &Bar"},
         {"&Play\tSpace", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-", "&Whole Roll\tCtrl+0", "-",
          "Open &MIDI File", "Show in &Folder", "-", "&Copy Report", "&Export Picture..."},
         {"&About Rollscribe..."},

@@ -1,0 +1,358 @@
+#include "ui/CRollController.h"
+
+#include <sys/stat.h>
+#include <wx/clipbrd.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
+#include <wx/weakref.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "picture/TimeScale.h"
+#include "resources/CommandIds.h"
+#include "resources/MenuResource.h"
+#include "resources/ProgramName.h"
+#include "roll/RollReport.h"
+#include "text/FilePatterns.h"
+#include "text/WxText.h"
+#include "ui/CRollPane.h"
+#include "ui/CRollPlayer.h"
+#include "ui/CRollWxDocument.h"
+#include "ui/GtkFileTypeExtension.h"
+#include "ui/MidiCopy.h"
+#include "ui/PictureExport.h"
+
+namespace rollscribe {
+
+namespace {
+
+// The Export Picture dialog's file types, in the order of PictureFormat.
+constexpr PictureFormat kExportFormats[] = {PictureFormat::png, PictureFormat::svg,
+                                            PictureFormat::pdf};
+
+// The Export Picture dialog's wildcard. Each type lists its lowercase pattern first, the one the
+// dialog takes an extension from, then the pattern that shows its files in any letter case.
+wxString ExportWildcard() {
+    wxString wildcard;
+    for (auto [name, extension] :
+         {std::pair{"PNG Pictures (*.png)", ".png"}, std::pair{"SVG Pictures (*.svg)", ".svg"},
+          std::pair{"PDF Documents (*.pdf)", ".pdf"}}) {
+        if (!wildcard.empty()) wildcard += "|";
+        wildcard += wxString(name) + "|*" + extension + ";" + AnyCasePattern(extension);
+    }
+    return wildcard;
+}
+
+}  // namespace
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(CRollController, wxEvtHandler)
+    EVT_MENU(cmd::kPlay, CRollController::OnPlay)
+    EVT_UPDATE_UI(cmd::kPlay, CRollController::OnUpdatePlay)
+    EVT_MENU(cmd::kZoomIn, CRollController::OnZoom)
+    EVT_MENU(cmd::kZoomOut, CRollController::OnZoom)
+    EVT_MENU(cmd::kZoomAll, CRollController::OnZoom)
+    EVT_UPDATE_UI(cmd::kZoomIn, CRollController::OnUpdateZoom)
+    EVT_UPDATE_UI(cmd::kZoomOut, CRollController::OnUpdateZoom)
+    EVT_UPDATE_UI(cmd::kZoomAll, CRollController::OnUpdateZoom)
+    EVT_MENU(cmd::kOpenMidi, CRollController::OnOpenMidi)
+    EVT_UPDATE_UI(cmd::kOpenMidi, CRollController::OnUpdateNeedsMidi)
+    EVT_MENU(cmd::kShowInFolder, CRollController::OnShowInFolder)
+    EVT_UPDATE_UI(cmd::kShowInFolder, CRollController::OnUpdateNeedsMidi)
+    EVT_MENU(cmd::kCopyReport, CRollController::OnCopyReport)
+    EVT_MENU(cmd::kExportPicture, CRollController::OnExportPicture)
+    EVT_UPDATE_UI(cmd::kExportPicture, CRollController::OnUpdateExportPicture)
+wxEND_EVENT_TABLE()
+// clang-format on
+
+CRollController::CRollController(CRollHost& host, CRollPane& pane) : m_host(host), m_pane(pane) {
+    Bind(EVT_ROLL_CHANGING, &CRollController::OnRollChanging, this);
+    Bind(EVT_ROLL_CHANGED, &CRollController::OnRollChanged, this);
+    m_pane.SetHoleListener([this](const std::string& text) { m_host.ShowHoleText(WxText(text)); });
+    m_pane.SetClickListener([this](double time) { OnRollClicked(time); });
+}
+
+CRollController::~CRollController() = default;
+
+const std::string& CRollController::ConvertedMidi() const {
+    static const std::string none;
+    const CRollWxDocument* doc = m_host.RollDocument();
+    return doc ? doc->ConvertedMidiFile() : none;
+}
+
+void CRollController::ShowFailure(FileTask task, const std::string& file,
+                                  std::exception_ptr error) {
+    wxMessageBox(FailureMessage(task, file, error), ProgramName(), wxOK | wxICON_EXCLAMATION,
+                 m_host.HostWindow());
+}
+
+void CRollController::OnRollChanging(wxCommandEvent& event) {
+    // What played the old roll's MIDI file stops, and the next play starts from the beginning.
+    if (m_player) m_player->Reset();
+    m_host.ShowWaiting(false);
+    m_pane.SetCursor(std::nullopt, false);
+    m_host.SetStatusMessage(event.GetString().empty() ? wxString()
+                                                      : "Converting " + event.GetString() + "...");
+    // A large roll takes seconds: the Open dialog is gone from the screen and the status bar says
+    // what goes on before the work starts.
+    if (!event.GetString().empty()) m_host.PaintNow();
+}
+
+void CRollController::OnRollChanged(wxCommandEvent& event) {
+    (void)event;
+    m_host.SetStatusMessage(wxEmptyString);
+    // The picture of the roll now on show; none when it was not converted.
+    const CRollWxDocument* doc = m_host.RollDocument();
+    if (!doc || doc->Scene().get() == m_pane.Scene()) return;
+    m_pane.ShowScene(doc->Scene());
+}
+
+void CRollController::SetPlaybackOptions(const PlaybackOptions& options) {
+    m_playbackOptions = options;
+    if (m_player && !IsPlaying()) m_player.reset();
+}
+
+CRollPlayer& CRollController::Player() {
+    if (!m_player) {
+        m_player = std::make_unique<CRollPlayer>(m_playbackOptions);
+        m_player->SetListener(
+            [this](std::int64_t tick, bool ended) { OnPlayerPosition(tick, ended); });
+        m_player->SetFailureListener([this](std::exception_ptr error) { OnPlayerFailure(error); });
+    }
+    return *m_player;
+}
+
+bool CRollController::IsPlaying() const {
+    return m_player && (m_player->IsPlaying() || m_player->IsStarting());
+}
+
+bool CRollController::IsWaitingForSoundFont() const {
+    return m_player && m_player->IsStarting();
+}
+
+void CRollController::StopPlayback() {
+    if (!IsPlaying()) return;
+    const bool started = m_player->IsPlaying();
+    m_player->Stop();
+    m_host.SetStatusMessage(wxEmptyString);
+    m_host.ShowWaiting(false);
+    if (started)
+        m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())), false);
+}
+
+void CRollController::OnPlay(wxCommandEvent& event) {
+    (void)event;
+    if (IsPlaying()) {
+        StopPlayback();
+        return;
+    }
+    const std::string midi = ConvertedMidi();
+    if (midi.empty() || !m_pane.Scene()) return;
+    try {
+        Player().Play(midi);
+    } catch (...) {
+        ShowFailure(FileTask::playMidi, midi, std::current_exception());
+        return;
+    }
+    if (Player().IsStarting()) {
+        // The window stays in use while the sound font loads; the play starts when it is loaded.
+        m_host.SetStatusMessage("Loading the sound font " + WxText(Player().SoundFont()) + "...");
+        m_host.ShowWaiting(true);
+        return;
+    }
+    ShowPlayingTime(Player().Position());
+    m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(Player().Position())), true);
+}
+
+void CRollController::OnUpdatePlay(wxUpdateUIEvent& event) {
+    event.Enable(!ConvertedMidi().empty() && m_pane.Scene());
+    event.SetText(WxAscii(IsPlaying() ? kStopLabel : kPlayLabel));
+}
+
+void CRollController::ShowPlayingTime(long long tick) {
+    m_host.ShowWaiting(false);
+    const RollScene* scene = m_pane.Scene();
+    if (!scene) return;
+    const double time = std::min(RollScene::TimeOfTick(static_cast<double>(tick)),
+                                 static_cast<double>(scene->EndTime()));
+    m_host.SetStatusMessage(
+        "Playing " + WxAscii(FormatClock(std::floor(scene->SecondsAt(static_cast<int>(time))), 1)) +
+        " of " + WxAscii(FormatClock(std::floor(scene->SecondsAt(scene->EndTime())), 1)));
+}
+
+void CRollController::OnPlayerPosition(long long tick, bool ended) {
+    if (ended) {
+        m_host.SetStatusMessage(wxEmptyString);
+        m_pane.SetCursor(std::nullopt, false);
+        return;
+    }
+    ShowPlayingTime(tick);
+    // The picture follows the cursor only while the pane can be seen.
+    m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), m_host.IsRollPaneShown());
+}
+
+void CRollController::OnPlayerFailure(std::exception_ptr error) {
+    m_host.SetStatusMessage(wxEmptyString);
+    m_host.ShowWaiting(false);
+    ShowFailure(FileTask::playMidi, ConvertedMidi(), error);
+}
+
+void CRollController::OnRollClicked(double time) {
+    if (ConvertedMidi().empty()) return;
+    // The tick of the position as the MIDI file counts them: never past a note starting there.
+    const std::int64_t tick = RollScene::TickOfTime(time);
+    try {
+        Player().SetPosition(tick);
+    } catch (...) {
+        ShowFailure(FileTask::playMidi, ConvertedMidi(), std::current_exception());
+        return;
+    }
+    m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), false);
+}
+
+void CRollController::OnZoom(wxCommandEvent& event) {
+    if (!m_host.IsRollPaneShown()) return;
+    switch (event.GetId()) {
+        case cmd::kZoomIn:
+            m_pane.ZoomIn();
+            break;
+        case cmd::kZoomOut:
+            m_pane.ZoomOut();
+            break;
+        default:
+            m_pane.ZoomToFit();
+            break;
+    }
+}
+
+void CRollController::OnUpdateZoom(wxUpdateUIEvent& event) {
+    const RollViewport& viewport = m_pane.Viewport();
+    bool can = m_host.IsRollPaneShown() && m_pane.Scene();
+    if (event.GetId() == cmd::kZoomIn) can = can && viewport.CanZoomIn();
+    if (event.GetId() == cmd::kZoomOut) can = can && viewport.CanZoomOut();
+    if (event.GetId() == cmd::kZoomAll) can = can && !viewport.ShowsWholeRoll();
+    event.Enable(can);
+}
+
+void CRollController::OnUpdateNeedsMidi(wxUpdateUIEvent& event) {
+    event.Enable(!ConvertedMidi().empty());
+}
+
+void CRollController::ShowDesktopFailure(const char* headline, const std::string& file,
+                                         const wxString& reason) {
+    wxMessageBox(wxString(headline) + "\n" + WxText(file) + "\n\n" + reason, ProgramName(),
+                 wxOK | wxICON_EXCLAMATION, m_host.HostWindow());
+}
+
+bool CRollController::MidiFileIsThere(const char* headline, const std::string& midi) {
+    struct stat st {};
+    if (::stat(midi.c_str(), &st) == 0) return true;
+    const int error = errno;
+    ShowDesktopFailure(headline, midi,
+                       error == ENOENT
+                           ? wxString("The file is no longer there.")
+                           : "The file cannot be reached: " + WxText(std::strerror(error)) + ".");
+    return false;
+}
+
+void CRollController::OnOpenMidi(wxCommandEvent& event) {
+    (void)event;
+    static constexpr const char* kHeadline = "Rollscribe could not open the MIDI file:";
+    const std::string midi = ConvertedMidi();
+    if (midi.empty() || !m_desktop.open || !MidiFileIsThere(kHeadline, midi)) return;
+    if (!m_desktop.open(midi))
+        ShowDesktopFailure(kHeadline, midi, "This desktop has no program set to open MIDI files.");
+}
+
+void CRollController::OnShowInFolder(wxCommandEvent& event) {
+    (void)event;
+    static constexpr const char* kHeadline =
+        "Rollscribe could not show the MIDI file in its folder:";
+    const std::string midi = ConvertedMidi();
+    if (midi.empty() || !m_desktop.showInFolder || !MidiFileIsThere(kHeadline, midi)) return;
+    // The answer may come later, from the main loop, when this controller may be gone.
+    m_desktop.showInFolder(midi, [self = wxWeakRef<CRollController>(this), midi] {
+        if (self)
+            self->ShowDesktopFailure(kHeadline, midi,
+                                     "This desktop has no file manager, and no program set to "
+                                     "open folders.");
+    });
+}
+
+void CRollController::OnCopyReport(wxCommandEvent& event) {
+    (void)event;
+    const CRollWxDocument* doc = m_host.RollDocument();
+    if (!doc || !wxTheClipboard->Open()) return;
+    // The report's text as the converter prints it: "&" is a character here, not a mnemonic.
+    wxTheClipboard->SetData(new wxTextDataObject(WxText(BuildRollReport(doc->Roll()).View())));
+    wxTheClipboard->Close();
+    m_host.ShowStatusNote("Report copied to the Clipboard");
+}
+
+void CRollController::OnUpdateExportPicture(wxUpdateUIEvent& event) {
+    const CRollWxDocument* doc = m_host.RollDocument();
+    event.Enable(doc && doc->Scene());
+}
+
+void CRollController::OnExportPicture(wxCommandEvent& event) {
+    (void)event;
+    const CRollWxDocument* doc = m_host.RollDocument();
+    if (!doc || !doc->Scene()) return;
+    const std::shared_ptr<const RollScene> scene = doc->Scene();
+    const CRollscribeDoc& roll = doc->Roll();
+    const wxFileName suggested(WxPath(PicturePathFor(roll, m_exportFormat).ToStdString()));
+    wxFileDialog dialog(m_host.HostWindow(), "Export Picture", suggested.GetPath(),
+                        suggested.GetFullName(), ExportWildcard(), wxFD_SAVE);
+    // Another file type gives the name its extension.
+    FollowFileTypeWithExtension(dialog, {".png", ".svg", ".pdf"});
+    int type = 0;
+    while (kExportFormats[type] != m_exportFormat) ++type;
+    dialog.SetFilterIndex(type);
+    if (dialog.ShowModal() != wxID_OK) return;
+    const int chosen = dialog.GetFilterIndex();
+    if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
+    const PictureTarget target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
+    const std::vector<CString> protectedFiles = {roll.m_strFilePath, roll.AnnotationFilePath(),
+                                                 roll.MidiFilePath()};
+    // A file of the roll is refused before anything is asked about it; then the name with its
+    // extension, as it will be written, is asked about (the dialog asks nothing: it knows only
+    // the name as typed).
+    try {
+        RefuseProtectedTarget(CString(target.path), protectedFiles);
+    } catch (...) {
+        ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
+        return;
+    }
+    if (wxFileName::Exists(WxPath(target.path)) &&
+        wxMessageBox(WxText(target.path) + "\nalready exists. Do you want to replace it?",
+                     "Export Picture", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION,
+                     m_host.HostWindow()) != wxYES)
+        return;
+    std::exception_ptr failure;
+    {
+        // A long roll's picture takes seconds: the dialog is gone from the screen and the status
+        // bar says what goes on before the work starts.
+        wxBusyCursor busy;
+        m_host.SetStatusMessage("Saving the picture " + WxText(target.path) + "...");
+        m_host.PaintNow();
+        try {
+            ExportPicture(*scene, target, protectedFiles);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        m_host.SetStatusMessage(wxEmptyString);
+    }
+    if (failure) {
+        ShowFailure(FileTask::exportPicture, target.path, failure);
+        return;
+    }
+    m_host.ShowStatusNote("Picture saved: " + WxText(target.path));
+}
+
+}  // namespace rollscribe

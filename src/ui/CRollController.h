@@ -1,0 +1,102 @@
+#pragma once
+
+#include <wx/event.h>
+#include <wx/string.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "audio/MidiPlayback.h"
+#include "picture/PictureFiles.h"
+#include "ui/DesktopActions.h"
+#include "ui/FailureMessages.h"
+
+namespace rollscribe {
+
+class CRollPane;
+class CRollPlayer;
+class CRollWxDocument;
+
+// What the roll controller asks of the window that hosts it.
+class CRollHost {
+  public:
+    virtual ~CRollHost() = default;
+    // The window that message boxes and dialogs belong to.
+    virtual wxWindow* HostWindow() = 0;
+    // The roll document; none before the document manager has made it.
+    virtual const CRollWxDocument* RollDocument() const = 0;
+    // Whether the band that shows the roll's picture is shown.
+    virtual bool IsRollPaneShown() = 0;
+    // The state of longer work, for the status bar ("Playing 0:42 of 1:48"); empty for none.
+    virtual void SetStatusMessage(const wxString& text) = 0;
+    // A short note for the status bar that goes after a few seconds ("Picture saved: PATH").
+    virtual void ShowStatusNote(const wxString& text) = 0;
+    // Shows the window as it is now (a dialog that closed gone, the status bar's text drawn),
+    // before long work that holds the main loop.
+    virtual void PaintNow() = 0;
+    // The text about the hole under the pointer, for the status bar; empty when none is.
+    virtual void ShowHoleText(const wxString& text) = 0;
+    // Whether the pointer shows that work goes on in the background.
+    virtual void ShowWaiting(bool waiting) = 0;
+};
+
+// The Roll menu's commands and the playback, for the roll on show: Play/Stop with a cursor over
+// the picture (the sound font loaded in the background at the first play), the zoom, Open MIDI
+// File, Show in Folder, Copy Report and Export Picture. The main frame hosts it and hands it its
+// commands (and their menu updates) first; it hears of the document's changes through the
+// document's events.
+class CRollController : public wxEvtHandler {
+  public:
+    // pane: the host's band that shows the roll's picture.
+    CRollController(CRollHost& host, CRollPane& pane);
+    ~CRollController() override;
+
+    // How the roll is played (sound font, audio output); taken at the next first play.
+    void SetPlaybackOptions(const PlaybackOptions& options);
+    // What Open MIDI File and Show in Folder ask of the desktop.
+    void SetDesktop(DesktopActions desktop) { m_desktop = std::move(desktop); }
+
+    // Whether the roll plays, or waits for the sound font to load to play.
+    bool IsPlaying() const;
+    bool IsWaitingForSoundFont() const;
+    // Stops the playing; the next play starts where it stopped.
+    void StopPlayback();
+
+  private:
+    const std::string& ConvertedMidi() const;
+    CRollPlayer& Player();
+    void ShowFailure(FileTask task, const std::string& file, std::exception_ptr error);
+    void ShowPlayingTime(long long tick);
+    void ShowDesktopFailure(const char* headline, const std::string& file, const wxString& reason);
+    // Whether the MIDI file is still there; says why not in a message box under the headline.
+    bool MidiFileIsThere(const char* headline, const std::string& midi);
+
+    void OnRollChanging(wxCommandEvent& event);
+    void OnRollChanged(wxCommandEvent& event);
+    void OnPlayerPosition(long long tick, bool ended);
+    void OnPlayerFailure(std::exception_ptr error);
+    void OnRollClicked(double time);
+
+    void OnPlay(wxCommandEvent& event);
+    void OnUpdatePlay(wxUpdateUIEvent& event);
+    void OnZoom(wxCommandEvent& event);
+    void OnUpdateZoom(wxUpdateUIEvent& event);
+    void OnOpenMidi(wxCommandEvent& event);
+    void OnShowInFolder(wxCommandEvent& event);
+    void OnUpdateNeedsMidi(wxUpdateUIEvent& event);
+    void OnCopyReport(wxCommandEvent& event);
+    void OnExportPicture(wxCommandEvent& event);
+    void OnUpdateExportPicture(wxUpdateUIEvent& event);
+
+    CRollHost& m_host;
+    CRollPane& m_pane;
+    PlaybackOptions m_playbackOptions;
+    std::unique_ptr<CRollPlayer> m_player;
+    DesktopActions m_desktop = SystemDesktop();
+    PictureFormat m_exportFormat = PictureFormat::png;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+}  // namespace rollscribe
