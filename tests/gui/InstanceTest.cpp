@@ -70,8 +70,10 @@ class SecondDisplay {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addclose(&actions, ends[0]);
         std::string fd = std::to_string(ends[1]);
-        std::vector<std::string> args = {"Xvfb", "-displayfd", fd,          "-screen",
-                                         "0",    "800x600x24", "-nolisten", "tcp"};
+        // -noreset: a server that resets when its last client leaves refuses the next one
+        // for a moment.
+        std::vector<std::string> args = {"Xvfb",       "-displayfd", fd,    "-screen", "0",
+                                         "800x600x24", "-nolisten",  "tcp", "-noreset"};
         std::vector<char*> argv;
         for (std::string& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
