@@ -228,11 +228,11 @@ TEST(ConvertOptions, ParsesOptionsAndFiles) {
     EXPECT_TRUE(ParseConvertOptions({"--help"}).help);
     ConvertOptions outputs = ParseConvertOptions(
         {"--picture", "SVG", "x", "--picture=Png", "--audio", "--soundfont", "a.sf2"});
-    EXPECT_EQ(outputs.picture, "png");  // the last one given, in lower case
+    EXPECT_EQ(outputs.picture, PictureFormat::png);  // the last one given
     EXPECT_TRUE(outputs.audio);
     EXPECT_EQ(outputs.soundFont, "a.sf2");
     EXPECT_EQ(outputs.files, std::vector<std::string>{"x"});
-    EXPECT_EQ(ParseConvertOptions({"x"}).picture, "");
+    EXPECT_EQ(ParseConvertOptions({"x"}).picture, std::nullopt);
     EXPECT_FALSE(ParseConvertOptions({"x"}).audio);
 }
 

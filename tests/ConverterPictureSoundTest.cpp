@@ -18,6 +18,7 @@
 #include "support/ConverterRun.h"
 #include "support/EventHoles.h"
 #include "support/MidiInvariants.h"
+#include "support/ProgramAsUser.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
 #include "support/SvgReading.h"
@@ -404,14 +405,8 @@ TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
                     "under an address-space limit";
 #endif
     TempDir dir;
-    // The programs copied where another user may run them, wherever the checkout lies.
-    fs::create_directories(dir / "bin");
-    fs::create_directories(dir / "libexec/rollscribe");
-    const fs::path converter = dir / "bin/rollscribe-convert";
-    fs::copy_file(CONVERTER_PATH, converter);
-    fs::copy_file(
-        fs::path(CONVERTER_PATH).parent_path() / "../libexec/rollscribe/rollscribe-convert",
-        dir / "libexec/rollscribe/rollscribe-convert");
+    // The program copied where another user may run it, wherever the checkout lies.
+    const fs::path converter = CopyProgram(CONVERTER_PATH, dir.Path());
     fs::create_directory(dir / "rolls");
     std::vector<std::string> rolls;
     for (int i = 0; i < 16; ++i) {
@@ -429,15 +424,11 @@ TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
         int jobs;
         bool allWritten;  // every WAV file too
     } cases[] = {
-        {"ulimit -v 60000", 1, false},
-        {"ulimit -v 75000", 1, false},
-        {"ulimit -v 100000", 1, true},
-        {"ulimit -v 300000", 4, true},
-        {"ulimit -v 350000", 2, true},
-        {"ulimit -v 1000000", 16, true},
+        {"ulimit -v 60000", 1, false}, {"ulimit -v 75000", 1, false},
+        {"ulimit -v 100000", 1, true}, {"ulimit -v 300000", 4, true},
+        {"ulimit -v 350000", 2, true}, {"ulimit -v 1000000", 16, true},
         {"ulimit -u 2", 2, true},  // as a user other than root, whose processes count
-        {"ulimit -u 1", 16, true},
-        {"", 16, true},
+        {"ulimit -u 1", 16, true},     {"", 16, true},
     };
     for (const Case& c : cases) {
         for (const auto& entry : fs::directory_iterator(dir / "rolls"))
@@ -549,8 +540,8 @@ TEST_F(CompanionRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
 }
 
 // The converter itself loads neither Cairo nor FluidSynth, which would make every plain
-// conversion start several times slower: the converter built with them takes its place when
-// --picture or --audio is given. Without that one, the options are refused.
+// conversion start several times slower: it opens its picture-and-sound module when --picture or
+// --audio is given. Without the module, the options are refused.
 TEST(ConverterOptions, PicturesAndSoundAreLoadedOnlyWhenAskedFor) {
     ShellRun libraries = RunShell(std::string("ldd ") + CONVERTER_PATH);
     ASSERT_EQ(libraries.status, 0);
@@ -563,44 +554,50 @@ TEST(ConverterOptions, PicturesAndSoundAreLoadedOnlyWhenAskedFor) {
     WriteFile(dir / "a.bar", RollBytes("00 30"));
     ShellRun run = RunShell(Q(dir / "bin/rollscribe-convert") + " --audio " + Q(dir / "a.bar"));
     EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(run.err.starts_with(
-        "rollscribe-convert: --picture and --audio are not available: " + (dir / "bin").string() +
-        "/"))
-        << run.err;
-    EXPECT_TRUE(run.err.ends_with("rollscribe-convert: No such file or directory\n")) << run.err;
+    EXPECT_EQ(run.err, "rollscribe-convert: --picture and --audio are not available: " +
+                           (dir / "bin" / OUTPUTS_MODULE_FROM_BIN).string() +
+                           ": cannot open shared object file: No such file or directory\n");
     EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"a.bar", "bin"}));
     EXPECT_EQ(RunShell(Q(dir / "bin/rollscribe-convert") + " -q " + Q(dir / "a.bar")).status, 0);
+    // With the module at its place beside it, the copy writes them.
+    const fs::path copy = CopyProgram(CONVERTER_PATH, dir / "copy");
+    EXPECT_EQ(RunShell(Q(copy) + " -q --picture svg " + Q(dir / "a.bar")).status, 0);
+    EXPECT_TRUE(fs::exists(dir / "a_BAR_e.svg"));
 }
 
-// Without /proc the converter cannot tell where its own file is: it runs the picture-and-sound
-// converter from where that is installed, never one relative to the working folder.
-TEST(ConverterOptions, WithoutProcNoProgramIsRunFromTheWorkingFolder) {
+// Without /proc the converter cannot tell where its own file is: it opens the picture-and-sound
+// module where that is installed, never one relative to the working folder nor one found through
+// the library search path.
+TEST(ConverterOptions, WithoutProcNoModuleIsOpenedFromTheWorkingFolder) {
 #ifdef ROLLSCRIBE_SANITIZED
     GTEST_SKIP() << "the sanitizers read /proc/self/maps to start";
 #endif
     if (::geteuid() != 0 || RunShell("unshare -m true").status != 0)
         GTEST_SKIP() << "needs root and a mount namespace to hide /proc";
     TempDir dir;
-    fs::create_directories(dir / "work/here");
-    fs::create_directories(dir / "work/libexec/rollscribe");
-    const fs::path planted = dir / "work/libexec/rollscribe/rollscribe-convert";
-    WriteFile(planted, "#!/bin/sh\necho HIJACKED\ntouch " + Q(dir / "hijacked") + "\n");
-    fs::permissions(planted, fs::perms(0755));
+    // A working copy of the module where a path relative to the working folder, or a search,
+    // would find it; the installed one hidden, if there is one.
+    const fs::path module = fs::path(CONVERTER_PATH).parent_path() / OUTPUTS_MODULE_FROM_BIN;
+    const fs::path relative = (dir / "work/here" / OUTPUTS_MODULE_FROM_BIN).lexically_normal();
+    fs::create_directories(relative.parent_path());
+    fs::create_directories(dir / "work/here/search");
+    fs::copy_file(module, relative);
+    fs::copy_file(module, dir / "work/here/search" / module.filename());
+    fs::copy_file(module, dir / "work/here" / module.filename());
     WriteFile(dir / "a.bar", RollBytes("00 30"));
-    ShellRun run = RunShell("unshare -m sh -c " +
-                            Q("mount -t tmpfs none /proc && cd " + Q(dir / "work/here") +
-                              " && exec " + CONVERTER_PATH + " --picture svg " + Q(dir / "a.bar")));
-    EXPECT_EQ(run.out.find("HIJACKED"), std::string::npos) << run.out;
-    EXPECT_FALSE(fs::exists(dir / "hijacked"));
-    // The installed one runs where it is installed; elsewhere the options are refused.
-    const std::string installed = INSTALLED_COMPANION;
-    if (fs::exists(installed)) {
-        EXPECT_EQ(run.status, 0) << run.err;
-    } else {
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, "rollscribe-convert: --picture and --audio are not available: " +
-                               installed + ": No such file or directory\n");
-    }
+    const std::string installed = INSTALLED_OUTPUTS_MODULE;
+    const std::string hide = fs::exists(fs::path(installed).parent_path())
+                                 ? " && mount -t tmpfs none " + Q(fs::path(installed).parent_path())
+                                 : "";
+    ShellRun run =
+        RunShell("unshare -m sh -c " +
+                 Q("mount -t tmpfs none /proc" + hide + " && cd " + Q(dir / "work/here") +
+                   " && LD_LIBRARY_PATH=" + Q(dir / "work/here/search") + " exec " +
+                   CONVERTER_PATH + " --picture svg " + Q(dir / "a.bar")));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "rollscribe-convert: --picture and --audio are not available: " + installed +
+                           ": cannot open shared object file: No such file or directory\n");
+    EXPECT_FALSE(fs::exists(dir / "a_BAR_e.svg"));
 }
 
 TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {

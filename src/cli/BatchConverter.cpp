@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "cli/JsonRecord.h"
+#include "cli/RollOutputs.h"
 #include "midi/CMidiFile.h"
 #include "platform/CFile.h"
 #include "roll/CRollscribeDoc.h"
@@ -105,7 +106,7 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
                                  " longer than 268,435,455 bytes cut to that length in the MIDI "
                                  "file"});
         const std::size_t before = result.messages.size();
-        for (const AfterConversion& step : settings.afterConversion) step(doc, input, result);
+        if (settings.outputs) settings.outputs->Write(doc, input, result);
         if (result.status != RollStatus::written) {
             std::string failures;
             for (std::size_t i = before; i < result.messages.size(); ++i)
@@ -120,12 +121,12 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         record.input = input.path;
         if (isRollName)
             record.midi = OutputPathOfRoll(CString(input.path), kMidiExtension).ToStdString();
-        for (const std::string& key : settings.extraOutputKeys) {
-            auto written = result.extraOutputs.find(key);
-            record.extraOutputs.emplace_back(key, written == result.extraOutputs.end()
-                                                      ? std::nullopt
-                                                      : std::optional(written->second));
+        if (settings.outputs) {
+            record.pictureAsked = settings.outputs->Settings().picture.has_value();
+            record.audioAsked = settings.outputs->Settings().audio;
         }
+        record.picture = result.picture;
+        record.audio = result.audio;
         record.status = StatusName(result.status);
         if (result.status != RollStatus::written) record.reason = reason ? reason : stepFailure;
         result.report = JsonLineOf(record, doc, summary);

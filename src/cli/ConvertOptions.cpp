@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <string_view>
 
@@ -19,13 +18,12 @@ unsigned ParseJobs(const std::string& text) {
     return value;
 }
 
-// The picture format named in any letter case, in lower case.
-std::string ParsePictureFormat(const std::string& text) {
-    std::string format = text;
-    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (format != "png" && format != "svg" && format != "pdf")
+// The picture format named in any letter case.
+PictureFormat ParsePictureFormat(const std::string& text) {
+    std::optional<PictureFormat> format = PictureFormatNamed(text);
+    if (!format)
         throw UsageError("invalid picture format '" + text + "' (expected png, svg or pdf)");
-    return format;
+    return *format;
 }
 
 // A picture density: a number from 0.01 to 4000 (pixels an inch of roll). Below 0.01 a roll
@@ -97,8 +95,7 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     if (app.count("--picture")) options.picture = ParsePictureFormat(picture);
     if (app.count("--pixels-per-inch")) {
         options.pixelsPerInch = ParseDensity(density);
-        if (options.picture.empty())
-            throw UsageError("option '--pixels-per-inch' needs '--picture'");
+        if (!options.picture) throw UsageError("option '--pixels-per-inch' needs '--picture'");
     }
     if (app.count("--soundfont")) {
         if (options.soundFont.empty()) throw UsageError("option '--soundfont' needs a file");

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "picture/PictureFormat.h"
 #include "picture/RollLayout.h"
 #include "picture/RollScene.h"
 #include "platform/CString.h"
@@ -10,13 +11,6 @@
 class CRollscribeDoc;
 
 namespace rollscribe {
-
-enum class PictureFormat { png, svg, pdf };
-
-// The format a user names: "png", "svg" or "pdf", in any case; nothing for other names.
-std::optional<PictureFormat> PictureFormatNamed(std::string_view name);
-// The file name extension of a format, without the dot: "png", "svg", "pdf".
-const char* PictureExtension(PictureFormat format);
 
 // The picture file of a converted roll: beside its MIDI file, named like it with the format's
 // extension (TITLE_BAR_e.png).

@@ -1,10 +1,14 @@
-#include "cli/CompanionOutputs.h"
+#include "cli/PictureAndSoundOutputs.h"
 
 #include <exception>
+#include <optional>
 
 #include "audio/AudioError.h"
 #include "audio/SynthSession.h"
+#include "cli/BatchConverter.h"
 #include "cli/RendererPool.h"
+#include "picture/FontCaches.h"
+#include "picture/PictureFiles.h"
 #include "picture/RollScene.h"
 #include "platform/CException.h"
 #include "roll/CRollscribeDoc.h"
@@ -22,15 +26,18 @@ void Fail(const RollInput& input, RollResult& result, std::string text) {
 
 }  // namespace
 
-CompanionOutputs::CompanionOutputs(const CompanionSettings& settings) : m_settings(settings) {
-    if (m_settings.audio)
+PictureAndSoundOutputs::PictureAndSoundOutputs(const RollOutputSettings& settings)
+    : RollOutputs(settings) {
+    if (settings.audio)
         m_renderers = std::make_unique<RendererPool>(
-            m_settings.soundFont.empty() ? std::string(kDefaultSoundFont) : m_settings.soundFont);
+            settings.soundFont.empty() ? std::string(kDefaultSoundFont) : settings.soundFont);
 }
 
-CompanionOutputs::~CompanionOutputs() = default;
+PictureAndSoundOutputs::~PictureAndSoundOutputs() {
+    if (Settings().picture) ReleaseFontCaches();
+}
 
-std::string CompanionOutputs::CheckSoundFont() {
+std::string PictureAndSoundOutputs::CheckSoundFont() {
     if (!m_renderers) return {};
     try {
         m_renderers->LoadFirst();
@@ -40,21 +47,15 @@ std::string CompanionOutputs::CheckSoundFont() {
     return {};
 }
 
-void CompanionOutputs::AddTo(BatchSettings& batch) {
-    if (!m_settings.picture && !m_settings.audio) return;
-    if (m_settings.picture) batch.extraOutputKeys.push_back("picture");
-    if (m_settings.audio) batch.extraOutputKeys.push_back("audio");
-    batch.afterConversion.push_back([this](const CRollscribeDoc& doc, const RollInput& input,
-                                           RollResult& result) { Write(doc, input, result); });
-}
-
-void CompanionOutputs::Write(const CRollscribeDoc& doc, const RollInput& input,
-                             RollResult& result) {
-    if (m_settings.picture) {
-        const CString path = PicturePathFor(doc, *m_settings.picture);
+void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& input,
+                                   RollResult& result) {
+    if (Settings().picture) {
+        const CString path = PicturePathFor(doc, *Settings().picture);
         try {
-            WritePicture(RollScene(doc), *m_settings.picture, path, m_settings.pictureOptions);
-            result.extraOutputs["picture"] = path.ToStdString();
+            PictureOptions options;
+            options.pixelsPerInch = Settings().pixelsPerInch;
+            WritePicture(RollScene(doc), *Settings().picture, path, options);
+            result.picture = path.ToStdString();
         } catch (...) {
             Fail(input, result,
                  DescribeLoadFailure(std::current_exception(), input.path, "draw the picture")
@@ -80,7 +81,7 @@ void CompanionOutputs::Write(const CRollscribeDoc& doc, const RollInput& input,
             const CString path = WavPathFor(doc);
             try {
                 renderer->Render(doc.MidiFilePath(), path);
-                result.extraOutputs["audio"] = path.ToStdString();
+                result.audio = path.ToStdString();
             } catch (const AudioError& e) {
                 Fail(input, result, std::string("cannot render the WAV file: ") + e.what());
             } catch (...) {
@@ -93,8 +94,15 @@ void CompanionOutputs::Write(const CRollscribeDoc& doc, const RollInput& input,
     }
 }
 
-double CompanionOutputs::PartInProgress() const {
+double PictureAndSoundOutputs::PartInProgress() const {
     return m_renderers ? m_renderers->PartInProgress() : 0.0;
 }
 
 }  // namespace rollscribe
+
+// The module's entry point (RollOutputs.h).
+extern "C" rollscribe::RollOutputs* rollscribe_make_roll_outputs(
+    const rollscribe::RollOutputSettings& settings, int revision) {
+    if (revision != rollscribe::kRollOutputsRevision) return nullptr;
+    return new rollscribe::PictureAndSoundOutputs(settings);
+}
