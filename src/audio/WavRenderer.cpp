@@ -8,8 +8,6 @@
 
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
-#include "roll/CRollscribeDoc.h"
-#include "roll/OutputNames.h"
 
 namespace rollscribe {
 
@@ -67,10 +65,6 @@ std::string TooLong(double seconds) {
 }
 
 }  // namespace
-
-CString WavPathFor(const CRollscribeDoc& doc) {
-    return OutputPath(doc.m_strDirectory, doc.m_strFileTitle, kWavExtension);
-}
 
 WavRenderer::WavRenderer(RenderOptions options)
     : m_options(std::move(options)), m_session(m_options) {}

@@ -6,8 +6,6 @@
 #include "audio/SynthSession.h"
 #include "platform/CString.h"
 
-class CRollscribeDoc;
-
 namespace rollscribe {
 
 struct RenderOptions : SoundOptions {
@@ -22,9 +20,6 @@ struct RenderResult {
     std::uint64_t midiFrames = 0;       // of which the MIDI file's own length, before the release
     std::uint64_t firstSoundFrame = 0;  // the first frame that is not silent (frames when none)
 };
-
-// The WAV file of a converted roll: beside its MIDI file, TITLE_BAR_e.wav.
-CString WavPathFor(const CRollscribeDoc& doc);
 
 // Renders MIDI files through FluidSynth into WAV files (44.1 kHz, 16-bit stereo) as fast as the
 // processor allows, timed by the samples rendered, each with the release added. The sound font

@@ -13,6 +13,7 @@
 #include "platform/CException.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/LoadFailure.h"
+#include "roll/OutputNames.h"
 
 namespace rollscribe {
 
@@ -50,7 +51,7 @@ std::string PictureAndSoundOutputs::CheckSoundFont() {
 void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& input,
                                    RollResult& result) {
     if (Settings().picture) {
-        const CString path = PicturePathFor(doc, *Settings().picture);
+        const CString path = OutputPathOf(doc, PictureOutputExtension(*Settings().picture));
         try {
             PictureOptions options;
             options.pixelsPerInch = Settings().pixelsPerInch;
@@ -78,7 +79,7 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
                      .Text());
         }
         if (renderer) {
-            const CString path = WavPathFor(doc);
+            const CString path = OutputPathOf(doc, kWavExtension);
             try {
                 renderer->Render(doc.MidiFilePath(), path);
                 result.audio = path.ToStdString();

@@ -17,8 +17,6 @@
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 #include "platform/CReservedRegion.h"
-#include "roll/CRollscribeDoc.h"
-#include "roll/OutputNames.h"
 
 namespace rollscribe {
 
@@ -63,11 +61,6 @@ using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 using Context = std::unique_ptr<cairo_t, ContextDeleter>;
 
 }  // namespace
-
-CString PicturePathFor(const CRollscribeDoc& doc, PictureFormat format) {
-    return OutputPath(doc.m_strDirectory, doc.m_strFileTitle,
-                      std::string(".") + PictureExtension(format));
-}
 
 void WritePicture(const RollScene& scene, PictureFormat format, const CString& path,
                   const PictureOptions& options) {

@@ -8,13 +8,7 @@
 #include "picture/RollScene.h"
 #include "platform/CString.h"
 
-class CRollscribeDoc;
-
 namespace rollscribe {
-
-// The picture file of a converted roll: beside its MIDI file, named like it with the format's
-// extension (TITLE_BAR_e.png).
-CString PicturePathFor(const CRollscribeDoc& doc, PictureFormat format);
 
 // Writes the picture of the whole roll in a format, atomically: the file at path is either
 // replaced by the complete picture or left as it was, and gets the permissions of a file the

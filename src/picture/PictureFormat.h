@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "roll/OutputNames.h"
+
 namespace rollscribe {
 
 // The picture file formats. Here alone, without the drawing, so that the converter can name them
@@ -21,17 +23,22 @@ inline std::optional<PictureFormat> PictureFormatNamed(std::string_view name) {
     return std::nullopt;
 }
 
-// The file name extension of a format, without the dot: "png", "svg", "pdf".
-inline const char* PictureExtension(PictureFormat format) {
+// The extension of a roll's picture file in a format (OutputNames.h): ".png", ".svg", ".pdf".
+inline std::string_view PictureOutputExtension(PictureFormat format) {
     switch (format) {
         case PictureFormat::png:
-            return "png";
+            return kPngExtension;
         case PictureFormat::svg:
-            return "svg";
+            return kSvgExtension;
         case PictureFormat::pdf:
-            return "pdf";
+            return kPdfExtension;
     }
-    return "png";
+    return kPngExtension;
+}
+
+// The file name extension of a format, without the dot: "png", "svg", "pdf".
+inline const char* PictureExtension(PictureFormat format) {
+    return PictureOutputExtension(format).data() + 1;
 }
 
 }  // namespace rollscribe

@@ -1,6 +1,7 @@
 #include "roll/OutputNames.h"
 
 #include "platform/CFile.h"
+#include "roll/CRollscribeDoc.h"
 
 namespace rollscribe {
 
@@ -26,6 +27,10 @@ CString OutputPathOfRoll(const CString& rollPath, std::string_view extension) {
     std::size_t slash = view.rfind('/');
     std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
     return OutputPath(full.Left(nameStart), RollTitleOf(full.Mid(nameStart)), extension);
+}
+
+CString OutputPathOf(const CRollscribeDoc& doc, std::string_view extension) {
+    return OutputPath(doc.m_strDirectory, doc.m_strFileTitle, extension);
 }
 
 }  // namespace rollscribe

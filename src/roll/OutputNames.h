@@ -4,6 +4,8 @@
 
 #include "platform/CString.h"
 
+class CRollscribeDoc;
+
 namespace rollscribe {
 
 // Every output of a roll lies beside it and is named TITLE_BAR_e followed by the output's
@@ -13,6 +15,9 @@ namespace rollscribe {
 // Every output's name is made here, so that a roll's outputs always go together.
 inline constexpr std::string_view kMidiExtension = ".mid";
 inline constexpr std::string_view kWavExtension = ".wav";
+inline constexpr std::string_view kPngExtension = ".png";
+inline constexpr std::string_view kSvgExtension = ".svg";
+inline constexpr std::string_view kPdfExtension = ".pdf";
 // The expression file, TITLE_BAR_e_expression.mid: the roll as its piano plays it.
 inline constexpr std::string_view kExpressionExtension = "_expression.mid";
 
@@ -27,5 +32,8 @@ CString OutputPath(const CString& directory, const CString& title, std::string_v
 
 // The output's path for a roll named by path, from its full path as loading it derives them.
 CString OutputPathOfRoll(const CString& rollPath, std::string_view extension);
+
+// The output's path for the roll a document has loaded.
+CString OutputPathOf(const CRollscribeDoc& doc, std::string_view extension);
 
 }  // namespace rollscribe
