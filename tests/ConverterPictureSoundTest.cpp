@@ -77,7 +77,7 @@ std::map<std::string, Bytes> FilesOf(const fs::path& dir) {
 
 // A folder of rolls: the example roll, one with unclosed holes, a marker and notes out of the
 // playable range and above note 127, a second name of the example, and rolls that fail.
-class CompanionRolls : public ::testing::Test {
+class PictureSoundRolls : public ::testing::Test {
   protected:
     void SetUp() override {
         for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
@@ -96,7 +96,7 @@ class CompanionRolls : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(CompanionRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
+TEST_F(PictureSoundRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
     struct Case {
         const char* option;
         const char* extension;
@@ -123,7 +123,7 @@ TEST_F(CompanionRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
                                         "waltz_BAR_e.mid", "waltz_BAR_e.wav"}));
 }
 
-TEST_F(CompanionRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
+TEST_F(PictureSoundRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
     ShellRun run =
         Convert("-q --picture svg " + Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar"));
     ASSERT_EQ(run.status, 0) << run.err;
@@ -145,7 +145,7 @@ TEST_F(CompanionRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
 
 // The PNG decodes to the picture's size: at the default density (no option), and at the
 // density given, a long roll drawn narrower where it would be too wide.
-TEST_F(CompanionRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarrower) {
+TEST_F(PictureSoundRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarrower) {
     LoadedRoll roll(dir / "evening_waltz.bar");
     const RollScene scene(roll.doc);
     for (std::optional<double> density : {std::optional<double>(), std::optional(10.0),
@@ -167,7 +167,7 @@ TEST_F(CompanionRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarrowe
     }
 }
 
-TEST_F(CompanionRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
+TEST_F(PictureSoundRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
     ShellRun run =
         Convert("-q --audio " + Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar"));
     ASSERT_EQ(run.status, 0) << run.err;
@@ -194,7 +194,7 @@ TEST_F(CompanionRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold)
 // A sound font that is missing or cannot be used is found before any roll is converted: one
 // message naming it as the user did, exit status 1, and nothing written (no MIDI file either: the
 // user mends the font and runs again), for any -j and with --json.
-TEST_F(CompanionRolls, UnusableSoundFontStopsTheRunBeforeAnyRoll) {
+TEST_F(PictureSoundRolls, UnusableSoundFontStopsTheRunBeforeAnyRoll) {
     WriteFile(dir / "text.sf2", "a text, not a sound font");
     WriteFile(dir / "empty.sf2", "");
     WriteFile(dir / "fake.sf2", Hex("52 49 46 46 10 00 00 00 73 66 62 6B 4C 49 53 54 04 00 00 00"));
@@ -232,7 +232,7 @@ TEST_F(CompanionRolls, UnusableSoundFontStopsTheRunBeforeAnyRoll) {
 
 // The MIDI files and the reports are the same with the new options as without them; the
 // pictures and WAV files are the same for every -j; each output only for a converted roll.
-TEST_F(CompanionRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJobs) {
+TEST_F(PictureSoundRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJobs) {
     fs::create_directory(dir / "x_BAR_e.mid");  // the MIDI file of x.bar cannot be written
     WriteFile(dir / "x.bar", RollBytes("00 30"));
     const std::string files = Rolls4() + " " + Q(dir / "notes.txt") + " " + Q(dir / "x.bar");
@@ -292,7 +292,7 @@ TEST_F(CompanionRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJo
 }
 
 // Rolls that write one MIDI file: the later one is refused, and so are its picture and WAV file.
-TEST_F(CompanionRolls, ARefusedRollWritesNoPictureNorWavFile) {
+TEST_F(PictureSoundRolls, ARefusedRollWritesNoPictureNorWavFile) {
     WriteFile(dir / "a.bar", RollBytes("00 30 7F 30"));
     WriteFile(dir / "a.web", RollBytes("00 31 00 32 7F 31 7F 32"));
     ASSERT_EQ(Convert("-q --picture svg --audio " + Q(dir / "a.web")).status, 0);
@@ -317,7 +317,7 @@ TEST_F(CompanionRolls, ARefusedRollWritesNoPictureNorWavFile) {
 
 // --json with the new options: "picture" and "audio" after "midi", the file written or null;
 // a failed output makes the roll failed, with the reason.
-TEST_F(CompanionRolls, JsonLinesNameThePictureAndWavFileOrNull) {
+TEST_F(PictureSoundRolls, JsonLinesNameThePictureAndWavFileOrNull) {
     const std::string files =
         Q(dir / "evening_waltz.bar") + " " + Q(dir / "short.bar") + " " + Q(dir / "notes.txt");
 
@@ -499,7 +499,7 @@ TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
 
 // A picture or WAV file that cannot be written fails the roll, with its reason, and leaves the
 // other outputs written.
-TEST_F(CompanionRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
+TEST_F(PictureSoundRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
     const fs::path roll = dir / "open.bar";
     const std::string png = (dir / "open_BAR_e.png").string();
     const std::string wav = (dir / "open_BAR_e.wav").string();

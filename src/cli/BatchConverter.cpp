@@ -14,7 +14,7 @@
 #include "midi/CMidiFile.h"
 #include "platform/CFile.h"
 #include "roll/CRollscribeDoc.h"
-#include "roll/LoadFailure.h"
+#include "roll/FailureDescription.h"
 #include "roll/MidiSummary.h"
 #include "roll/OutputNames.h"
 #include "roll/RollLoader.h"
@@ -84,7 +84,7 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
                 reason = "not a roll file: the extension must be bar or web";
         } catch (...) {
             result.status = RollStatus::failed;
-            reason = DescribeLoadFailure(std::current_exception(), input.path).Text();
+            reason = DescribeFailure(std::current_exception(), input.path).Text();
             if (input.folder) *reason += " (use -r to convert the rolls in a folder)";
         }
     }

@@ -12,7 +12,7 @@
 #include "picture/RollScene.h"
 #include "platform/CException.h"
 #include "roll/CRollscribeDoc.h"
-#include "roll/LoadFailure.h"
+#include "roll/FailureDescription.h"
 #include "roll/OutputNames.h"
 
 namespace rollscribe {
@@ -59,8 +59,7 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
             result.picture = path.ToStdString();
         } catch (...) {
             Fail(input, result,
-                 DescribeLoadFailure(std::current_exception(), input.path, "draw the picture")
-                     .Text());
+                 DescribeFailure(std::current_exception(), input.path, "draw the picture").Text());
         }
     }
     if (m_renderers) {
@@ -75,7 +74,7 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
             Fail(input, result, std::string("cannot render the WAV file: ") + e.what());
         } catch (...) {
             Fail(input, result,
-                 DescribeLoadFailure(std::current_exception(), input.path, "render the WAV file")
+                 DescribeFailure(std::current_exception(), input.path, "render the WAV file")
                      .Text());
         }
         if (renderer) {
@@ -86,10 +85,9 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
             } catch (const AudioError& e) {
                 Fail(input, result, std::string("cannot render the WAV file: ") + e.what());
             } catch (...) {
-                Fail(
-                    input, result,
-                    DescribeLoadFailure(std::current_exception(), input.path, "render the WAV file")
-                        .Text());
+                Fail(input, result,
+                     DescribeFailure(std::current_exception(), input.path, "render the WAV file")
+                         .Text());
             }
         }
     }
