@@ -3,6 +3,7 @@
 // and progress.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sndfile.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,12 +12,14 @@
 #include <map>
 #include <optional>
 
+#include "cli/JsonRecord.h"
 #include "picture/RollLayout.h"
 #include "picture/RollScene.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
 #include "support/ConverterRun.h"
 #include "support/EventHoles.h"
+#include "support/FolderSnapshot.h"
 #include "support/MidiInvariants.h"
 #include "support/ProgramAsUser.h"
 #include "support/RollFixture.h"
@@ -77,6 +80,18 @@ std::map<std::string, Bytes> FilesOf(const fs::path& dir) {
 
 // A folder of rolls: the example roll, one with unclosed holes, a marker and notes out of the
 // playable range and above note 127, a second name of the example, and rolls that fail.
+// The interleaved 16-bit samples of a sound file as libsndfile decodes it, and its rate and
+// channels ("44100 2").
+std::pair<std::vector<short>, std::string> DecodedSound(const fs::path& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return {{}, sf_strerror(nullptr)};
+    std::vector<short> samples(static_cast<std::size_t>(info.frames * info.channels));
+    sf_readf_short(file, samples.data(), info.frames);
+    sf_close(file);
+    return {samples, std::to_string(info.samplerate) + " " + std::to_string(info.channels)};
+}
+
 class PictureSoundRolls : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -106,7 +121,9 @@ TEST_F(PictureSoundRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
         ShellRun run =
             Convert(std::string("-q --picture ") + c.option + " " + Q(dir / "waltz.op2.web"));
         ASSERT_EQ(run.status, 0) << c.option << ": " << run.err;
-        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "waltz.op2.web").string() +
+                               ": no annotation file waltz.ann; converted with the default "
+                               "tempo and no texts\n");
         const fs::path picture = dir / (std::string("waltz_BAR_e.") + c.extension);
         EXPECT_TRUE(fs::exists(dir / "waltz_BAR_e.mid"));
         EXPECT_FALSE(ReadOutput(c.check, picture).empty()) << c.option;
@@ -121,6 +138,43 @@ TEST_F(PictureSoundRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
               (std::vector<std::string>{"evening_waltz.ann", "evening_waltz.bar", "notes.txt",
                                         "open.ann", "open.bar", "short.bar", "waltz.op2.web",
                                         "waltz_BAR_e.mid", "waltz_BAR_e.wav"}));
+}
+
+// --audio=FORMAT: the same sound in a smaller file (FLAC losslessly), written with the MIDI file
+// under the output folder of -o, and named in the JSON line; the roll's folder gains nothing.
+TEST_F(PictureSoundRolls, SoundFormatsHoldTheSameSoundAndGoWhereTheMidiFileGoes) {
+    const fs::path out = dir / "out/sound";
+    struct Case {
+        const char* option;
+        const char* file;
+        bool lossless;
+    } cases[] = {{"--audio", "waltz_BAR_e.wav", true},
+                 {"--audio=FLAC", "waltz_BAR_e.flac", true},
+                 {"--audio=ogg", "waltz_BAR_e.ogg", false}};
+    const FolderSnapshot before = SnapshotOf(dir.Path());
+    std::vector<short> wav;
+    for (const Case& c : cases) {
+        ShellRun run = Convert(std::string("-q --json -o ") + Q(out) + " " + c.option + " " +
+                               Q(dir / "waltz.op2.web"));
+        ASSERT_EQ(run.status, 0) << c.option << ": " << run.err;
+        EXPECT_NE(run.out.find("\"midi\":" + JsonString((out / "waltz_BAR_e.mid").string()) +
+                               ",\"audio\":" + JsonString((out / c.file).string()) + ","),
+                  std::string::npos)
+            << run.out;
+        auto [samples, form] = DecodedSound(out / c.file);
+        EXPECT_EQ(form, "44100 2") << c.option;
+        if (wav.empty()) wav = samples;
+        EXPECT_EQ(samples.size(), wav.size()) << c.option;
+        if (c.lossless) {
+            EXPECT_TRUE(samples == wav) << c.option;
+        }
+    }
+    EXPECT_LT(fs::file_size(out / "waltz_BAR_e.flac"), fs::file_size(out / "waltz_BAR_e.wav"));
+    EXPECT_LT(fs::file_size(out / "waltz_BAR_e.ogg"), fs::file_size(out / "waltz_BAR_e.flac"));
+    FolderSnapshot after = SnapshotOf(dir.Path());
+    for (auto it = after.begin(); it != after.end();)
+        it = it->first.starts_with("out") ? after.erase(it) : std::next(it);
+    EXPECT_EQ(after, before);
 }
 
 TEST_F(PictureSoundRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
@@ -295,6 +349,7 @@ TEST_F(PictureSoundRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEver
 TEST_F(PictureSoundRolls, ARefusedRollWritesNoPictureNorWavFile) {
     WriteFile(dir / "a.bar", RollBytes("00 30 7F 30"));
     WriteFile(dir / "a.web", RollBytes("00 31 00 32 7F 31 7F 32"));
+    WriteFile(dir / "a.ann", "/title: A\r\n");
     ASSERT_EQ(Convert("-q --picture svg --audio " + Q(dir / "a.web")).status, 0);
     std::map<std::string, Bytes> alone = FilesOf(dir.Path());
     ASSERT_TRUE(alone.count("a_BAR_e.svg") && alone.count("a_BAR_e.wav"));
@@ -412,6 +467,7 @@ TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
     for (int i = 0; i < 16; ++i) {
         const fs::path roll = dir / "rolls" / ("r" + std::to_string(i) + ".bar");
         WriteFile(roll, LongRoll(8 + i));
+        WriteFile(fs::path(roll).replace_extension(".ann"), "/title: Long\r\n");
         rolls.push_back(roll.string());
     }
     const bool root = ::geteuid() == 0;
@@ -432,7 +488,9 @@ TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
     };
     for (const Case& c : cases) {
         for (const auto& entry : fs::directory_iterator(dir / "rolls"))
-            if (!entry.path().string().ends_with(".bar")) fs::remove(entry.path());
+            if (!entry.path().string().ends_with(".bar") &&
+                !entry.path().string().ends_with(".ann"))
+                fs::remove(entry.path());
         std::string command = (c.limit.empty() ? "" : c.limit + " && ") + "exec " + Q(converter) +
                               " -q -j" + std::to_string(c.jobs) + " --audio";
         for (const std::string& roll : rolls) command += " " + Q(roll);
@@ -475,6 +533,7 @@ TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
 TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
     TempDir dir;
     WriteFile(dir / "song.bar", LongRoll(10 * 60));  // 10 minutes: 2 to 5 s of rendering
+    WriteFile(dir / "song.ann", "/title: Song\r\n");
     std::string screen = RunOnTerminal(CONVERTER_PATH, {"--audio", (dir / "song.bar").string()});
     std::vector<std::size_t> filled;
     for (std::size_t at = 0; (at = screen.find("\r[", at)) != std::string::npos; ++at) {

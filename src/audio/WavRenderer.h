@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "audio/SoundFormat.h"
 #include "audio/SynthSession.h"
 #include "platform/CString.h"
 
@@ -32,11 +33,13 @@ class WavRenderer {
     // when it is no sound font, AudioError when the synthesizer cannot be made.
     explicit WavRenderer(RenderOptions options = {});
 
-    // Throws CFileException for a MIDI file that cannot be read or a WAV file that cannot be
-    // written (each named), CException for a MIDI file FluidSynth cannot play or a sound too long
-    // for a WAV file (over 6 hours 45 minutes). Each file is rendered by a fresh synthesizer, so
-    // that it comes out the same whatever was rendered before it.
-    RenderResult Render(const CString& midiPath, const CString& wavPath);
+    // Throws CFileException for a MIDI file that cannot be read or a sound file that cannot be
+    // written (each named), CException for a MIDI file FluidSynth cannot play, a sound too long
+    // for a WAV file (over 6 hours 45 minutes) or one the encoder fails. Each file is rendered by
+    // a fresh synthesizer, so that it comes out the same whatever was rendered before it. FLAC
+    // and Ogg Vorbis files hold the same samples, encoded by libsndfile (FLAC losslessly).
+    RenderResult Render(const CString& midiPath, const CString& soundPath,
+                        SoundFormat format = SoundFormat::wav);
 
   private:
     RenderOptions m_options;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 
 namespace rollscribe {
 
+class AnnotationLookalikes;
 class RollOutputs;
 
 enum class RollStatus {
@@ -52,6 +54,9 @@ struct BatchSettings {
     // Starts a worker thread; throws std::system_error when the system refuses one. Empty: a
     // WorkerThread. (Tests refuse threads through it.)
     std::function<WorkerThread(std::function<void()>)> startThread;
+    // Keeps the folders listed to find a missing annotation file's lookalikes for the run; when
+    // null, ConvertRolls makes one for its run, and ConvertRoll lists the folder each time.
+    std::shared_ptr<AnnotationLookalikes> lookalikes;
 };
 
 // Converts entry index of inputs in a fresh document, which writes its MIDI file, and reports.

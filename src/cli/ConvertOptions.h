@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/SoundFormat.h"
 #include "picture/PictureFormat.h"
 
 namespace rollscribe {
@@ -20,8 +21,10 @@ struct ConvertOptions {
     unsigned jobs = 0;                     // 0: one per processor
     std::optional<PictureFormat> picture;  // write the roll's picture in this format
     double pixelsPerInch = 40;  // the picture's density: pixels (PDF: points) an inch of roll
-    bool audio = false;         // write the WAV file too
-    std::string soundFont;      // the sound font for the WAV file; empty for the default
+    bool audio = false;         // write the sound file too
+    SoundFormat audioFormat = SoundFormat::wav;  // in this format
+    std::string soundFont;  // the sound font for the WAV file; empty for the default
+    std::string outputDir;  // the folder to write the outputs in; empty: beside each roll
     std::vector<std::string> files;
 };
 

@@ -54,6 +54,10 @@ std::string JsonLineOf(const RollRecord& record, const CRollscribeDoc& doc,
         line += ",\"audio\":" + (record.audio ? JsonString(*record.audio) : "null");
     line += ",\"status\":" + JsonString(record.status);
     line += ",\"reason\":" + (record.reason ? JsonString(*record.reason) : "null");
+    line += ",\"warnings\":[";
+    for (std::size_t i = 0; i < record.warnings.size(); ++i)
+        line += (i ? "," : "") + JsonString(record.warnings[i]);
+    line += "]";
     line += ",\"title\":" + JsonText(doc.m_strTitle);
     line += ",\"composer\":" + JsonText(doc.m_strComposer);
     line += ",\"performer\":" + JsonText(doc.m_strPerformer);

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CRollscribeDoc;
 
@@ -28,6 +29,8 @@ struct RollRecord {
     std::optional<std::string> audio;
     std::string status;                 // "written", "rejected" or "failed"
     std::optional<std::string> reason;  // why it was not written
+    // The warnings about the roll, each "FILE: text" as on standard error.
+    std::vector<std::string> warnings;
 };
 
 // One JSON object on one line (no line break): the record, then the document's texts and figures

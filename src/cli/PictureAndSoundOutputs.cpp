@@ -63,6 +63,9 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
         }
     }
     if (m_renderers) {
+        const SoundFormat format = Settings().audioFormat;
+        const std::string word = SoundFileWord(format);
+        const std::string render = "render the " + word;
         std::optional<RendererPool::Lease> renderer;
         try {
             renderer.emplace(m_renderers->Take());
@@ -71,23 +74,21 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
             // about every roll, as each lacks its WAV file.
             Fail(input, result, "sound font " + e.Path() + ": " + e.Reason());
         } catch (const AudioError& e) {
-            Fail(input, result, std::string("cannot render the WAV file: ") + e.what());
+            Fail(input, result, std::string("cannot render the ") + word + ": " + e.what());
         } catch (...) {
             Fail(input, result,
-                 DescribeFailure(std::current_exception(), input.path, "render the WAV file")
-                     .Text());
+                 DescribeFailure(std::current_exception(), input.path, render).Text());
         }
         if (renderer) {
-            const CString path = OutputPathOf(doc, kWavExtension);
+            const CString path = OutputPathOf(doc, SoundOutputExtension(format));
             try {
-                renderer->Render(doc.MidiFilePath(), path);
+                renderer->Render(doc.MidiFilePath(), path, format);
                 result.audio = path.ToStdString();
             } catch (const AudioError& e) {
-                Fail(input, result, std::string("cannot render the WAV file: ") + e.what());
+                Fail(input, result, std::string("cannot render the ") + word + ": " + e.what());
             } catch (...) {
                 Fail(input, result,
-                     DescribeFailure(std::current_exception(), input.path, "render the WAV file")
-                         .Text());
+                     DescribeFailure(std::current_exception(), input.path, render).Text());
             }
         }
     }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "audio/SoundFormat.h"
 #include "picture/PictureFormat.h"
 
 class CRollscribeDoc;
@@ -16,8 +17,9 @@ struct RollResult;
 struct RollOutputSettings {
     std::optional<PictureFormat> picture;  // the roll's picture, TITLE_BAR_e.FORMAT
     double pixelsPerInch = 40;             // its density: pixels (PDF: points) an inch of roll
-    bool audio = false;                    // the WAV file TITLE_BAR_e.wav
-    std::string soundFont;                 // for the WAV file; empty for the system's default
+    bool audio = false;                    // the sound file TITLE_BAR_e.wav (.flac, .ogg)
+    SoundFormat audioFormat = SoundFormat::wav;
+    std::string soundFont;  // for the WAV file; empty for the system's default
 
     bool Any() const noexcept { return picture || audio; }
 };
@@ -56,7 +58,7 @@ class RollOutputs {
 
 // The module's one entry point, by this name: makes the outputs for the settings, or returns
 // null when the module was built for another revision of this interface.
-inline constexpr int kRollOutputsRevision = 1;
+inline constexpr int kRollOutputsRevision = 2;
 inline constexpr const char* kMakeRollOutputsSymbol = "rollscribe_make_roll_outputs";
 using MakeRollOutputs = RollOutputs* (*)(const RollOutputSettings& settings, int revision);
 

@@ -19,6 +19,7 @@
 #include "platform/AddressSpace.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
+#include "platform/CreateFolders.h"
 #include "platform/ProcessGuards.h"
 
 namespace {
@@ -135,6 +136,7 @@ int main(int argc, char** argv) {
     outputSettings.picture = options.picture;
     outputSettings.pixelsPerInch = options.pixelsPerInch;
     outputSettings.audio = options.audio;
+    outputSettings.audioFormat = options.audioFormat;
     outputSettings.soundFont = options.soundFont;
     std::unique_ptr<RollOutputs> outputs;
     if (outputSettings.Any()) {
@@ -154,7 +156,20 @@ int main(int argc, char** argv) {
     CAtomicFile::SetFlushToDisk(options.sync);
     ShareMallocArenasUnderALimit();
 
-    std::vector<RollInput> inputs = CollectRollInputs(options.files, options.recursive);
+    // The output folder is made first: one that cannot be stops the run before anything is
+    // written, with one message.
+    if (!options.outputDir.empty()) {
+        try {
+            CreateFolders(options.outputDir);
+        } catch (const CException& e) {
+            Console(STDERR_FILENO)
+                .Write(std::string(kProgram) + ": output folder " + e.Path() + ": " + e.Reason() +
+                       "; no roll converted\n");
+            return 1;
+        }
+    }
+    std::vector<RollInput> inputs =
+        CollectRollInputs(options.files, options.recursive, options.outputDir);
     BatchSettings settings;
     settings.jobs = options.jobs ? options.jobs : DefaultJobs();
     settings.json = options.json;
@@ -215,7 +230,10 @@ int main(int argc, char** argv) {
         std::snprintf(time, sizeof time, "%.2f s", seconds);
         std::string summary = Counted(written, "MIDI file", "MIDI files") + " written, ";
         if (options.picture) summary += Counted(pictures, "picture", "pictures") + " written, ";
-        if (options.audio) summary += Counted(wavFiles, "WAV file", "WAV files") + " written, ";
+        if (options.audio) {
+            const std::string word = SoundFileWord(options.audioFormat);
+            summary += Counted(wavFiles, word.c_str(), (word + "s").c_str()) + " written, ";
+        }
         err.Write(std::string(kProgram) + ": " + summary + Counted(failed, "roll", "rolls") +
                   " failed or refused, in " + time + "\n");
     }

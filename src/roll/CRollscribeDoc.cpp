@@ -70,4 +70,5 @@ void CRollscribeDoc::ResetRollInfo() {
     m_sampleRate = 800;
     m_events.RemoveAll();
     m_annotationLfOnly = false;
+    m_annotationMissing = false;
 }
