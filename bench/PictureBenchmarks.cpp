@@ -26,6 +26,7 @@
 #include "picture/TextMeasure.h"
 #include "platform/CString.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/OutputNames.h"
 #include "roll/RollLoader.h"
 
 namespace fs = std::filesystem;
@@ -125,7 +126,7 @@ void BM_ExamplePng(benchmark::State& state) {
     const bool cold = state.range(0) != 0;
     CRollscribeDoc doc;
     LoadRollFile(doc, CString(ExampleRollCopy().string()));
-    const CString path = PicturePathFor(doc, PictureFormat::png);
+    const CString path = OutputPathOf(doc, kPngExtension);
     for (auto _ : state) {
         if (cold) {
             state.PauseTiming();

@@ -30,7 +30,7 @@ fail() {
 DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >/dev/null
 usr=$stage/root/usr
 
-for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-convert \
+for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-picture-sound.so \
     share/man/man1/rollscribe-convert.1.gz share/man/man1/rollscribe.1.gz \
     share/applications/rollscribe.desktop share/mime/packages/rollscribe.xml \
     share/icons/hicolor/48x48/apps/rollscribe.png \
@@ -132,7 +132,7 @@ if "$usr/bin/rollscribe-convert" -q "$stage/demo/evening_waltz.bar"; then
 else
     fail "the installed converter failed on the example roll"
 fi
-# With --picture it runs the converter in libexec/ in its place: found from where it is installed.
+# With --picture it opens its picture-and-sound module: found from where it is installed.
 if "$usr/bin/rollscribe-convert" -q --picture svg "$stage/demo/evening_waltz.bar"; then
     grep -q 'class="hole"' "$stage/demo/evening_waltz_BAR_e.svg" 2>/dev/null ||
         fail "the installed converter wrote no picture"
@@ -146,7 +146,7 @@ fi
 deb=$(ls "$stage"/package/rollscribe_*.deb 2>/dev/null | head -n 1)
 if [ -n "$deb" ]; then
     contents=$(dpkg-deb -c "$deb")
-    for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-convert \
+    for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-picture-sound.so \
         share/man/man1/rollscribe-convert.1.gz \
         share/man/man1/rollscribe.1.gz share/applications/rollscribe.desktop \
         share/mime/packages/rollscribe.xml share/doc/rollscribe/copyright; do

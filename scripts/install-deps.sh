@@ -15,7 +15,7 @@ RUN_PACKAGES="
 g++ cmake ninja-build make pkg-config
 libwxgtk3.2-dev libgtk-3-dev
 libcairo2-dev
-libfluidsynth-dev timgm6mb-soundfont
+libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
 libcli11-dev nlohmann-json3-dev
 "
 

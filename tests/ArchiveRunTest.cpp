@@ -9,13 +9,16 @@
 #include <filesystem>
 #include <map>
 
+#include "cli/JsonRecord.h"
 #include "support/ConverterRun.h"
+#include "support/FolderSnapshot.h"
 #include "support/MidiInvariants.h"
 #include "support/ProgramAsUser.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
 
 namespace fs = std::filesystem;
+using namespace rollscribe;
 using namespace testing_support;
 
 namespace {
@@ -154,13 +157,6 @@ TEST_F(Archive, RecursiveRunFindsRollsInAnyCaseSortedSkippingLinkedFolders) {
     EXPECT_FALSE(fs::exists(dir / "outside/far_BAR_e.mid")) << "a linked folder was followed";
     EXPECT_TRUE(fs::exists(dir / "tree/b/three-again_BAR_e.mid"));
     EXPECT_TRUE(fs::exists(dir / "tree/three_BAR_e.mid"));
-
-    // Without -r the folder is refused, with a hint.
-    ShellRun plain = Convert("-q " + Q(dir / "tree"));
-    EXPECT_EQ(plain.status, 1);
-    EXPECT_EQ(plain.err, "rollscribe-convert: " + (dir / "tree").string() +
-                             ": cannot open the file: Is a directory (use -r to convert the "
-                             "rolls in a folder)\n");
 }
 
 // An unreadable folder, a folder that may be listed but not entered, and an unreadable roll, as a
@@ -173,6 +169,7 @@ TEST_F(Archive, RecursiveRunReportsWhatItCannotRead) {
     WriteFile(tree / "closed/hidden.bar", RollBytes("00 30"));
     WriteFile(tree / "listed/x.bar", RollBytes("00 30"));
     WriteFile(tree / "open/a.bar", RollBytes("00 30"));
+    WriteFile(tree / "open/a.ann", "/title: A\r\n");
     WriteFile(tree / "open/secret.bar", RollBytes("00 30"));
     const ProgramAsUser converter(CONVERTER_PATH);
     if (::geteuid() == 0) {
@@ -249,61 +246,205 @@ TEST_F(Archive, RollsAreConvertedAtAnyDepth) {
     }
 }
 
-TEST_F(Archive, RollsSharingAnOutputAreRefusedAlikeForEveryJobs) {
-    fs::create_directory(dir / "d");
-    WriteFile(dir / "d/x.bar", RollBytes("00 30"));
-    WriteFile(dir / "d/x.web", RollBytes("00 31"));
-    WriteFile(dir / "d/y.op9.bar", RollBytes("00 32"));
-    WriteFile(dir / "d/y.op48.bar", RollBytes("00 33"));
-    fs::create_directory_symlink(dir / "d", dir / "l");
-    std::string files = Q(dir / "l/x.web") + " " + Q(dir / "d/y.op9.bar") + " " +
-                        Q(dir / "d/x.bar") + " " + Q(dir / "d/y.op48.bar") + " " +
-                        Q(dir / "l/y.op9.bar");
-    std::string expected =
-        "rollscribe-convert: " + (dir / "d/x.bar").string() + ": writes the same MIDI file as " +
-        (dir / "l/x.web").string() + "; not converted\n" +
-        "rollscribe-convert: " + (dir / "d/y.op48.bar").string() +
-        ": writes the same MIDI file as " + (dir / "d/y.op9.bar").string() + "; not converted\n" +
-        "rollscribe-convert: " + (dir / "l/y.op9.bar").string() +
-        ": writes the same MIDI file as " + (dir / "d/y.op9.bar").string() + "; not converted\n";
-    Bytes x, y;
-    for (const char* jobs : {"-j 1", "-j 4"}) {
-        fs::remove(dir / "d/x_BAR_e.mid");
-        fs::remove(dir / "d/y_BAR_e.mid");
-        ShellRun run = Convert(std::string("-q ") + jobs + " " + files);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, expected) << jobs;
-        if (x.empty()) {
-            x = ReadFile(dir / "d/x_BAR_e.mid");
-            y = ReadFile(dir / "d/y_BAR_e.mid");
-        }
-        EXPECT_EQ(ReadFile(dir / "d/x_BAR_e.mid"), x) << jobs;
-        EXPECT_EQ(ReadFile(dir / "d/y_BAR_e.mid"), y) << jobs;
+// Rolls that would write one MIDI file: the first named is converted, every later one refused
+// with a message naming it, whatever the number of jobs. Each roll holds a note of its own, so
+// that the file written shows which one it came from.
+TEST_F(Archive, RollsWritingOneMidiFileAreRefusedAfterTheFirst) {
+    std::map<std::string, int> track;  // each roll's one track
+    for (const char* file : {"c/a.op9.bar", "c/a.op48.bar", "c/a.bar", "c/a.web", "c/b.bar",
+                             "c/A.bar", "d/a.bar", "r1/x/a.bar", "r2/x/a.bar", "r2/y/a.bar"}) {
+        fs::create_directories((dir / file).parent_path());
+        track[file] = 0x30 + static_cast<int>(track.size());
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "00 %02X", track[file]);
+        WriteFile(dir / file, RollBytes(hex));
     }
-    // The first named is the one converted: x.web's track 49 (note 64), y.op9's track 50.
-    const Bytes xNote = Hex("90 40 50");
-    EXPECT_NE(std::search(x.begin(), x.end(), xNote.begin(), xNote.end()), x.end());
-    const Bytes yNote = Hex("90 41 50");
-    EXPECT_NE(std::search(y.begin(), y.end(), yNote.begin(), yNote.end()), y.end());
+    WriteFile(dir / "c/a.txt", "not a roll");
+    fs::create_directory_symlink(dir / "c", dir / "l");
+    fs::create_directory(dir / "c/sub");
+    struct Case {
+        const char* name;
+        const char* options;
+        std::vector<std::string> named;
+        std::vector<std::string> entries;  // the run's entries: the named files, or those found
+        std::vector<int> refusedBy;        // per entry: the earlier one it is refused for, or -1
+        const char* output;                // a MIDI file written
+        const char* from;                  // the roll it must come from
+    } cases[] = {
+        {"dotted titles",
+         "",
+         {"c/a.op9.bar", "c/a.op48.bar"},
+         {},
+         {-1, 0},
+         "c/a_BAR_e.mid",
+         "c/a.op9.bar"},
+        {"bar and web",
+         "",
+         {"c/a.web", "c/a.bar", "c/b.bar"},
+         {},
+         {-1, 0, -1},
+         "c/a_BAR_e.mid",
+         "c/a.web"},
+        {"case differs", "", {"c/a.bar", "c/A.bar"}, {}, {-1, -1}, "c/A_BAR_e.mid", "c/A.bar"},
+        {"named twice",
+         "",
+         {"c/b.bar", "c/a.bar", "c/b.bar"},
+         {},
+         {-1, -1, 0},
+         "c/b_BAR_e.mid",
+         "c/b.bar"},
+        {"through a linked folder",
+         "",
+         {"l/a.web", "c/a.bar"},
+         {},
+         {-1, 0},
+         "c/a_BAR_e.mid",
+         "c/a.web"},
+        {"through dot-dot",
+         "",
+         {"c/sub/../a.bar", "c/a.web"},
+         {},
+         {-1, 0},
+         "c/a_BAR_e.mid",
+         "c/a.bar"},
+        {"missing or no roll: nothing to keep",
+         "",
+         {"c/missing.bar", "c/a.bar", "c/a.txt", "c/a.web"},
+         {},
+         {-1, -1, -1, 1},
+         "c/a_BAR_e.mid",
+         "c/a.bar"},
+        {"one output folder",
+         "-o out",
+         {"d/a.bar", "c/a.bar", "c/b.bar"},
+         {},
+         {-1, 0, -1},
+         "out/a_BAR_e.mid",
+         "d/a.bar"},
+        {"folders mirrored in one output folder",
+         "-r -o out",
+         {"r2", "r1"},
+         {"r2/x/a.bar", "r2/y/a.bar", "r1/x/a.bar"},
+         {-1, -1, 0},
+         "out/x/a_BAR_e.mid",
+         "r2/x/a.bar"},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::string>& entries = c.entries.empty() ? c.named : c.entries;
+        ASSERT_EQ(entries.size(), c.refusedBy.size()) << c.name;
+        std::string named, expected;
+        for (const std::string& n : c.named) named += " " + Q(dir / n);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (c.refusedBy[i] >= 0)
+                expected += "rollscribe-convert: " + (dir / entries[i]).string() +
+                            ": writes the same MIDI file as " +
+                            (dir / entries[static_cast<std::size_t>(c.refusedBy[i])]).string() +
+                            "; not converted\n";
+        char note[16];
+        std::snprintf(note, sizeof note, "90 %02X 50", track[c.from] + 15);
+        const Bytes written = Hex(note);
+        for (const char* jobs : {"-j 1", "-j 4"}) {
+            RunShell("rm -rf " + Q(dir / "out") + " && rm -f " + Q(dir.Path()) + "/*/*.mid");
+            ShellRun run = RunShell("cd " + Q(dir.Path()) + " && " + CONVERTER_PATH + " -q " +
+                                    jobs + " " + c.options + named);
+            std::string refused;
+            for (const std::string& line : LinesOf(run.err))
+                if (line.find(": writes the same MIDI file as ") != std::string::npos)
+                    refused += line + "\n";
+            EXPECT_EQ(refused, expected) << c.name << " " << jobs;
+            const Bytes midi = ReadFile(dir / c.output);
+            EXPECT_NE(std::search(midi.begin(), midi.end(), written.begin(), written.end()),
+                      midi.end())
+                << c.name << " " << jobs << ": not from " << c.from;
+        }
+    }
 }
 
-TEST_F(Archive, AnnotationFileWithoutCrLineEndsIsReported) {
-    WriteFile(dir / "lf.bar", RollBytes("00 30"));
-    WriteFile(dir / "lf.ann", "/title: One\n/composer: Two\n");
-    WriteFile(dir / "crlf.bar", RollBytes("00 30"));
-    WriteFile(dir / "crlf.ann", "/title: One\r\n/composer: Two\r\n");
-    WriteFile(dir / "none.bar", RollBytes("00 30"));
-    WriteFile(dir / "none.ann", "/title: One");
-    fs::create_directory(dir / "sub");
-    WriteFile(dir / "sub/lf.op2.bar", RollBytes("00 30"));
-    WriteFile(dir / "sub/lf.ann", "/title: One\n");
-    ShellRun run = RunShell("cd " + Q(dir.Path()) + " && " + CONVERTER_PATH +
-                            " -q lf.bar crlf.bar none.bar sub/lf.op2.bar");
-    EXPECT_EQ(run.status, 0) << "the warning does not change the exit status";
-    EXPECT_EQ(run.err,
-              "rollscribe-convert: lf.ann: no CR line ends, read as one line\n"
-              "rollscribe-convert: sub/lf.ann: no CR line ends, read as one line\n");
-    ShellRun report = Convert(Q(dir / "lf.bar"));
+// -o: every output under one folder, the roll's folder left as it was (a read-only archive
+// converts), a named roll's file straight in it, the folders below a folder named with -r made
+// again below it with the mode a new folder gets, and the JSON line naming the file written.
+TEST_F(Archive, OutputFolderTakesEveryOutputAndMirrorsTheFoldersOfR) {
+    fs::create_directories(dir / "tree/sub/deep");
+    fs::copy_file(dir / "evening_waltz.bar", dir / "tree/a.bar");
+    fs::copy_file(dir / "evening_waltz.ann", dir / "tree/a.ann");
+    fs::copy_file(dir / "latin.bar", dir / "tree/sub/deep/b.web");
+    fs::permissions(dir / "tree/sub/deep",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const FolderSnapshot before = SnapshotOf(dir / "tree");
+    const fs::path out = dir / "new/out";
+    ShellRun run =
+        Convert("-q --json -o " + Q(out) + " -r " + Q(dir / "tree") + " " + Q(dir / "latin.bar"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(SnapshotOf(dir / "tree"), before);
+    for (const char* file : {"a_BAR_e.mid", "sub/deep/b_BAR_e.mid", "latin_BAR_e.mid"})
+        EXPECT_TRUE(fs::is_regular_file(out / file)) << file;
+    ASSERT_EQ(Convert("-q " + Q(dir / "evening_waltz.bar")).status, 0);
+    EXPECT_EQ(ReadFile(out / "a_BAR_e.mid"), ReadFile(dir / "evening_waltz_BAR_e.mid"));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(static_cast<mode_t>(fs::status(out / "sub/deep").permissions()), 0777 & ~mask);
+    const std::vector<std::string> lines = LinesOf(run.out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[1].find("\"midi\":" + JsonString((out / "sub/deep/b_BAR_e.mid").string())),
+              std::string::npos)
+        << lines[1];
+    // An output folder that cannot be made stops the run before anything is converted.
+    WriteFile(dir / "file", "");
+    ShellRun refused = Convert("-q -o " + Q(dir / "file/out") + " " + Q(dir / "latin.bar"));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "rollscribe-convert: output folder " + (dir / "file").string() +
+                               ": cannot create the folder: Not a directory; no roll converted\n");
+}
+
+// Warnings about annotation files, on standard error and in the JSON line's "warnings": one
+// without CR line ends is read as one line; a missing one leaves the default tempo and no texts,
+// and names a file beside the roll that may have been meant. Neither changes the exit status.
+TEST_F(Archive, AnnotationFilesMissingOrReadAsOneLineAreWarnedOf) {
+    const std::string kLf = "/title: One\n/composer: Two\n";
+    const std::string kNone = "; converted with the default tempo and no texts";
+    struct Case {
+        const char* roll;
+        std::vector<std::pair<const char*, std::string>> annotations;
+        std::string warning;  // after "rollscribe-convert: "; empty for none
+    } cases[] = {
+        {"lf.bar", {{"lf.ann", kLf}}, "c0/lf.ann: no CR line ends, read as one line"},
+        {"crlf.bar", {{"crlf.ann", "/title: One\r\n/composer: Two\r\n"}}, ""},
+        {"none.bar", {{"none.ann", "/title: One"}}, ""},
+        {"lf.op2.bar", {{"lf.ann", kLf}}, "c3/lf.ann: no CR line ends, read as one line"},
+        {"ROLL.BAR",
+         {{"ROLL.ANN", kLf}},
+         "c4/ROLL.BAR: no annotation file ROLL.ann" + kNone +
+             " (ROLL.ANN is not read: the annotation file is ROLL.ann)"},
+        {"waltz.op1.bar",
+         {{"waltz.op1.ann", kLf}},
+         "c5/waltz.op1.bar: no annotation file waltz.ann" + kNone +
+             " (waltz.op1.ann is not read: the annotation file is waltz.ann)"},
+        {"Roll.web",
+         {{"roll.ann", kLf}, {"ROLL.Ann", kLf}},
+         "c6/Roll.web: no annotation file Roll.ann" + kNone +
+             " (ROLL.Ann is not read: the annotation file is Roll.ann)"},
+        {"bare.bar",
+         {{"bare.txt", kLf}, {"other.ann", kLf}},
+         "c7/bare.bar: no annotation file bare.ann" + kNone},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const std::string folder = "c" + std::to_string(i);
+        fs::create_directory(dir / folder);
+        WriteFile(dir / folder / c.roll, RollBytes("00 30"));
+        for (const auto& [name, text] : c.annotations) WriteFile(dir / folder / name, text);
+        const std::string command = "cd " + Q(dir.Path()) + " && " + CONVERTER_PATH + " -q ";
+        ShellRun run = RunShell(command + folder + "/" + c.roll);
+        EXPECT_EQ(run.status, 0) << c.roll;
+        EXPECT_EQ(run.err, c.warning.empty() ? "" : "rollscribe-convert: " + c.warning + "\n");
+        ShellRun json = RunShell(command + "--json " + folder + "/" + c.roll);
+        EXPECT_NE(json.out.find(",\"warnings\":[" +
+                                (c.warning.empty() ? "" : JsonString(c.warning)) + "],"),
+                  std::string::npos)
+            << json.out;
+    }
+    ShellRun report = Convert(Q(dir / "c0/lf.bar"));
     EXPECT_NE(report.out.find("\n Title : One/composer: Two\n"), std::string::npos)
         << "still read as one line";
 }

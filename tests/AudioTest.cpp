@@ -345,13 +345,6 @@ TEST(WavRendering, ARendererGivesEveryFileTheSameSoundWhateverCameBefore) {
     EXPECT_NE(ReadFile(dir / "a.wav"), ReadFile(dir / "alone.wav"));
 }
 
-TEST(WavRendering, PathBesideTheMidiFile) {
-    CRollscribeDoc doc;
-    doc.m_strDirectory = "/rolls/";
-    doc.m_strFileTitle = "x123";
-    EXPECT_EQ(WavPathFor(doc), "/rolls/x123_BAR_e.wav");
-}
-
 // A session makes its playing synthesizer when a file starts, and is silent before.
 TEST(SynthSessionTest, MakesItsSynthesizerForAFileAndIsSilentBefore) {
     TempDir dir;

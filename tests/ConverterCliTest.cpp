@@ -7,6 +7,7 @@
 #include <map>
 
 #include "cli/ConvertOptions.h"
+#include "cli/JsonRecord.h"
 #include "support/ConverterRun.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
@@ -90,6 +91,7 @@ TEST_F(ExampleRoll, LongTextsStayReadable) {
 
 TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
     WriteFile(dir / "b.bar", RollBytes("00 30"));
+    WriteFile(dir / "b.ann", "/title: B\r\n");
     WriteFile(dir / "c.txt", "not a roll");
     WriteFile(dir / "d.bar", Hex("01"));
     std::string files = Q(dir / "evening_waltz.bar") + " " + Q(dir / "b.bar") + " " +
@@ -129,31 +131,6 @@ TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
     EXPECT_FALSE(fs::exists(dir / "d_BAR_e.mid"));
 }
 
-// Rolls that would write one MIDI file: the first named is converted, every later one refused,
-// whatever the number of jobs.
-TEST_F(ExampleRoll, FilesSharingAnOutputLeaveTheFirstOnesFile) {
-    WriteFile(dir / "a.bar", RollBytes("00 30"));
-    WriteFile(dir / "a.web", RollBytes("00 31 00 32"));
-    ASSERT_EQ(Convert("-q " + Q(dir / "a.bar")).status, 0);
-    Bytes fromBar = ReadFile(dir / "a_BAR_e.mid");
-    ASSERT_EQ(Convert("-q " + Q(dir / "a.web")).status, 0);
-    Bytes fromWeb = ReadFile(dir / "a_BAR_e.mid");
-    ASSERT_NE(fromBar, fromWeb);
-    std::string both = Q(dir / "a.web") + " " + Q(dir / "a.bar");
-    for (const char* jobs : {"-j 1", "-j 8"}) {
-        fs::remove(dir / "a_BAR_e.mid");
-        ShellRun run = Convert(std::string("-q ") + jobs + " " + both + " " + both);
-        EXPECT_EQ(run.status, 1);
-        std::string refused =
-            ": writes the same MIDI file as " + (dir / "a.web").string() + "; not converted\n";
-        EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "a.bar").string() + refused +
-                               "rollscribe-convert: " + (dir / "a.web").string() + refused +
-                               "rollscribe-convert: " + (dir / "a.bar").string() + refused)
-            << jobs;
-        EXPECT_EQ(ReadFile(dir / "a_BAR_e.mid"), fromWeb) << "the first file named wins";
-    }
-}
-
 TEST_F(ExampleRoll, QuietPrintsNoReportButTheJsonLinesAskedFor) {
     ShellRun run = Convert("-q " + Q(dir / "evening_waltz.bar"));
     EXPECT_EQ(run.status, 0);
@@ -166,9 +143,12 @@ TEST_F(ExampleRoll, QuietPrintsNoReportButTheJsonLinesAskedFor) {
     EXPECT_EQ(json.err.find("failed or refused"), std::string::npos) << "no summary with -q";
 }
 
+// Each failure names the file and the reason, on standard error and as the JSON line's reason,
+// and writes nothing; a folder named without -r gets the hint at -r, whatever its name.
 TEST(Converter, FailuresNameTheFileAndTheReason) {
     TempDir dir;
     fs::create_directory(dir / "folder.bar");
+    fs::create_directory(dir / "tree");
     WriteFile(dir / "x.bar", RollBytes("00 30"));
     fs::create_directory(dir / "x_BAR_e.mid");
     struct Case {
@@ -178,6 +158,8 @@ TEST(Converter, FailuresNameTheFileAndTheReason) {
         {dir / "missing.bar", "cannot open the file: No such file or directory"},
         {dir / "folder.bar",
          "cannot open the file: Is a directory (use -r to convert the rolls in a folder)"},
+        {dir / "tree",
+         "cannot open the file: Is a directory (use -r to convert the rolls in a folder)"},
         {dir / "x.bar",
          (dir / "x_BAR_e.mid").string() + ": cannot replace the file: Is a directory"},
     };
@@ -185,9 +167,13 @@ TEST(Converter, FailuresNameTheFileAndTheReason) {
         ShellRun run = Convert(Q(c.file));
         EXPECT_EQ(run.status, 1) << c.file;
         EXPECT_EQ(run.err, "rollscribe-convert: " + c.file.string() + ": " + c.reason + "\n");
+        ShellRun json = Convert("--json " + Q(c.file));
+        EXPECT_EQ(json.status, 1) << c.file;
+        EXPECT_NE(json.out.find(",\"reason\":" + JsonString(c.reason) + ","), std::string::npos)
+            << json.out;
     }
     EXPECT_EQ(ListDir(dir.Path()),
-              (std::vector<std::string>{"folder.bar", "x.bar", "x_BAR_e.mid"}));
+              (std::vector<std::string>{"folder.bar", "tree", "x.bar", "x_BAR_e.mid"}));
 }
 
 struct UsageCase {
@@ -204,7 +190,12 @@ TEST(Converter, UsageHelpAndVersion) {
         {"-j 0 x.bar", 2, "", "invalid number of jobs '0'"},
         {"-j x.bar", 2, "", "invalid number of jobs 'x.bar'"},
         {"-j", 2, "", "needs a number"},
-        {"--help", 0, "Usage: rollscribe-convert [options] FILE...", ""},
+        {"--audio=mp3 x.bar", 2, "", "invalid sound format 'mp3' (expected wav, flac or ogg)"},
+        {"x.bar -o", 2, "", "option '--output-dir' needs a folder"},
+        {"--help", 0,
+         "Usage: rollscribe-convert [options] FILE...\n"
+         "       rollscribe-convert [options] -r FOLDER...\n",
+         ""},
         {"--version", 0, "rollscribe-convert " ROLLSCRIBE_VERSION "\n", ""},
     };
     for (const auto& c : cases) {
@@ -228,12 +219,20 @@ TEST(ConvertOptions, ParsesOptionsAndFiles) {
     EXPECT_TRUE(ParseConvertOptions({"--help"}).help);
     ConvertOptions outputs = ParseConvertOptions(
         {"--picture", "SVG", "x", "--picture=Png", "--audio", "--soundfont", "a.sf2"});
-    EXPECT_EQ(outputs.picture, "png");  // the last one given, in lower case
+    EXPECT_EQ(outputs.picture, PictureFormat::png);  // the last one given
     EXPECT_TRUE(outputs.audio);
     EXPECT_EQ(outputs.soundFont, "a.sf2");
     EXPECT_EQ(outputs.files, std::vector<std::string>{"x"});
-    EXPECT_EQ(ParseConvertOptions({"x"}).picture, "");
+    EXPECT_EQ(ParseConvertOptions({"x"}).picture, std::nullopt);
     EXPECT_FALSE(ParseConvertOptions({"x"}).audio);
+    // --audio takes its format only joined to it; the last one given counts.
+    ConvertOptions sound =
+        ParseConvertOptions({"--audio", "x.bar", "--audio=FLAC", "-o", "out", "--", "--audio=ogg"});
+    EXPECT_TRUE(sound.audio);
+    EXPECT_EQ(sound.audioFormat, SoundFormat::flac);
+    EXPECT_EQ(sound.outputDir, "out");
+    EXPECT_EQ(sound.files, (std::vector<std::string>{"x.bar", "--audio=ogg"}));
+    EXPECT_EQ(ParseConvertOptions({"--audio=ogg", "--audio", "x"}).audioFormat, SoundFormat::wav);
 }
 
 }  // namespace

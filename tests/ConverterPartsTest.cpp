@@ -122,22 +122,6 @@ TEST_F(Tree, WithoutRecursiveAFolderIsAnEntryThatIsRefused) {
     ASSERT_EQ(inputs.size(), 2u);
     EXPECT_TRUE(inputs[0].folder);
     EXPECT_FALSE(inputs[1].folder);
-    // The folder fails with a hint at -r and writes nothing; the roll after it converts.
-    const FolderSnapshot before = SnapshotOf(dir.Path());
-    for (bool json : {false, true}) {
-        BatchSettings settings;
-        settings.json = json;
-        RollResult folder = ConvertRoll(inputs, 0, settings);
-        EXPECT_TRUE(folder.isRoll) << json;
-        EXPECT_EQ(folder.status, RollStatus::failed) << json;
-        EXPECT_FALSE(folder.midiWritten) << json;
-        ASSERT_EQ(folder.messages.size(), 1u) << json;
-        EXPECT_EQ(folder.messages[0].file, P("t"));
-        EXPECT_EQ(folder.messages[0].text,
-                  "cannot open the file: Is a directory (use -r to convert the rolls in a folder)");
-        EXPECT_EQ(SnapshotOf(dir.Path()), before) << json;
-    }
-    EXPECT_EQ(ConvertRoll(inputs, 1, BatchSettings{}).status, RollStatus::written);
 }
 
 TEST_F(Tree, AFolderThatCannotBeReadIsAnEntryAtItsPlace) {
@@ -149,43 +133,6 @@ TEST_F(Tree, AFolderThatCannotBeReadIsAnEntryAtItsPlace) {
     RollResult result = ConvertRoll(inputs, 2, BatchSettings{});
     EXPECT_FALSE(result.isRoll);
     EXPECT_EQ(result.messages.size(), 1u);
-}
-
-struct CollisionCase {
-    const char* name;
-    std::vector<std::string> named;
-    std::vector<int> refusedBy;  // per entry: index of the earlier one, or -1
-};
-
-TEST_F(Tree, RollsWritingOneMidiFileAreRefusedAfterTheFirst) {
-    fs::create_directory(dir / "c");
-    for (const char* file :
-         {"c/a.op9.bar", "c/a.op48.bar", "c/a.bar", "c/a.web", "c/b.bar", "c/A.bar"})
-        WriteFile(dir / file, RollBytes("00 30"));
-    fs::create_directory_symlink(dir / "c", dir / "l");
-    fs::create_directory(dir / "c/sub");
-    const CollisionCase cases[] = {
-        {"dotted titles", {"c/a.op9.bar", "c/a.op48.bar"}, {-1, 0}},
-        {"bar and web", {"c/a.web", "c/a.bar", "c/b.bar"}, {-1, 0, -1}},
-        {"case differs", {"c/a.bar", "c/A.bar"}, {-1, -1}},
-        {"named twice", {"c/b.bar", "c/a.bar", "c/b.bar"}, {-1, -1, 0}},
-        {"through a linked folder", {"l/a.web", "c/a.bar"}, {-1, 0}},
-        {"through dot-dot", {"c/sub/../a.bar", "c/a.web"}, {-1, 0}},
-        {"missing or no roll: nothing to keep",
-         {"c/missing.bar", "c/a.bar", "c/a.txt", "c/a.web"},
-         {-1, -1, -1, 1}},
-    };
-    for (const CollisionCase& c : cases) {
-        std::vector<std::string> named;
-        for (const std::string& n : c.named) named.push_back(P(n));
-        std::vector<RollInput> inputs = CollectRollInputs(named, false);
-        ASSERT_EQ(inputs.size(), c.refusedBy.size()) << c.name;
-        for (std::size_t i = 0; i < inputs.size(); ++i) {
-            std::optional<std::size_t> expected;
-            if (c.refusedBy[i] >= 0) expected = static_cast<std::size_t>(c.refusedBy[i]);
-            EXPECT_EQ(inputs[i].sameOutputAs, expected) << c.name << " " << i;
-        }
-    }
 }
 
 // When the system refuses threads, the batch goes on with those it got, or on the calling

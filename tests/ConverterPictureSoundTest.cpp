@@ -3,6 +3,7 @@
 // and progress.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sndfile.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,13 +12,16 @@
 #include <map>
 #include <optional>
 
+#include "cli/JsonRecord.h"
 #include "picture/RollLayout.h"
 #include "picture/RollScene.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
 #include "support/ConverterRun.h"
 #include "support/EventHoles.h"
+#include "support/FolderSnapshot.h"
 #include "support/MidiInvariants.h"
+#include "support/ProgramAsUser.h"
 #include "support/RollFixture.h"
 #include "support/ShellRun.h"
 #include "support/SvgReading.h"
@@ -76,7 +80,19 @@ std::map<std::string, Bytes> FilesOf(const fs::path& dir) {
 
 // A folder of rolls: the example roll, one with unclosed holes, a marker and notes out of the
 // playable range and above note 127, a second name of the example, and rolls that fail.
-class CompanionRolls : public ::testing::Test {
+// The interleaved 16-bit samples of a sound file as libsndfile decodes it, and its rate and
+// channels ("44100 2").
+std::pair<std::vector<short>, std::string> DecodedSound(const fs::path& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return {{}, sf_strerror(nullptr)};
+    std::vector<short> samples(static_cast<std::size_t>(info.frames * info.channels));
+    sf_readf_short(file, samples.data(), info.frames);
+    sf_close(file);
+    return {samples, std::to_string(info.samplerate) + " " + std::to_string(info.channels)};
+}
+
+class PictureSoundRolls : public ::testing::Test {
   protected:
     void SetUp() override {
         for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
@@ -95,7 +111,7 @@ class CompanionRolls : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(CompanionRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
+TEST_F(PictureSoundRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
     struct Case {
         const char* option;
         const char* extension;
@@ -105,7 +121,9 @@ TEST_F(CompanionRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
         ShellRun run =
             Convert(std::string("-q --picture ") + c.option + " " + Q(dir / "waltz.op2.web"));
         ASSERT_EQ(run.status, 0) << c.option << ": " << run.err;
-        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.err, "rollscribe-convert: " + (dir / "waltz.op2.web").string() +
+                               ": no annotation file waltz.ann; converted with the default "
+                               "tempo and no texts\n");
         const fs::path picture = dir / (std::string("waltz_BAR_e.") + c.extension);
         EXPECT_TRUE(fs::exists(dir / "waltz_BAR_e.mid"));
         EXPECT_FALSE(ReadOutput(c.check, picture).empty()) << c.option;
@@ -122,7 +140,44 @@ TEST_F(CompanionRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
                                         "waltz_BAR_e.mid", "waltz_BAR_e.wav"}));
 }
 
-TEST_F(CompanionRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
+// --audio=FORMAT: the same sound in a smaller file (FLAC losslessly), written with the MIDI file
+// under the output folder of -o, and named in the JSON line; the roll's folder gains nothing.
+TEST_F(PictureSoundRolls, SoundFormatsHoldTheSameSoundAndGoWhereTheMidiFileGoes) {
+    const fs::path out = dir / "out/sound";
+    struct Case {
+        const char* option;
+        const char* file;
+        bool lossless;
+    } cases[] = {{"--audio", "waltz_BAR_e.wav", true},
+                 {"--audio=FLAC", "waltz_BAR_e.flac", true},
+                 {"--audio=ogg", "waltz_BAR_e.ogg", false}};
+    const FolderSnapshot before = SnapshotOf(dir.Path());
+    std::vector<short> wav;
+    for (const Case& c : cases) {
+        ShellRun run = Convert(std::string("-q --json -o ") + Q(out) + " " + c.option + " " +
+                               Q(dir / "waltz.op2.web"));
+        ASSERT_EQ(run.status, 0) << c.option << ": " << run.err;
+        EXPECT_NE(run.out.find("\"midi\":" + JsonString((out / "waltz_BAR_e.mid").string()) +
+                               ",\"audio\":" + JsonString((out / c.file).string()) + ","),
+                  std::string::npos)
+            << run.out;
+        auto [samples, form] = DecodedSound(out / c.file);
+        EXPECT_EQ(form, "44100 2") << c.option;
+        if (wav.empty()) wav = samples;
+        EXPECT_EQ(samples.size(), wav.size()) << c.option;
+        if (c.lossless) {
+            EXPECT_TRUE(samples == wav) << c.option;
+        }
+    }
+    EXPECT_LT(fs::file_size(out / "waltz_BAR_e.flac"), fs::file_size(out / "waltz_BAR_e.wav"));
+    EXPECT_LT(fs::file_size(out / "waltz_BAR_e.ogg"), fs::file_size(out / "waltz_BAR_e.flac"));
+    FolderSnapshot after = SnapshotOf(dir.Path());
+    for (auto it = after.begin(); it != after.end();)
+        it = it->first.starts_with("out") ? after.erase(it) : std::next(it);
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(PictureSoundRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
     ShellRun run =
         Convert("-q --picture svg " + Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar"));
     ASSERT_EQ(run.status, 0) << run.err;
@@ -144,7 +199,7 @@ TEST_F(CompanionRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
 
 // The PNG decodes to the picture's size: at the default density (no option), and at the
 // density given, a long roll drawn narrower where it would be too wide.
-TEST_F(CompanionRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarrower) {
+TEST_F(PictureSoundRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarrower) {
     LoadedRoll roll(dir / "evening_waltz.bar");
     const RollScene scene(roll.doc);
     for (std::optional<double> density : {std::optional<double>(), std::optional(10.0),
@@ -166,7 +221,7 @@ TEST_F(CompanionRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarrowe
     }
 }
 
-TEST_F(CompanionRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
+TEST_F(PictureSoundRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
     ShellRun run =
         Convert("-q --audio " + Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar"));
     ASSERT_EQ(run.status, 0) << run.err;
@@ -193,7 +248,7 @@ TEST_F(CompanionRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold)
 // A sound font that is missing or cannot be used is found before any roll is converted: one
 // message naming it as the user did, exit status 1, and nothing written (no MIDI file either: the
 // user mends the font and runs again), for any -j and with --json.
-TEST_F(CompanionRolls, UnusableSoundFontStopsTheRunBeforeAnyRoll) {
+TEST_F(PictureSoundRolls, UnusableSoundFontStopsTheRunBeforeAnyRoll) {
     WriteFile(dir / "text.sf2", "a text, not a sound font");
     WriteFile(dir / "empty.sf2", "");
     WriteFile(dir / "fake.sf2", Hex("52 49 46 46 10 00 00 00 73 66 62 6B 4C 49 53 54 04 00 00 00"));
@@ -231,7 +286,7 @@ TEST_F(CompanionRolls, UnusableSoundFontStopsTheRunBeforeAnyRoll) {
 
 // The MIDI files and the reports are the same with the new options as without them; the
 // pictures and WAV files are the same for every -j; each output only for a converted roll.
-TEST_F(CompanionRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJobs) {
+TEST_F(PictureSoundRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJobs) {
     fs::create_directory(dir / "x_BAR_e.mid");  // the MIDI file of x.bar cannot be written
     WriteFile(dir / "x.bar", RollBytes("00 30"));
     const std::string files = Rolls4() + " " + Q(dir / "notes.txt") + " " + Q(dir / "x.bar");
@@ -291,9 +346,10 @@ TEST_F(CompanionRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJo
 }
 
 // Rolls that write one MIDI file: the later one is refused, and so are its picture and WAV file.
-TEST_F(CompanionRolls, ARefusedRollWritesNoPictureNorWavFile) {
+TEST_F(PictureSoundRolls, ARefusedRollWritesNoPictureNorWavFile) {
     WriteFile(dir / "a.bar", RollBytes("00 30 7F 30"));
     WriteFile(dir / "a.web", RollBytes("00 31 00 32 7F 31 7F 32"));
+    WriteFile(dir / "a.ann", "/title: A\r\n");
     ASSERT_EQ(Convert("-q --picture svg --audio " + Q(dir / "a.web")).status, 0);
     std::map<std::string, Bytes> alone = FilesOf(dir.Path());
     ASSERT_TRUE(alone.count("a_BAR_e.svg") && alone.count("a_BAR_e.wav"));
@@ -316,7 +372,7 @@ TEST_F(CompanionRolls, ARefusedRollWritesNoPictureNorWavFile) {
 
 // --json with the new options: "picture" and "audio" after "midi", the file written or null;
 // a failed output makes the roll failed, with the reason.
-TEST_F(CompanionRolls, JsonLinesNameThePictureAndWavFileOrNull) {
+TEST_F(PictureSoundRolls, JsonLinesNameThePictureAndWavFileOrNull) {
     const std::string files =
         Q(dir / "evening_waltz.bar") + " " + Q(dir / "short.bar") + " " + Q(dir / "notes.txt");
 
@@ -404,19 +460,14 @@ TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
                     "under an address-space limit";
 #endif
     TempDir dir;
-    // The programs copied where another user may run them, wherever the checkout lies.
-    fs::create_directories(dir / "bin");
-    fs::create_directories(dir / "libexec/rollscribe");
-    const fs::path converter = dir / "bin/rollscribe-convert";
-    fs::copy_file(CONVERTER_PATH, converter);
-    fs::copy_file(
-        fs::path(CONVERTER_PATH).parent_path() / "../libexec/rollscribe/rollscribe-convert",
-        dir / "libexec/rollscribe/rollscribe-convert");
+    // The program copied where another user may run it, wherever the checkout lies.
+    const fs::path converter = CopyProgram(CONVERTER_PATH, dir.Path());
     fs::create_directory(dir / "rolls");
     std::vector<std::string> rolls;
     for (int i = 0; i < 16; ++i) {
         const fs::path roll = dir / "rolls" / ("r" + std::to_string(i) + ".bar");
         WriteFile(roll, LongRoll(8 + i));
+        WriteFile(fs::path(roll).replace_extension(".ann"), "/title: Long\r\n");
         rolls.push_back(roll.string());
     }
     const bool root = ::geteuid() == 0;
@@ -429,19 +480,17 @@ TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
         int jobs;
         bool allWritten;  // every WAV file too
     } cases[] = {
-        {"ulimit -v 60000", 1, false},
-        {"ulimit -v 75000", 1, false},
-        {"ulimit -v 100000", 1, true},
-        {"ulimit -v 300000", 4, true},
-        {"ulimit -v 350000", 2, true},
-        {"ulimit -v 1000000", 16, true},
+        {"ulimit -v 60000", 1, false}, {"ulimit -v 75000", 1, false},
+        {"ulimit -v 100000", 1, true}, {"ulimit -v 300000", 4, true},
+        {"ulimit -v 350000", 2, true}, {"ulimit -v 1000000", 16, true},
         {"ulimit -u 2", 2, true},  // as a user other than root, whose processes count
-        {"ulimit -u 1", 16, true},
-        {"", 16, true},
+        {"ulimit -u 1", 16, true},     {"", 16, true},
     };
     for (const Case& c : cases) {
         for (const auto& entry : fs::directory_iterator(dir / "rolls"))
-            if (!entry.path().string().ends_with(".bar")) fs::remove(entry.path());
+            if (!entry.path().string().ends_with(".bar") &&
+                !entry.path().string().ends_with(".ann"))
+                fs::remove(entry.path());
         std::string command = (c.limit.empty() ? "" : c.limit + " && ") + "exec " + Q(converter) +
                               " -q -j" + std::to_string(c.jobs) + " --audio";
         for (const std::string& roll : rolls) command += " " + Q(roll);
@@ -484,6 +533,7 @@ TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
 TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
     TempDir dir;
     WriteFile(dir / "song.bar", LongRoll(10 * 60));  // 10 minutes: 2 to 5 s of rendering
+    WriteFile(dir / "song.ann", "/title: Song\r\n");
     std::string screen = RunOnTerminal(CONVERTER_PATH, {"--audio", (dir / "song.bar").string()});
     std::vector<std::size_t> filled;
     for (std::size_t at = 0; (at = screen.find("\r[", at)) != std::string::npos; ++at) {
@@ -508,7 +558,7 @@ TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
 
 // A picture or WAV file that cannot be written fails the roll, with its reason, and leaves the
 // other outputs written.
-TEST_F(CompanionRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
+TEST_F(PictureSoundRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
     const fs::path roll = dir / "open.bar";
     const std::string png = (dir / "open_BAR_e.png").string();
     const std::string wav = (dir / "open_BAR_e.wav").string();
@@ -549,8 +599,8 @@ TEST_F(CompanionRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
 }
 
 // The converter itself loads neither Cairo nor FluidSynth, which would make every plain
-// conversion start several times slower: the converter built with them takes its place when
-// --picture or --audio is given. Without that one, the options are refused.
+// conversion start several times slower: it opens its picture-and-sound module when --picture or
+// --audio is given. Without the module, the options are refused.
 TEST(ConverterOptions, PicturesAndSoundAreLoadedOnlyWhenAskedFor) {
     ShellRun libraries = RunShell(std::string("ldd ") + CONVERTER_PATH);
     ASSERT_EQ(libraries.status, 0);
@@ -563,44 +613,50 @@ TEST(ConverterOptions, PicturesAndSoundAreLoadedOnlyWhenAskedFor) {
     WriteFile(dir / "a.bar", RollBytes("00 30"));
     ShellRun run = RunShell(Q(dir / "bin/rollscribe-convert") + " --audio " + Q(dir / "a.bar"));
     EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(run.err.starts_with(
-        "rollscribe-convert: --picture and --audio are not available: " + (dir / "bin").string() +
-        "/"))
-        << run.err;
-    EXPECT_TRUE(run.err.ends_with("rollscribe-convert: No such file or directory\n")) << run.err;
+    EXPECT_EQ(run.err, "rollscribe-convert: --picture and --audio are not available: " +
+                           (dir / "bin" / OUTPUTS_MODULE_FROM_BIN).string() +
+                           ": cannot open shared object file: No such file or directory\n");
     EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"a.bar", "bin"}));
     EXPECT_EQ(RunShell(Q(dir / "bin/rollscribe-convert") + " -q " + Q(dir / "a.bar")).status, 0);
+    // With the module at its place beside it, the copy writes them.
+    const fs::path copy = CopyProgram(CONVERTER_PATH, dir / "copy");
+    EXPECT_EQ(RunShell(Q(copy) + " -q --picture svg " + Q(dir / "a.bar")).status, 0);
+    EXPECT_TRUE(fs::exists(dir / "a_BAR_e.svg"));
 }
 
-// Without /proc the converter cannot tell where its own file is: it runs the picture-and-sound
-// converter from where that is installed, never one relative to the working folder.
-TEST(ConverterOptions, WithoutProcNoProgramIsRunFromTheWorkingFolder) {
+// Without /proc the converter cannot tell where its own file is: it opens the picture-and-sound
+// module where that is installed, never one relative to the working folder nor one found through
+// the library search path.
+TEST(ConverterOptions, WithoutProcNoModuleIsOpenedFromTheWorkingFolder) {
 #ifdef ROLLSCRIBE_SANITIZED
     GTEST_SKIP() << "the sanitizers read /proc/self/maps to start";
 #endif
     if (::geteuid() != 0 || RunShell("unshare -m true").status != 0)
         GTEST_SKIP() << "needs root and a mount namespace to hide /proc";
     TempDir dir;
-    fs::create_directories(dir / "work/here");
-    fs::create_directories(dir / "work/libexec/rollscribe");
-    const fs::path planted = dir / "work/libexec/rollscribe/rollscribe-convert";
-    WriteFile(planted, "#!/bin/sh\necho HIJACKED\ntouch " + Q(dir / "hijacked") + "\n");
-    fs::permissions(planted, fs::perms(0755));
+    // A working copy of the module where a path relative to the working folder, or a search,
+    // would find it; the installed one hidden, if there is one.
+    const fs::path module = fs::path(CONVERTER_PATH).parent_path() / OUTPUTS_MODULE_FROM_BIN;
+    const fs::path relative = (dir / "work/here" / OUTPUTS_MODULE_FROM_BIN).lexically_normal();
+    fs::create_directories(relative.parent_path());
+    fs::create_directories(dir / "work/here/search");
+    fs::copy_file(module, relative);
+    fs::copy_file(module, dir / "work/here/search" / module.filename());
+    fs::copy_file(module, dir / "work/here" / module.filename());
     WriteFile(dir / "a.bar", RollBytes("00 30"));
-    ShellRun run = RunShell("unshare -m sh -c " +
-                            Q("mount -t tmpfs none /proc && cd " + Q(dir / "work/here") +
-                              " && exec " + CONVERTER_PATH + " --picture svg " + Q(dir / "a.bar")));
-    EXPECT_EQ(run.out.find("HIJACKED"), std::string::npos) << run.out;
-    EXPECT_FALSE(fs::exists(dir / "hijacked"));
-    // The installed one runs where it is installed; elsewhere the options are refused.
-    const std::string installed = INSTALLED_COMPANION;
-    if (fs::exists(installed)) {
-        EXPECT_EQ(run.status, 0) << run.err;
-    } else {
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, "rollscribe-convert: --picture and --audio are not available: " +
-                               installed + ": No such file or directory\n");
-    }
+    const std::string installed = INSTALLED_OUTPUTS_MODULE;
+    const std::string hide = fs::exists(fs::path(installed).parent_path())
+                                 ? " && mount -t tmpfs none " + Q(fs::path(installed).parent_path())
+                                 : "";
+    ShellRun run =
+        RunShell("unshare -m sh -c " +
+                 Q("mount -t tmpfs none /proc" + hide + " && cd " + Q(dir / "work/here") +
+                   " && LD_LIBRARY_PATH=" + Q(dir / "work/here/search") + " exec " +
+                   CONVERTER_PATH + " --picture svg " + Q(dir / "a.bar")));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "rollscribe-convert: --picture and --audio are not available: " + installed +
+                           ": cannot open shared object file: No such file or directory\n");
+    EXPECT_FALSE(fs::exists(dir / "a_BAR_e.svg"));
 }
 
 TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {

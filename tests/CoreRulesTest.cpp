@@ -11,7 +11,7 @@
 #include "platform/CException.h"
 #include "platform/CReservedRegion.h"
 #include "roll/CRollscribeDoc.h"
-#include "roll/LoadFailure.h"
+#include "roll/FailureDescription.h"
 #include "roll/MidiSummary.h"
 #include "roll/RollLoader.h"
 #include "support/MidiInvariants.h"
@@ -31,7 +31,7 @@ struct FailureCase {
     const char* text;
 };
 
-TEST(LoadFailure, NamesTheFileConcernedUnlessItIsTheRollItself) {
+TEST(FailureDescription, NamesTheFileConcernedUnlessItIsTheRollItself) {
     const std::string roll = "/rolls/x.bar";
     const FailureCase cases[] = {
         {"the roll, by its full path",
@@ -59,7 +59,7 @@ TEST(LoadFailure, NamesTheFileConcernedUnlessItIsTheRollItself) {
         try {
             c.raise();
         } catch (...) {
-            LoadFailure failure = DescribeLoadFailure(std::current_exception(), roll);
+            FailureDescription failure = DescribeFailure(std::current_exception(), roll);
             EXPECT_EQ(failure.otherFile, c.otherFile) << c.name;
             EXPECT_EQ(failure.reason, c.reason) << c.name;
             EXPECT_EQ(failure.Text(), c.text) << c.name;
@@ -70,9 +70,9 @@ TEST(LoadFailure, NamesTheFileConcernedUnlessItIsTheRollItself) {
     try {
         throw CFileException((cwd / "r.bar").string(), "cannot read the file", EIO);
     } catch (...) {
-        EXPECT_EQ(DescribeLoadFailure(std::current_exception(), "r.bar").otherFile, "");
+        EXPECT_EQ(DescribeFailure(std::current_exception(), "r.bar").otherFile, "");
     }
-    EXPECT_EQ(DescribeLoadFailure(nullptr, roll).reason, "an unknown error occurred");
+    EXPECT_EQ(DescribeFailure(nullptr, roll).reason, "an unknown error occurred");
 }
 
 // A document whose events are set by the test, tempo 100 (600,000 microseconds a quarter note).

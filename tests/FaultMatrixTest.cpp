@@ -47,7 +47,7 @@ struct ConversionResult {
 };
 
 ConversionResult ConvertRollFile(const std::string& path) {
-    std::vector<RollInput> inputs{RollInput{path, std::nullopt, false, {}}};
+    std::vector<RollInput> inputs{RollInput{path, std::nullopt, false, {}, {}}};
     RollResult result = ConvertRoll(inputs, 0, BatchSettings{});
     return {result.status == RollStatus::written,
             result.messages.empty() ? std::string() : result.messages.back().text, result.report};

@@ -17,6 +17,7 @@
 #include "picture/RollPalette.h"
 #include "platform/CException.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/OutputNames.h"
 #include "roll/RollLoader.h"
 #include "support/EventHoles.h"
 #include "support/FileFaultPlan.h"
@@ -72,9 +73,12 @@ TEST(PictureFiles, FormatNamesAndPaths) {
     CRollscribeDoc doc;
     doc.m_strDirectory = "/rolls/";
     doc.m_strFileTitle = "x123";
-    EXPECT_EQ(PicturePathFor(doc, PictureFormat::png), "/rolls/x123_BAR_e.png");
-    EXPECT_EQ(PicturePathFor(doc, PictureFormat::svg), "/rolls/x123_BAR_e.svg");
-    EXPECT_EQ(PicturePathFor(doc, PictureFormat::pdf), "/rolls/x123_BAR_e.pdf");
+    EXPECT_EQ(OutputPathOf(doc, PictureOutputExtension(PictureFormat::png)),
+              "/rolls/x123_BAR_e.png");
+    EXPECT_EQ(OutputPathOf(doc, PictureOutputExtension(PictureFormat::svg)),
+              "/rolls/x123_BAR_e.svg");
+    EXPECT_EQ(OutputPathOf(doc, PictureOutputExtension(PictureFormat::pdf)),
+              "/rolls/x123_BAR_e.pdf");
 }
 
 TEST(PictureFiles, PngDecodesToThePicturesSize) {
@@ -181,7 +185,7 @@ TEST(PictureFiles, SvgOfAParsedRollMatchesItsEvents) {
     CRollscribeDoc doc;
     LoadRollFile(doc, CString((dir / "evening_waltz.bar").string()));
     RollScene scene(doc);
-    const CString path = PicturePathFor(doc, PictureFormat::svg);
+    const CString path = OutputPathOf(doc, kSvgExtension);
     WriteSvg(scene, path);
     ExpectWellFormedSvg(path.ToStdString());
     const auto holes = HolesOfSvg(Slurp(path.ToStdString()));
@@ -219,7 +223,7 @@ TEST(PictureFiles, MarkerTextsAreShownWhole) {
     CRollscribeDoc doc;
     LoadRollFile(doc, CString((dir / "evening_waltz.bar").string()));
     RollScene scene(doc);
-    const CString path = PicturePathFor(doc, PictureFormat::svg);
+    const CString path = OutputPathOf(doc, kSvgExtension);
     WriteSvg(scene, path);
     ExpectWellFormedSvg(path.ToStdString());
     const std::string svg = Slurp(path.ToStdString());

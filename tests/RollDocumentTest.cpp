@@ -74,6 +74,24 @@ INSTANTIATE_TEST_SUITE_P(
         return CaseName(std::string_view(info.param.fileName));
     });
 
+// Every output of a loaded roll is named in one place: beside the roll, TITLE_BAR_e and the
+// output's extension.
+TEST(OutputNames, EveryOutputOfALoadedRollIsNamedInOnePlace) {
+    CRollscribeDoc doc;
+    doc.m_strDirectory = "/rolls/";
+    doc.m_strFileTitle = "x123";
+    struct Case {
+        std::string_view extension;
+        const char* path;
+    } cases[] = {
+        {kMidiExtension, "/rolls/x123_BAR_e.mid"}, {kWavExtension, "/rolls/x123_BAR_e.wav"},
+        {kPngExtension, "/rolls/x123_BAR_e.png"},  {kSvgExtension, "/rolls/x123_BAR_e.svg"},
+        {kPdfExtension, "/rolls/x123_BAR_e.pdf"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(OutputPathOf(doc, c.extension), c.path);
+    EXPECT_EQ(doc.MidiFilePath(), "/rolls/x123_BAR_e.mid");
+}
+
 TEST(RollDocument, ResetValuesAndNewDocument) {
     CRollscribeDoc doc;
     doc.m_strTitle = "changed";

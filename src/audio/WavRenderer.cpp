@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "audio/EncodedSoundFile.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
-#include "roll/CRollscribeDoc.h"
-#include "roll/OutputNames.h"
 
 namespace rollscribe {
 
@@ -68,22 +68,24 @@ std::string TooLong(double seconds) {
 
 }  // namespace
 
-CString WavPathFor(const CRollscribeDoc& doc) {
-    return OutputPath(doc.m_strDirectory, doc.m_strFileTitle, kWavExtension);
-}
-
 WavRenderer::WavRenderer(RenderOptions options)
     : m_options(std::move(options)), m_session(m_options) {}
 
-RenderResult WavRenderer::Render(const CString& midiPath, const CString& wavPath) {
+RenderResult WavRenderer::Render(const CString& midiPath, const CString& soundPath,
+                                 SoundFormat format) {
     const RenderOptions& options = m_options;
     SynthSession& session = m_session;
     session.StartPlayer(midiPath);
 
     CAtomicFile file;
-    file.Create(wavPath);
+    file.Create(soundPath);
+    const bool wav = format == SoundFormat::wav;
+    std::optional<EncodedSoundFile> encoded;
     unsigned char header[kHeaderBytes] = {};
-    file.Write(header, sizeof header);  // written again with the sizes at the end
+    if (wav)
+        file.Write(header, sizeof header);  // written again with the sizes at the end
+    else
+        encoded.emplace(file, format, soundPath.ToStdString());
 
     std::vector<std::int16_t> block(static_cast<std::size_t>(kBlockFrames) * kChannels);
     std::vector<unsigned char> bytes;
@@ -103,12 +105,17 @@ RenderResult WavRenderer::Render(const CString& midiPath, const CString& wavPath
                 }
             }
         }
-        if ((result.frames + static_cast<std::uint64_t>(frames)) * kBytesPerFrame > kMaxDataBytes)
-            throw CException(wavPath.ToStdString(),
-                             TooLong(static_cast<double>(result.frames) / kSampleRate));
-        bytes.clear();
-        AppendLittleEndian(bytes, block.data(), samples);
-        file.Write(bytes.data(), bytes.size());
+        if (encoded) {
+            encoded->Write(block.data(), static_cast<std::size_t>(frames));
+        } else {
+            if ((result.frames + static_cast<std::uint64_t>(frames)) * kBytesPerFrame >
+                kMaxDataBytes)
+                throw CException(soundPath.ToStdString(),
+                                 TooLong(static_cast<double>(result.frames) / kSampleRate));
+            bytes.clear();
+            AppendLittleEndian(bytes, block.data(), samples);
+            file.Write(bytes.data(), bytes.size());
+        }
         result.frames += static_cast<std::uint64_t>(frames);
     };
 
@@ -120,12 +127,12 @@ RenderResult WavRenderer::Render(const CString& midiPath, const CString& wavPath
         // Once the file is loaded its length is known: a sound too long for a WAV file is
         // refused now rather than after hours of rendering. The roll's MIDI files keep one
         // tempo, so ticks give the length.
-        if (!checkedLength && total > 0 && session.Division() > 0) {
+        if (wav && !checkedLength && total > 0 && session.Division() > 0) {
             checkedLength = true;
             const double seconds = static_cast<double>(total) / session.Division() *
                                    fluid_player_get_midi_tempo(session.Player()) / 1e6;
             if (seconds * kSampleRate * kBytesPerFrame > static_cast<double>(kMaxDataBytes))
-                throw CException(wavPath.ToStdString(), TooLong(seconds));
+                throw CException(soundPath.ToStdString(), TooLong(seconds));
         }
         if (options.progress && total > 0 && ++blocks % 64 == 0)
             options.progress(std::min(1.0, static_cast<double>(session.CurrentTick()) / total));
@@ -146,8 +153,12 @@ RenderResult WavRenderer::Render(const CString& midiPath, const CString& wavPath
 
     session.StopPlayer();
 
-    WavHeader(header, static_cast<std::uint32_t>(result.frames * kBytesPerFrame));
-    file.WriteAt(0, header, sizeof header);
+    if (encoded) {
+        encoded->Finish();
+    } else {
+        WavHeader(header, static_cast<std::uint32_t>(result.frames * kBytesPerFrame));
+        file.WriteAt(0, header, sizeof header);
+    }
     file.Commit();
     return result;
 }

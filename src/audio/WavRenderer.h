@@ -3,10 +3,9 @@
 #include <cstdint>
 #include <functional>
 
+#include "audio/SoundFormat.h"
 #include "audio/SynthSession.h"
 #include "platform/CString.h"
-
-class CRollscribeDoc;
 
 namespace rollscribe {
 
@@ -23,9 +22,6 @@ struct RenderResult {
     std::uint64_t firstSoundFrame = 0;  // the first frame that is not silent (frames when none)
 };
 
-// The WAV file of a converted roll: beside its MIDI file, TITLE_BAR_e.wav.
-CString WavPathFor(const CRollscribeDoc& doc);
-
 // Renders MIDI files through FluidSynth into WAV files (44.1 kHz, 16-bit stereo) as fast as the
 // processor allows, timed by the samples rendered, each with the release added. The sound font
 // is loaded once, so that one renderer serves a whole batch (one renderer to a thread). A WAV
@@ -37,11 +33,13 @@ class WavRenderer {
     // when it is no sound font, AudioError when the synthesizer cannot be made.
     explicit WavRenderer(RenderOptions options = {});
 
-    // Throws CFileException for a MIDI file that cannot be read or a WAV file that cannot be
-    // written (each named), CException for a MIDI file FluidSynth cannot play or a sound too long
-    // for a WAV file (over 6 hours 45 minutes). Each file is rendered by a fresh synthesizer, so
-    // that it comes out the same whatever was rendered before it.
-    RenderResult Render(const CString& midiPath, const CString& wavPath);
+    // Throws CFileException for a MIDI file that cannot be read or a sound file that cannot be
+    // written (each named), CException for a MIDI file FluidSynth cannot play, a sound too long
+    // for a WAV file (over 6 hours 45 minutes) or one the encoder fails. Each file is rendered by
+    // a fresh synthesizer, so that it comes out the same whatever was rendered before it. FLAC
+    // and Ogg Vorbis files hold the same samples, encoded by libsndfile (FLAC losslessly).
+    RenderResult Render(const CString& midiPath, const CString& soundPath,
+                        SoundFormat format = SoundFormat::wav);
 
   private:
     RenderOptions m_options;

@@ -9,11 +9,14 @@
 #include <optional>
 #include <system_error>
 
+#include "cli/AnnotationLookalikes.h"
 #include "cli/JsonRecord.h"
+#include "cli/RollOutputs.h"
 #include "midi/CMidiFile.h"
 #include "platform/CFile.h"
+#include "platform/CreateFolders.h"
 #include "roll/CRollscribeDoc.h"
-#include "roll/LoadFailure.h"
+#include "roll/FailureDescription.h"
 #include "roll/MidiSummary.h"
 #include "roll/OutputNames.h"
 #include "roll/RollLoader.h"
@@ -44,6 +47,15 @@ std::string AnnotationFileAsNamed(const std::string& path) {
     return path.substr(0, nameStart) + title.ToStdString() + ".ann";
 }
 
+// The full path of the folder an input's outputs go to, ending in a separator; empty for beside
+// the roll.
+CString OutputFolderOf(const RollInput& input) {
+    if (input.outputFolder.empty()) return {};
+    CString full = FullPath(CString(input.outputFolder));
+    if (!full.View().ends_with('/')) full += "/";
+    return full;
+}
+
 // Whether the file at path has a roll's name (bar or web), as loading it derives the name.
 bool HasRollName(const std::string& path) {
     CString full = FullPath(CString(path));
@@ -70,12 +82,17 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
     std::optional<std::string> reason;       // why the MIDI file was not written
     std::optional<std::string> stepFailure;  // why a further output was not written
     const bool isRollName = !input.folder && HasRollName(input.path);
+    const CString outputFolder = OutputFolderOf(input);
     if (input.sameOutputAs) {
         result.status = RollStatus::rejected;
         reason =
             "writes the same MIDI file as " + inputs[*input.sameOutputAs].path + "; not converted";
     } else {
         try {
+            if (isRollName && !outputFolder.IsEmpty()) {
+                CreateFolders(input.outputFolder);
+                doc.m_strOutputDirectory = outputFolder;
+            }
             LoadOutcome outcome = LoadRollFile(doc, CString(input.path));
             result.status =
                 outcome == LoadOutcome::converted ? RollStatus::written : RollStatus::rejected;
@@ -83,7 +100,7 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
                 reason = "not a roll file: the extension must be bar or web";
         } catch (...) {
             result.status = RollStatus::failed;
-            reason = DescribeLoadFailure(std::current_exception(), input.path).Text();
+            reason = DescribeFailure(std::current_exception(), input.path).Text();
             if (input.folder) *reason += " (use -r to convert the rolls in a folder)";
         }
     }
@@ -93,6 +110,20 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
     if (doc.m_annotationLfOnly)
         result.messages.push_back(
             {AnnotationFileAsNamed(input.path), "no CR line ends, read as one line"});
+    // A roll converted without its annotation file plays at the default tempo: said, with the
+    // file the user may have meant (ROLL.ANN beside ROLL.BAR) when one lies beside it.
+    if (doc.m_annotationMissing && result.status == RollStatus::written) {
+        const std::string name = doc.m_strFileTitle.ToStdString() + ".ann";
+        std::string text =
+            "no annotation file " + name + "; converted with the default tempo and no texts";
+        const std::string lookalike = settings.lookalikes
+                                          ? settings.lookalikes->Find(input.path, name)
+                                          : AnnotationLookalikes().Find(input.path, name);
+        if (!lookalike.empty())
+            text += " (" + lookalike + " is not read: the annotation file is " + name + ")";
+        result.messages.push_back({input.path, std::move(text)});
+    }
+    std::size_t warnings = result.messages.size();  // the messages so far are warnings
     // The counts for --json take a pass over the events; the texts cut short only a look at them.
     MidiSummary summary = settings.json ? SummarizeMidi(doc) : MidiSummary{};
     if (result.status == RollStatus::written) {
@@ -104,11 +135,11 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
                 {input.path, Counted(cut, "text", "texts") +
                                  " longer than 268,435,455 bytes cut to that length in the MIDI "
                                  "file"});
-        const std::size_t before = result.messages.size();
-        for (const AfterConversion& step : settings.afterConversion) step(doc, input, result);
+        warnings = result.messages.size();
+        if (settings.outputs) settings.outputs->Write(doc, input, result);
         if (result.status != RollStatus::written) {
             std::string failures;
-            for (std::size_t i = before; i < result.messages.size(); ++i)
+            for (std::size_t i = warnings; i < result.messages.size(); ++i)
                 failures += (failures.empty() ? "" : "; ") + result.messages[i].text;
             stepFailure = failures;
         }
@@ -119,15 +150,18 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         RollRecord record;
         record.input = input.path;
         if (isRollName)
-            record.midi = OutputPathOfRoll(CString(input.path), kMidiExtension).ToStdString();
-        for (const std::string& key : settings.extraOutputKeys) {
-            auto written = result.extraOutputs.find(key);
-            record.extraOutputs.emplace_back(key, written == result.extraOutputs.end()
-                                                      ? std::nullopt
-                                                      : std::optional(written->second));
+            record.midi =
+                OutputPathOfRoll(CString(input.path), kMidiExtension, outputFolder).ToStdString();
+        if (settings.outputs) {
+            record.pictureAsked = settings.outputs->Settings().picture.has_value();
+            record.audioAsked = settings.outputs->Settings().audio;
         }
+        record.picture = result.picture;
+        record.audio = result.audio;
         record.status = StatusName(result.status);
         if (result.status != RollStatus::written) record.reason = reason ? reason : stepFailure;
+        for (std::size_t i = 0; i < warnings; ++i)
+            record.warnings.push_back(result.messages[i].file + ": " + result.messages[i].text);
         result.report = JsonLineOf(record, doc, summary);
     } else {
         result.report = BuildRollReport(doc).ToStdString();
@@ -139,6 +173,8 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
                   const std::function<void(std::size_t, RollResult&)>& onResult,
                   const std::function<void(std::size_t)>& onProgress) {
     if (inputs.empty()) return;
+    BatchSettings run = settings;  // with one listing of each folder for the whole run
+    if (!run.lookalikes) run.lookalikes = std::make_shared<AnnotationLookalikes>();
     std::vector<std::optional<RollResult>> results(inputs.size());
     std::mutex mutex;
     std::condition_variable ready;
@@ -149,7 +185,7 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
     auto convertNext = [&] {
         std::size_t i = next.fetch_add(1);
         if (i >= inputs.size()) return false;
-        RollResult result = ConvertRoll(inputs, i, settings);
+        RollResult result = ConvertRoll(inputs, i, run);
         std::lock_guard<std::mutex> lock(mutex);
         results[i] = std::move(result);
         ++done;

@@ -3,16 +3,18 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
-#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/RollInputs.h"
 #include "platform/WorkerThread.h"
 
-class CRollscribeDoc;
-
 namespace rollscribe {
+
+class AnnotationLookalikes;
+class RollOutputs;
 
 enum class RollStatus {
     written,   // the MIDI file was written
@@ -34,31 +36,27 @@ struct RollResult {
     bool midiWritten = false;
     std::string report;  // the report, or with --json the JSON line (no final line break)
     std::vector<RollMessage> messages;  // warnings first, then why it was not written
-    // The further outputs written after the MIDI file: their JSON keys and paths.
-    std::map<std::string, std::string> extraOutputs;
+    // The picture and the sound file written after the MIDI file, when they were.
+    std::optional<std::string> picture;
+    std::optional<std::string> audio;
 };
-
-// Work done with a roll's document after its MIDI file was written, on the worker thread (such
-// as writing further outputs from it). It may add messages to the result; one that fails marks
-// the result failed and says why in the messages it adds (the JSON line's reason is made of
-// them). An output it writes goes into the result's extraOutputs under one of the batch's
-// extraOutputKeys.
-using AfterConversion =
-    std::function<void(const CRollscribeDoc& doc, const RollInput& input, RollResult& result)>;
 
 struct BatchSettings {
     unsigned jobs = 1;  // conversions at a time
     bool json = false;  // reports as JSON lines
-    std::vector<AfterConversion> afterConversion;
-    // The JSON keys of the further outputs that the steps write (such as "picture"): every JSON
-    // line has them after "midi", with the path written or null.
-    std::vector<std::string> extraOutputKeys;
+    // Writes the further outputs asked for (picture, sound) after each MIDI file, on the worker
+    // thread; none when null. Its failures mark the roll failed, and the JSON line's reason is
+    // made of its messages. Must outlive the batch.
+    RollOutputs* outputs = nullptr;
     // When not zero, onProgress is also called this often while conversions go on, with the
     // same count, so that progress that the caller follows itself can be shown.
     std::chrono::milliseconds progressEvery{0};
     // Starts a worker thread; throws std::system_error when the system refuses one. Empty: a
     // WorkerThread. (Tests refuse threads through it.)
     std::function<WorkerThread(std::function<void()>)> startThread;
+    // Keeps the folders listed to find a missing annotation file's lookalikes for the run; when
+    // null, ConvertRolls makes one for its run, and ConvertRoll lists the folder each time.
+    std::shared_ptr<AnnotationLookalikes> lookalikes;
 };
 
 // Converts entry index of inputs in a fresh document, which writes its MIDI file, and reports.

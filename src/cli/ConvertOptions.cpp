@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <string_view>
 
@@ -19,13 +18,12 @@ unsigned ParseJobs(const std::string& text) {
     return value;
 }
 
-// The picture format named in any letter case, in lower case.
-std::string ParsePictureFormat(const std::string& text) {
-    std::string format = text;
-    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (format != "png" && format != "svg" && format != "pdf")
+// The picture format named in any letter case.
+PictureFormat ParsePictureFormat(const std::string& text) {
+    std::optional<PictureFormat> format = PictureFormatNamed(text);
+    if (!format)
         throw UsageError("invalid picture format '" + text + "' (expected png, svg or pdf)");
-    return format;
+    return *format;
 }
 
 // A picture density: a number from 0.01 to 4000 (pixels an inch of roll). Below 0.01 a roll
@@ -39,6 +37,35 @@ double ParseDensity(const std::string& text) {
     return value;
 }
 
+// The sound format named in any letter case.
+SoundFormat ParseSoundFormat(const std::string& text) {
+    std::optional<SoundFormat> format = SoundFormatNamed(text);
+    if (!format)
+        throw UsageError("invalid sound format '" + text + "' (expected wav, flac or ogg)");
+    return *format;
+}
+
+// Takes --audio and --audio=FORMAT out of the arguments (up to "--"): its format may only be
+// joined to it, so that "--audio ROLL" keeps ROLL a file. The last one given counts.
+std::vector<std::string> TakeAudioOption(const std::vector<std::string>& args,
+                                         ConvertOptions& options) {
+    std::vector<std::string> rest;
+    bool ended = false;
+    for (const std::string& arg : args) {
+        ended = ended || arg == "--";
+        if (!ended && arg == "--audio") {
+            options.audio = true;
+            options.audioFormat = SoundFormat::wav;
+        } else if (!ended && arg.starts_with("--audio=")) {
+            options.audio = true;
+            options.audioFormat = ParseSoundFormat(arg.substr(8));
+        } else {
+            rest.push_back(arg);
+        }
+    }
+    return rest;
+}
+
 // How the user spelled the jobs option last, for a message about it.
 std::string JobsSpelling(const std::vector<std::string>& args) {
     for (auto it = args.rbegin(); it != args.rend(); ++it) {
@@ -50,8 +77,9 @@ std::string JobsSpelling(const std::vector<std::string>& args) {
 
 }  // namespace
 
-ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
+ConvertOptions ParseConvertOptions(const std::vector<std::string>& allArgs) {
     ConvertOptions options;
+    const std::vector<std::string> args = TakeAudioOption(allArgs, options);
     std::string jobs;
     std::string picture;
     std::string density;
@@ -70,8 +98,9 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     app.add_option("--picture", picture)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("--pixels-per-inch", density)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    app.add_flag("--audio", options.audio);
     app.add_option("--soundfont", options.soundFont)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_option("-o,--output-dir", options.outputDir)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("files", options.files);
 
@@ -84,6 +113,8 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
         if (what.starts_with("--picture"))
             throw UsageError("option '--picture' needs a format (png, svg or pdf)");
         if (what.starts_with("--soundfont")) throw UsageError("option '--soundfont' needs a file");
+        if (what.starts_with("--output-dir"))
+            throw UsageError("option '--output-dir' needs a folder");
         if (what.starts_with("--pixels-per-inch"))
             throw UsageError("option '--pixels-per-inch' needs a number");
         throw UsageError("option '" + JobsSpelling(args) + "' needs a number");
@@ -97,13 +128,14 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     if (app.count("--picture")) options.picture = ParsePictureFormat(picture);
     if (app.count("--pixels-per-inch")) {
         options.pixelsPerInch = ParseDensity(density);
-        if (options.picture.empty())
-            throw UsageError("option '--pixels-per-inch' needs '--picture'");
+        if (!options.picture) throw UsageError("option '--pixels-per-inch' needs '--picture'");
     }
     if (app.count("--soundfont")) {
         if (options.soundFont.empty()) throw UsageError("option '--soundfont' needs a file");
         if (!options.audio) throw UsageError("option '--soundfont' needs '--audio'");
     }
+    if (app.count("--output-dir") && options.outputDir.empty())
+        throw UsageError("option '--output-dir' needs a folder");
     if (options.files.empty() && !options.help && !options.version)
         throw UsageError("no roll file given");
     return options;
@@ -111,12 +143,14 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
 
 std::string ConvertUsageText() {
     return "Usage: rollscribe-convert [options] FILE...\n"
+           "       rollscribe-convert [options] -r FOLDER...\n"
            "\n"
            "Converts scanned player-piano rolls into Standard MIDI Files. Each FILE is a roll\n"
            "scan (extension bar or web). Its annotation file TITLE.ann is read from the same\n"
-           "folder, and the MIDI file TITLE_BAR_e.mid is written beside it, TITLE being the\n"
-           "roll's file name up to its first dot. The roll and annotation files are only read.\n"
-           "For each file the conversion report is printed.\n"
+           "folder, and the MIDI file TITLE_BAR_e.mid is written beside it (or in the folder\n"
+           "given with -o), TITLE being the roll's file name up to its first dot, as it is,\n"
+           "and .ann in lower case. The roll and annotation files are only read. For each\n"
+           "file the conversion report is printed.\n"
            "\n"
            "Options:\n"
            "  -q, --quiet           do not print the reports (nor the summary of several\n"
@@ -126,14 +160,20 @@ std::string ConvertUsageText() {
            "  -r, --recursive       convert every file under each FOLDER whose extension is\n"
            "                        bar or web in any letter case, in sorted path order;\n"
            "                        symbolic links to folders are not followed\n"
+           "  -o, --output-dir DIR  write every output in DIR instead of beside the roll;\n"
+           "                        with -r, the folders below each FOLDER are made again\n"
+           "                        below DIR\n"
            "      --picture FORMAT  also write the roll's picture, TITLE_BAR_e.FORMAT, beside\n"
            "                        its MIDI file: FORMAT is png, svg or pdf\n"
            "      --pixels-per-inch N\n"
            "                        the picture's density: N pixels (PDF: points) for an\n"
            "                        inch of roll, from 0.01 to 4000 (default 40); a roll\n"
            "                        too long for its density is drawn narrower\n"
-           "      --audio           also write TITLE_BAR_e.wav (44.1 kHz, 16-bit stereo):\n"
-           "                        the MIDI file played through a General MIDI sound font\n"
+           "      --audio[=FORMAT]  also write the roll's sound, TITLE_BAR_e.FORMAT: the MIDI\n"
+           "                        file played through a General MIDI sound font at\n"
+           "                        44.1 kHz, 16-bit stereo; FORMAT (only after '='): wav\n"
+           "                        (the default), flac (lossless, a fifth to a half of\n"
+           "                        the size) or ogg (Ogg Vorbis, lossy, smaller still)\n"
            "      --soundfont FILE  the sound font for --audio (SoundFont 2 or DLS; default:\n"
            "                        /usr/share/sounds/sf2/default-GM.sf2)\n"
            "      --json            print one JSON object per roll and line instead of the\n"
@@ -144,10 +184,15 @@ std::string ConvertUsageText() {
            "  -V, --version         print the version and exit\n"
            "\n"
            "Rolls that would write the same MIDI file (a.bar and a.web, a.op9.bar and\n"
-           "a.op48.bar, one roll named twice or through a link): the first named is\n"
-           "converted, each later one is refused.\n"
+           "a.op48.bar, one roll named twice or through a link, with -o two rolls of one\n"
+           "name from different folders): the first named is converted, each later one is\n"
+           "refused.\n"
            "\n"
-           "The picture and the WAV file are written only for a roll whose MIDI file was\n"
+           "A roll without its annotation file is converted at the default tempo, with a\n"
+           "warning that names a file beside it that may have been meant (ROLL.ANN or\n"
+           "waltz.op1.ann, where ROLL.ann or waltz.ann is read).\n"
+           "\n"
+           "The picture and the sound file are written only for a roll whose MIDI file was\n"
            "written. When one of them cannot be written (a full disk, too little memory), the\n"
            "MIDI file stays written, the roll counts as failed, and a message says why. A\n"
            "sound font that is missing or cannot be loaded stops the run before any roll is\n"
@@ -155,7 +200,8 @@ std::string ConvertUsageText() {
            "\n"
            "--json writes these keys: input, midi, picture and audio (with --picture and\n"
            "--audio: the file written, or null), status (written, rejected or failed),\n"
-           "reason (null when written), title, composer, performer, roll_number, roll_type,\n"
+           "reason (null when written), warnings (a list of \"FILE: text\", as on standard\n"
+           "error), title, composer, performer, roll_number, roll_type,\n"
            "manufacturer, tempo, steps_per_inch, annotations ([key, value] pairs), events,\n"
            "notes and seconds. Texts are the roll's bytes: valid UTF-8 as it is, and each\n"
            "other byte B as the escape \\uDCXX (0xDC00 + B), as Python's \"surrogateescape\"\n"
@@ -164,7 +210,7 @@ std::string ConvertUsageText() {
            "On a terminal, control characters in the reports and messages are shown as\n"
            "escapes (\\r, \\e, \\x7F, ...); into a pipe or a file they are written as they are.\n"
            "\n"
-           "Exit status: 0 when every MIDI file (and picture and WAV file asked for) was\n"
+           "Exit status: 0 when every MIDI file (and picture and sound file asked for) was\n"
            "written, 1 when any file was rejected (not a bar or web file, or its MIDI file\n"
            "already written by an earlier roll of the run) or could not be converted, or an\n"
            "output could not be written, 2 when the command line is wrong. On SIGINT,\n"

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "audio/SoundFormat.h"
+#include "picture/PictureFormat.h"
 
 namespace rollscribe {
 
@@ -11,14 +15,16 @@ struct ConvertOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
-    bool recursive = false;     // convert the rolls under named folders
-    bool json = false;          // JSON Lines instead of the text reports
-    bool sync = false;          // flush each output and its folder to the disk
-    unsigned jobs = 0;          // 0: one per processor
-    std::string picture;        // the picture's format, "png", "svg" or "pdf"; empty for none
+    bool recursive = false;                // convert the rolls under named folders
+    bool json = false;                     // JSON Lines instead of the text reports
+    bool sync = false;                     // flush each output and its folder to the disk
+    unsigned jobs = 0;                     // 0: one per processor
+    std::optional<PictureFormat> picture;  // write the roll's picture in this format
     double pixelsPerInch = 40;  // the picture's density: pixels (PDF: points) an inch of roll
-    bool audio = false;         // write the WAV file too
-    std::string soundFont;      // the sound font for the WAV file; empty for the default
+    bool audio = false;         // write the sound file too
+    SoundFormat audioFormat = SoundFormat::wav;  // in this format
+    std::string soundFont;  // the sound font for the WAV file; empty for the default
+    std::string outputDir;  // the folder to write the outputs in; empty: beside each roll
     std::vector<std::string> files;
 };
 

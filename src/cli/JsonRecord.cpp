@@ -48,14 +48,16 @@ std::string JsonLineOf(const RollRecord& record, const CRollscribeDoc& doc,
                        const MidiSummary& summary) {
     std::string line = "{\"input\":" + JsonString(record.input);
     line += ",\"midi\":" + (record.midi ? JsonString(*record.midi) : "null");
-    for (const auto& [key, path] : record.extraOutputs) {
-        // Appended piece by piece: GCC 12 at -O3 takes "," + std::string for an overlapping
-        // copy (-Wrestrict).
-        line.append(",").append(JsonString(key)).append(":");
-        line.append(path ? JsonString(*path) : "null");
-    }
+    if (record.pictureAsked)
+        line += ",\"picture\":" + (record.picture ? JsonString(*record.picture) : "null");
+    if (record.audioAsked)
+        line += ",\"audio\":" + (record.audio ? JsonString(*record.audio) : "null");
     line += ",\"status\":" + JsonString(record.status);
     line += ",\"reason\":" + (record.reason ? JsonString(*record.reason) : "null");
+    line += ",\"warnings\":[";
+    for (std::size_t i = 0; i < record.warnings.size(); ++i)
+        line += (i ? "," : "") + JsonString(record.warnings[i]);
+    line += "]";
     line += ",\"title\":" + JsonText(doc.m_strTitle);
     line += ",\"composer\":" + JsonText(doc.m_strComposer);
     line += ",\"performer\":" + JsonText(doc.m_strPerformer);

@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 class CRollscribeDoc;
@@ -22,10 +21,16 @@ std::string JsonString(std::string_view bytes);
 struct RollRecord {
     std::string input;                // the roll's path as named
     std::optional<std::string> midi;  // its MIDI file's path; none for a file that is no roll
-    // Further outputs asked for ("picture", "audio"), each with the path written or none.
-    std::vector<std::pair<std::string, std::optional<std::string>>> extraOutputs;
+    // The further outputs: whether each was asked for (then its key is written), and the path
+    // written or none.
+    bool pictureAsked = false;
+    std::optional<std::string> picture;
+    bool audioAsked = false;
+    std::optional<std::string> audio;
     std::string status;                 // "written", "rejected" or "failed"
     std::optional<std::string> reason;  // why it was not written
+    // The warnings about the roll, each "FILE: text" as on standard error.
+    std::vector<std::string> warnings;
 };
 
 // One JSON object on one line (no line break): the record, then the document's texts and figures

@@ -100,9 +100,10 @@ RendererPool::Lease::~Lease() {
     m_pool->m_returned.notify_one();
 }
 
-RenderResult RendererPool::Lease::Render(const CString& midiPath, const CString& wavPath) {
+RenderResult RendererPool::Lease::Render(const CString& midiPath, const CString& soundPath,
+                                         SoundFormat format) {
     m_slot->part.store(0.0);
-    return m_slot->renderer->Render(midiPath, wavPath);
+    return m_slot->renderer->Render(midiPath, soundPath, format);
 }
 
 }  // namespace rollscribe

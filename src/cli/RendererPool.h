@@ -38,8 +38,9 @@ class RendererPool {
         Lease(Lease&& other) noexcept;
         Lease& operator=(Lease&&) = delete;
         ~Lease();
-        // Renders a MIDI file into a WAV file; throws what WavRenderer::Render throws.
-        RenderResult Render(const CString& midiPath, const CString& wavPath);
+        // Renders a MIDI file into a sound file; throws what WavRenderer::Render throws.
+        RenderResult Render(const CString& midiPath, const CString& soundPath,
+                            SoundFormat format = SoundFormat::wav);
 
       private:
         friend class RendererPool;

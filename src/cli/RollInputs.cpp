@@ -85,7 +85,7 @@ void Walk(const std::string& top, std::vector<RollInput>& found) {
                                 (type == DT_LNK && ::fstatat(fd, entry->d_name, &st, 0) == 0 &&
                                  S_ISREG(st.st_mode)))) {
                 // A file, or a symbolic link to one (never to a folder).
-                found.push_back(RollInput{prefix + entry->d_name, std::nullopt, false, {}});
+                found.push_back(RollInput{prefix + entry->d_name, std::nullopt, false, {}, {}});
             }
         }
         ::closedir(listing);
@@ -94,11 +94,11 @@ void Walk(const std::string& top, std::vector<RollInput>& found) {
 }
 
 // The MIDI file a roll would write, by its folder's device and inode and the file name (or, when
-// the folder cannot be looked at, by the path); none for a name that is not a roll's or a file
-// that cannot be converted at all.
+// the folder cannot be looked at or is yet to be made, by the path); none for a name that is not
+// a roll's or a file that cannot be converted at all.
 using OutputKey = std::tuple<dev_t, ino_t, std::string>;
 
-std::optional<OutputKey> OutputKeyOf(const std::string& path) {
+std::optional<OutputKey> OutputKeyOf(const std::string& path, const std::string& outputFolder) {
     // A name that is not a regular file (missing, a folder) fails without writing anything.
     struct stat roll {};
     if (StatPath(path, &roll) != 0 || !S_ISREG(roll.st_mode)) return std::nullopt;
@@ -109,6 +109,8 @@ std::optional<OutputKey> OutputKeyOf(const std::string& path) {
     CString name = full.Mid(slash + 1);
     if (!CRollscribeDoc::IsRollFileName(name)) return std::nullopt;
     std::string output = OutputFileName(RollTitleOf(name), kMidiExtension).ToStdString();
+    // Output folders are all named from the one folder asked for, so their paths compare.
+    if (!outputFolder.empty()) return OutputKey{0, 0, outputFolder + output};
     struct stat st {};
     if (StatPath(folder, &st) != 0) return OutputKey{0, 0, folder + "/" + output};
     return OutputKey{st.st_dev, st.st_ino, output};
@@ -116,22 +118,33 @@ std::optional<OutputKey> OutputKeyOf(const std::string& path) {
 
 }  // namespace
 
-std::vector<RollInput> CollectRollInputs(const std::vector<std::string>& named, bool recursive) {
+std::vector<RollInput> CollectRollInputs(const std::vector<std::string>& named, bool recursive,
+                                         const std::string& outputFolder) {
+    const std::string out =
+        outputFolder.empty() || outputFolder.ends_with('/') ? outputFolder : outputFolder + "/";
     std::vector<RollInput> inputs;
     for (const std::string& path : named) {
         struct stat st {};
         bool isFolder = StatPath(path, &st) == 0 && S_ISDIR(st.st_mode);
         if (!isFolder) {
-            inputs.push_back(RollInput{path, std::nullopt, false, {}});
+            inputs.push_back(RollInput{path, std::nullopt, false, {}, out});
         } else if (!recursive) {
-            inputs.push_back(RollInput{path, std::nullopt, true, {}});
+            inputs.push_back(RollInput{path, std::nullopt, true, {}, {}});
         } else {
             std::vector<RollInput> found;
             Walk(path, found);
             std::stable_sort(
                 found.begin(), found.end(),
                 [](const RollInput& a, const RollInput& b) { return a.path < b.path; });
-            for (RollInput& input : found) inputs.push_back(std::move(input));
+            // Below the output folder, the roll's folder's place below the named one (each found
+            // path begins with the named folder and a separator).
+            const std::size_t below = path.ends_with('/') ? path.size() : path.size() + 1;
+            for (RollInput& input : found) {
+                if (!out.empty() && input.listingError.empty())
+                    input.outputFolder =
+                        out + input.path.substr(below, input.path.rfind('/') + 1 - below);
+                inputs.push_back(std::move(input));
+            }
         }
     }
 
@@ -139,7 +152,7 @@ std::vector<RollInput> CollectRollInputs(const std::vector<std::string>& named, 
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         RollInput& input = inputs[i];
         if (input.folder || !input.listingError.empty()) continue;
-        std::optional<OutputKey> key = OutputKeyOf(input.path);
+        std::optional<OutputKey> key = OutputKeyOf(input.path, input.outputFolder);
         if (!key) continue;
         auto [it, added] = firstWriter.try_emplace(*key, i);
         if (!added) input.sameOutputAs = it->second;

@@ -1,11 +1,11 @@
 // rollscribe-convert: converts roll files into MIDI files from the command line.
-#include <limits.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -14,15 +14,13 @@
 #include "cli/BatchConverter.h"
 #include "cli/ConvertOptions.h"
 #include "cli/RollInputs.h"
+#include "cli/RollOutputsModule.h"
 #include "cli/TerminalText.h"
 #include "platform/AddressSpace.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
+#include "platform/CreateFolders.h"
 #include "platform/ProcessGuards.h"
-#ifdef ROLLSCRIBE_COMPANION_OUTPUTS
-#include "cli/CompanionOutputs.h"
-#include "picture/FontCaches.h"
-#endif
 
 namespace {
 
@@ -111,20 +109,6 @@ int PrintAndExit(const std::string& text) {
     return FinishStandardOutput(kProgram, out.Error());
 }
 
-#ifdef ROLLSCRIBE_OUTPUTS_CONVERTER
-// The converter with the pictures and the sound: beside this program, as the system names this
-// program's file, or, where it does not (no /proc), where it is installed. Never a path relative
-// to the working folder, where anyone may have put a program of that name.
-std::string OutputsConverter() {
-    std::string self(PATH_MAX, '\0');  // not on the stack, which may be small
-    const ssize_t n = ::readlink("/proc/self/exe", self.data(), self.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= self.size() || self[0] != '/')
-        return ROLLSCRIBE_INSTALLED_OUTPUTS_CONVERTER;
-    self.resize(static_cast<std::size_t>(n));
-    return self.substr(0, self.rfind('/') + 1) + ROLLSCRIBE_OUTPUTS_CONVERTER;
-}
-#endif
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -146,22 +130,25 @@ int main(int argc, char** argv) {
     if (options.help) return PrintAndExit(ConvertUsageText());
     if (options.version)
         return PrintAndExit(std::string(kProgram) + " " + ROLLSCRIBE_VERSION + "\n");
-#ifndef ROLLSCRIBE_COMPANION_OUTPUTS
-    // The pictures and WAV files are written by the converter built with them, which does all
-    // the rest the same: it takes this process's place with the same arguments.
-    if (!options.picture.empty() || options.audio) {
-        std::string reason = "this converter was built without Cairo and FluidSynth";
-#ifdef ROLLSCRIBE_OUTPUTS_CONVERTER
-        const std::string converter = OutputsConverter();
-        ::execv(converter.c_str(), argv);
-        reason = converter + ": " + OsErrorText(errno);
-#endif
-        Console(STDERR_FILENO)
-            .Write(std::string(kProgram) + ": --picture and --audio are not available: " + reason +
-                   "\n");
-        return 2;
+    // The pictures and sound files are written by a module that only they load, with the
+    // libraries they need: a plain conversion never loads them.
+    RollOutputSettings outputSettings;
+    outputSettings.picture = options.picture;
+    outputSettings.pixelsPerInch = options.pixelsPerInch;
+    outputSettings.audio = options.audio;
+    outputSettings.audioFormat = options.audioFormat;
+    outputSettings.soundFont = options.soundFont;
+    std::unique_ptr<RollOutputs> outputs;
+    if (outputSettings.Any()) {
+        try {
+            outputs = OpenRollOutputs(outputSettings);
+        } catch (const RollOutputsUnavailable& e) {
+            Console(STDERR_FILENO)
+                .Write(std::string(kProgram) +
+                       ": --picture and --audio are not available: " + e.what() + "\n");
+            return 2;
+        }
     }
-#endif
 
     // A signal (Ctrl+C, a closed pipe) ends the run with no temporary file left behind; one
     // ignored at start (nohup) stays ignored.
@@ -169,28 +156,33 @@ int main(int argc, char** argv) {
     CAtomicFile::SetFlushToDisk(options.sync);
     ShareMallocArenasUnderALimit();
 
-    std::vector<RollInput> inputs = CollectRollInputs(options.files, options.recursive);
+    // The output folder is made first: one that cannot be stops the run before anything is
+    // written, with one message.
+    if (!options.outputDir.empty()) {
+        try {
+            CreateFolders(options.outputDir);
+        } catch (const CException& e) {
+            Console(STDERR_FILENO)
+                .Write(std::string(kProgram) + ": output folder " + e.Path() + ": " + e.Reason() +
+                       "; no roll converted\n");
+            return 1;
+        }
+    }
+    std::vector<RollInput> inputs =
+        CollectRollInputs(options.files, options.recursive, options.outputDir);
     BatchSettings settings;
     settings.jobs = options.jobs ? options.jobs : DefaultJobs();
     settings.json = options.json;
-#ifdef ROLLSCRIBE_COMPANION_OUTPUTS
-    CompanionSettings companions;
-    companions.picture = PictureFormatNamed(options.picture);
-    companions.pictureOptions.pixelsPerInch = options.pixelsPerInch;
-    companions.audio = options.audio;
-    companions.soundFont = options.soundFont;
-    CompanionOutputs companionOutputs(companions);
     // A sound font that cannot be used stops the run before anything is written.
-    if (const std::string problem = companionOutputs.CheckSoundFont(); !problem.empty()) {
-        Console(STDERR_FILENO)
-            .Write(std::string(kProgram) + ": " + problem + "; no roll converted\n");
-        return 1;
+    if (outputs) {
+        if (const std::string problem = outputs->CheckSoundFont(); !problem.empty()) {
+            Console(STDERR_FILENO)
+                .Write(std::string(kProgram) + ": " + problem + "; no roll converted\n");
+            return 1;
+        }
+        settings.outputs = outputs.get();
     }
-    companionOutputs.AddTo(settings);
-    auto partInProgress = [&] { return companionOutputs.PartInProgress(); };
-#else
-    auto partInProgress = [] { return 0.0; };
-#endif
+    auto partInProgress = [&] { return outputs ? outputs->PartInProgress() : 0.0; };
 
     Console out(STDOUT_FILENO);
     Console err(STDERR_FILENO);
@@ -218,15 +210,12 @@ int main(int argc, char** argv) {
                 anyFailure = true;
                 if (result.isRoll) ++failed;
             }
-            pictures += result.extraOutputs.count("picture");
-            wavFiles += result.extraOutputs.count("audio");
+            pictures += result.picture.has_value();
+            wavFiles += result.audio.has_value();
         },
         [&](std::size_t done) { progress.Show(done, partInProgress()); });
     progress.Clear();
-#ifdef ROLLSCRIBE_COMPANION_OUTPUTS
-    // Cairo's and fontconfig's caches, kept for the whole process, released for leak checkers.
-    if (companions.picture) ReleaseFontCaches();
-#endif
+    outputs.reset();  // the picture library's caches are released for leak checkers
 
     int status = anyFailure ? 1 : 0;
     if (int error = out.Error() ? out.Error() : CloseStandardOutput()) {
@@ -240,9 +229,11 @@ int main(int argc, char** argv) {
         char time[32];
         std::snprintf(time, sizeof time, "%.2f s", seconds);
         std::string summary = Counted(written, "MIDI file", "MIDI files") + " written, ";
-        if (!options.picture.empty())
-            summary += Counted(pictures, "picture", "pictures") + " written, ";
-        if (options.audio) summary += Counted(wavFiles, "WAV file", "WAV files") + " written, ";
+        if (options.picture) summary += Counted(pictures, "picture", "pictures") + " written, ";
+        if (options.audio) {
+            const std::string word = SoundFileWord(options.audioFormat);
+            summary += Counted(wavFiles, word.c_str(), (word + "s").c_str()) + " written, ";
+        }
         err.Write(std::string(kProgram) + ": " + summary + Counted(failed, "roll", "rolls") +
                   " failed or refused, in " + time + "\n");
     }

@@ -24,7 +24,7 @@ void WriteExpressionFile(const CRollscribeDoc& doc, const RollProfile& profile, 
 }
 
 CString ExpressionFilePath(const CRollscribeDoc& doc) {
-    return OutputPath(doc.m_strDirectory, doc.m_strFileTitle, kExpressionExtension);
+    return OutputPathOf(doc, kExpressionExtension);
 }
 
 }  // namespace rollscribe

@@ -178,7 +178,7 @@ class ExpressionWalk {
         const Role role = RoleOf(e);
         if (role == kNote) {
             if (m_pedals[1].pending) WriteDown(Pedal::soft);
-            const bool on = e.kind == 1;
+            const bool on = e.kind == RollEvent::kTrackOpened;
             const int h = m_half[e.note];
             int velocity = 0;
             if (on) velocity = m_fixed[h] ? m_fixed[h] : MovingVelocity(h);
@@ -192,7 +192,7 @@ class ExpressionWalk {
             }
         } else if (role == kControl) {
             Control(e);
-        } else if (e.kind == 242) {
+        } else if (e.kind == RollEvent::kLyric) {
             m_sink.Lyric(m_tick, e.text);
         }
     }
@@ -212,7 +212,7 @@ class ExpressionWalk {
 
     // For a written event (note up to 127).
     Role RoleOf(const RollEvent& e) const {
-        return static_cast<std::uint32_t>(e.kind) <= 1 && e.note >= 0
+        return static_cast<std::uint32_t>(e.kind) <= RollEvent::kTrackOpened && e.note >= 0
                    ? static_cast<Role>(m_role[e.note])
                    : kSilent;
     }
@@ -280,7 +280,7 @@ class ExpressionWalk {
 
     // A control hole opens or closes at the position reached.
     void Control(const RollEvent& e) {
-        const bool open = e.kind == 1;
+        const bool open = e.kind == RollEvent::kTrackOpened;
         if (m_open[e.note] == open) return;  // no change
         m_open[e.note] = open;
         const ControlHole& hole = *m_hole[e.note];

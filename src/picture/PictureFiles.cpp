@@ -4,7 +4,6 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <exception>
 #include <memory>
@@ -18,8 +17,6 @@
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
 #include "platform/CReservedRegion.h"
-#include "roll/CRollscribeDoc.h"
-#include "roll/OutputNames.h"
 
 namespace rollscribe {
 
@@ -64,32 +61,6 @@ using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 using Context = std::unique_ptr<cairo_t, ContextDeleter>;
 
 }  // namespace
-
-std::optional<PictureFormat> PictureFormatNamed(std::string_view name) {
-    std::string lower(name);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower == "png") return PictureFormat::png;
-    if (lower == "svg") return PictureFormat::svg;
-    if (lower == "pdf") return PictureFormat::pdf;
-    return std::nullopt;
-}
-
-const char* PictureExtension(PictureFormat format) {
-    switch (format) {
-        case PictureFormat::png:
-            return "png";
-        case PictureFormat::svg:
-            return "svg";
-        case PictureFormat::pdf:
-            return "pdf";
-    }
-    return "png";
-}
-
-CString PicturePathFor(const CRollscribeDoc& doc, PictureFormat format) {
-    return OutputPath(doc.m_strDirectory, doc.m_strFileTitle,
-                      std::string(".") + PictureExtension(format));
-}
 
 void WritePicture(const RollScene& scene, PictureFormat format, const CString& path,
                   const PictureOptions& options) {

@@ -3,24 +3,12 @@
 #include <optional>
 #include <string_view>
 
+#include "picture/PictureFormat.h"
 #include "picture/RollLayout.h"
 #include "picture/RollScene.h"
 #include "platform/CString.h"
 
-class CRollscribeDoc;
-
 namespace rollscribe {
-
-enum class PictureFormat { png, svg, pdf };
-
-// The format a user names: "png", "svg" or "pdf", in any case; nothing for other names.
-std::optional<PictureFormat> PictureFormatNamed(std::string_view name);
-// The file name extension of a format, without the dot: "png", "svg", "pdf".
-const char* PictureExtension(PictureFormat format);
-
-// The picture file of a converted roll: beside its MIDI file, named like it with the format's
-// extension (TITLE_BAR_e.png).
-CString PicturePathFor(const CRollscribeDoc& doc, PictureFormat format);
 
 // Writes the picture of the whole roll in a format, atomically: the file at path is either
 // replaced by the complete picture or left as it was, and gets the permissions of a file the

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "roll/RollEvent.h"
+
 namespace rollscribe {
 
 // A colour as 0xRRGGBB.
@@ -53,9 +55,9 @@ inline constexpr Colour kControlLabel{0x6B4A1F};
 
 // The colour of a marker for a control code.
 constexpr Colour MarkerColour(std::int32_t code) {
-    if (code == 240) return palette::kCopyright;
-    if (code == 242) return palette::kLyric;
-    if (code >= 241 && code <= 244) return palette::kText;
+    if (code == RollEvent::kCopyright) return palette::kCopyright;
+    if (code == RollEvent::kLyric) return palette::kLyric;
+    if (code > RollEvent::kFirstControl && code <= RollEvent::kLastText) return palette::kText;
     return palette::kCode;
 }
 

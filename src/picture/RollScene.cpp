@@ -16,12 +16,12 @@ constexpr std::size_t kNotes = 256;  // track + 15 for the tracks 0 to 239, with
 constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
 
 bool IsHole(const RollEvent& event) noexcept {
-    return (event.kind == 0 || event.kind == 1) && event.note >= 0 &&
-           event.note < static_cast<std::int32_t>(kNotes);
+    return (event.kind == RollEvent::kTrackClosed || event.kind == RollEvent::kTrackOpened) &&
+           event.note >= 0 && event.note < static_cast<std::int32_t>(kNotes);
 }
 
 bool IsControl(const RollEvent& event) noexcept {
-    return event.kind >= 240 && event.kind <= 255;
+    return event.kind >= RollEvent::kFirstControl && event.kind <= RollEvent::kLastControl;
 }
 
 }  // namespace
@@ -49,7 +49,8 @@ RollScene::RollScene(const CRollscribeDoc& doc) : RollScene() {
     std::size_t markers = 0;
     for (const RollEvent& event : doc.m_events) {
         if (IsHole(event)) {
-            if (event.kind == 1) ++holes[static_cast<std::size_t>(event.note)];
+            if (event.kind == RollEvent::kTrackOpened)
+                ++holes[static_cast<std::size_t>(event.note)];
         } else if (IsControl(event)) {
             ++markers;
         }
@@ -83,7 +84,7 @@ RollScene::RollScene(const CRollscribeDoc& doc) : RollScene() {
                 m_bars[open[note]].end = now;
                 open[note] = kNone;
             }
-            if (event.kind == 1) {
+            if (event.kind == RollEvent::kTrackOpened) {
                 open[note] = next[note]++;
                 m_bars[open[note]] = {now, now};
             }

@@ -4,6 +4,7 @@
 
 #include "picture/NoteNames.h"
 #include "picture/TimeScale.h"
+#include "roll/RollEvent.h"
 
 namespace rollscribe {
 
@@ -51,19 +52,19 @@ std::string Counted(std::size_t count, std::string_view one, std::string_view ma
 }
 
 std::string MarkerLabel(const RollScene& scene, const SceneMarker& marker) {
-    if (marker.code >= 245) return std::to_string(marker.code);
+    if (marker.code > RollEvent::kLastText) return std::to_string(marker.code);
     return std::string(scene.MarkerText(marker));
 }
 
 std::string DescribeMarker(const RollScene& scene, const SceneMarker& marker) {
-    const char* kind = marker.code == 240   ? "Copyright"
-                       : marker.code == 242 ? "Lyric"
-                       : marker.code < 245  ? "Text"
-                                            : "Code";
+    const char* kind = marker.code == RollEvent::kCopyright  ? "Copyright"
+                       : marker.code == RollEvent::kLyric    ? "Lyric"
+                       : marker.code <= RollEvent::kLastText ? "Text"
+                                                             : "Code";
     std::string text = kind;
-    if (marker.code >= 245) text += " " + std::to_string(marker.code);
+    if (marker.code > RollEvent::kLastText) text += " " + std::to_string(marker.code);
     text += " at " + Inches(marker.time) + ", " + FormatClock(scene.SecondsAt(marker.time), 0.001);
-    if (marker.code < 245) text += ": " + std::string(scene.MarkerText(marker));
+    if (marker.code <= RollEvent::kLastText) text += ": " + std::string(scene.MarkerText(marker));
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include "roll/AnnotationReader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <vector>
 
@@ -35,7 +36,9 @@ using rollscribe::Atoi;
 void CRollscribeDoc::ReadAnnotationFile() {
     CString path = AnnotationFilePath();
     CFile file;
-    if (!file.Open(path, CFile::modeRead)) {
+    CFileException error(path.ToStdString(), "", 0);
+    if (!file.Open(path, CFile::modeRead, &error)) {
+        m_annotationMissing = error.m_lOsError == ENOENT;
         m_strInfo += "\n ** Unable to open ANN file : ";
         m_strInfo += path;
         return;

@@ -80,20 +80,21 @@ void CRollscribeDoc::ParseBarFile(CArchive& ar) {
             steps = 0;
             deltaBytes = 0;
             awaitingCode = false;
-            if (b < 240) {
+            if (b < RollEvent::kFirstControl) {
                 bool on = !trackOn[b];
                 trackOn[b] = on;
-                m_events.Add(RollEvent{on ? 1 : 0, b + 15, EventTimeOf(position), CString()});
+                m_events.Add(RollEvent{on ? RollEvent::kTrackOpened : RollEvent::kTrackClosed,
+                                       b + 15, EventTimeOf(position), CString()});
                 continue;
             }
             CString text;
-            if (b <= 244) {
+            if (b <= RollEvent::kLastText) {
                 ar.Skip(static_cast<std::size_t>(p - bytes.data()));
                 archiveMoved = true;
                 text = ReadBarString(ar);
                 m_strInfo += "\n";
                 m_strInfo += text;
-                if (b == 240) m_strCopyright = text;
+                if (b == RollEvent::kCopyright) m_strCopyright = text;
             }
             m_events.Add(RollEvent{b, 0, EventTimeOf(position), std::move(text)});
             if (archiveMoved) break;  // the text was read past p: take the buffer afresh

@@ -28,7 +28,7 @@ CString CRollscribeDoc::AnnotationFilePath() const {
 }
 
 CString CRollscribeDoc::MidiFilePath() const {
-    return rollscribe::OutputPath(m_strDirectory, m_strFileTitle, rollscribe::kMidiExtension);
+    return rollscribe::OutputPathOf(*this, rollscribe::kMidiExtension);
 }
 
 void CRollscribeDoc::Serialize(CArchive& ar) {
@@ -70,4 +70,5 @@ void CRollscribeDoc::ResetRollInfo() {
     m_sampleRate = 800;
     m_events.RemoveAll();
     m_annotationLfOnly = false;
+    m_annotationMissing = false;
 }

@@ -52,6 +52,9 @@ class CRollscribeDoc : public CDocument {
     AnnotationMap m_annotations;
     CString m_strInfo;
     CString m_strDirectory;
+    // The folder the outputs are written to, ending in a separator; empty: beside the roll, in
+    // m_strDirectory. A setting of the document, kept when a roll is loaded.
+    CString m_strOutputDirectory;
     CString m_strFileTitle;
     CString m_strFilePath;
     CString m_strCopyright;
@@ -65,6 +68,9 @@ class CRollscribeDoc : public CDocument {
     // Whether the annotation file read had line feeds but no CR: its lines end in LF alone, and
     // it was read as one line.
     bool m_annotationLfOnly = false;
+    // Whether there is no annotation file by its name (AnnotationFilePath): the roll was
+    // converted with the default tempo and no texts.
+    bool m_annotationMissing = false;
     // Another file of each roll loaded, written while its MIDI file is written (the expression
     // file), or null. Not the document's: its owner sets it and keeps it alive.
     rollscribe::SideOutput* m_pSideOutput = nullptr;

@@ -113,10 +113,10 @@ void CRollscribeDoc::WriteMidiFile() {
             delta -= kMaxMidiDelta;
         }
         midi.WriteVarLen(static_cast<std::int32_t>(delta));
-        if (event.kind == 1) {
+        if (event.kind == RollEvent::kTrackOpened) {
             bool playable = event.note >= range.lowest && event.note <= range.highest;
             midi.NoteOn(event.note, playable ? 80 : 1);
-        } else if (event.kind == 242) {
+        } else if (event.kind == RollEvent::kLyric) {
             midi.WriteLyric(event.text);
         } else {
             midi.NoteOff(event.note);

@@ -37,7 +37,7 @@ MidiSummary SummarizeMidi(const CRollscribeDoc& doc) {
     for (const RollEvent& event : doc.m_events) {
         if (!IsWrittenEvent(event)) continue;
         clock.Advance(event.time);
-        if (event.kind == 1) ++summary.notes;
+        if (event.kind == RollEvent::kTrackOpened) ++summary.notes;
     }
     summary.lastTick = clock.Last();
     summary.cutTexts = CountCutTexts(doc);
@@ -52,7 +52,8 @@ std::size_t CountCutTexts(const CRollscribeDoc& doc) {
     for (const auto& [key, value] : doc.m_annotations) cut += IsCut({&key, &kColon, &value});
     if (doc.m_strInfo.GetLength() > CMidiFile::kMaxTextLength) {
         for (const RollEvent& event : doc.m_events)
-            if (event.kind == 242 && IsWrittenEvent(event) && IsCut({&event.text})) ++cut;
+            if (event.kind == RollEvent::kLyric && IsWrittenEvent(event) && IsCut({&event.text}))
+                ++cut;
     }
     return cut;
 }

@@ -1,6 +1,7 @@
 #include "roll/OutputNames.h"
 
 #include "platform/CFile.h"
+#include "roll/CRollscribeDoc.h"
 
 namespace rollscribe {
 
@@ -20,12 +21,20 @@ CString OutputPath(const CString& directory, const CString& title, std::string_v
     return directory + OutputFileName(title, extension);
 }
 
-CString OutputPathOfRoll(const CString& rollPath, std::string_view extension) {
+CString OutputPathOfRoll(const CString& rollPath, std::string_view extension,
+                         const CString& outputFolder) {
     CString full = FullPath(rollPath);
     std::string_view view = full.View();
     std::size_t slash = view.rfind('/');
     std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-    return OutputPath(full.Left(nameStart), RollTitleOf(full.Mid(nameStart)), extension);
+    return OutputPath(outputFolder.IsEmpty() ? full.Left(nameStart) : outputFolder,
+                      RollTitleOf(full.Mid(nameStart)), extension);
+}
+
+CString OutputPathOf(const CRollscribeDoc& doc, std::string_view extension) {
+    return OutputPath(
+        doc.m_strOutputDirectory.IsEmpty() ? doc.m_strDirectory : doc.m_strOutputDirectory,
+        doc.m_strFileTitle, extension);
 }
 
 }  // namespace rollscribe

@@ -18,6 +18,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "resources/ProgramName.h"
+#include "roll/OutputNames.h"
 #include "roll/RollReport.h"
 #include "text/FilePatterns.h"
 #include "text/WxText.h"
@@ -306,7 +307,8 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
     if (!doc || !doc->Scene()) return;
     const std::shared_ptr<const RollScene> scene = doc->Scene();
     const CRollscribeDoc& roll = doc->Roll();
-    const wxFileName suggested(WxPath(PicturePathFor(roll, m_exportFormat).ToStdString()));
+    const wxFileName suggested(
+        WxPath(OutputPathOf(roll, PictureOutputExtension(m_exportFormat)).ToStdString()));
     wxFileDialog dialog(m_host.HostWindow(), "Export Picture", suggested.GetPath(),
                         suggested.GetFullName(), ExportWildcard(), wxFD_SAVE);
     // Another file type gives the name its extension.

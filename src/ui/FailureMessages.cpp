@@ -2,7 +2,7 @@
 
 #include <wx/wxcrt.h>
 
-#include "roll/LoadFailure.h"
+#include "roll/FailureDescription.h"
 #include "text/WxText.h"
 
 namespace rollscribe {
@@ -35,7 +35,7 @@ const char* MemoryPurpose(FileTask task) {
 }  // namespace
 
 wxString FailureMessage(FileTask task, const std::string& file, std::exception_ptr error) {
-    const LoadFailure failure = DescribeLoadFailure(error, file, MemoryPurpose(task));
+    const FailureDescription failure = DescribeFailure(error, file, MemoryPurpose(task));
     const bool sameFile = failure.otherFile.empty();
     wxString headline;
     switch (task) {

@@ -7,7 +7,7 @@ the converter's, in its order.
 import json
 import sys
 
-KEYS = ["input", "midi", "status", "reason", "title", "composer", "performer", "roll_number",
+KEYS = ["input", "midi", "status", "reason", "warnings", "title", "composer", "performer", "roll_number",
         "roll_type", "manufacturer", "tempo", "steps_per_inch", "annotations", "events", "notes",
         "seconds"]
 
@@ -35,6 +35,8 @@ def main():
             if key == "annotations":
                 pairs = [text(k) + "=" + text(v) for k, v in value]
                 print(index, key, ";".join(pairs))
+            elif key == "warnings":
+                print(index, key, ";".join(text(w) for w in value))
             elif isinstance(value, str) or value is None:
                 print(index, key, text(value))
             else:

@@ -8,11 +8,15 @@
 
 namespace testing_support {
 
+// Copies a program into folder/bin, with the converter's picture-and-sound module at its place
+// relative to that folder when it lies beside the program; returns the copy's path.
+std::filesystem::path CopyProgram(const std::filesystem::path& program,
+                                  const std::filesystem::path& folder);
+
 // A program that a test runs as an ordinary user. As root, that is the user nobody, who may not
 // reach the build tree (a checkout under a folder only its owner may enter, such as a clone in
-// /root): the program is copied into a folder that user can reach, with the converter it runs
-// for pictures and sound (../libexec/rollscribe/ from its folder) when there is one. Otherwise
-// the program runs as it is, where it lies.
+// /root): the program is copied into a folder that user can reach (CopyProgram). Otherwise the
+// program runs as it is, where it lies.
 class ProgramAsUser {
   public:
     explicit ProgramAsUser(const std::filesystem::path& program);

@@ -1,4 +1,4 @@
-#include "roll/LoadFailure.h"
+#include "roll/FailureDescription.h"
 
 #include <new>
 
@@ -7,8 +7,8 @@
 
 namespace rollscribe {
 
-LoadFailure DescribeLoadFailure(const std::exception_ptr& error, std::string_view path,
-                                std::string_view work) {
+FailureDescription DescribeFailure(const std::exception_ptr& error, std::string_view path,
+                                   std::string_view work) {
     if (!error) return {{}, "an unknown error occurred"};
     try {
         std::rethrow_exception(error);

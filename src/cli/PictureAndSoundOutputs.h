@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cli/RollOutputs.h"
+
+namespace rollscribe {
+
+class RendererPool;
+
+// The picture-and-sound module's outputs: the picture from the roll's document, the WAV file
+// from the MIDI file just written, each beside the MIDI file and written atomically. When one
+// cannot be written, the MIDI file stays, the roll's result is marked failed and a message says
+// why; the other is still written.
+class PictureAndSoundOutputs final : public RollOutputs {
+  public:
+    explicit PictureAndSoundOutputs(const RollOutputSettings& settings);
+    // Releases Cairo's and fontconfig's caches, kept for the whole run, for leak checkers.
+    ~PictureAndSoundOutputs() override;
+
+    std::string CheckSoundFont() override;
+    void Write(const CRollscribeDoc& doc, const RollInput& input, RollResult& result) override;
+    double PartInProgress() const override;
+
+  private:
+    std::unique_ptr<RendererPool> m_renderers;
+};
+
+}  // namespace rollscribe
