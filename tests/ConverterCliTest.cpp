@@ -172,8 +172,16 @@ TEST(Converter, FailuresNameTheFileAndTheReason) {
         EXPECT_NE(json.out.find(",\"reason\":" + JsonString(c.reason) + ","), std::string::npos)
             << json.out;
     }
+    // A failure fails its entry only: the roll named after it converts.
+    fs::create_directory(dir / "ok");
+    WriteFile(dir / "ok/y.bar", RollBytes("00 30"));
+    WriteFile(dir / "ok/y.ann", "/title: Y\r\n");
+    std::string all;
+    for (const auto& c : cases) all += Q(c.file) + " ";
+    EXPECT_EQ(Convert("-q " + all + Q(dir / "ok/y.bar")).status, 1);
+    EXPECT_EQ(ListDir(dir / "ok"), (std::vector<std::string>{"y.ann", "y.bar", "y_BAR_e.mid"}));
     EXPECT_EQ(ListDir(dir.Path()),
-              (std::vector<std::string>{"folder.bar", "tree", "x.bar", "x_BAR_e.mid"}));
+              (std::vector<std::string>{"folder.bar", "ok", "tree", "x.bar", "x_BAR_e.mid"}));
 }
 
 struct UsageCase {
