@@ -12,6 +12,8 @@
 #include "cli/AnnotationLookalikes.h"
 #include "cli/JsonRecord.h"
 #include "cli/RollOutputs.h"
+#include "expression/ExpressionOutput.h"
+#include "expression/ProfileReader.h"
 #include "midi/CMidiFile.h"
 #include "platform/CFile.h"
 #include "platform/CreateFolders.h"
@@ -62,6 +64,26 @@ bool HasRollName(const std::string& path) {
     return CRollscribeDoc::IsRollFileName(full.Mid(full.View().rfind('/') + 1));
 }
 
+// The expression output of a run's worker: it keeps the emulation's results when a picture is
+// to show them.
+std::unique_ptr<ExpressionOutput> MakeExpressionOutput(const BatchSettings& settings) {
+    if (!settings.expression) return nullptr;
+    const bool picture = settings.outputs && settings.outputs->Settings().picture;
+    return std::make_unique<ExpressionOutput>(settings.profile, picture);
+}
+
+// Why a roll's expression file was not written, after the roll's name.
+std::string ExpressionFailure(const std::exception_ptr& error, const std::string& path) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const ProfileError& e) {
+        return "profile " + e.Path() + ": " + e.Reason() + "; no expression file written";
+    } catch (...) {
+        return DescribeFailure(error, path, "write the expression file").Text() +
+               "; no expression file written";
+    }
+}
+
 }  // namespace
 
 std::string Counted(std::size_t count, const char* one, const char* many) {
@@ -69,7 +91,12 @@ std::string Counted(std::size_t count, const char* one, const char* many) {
 }
 
 RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
-                       const BatchSettings& settings) {
+                       const BatchSettings& settings, ExpressionOutput* expression) {
+    std::unique_ptr<ExpressionOutput> own;
+    if (settings.expression && !expression) {
+        own = MakeExpressionOutput(settings);
+        expression = own.get();
+    }
     const RollInput& input = inputs[index];
     RollResult result;
     if (!input.listingError.empty()) {
@@ -92,6 +119,10 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
             if (isRollName && !outputFolder.IsEmpty()) {
                 CreateFolders(input.outputFolder);
                 doc.m_strOutputDirectory = outputFolder;
+            }
+            if (expression) {
+                expression->Reset();
+                doc.m_pSideOutput = expression;
             }
             LoadOutcome outcome = LoadRollFile(doc, CString(input.path));
             result.status =
@@ -136,7 +167,19 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
                                  " longer than 268,435,455 bytes cut to that length in the MIDI "
                                  "file"});
         warnings = result.messages.size();
-        if (settings.outputs) settings.outputs->Write(doc, input, result);
+        if (expression) {
+            if (!expression->ProfileName().empty()) result.profile = expression->ProfileName();
+            if (expression->Written()) {
+                result.expression = expression->Path().ToStdString();
+            } else {
+                result.status = RollStatus::failed;
+                result.messages.push_back(
+                    {input.path, expression->Error()
+                                     ? ExpressionFailure(expression->Error(), input.path)
+                                     : "no expression file written"});
+            }
+        }
+        if (settings.outputs) settings.outputs->Write(doc, input, result, expression);
         if (result.status != RollStatus::written) {
             std::string failures;
             for (std::size_t i = warnings; i < result.messages.size(); ++i)
@@ -158,6 +201,9 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         }
         record.picture = result.picture;
         record.audio = result.audio;
+        record.expressionAsked = settings.expression;
+        record.expression = result.expression;
+        record.profile = result.profile;
         record.status = StatusName(result.status);
         if (result.status != RollStatus::written) record.reason = reason ? reason : stepFailure;
         for (std::size_t i = 0; i < warnings; ++i)
@@ -181,11 +227,11 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
     std::atomic<std::size_t> next{0};
     std::size_t done = 0;
 
-    // Converts the next entry; false when none is left.
-    auto convertNext = [&] {
+    // Converts the next entry with a worker's expression output; false when none is left.
+    auto convertNext = [&](ExpressionOutput* expression) {
         std::size_t i = next.fetch_add(1);
         if (i >= inputs.size()) return false;
-        RollResult result = ConvertRoll(inputs, i, run);
+        RollResult result = ConvertRoll(inputs, i, run, expression);
         std::lock_guard<std::mutex> lock(mutex);
         results[i] = std::move(result);
         ++done;
@@ -193,7 +239,8 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
         return true;
     };
     auto work = [&] {
-        while (convertNext()) {
+        std::unique_ptr<ExpressionOutput> expression = MakeExpressionOutput(run);
+        while (convertNext(expression.get())) {
         }
     };
 
@@ -211,8 +258,10 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
 
     std::size_t delivered = 0;
     std::size_t reported = 0;
+    std::unique_ptr<ExpressionOutput> ownExpression;  // this thread's, when it converts
+    if (threads.empty()) ownExpression = MakeExpressionOutput(run);
     while (delivered < inputs.size()) {
-        if (threads.empty()) convertNext();
+        if (threads.empty()) convertNext(ownExpression.get());
         std::unique_lock<std::mutex> lock(mutex);
         auto arrived = [&] { return done > reported || results[delivered].has_value(); };
         bool tick = false;

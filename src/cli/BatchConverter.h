@@ -14,6 +14,7 @@
 namespace rollscribe {
 
 class AnnotationLookalikes;
+class ExpressionOutput;
 class RollOutputs;
 
 enum class RollStatus {
@@ -39,6 +40,9 @@ struct RollResult {
     // The picture and the sound file written after the MIDI file, when they were.
     std::optional<std::string> picture;
     std::optional<std::string> audio;
+    // With --expression: the expression file written, and the name of the profile used.
+    std::optional<std::string> expression;
+    std::optional<std::string> profile;
 };
 
 struct BatchSettings {
@@ -48,6 +52,10 @@ struct BatchSettings {
     // thread; none when null. Its failures mark the roll failed, and the JSON line's reason is
     // made of its messages. Must outlive the batch.
     RollOutputs* outputs = nullptr;
+    // Writes each roll's expression file too (after the MIDI file, failing the roll when it
+    // cannot), with this profile (a name or a file; empty: each roll type's).
+    bool expression = false;
+    std::string profile;
     // When not zero, onProgress is also called this often while conversions go on, with the
     // same count, so that progress that the caller follows itself can be shown.
     std::chrono::milliseconds progressEvery{0};
@@ -60,8 +68,10 @@ struct BatchSettings {
 };
 
 // Converts entry index of inputs in a fresh document, which writes its MIDI file, and reports.
+// With settings.expression, expression writes the expression file: a worker's, serving roll
+// after roll (its keepResult set when a picture is asked for); when null, one for this roll.
 RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
-                       const BatchSettings& settings);
+                       const BatchSettings& settings, ExpressionOutput* expression = nullptr);
 
 // Converts every entry with up to settings.jobs at a time. onResult is called on the calling
 // thread for every entry in order, as soon as it and all before it are done; onProgress after

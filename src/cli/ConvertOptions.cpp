@@ -102,6 +102,9 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& allArgs) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("-o,--output-dir", options.outputDir)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_flag("--expression", options.expression);
+    app.add_option("--profile", options.profile)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("files", options.files);
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them reversed
@@ -113,6 +116,8 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& allArgs) {
         if (what.starts_with("--picture"))
             throw UsageError("option '--picture' needs a format (png, svg or pdf)");
         if (what.starts_with("--soundfont")) throw UsageError("option '--soundfont' needs a file");
+        if (what.starts_with("--profile"))
+            throw UsageError("option '--profile' needs a name or a file");
         if (what.starts_with("--output-dir"))
             throw UsageError("option '--output-dir' needs a folder");
         if (what.starts_with("--pixels-per-inch"))
@@ -133,6 +138,10 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& allArgs) {
     if (app.count("--soundfont")) {
         if (options.soundFont.empty()) throw UsageError("option '--soundfont' needs a file");
         if (!options.audio) throw UsageError("option '--soundfont' needs '--audio'");
+    }
+    if (app.count("--profile")) {
+        if (options.profile.empty()) throw UsageError("option '--profile' needs a name or a file");
+        if (!options.expression) throw UsageError("option '--profile' needs '--expression'");
     }
     if (app.count("--output-dir") && options.outputDir.empty())
         throw UsageError("option '--output-dir' needs a folder");
@@ -176,6 +185,16 @@ std::string ConvertUsageText() {
            "                        the size) or ogg (Ogg Vorbis, lossy, smaller still)\n"
            "      --soundfont FILE  the sound font for --audio (SoundFont 2 or DLS; default:\n"
            "                        /usr/share/sounds/sf2/default-GM.sf2)\n"
+           "      --expression      also write the expression file, TITLE_BAR_e_expression.mid:\n"
+           "                        the roll as its piano plays it (pedals, note velocities\n"
+           "                        from its dynamics holes, the spool's tempo map); with\n"
+           "                        --audio the sound file is rendered from it, and with\n"
+           "                        --picture the picture shows the pedals and levels\n"
+           "      --profile NAME|FILE\n"
+           "                        the roll system for --expression: 88-note, welte-red,\n"
+           "                        welte-green, welte-licensee, duo-art, ampico-a, ampico-b,\n"
+           "                        or a profile file (a path with '/' or ending in .json);\n"
+           "                        default: chosen from each roll's type\n"
            "      --json            print one JSON object per roll and line instead of the\n"
            "                        reports\n"
            "      --sync            flush each file written and its folder to the disk, so\n"
@@ -198,26 +217,36 @@ std::string ConvertUsageText() {
            "sound font that is missing or cannot be loaded stops the run before any roll is\n"
            "converted, with one message and exit status 1.\n"
            "\n"
-           "--json writes these keys: input, midi, picture and audio (with --picture and\n"
-           "--audio: the file written, or null), status (written, rejected or failed),\n"
-           "reason (null when written), warnings (a list of \"FILE: text\", as on standard\n"
-           "error), title, composer, performer, roll_number, roll_type,\n"
-           "manufacturer, tempo, steps_per_inch, annotations ([key, value] pairs), events,\n"
-           "notes and seconds. Texts are the roll's bytes: valid UTF-8 as it is, and each\n"
-           "other byte B as the escape \\uDCXX (0xDC00 + B), as Python's \"surrogateescape\"\n"
-           "does: json.loads(line)[key].encode('utf-8', 'surrogateescape') gives the bytes.\n"
+           "The expression file is written only for a roll whose MIDI file was written, and\n"
+           "the MIDI file is the same with and without --expression. A --profile that cannot\n"
+           "be found or read stops the run before any roll is converted; a profile that is\n"
+           "read but wrong (the message names its file and field), or an expression file\n"
+           "that cannot be written, fails the roll: its MIDI file stays written, its\n"
+           "expression file and sound file are not.\n"
+           "\n"
+           "--json writes these keys: input, midi, picture, audio and expression (with\n"
+           "--picture, --audio and --expression: the file written, or null), profile\n"
+           "(with --expression: the name of the profile used, or null), status (written,\n"
+           "rejected or failed), reason (null when written), warnings (a list of\n"
+           "\"FILE: text\", as on standard error), title, composer, performer, roll_number,\n"
+           "roll_type, manufacturer, tempo, steps_per_inch, annotations ([key, value]\n"
+           "pairs), events, notes and seconds. Texts are the roll's bytes: valid UTF-8 as\n"
+           "it is, and each other byte B as the escape \\uDCXX (0xDC00 + B), as Python's\n"
+           "\"surrogateescape\" does: json.loads(line)[key].encode('utf-8',\n"
+           "'surrogateescape') gives the bytes.\n"
            "\n"
            "On a terminal, control characters in the reports and messages are shown as\n"
            "escapes (\\r, \\e, \\x7F, ...); into a pipe or a file they are written as they are.\n"
            "\n"
-           "Exit status: 0 when every MIDI file (and picture and sound file asked for) was\n"
-           "written, 1 when any file was rejected (not a bar or web file, or its MIDI file\n"
-           "already written by an earlier roll of the run) or could not be converted, or an\n"
-           "output could not be written, 2 when the command line is wrong. On SIGINT,\n"
-           "SIGTERM, SIGHUP, SIGPIPE, SIGQUIT or any other signal whose default action ends\n"
-           "a program the converter removes the temporary files it is writing and ends by\n"
-           "that signal; a signal ignored at its start (nohup) stays ignored. SIGXFSZ is\n"
-           "ignored: past a file-size limit that output fails (\"File too large\").\n";
+           "Exit status: 0 when every MIDI file (and picture, sound and expression file\n"
+           "asked for) was written, 1 when any file was rejected (not a bar or web file, or\n"
+           "its MIDI file already written by an earlier roll of the run) or could not be\n"
+           "converted, or an output could not be written, 2 when the command line is wrong.\n"
+           "On SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT or any other signal whose default\n"
+           "action ends a program the converter removes the temporary files it is writing\n"
+           "and ends by that signal; a signal ignored at its start (nohup) stays ignored.\n"
+           "SIGXFSZ is ignored: past a file-size limit that output fails\n"
+           "(\"File too large\").\n";
 }
 
 }  // namespace rollscribe

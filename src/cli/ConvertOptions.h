@@ -23,8 +23,10 @@ struct ConvertOptions {
     double pixelsPerInch = 40;  // the picture's density: pixels (PDF: points) an inch of roll
     bool audio = false;         // write the sound file too
     SoundFormat audioFormat = SoundFormat::wav;  // in this format
-    std::string soundFont;  // the sound font for the WAV file; empty for the default
-    std::string outputDir;  // the folder to write the outputs in; empty: beside each roll
+    std::string soundFont;    // the sound font for the WAV file; empty for the default
+    std::string outputDir;    // the folder to write the outputs in; empty: beside each roll
+    bool expression = false;  // write the expression file too
+    std::string profile;      // its profile, a name or a file; empty: each roll type's
     std::vector<std::string> files;
 };
 

@@ -52,6 +52,10 @@ std::string JsonLineOf(const RollRecord& record, const CRollscribeDoc& doc,
         line += ",\"picture\":" + (record.picture ? JsonString(*record.picture) : "null");
     if (record.audioAsked)
         line += ",\"audio\":" + (record.audio ? JsonString(*record.audio) : "null");
+    if (record.expressionAsked) {
+        line += ",\"expression\":" + (record.expression ? JsonString(*record.expression) : "null");
+        line += ",\"profile\":" + (record.profile ? JsonString(*record.profile) : "null");
+    }
     line += ",\"status\":" + JsonString(record.status);
     line += ",\"reason\":" + (record.reason ? JsonString(*record.reason) : "null");
     line += ",\"warnings\":[";

@@ -27,6 +27,9 @@ struct RollRecord {
     std::optional<std::string> picture;
     bool audioAsked = false;
     std::optional<std::string> audio;
+    bool expressionAsked = false;  // then also the profile's name, or none
+    std::optional<std::string> expression;
+    std::optional<std::string> profile;
     std::string status;                 // "written", "rejected" or "failed"
     std::optional<std::string> reason;  // why it was not written
     // The warnings about the roll, each "FILE: text" as on standard error.

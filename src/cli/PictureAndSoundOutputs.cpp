@@ -7,6 +7,7 @@
 #include "audio/SynthSession.h"
 #include "cli/BatchConverter.h"
 #include "cli/RendererPool.h"
+#include "expression/ExpressionOutput.h"
 #include "picture/FontCaches.h"
 #include "picture/PictureFiles.h"
 #include "picture/RollScene.h"
@@ -49,20 +50,29 @@ std::string PictureAndSoundOutputs::CheckSoundFont() {
 }
 
 void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& input,
-                                   RollResult& result) {
+                                   RollResult& result, const ExpressionOutput* expression) {
+    const bool expressionWritten = expression && expression->Written();
     if (Settings().picture) {
         const CString path = OutputPathOf(doc, PictureOutputExtension(*Settings().picture));
         try {
             PictureOptions options;
             options.pixelsPerInch = Settings().pixelsPerInch;
-            WritePicture(RollScene(doc), *Settings().picture, path, options);
+            RollScene scene(doc);
+            // Without its expression file (a wrong profile) the roll is drawn as it is.
+            if (expressionWritten) scene.SetExpression(expression->Result(), expression->Profile());
+            WritePicture(scene, *Settings().picture, path, options);
             result.picture = path.ToStdString();
         } catch (...) {
             Fail(input, result,
                  DescribeFailure(std::current_exception(), input.path, "draw the picture").Text());
         }
     }
-    if (m_renderers) {
+    if (m_renderers && expression && !expressionWritten) {
+        // The sound asked for is the expression file's: the plain MIDI file would sound else.
+        Fail(input, result,
+             std::string("no ") + SoundFileWord(Settings().audioFormat) +
+                 ": its expression file was not written");
+    } else if (m_renderers) {
         const SoundFormat format = Settings().audioFormat;
         const std::string word = SoundFileWord(format);
         const std::string render = "render the " + word;
@@ -82,7 +92,8 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
         if (renderer) {
             const CString path = OutputPathOf(doc, SoundOutputExtension(format));
             try {
-                renderer->Render(doc.MidiFilePath(), path, format);
+                renderer->Render(expression ? expression->Path() : doc.MidiFilePath(), path,
+                                 format);
                 result.audio = path.ToStdString();
             } catch (const AudioError& e) {
                 Fail(input, result, std::string("cannot render the ") + word + ": " + e.what());

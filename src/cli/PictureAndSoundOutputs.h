@@ -10,9 +10,9 @@ namespace rollscribe {
 class RendererPool;
 
 // The picture-and-sound module's outputs: the picture from the roll's document, the WAV file
-// from the MIDI file just written, each beside the MIDI file and written atomically. When one
-// cannot be written, the MIDI file stays, the roll's result is marked failed and a message says
-// why; the other is still written.
+// from the MIDI file just written (or the expression file), each beside the MIDI file and written
+// atomically. When one cannot be written, the MIDI file stays, the roll's result is marked failed
+// and a message says why; the other is still written.
 class PictureAndSoundOutputs final : public RollOutputs {
   public:
     explicit PictureAndSoundOutputs(const RollOutputSettings& settings);
@@ -20,7 +20,8 @@ class PictureAndSoundOutputs final : public RollOutputs {
     ~PictureAndSoundOutputs() override;
 
     std::string CheckSoundFont() override;
-    void Write(const CRollscribeDoc& doc, const RollInput& input, RollResult& result) override;
+    void Write(const CRollscribeDoc& doc, const RollInput& input, RollResult& result,
+               const ExpressionOutput* expression) override;
     double PartInProgress() const override;
 
   private:

@@ -10,6 +10,7 @@ class CRollscribeDoc;
 
 namespace rollscribe {
 
+class ExpressionOutput;
 struct RollInput;
 struct RollResult;
 
@@ -46,8 +47,11 @@ class RollOutputs {
     // Writes the outputs of a roll whose MIDI file was written, on the worker thread that
     // converted it, each atomically, and names in result.picture and result.audio the files
     // written. One that cannot be written marks the result failed with a message why; the MIDI
-    // file and the other outputs stay written.
-    virtual void Write(const CRollscribeDoc& doc, const RollInput& input, RollResult& result) = 0;
+    // file and the other outputs stay written. expression: the roll's expression output when
+    // --expression was given (its results kept for a picture), else null; the sound is then
+    // rendered from its file, and the picture shows it.
+    virtual void Write(const CRollscribeDoc& doc, const RollInput& input, RollResult& result,
+                       const ExpressionOutput* expression) = 0;
 
     // How far the sound files being rendered now are, in files (0 to one per thread).
     virtual double PartInProgress() const = 0;
@@ -58,7 +62,7 @@ class RollOutputs {
 
 // The module's one entry point, by this name: makes the outputs for the settings, or returns
 // null when the module was built for another revision of this interface.
-inline constexpr int kRollOutputsRevision = 2;
+inline constexpr int kRollOutputsRevision = 3;
 inline constexpr const char* kMakeRollOutputsSymbol = "rollscribe_make_roll_outputs";
 using MakeRollOutputs = RollOutputs* (*)(const RollOutputSettings& settings, int revision);
 

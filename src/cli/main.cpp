@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -16,6 +17,8 @@
 #include "cli/RollInputs.h"
 #include "cli/RollOutputsModule.h"
 #include "cli/TerminalText.h"
+#include "expression/ProfileLocator.h"
+#include "expression/ProfileReader.h"
 #include "platform/AddressSpace.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
@@ -156,6 +159,27 @@ int main(int argc, char** argv) {
     CAtomicFile::SetFlushToDisk(options.sync);
     ShareMallocArenasUnderALimit();
 
+    // A profile named for every roll that cannot be found or read stops the run before anything
+    // is written, with one message. One that is read but wrong fails each roll's expression
+    // file, with a message naming its field, and leaves the MIDI files written.
+    if (options.expression && !options.profile.empty()) {
+        std::string problem;
+        try {
+            LoadProfile(options.profile);
+        } catch (const ProfileError& e) {
+            if (!IsProfileFile(options.profile)) problem = e.Path() + ": " + e.Reason();
+        } catch (const CException& e) {
+            problem = e.Path() + ": " + e.Reason();
+        } catch (const std::bad_alloc&) {
+            // Each roll then says what it lacks.
+        }
+        if (!problem.empty()) {
+            Console(STDERR_FILENO)
+                .Write(std::string(kProgram) + ": profile " + problem + "; no roll converted\n");
+            return 1;
+        }
+    }
+
     // The output folder is made first: one that cannot be stops the run before anything is
     // written, with one message.
     if (!options.outputDir.empty()) {
@@ -173,6 +197,8 @@ int main(int argc, char** argv) {
     BatchSettings settings;
     settings.jobs = options.jobs ? options.jobs : DefaultJobs();
     settings.json = options.json;
+    settings.expression = options.expression;
+    settings.profile = options.profile;
     // A sound font that cannot be used stops the run before anything is written.
     if (outputs) {
         if (const std::string problem = outputs->CheckSoundFont(); !problem.empty()) {
@@ -190,7 +216,8 @@ int main(int argc, char** argv) {
     // as it goes, also for one file.
     ProgressBar progress(err.IsTerminal() && (inputs.size() > 1 || options.audio), inputs.size());
     if (options.audio) settings.progressEvery = std::chrono::milliseconds(200);
-    std::size_t reports = 0, written = 0, failed = 0, pictures = 0, wavFiles = 0;
+    std::size_t reports = 0, written = 0, failed = 0, pictures = 0, wavFiles = 0,
+                expressionFiles = 0;
     bool anyFailure = false;
     ConvertRolls(
         inputs, settings,
@@ -212,6 +239,7 @@ int main(int argc, char** argv) {
             }
             pictures += result.picture.has_value();
             wavFiles += result.audio.has_value();
+            expressionFiles += result.expression.has_value();
         },
         [&](std::size_t done) { progress.Show(done, partInProgress()); });
     progress.Clear();
@@ -229,6 +257,9 @@ int main(int argc, char** argv) {
         char time[32];
         std::snprintf(time, sizeof time, "%.2f s", seconds);
         std::string summary = Counted(written, "MIDI file", "MIDI files") + " written, ";
+        if (options.expression)
+            summary +=
+                Counted(expressionFiles, "expression file", "expression files") + " written, ";
         if (options.picture) summary += Counted(pictures, "picture", "pictures") + " written, ";
         if (options.audio) {
             const std::string word = SoundFileWord(options.audioFormat);

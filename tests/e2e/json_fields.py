@@ -24,8 +24,9 @@ def main():
         if not line:
             continue
         record = json.loads(line)
-        # With --picture and --audio, their keys follow "midi".
-        extra = [key for key in ("picture", "audio") if key in record]
+        # With --picture, --audio and --expression, their keys follow "midi" (--expression's
+        # two: "expression" and "profile").
+        extra = [key for key in ("picture", "audio", "expression", "profile") if key in record]
         keys = KEYS[:2] + extra + KEYS[2:]
         if list(record) != keys:
             print(index, "keys", ",".join(record))
