@@ -25,6 +25,7 @@
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "roll/RollReport.h"
+#include "support/MidiTrace.h"
 #include "support/ShellRun.h"
 #include "support/SvgReading.h"
 #include "text/WxText.h"
@@ -727,9 +728,13 @@ TEST_F(RollPane_, TheConversionChoiceIsKeptAcrossRestarts) {
     EXPECT_TRUE(Checked(cmd::kSystemFirst + 4));
     EXPECT_FALSE(Checked(cmd::kSystemAutomatic));
     EXPECT_EQ(Roll().Conversion().profile, "duo-art");
+    // A roll opened now is converted as kept.
+    ASSERT_TRUE(Manager().OpenRollFile(WriteShortRoll(m_rolls, "kept").string()));
+    EXPECT_TRUE(fs::exists(m_rolls.Path("kept_BAR_e_expression.mid")));
 
     const fs::path profile = m_rolls.Path("my profile.json");
-    WriteFile(profile, "{}");
+    // A copy of one of the programs' own profiles, as a user starts one of theirs.
+    fs::copy_file(fs::path(ProfileFolder()) / "88-note.json", profile);
     wxTEST_DIALOG(Choose(cmd::kSystemFile), ChooseFile(profile));
     Choose(cmd::kExpression);
     Stop();
@@ -741,40 +746,57 @@ TEST_F(RollPane_, TheConversionChoiceIsKeptAcrossRestarts) {
 }
 
 // Expression on converts the roll on show again: its expression file is written beside the
-// MIDI file, played, drawn, and the status bar gives a note's velocity; off, all as before.
+// MIDI file, played, drawn, and the status bar gives each note's velocity as the file has it;
+// off, all as before. Red Welte: the treble crescendo (note 110) makes the second C5 louder.
 TEST_F(RollPane_, TheExpressionIsWrittenPlayedShownAndGivesVelocities) {
-    const fs::path roll = WriteRoll(m_rolls, "loud", {{60, 0, 800}, {72, 1600, 4000}});
+    const fs::path roll = WriteRoll(
+        m_rolls, "loud", {{60, 0, 800}, {72, 1600, 4000}, {110, 4400, 4440}, {72, 8000, 8800}});
     ASSERT_TRUE(Start(roll));
     Layout();
     Frame().Raise();
     const fs::path midi = m_rolls.Path("loud_BAR_e.mid");
     const fs::path expression = m_rolls.Path("loud_BAR_e_expression.mid");
     const std::string plainMidi = Slurp(midi);
+    Choose(cmd::kSystemFirst + 1);
+    EXPECT_FALSE(fs::exists(expression)) << "a roll system alone writes nothing";
     Choose(cmd::kExpression);
     ASSERT_TRUE(fs::exists(expression));
     EXPECT_EQ(Slurp(midi), plainMidi) << "the MIDI file stays as it is";
     EXPECT_EQ(Doc().PlayedMidiFile(), expression.string());
     ASSERT_NE(Pane().Scene(), nullptr);
-    EXPECT_NE(Pane().Scene()->Expression(), nullptr);
+    ASSERT_NE(Pane().Scene()->Expression(), nullptr);
+    EXPECT_EQ(Pane().Scene()->Expression()->profileName, "welte-red");
 
+    // The velocities of the two C5s as the expression file has them.
+    std::vector<int> velocities;
+    for (const std::string& line : testing_support::MidiTrace(Slurp(expression), "on"))
+        if (line.find(" on 72 ") != std::string::npos)
+            velocities.push_back(std::stoi(line.substr(line.rfind(' ') + 1)));
+    ASSERT_EQ(velocities.size(), 2u);
+    EXPECT_LT(velocities[0], velocities[1]);
     const RollScene& scene = *Pane().Scene();
     const int lane = scene.LaneOfNote(72);
     ASSERT_GE(lane, 0);
-    const int velocity = Doc().Velocities().At(72, 4000);
-    EXPECT_GE(velocity, 1);
-    EXPECT_LE(velocity, 127);
-    const std::string expected =
-        DescribeHole(scene, lane, scene.Bars(lane)[0]) + ", velocity " + std::to_string(velocity);
     wxUIActionSimulator mouse;
-    mouse.MouseMove(ScreenPointOf(7000, 72));
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == expected; }, 5s)) << StatusText(0);
-    mouse.MouseMove(ScreenPointOf(12000, 60));
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::string expected = DescribeHole(scene, lane, scene.Bars(lane)[i]) +
+                                     ", velocity " + std::to_string(velocities[i]);
+        mouse.MouseMove(ScreenPointOf(i == 0 ? 7000 : 21000, 72));
+        EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == expected; }, 5s)) << StatusText(0);
+    }
+    // A control hole is no note: no velocity.
+    const int control = scene.LaneOfNote(110);
+    ASSERT_GE(control, 0);
+    mouse.MouseMove(ScreenPointOf(11050, 110));
+    const std::string controlText = DescribeHole(scene, control, scene.Bars(control)[0]);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == controlText; }, 5s)) << StatusText(0);
 
+    // Off: converted again without it, and no expression file written.
+    fs::remove(expression);
     Choose(cmd::kExpression);
+    EXPECT_FALSE(fs::exists(expression));
     EXPECT_EQ(Doc().PlayedMidiFile(), midi.string());
     EXPECT_EQ(Pane().Scene()->Expression(), nullptr);
-    EXPECT_TRUE(Doc().Velocities().IsEmpty());
     mouse.MouseMove(ScreenPointOf(7000, 72));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Note 72 C5: ", 0) == 0; }, 5s));
     EXPECT_EQ(StatusText(0).find("velocity"), std::string::npos) << StatusText(0);
