@@ -30,6 +30,33 @@ wxString CAppSettings::WindowGroup() {
     return "/" + WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)) + "/Window";
 }
 
+wxString CAppSettings::ConversionGroup() {
+    return "/" + WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)) + "/Conversion";
+}
+
+ConversionChoice CAppSettings::ReadConversion() {
+    ConversionChoice choice;
+    wxString profile;
+    wxString folder;
+    m_config->SetPath(ConversionGroup());
+    m_config->Read("Expression", &choice.expression, false);
+    m_config->Read("RollSystem", &profile);
+    m_config->Read("OutputFolder", &folder);
+    m_config->SetPath("/");
+    choice.profile = PathBytes(profile);
+    choice.outputFolder = PathBytes(folder);
+    return choice;
+}
+
+void CAppSettings::SaveConversion(const ConversionChoice& choice) {
+    m_config->SetPath(ConversionGroup());
+    m_config->Write("Expression", choice.expression);
+    m_config->Write("RollSystem", WxPath(choice.profile));
+    m_config->Write("OutputFolder", WxPath(choice.outputFolder));
+    m_config->SetPath("/");
+    Flush();
+}
+
 FrameLayout CAppSettings::ReadLayout() {
     FrameLayout layout;
     m_config->SetPath(WindowGroup());

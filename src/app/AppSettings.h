@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "ui/ConversionChoice.h"
+
 class wxDocManager;
 
 namespace rollscribe {
@@ -14,10 +16,10 @@ struct FrameLayout;
 // The per-user settings: the file Quorvel_Software/rollscribe.conf in the user's configuration
 // folder (XDG_CONFIG_HOME, normally ~/.config), with everything under a group named after the
 // application ("BAR/ANN to Vellum file converter"). The program keeps the recent-file list and
-// the main window's layout there; the user may add the sound font that playback uses (SoundFont in
-// the group Playback). The file is rewritten atomically (a temporary file renamed over it) with
-// mode 0666 less the umask. A missing, unreadable or damaged file is not an error: the list then
-// starts empty.
+// the main window's layout and how rolls are converted there; the user may add the sound font that
+// playback uses (SoundFont in the group Playback). The file is rewritten atomically (a temporary
+// file renamed over it) with mode 0666 less the umask. A missing, unreadable or damaged file is not
+// an error: the list then starts empty.
 class CAppSettings {
   public:
     CAppSettings();
@@ -35,6 +37,12 @@ class CAppSettings {
     // Writes it at once.
     void SaveLayout(const FrameLayout& layout);
 
+    // How rolls are converted (group Conversion: Expression, RollSystem, OutputFolder): as
+    // first started when none is kept.
+    ConversionChoice ReadConversion();
+    // Writes it at once.
+    void SaveConversion(const ConversionChoice& choice);
+
     // The sound font named in the settings (its bytes); empty when none is.
     std::string SoundFont();
 
@@ -47,6 +55,7 @@ class CAppSettings {
     // The groups that hold the recent-file list and the window's layout.
     static wxString RecentFileGroup();
     static wxString WindowGroup();
+    static wxString ConversionGroup();
     // Writes the file (and its folder) now.
     void Flush();
 

@@ -99,6 +99,10 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     frame->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
     frame->RollController().SetPlaybackOptions(
         PlaybackOptionsFrom(ProcessEnvironment, m_settings->SoundFont()));
+    // Rolls converted as the user last chose; each change kept at once.
+    frame->RollController().SetConversion(m_settings->ReadConversion());
+    frame->RollController().SetConversionListener(
+        [this](const ConversionChoice& choice) { m_settings->SaveConversion(choice); });
     // The window as the user left it; kept again when it closes.
     frame->RestoreLayout(m_settings->ReadLayout());
     frame->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {

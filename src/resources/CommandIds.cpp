@@ -39,7 +39,19 @@ constexpr CommandPair kCommands[] = {
     {res::ID_REPORT_COPY, cmd::kReportCopy},
     {res::ID_REPORT_SELECT_ALL, cmd::kReportSelectAll},
     {res::ID_VIEW_ROLL_BAR, cmd::kViewRollBar},
+    {res::ID_ROLL_EXPRESSION, cmd::kExpression},
+    {res::ID_ROLL_OUTPUT_FOLDER, cmd::kOutputFolder},
+    {res::ID_ROLL_SYSTEM_AUTOMATIC, cmd::kSystemAutomatic},
+    {res::ID_ROLL_SYSTEM_FIRST, cmd::kSystemFirst},
+    {res::ID_ROLL_SYSTEM_FIRST + 1, cmd::kSystemFirst + 1},
+    {res::ID_ROLL_SYSTEM_FIRST + 2, cmd::kSystemFirst + 2},
+    {res::ID_ROLL_SYSTEM_FIRST + 3, cmd::kSystemFirst + 3},
+    {res::ID_ROLL_SYSTEM_FIRST + 4, cmd::kSystemFirst + 4},
+    {res::ID_ROLL_SYSTEM_FIRST + 5, cmd::kSystemFirst + 5},
+    {res::ID_ROLL_SYSTEM_FIRST + 6, cmd::kSystemFirst + 6},
+    {res::ID_ROLL_SYSTEM_FILE, cmd::kSystemFile},
 };
+static_assert(res::kRollSystemCount == 7, "one pair for each roll system");
 
 // The recent-file entries: sixteen resource ids, of which the toolkit numbers nine.
 constexpr unsigned kRecentFiles = 9;

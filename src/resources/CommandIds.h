@@ -41,6 +41,13 @@ constexpr int kViewRollBar = wxID_HIGHEST + 15;
 // The report's selection.
 constexpr int kReportCopy = wxID_HIGHEST + 16;
 constexpr int kReportSelectAll = wxID_HIGHEST + 17;
+// How rolls are converted: Roll > Expression, Roll > Output Folder, the Roll System submenu
+// (Automatic, then each system in kProfileNames order, then a profile file).
+constexpr int kExpression = wxID_HIGHEST + 18;
+constexpr int kOutputFolder = wxID_HIGHEST + 19;
+constexpr int kSystemAutomatic = wxID_HIGHEST + 20;
+constexpr int kSystemFirst = wxID_HIGHEST + 21;
+constexpr int kSystemFile = kSystemFirst + static_cast<int>(res::kRollSystemCount);
 }  // namespace cmd
 
 // The toolkit id of a command given by its resource id.

@@ -10,11 +10,28 @@ namespace rollscribe {
 
 namespace {
 
+enum class ItemKind { normal, check, radio, submenu };
+
 struct ItemResource {
     unsigned id;  // 0: a separator
     const char* label;
     bool check;
+    ItemKind kind = check ? ItemKind::check : ItemKind::normal;
+    // For a submenu: its items.
+    std::vector<ItemResource> items = {};
 };
+
+// Roll > Roll System: Automatic, each of the programs' own profiles, a profile file; one radio
+// group (a separator would end it), so one of them is chosen.
+std::vector<ItemResource> RollSystemItems() {
+    std::vector<ItemResource> items = {
+        {res::ID_ROLL_SYSTEM_AUTOMATIC, "&Automatic", false, ItemKind::radio}};
+    for (unsigned i = 0; i < res::kRollSystemCount; ++i)
+        items.push_back(
+            {res::ID_ROLL_SYSTEM_FIRST + i, kRollSystemLabels[i], false, ItemKind::radio});
+    items.push_back({res::ID_ROLL_SYSTEM_FILE, "&From File...", false, ItemKind::radio});
+    return items;
+}
 
 struct PopupResource {
     const char* title;
@@ -54,7 +71,10 @@ const std::vector<PopupResource>& MenuTable() {
           {res::ID_ROLL_SHOW_IN_FOLDER, "Show in &Folder", false},
           {0, nullptr, false},
           {res::ID_ROLL_COPY_REPORT, "&Copy Report", false},
-          {res::ID_ROLL_EXPORT_PICTURE, "&Export Picture...", false}}},
+          {res::ID_ROLL_EXPORT_PICTURE, "&Export Picture...", false},
+          {0, nullptr, false},
+          {res::ID_ROLL_EXPRESSION, "E&xpression", true},
+          {0, "Roll &System", false, ItemKind::submenu, RollSystemItems()}}},
         {"&Help", {{res::ID_APP_ABOUT, "&About Rollscribe...", false}}},
     };
     return table;
@@ -72,20 +92,34 @@ wxString CommandToolTip(int commandId) {
     return id ? WxAscii(ToolTipOf(LoadResourceString(id))) : wxString();
 }
 
+namespace {
+
+wxMenu* CreateMenu(const std::vector<ItemResource>& items) {
+    auto* menu = new wxMenu;
+    for (const ItemResource& item : items) {
+        if (item.kind == ItemKind::submenu) {
+            menu->AppendSubMenu(CreateMenu(item.items), WxAscii(item.label));
+            continue;
+        }
+        if (item.id == 0) {
+            menu->AppendSeparator();
+            continue;
+        }
+        int id = CommandIdOf(item.id);
+        menu->Append(id, WxAscii(item.label), CommandPrompt(id),
+                     item.kind == ItemKind::check   ? wxITEM_CHECK
+                     : item.kind == ItemKind::radio ? wxITEM_RADIO
+                                                    : wxITEM_NORMAL);
+    }
+    return menu;
+}
+
+}  // namespace
+
 wxMenuBar* CreateMainMenuBar() {
     auto* bar = new wxMenuBar;
     for (const PopupResource& popup : MenuTable()) {
-        auto* menu = new wxMenu;
-        for (const ItemResource& item : popup.items) {
-            if (item.id == 0) {
-                menu->AppendSeparator();
-                continue;
-            }
-            int id = CommandIdOf(item.id);
-            menu->Append(id, WxAscii(item.label), CommandPrompt(id),
-                         item.check ? wxITEM_CHECK : wxITEM_NORMAL);
-        }
-        bar->Append(menu, WxAscii(popup.title));
+        bar->Append(CreateMenu(popup.items), WxAscii(popup.title));
     }
     // Shown grayed until the recent-file list has entries.
     bar->Enable(cmd::kRecentFile1, false);

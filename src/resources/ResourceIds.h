@@ -44,6 +44,14 @@ constexpr unsigned ID_VIEW_ROLL_PICTURE = 0x8009;
 constexpr unsigned ID_REPORT_COPY = 0x800A;
 constexpr unsigned ID_REPORT_SELECT_ALL = 0x800B;
 constexpr unsigned ID_VIEW_ROLL_BAR = 0x800C;
+// How rolls are converted: the expression file, the roll system it follows (Automatic, each of
+// the programs' own profiles in menu order, a profile file) and the output folder.
+constexpr unsigned ID_ROLL_EXPRESSION = 0x800D;
+constexpr unsigned ID_ROLL_OUTPUT_FOLDER = 0x800E;
+constexpr unsigned ID_ROLL_SYSTEM_AUTOMATIC = 0x800F;
+constexpr unsigned ID_ROLL_SYSTEM_FIRST = 0x8010;
+constexpr unsigned kRollSystemCount = 7;
+constexpr unsigned ID_ROLL_SYSTEM_FILE = 0x8017;
 
 // Status-bar indicators.
 constexpr unsigned ID_INDICATOR_CAPS = 0xE701;

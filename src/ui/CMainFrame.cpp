@@ -549,7 +549,7 @@ wxWindow* CMainFrame::HostWindow() {
     return this;
 }
 
-const CRollWxDocument* CMainFrame::RollDocument() const {
+CRollWxDocument* CMainFrame::RollDocument() const {
     return RollDocumentOf(GetDocumentManager());
 }
 

@@ -115,7 +115,7 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
 
     // The roll controller's host.
     wxWindow* HostWindow() override;
-    const rollscribe::CRollWxDocument* RollDocument() const override;
+    rollscribe::CRollWxDocument* RollDocument() const override;
     void ShowStatusNote(const wxString& text) override;
     void PaintNow() override;
     void ShowHoleText(const wxString& text) override;

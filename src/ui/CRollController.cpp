@@ -14,6 +14,7 @@
 #include <cstring>
 #include <utility>
 
+#include "expression/ProfileLocator.h"
 #include "picture/TimeScale.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
@@ -69,13 +70,20 @@ wxBEGIN_EVENT_TABLE(CRollController, wxEvtHandler)
     EVT_MENU(cmd::kCopyReport, CRollController::OnCopyReport)
     EVT_MENU(cmd::kExportPicture, CRollController::OnExportPicture)
     EVT_UPDATE_UI(cmd::kExportPicture, CRollController::OnUpdateExportPicture)
+    EVT_MENU(cmd::kExpression, CRollController::OnExpression)
+    EVT_UPDATE_UI(cmd::kExpression, CRollController::OnUpdateExpression)
+    EVT_MENU_RANGE(cmd::kSystemAutomatic, cmd::kSystemFile, CRollController::OnRollSystem)
+    EVT_UPDATE_UI_RANGE(cmd::kSystemAutomatic, cmd::kSystemFile,
+                        CRollController::OnUpdateRollSystem)
 wxEND_EVENT_TABLE()
 // clang-format on
 
 CRollController::CRollController(CRollHost& host, CRollPane& pane) : m_host(host), m_pane(pane) {
     Bind(EVT_ROLL_CHANGING, &CRollController::OnRollChanging, this);
     Bind(EVT_ROLL_CHANGED, &CRollController::OnRollChanged, this);
-    m_pane.SetHoleListener([this](const std::string& text) { m_host.ShowHoleText(WxText(text)); });
+    m_pane.SetHoleListener([this](const std::string& text, const std::optional<HoleAtPoint>& hole) {
+        OnHole(text, hole);
+    });
     m_pane.SetClickListener([this](double time) { OnRollClicked(time); });
 }
 
@@ -87,6 +95,12 @@ const std::string& CRollController::ConvertedMidi() const {
     return doc ? doc->ConvertedMidiFile() : none;
 }
 
+const std::string& CRollController::PlayedMidi() const {
+    static const std::string none;
+    const CRollWxDocument* doc = m_host.RollDocument();
+    return doc ? doc->PlayedMidiFile() : none;
+}
+
 void CRollController::ShowFailure(FileTask task, const std::string& file,
                                   std::exception_ptr error) {
     wxMessageBox(FailureMessage(task, file, error), ProgramName(), wxOK | wxICON_EXCLAMATION,
@@ -94,6 +108,8 @@ void CRollController::ShowFailure(FileTask task, const std::string& file,
 }
 
 void CRollController::OnRollChanging(wxCommandEvent& event) {
+    // The roll about to be loaded is converted as now chosen.
+    if (CRollWxDocument* doc = m_host.RollDocument()) doc->SetConversion(m_conversion);
     // What played the old roll's MIDI file stops, and the next play starts from the beginning.
     if (m_player) m_player->Reset();
     m_host.ShowWaiting(false);
@@ -153,7 +169,7 @@ void CRollController::OnPlay(wxCommandEvent& event) {
         StopPlayback();
         return;
     }
-    const std::string midi = ConvertedMidi();
+    const std::string midi = PlayedMidi();
     if (midi.empty() || !m_pane.Scene()) return;
     try {
         Player().Play(midi);
@@ -201,7 +217,7 @@ void CRollController::OnPlayerPosition(long long tick, bool ended) {
 void CRollController::OnPlayerFailure(std::exception_ptr error) {
     m_host.SetStatusMessage(wxEmptyString);
     m_host.ShowWaiting(false);
-    ShowFailure(FileTask::playMidi, ConvertedMidi(), error);
+    ShowFailure(FileTask::playMidi, PlayedMidi(), error);
 }
 
 void CRollController::OnRollClicked(double time) {
@@ -211,7 +227,7 @@ void CRollController::OnRollClicked(double time) {
     try {
         Player().SetPosition(tick);
     } catch (...) {
-        ShowFailure(FileTask::playMidi, ConvertedMidi(), std::current_exception());
+        ShowFailure(FileTask::playMidi, PlayedMidi(), std::current_exception());
         return;
     }
     m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), false);
@@ -355,6 +371,79 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
         return;
     }
     m_host.ShowStatusNote("Picture saved: " + WxText(target.path));
+}
+
+void CRollController::OnHole(const std::string& text, const std::optional<HoleAtPoint>& hole) {
+    wxString shown = WxText(text);
+    const CRollWxDocument* doc = m_host.RollDocument();
+    const RollScene* scene = m_pane.Scene();
+    // With the expression, a note's hole says how loud the expression file strikes it.
+    if (hole && doc && scene && doc->Scene().get() == scene && !doc->Velocities().IsEmpty()) {
+        const int velocity =
+            doc->Velocities().At(scene->Lanes().at(hole->lane).note, hole->bar.start);
+        if (velocity > 0) shown += wxString::Format(", velocity %d", velocity);
+    }
+    m_host.ShowHoleText(shown);
+}
+
+void CRollController::ChangeConversion(const ConversionChoice& choice) {
+    if (choice == m_conversion) return;
+    const ConversionChoice before = std::exchange(m_conversion, choice);
+    if (m_conversionListener) m_conversionListener(m_conversion);
+    // What is shown and played follows the choice at once: the roll on show is converted again
+    // when the choice changes what its conversion gives.
+    const bool changes = before.expression != choice.expression ||
+                         before.outputFolder != choice.outputFolder ||
+                         (choice.expression && before.profile != choice.profile);
+    if (CRollWxDocument* doc = m_host.RollDocument(); doc && changes) {
+        doc->SetConversion(m_conversion);
+        doc->ReopenRoll();
+    }
+}
+
+void CRollController::OnExpression(wxCommandEvent& event) {
+    (void)event;
+    ConversionChoice choice = m_conversion;
+    choice.expression = !choice.expression;
+    ChangeConversion(choice);
+}
+
+void CRollController::OnUpdateExpression(wxUpdateUIEvent& event) {
+    event.Check(m_conversion.expression);
+}
+
+void CRollController::OnRollSystem(wxCommandEvent& event) {
+    ConversionChoice choice = m_conversion;
+    const int id = event.GetId();
+    if (id == cmd::kSystemAutomatic) {
+        choice.profile.clear();
+    } else if (id == cmd::kSystemFile) {
+        const wxFileName current(WxPath(IsProfileFile(choice.profile) ? choice.profile : ""));
+        wxFileDialog dialog(
+            m_host.HostWindow(), "Roll System Profile", current.GetPath(), current.GetFullName(),
+            "Roll System Profiles (*.json)|*.json;" + AnyCasePattern(".json") + "|All Files (*)|*",
+            wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+        if (dialog.ShowModal() != wxID_OK) return;
+        choice.profile = PathBytes(dialog.GetPath());
+    } else {
+        choice.profile = std::string(kProfileNames[id - cmd::kSystemFirst]);
+    }
+    ChangeConversion(choice);
+}
+
+void CRollController::OnUpdateRollSystem(wxUpdateUIEvent& event) {
+    const std::string& profile = m_conversion.profile;
+    const int id = event.GetId();
+    bool chosen = false;
+    if (id == cmd::kSystemAutomatic) {
+        chosen = profile.empty();
+    } else if (id == cmd::kSystemFile) {
+        chosen = !profile.empty() && IsProfileFile(profile);
+    } else {
+        chosen = profile == kProfileNames[id - cmd::kSystemFirst];
+    }
+    // A radio item is checked by checking it: the others of its group go off by themselves.
+    if (chosen) event.Check(true);
 }
 
 }  // namespace rollscribe

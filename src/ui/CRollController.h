@@ -4,11 +4,15 @@
 #include <wx/string.h>
 
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "audio/MidiPlayback.h"
 #include "picture/PictureFiles.h"
+#include "picture/RollLayout.h"
+#include "ui/ConversionChoice.h"
 #include "ui/DesktopActions.h"
 #include "ui/FailureMessages.h"
 
@@ -25,7 +29,7 @@ class CRollHost {
     // The window that message boxes and dialogs belong to.
     virtual wxWindow* HostWindow() = 0;
     // The roll document; none before the document manager has made it.
-    virtual const CRollWxDocument* RollDocument() const = 0;
+    virtual CRollWxDocument* RollDocument() const = 0;
     // Whether the band that shows the roll's picture is shown.
     virtual bool IsRollPaneShown() = 0;
     // The state of longer work, for the status bar ("Playing 0:42 of 1:48"); empty for none.
@@ -57,6 +61,14 @@ class CRollController : public wxEvtHandler {
     // What Open MIDI File and Show in Folder ask of the desktop.
     void SetDesktop(DesktopActions desktop) { m_desktop = std::move(desktop); }
 
+    // How rolls are converted (Roll > Expression, Roll System, Output Folder), and what hears
+    // of a change the user makes (to keep it).
+    void SetConversion(const ConversionChoice& choice) { m_conversion = choice; }
+    const ConversionChoice& Conversion() const noexcept { return m_conversion; }
+    void SetConversionListener(std::function<void(const ConversionChoice&)> listener) {
+        m_conversionListener = std::move(listener);
+    }
+
     // Whether the roll plays, or waits for the sound font to load to play.
     bool IsPlaying() const;
     bool IsWaitingForSoundFont() const;
@@ -65,6 +77,8 @@ class CRollController : public wxEvtHandler {
 
   private:
     const std::string& ConvertedMidi() const;
+    // The file Play plays: the expression file when one was written.
+    const std::string& PlayedMidi() const;
     CRollPlayer& Player();
     void ShowFailure(FileTask task, const std::string& file, std::exception_ptr error);
     void ShowPlayingTime(long long tick);
@@ -88,6 +102,13 @@ class CRollController : public wxEvtHandler {
     void OnCopyReport(wxCommandEvent& event);
     void OnExportPicture(wxCommandEvent& event);
     void OnUpdateExportPicture(wxUpdateUIEvent& event);
+    void OnExpression(wxCommandEvent& event);
+    void OnUpdateExpression(wxUpdateUIEvent& event);
+    void OnRollSystem(wxCommandEvent& event);
+    void OnUpdateRollSystem(wxUpdateUIEvent& event);
+    // Takes a new choice: keeps it, and converts the roll on show again by it.
+    void ChangeConversion(const ConversionChoice& choice);
+    void OnHole(const std::string& text, const std::optional<HoleAtPoint>& hole);
 
     CRollHost& m_host;
     CRollPane& m_pane;
@@ -95,6 +116,8 @@ class CRollController : public wxEvtHandler {
     std::unique_ptr<CRollPlayer> m_player;
     DesktopActions m_desktop = SystemDesktop();
     PictureFormat m_exportFormat = PictureFormat::png;
+    ConversionChoice m_conversion;
+    std::function<void(const ConversionChoice&)> m_conversionListener;
 
     wxDECLARE_EVENT_TABLE();
 };

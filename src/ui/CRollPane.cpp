@@ -193,10 +193,14 @@ void CRollPane::OnWheel(wxMouseEvent& event) {
 
 void CRollPane::UpdateHoleText(const wxPoint& at) {
     std::string text;
-    if (GetClientRect().Contains(at)) text = m_viewport.StatusTextAt(at.x, at.y).value_or("");
+    std::optional<HoleAtPoint> hole;
+    if (GetClientRect().Contains(at)) {
+        text = m_viewport.StatusTextAt(at.x, at.y).value_or("");
+        hole = m_viewport.HoleAt(at.x, at.y);
+    }
     if (text == m_holeText) return;
     m_holeText = text;
-    if (m_holeListener) m_holeListener(m_holeText);
+    if (m_holeListener) m_holeListener(m_holeText, hole);
 }
 
 void CRollPane::OnMotion(wxMouseEvent& event) {

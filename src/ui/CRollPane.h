@@ -45,7 +45,8 @@ class CRollPane : public wxWindow {
 
     // Told the status-bar text for the hole under the pointer whenever it changes; an empty text
     // when the pointer left the holes.
-    void SetHoleListener(std::function<void(const std::string&)> listener) {
+    void SetHoleListener(
+        std::function<void(const std::string&, const std::optional<HoleAtPoint>&)> listener) {
         m_holeListener = std::move(listener);
     }
     // Told the roll position that the user clicked in the scale, markers or lanes.
@@ -74,7 +75,7 @@ class CRollPane : public wxWindow {
     RollViewport m_viewport;
     std::optional<double> m_cursor;
     std::string m_holeText;
-    std::function<void(const std::string&)> m_holeListener;
+    std::function<void(const std::string&, const std::optional<HoleAtPoint>&)> m_holeListener;
     std::function<void(double)> m_clickListener;
 };
 

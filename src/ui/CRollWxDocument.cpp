@@ -45,7 +45,10 @@ void CRollWxDocument::TellWindow(wxEventType type, const wxString& file) {
 bool CRollWxDocument::OnNewDocument() {
     TellWindow(EVT_ROLL_CHANGING);
     if (!wxDocument::OnNewDocument()) return false;
+    m_shownRoll.clear();
     m_convertedMidi.clear();
+    m_expressionFile.clear();
+    m_velocities = NoteVelocities();
     m_scene.reset();
     m_roll.OnNewDocument();
     UpdateAllViews();
@@ -55,25 +58,62 @@ bool CRollWxDocument::OnNewDocument() {
 
 void CRollWxDocument::NameAfterReport() {
     const std::string path = m_roll.m_strFilePath.ToStdString();
+    m_shownRoll = path;
     // The file as the toolkit names files, to be opened again; the title as a person reads it.
     SetFilename(WxPath(path), false);
     SetTitle(WxText(path.substr(path.rfind('/') + 1)));
     for (wxView* view : GetViewsVector()) view->OnChangeFilename();
 }
 
+void CRollWxDocument::SetConversion(const ConversionChoice& choice) {
+    // The expression's profile is read once for every roll: another one needs another output.
+    if (choice.profile != m_conversion.profile) m_expression.reset();
+    m_conversion = choice;
+}
+
+bool CRollWxDocument::ReopenRoll() {
+    if (m_shownRoll.empty()) return false;
+    const std::string path = m_shownRoll;
+    return OpenRoll(path);
+}
+
+wxString CRollWxDocument::ConvertExpression(RollScene& scene) {
+    if (!m_conversion.expression || !m_expression) return {};
+    if (m_expression->Written()) {
+        m_expressionFile = m_expression->Path().ToStdString();
+        m_velocities = NoteVelocities(m_roll.m_events, m_expression->Result().velocities);
+        scene.SetExpression(m_expression->Result(), m_expression->Profile());
+        return {};
+    }
+    if (!m_expression->Error()) return {};
+    const std::string file = m_expression->Path().IsEmpty() ? m_roll.MidiFilePath().ToStdString()
+                                                            : m_expression->Path().ToStdString();
+    return FailureMessage(FileTask::writeExpression, file, m_expression->Error());
+}
+
 bool CRollWxDocument::OpenRoll(const std::string& path) {
     std::string convertedBefore = std::exchange(m_convertedMidi, std::string());
+    std::string expressionBefore = std::exchange(m_expressionFile, std::string());
+    NoteVelocities velocitiesBefore = std::exchange(m_velocities, NoteVelocities());
     std::shared_ptr<const RollScene> sceneBefore = std::exchange(m_scene, nullptr);
     m_roll.m_reached = false;
     wxString failure;
+    wxString expressionFailure;
     {
-        // The pointer shows the work from the start; the window hears which file it is.
+        // The pointer shows the work from the start; the window hears which file it is (and may
+        // set how it is converted).
         wxBusyCursor busy;
         TellWindow(EVT_ROLL_CHANGING, WxText(path.substr(path.rfind('/') + 1)));
+        if (m_conversion.expression && !m_expression)
+            m_expression = std::make_unique<ExpressionOutput>(m_conversion.profile, true);
+        if (m_expression) m_expression->Reset();
+        m_roll.m_pSideOutput = m_conversion.expression ? m_expression.get() : nullptr;
         try {
             if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
                 m_convertedMidi = m_roll.MidiFilePath().ToStdString();
-                m_scene = std::make_shared<const RollScene>(m_roll);
+                auto scene = std::make_shared<RollScene>(m_roll);
+                expressionFailure = ConvertExpression(*scene);
+                m_scene = std::move(scene);
             }
         } catch (...) {
             failure = FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(),
@@ -85,12 +125,18 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
     } else {
         // Nothing of the document changed.
         m_convertedMidi = std::move(convertedBefore);
+        m_expressionFile = std::move(expressionBefore);
+        m_velocities = std::move(velocitiesBefore);
         m_scene = std::move(sceneBefore);
     }
+    m_roll.m_pSideOutput = nullptr;
     if (failure.empty()) SetDocumentSaved(true);
     // After a failure the view shows what the document holds now: the messages gathered up to it.
     UpdateAllViews();
     TellWindow(EVT_ROLL_CHANGED);
+    // The MIDI file is written and shown all the same.
+    if (!expressionFailure.empty())
+        wxMessageBox(expressionFailure, ProgramName(), wxOK | wxICON_EXCLAMATION, MessageParent());
     if (failure.empty()) return true;
     wxMessageBox(failure, ProgramName(), wxOK | wxICON_EXCLAMATION, MessageParent());
     return false;

@@ -5,8 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "expression/ExpressionOutput.h"
 #include "picture/RollScene.h"
 #include "roll/CRollscribeDoc.h"
+#include "ui/ConversionChoice.h"
+#include "ui/NoteVelocities.h"
 
 namespace rollscribe {
 
@@ -41,8 +44,24 @@ class CRollWxDocument : public wxDocument {
     bool SaveAs() override;
     bool OnSaveDocument(const wxString& file) override;
 
+    // How the rolls opened from now on are converted.
+    void SetConversion(const ConversionChoice& choice);
+    const ConversionChoice& Conversion() const noexcept { return m_conversion; }
+    // Opens the roll on show again, converted as now chosen; false when none is on show or it
+    // failed (and said why).
+    bool ReopenRoll();
+
     // The MIDI file written for the roll on show (its bytes); empty when none was.
     const std::string& ConvertedMidiFile() const noexcept { return m_convertedMidi; }
+    // The file that plays the roll on show: its expression file when one was written, else its
+    // MIDI file; empty when none was.
+    const std::string& PlayedMidiFile() const noexcept {
+        return m_expressionFile.empty() ? m_convertedMidi : m_expressionFile;
+    }
+    // The expression file written for the roll on show; empty when none was.
+    const std::string& ExpressionFile() const noexcept { return m_expressionFile; }
+    // The velocity of each hole of the roll on show in its expression file; empty without one.
+    const NoteVelocities& Velocities() const noexcept { return m_velocities; }
     // The picture of the roll on show, made after its conversion; none when no MIDI file was
     // written for it (before any open, after File New, after a file that was not converted).
     std::shared_ptr<const RollScene> Scene() const noexcept { return m_scene; }
@@ -67,8 +86,17 @@ class CRollWxDocument : public wxDocument {
     void NameAfterReport();
     wxWindow* MessageParent() const;
 
+    // Runs the expression of the roll being loaded when chosen; after the load, its outcome.
+    // Gives the failure message when the expression file was not written.
+    wxString ConvertExpression(RollScene& scene);
+
     CWatchedRoll m_roll;
+    ConversionChoice m_conversion;
+    std::string m_shownRoll;  // the roll file the report shows; empty after File New
+    std::unique_ptr<ExpressionOutput> m_expression;
     std::string m_convertedMidi;
+    std::string m_expressionFile;
+    NoteVelocities m_velocities;
     std::shared_ptr<const RollScene> m_scene;
 
     wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);

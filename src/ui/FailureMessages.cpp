@@ -28,6 +28,8 @@ const char* MemoryPurpose(FileTask task) {
             return "play the MIDI file";
         case FileTask::exportPicture:
             return "draw the roll picture";
+        case FileTask::writeExpression:
+            return "write the expression file";
     }
     return "go on";
 }
@@ -51,6 +53,11 @@ wxString FailureMessage(FileTask task, const std::string& file, std::exception_p
             break;
         case FileTask::exportPicture:
             headline = "Rollscribe could not export the roll picture:";
+            break;
+        case FileTask::writeExpression:
+            headline =
+                "Rollscribe could not write the expression file (the MIDI file is "
+                "written):";
             break;
     }
     return headline + "\n" + WxText(file) + "\n\n" +

@@ -9,10 +9,11 @@ namespace rollscribe {
 
 // What the program was doing with a file when it failed.
 enum class FileTask {
-    openRoll,       // opening and converting a roll file
-    saveMidi,       // writing the copy of the MIDI file that Save As asked for
-    playMidi,       // playing the converted MIDI file
-    exportPicture,  // writing the roll picture that Export Picture asked for
+    openRoll,         // opening and converting a roll file
+    saveMidi,         // writing the copy of the MIDI file that Save As asked for
+    playMidi,         // playing the converted MIDI file
+    exportPicture,    // writing the roll picture that Export Picture asked for
+    writeExpression,  // reading the roll system's profile and writing the expression file
 };
 
 // The text of the message box that reports a failure: what failed, on which file (as the user

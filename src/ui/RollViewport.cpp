@@ -244,6 +244,11 @@ std::optional<std::string> RollViewport::StatusTextAt(double x, double y) const 
     return std::nullopt;
 }
 
+std::optional<HoleAtPoint> RollViewport::HoleAt(double x, double y) const {
+    if (!m_scene) return std::nullopt;
+    return RollLayout(*m_scene, m_view).HoleAt(x, y);
+}
+
 std::optional<double> RollViewport::TimeAt(double x, double y) const {
     if (!m_scene) return std::nullopt;
     const RollLayout layout(*m_scene, m_view);

@@ -84,6 +84,8 @@ class RollViewport {
     // or mark is under it in the marker strip (its whole text; at a mark, first a marker whose
     // text the strip has no room for); none elsewhere.
     std::optional<std::string> StatusTextAt(double x, double y) const;
+    // The hole at a point of the view, if any.
+    std::optional<HoleAtPoint> HoleAt(double x, double y) const;
     // Where the marker strip puts the markers' texts at the view's zoom, laid out once a zoom.
     const MarkerTextRows& MarkerTexts() const;
     // The roll position under a point of the scale, the markers' strip or the lanes, within the

@@ -19,11 +19,13 @@
 #include "GuiHarness.h"
 #include "RollGenerator.h"
 #include "audio/SoundFontLoad.h"
+#include "expression/ProfileLocator.h"
 #include "picture/SceneTexts.h"
 #include "platform/FileFaults.h"
 #include "resources/CommandIds.h"
 #include "resources/MenuResource.h"
 #include "roll/RollReport.h"
+#include "support/MidiTrace.h"
 #include "support/ShellRun.h"
 #include "support/SvgReading.h"
 #include "text/WxText.h"
@@ -670,6 +672,156 @@ TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
     // Showing the whole roll already: nothing to zoom out to.
     EXPECT_FALSE(MenuEnabled(cmd::kZoomOut));
     EXPECT_FALSE(MenuEnabled(cmd::kZoomAll));
+}
+
+// How rolls are converted: Roll > Expression (a check item), the Roll System submenu (one
+// radio group) and Output Folder, each with its prompt.
+TEST_F(RollPane_, TheConversionItemsAndTheirPrompts) {
+    ASSERT_TRUE(Start());
+    const wxMenuBar* bar = Frame().GetMenuBar();
+    struct Item {
+        int id;
+        wxItemKind kind;
+        std::string prompt;
+    };
+    const std::vector<Item> items = {
+        {cmd::kExpression, wxITEM_CHECK,
+         "Write the expression MIDI file too, and play and show the roll as its piano would"},
+        {cmd::kSystemAutomatic, wxITEM_RADIO, "Follow the roll system that the roll type names"},
+        {cmd::kSystemFirst, wxITEM_RADIO,
+         "Play the roll as an 88-note roll: sustain, soft pedal and accents"},
+        {cmd::kSystemFirst + 4, wxITEM_RADIO, "Play the roll as a Duo-Art roll"},
+        {cmd::kSystemFirst + 6, wxITEM_RADIO, "Play the roll as an Ampico B roll"},
+        {cmd::kSystemFile, wxITEM_RADIO,
+         "Play the roll as a roll system profile file describes it"},
+    };
+    for (const Item& item : items) {
+        const wxMenuItem* found = bar->FindItem(item.id);
+        ASSERT_NE(found, nullptr) << item.id;
+        EXPECT_EQ(found->GetKind(), item.kind) << item.id;
+        wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, item.id);
+        Frame().GetEventHandler()->ProcessEvent(highlight);
+        EXPECT_EQ(StatusText(0), item.prompt);
+    }
+    // Every system of the programs' own, in their order, between Automatic and From File.
+    const wxMenu* systems = bar->FindItem(cmd::kSystemAutomatic)->GetMenu();
+    std::vector<int> ids;
+    for (const wxMenuItem* item : systems->GetMenuItems())
+        if (!item->IsSeparator()) ids.push_back(item->GetId());
+    ASSERT_EQ(ids.size(), std::size(kProfileNames) + 2);
+    EXPECT_EQ(ids.front(), cmd::kSystemAutomatic);
+    EXPECT_EQ(ids.back(), cmd::kSystemFile);
+    EXPECT_EQ(Utf8(bar->FindItem(cmd::kSystemFile)->GetItemLabel()), "&From File...");
+}
+
+// The choice is kept across restarts; a fresh start converts as the roll type says, without
+// the expression.
+TEST_F(RollPane_, TheConversionChoiceIsKeptAcrossRestarts) {
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(Checked(cmd::kExpression));
+    EXPECT_TRUE(Checked(cmd::kSystemAutomatic));
+    Choose(cmd::kExpression);
+    Choose(cmd::kSystemFirst + 4);
+    Stop();
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(Checked(cmd::kExpression));
+    EXPECT_TRUE(Checked(cmd::kSystemFirst + 4));
+    EXPECT_FALSE(Checked(cmd::kSystemAutomatic));
+    EXPECT_EQ(Roll().Conversion().profile, "duo-art");
+    // A roll opened now is converted as kept.
+    ASSERT_TRUE(Manager().OpenRollFile(WriteShortRoll(m_rolls, "kept").string()));
+    EXPECT_TRUE(fs::exists(m_rolls.Path("kept_BAR_e_expression.mid")));
+
+    const fs::path profile = m_rolls.Path("my profile.json");
+    // A copy of one of the programs' own profiles, as a user starts one of theirs.
+    fs::copy_file(fs::path(ProfileFolder()) / "88-note.json", profile);
+    wxTEST_DIALOG(Choose(cmd::kSystemFile), ChooseFile(profile));
+    Choose(cmd::kExpression);
+    Stop();
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(Checked(cmd::kExpression));
+    EXPECT_TRUE(Checked(cmd::kSystemFile));
+    EXPECT_FALSE(Checked(cmd::kSystemFirst + 4));
+    EXPECT_EQ(Roll().Conversion().profile, profile.string());
+}
+
+// Expression on converts the roll on show again: its expression file is written beside the
+// MIDI file, played, drawn, and the status bar gives each note's velocity as the file has it;
+// off, all as before. Red Welte: the treble crescendo (note 110) makes the second C5 louder.
+TEST_F(RollPane_, TheExpressionIsWrittenPlayedShownAndGivesVelocities) {
+    const fs::path roll = WriteRoll(
+        m_rolls, "loud", {{60, 0, 800}, {72, 1600, 4000}, {110, 4400, 4440}, {72, 8000, 8800}});
+    ASSERT_TRUE(Start(roll));
+    Layout();
+    Frame().Raise();
+    const fs::path midi = m_rolls.Path("loud_BAR_e.mid");
+    const fs::path expression = m_rolls.Path("loud_BAR_e_expression.mid");
+    const std::string plainMidi = Slurp(midi);
+    Choose(cmd::kSystemFirst + 1);
+    EXPECT_FALSE(fs::exists(expression)) << "a roll system alone writes nothing";
+    Choose(cmd::kExpression);
+    ASSERT_TRUE(fs::exists(expression));
+    EXPECT_EQ(Slurp(midi), plainMidi) << "the MIDI file stays as it is";
+    EXPECT_EQ(Doc().PlayedMidiFile(), expression.string());
+    ASSERT_NE(Pane().Scene(), nullptr);
+    ASSERT_NE(Pane().Scene()->Expression(), nullptr);
+    EXPECT_EQ(Pane().Scene()->Expression()->profileName, "welte-red");
+
+    // The velocities of the two C5s as the expression file has them.
+    std::vector<int> velocities;
+    for (const std::string& line : testing_support::MidiTrace(Slurp(expression), "on"))
+        if (line.find(" on 72 ") != std::string::npos)
+            velocities.push_back(std::stoi(line.substr(line.rfind(' ') + 1)));
+    ASSERT_EQ(velocities.size(), 2u);
+    EXPECT_LT(velocities[0], velocities[1]);
+    const RollScene& scene = *Pane().Scene();
+    const int lane = scene.LaneOfNote(72);
+    ASSERT_GE(lane, 0);
+    wxUIActionSimulator mouse;
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::string expected = DescribeHole(scene, lane, scene.Bars(lane)[i]) +
+                                     ", velocity " + std::to_string(velocities[i]);
+        mouse.MouseMove(ScreenPointOf(i == 0 ? 7000 : 21000, 72));
+        EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == expected; }, 5s)) << StatusText(0);
+    }
+    // A control hole is no note: no velocity.
+    const int control = scene.LaneOfNote(110);
+    ASSERT_GE(control, 0);
+    mouse.MouseMove(ScreenPointOf(11050, 110));
+    const std::string controlText = DescribeHole(scene, control, scene.Bars(control)[0]);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == controlText; }, 5s)) << StatusText(0);
+
+    // Off: converted again without it, and no expression file written.
+    fs::remove(expression);
+    Choose(cmd::kExpression);
+    EXPECT_FALSE(fs::exists(expression));
+    EXPECT_EQ(Doc().PlayedMidiFile(), midi.string());
+    EXPECT_EQ(Pane().Scene()->Expression(), nullptr);
+    mouse.MouseMove(ScreenPointOf(7000, 72));
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Note 72 C5: ", 0) == 0; }, 5s));
+    EXPECT_EQ(StatusText(0).find("velocity"), std::string::npos) << StatusText(0);
+}
+
+// A profile that cannot be read is named with what is wrong; the MIDI file is written and the
+// roll shown all the same, without the expression.
+TEST_F(RollPane_, AProfileThatCannotBeReadIsNamedAndTheRollStillShows) {
+    const fs::path roll = WriteShortRoll(m_rolls, "short");
+    ASSERT_TRUE(Start(roll));
+    const fs::path profile = m_rolls.Path("broken.json");
+    WriteFile(profile, "{\"name\": 5}");
+    wxTEST_DIALOG(Choose(cmd::kSystemFile), ChooseFile(profile));
+    ExpectMessageBox box;
+    wxTEST_DIALOG(Choose(cmd::kExpression), box);
+    const std::string text = Utf8(*box.Text());
+    EXPECT_EQ(text.rfind("Rollscribe could not write the expression file", 0), 0u) << text;
+    // The file, the field and what is wrong with it.
+    EXPECT_NE(text.find("\n" + profile.string() + "\nFormat: is missing."), std::string::npos)
+        << text;
+    EXPECT_EQ(Doc().ConvertedMidiFile(), m_rolls.Path("short_BAR_e.mid").string());
+    EXPECT_EQ(Doc().PlayedMidiFile(), Doc().ConvertedMidiFile());
+    ASSERT_NE(Pane().Scene(), nullptr);
+    EXPECT_EQ(Pane().Scene()->Expression(), nullptr);
+    EXPECT_FALSE(fs::exists(m_rolls.Path("short_BAR_e_expression.mid")));
 }
 
 // The Roll band below the tool bar: Play/Stop and the zoom, each button with its tool tip and

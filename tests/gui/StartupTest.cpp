@@ -198,7 +198,8 @@ TEST_F(Startup, MenusAndTheirKeys) {
         {"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"},
         {"&Toolbar", "&Status Bar", "&Roll Picture", "Roll Tool &Bar"},
         {"&Play\tSpace", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-", "&Whole Roll\tCtrl+0", "-",
-         "Open &MIDI File", "Show in &Folder", "-", "&Copy Report", "&Export Picture..."},
+         "Open &MIDI File", "Show in &Folder", "-", "&Copy Report", "&Export Picture...", "-",
+         "E&xpression", "Roll &System"},
         {"&About Rollscribe..."},
     };
     const wxMenuBar* bar = Frame().GetMenuBar();

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace rollscribe {
+
+// How the desktop program converts the rolls it opens (Roll > Expression, Roll System, Output
+// Folder); kept across restarts.
+struct ConversionChoice {
+    // Whether the expression file is written with the MIDI file, played and shown.
+    bool expression = false;
+    // The roll system: empty for the one the roll type names, a profile's name (kProfileNames)
+    // or a profile file's path (its bytes).
+    std::string profile;
+    // The folder the outputs go to (its bytes); empty for beside the roll.
+    std::string outputFolder;
+
+    bool operator==(const ConversionChoice&) const = default;
+};
+
+}  // namespace rollscribe
