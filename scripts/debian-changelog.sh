@@ -10,11 +10,16 @@ set -eu
 changelog=${1:?usage: $0 CHANGELOG.md MAINTAINER}
 maintainer=${2:?usage: $0 CHANGELOG.md MAINTAINER}
 
-# The sign-off date of every release, "VERSION DATE" a line, in the form Debian wants.
-dates=$(sed -n 's/^## \[\([0-9][0-9.]*\)\] - \([0-9-]*\)$/\1 \2/p' "$changelog" |
+# The sign-off date of every release, "VERSION DATE" a line, in the form Debian wants. Releases
+# of one day are signed off an hour apart from 12:00, oldest first, so that each entry is newer
+# than the one before it.
+dates=$(sed -n 's/^## \[\([0-9][0-9.]*\)\] - \([0-9-]*\)$/\1 \2/p' "$changelog" | tac |
+    { last=; hour=12
     while read -r version day; do
-        printf '%s %s\n' "$version" "$(LC_ALL=C date -R -u -d "$day 12:00")"
-    done)
+        if [ "$day" = "$last" ]; then hour=$((hour + 1)); else hour=12; fi
+        last=$day
+        printf '%s %s\n' "$version" "$(LC_ALL=C date -R -u -d "$day $hour:00")"
+    done; } | tac)
 [ -n "$dates" ] || { echo "$0: no release in $changelog" >&2; exit 1; }
 
 LC_ALL=C awk -v dates="$dates" -v maintainer="$maintainer" '
