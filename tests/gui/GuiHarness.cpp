@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <wx/filehistory.h>
 #include <wx/menu.h>
+#include <wx/stdpaths.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -73,6 +74,8 @@ fs::path RollFolder::AddRoll(const std::string& name) {
 
 void GuiTest::SetUp() {
     ::setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1);
+    // Settings a test writes before the program first starts go where the program reads them.
+    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
 }
 
 void GuiTest::TearDown() {
