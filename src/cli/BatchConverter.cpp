@@ -49,15 +49,6 @@ std::string AnnotationFileAsNamed(const std::string& path) {
     return path.substr(0, nameStart) + title.ToStdString() + ".ann";
 }
 
-// The full path of the folder an input's outputs go to, ending in a separator; empty for beside
-// the roll.
-CString OutputFolderOf(const RollInput& input) {
-    if (input.outputFolder.empty()) return {};
-    CString full = FullPath(CString(input.outputFolder));
-    if (!full.View().ends_with('/')) full += "/";
-    return full;
-}
-
 // Whether the file at path has a roll's name (bar or web), as loading it derives the name.
 bool HasRollName(const std::string& path) {
     CString full = FullPath(CString(path));
@@ -109,7 +100,7 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
     std::optional<std::string> reason;       // why the MIDI file was not written
     std::optional<std::string> stepFailure;  // why a further output was not written
     const bool isRollName = !input.folder && HasRollName(input.path);
-    const CString outputFolder = OutputFolderOf(input);
+    const CString outputFolder = OutputFolderPath(input.outputFolder);
     if (input.sameOutputAs) {
         result.status = RollStatus::rejected;
         reason =

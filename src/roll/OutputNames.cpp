@@ -31,6 +31,13 @@ CString OutputPathOfRoll(const CString& rollPath, std::string_view extension,
                       RollTitleOf(full.Mid(nameStart)), extension);
 }
 
+CString OutputFolderPath(const std::string& folder) {
+    if (folder.empty()) return {};
+    CString full = FullPath(CString(folder));
+    if (!full.View().ends_with('/')) full += "/";
+    return full;
+}
+
 CString OutputPathOf(const CRollscribeDoc& doc, std::string_view extension) {
     return OutputPath(
         doc.m_strOutputDirectory.IsEmpty() ? doc.m_strDirectory : doc.m_strOutputDirectory,

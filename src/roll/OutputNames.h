@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/CString.h"
@@ -36,6 +37,10 @@ CString OutputPath(const CString& directory, const CString& title, std::string_v
 // beside it, or in outputFolder (ending in a separator) when one is given.
 CString OutputPathOfRoll(const CString& rollPath, std::string_view extension,
                          const CString& outputFolder = CString());
+
+// An output folder as a document holds it (m_strOutputDirectory): its full path with a trailing
+// separator; empty (beside the roll) for an empty folder.
+CString OutputFolderPath(const std::string& folder);
 
 // The output's path for the roll a document has loaded: in its output folder when it has one.
 CString OutputPathOf(const CRollscribeDoc& doc, std::string_view extension);
