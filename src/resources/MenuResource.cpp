@@ -74,7 +74,8 @@ const std::vector<PopupResource>& MenuTable() {
           {res::ID_ROLL_EXPORT_PICTURE, "&Export Picture...", false},
           {0, nullptr, false},
           {res::ID_ROLL_EXPRESSION, "E&xpression", true},
-          {0, "Roll &System", false, ItemKind::submenu, RollSystemItems()}}},
+          {0, "Roll &System", false, ItemKind::submenu, RollSystemItems()},
+          {res::ID_ROLL_OUTPUT_FOLDER, "Output Fol&der...", false}}},
         {"&Help", {{res::ID_APP_ABOUT, "&About Rollscribe...", false}}},
     };
     return table;

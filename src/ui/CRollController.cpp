@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <wx/clipbrd.h>
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
@@ -72,6 +73,7 @@ wxBEGIN_EVENT_TABLE(CRollController, wxEvtHandler)
     EVT_UPDATE_UI(cmd::kExportPicture, CRollController::OnUpdateExportPicture)
     EVT_MENU(cmd::kExpression, CRollController::OnExpression)
     EVT_UPDATE_UI(cmd::kExpression, CRollController::OnUpdateExpression)
+    EVT_MENU(cmd::kOutputFolder, CRollController::OnOutputFolder)
     EVT_MENU_RANGE(cmd::kSystemAutomatic, cmd::kSystemFile, CRollController::OnRollSystem)
     EVT_UPDATE_UI_RANGE(cmd::kSystemAutomatic, cmd::kSystemFile,
                         CRollController::OnUpdateRollSystem)
@@ -444,6 +446,33 @@ void CRollController::OnUpdateRollSystem(wxUpdateUIEvent& event) {
     }
     // A radio item is checked by checking it: the others of its group go off by themselves.
     if (chosen) event.Check(true);
+}
+
+void CRollController::OnOutputFolder(wxCommandEvent& event) {
+    (void)event;
+    ConversionChoice choice = m_conversion;
+    const wxString now = choice.outputFolder.empty()
+                             ? wxString("beside each roll")
+                             : "in the folder\n" + WxText(choice.outputFolder);
+    wxMessageDialog ask(m_host.HostWindow(),
+                        "The MIDI file and the other outputs of a roll are written " + now + ".",
+                        "Output Folder", wxYES_NO | wxCANCEL | wxICON_QUESTION);
+    ask.SetYesNoCancelLabels("&Beside the Roll", "&Choose a Folder...", "Cancel");
+    const int answer = ask.ShowModal();
+    if (answer == wxID_CANCEL) return;
+    if (answer == wxID_YES) {
+        choice.outputFolder.clear();
+    } else {
+        // The dialog starts in the folder chosen before, else in the folder of the roll on show.
+        const CRollWxDocument* doc = m_host.RollDocument();
+        const std::string start = !choice.outputFolder.empty() ? choice.outputFolder
+                                  : doc ? doc->Roll().m_strDirectory.ToStdString()
+                                        : std::string();
+        wxDirDialog dialog(m_host.HostWindow(), "Output Folder", WxPath(start), wxDD_DEFAULT_STYLE);
+        if (dialog.ShowModal() != wxID_OK) return;
+        choice.outputFolder = PathBytes(dialog.GetPath());
+    }
+    ChangeConversion(choice);
 }
 
 }  // namespace rollscribe

@@ -106,6 +106,7 @@ class CRollController : public wxEvtHandler {
     void OnUpdateExpression(wxUpdateUIEvent& event);
     void OnRollSystem(wxCommandEvent& event);
     void OnUpdateRollSystem(wxUpdateUIEvent& event);
+    void OnOutputFolder(wxCommandEvent& event);
     // Takes a new choice: keeps it, and converts the roll on show again by it.
     void ChangeConversion(const ConversionChoice& choice);
     void OnHole(const std::string& text, const std::optional<HoleAtPoint>& hole);

@@ -9,6 +9,8 @@
 
 #include "platform/CFile.h"
 #include "resources/ProgramName.h"
+#include "roll/FailureDescription.h"
+#include "roll/OutputNames.h"
 #include "roll/RollLoader.h"
 #include "text/WxText.h"
 #include "ui/FailureMessages.h"
@@ -108,6 +110,8 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
             m_expression = std::make_unique<ExpressionOutput>(m_conversion.profile, true);
         if (m_expression) m_expression->Reset();
         m_roll.m_pSideOutput = m_conversion.expression ? m_expression.get() : nullptr;
+        // The outputs go to the folder chosen, else beside the roll, named as the converter's.
+        m_roll.m_strOutputDirectory = OutputFolderPath(m_conversion.outputFolder);
         try {
             if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
                 m_convertedMidi = m_roll.MidiFilePath().ToStdString();
@@ -118,6 +122,11 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
         } catch (...) {
             failure = FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(),
                                      std::current_exception());
+            // The roll was read in full and only its MIDI file could not be written (a folder
+            // that cannot be written to): its picture is shown all the same.
+            if (m_roll.m_reached && DescribeFailure(std::current_exception(), path).otherFile ==
+                                        m_roll.MidiFilePath().ToStdString())
+                m_scene = std::make_shared<const RollScene>(m_roll);
         }
     }
     if (m_roll.m_reached) {

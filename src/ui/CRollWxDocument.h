@@ -62,8 +62,9 @@ class CRollWxDocument : public wxDocument {
     const std::string& ExpressionFile() const noexcept { return m_expressionFile; }
     // The velocity of each hole of the roll on show in its expression file; empty without one.
     const NoteVelocities& Velocities() const noexcept { return m_velocities; }
-    // The picture of the roll on show, made after its conversion; none when no MIDI file was
-    // written for it (before any open, after File New, after a file that was not converted).
+    // The picture of the roll on show, made after its conversion, or after it was read in full
+    // and only its MIDI file could not be written; none before any open, after File New and
+    // after a file that was not converted or not read in full.
     std::shared_ptr<const RollScene> Scene() const noexcept { return m_scene; }
 
   protected:

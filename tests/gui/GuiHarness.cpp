@@ -62,6 +62,25 @@ int ChooseFile::OnInvoked(wxFileDialog* dialog) const {
     return wxID_OK;
 }
 
+int ChooseFolder::OnInvoked(wxDirDialog* dialog) const {
+    // The toolkit's folder dialog gives the folder only as the user accepts it: the native
+    // chooser selects the folder (once it has read its parent) and is accepted.
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog->GetHandle());
+    const std::string path = m_folder.string();
+    gtk_file_chooser_select_filename(chooser, path.c_str());
+    bool chosen = PumpUntil(
+        [&] {
+            gchar* selected = gtk_file_chooser_get_filename(chooser);
+            const bool same = selected && path == selected;
+            g_free(selected);
+            return same;
+        },
+        5s);
+    EXPECT_TRUE(chosen) << "the folder dialog did not take " << m_folder;
+    gtk_dialog_response(GTK_DIALOG(dialog->GetHandle()), GTK_RESPONSE_ACCEPT);
+    return wxID_OK;
+}
+
 RollFolder::RollFolder() = default;
 
 fs::path RollFolder::AddRoll(const std::string& name) {

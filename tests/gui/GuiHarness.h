@@ -17,6 +17,7 @@
 // and not shown, or shown and not expected, fails the test.
 #define wxTEST_DIALOG_HOOK_CLASS ::rollscribe::gui_test::GTestModalHook
 #include <wx/aui/aui.h>
+#include <wx/dirdlg.h>
 #include <wx/testing.h>
 
 #include "app/CRollscribeApp.h"
@@ -114,6 +115,20 @@ class ChooseFile : public wxExpectModalBase<wxFileDialog, ChooseFile> {
   private:
     std::filesystem::path m_file;
     std::shared_ptr<wxString> m_wildcard;
+};
+
+// Answers a folder dialog with the given folder, as a user who picks it (once the native
+// dialog has taken it).
+class ChooseFolder : public wxExpectModalBase<wxDirDialog, ChooseFolder> {
+  public:
+    explicit ChooseFolder(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+
+  protected:
+    int OnInvoked(wxDirDialog* dialog) const override;
+    wxString GetDefaultDescription() const override { return "a folder dialog"; }
+
+  private:
+    std::filesystem::path m_folder;
 };
 
 CRollscribeApp& App();

@@ -18,6 +18,7 @@
 
 #include "GuiHarness.h"
 #include "RollGenerator.h"
+#include "app/AppSettings.h"
 #include "audio/SoundFontLoad.h"
 #include "expression/ProfileLocator.h"
 #include "picture/SceneTexts.h"
@@ -694,6 +695,8 @@ TEST_F(RollPane_, TheConversionItemsAndTheirPrompts) {
         {cmd::kSystemFirst + 6, wxITEM_RADIO, "Play the roll as an Ampico B roll"},
         {cmd::kSystemFile, wxITEM_RADIO,
          "Play the roll as a roll system profile file describes it"},
+        {cmd::kOutputFolder, wxITEM_NORMAL,
+         "Choose the folder the MIDI file and the other outputs are written to"},
     };
     for (const Item& item : items) {
         const wxMenuItem* found = bar->FindItem(item.id);
@@ -800,6 +803,65 @@ TEST_F(RollPane_, TheExpressionIsWrittenPlayedShownAndGivesVelocities) {
     mouse.MouseMove(ScreenPointOf(7000, 72));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Note 72 C5: ", 0) == 0; }, 5s));
     EXPECT_EQ(StatusText(0).find("velocity"), std::string::npos) << StatusText(0);
+}
+
+// Output Folder: every output goes to the folder chosen (kept across restarts) or beside the
+// roll, and the roll on show is converted again there; a folder that cannot be written to is
+// named with the reason, and the roll's picture is shown all the same.
+TEST_F(RollPane_, TheOutputFolderTakesTheOutputsOrSaysWhyNot) {
+    const fs::path out = m_rolls.Path("out");
+    const fs::path other = m_rolls.Path("other");
+    fs::create_directory(out);
+    fs::create_directory(other);
+    const fs::path roll = WriteShortRoll(m_rolls, "aside");
+    CAppSettings().SaveConversion({true, "", out.string()});
+    ASSERT_TRUE(Start(roll));
+    EXPECT_TRUE(fs::exists(out / "aside_BAR_e.mid"));
+    EXPECT_TRUE(fs::exists(out / "aside_BAR_e_expression.mid"));
+    EXPECT_FALSE(fs::exists(m_rolls.Path("aside_BAR_e.mid")));
+    const std::vector<std::string> lines = ViewLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), (out / "aside_BAR_e.mid").string()),
+              lines.end());
+
+    // The box says where outputs go now; Cancel changes nothing.
+    ExpectMessageBox asked(std::make_shared<wxString>(), wxID_CANCEL);
+    wxTEST_DIALOG(Choose(cmd::kOutputFolder), asked);
+    EXPECT_NE(Utf8(*asked.Text()).find(out.string()), std::string::npos) << Utf8(*asked.Text());
+    EXPECT_EQ(Roll().Conversion().outputFolder, out.string());
+
+    // Another folder, kept across a restart.
+    wxTEST_DIALOG(Choose(cmd::kOutputFolder),
+                  ExpectMessageBox(std::make_shared<wxString>(), wxID_NO), ChooseFolder(other));
+    EXPECT_EQ(Doc().ConvertedMidiFile(), (other / "aside_BAR_e.mid").string());
+    Stop();
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Roll().Conversion().outputFolder, other.string());
+    ASSERT_TRUE(Manager().OpenRollFile(roll.string()));
+
+    // Beside the roll again: converted again there.
+    wxTEST_DIALOG(Choose(cmd::kOutputFolder),
+                  ExpectMessageBox(std::make_shared<wxString>(), wxID_YES));
+    EXPECT_EQ(Roll().Conversion().outputFolder, "");
+    EXPECT_EQ(Doc().ConvertedMidiFile(), m_rolls.Path("aside_BAR_e.mid").string());
+    Stop();
+
+    // A "folder" below a file.
+    const std::string blocked = (roll / "sub").string();
+    CAppSettings().SaveConversion({false, "", blocked});
+    ASSERT_TRUE(Start());
+    ExpectMessageBox box;
+    wxTEST_DIALOG(EXPECT_FALSE(Manager().OpenRollFile(roll.string())), box);
+    const std::string text = Utf8(*box.Text());
+    EXPECT_NE(text.find("\n" + blocked + "/aside_BAR_e.mid\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Not a directory"), std::string::npos) << text;
+    EXPECT_TRUE(Doc().ConvertedMidiFile().empty());
+    ASSERT_NE(Pane().Scene(), nullptr) << "the picture is shown all the same";
+    EXPECT_EQ(Pane().Scene()->Lanes().size(), 3u);
+    // A roll that cannot be read in full has no picture to show.
+    WriteFile(m_rolls.Path("cut.bar"), "BA");
+    wxTEST_DIALOG(EXPECT_FALSE(Manager().OpenRollFile(m_rolls.Path("cut.bar").string())),
+                  ExpectMessageBox());
+    EXPECT_EQ(Pane().Scene(), nullptr);
 }
 
 // A profile that cannot be read is named with what is wrong; the MIDI file is written and the

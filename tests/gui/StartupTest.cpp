@@ -199,7 +199,7 @@ TEST_F(Startup, MenusAndTheirKeys) {
         {"&Toolbar", "&Status Bar", "&Roll Picture", "Roll Tool &Bar"},
         {"&Play\tSpace", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-", "&Whole Roll\tCtrl+0", "-",
          "Open &MIDI File", "Show in &Folder", "-", "&Copy Report", "&Export Picture...", "-",
-         "E&xpression", "Roll &System"},
+         "E&xpression", "Roll &System", "Output Fol&der..."},
         {"&About Rollscribe..."},
     };
     const wxMenuBar* bar = Frame().GetMenuBar();
