@@ -139,6 +139,15 @@ if "$usr/bin/rollscribe-convert" -q --picture svg "$stage/demo/evening_waltz.bar
 else
     fail "the installed converter failed to write the example roll's picture"
 fi
+# The module takes the core and the expression code from the converter: no function of the
+# program's own is defined (strongly) in both, so that there is one copy of each rule and its data.
+strong_symbols() {
+    nm -DC --defined-only "$1" | awk '$2 ~ /^[TDBR]$/ { $1 = ""; $2 = ""; print }' | sort -u
+}
+strong_symbols "$usr/bin/rollscribe-convert" >"$stage/converter.symbols"
+strong_symbols "$usr/libexec/rollscribe/rollscribe-picture-sound.so" >"$stage/module.symbols"
+twice=$(comm -12 "$stage/converter.symbols" "$stage/module.symbols" | grep 'rollscribe::' || true)
+[ -z "$twice" ] || fail "defined in both the converter and its module: $(printf '%s\n' "$twice" | head -n 5)"
 
 # The Debian package of the same build.
 (cd "$build" && cpack -G DEB -B "$stage/package" >"$stage/cpack.log" 2>&1) ||
