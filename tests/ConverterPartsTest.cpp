@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +11,8 @@
 #include "cli/JsonRecord.h"
 #include "cli/RollInputs.h"
 #include "cli/TerminalText.h"
+#include "expression/ProfileLocator.h"
+#include "expression/ProfileShelf.h"
 #include "platform/FileFaults.h"
 #include "platform/TextDecoding.h"
 #include "support/FileFaultPlan.h"
@@ -172,6 +175,37 @@ TEST_F(Tree, RefusedThreadsChangeNothingButTheSpeed) {
     ASSERT_EQ(all.size(), 12u);
     EXPECT_EQ(run(1), all);
     EXPECT_EQ(run(0), all);
+}
+
+// An archive of alternating roll types reads each profile once for the whole run, whatever
+// worker converts which roll.
+TEST_F(Tree, EachProfileIsReadOnceARun) {
+    std::vector<std::string> named;
+    for (int i = 0; i < 8; ++i) {
+        std::string title = "mixed/r" + std::to_string(i);
+        fs::create_directories(dir / "mixed");
+        WriteFile(dir / (title + ".bar"), RollBytes("00 30 05 30"));
+        WriteFile(dir / (title + ".ann"),
+                  i % 2 ? "/roll_type: Ampico\r\n" : "/roll_type: Welte\r\n");
+        named.push_back(P(title + ".bar"));
+    }
+    for (unsigned jobs : {1u, 2u}) {
+        std::atomic<int> reads{0};
+        BatchSettings settings;
+        settings.jobs = jobs;
+        settings.expression = true;
+        settings.profiles = std::make_shared<ProfileShelf>([&](const std::string& name) {
+            ++reads;
+            return LoadProfile(name);
+        });
+        int written = 0;
+        ConvertRolls(
+            CollectRollInputs(named, false), settings,
+            [&](std::size_t, RollResult& result) { written += result.expression.has_value(); },
+            [](std::size_t) {});
+        EXPECT_EQ(written, 8) << jobs << " jobs";
+        EXPECT_EQ(reads, 2) << jobs << " jobs";
+    }
 }
 
 }  // namespace

@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 
 #include "expression/ProfileLocator.h"
 #include "expression/ProfileReader.h"
+#include "expression/ProfileShelf.h"
 #include "support/ShellRun.h"
 #include "support/TestFiles.h"
 
@@ -271,6 +276,71 @@ TEST(ExpressionProfiles, WrongTextIsRefused) {
             EXPECT_EQ(e.Reason(), reason) << text.substr(0, 80);
         }
     }
+}
+
+// A shelf reads a profile the first time it is asked for and hands out that one after; a profile
+// that cannot be read fails again without a second read, but running out of memory is tried again.
+TEST(ExpressionProfiles, AShelfReadsEachProfileOnce) {
+    struct ShelfCase {
+        const char* name;
+        std::vector<std::string> asked;
+        int reads;
+        int failures;
+    };
+    const ShelfCase cases[] = {
+        {"one profile", {"welte-red", "welte-red", "welte-red"}, 1, 0},
+        {"alternating", {"welte-red", "ampico-a", "welte-red", "ampico-a"}, 2, 0},
+        {"a wrong one stays wrong", {"wrong", "welte-red", "wrong", "wrong"}, 2, 3},
+        {"out of memory is tried again", {"memory", "memory"}, 2, 2},
+    };
+    for (const ShelfCase& c : cases) {
+        int reads = 0;
+        ProfileShelf shelf([&](const std::string& name) {
+            ++reads;
+            if (name == "memory") throw std::bad_alloc();
+            if (name == "wrong") throw ProfileError("wrong.json", "name: missing");
+            RollProfile profile;
+            profile.name = name;
+            return profile;
+        });
+        int failures = 0;
+        std::shared_ptr<const RollProfile> first;
+        for (const std::string& name : c.asked) {
+            try {
+                std::shared_ptr<const RollProfile> got = shelf.Get(name);
+                EXPECT_EQ(got->name, name) << c.name;
+                if (name == c.asked.front() && first) {
+                    EXPECT_EQ(got, first) << c.name;
+                }
+                if (!first) first = got;
+            } catch (const ProfileError& e) {
+                EXPECT_EQ(e.Path(), "wrong.json") << c.name;
+                ++failures;
+            } catch (const std::bad_alloc&) {
+                ++failures;
+            }
+        }
+        EXPECT_EQ(reads, c.reads) << c.name;
+        EXPECT_EQ(failures, c.failures) << c.name;
+    }
+}
+
+TEST(ExpressionProfiles, WorkersAskingAtOnceShareOneRead) {
+    std::atomic<int> reads{0};
+    ProfileShelf shelf([&](const std::string& name) {
+        ++reads;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        RollProfile profile;
+        profile.name = name;
+        return profile;
+    });
+    std::vector<std::thread> workers;
+    std::vector<std::shared_ptr<const RollProfile>> got(4);
+    for (std::size_t i = 0; i < got.size(); ++i)
+        workers.emplace_back([&, i] { got[i] = shelf.Get("duo-art"); });
+    for (std::thread& worker : workers) worker.join();
+    EXPECT_EQ(reads, 1);
+    for (const auto& profile : got) EXPECT_EQ(profile, got[0]);
 }
 
 }  // namespace

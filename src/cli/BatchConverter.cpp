@@ -14,6 +14,7 @@
 #include "cli/RollOutputs.h"
 #include "expression/ExpressionOutput.h"
 #include "expression/ProfileReader.h"
+#include "expression/ProfileShelf.h"
 #include "midi/CMidiFile.h"
 #include "platform/CFile.h"
 #include "platform/CreateFolders.h"
@@ -60,7 +61,7 @@ bool HasRollName(const std::string& path) {
 std::unique_ptr<ExpressionOutput> MakeExpressionOutput(const BatchSettings& settings) {
     if (!settings.expression) return nullptr;
     const bool picture = settings.outputs && settings.outputs->Settings().picture;
-    return std::make_unique<ExpressionOutput>(settings.profile, picture);
+    return std::make_unique<ExpressionOutput>(settings.profile, picture, settings.profiles);
 }
 
 // Why a roll's expression file was not written, after the roll's name.
@@ -212,6 +213,7 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
     if (inputs.empty()) return;
     BatchSettings run = settings;  // with one listing of each folder for the whole run
     if (!run.lookalikes) run.lookalikes = std::make_shared<AnnotationLookalikes>();
+    if (!run.profiles) run.profiles = std::make_shared<ProfileShelf>();
     std::vector<std::optional<RollResult>> results(inputs.size());
     std::mutex mutex;
     std::condition_variable ready;

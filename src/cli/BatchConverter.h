@@ -15,6 +15,7 @@ namespace rollscribe {
 
 class AnnotationLookalikes;
 class ExpressionOutput;
+class ProfileShelf;
 class RollOutputs;
 
 enum class RollStatus {
@@ -56,6 +57,9 @@ struct BatchSettings {
     // cannot), with this profile (a name or a file; empty: each roll type's).
     bool expression = false;
     std::string profile;
+    // The run's profiles, each read once for all its workers; when null, ConvertRolls makes one
+    // for its run, and ConvertRoll reads the profile for its roll.
+    std::shared_ptr<ProfileShelf> profiles;
     // When not zero, onProgress is also called this often while conversions go on, with the
     // same count, so that progress that the caller follows itself can be shown.
     std::chrono::milliseconds progressEvery{0};

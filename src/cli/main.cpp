@@ -19,6 +19,7 @@
 #include "cli/TerminalText.h"
 #include "expression/ProfileLocator.h"
 #include "expression/ProfileReader.h"
+#include "expression/ProfileShelf.h"
 #include "platform/AddressSpace.h"
 #include "platform/CAtomicFile.h"
 #include "platform/CException.h"
@@ -162,10 +163,12 @@ int main(int argc, char** argv) {
     // A profile named for every roll that cannot be found or read stops the run before anything
     // is written, with one message. One that is read but wrong fails each roll's expression
     // file, with a message naming its field, and leaves the MIDI files written.
+    // The check reads it into the run's shelf, from which the rolls take it.
+    auto profiles = std::make_shared<ProfileShelf>();
     if (options.expression && !options.profile.empty()) {
         std::string problem;
         try {
-            LoadProfile(options.profile);
+            profiles->Get(options.profile);
         } catch (const ProfileError& e) {
             if (!IsProfileFile(options.profile)) problem = e.Path() + ": " + e.Reason();
         } catch (const CException& e) {
@@ -199,6 +202,7 @@ int main(int argc, char** argv) {
     settings.json = options.json;
     settings.expression = options.expression;
     settings.profile = options.profile;
+    settings.profiles = profiles;
     // A sound font that cannot be used stops the run before anything is written.
     if (outputs) {
         if (const std::string problem = outputs->CheckSoundFont(); !problem.empty()) {

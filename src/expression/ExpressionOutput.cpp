@@ -8,8 +8,11 @@
 
 namespace rollscribe {
 
-ExpressionOutput::ExpressionOutput(std::string profile, bool keepResult)
-    : m_choice(std::move(profile)), m_keepResult(keepResult) {}
+ExpressionOutput::ExpressionOutput(std::string profile, bool keepResult,
+                                   std::shared_ptr<ProfileShelf> profiles)
+    : m_choice(std::move(profile)),
+      m_keepResult(keepResult),
+      m_profiles(profiles ? std::move(profiles) : std::make_shared<ProfileShelf>()) {}
 
 ExpressionOutput::~ExpressionOutput() {
     if (m_thread.joinable()) m_thread.join();
@@ -18,6 +21,7 @@ ExpressionOutput::~ExpressionOutput() {
 void ExpressionOutput::Reset() noexcept {
     if (m_thread.joinable()) m_thread.join();
     m_doc = nullptr;
+    m_profile.reset();
     m_writer.reset();
     m_inline = false;
     m_written = false;
@@ -32,14 +36,9 @@ void ExpressionOutput::Start(const CRollscribeDoc& doc) noexcept {
     m_doc = &doc;
     try {
         m_path = ExpressionFilePath(doc);
-        // The profile read for the last roll serves again when this roll names the same.
-        std::string wanted = m_choice.empty() ? ChooseProfileName(doc.m_strRollType) : m_choice;
-        if (wanted != m_profileRead) {
-            m_profileRead.clear();
-            m_profile = LoadProfile(wanted);
-            m_profileRead = wanted;
-        }
-        m_profileName = m_profile.name;
+        m_profile =
+            m_profiles->Get(m_choice.empty() ? ChooseProfileName(doc.m_strRollType) : m_choice);
+        m_profileName = m_profile->name;
         m_writer = std::make_unique<ExpressionFileWriter>(doc, m_path);
         try {
             m_thread = std::thread([this] { Work(); });
@@ -52,9 +51,14 @@ void ExpressionOutput::Start(const CRollscribeDoc& doc) noexcept {
     }
 }
 
+const RollProfile& ExpressionOutput::Profile() const noexcept {
+    static const RollProfile none;
+    return m_profile ? *m_profile : none;
+}
+
 void ExpressionOutput::Work() noexcept {
     try {
-        m_writer->Write(*m_doc, m_profile, m_keepResult ? &m_result : nullptr);
+        m_writer->Write(*m_doc, *m_profile, m_keepResult ? &m_result : nullptr);
     } catch (...) {
         m_error = std::current_exception();
     }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "expression/Expression.h"
+#include "expression/ProfileShelf.h"
 #include "expression/RollProfile.h"
 #include "platform/CString.h"
 #include "roll/SideOutput.h"
@@ -24,13 +25,15 @@ class ExpressionFileWriter;
 //
 // A profile that cannot be read, or a file that cannot be written, is an error of this roll's
 // expression file only: nothing is written for it, the MIDI file is. One roll at a time; one
-// object serves roll after roll (a worker's), reading a profile once for all.
+// object serves roll after roll (a worker's), taking each profile from a shelf that the run's
+// workers share, so that a run reads each profile once.
 class ExpressionOutput final : public SideOutput {
   public:
     // profile: as LoadProfile takes it, or empty for ChooseProfileName of each roll's type.
     // keepResult: keep the emulation's results too (Result), for the picture and the desktop
-    // program.
-    explicit ExpressionOutput(std::string profile = {}, bool keepResult = false);
+    // program. profiles: the run's shelf of profiles; when null, this object keeps its own.
+    explicit ExpressionOutput(std::string profile = {}, bool keepResult = false,
+                              std::shared_ptr<ProfileShelf> profiles = nullptr);
     ~ExpressionOutput() override;
     ExpressionOutput(const ExpressionOutput&) = delete;
     ExpressionOutput& operator=(const ExpressionOutput&) = delete;
@@ -55,7 +58,7 @@ class ExpressionOutput final : public SideOutput {
     const ExpressionResult& Result() const noexcept { return m_result; }
     // the profile used, when ProfileName is not empty (with Result, what a picture shows:
     // RollScene::SetExpression).
-    const RollProfile& Profile() const noexcept { return m_profile; }
+    const RollProfile& Profile() const noexcept;
 
   private:
     void Work() noexcept;
@@ -63,8 +66,8 @@ class ExpressionOutput final : public SideOutput {
     const std::string m_choice;
     const bool m_keepResult;
     const CRollscribeDoc* m_doc = nullptr;
-    RollProfile m_profile;
-    std::string m_profileRead;  // what m_profile was read for
+    const std::shared_ptr<ProfileShelf> m_profiles;
+    std::shared_ptr<const RollProfile> m_profile;  // the last roll's, while still wanted
     std::unique_ptr<ExpressionFileWriter> m_writer;
     std::thread m_thread;
     bool m_inline = false;  // no second thread could be had: the work waits for Finish
