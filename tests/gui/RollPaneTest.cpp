@@ -319,6 +319,37 @@ TEST_F(RollPane_, CtrlAndTheWheelZoomAboutThePointerAndTheWheelScrolls) {
     EXPECT_EQ(Pane().GetScrollPos(wxHORIZONTAL), Viewport().HorizontalBar().position);
 }
 
+// With the expression shown, every window size from the least up shows the strip and at least
+// eight lanes, and the wheel scrolls the lanes in view.
+TEST_F(RollPane_, WithTheExpressionEightLanesShowAtEverySize) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Choose(cmd::kExpression);
+    ASSERT_NE(Pane().Scene(), nullptr);
+    ASSERT_NE(Pane().Scene()->Expression(), nullptr);
+    for (const wxSize& size : {wxSize(978, 695), wxSize(700, 520), wxSize(562, 410)}) {
+        Frame().SetSize(size);
+        Pump(100ms);
+        SaveWindowImage(
+            &Frame(), fs::path(SCREENSHOT_DIR) / ("expression-" + std::to_string(size.x) + ".png"));
+        const RollView& view = Viewport().View();
+        const RollLayout layout(*Pane().Scene(), view);
+        EXPECT_GT(layout.ExpressionHeight(), 0) << size.x;
+        const double lanes = (Pane().GetClientSize().y - layout.LanesTop()) / view.laneHeight;
+        EXPECT_GE(lanes, 8) << size.x << "x" << size.y;
+    }
+    const WindowImage before = PaneImage();
+    wxMouseEvent event(wxEVT_MOUSEWHEEL);
+    event.SetPosition(wxPoint(300, Pane().GetClientSize().y - 10));
+    event.m_wheelRotation = -120;
+    event.m_wheelDelta = 120;
+    event.SetEventObject(&Pane());
+    Pane().GetEventHandler()->ProcessEvent(event);
+    Pump(50ms);
+    EXPECT_GT(Viewport().View().scrollY, 0);
+    EXPECT_EQ(Pane().GetScrollPos(wxVERTICAL), Viewport().VerticalBar().position);
+    EXPECT_GT(DifferingPixels(before, PaneImage()), 100u) << "the lanes did not move";
+}
+
 TEST_F(RollPane_, ThePointerOverAHoleShowsItInTheStatusBar) {
     const fs::path roll = WriteRoll(m_rolls, "holes", {{60, 0, 800}, {72, 1600, 4000}});
     ASSERT_TRUE(Start(roll));
