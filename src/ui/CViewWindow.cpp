@@ -40,8 +40,8 @@ CViewWindow::CViewWindow(wxWindow* parent)
         Bind(type, &CViewWindow::OnScroll, this);
     Bind(wxEVT_MOUSEWHEEL, &CViewWindow::OnWheel, this);
     Bind(wxEVT_KEY_DOWN, &CViewWindow::OnKeyDown, this);
-    // Ctrl+C and Ctrl+Insert are the window's keys for Edit, Copy, which has nothing to copy and
-    // is never available: with text selected here, they copy it before the window sees them.
+    // Ctrl+C and Ctrl+Insert, the keys of Edit, Copy: with text selected here, they copy it
+    // before the window's accelerators see them.
     Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
         const int key = event.GetKeyCode();
         if (event.GetModifiers() == wxMOD_CONTROL && (key == 'C' || key == WXK_INSERT) &&

@@ -118,6 +118,31 @@ TEST_F(Report, TextIsSelectedWithTheMouseAndCopiedWithTheKeys) {
     EXPECT_FALSE(Window().HasSelection());
 }
 
+// Edit > Copy and its button are there while report text is selected, and copy it.
+TEST_F(Report, EditCopyAndItsButtonFollowTheSelection) {
+    const fs::path roll = m_rolls.AddRoll("evening_waltz");
+    ASSERT_TRUE(Start(roll));
+    EXPECT_FALSE(MenuEnabled(cmd::kCopy));
+    EXPECT_FALSE(ToolEnabled(cmd::kCopy));
+    const std::size_t file = LineStartingWith(" This File : ");
+    Window().Select({file, 0}, {file + 1, 0});
+    Pump(50ms);  // the tool bar's buttons follow when the program is idle
+    EXPECT_TRUE(MenuEnabled(cmd::kCopy));
+    EXPECT_TRUE(ToolEnabled(cmd::kCopy));
+    EXPECT_FALSE(MenuEnabled(cmd::kCut)) << "only Copy has something to do";
+    EXPECT_FALSE(MenuEnabled(cmd::kPaste));
+    ClearClipboard();
+    Frame().ProcessCommand(cmd::kCopy);
+    EXPECT_TRUE(
+        PumpUntil([&] { return Clipboard() == " This File : " + roll.string() + "\n"; }, 3s))
+        << Clipboard();
+    // A new report has nothing selected: nothing to copy.
+    Manager().OpenRollFile(roll.string());
+    Pump(50ms);
+    EXPECT_FALSE(MenuEnabled(cmd::kCopy));
+    EXPECT_FALSE(ToolEnabled(cmd::kCopy));
+}
+
 // The context menu's items show their prompts in the status bar, as the menu bar's do.
 TEST_F(Report, TheContextMenuShowsItsPrompts) {
     ASSERT_TRUE(Start());
