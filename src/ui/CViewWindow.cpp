@@ -113,6 +113,18 @@ void CViewWindow::Select(ReportPoint from, ReportPoint to) {
     m_anchor = from;
     m_caret = to;
     Refresh(false);
+    OfferPrimary();
+}
+
+void CViewWindow::OfferPrimary() {
+    // As X programs do, what is selected is also offered for pasting with the middle button.
+    if (!m_text || !HasSelection() || !wxTheClipboard->Open()) return;
+    const auto [from, to] = Selection();
+    wxTheClipboard->UsePrimarySelection(true);
+    wxTheClipboard->SetData(new wxTextDataObject(m_text->TextBetween(from, to)));
+    wxTheClipboard->UsePrimarySelection(false);
+    wxTheClipboard->Close();
+    m_offersPrimary = true;
 }
 
 void CViewWindow::SelectAll() {
@@ -254,15 +266,7 @@ void CViewWindow::OnLeftUp(wxMouseEvent& event) {
     if (HasCapture()) ReleaseMouse();
     if (!m_selecting) return;
     m_selecting = false;
-    // As X programs do, the selection is also offered for pasting with the middle button.
-    if (m_text && HasSelection() && wxTheClipboard->Open()) {
-        const auto [from, to] = Selection();
-        wxTheClipboard->UsePrimarySelection(true);
-        wxTheClipboard->SetData(new wxTextDataObject(m_text->TextBetween(from, to)));
-        wxTheClipboard->UsePrimarySelection(false);
-        wxTheClipboard->Close();
-        m_offersPrimary = true;
-    }
+    OfferPrimary();
 }
 
 void CViewWindow::OnContextMenu(wxContextMenuEvent& event) {
