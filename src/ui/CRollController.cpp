@@ -30,6 +30,7 @@
 #include "ui/GtkFileTypeExtension.h"
 #include "ui/MidiCopy.h"
 #include "ui/PictureExport.h"
+#include "ui/ReplaceQuestion.h"
 
 namespace rollscribe {
 
@@ -334,26 +335,25 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
     int type = 0;
     while (kExportFormats[type] != m_exportFormat) ++type;
     dialog.SetFilterIndex(type);
-    if (dialog.ShowModal() != wxID_OK) return;
-    const int chosen = dialog.GetFilterIndex();
-    if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
-    const PictureTarget target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
     const std::vector<CString> protectedFiles = {roll.m_strFilePath, roll.AnnotationFilePath(),
                                                  roll.MidiFilePath()};
+    PictureTarget target;
     // A file of the roll is refused before anything is asked about it; then the name with its
     // extension, as it will be written, is asked about (the dialog asks nothing: it knows only
-    // the name as typed).
-    try {
-        RefuseProtectedTarget(CString(target.path), protectedFiles);
-    } catch (...) {
-        ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
-        return;
+    // the name as typed). No goes back to the dialog for another name.
+    for (;;) {
+        if (dialog.ShowModal() != wxID_OK) return;
+        const int chosen = dialog.GetFilterIndex();
+        if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
+        target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
+        try {
+            RefuseProtectedTarget(CString(target.path), protectedFiles);
+        } catch (...) {
+            ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
+            return;
+        }
+        if (AllowsReplacing(m_host.HostWindow(), "Export Picture", target.path)) break;
     }
-    if (wxFileName::Exists(WxPath(target.path)) &&
-        wxMessageBox(WxText(target.path) + "\nalready exists. Do you want to replace it?",
-                     "Export Picture", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION,
-                     m_host.HostWindow()) != wxYES)
-        return;
     std::exception_ptr failure;
     {
         // A long roll's picture takes seconds: the dialog is gone from the screen and the status

@@ -1273,7 +1273,7 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
 }
 
 // The dialog's name follows the file type chosen, and the question about replacing a file names
-// the file that will be written, extension and all.
+// the file that will be written, extension and all; No goes back to the dialog.
 TEST_F(RollPane_, ExportPictureNamesTheFileItWrites) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     testing_support::TempDir out;
@@ -1296,12 +1296,25 @@ TEST_F(RollPane_, ExportPictureNamesTheFileItWrites) {
                           Case{out / "kept.svg", 0, wxID_NO, out / "kept.svg", "kept"},
                           Case{out / "kept", 1, wxID_YES, out / "kept.svg", "<?xml"}}) {
         auto question = std::make_shared<wxString>();
-        wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(c.typed, c.type, seen),
-                      ExpectMessageBox(question, c.answer));
+        if (c.answer == wxID_NO) {
+            // Back in the dialog, the user gives up.
+            wxTEST_DIALOG(
+                Choose(cmd::kExportPicture), ExportAs(c.typed, c.type, seen),
+                ExpectMessageBox(question, c.answer),
+                wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL).Describe("the dialog again"));
+        } else {
+            wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(c.typed, c.type, seen),
+                          ExpectMessageBox(question, c.answer));
+        }
         EXPECT_EQ(Utf8(*question),
                   c.asked.string() + "\nalready exists. Do you want to replace it?");
         EXPECT_EQ(Slurp(out / "kept.svg").substr(0, c.after.size()), c.after);
     }
+    // No, then another name: that one is written.
+    wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out / "kept", 1, seen),
+                  ExpectMessageBox(std::make_shared<wxString>(), wxID_NO),
+                  ExportAs(out / "other", 1, seen));
+    EXPECT_EQ(Slurp(out / "other.svg").substr(0, 5), "<?xml");
     // A name of another kind keeps its own part and gets the type's extension.
     named->clear();
     wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out / "notes.txt", 2, seen, named));
