@@ -129,6 +129,10 @@ void CRollController::OnRollChanged(wxCommandEvent& event) {
     m_host.SetStatusMessage(wxEmptyString);
     // The picture of the roll now on show; none when it was not converted.
     const CRollWxDocument* doc = m_host.RollDocument();
+    // After File New the report still names the last roll's file (it shows the document's
+    // fields): the status bar says that none is open.
+    if (doc && !doc->IsRollOpen() && !doc->Roll().m_strFilePath.IsEmpty())
+        m_host.ShowStatusNote(kNoRollNote);
     if (!doc || doc->Scene().get() == m_pane.Scene()) return;
     m_pane.ShowScene(doc->Scene());
 }

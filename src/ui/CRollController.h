@@ -52,6 +52,10 @@ class CRollHost {
 // document's events.
 class CRollController : public wxEvtHandler {
   public:
+    // The status bar's note after File New, while the report still names the last roll.
+    static constexpr const char* kNoRollNote =
+        "No roll is open (the report's This File names the last one opened)";
+
     // pane: the host's band that shows the roll's picture.
     CRollController(CRollHost& host, CRollPane& pane);
     ~CRollController() override;

@@ -377,6 +377,30 @@ TEST_F(RollPane_, ThePointerOverAHoleShowsItInTheStatusBar) {
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
 }
 
+// After File New nothing suggests that a roll is open (the report keeps the last roll's file
+// name, as it shows the document's fields): no picture, the idle text in the status bar, and the
+// roll's commands grey.
+TEST_F(RollPane_, AfterFileNewNothingSuggestsARollIsOpen) {
+    const fs::path roll = WriteRoll(m_rolls, "holes", {{60, 0, 800}, {72, 1600, 4000}});
+    ASSERT_TRUE(Start(roll));
+    Layout();
+    Frame().Raise();
+    Pump(50ms);
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(ScreenPointOf(7000, 72));
+    ASSERT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Note 72", 0) == 0; }, 5s));
+    Choose(cmd::kCopyReport);
+    Choose(cmd::kNew);
+    Pump(100ms);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "after-file-new.png");
+    EXPECT_EQ(Caption(), "Untitled - Rollscribe");
+    EXPECT_EQ(Pane().Scene(), nullptr);
+    EXPECT_EQ(StatusText(0), CRollController::kNoRollNote);
+    for (const int id : {cmd::kPlay, cmd::kZoomIn, cmd::kOpenMidi, cmd::kShowInFolder,
+                         cmd::kExportPicture, cmd::kSaveAs})
+        EXPECT_FALSE(MenuEnabled(id)) << id;
+}
+
 TEST_F(RollPane_, PlayRunsTheCursorAndReturnsToPlayAtTheEnd) {
     ASSERT_TRUE(Start(WriteShortRoll(m_rolls, "short")));
     Layout();
