@@ -124,6 +124,10 @@ void CRollController::OnRollChanging(wxCommandEvent& event) {
     if (!event.GetString().empty()) m_host.PaintNow();
 }
 
+wxString WrittenFilesNote(const std::string& midi, const std::string& expression) {
+    return "Written: " + WxText(midi) + (expression.empty() ? "" : " and " + WxText(expression));
+}
+
 void CRollController::OnRollChanged(wxCommandEvent& event) {
     (void)event;
     m_host.SetStatusMessage(wxEmptyString);
@@ -133,6 +137,10 @@ void CRollController::OnRollChanged(wxCommandEvent& event) {
     // fields): the status bar says that none is open.
     if (doc && !doc->IsRollOpen() && !doc->Roll().m_strFilePath.IsEmpty())
         m_host.ShowStatusNote(kNoRollNote);
+    // After a conversion: where its files went (the report names the MIDI file among its
+    // messages).
+    if (doc && !doc->ConvertedMidiFile().empty())
+        m_host.ShowStatusNote(WrittenFilesNote(doc->ConvertedMidiFile(), doc->ExpressionFile()));
     if (!doc || doc->Scene().get() == m_pane.Scene()) return;
     m_pane.ShowScene(doc->Scene());
 }

@@ -22,6 +22,10 @@ class CRollPane;
 class CRollPlayer;
 class CRollWxDocument;
 
+// The status bar's note after a conversion: "Written: MIDI-FILE", with " and EXPRESSION-FILE"
+// when one was written too.
+wxString WrittenFilesNote(const std::string& midi, const std::string& expression);
+
 // What the roll controller asks of the window that hosts it.
 class CRollHost {
   public:

@@ -281,7 +281,8 @@ TEST_F(Frame_, OpenFileMenuWithTheMouse) {
     mouse.MouseMove(barAt.x + 18, barAt.y + bar->GetSize().y / 2);
     mouse.MouseClick();
     ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(fileMenu); }, 5s));
-    EXPECT_EQ(StatusText(0), "Ready");
+    // Still the note of the conversion at start.
+    EXPECT_EQ(StatusText(0), "Written: " + m_rolls.Path("evening_waltz_BAR_e.mid").string());
 
     mouse.MouseMove(ScreenMiddleOf(bar->FindItem(cmd::kOpen)->GetMenuItem()));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Open an existing document"; }, 5s))

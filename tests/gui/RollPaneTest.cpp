@@ -817,8 +817,10 @@ TEST_F(RollPane_, TheExpressionIsWrittenPlayedShownAndGivesVelocities) {
     const std::string plainMidi = Slurp(midi);
     Choose(cmd::kSystemFirst + 1);
     EXPECT_FALSE(fs::exists(expression)) << "a roll system alone writes nothing";
+    EXPECT_EQ(StatusText(0), "Written: " + midi.string());
     Choose(cmd::kExpression);
     ASSERT_TRUE(fs::exists(expression));
+    EXPECT_EQ(StatusText(0), "Written: " + midi.string() + " and " + expression.string());
     EXPECT_EQ(Slurp(midi), plainMidi) << "the MIDI file stays as it is";
     EXPECT_EQ(Doc().PlayedMidiFile(), expression.string());
     ASSERT_NE(Pane().Scene(), nullptr);
@@ -1188,7 +1190,8 @@ TEST_F(RollPane_, LongWorkStartsWithTheDialogGoneAndSaysWhatGoesOn) {
     };
     SetFileFaultHook(&WorkStart::Hook);
     for (const Case& c :
-         {Case{cmd::kOpen, FileOperation::openRead, second, "Converting second.bar...", "Ready"},
+         {Case{cmd::kOpen, FileOperation::openRead, second, "Converting second.bar...",
+               "Written: " + m_rolls.Path("second_BAR_e.mid").string()},
           Case{cmd::kExportPicture, FileOperation::create, picture,
                "Saving the picture " + picture.string() + "...",
                "Picture saved: " + picture.string()}}) {
