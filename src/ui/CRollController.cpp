@@ -66,6 +66,7 @@ wxBEGIN_EVENT_TABLE(CRollController, wxEvtHandler)
     EVT_UPDATE_UI(cmd::kZoomOut, CRollController::OnUpdateZoom)
     EVT_UPDATE_UI(cmd::kZoomAll, CRollController::OnUpdateZoom)
     EVT_MENU(cmd::kOpenMidi, CRollController::OnOpenMidi)
+    EVT_MENU(cmd::kUserGuide, CRollController::OnUserGuide)
     EVT_UPDATE_UI(cmd::kOpenMidi, CRollController::OnUpdateNeedsMidi)
     EVT_MENU(cmd::kShowInFolder, CRollController::OnShowInFolder)
     EVT_UPDATE_UI(cmd::kShowInFolder, CRollController::OnUpdateNeedsMidi)
@@ -300,6 +301,21 @@ void CRollController::OnOpenMidi(wxCommandEvent& event) {
     if (midi.empty() || !m_desktop.open || !MidiFileIsThere(kHeadline, midi)) return;
     if (!m_desktop.open(midi))
         ShowDesktopFailure(kHeadline, midi, "This desktop has no program set to open MIDI files.");
+}
+
+void CRollController::OnUserGuide(wxCommandEvent& event) {
+    (void)event;
+    static constexpr const char* kHeadline = "Rollscribe could not open its user guide:";
+    if (m_userGuide.empty()) {
+        wxMessageBox(
+            "The user guide is not installed with this program. It is docs/user-guide.md "
+            "in the program's sources.",
+            ProgramName(), wxOK | wxICON_INFORMATION, m_host.HostWindow());
+        return;
+    }
+    if (!m_desktop.open || !m_desktop.open(m_userGuide))
+        ShowDesktopFailure(kHeadline, m_userGuide,
+                           "This desktop has no program set to open it; the guide is that file.");
 }
 
 void CRollController::OnShowInFolder(wxCommandEvent& event) {

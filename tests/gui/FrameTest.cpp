@@ -38,8 +38,8 @@ class Frame_ : public GuiTest {
 
 TEST_F(Frame_, CommandsThatAreAlwaysOnOrOff) {
     ASSERT_TRUE(Start());
-    for (int id :
-         {cmd::kNew, cmd::kOpen, cmd::kAbout, cmd::kExit, cmd::kViewToolBar, cmd::kViewStatusBar}) {
+    for (int id : {cmd::kNew, cmd::kOpen, cmd::kAbout, cmd::kUserGuide, cmd::kExit,
+                   cmd::kViewToolBar, cmd::kViewStatusBar}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
     for (int id : {cmd::kSave, cmd::kSaveAs, cmd::kUndo, cmd::kCut, cmd::kCopy, cmd::kPaste}) {
@@ -157,7 +157,8 @@ TEST_F(Frame_, PromptsInTheStatusBar) {
              {cmd::kSaveAs, "Save the active document with a new name"},
              {cmd::kPaste, "Insert Clipboard contents"},
              {cmd::kViewStatusBar, "Show or hide the status bar"},
-             {cmd::kAbout, "Display program information, version number and copyright"}}) {
+             {cmd::kAbout, "Display program information, version number and copyright"},
+             {cmd::kUserGuide, "Open the user guide of this program"}}) {
         wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, id);
         Frame().GetEventHandler()->ProcessEvent(highlight);
         EXPECT_EQ(StatusText(0), prompt);

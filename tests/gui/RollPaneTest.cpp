@@ -1366,6 +1366,33 @@ TEST(NameForFileType, ReplacesATypesExtensionInAnyCase) {
     }
 }
 
+// Help > User Guide opens the installed guide; where no program opens it, or it is not
+// installed, a message box says where it is.
+TEST_F(RollPane_, TheUserGuideOpensOrSaysWhereItIs) {
+    ASSERT_TRUE(Start());
+    const fs::path guide = m_rolls.Path("user-guide.md");
+    WriteFile(guide, "# The guide\n");
+    auto opened = std::make_shared<std::vector<std::string>>();
+    bool opens = true;
+    Roll().SetDesktop({[opened, &opens](const std::string& path) {
+                           opened->push_back(path);
+                           return opens;
+                       },
+                       {}});
+    Roll().SetUserGuide(guide.string());
+    Choose(cmd::kUserGuide);
+    EXPECT_EQ(*opened, std::vector<std::string>{guide.string()});
+    opens = false;
+    auto text = std::make_shared<wxString>();
+    wxTEST_DIALOG(Choose(cmd::kUserGuide), ExpectMessageBox(text));
+    EXPECT_EQ(Utf8(*text), "Rollscribe could not open its user guide:\n" + guide.string() +
+                               "\n\nThis desktop has no program set to open it; the guide is "
+                               "that file.");
+    Roll().SetUserGuide("");
+    wxTEST_DIALOG(Choose(cmd::kUserGuide), ExpectMessageBox(text));
+    EXPECT_NE(Utf8(*text).find("docs/user-guide.md"), std::string::npos) << Utf8(*text);
+}
+
 TEST_F(RollPane_, OpenMidiFileAndShowInFolderAskTheDesktopOrSayWhyNot) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     auto opened = std::make_shared<std::vector<std::string>>();

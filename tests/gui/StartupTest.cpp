@@ -200,7 +200,7 @@ TEST_F(Startup, MenusAndTheirKeys) {
         {"&Play\tSpace", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-", "&Whole Roll\tCtrl+0", "-",
          "Open &MIDI File", "Show in &Folder", "-", "&Copy Report", "&Export Picture...", "-",
          "E&xpression", "Roll &System", "Output Fol&der..."},
-        {"&About Rollscribe..."},
+        {"&User Guide", "&About Rollscribe..."},
     };
     const wxMenuBar* bar = Frame().GetMenuBar();
     ASSERT_EQ(bar->GetMenuCount(), menus.size());
