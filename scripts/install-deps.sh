@@ -26,12 +26,13 @@ dpkg-dev file
 "
 
 # Tests, fuzzing and benchmarks: GoogleTest, Google Benchmark, independent MIDI readers, the
-# virtual X server for the desktop program's tests, clang with libFuzzer, and the tools that
-# check the installed manual pages, desktop entry, MIME type and Debian package.
+# virtual X server and a window manager (with xprop) for the desktop program's tests, clang with
+# libFuzzer, and the tools that check the installed manual pages, desktop entry, MIME type and
+# Debian package.
 CHECK_PACKAGES="
 libgtest-dev libgmock-dev libbenchmark-dev
 python3 python3-mido midicsv
-xvfb xauth dbus-daemon
+xvfb xauth dbus-daemon openbox x11-utils
 clang libclang-rt-14-dev
 man-db desktop-file-utils shared-mime-info libglib2.0-bin lintian
 "

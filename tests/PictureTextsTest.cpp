@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "expression/Expression.h"
+#include "expression/RollProfile.h"
 #include "picture/DisplayText.h"
 #include "picture/MarkerTextRows.h"
 #include "picture/NoteNames.h"
@@ -158,6 +160,28 @@ TEST(SceneTexts, HeaderSummaryNamesNumberTypeTempoLengthAndRange) {
               "Roll H-1  \u00B7  Ampico  \u00B7  Tempo 5 (played at 100)  \u00B7  0:01  \u00B7  "
               "2 holes  \u00B7  notes 23\u201310"
               "5");
+}
+
+// With the expression shown, the status bar names a control hole by what it does; a note's hole
+// stays a note.
+TEST(SceneTexts, AControlHoleIsNamedByWhatItDoes) {
+    HandRoll roll;
+    roll.Hole(60, 0, 1000).Hole(121, 2000, 3000);
+    RollScene scene(roll.Doc());
+    const int control = scene.LaneOfNote(121);
+    const int note = scene.LaneOfNote(60);
+    ASSERT_GE(control, 0);
+    ASSERT_GE(note, 0);
+    const std::string plain = DescribeHole(scene, control, scene.Bars(control)[0]);
+    EXPECT_EQ(plain.rfind("Note 121", 0), 0u) << plain;
+    RollProfile profile;
+    profile.lowestNote = 21;
+    profile.highestNote = 108;
+    profile.holes = {{121, HoleAction::sustainOn, Half::bass, 0, "sustain pedal on"}};
+    scene.SetExpression(ExpressionResult{}, profile);
+    EXPECT_EQ(DescribeHole(scene, control, scene.Bars(control)[0]),
+              "Sustain pedal on, hole 106" + plain.substr(plain.find(':')));
+    EXPECT_EQ(DescribeHole(scene, note, scene.Bars(note)[0]).rfind("Note 60 C4: ", 0), 0u);
 }
 
 TEST(SceneTexts, CountsAreSingularForOneWithThousandsSeparators) {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "expression/Expression.h"
+#include "expression/RollProfile.h"
 #include "picture/SceneTexts.h"
 #include "support/HandRoll.h"
 #include "ui/RollViewport.h"
@@ -216,6 +218,52 @@ TEST(ViewportLanes, FillThePaneWithinReadableHeights) {
         EXPECT_EQ(bar.position, bar.range - bar.thumb);
         viewport.SetVerticalPosition(0);
         EXPECT_DOUBLE_EQ(viewport.View().scrollY, 0);
+    }
+}
+
+// A pane short of room gives the bands above the lanes less, the level plot first, then the
+// header, then marker rows, until eight lanes show; a tall pane shows all of them full size.
+TEST(ViewportLanes, TheBandsAboveGiveWaySoThatEightLanesShow) {
+    HandRoll roll;
+    for (int lane = 0; lane < 60; ++lane) roll.Hole(30 + lane, 0, 100);
+    RollScene plain(roll.Doc());
+    RollScene expressive(roll.Doc());
+    expressive.SetExpression(ExpressionResult{}, RollProfile{});
+    struct Case {
+        const RollScene* scene;
+        double height;
+        bool header;
+        double plot;  // the level plot's height; 0: any
+        int markerRows;
+    };
+    const double full = RollLayout::kLevelPlotHeight;
+    for (const Case& c : {
+             Case{&expressive, 2000, true, full, 3},
+             Case{&expressive, 320, true, 0, 3},
+             Case{&expressive, 250, false, 0, 3},
+             Case{&expressive, 180, false, RollLayout::kLeastLevelPlotHeight, 1},
+             Case{&plain, 250, true, full, 3},
+             Case{&plain, 180, false, full, 3},
+             Case{&plain, 120, false, full, 1},
+         }) {
+        RollViewport viewport;
+        viewport.SetSize(800, c.height);
+        viewport.SetScene(c.scene);
+        const RollView& view = viewport.View();
+        const RollLayout layout(*c.scene, view);
+        EXPECT_EQ(view.header, c.header) << c.height;
+        if (c.plot > 0) {
+            EXPECT_EQ(layout.LevelPlotHeight(), c.plot) << c.height;
+        }
+        EXPECT_EQ(layout.MarkerRows(), c.markerRows) << c.height;
+        EXPECT_GE((c.height - layout.LanesTop()) / view.laneHeight, 8) << c.height;
+        if (c.height > 1000) continue;  // all lanes show
+        // The lanes scroll by the wheel's and the bar's steps, and what they show moves.
+        viewport.ScrollBy(0, 30);
+        EXPECT_GT(view.scrollY, 0) << c.height;
+        EXPECT_GT(layout.LaneAt(layout.LanesTop()),
+                  RollLayout(*c.scene, view).LaneAt(layout.LanesTop()))
+            << c.height;
     }
 }
 

@@ -5,6 +5,8 @@
 #include <wx/log.h>
 #include <wx/stdpaths.h>
 
+#include <cstdlib>
+
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "text/WxText.h"
@@ -65,6 +67,11 @@ FrameLayout CAppSettings::ReadLayout() {
     if (m_config->Read("Width", &width) && m_config->Read("Height", &height) && width > 0 &&
         height > 0 && width < 100000 && height < 100000)
         layout.size = wxSize(static_cast<int>(width), static_cast<int>(height));
+    long x = 0;
+    long y = 0;
+    if (m_config->Read("X", &x) && m_config->Read("Y", &y) && std::abs(x) < 100000 &&
+        std::abs(y) < 100000)
+        layout.position = wxPoint(static_cast<int>(x), static_cast<int>(y));
     m_config->Read("Maximized", &layout.maximized, false);
     m_config->Read("Panes", &layout.panes);
     double share = 0;
@@ -81,6 +88,10 @@ void CAppSettings::SaveLayout(const FrameLayout& layout) {
     m_config->SetPath(WindowGroup());
     m_config->Write("Width", static_cast<long>(layout.size.x));
     m_config->Write("Height", static_cast<long>(layout.size.y));
+    if (layout.position != wxDefaultPosition) {
+        m_config->Write("X", static_cast<long>(layout.position.x));
+        m_config->Write("Y", static_cast<long>(layout.position.y));
+    }
     m_config->Write("Maximized", layout.maximized);
     m_config->Write("Panes", layout.panes);
     m_config->Write("PictureShare", layout.pictureShare);

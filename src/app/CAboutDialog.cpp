@@ -35,6 +35,8 @@ CAboutDialog::CAboutDialog(wxWindow* parent)
     text(about_text::kDate, 40, 20, 127, 8);
     wxStaticText* legal = text(about_text::kLegalNotice, 39, 30, 177, 8);
     text(about_text::kWebAddress, 39, 44, 143, 8);
+    // Below the texts of old, the release that this program is.
+    text("Release " ROLLSCRIBE_VERSION, 39, 56, 143, 8);
     auto* ok = new wxButton(this, wxID_OK, "OK");
     ok->SetDefault();
     ok->SetFocus();

@@ -3,6 +3,7 @@
 #include <glib-unix.h>
 #include <wx/docview.h>
 #include <wx/evtloop.h>
+#include <wx/filename.h>
 #include <wx/stdpaths.h>
 
 #include <csignal>
@@ -25,6 +26,23 @@
 #include "ui/PlaybackSettings.h"
 
 using namespace rollscribe;
+
+namespace {
+
+// The user guide as installed: beside the program (bin/../share/doc/...), else where it is
+// installed; empty when neither has it (a build tree).
+std::string InstalledUserGuide() {
+    const wxFileName program(wxStandardPaths::Get().GetExecutablePath());
+    for (const wxString& guide : {program.GetPath() + "/" + ROLLSCRIBE_GUIDE_FROM_BIN,
+                                  wxString(ROLLSCRIBE_GUIDE_INSTALLED)}) {
+        wxFileName file(guide);
+        file.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+        if (file.FileExists()) return PathBytes(file.GetFullPath());
+    }
+    return {};
+}
+
+}  // namespace
 
 CRollscribeApp::CRollscribeApp(std::optional<std::string> file) : m_startupFile(std::move(file)) {
     SetAppName(WxAscii(LoadResourceString(res::AFX_IDS_APP_TITLE)));
@@ -97,6 +115,7 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     });
     m_settings->LoadRecentFiles(*m_docManager);
     frame->UpdateRecentFileMenu(*m_docManager->GetFileHistory());
+    frame->RollController().SetUserGuide(InstalledUserGuide());
     frame->RollController().SetPlaybackOptions(
         PlaybackOptionsFrom(ProcessEnvironment, m_settings->SoundFont()));
     // Rolls converted as the user last chose; each change kept at once.

@@ -11,6 +11,7 @@
 #include "text/FilePatterns.h"
 #include "text/WxText.h"
 #include "ui/CRollWxDocument.h"
+#include "ui/CRollscribeView.h"
 
 namespace rollscribe {
 
@@ -36,8 +37,8 @@ wxBEGIN_EVENT_TABLE(CRollscribeDocManager, wxDocManager)
     EVT_MENU(wxID_REDO, CRollscribeDocManager::OnIgnoreCommand)
     EVT_UPDATE_UI(cmd::kCut, CRollscribeDocManager::OnAlwaysDisabled)
     EVT_MENU(cmd::kCut, CRollscribeDocManager::OnIgnoreCommand)
-    EVT_UPDATE_UI(cmd::kCopy, CRollscribeDocManager::OnAlwaysDisabled)
-    EVT_MENU(cmd::kCopy, CRollscribeDocManager::OnIgnoreCommand)
+    EVT_UPDATE_UI(cmd::kCopy, CRollscribeDocManager::OnUpdateCopy)
+    EVT_MENU(cmd::kCopy, CRollscribeDocManager::OnCopy)
     EVT_UPDATE_UI(cmd::kPaste, CRollscribeDocManager::OnAlwaysDisabled)
     EVT_MENU(cmd::kPaste, CRollscribeDocManager::OnIgnoreCommand)
     EVT_UPDATE_UI_RANGE(wxID_FILE1, wxID_FILE9, CRollscribeDocManager::OnUpdateRecentFile)
@@ -110,6 +111,21 @@ void CRollscribeDocManager::OnAlwaysDisabled(wxUpdateUIEvent& event) {
 
 void CRollscribeDocManager::OnIgnoreCommand(wxCommandEvent& event) {
     (void)event;
+}
+
+CViewWindow* CRollscribeDocManager::ReportWindow() {
+    auto* view = dynamic_cast<CRollscribeView*>(GetCurrentView());
+    return view ? view->Window() : nullptr;
+}
+
+void CRollscribeDocManager::OnUpdateCopy(wxUpdateUIEvent& event) {
+    const CViewWindow* window = ReportWindow();
+    event.Enable(window && window->HasSelection());
+}
+
+void CRollscribeDocManager::OnCopy(wxCommandEvent& event) {
+    (void)event;
+    if (CViewWindow* window = ReportWindow()) window->CopySelection();
 }
 
 void CRollscribeDocManager::OnUpdateSaveAs(wxUpdateUIEvent& event) {

@@ -7,11 +7,14 @@
 
 namespace rollscribe {
 
+class CViewWindow;
+
 // The document manager of a program with one document, one frame and one view for the whole
 // run. The first document is created through the document template; after that File New and
 // every open (File Open, the recent-file list, the command line, a drop, a forwarded request)
-// reuse it. It also fixes which commands are available: Save, Undo, Print and the clipboard
-// commands never are; Save As only after a conversion.
+// reuse it. It also fixes which commands are available: Save, Undo, Print, Cut and Paste never
+// are; Copy while text of the report is selected (it copies that, as a text box's own Copy
+// does); Save As only after a conversion.
 class CRollscribeDocManager : public wxDocManager {
   public:
     CRollscribeDocManager();
@@ -41,6 +44,10 @@ class CRollscribeDocManager : public wxDocManager {
 
     void OnAlwaysDisabled(wxUpdateUIEvent& event);
     void OnIgnoreCommand(wxCommandEvent& event);
+    // The window showing the report, whose selection Copy copies.
+    CViewWindow* ReportWindow();
+    void OnUpdateCopy(wxUpdateUIEvent& event);
+    void OnCopy(wxCommandEvent& event);
     void OnUpdateSaveAs(wxUpdateUIEvent& event);
     void OnSaveAs(wxCommandEvent& event);
     void OnUpdateRecentFile(wxUpdateUIEvent& event);

@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <cstdlib>
 #include <string_view>
 
 #include "app/DisplayScope.h"
@@ -21,11 +22,20 @@ const char* DisplayOption(const std::vector<std::string>& args) {
 
 }  // namespace
 
-bool CanOpenDisplay(const std::vector<std::string>& toolkitArgs) {
-    GdkDisplay* display = gdk_display_open(DisplayOption(toolkitArgs));
-    if (!display) return false;
-    gdk_display_close(display);
-    return true;
+bool OpenToolkitDisplay(const std::vector<std::string>& toolkitArgs) {
+    const char* name = DisplayOption(toolkitArgs);
+    const bool named = name || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    // A server resetting after its last client left refuses connections for a moment (a kiosk
+    // that starts the program again at once): a named display is tried for about a second.
+    for (int attempt = 0; attempt < (named ? 10 : 1); ++attempt) {
+        if (attempt > 0) g_usleep(100 * 1000);
+        // The first display opened becomes GDK's default one.
+        if (GdkDisplay* display = gdk_display_open(name)) {
+            gdk_display_manager_set_default_display(gdk_display_manager_get(), display);
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string OpenedDisplayScope(const std::string& runtimeDir) {

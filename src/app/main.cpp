@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     int toolkitArgc = static_cast<int>(args.toolkitArgs.size());
 
     // Without a display the toolkit would abort: say so here and end. (The toolkit itself is set
-    // up later, by wxWidgets.)
-    if (!CanOpenDisplay(args.toolkitArgs)) {
+    // up later, by wxWidgets, on the display opened here.)
+    if (!OpenToolkitDisplay(args.toolkitArgs)) {
         std::cerr << args.toolkitArgs[0] << ": cannot open the display"
                   << (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")
                           ? ""

@@ -35,6 +35,9 @@ constexpr double kMarkerBaseline = 10;
 constexpr double kControlLabelWidth = 110;
 // The expression strip: the velocities marked on its scale, the level curves' width.
 constexpr double kVelocityMarks[] = {1, 32, 64, 96, 127};
+// A level plot lower than this names every other mark only, and its curves without the word
+// "velocity" above them.
+constexpr double kRoomyLevelPlot = 60;
 // The bass line is the wider, drawn first, so that where both halves have one level it shows
 // on either side of the treble's.
 constexpr double kLevelLineWidths[] = {2.2, 1.2};
@@ -98,7 +101,8 @@ class Drawing {
         DrawScale(
             Intersect(clip, {left, m_layout.ScaleTop(), m_view.width, m_layout.ExpressionTop()}));
         DrawGutter(Intersect(clip, {0, m_layout.ScaleTop(), left, m_view.height}));
-        DrawHeader(Intersect(clip, {0, 0, m_view.width, RollLayout::kHeaderHeight}));
+        if (m_view.header)
+            DrawHeader(Intersect(clip, {0, 0, m_view.width, RollLayout::kHeaderHeight}));
     }
 
     void DrawCursor(const Box& clip, double time) {
@@ -304,7 +308,7 @@ class Drawing {
                 m_canvas.FillRect({x, foot - 4, x + 1, foot}, colour);
                 previousColumn = column;
             }
-            if (placed) {
+            if (placed && placed->row < m_layout.MarkerRows()) {
                 const double rowTop = m_layout.MarkerRowTop(placed->row);
                 m_canvas.FillRect({x, rowTop + 1, x + 1, rowTop + RollLayout::kMarkerRowHeight},
                                   colour);
@@ -585,17 +589,20 @@ class Drawing {
 
     // The expression strip's velocity scale, which curve is which half's, and the pedals' rows.
     void DrawExpressionCaptions(double right) {
-        for (double velocity : kVelocityMarks) {
+        const bool roomy = m_layout.LevelPlotHeight() >= kRoomyLevelPlot;
+        for (std::size_t i = 0; i < std::size(kVelocityMarks); ++i) {
+            if (!roomy && i % 2 == 1) continue;
+            const double velocity = kVelocityMarks[i];
             const double y = std::floor(m_layout.LevelY(velocity));
             RightAligned(std::to_string(static_cast<int>(velocity)), right, y + 3.5, kCaptionFont,
                          palette::kScaleText);
             m_canvas.FillRect({right + 1, y, right + 5, y + 1}, palette::kScaleTick);
         }
         const double top = m_layout.LevelY(127);
-        m_canvas.Text(6, top + 12, "velocity", kCaptionFont, palette::kMutedLabel);
+        if (roomy) m_canvas.Text(6, top + 12, "velocity", kCaptionFont, palette::kMutedLabel);
         for (std::size_t half = 0; half < 2; ++half)
-            m_canvas.Text(6, top + 32 + 12 * static_cast<double>(half), kHalfNames[half],
-                          kCaptionFont, kLevelColours[half]);
+            m_canvas.Text(6, top + (roomy ? 32 : 10) + 12 * static_cast<double>(half),
+                          kHalfNames[half], kCaptionFont, kLevelColours[half]);
         for (std::size_t pedal = 0; pedal < 2; ++pedal)
             RightAligned(kPedalNames[pedal], right,
                          m_layout.PedalRowTop(pedal) + RollLayout::kPedalRowHeight - 1.5,

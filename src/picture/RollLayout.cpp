@@ -26,7 +26,14 @@ double RollLayout::XOfTime(double time) const noexcept {
 
 double RollLayout::LevelY(double velocity) const noexcept {
     const double v = std::clamp(std::isnan(velocity) ? 1.0 : velocity, 1.0, 127.0);
-    return ExpressionTop() + kLevelPlotTop + (127 - v) / 126 * kLevelPlotHeight;
+    return ExpressionTop() + kLevelPlotTop + (127 - v) / 126 * LevelPlotHeight();
+}
+
+double RollLayout::LevelPlotHeightOf(const RollView& view) noexcept {
+    // Written so that a NaN gives the full height.
+    return view.levelPlotHeight >= kLeastLevelPlotHeight && view.levelPlotHeight < kLevelPlotHeight
+               ? view.levelPlotHeight
+               : kLevelPlotHeight;
 }
 
 double RollLayout::TimeOfX(double x) const noexcept {
@@ -70,12 +77,14 @@ double RollLayout::ContentWidth(const RollScene& scene, double pixelsPerInch) no
     return kGutterWidth + scene.EndTime() * pixelsPerInch / 1000.0 + kRightMargin;
 }
 
-double RollLayout::ContentHeight(const RollScene& scene, double laneHeight) noexcept {
+double RollLayout::ContentHeight(const RollScene& scene, double laneHeight,
+                                 const RollView& bands) noexcept {
     // A roll without holes keeps a line's room to say so.
     const double lanes = scene.Lanes().empty()
                              ? kEmptyLanesHeight
                              : static_cast<double>(scene.Lanes().size()) * laneHeight;
-    return kHeaderHeight + kScaleHeight + StripHeight(scene) + kMarkerStripHeight + lanes +
+    return (bands.header ? kHeaderHeight : 0) + kScaleHeight + StripHeight(scene, bands) +
+           kMarkerStripHeight - (kMarkerRows - MarkerRowsOf(bands)) * kMarkerRowHeight + lanes +
            kBottomMargin;
 }
 

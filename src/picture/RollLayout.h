@@ -20,6 +20,13 @@ struct RollView {
     // Above 0, the lane labels are drawn again along the lanes every labelRepeat pixels from the
     // roll's start (pictures wider than a screen); a window has them in its gutter.
     double labelRepeat = 0;
+    // A window short of room for the lanes gives the bands above them less: the header goes,
+    // the expression strip's level plot is lower (from RollLayout::kLevelPlotHeight down to
+    // RollLayout::kLeastLevelPlotHeight), the marker strip has fewer rows.
+    // Fewer marker rows (1 to RollLayout::kMarkerRows) show the texts placed in the lowest ones.
+    bool header = true;
+    double levelPlotHeight = 84;
+    int markerRows = 3;
 };
 
 // How often a picture file repeats its lane labels: about a screen's width.
@@ -66,31 +73,41 @@ class RollLayout {
     // pedal rows (sustain, soft).
     static constexpr double kLevelPlotTop = 8;
     static constexpr double kLevelPlotHeight = 84;
-    static constexpr double kPedalRowsTop = kLevelPlotTop + kLevelPlotHeight + 8;
+    static constexpr double kLeastLevelPlotHeight = 24;
     static constexpr double kPedalRowHeight = 10;
     static constexpr double kPedalRowGap = 3;
-    static constexpr double kExpressionHeight =
-        kPedalRowsTop + 2 * kPedalRowHeight + kPedalRowGap + 6;
+    // The strip below its level plot: the gap, the pedals' rows, the foot.
+    static constexpr double kBelowLevelPlot = 8 + 2 * kPedalRowHeight + kPedalRowGap + 6;
+    // The strip's full height, as picture files have it.
+    static constexpr double kExpressionHeight = kLevelPlotTop + kLevelPlotHeight + kBelowLevelPlot;
 
     RollLayout(const RollScene& scene, const RollView& view);
 
     const RollView& View() const noexcept { return m_view; }
-    double ScaleTop() const noexcept { return kHeaderHeight; }
+    // The header's height: 0 for a view without it.
+    double HeaderHeight() const noexcept { return m_view.header ? kHeaderHeight : 0; }
+    double ScaleTop() const noexcept { return HeaderHeight(); }
     // The expression strip: at the foot of the scale, 0 high for a scene without expression.
-    double ExpressionTop() const noexcept { return kHeaderHeight + kScaleHeight; }
-    double ExpressionHeight() const noexcept { return StripHeight(m_scene); }
+    double ExpressionTop() const noexcept { return ScaleTop() + kScaleHeight; }
+    double ExpressionHeight() const noexcept { return StripHeight(m_scene, m_view); }
+    double LevelPlotHeight() const noexcept { return LevelPlotHeightOf(m_view); }
     // The height of a level (velocity 1 to 127, held to them) in the level plot.
     double LevelY(double velocity) const noexcept;
     // The top of a pedal's row (0 sustain, 1 soft).
     double PedalRowTop(std::size_t pedal) const noexcept {
-        return ExpressionTop() + kPedalRowsTop +
+        return ExpressionTop() + kLevelPlotTop + LevelPlotHeight() + 8 +
                static_cast<double>(pedal) * (kPedalRowHeight + kPedalRowGap);
     }
     double MarkerStripTop() const noexcept { return ExpressionTop() + ExpressionHeight(); }
-    double LanesTop() const noexcept { return MarkerStripTop() + kMarkerStripHeight; }
+    // The rows of the marker strip shown, and its height.
+    int MarkerRows() const noexcept { return MarkerRowsOf(m_view); }
+    double MarkerStripHeight() const noexcept {
+        return kMarkerStripHeight - (kMarkerRows - MarkerRows()) * kMarkerRowHeight;
+    }
+    double LanesTop() const noexcept { return MarkerStripTop() + MarkerStripHeight(); }
     // The top of a row of the marker strip (row 0 nearest the lanes).
     double MarkerRowTop(int row) const noexcept {
-        return MarkerStripTop() + 3 + (kMarkerRows - 1 - row) * kMarkerRowHeight;
+        return MarkerStripTop() + 3 + (MarkerRows() - 1 - row) * kMarkerRowHeight;
     }
     double LanesLeft() const noexcept { return kGutterWidth; }
     // The bottom of the lowest lane (it may lie below the view).
@@ -109,15 +126,22 @@ class RollLayout {
     // The hole under a point of the view: one that covers the pixel, or lies within a pixel of it.
     std::optional<HoleAtPoint> HoleAt(double x, double y) const noexcept;
 
-    // The size of a picture of the whole roll at a zoom and lane height (without scrolling).
+    // The size of a picture of the whole roll at a zoom and lane height (without scrolling),
+    // with the bands above the lanes as a view has them (all of them, full size, by default).
     static double ContentWidth(const RollScene& scene, double pixelsPerInch) noexcept;
-    static double ContentHeight(const RollScene& scene, double laneHeight) noexcept;
+    static double ContentHeight(const RollScene& scene, double laneHeight,
+                                const RollView& bands = {}) noexcept;
     // The zoom at which the whole roll fits a view of the given width.
     static double FitPixelsPerInch(const RollScene& scene, double width) noexcept;
 
   private:
-    static double StripHeight(const RollScene& scene) noexcept {
-        return scene.Expression() ? kExpressionHeight : 0;
+    static double LevelPlotHeightOf(const RollView& view) noexcept;
+    static int MarkerRowsOf(const RollView& view) noexcept {
+        return view.markerRows >= 1 && view.markerRows < kMarkerRows ? view.markerRows
+                                                                     : kMarkerRows;
+    }
+    static double StripHeight(const RollScene& scene, const RollView& view) noexcept {
+        return scene.Expression() ? kLevelPlotTop + LevelPlotHeightOf(view) + kBelowLevelPlot : 0;
     }
 
     const RollScene& m_scene;

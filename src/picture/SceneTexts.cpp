@@ -1,5 +1,6 @@
 #include "picture/SceneTexts.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "picture/NoteNames.h"
@@ -71,7 +72,14 @@ std::string DescribeMarker(const RollScene& scene, const SceneMarker& marker) {
 std::string DescribeHole(const RollScene& scene, std::size_t lane, const HoleBar& bar) {
     const SceneLane& l = scene.Lanes().at(lane);
     std::string text = "Note " + NoteLabel(l.note);
-    if (l.note > 127) {
+    const SceneExpression* expression = scene.Expression();
+    if (expression && lane < expression->laneLabels.size() &&
+        !expression->laneLabels[lane].empty()) {
+        // A control hole, by what it does.
+        text = expression->laneLabels[lane];
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        text += ", hole " + std::to_string(l.note - 15);
+    } else if (l.note > 127) {
         text += " (track " + std::to_string(l.note - 15) + ", not in the MIDI file)";
     } else if (!l.playable) {
         text += " (track " + std::to_string(l.note - 15) + ", played silently)";

@@ -35,7 +35,8 @@ std::string DescribeMarker(const RollScene& scene, const SceneMarker& marker);
 
 // A hole described for a status bar: its note and name, where it starts and ends on the roll
 // and when it sounds in the MIDI file, e.g. "Note 60 C4: 12.345 in to 12.900 in, 0:06.172 to
-// 0:06.450". A hole the MIDI file does not play as a note says so.
+// 0:06.450". A hole the MIDI file does not play as a note says so. With the expression shown, a
+// control hole is named by what it does and its track ("Sustain pedal on, hole 106: ...").
 std::string DescribeHole(const RollScene& scene, std::size_t lane, const HoleBar& bar);
 
 // What the lanes of a roll without holes say, and where the text's baseline starts, from the

@@ -41,6 +41,7 @@ constexpr CommandPair kCommands[] = {
     {res::ID_VIEW_ROLL_BAR, cmd::kViewRollBar},
     {res::ID_ROLL_EXPRESSION, cmd::kExpression},
     {res::ID_ROLL_OUTPUT_FOLDER, cmd::kOutputFolder},
+    {res::ID_HELP_USER_GUIDE, cmd::kUserGuide},
     {res::ID_ROLL_SYSTEM_AUTOMATIC, cmd::kSystemAutomatic},
     {res::ID_ROLL_SYSTEM_FIRST, cmd::kSystemFirst},
     {res::ID_ROLL_SYSTEM_FIRST + 1, cmd::kSystemFirst + 1},

@@ -48,6 +48,8 @@ constexpr int kOutputFolder = wxID_HIGHEST + 19;
 constexpr int kSystemAutomatic = wxID_HIGHEST + 20;
 constexpr int kSystemFirst = wxID_HIGHEST + 21;
 constexpr int kSystemFile = kSystemFirst + static_cast<int>(res::kRollSystemCount);
+// Help > User Guide.
+constexpr int kUserGuide = wxID_HIGHEST + 40;
 }  // namespace cmd
 
 // The toolkit id of a command given by its resource id.

@@ -76,7 +76,9 @@ const std::vector<PopupResource>& MenuTable() {
           {res::ID_ROLL_EXPRESSION, "E&xpression", true},
           {0, "Roll &System", false, ItemKind::submenu, RollSystemItems()},
           {res::ID_ROLL_OUTPUT_FOLDER, "Output Fol&der...", false}}},
-        {"&Help", {{res::ID_APP_ABOUT, "&About Rollscribe...", false}}},
+        {"&Help",
+         {{res::ID_HELP_USER_GUIDE, "&User Guide", false},
+          {res::ID_APP_ABOUT, "&About Rollscribe...", false}}},
     };
     return table;
 }

@@ -52,6 +52,8 @@ constexpr unsigned ID_ROLL_SYSTEM_AUTOMATIC = 0x800F;
 constexpr unsigned ID_ROLL_SYSTEM_FIRST = 0x8010;
 constexpr unsigned kRollSystemCount = 7;
 constexpr unsigned ID_ROLL_SYSTEM_FILE = 0x8017;
+// Help > User Guide (apart from the Roll menu's numbers, which may grow).
+constexpr unsigned ID_HELP_USER_GUIDE = 0x8030;
 
 // Status-bar indicators.
 constexpr unsigned ID_INDICATOR_CAPS = 0xE701;

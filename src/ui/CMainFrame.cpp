@@ -28,6 +28,7 @@
 #include "ui/GtkGrayedItemPrompts.h"
 #include "ui/GtkPaintNow.h"
 #include "ui/GtkWindowDrop.h"
+#include "ui/GtkWindowPlace.h"
 
 using namespace rollscribe;
 
@@ -116,11 +117,17 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     // panes set the least size from the bands' height as they lay them out.
     m_panes->UpdateLayout();
     m_defaultPanes = m_panes->SavePerspective();
-    // The size the window has when it is not maximized, to be kept.
+    // The size and place the window has when it is not maximized, to be kept.
     m_restoredSize = GetSize();
-    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    Bind(wxEVT_SIZE, &CMainFrame::OnFrameSize, this);
+    Bind(wxEVT_MOVE, [this](wxMoveEvent& event) {
         event.Skip();
-        if (!IsMaximized() && !IsIconized() && !IsFullScreen()) m_restoredSize = event.GetSize();
+        const wxSize size = GetSize();
+        const wxSize least = GetMinSize();
+        // Not while maximized, nor on the way out of it (before the size event that ends it).
+        if (IsShown() && !m_placePending && !m_restoring && !m_maximized && !IsMaximized() &&
+            !IsIconized() && !IsFullScreen() && size.x >= least.x && size.y >= least.y)
+            m_restoredPosition = GetPosition();
     });
     // A note in the status bar goes after a while, unless something else was shown meanwhile.
     m_noteTimer.SetOwner(this);
@@ -288,10 +295,50 @@ void CMainFrame::ShowStatusBar(bool show) {
     SendSizeEvent();
 }
 
+void CMainFrame::OnFrameSize(wxSizeEvent& event) {
+    event.Skip();
+    if (m_restoring || IsIconized() || IsFullScreen()) return;
+    if (IsMaximized()) {
+        m_maximized = true;
+        m_placePending = false;
+        return;
+    }
+    // While the window first shows, the toolkit passes through sizes below the least one.
+    const wxSize size = event.GetSize();
+    const wxSize least = GetMinSize();
+    if (size.x < least.x || size.y < least.y) return;
+    if (m_maximized) {
+        // No longer maximized: back to the size and place from before. A window that started
+        // maximized has never had them on the screen, and a window manager gives it some other.
+        m_maximized = false;
+        if (size != m_restoredSize) {
+            m_restoring = true;
+            CallAfter([this, restored = m_restoredSize, place = m_restoredPosition] {
+                m_restoring = false;
+                if (IsMaximized()) return;
+                SetSize(restored);
+                if (place != wxDefaultPosition) MoveWindowTo(*this, place);
+                m_restoredSize = restored;
+                m_restoredPosition = place;
+            });
+            return;
+        }
+    }
+    m_restoredSize = size;
+    // Shown at its size: the window manager has placed it; now it goes where it was.
+    if (m_placePending && IsShown()) {
+        m_placePending = false;
+        CallAfter([this] {
+            if (!IsMaximized()) MoveWindowTo(*this, m_restoredPosition);
+        });
+    }
+}
+
 FrameLayout CMainFrame::SavedLayout() {
     FrameLayout layout;
     layout.maximized = IsMaximized();
     layout.size = m_restoredSize;
+    layout.position = m_restoredPosition;
     layout.pictureShare = m_panes->PictureShare();
     layout.statusBar = IsStatusBarShown();
     layout.toolBar = IsToolBarShown();
@@ -342,6 +389,14 @@ void CMainFrame::RestoreLayout(const FrameLayout& layout) {
         const wxSize least = GetMinSize();
         SetSize(std::clamp(layout.size.x, least.x, std::max(least.x, screen.width)),
                 std::clamp(layout.size.y, least.y, std::max(least.y, screen.height)));
+        m_restoredSize = GetSize();
+    }
+    // A place on one of the screens, with a corner of the title bar's to grab.
+    if (layout.position != wxDefaultPosition &&
+        wxDisplay::GetFromPoint(layout.position + wxPoint(20, 10)) != wxNOT_FOUND) {
+        MoveWindowTo(*this, layout.position);
+        m_restoredPosition = layout.position;
+        m_placePending = true;
     }
     m_panes->UpdateLayout();
     if (layout.maximized) Maximize(true);

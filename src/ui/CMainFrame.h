@@ -18,6 +18,8 @@ namespace rollscribe {
 // The window's layout as kept across runs.
 struct FrameLayout {
     wxSize size;  // when not maximized; wxDefaultSize: as the window starts
+    // The top-left corner when not maximized; wxDefaultPosition: where the window manager puts it.
+    wxPoint position = wxDefaultPosition;
     bool maximized = false;
     wxString panes;           // where the bands are and what shows (the pane manager's form)
     double pictureShare = 0;  // the picture's share of the height it and the report have
@@ -142,6 +144,9 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     void OnUpdateViewRollBar(wxUpdateUIEvent& event);
     void OnViewRollPicture(wxCommandEvent& event);
     void OnUpdateViewRollPicture(wxUpdateUIEvent& event);
+    // Keeps the size when not maximized, and puts it back when the window is no longer
+    // maximized.
+    void OnFrameSize(wxSizeEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
     void OnIdle(wxIdleEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -155,6 +160,10 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     std::unique_ptr<rollscribe::CFramePanes> m_panes;
     wxString m_defaultPanes;
     wxSize m_restoredSize;
+    wxPoint m_restoredPosition = wxDefaultPosition;
+    bool m_maximized = false;     // as the last size event found it
+    bool m_restoring = false;     // going back to the size from before maximizing
+    bool m_placePending = false;  // the kept place, to be taken once shown
     rollscribe::CViewWindow* m_viewWindow = nullptr;
     rollscribe::CRollPane* m_rollPane = nullptr;
     std::unique_ptr<rollscribe::CRollController> m_roll;

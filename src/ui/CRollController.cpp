@@ -30,6 +30,7 @@
 #include "ui/GtkFileTypeExtension.h"
 #include "ui/MidiCopy.h"
 #include "ui/PictureExport.h"
+#include "ui/ReplaceQuestion.h"
 
 namespace rollscribe {
 
@@ -65,6 +66,7 @@ wxBEGIN_EVENT_TABLE(CRollController, wxEvtHandler)
     EVT_UPDATE_UI(cmd::kZoomOut, CRollController::OnUpdateZoom)
     EVT_UPDATE_UI(cmd::kZoomAll, CRollController::OnUpdateZoom)
     EVT_MENU(cmd::kOpenMidi, CRollController::OnOpenMidi)
+    EVT_MENU(cmd::kUserGuide, CRollController::OnUserGuide)
     EVT_UPDATE_UI(cmd::kOpenMidi, CRollController::OnUpdateNeedsMidi)
     EVT_MENU(cmd::kShowInFolder, CRollController::OnShowInFolder)
     EVT_UPDATE_UI(cmd::kShowInFolder, CRollController::OnUpdateNeedsMidi)
@@ -123,11 +125,23 @@ void CRollController::OnRollChanging(wxCommandEvent& event) {
     if (!event.GetString().empty()) m_host.PaintNow();
 }
 
+wxString WrittenFilesNote(const std::string& midi, const std::string& expression) {
+    return "Written: " + WxText(midi) + (expression.empty() ? "" : " and " + WxText(expression));
+}
+
 void CRollController::OnRollChanged(wxCommandEvent& event) {
     (void)event;
     m_host.SetStatusMessage(wxEmptyString);
     // The picture of the roll now on show; none when it was not converted.
     const CRollWxDocument* doc = m_host.RollDocument();
+    // After File New the report still names the last roll's file (it shows the document's
+    // fields): the status bar says that none is open.
+    if (doc && !doc->IsRollOpen() && !doc->Roll().m_strFilePath.IsEmpty())
+        m_host.ShowStatusNote(kNoRollNote);
+    // After a conversion: where its files went (the report names the MIDI file among its
+    // messages).
+    if (doc && !doc->ConvertedMidiFile().empty())
+        m_host.ShowStatusNote(WrittenFilesNote(doc->ConvertedMidiFile(), doc->ExpressionFile()));
     if (!doc || doc->Scene().get() == m_pane.Scene()) return;
     m_pane.ShowScene(doc->Scene());
 }
@@ -289,6 +303,21 @@ void CRollController::OnOpenMidi(wxCommandEvent& event) {
         ShowDesktopFailure(kHeadline, midi, "This desktop has no program set to open MIDI files.");
 }
 
+void CRollController::OnUserGuide(wxCommandEvent& event) {
+    (void)event;
+    static constexpr const char* kHeadline = "Rollscribe could not open its user guide:";
+    if (m_userGuide.empty()) {
+        wxMessageBox(
+            "The user guide is not installed with this program. It is docs/user-guide.md "
+            "in the program's sources.",
+            ProgramName(), wxOK | wxICON_INFORMATION, m_host.HostWindow());
+        return;
+    }
+    if (!m_desktop.open || !m_desktop.open(m_userGuide))
+        ShowDesktopFailure(kHeadline, m_userGuide,
+                           "This desktop has no program set to open it; the guide is that file.");
+}
+
 void CRollController::OnShowInFolder(wxCommandEvent& event) {
     (void)event;
     static constexpr const char* kHeadline =
@@ -334,26 +363,25 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
     int type = 0;
     while (kExportFormats[type] != m_exportFormat) ++type;
     dialog.SetFilterIndex(type);
-    if (dialog.ShowModal() != wxID_OK) return;
-    const int chosen = dialog.GetFilterIndex();
-    if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
-    const PictureTarget target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
     const std::vector<CString> protectedFiles = {roll.m_strFilePath, roll.AnnotationFilePath(),
                                                  roll.MidiFilePath()};
+    PictureTarget target;
     // A file of the roll is refused before anything is asked about it; then the name with its
     // extension, as it will be written, is asked about (the dialog asks nothing: it knows only
-    // the name as typed).
-    try {
-        RefuseProtectedTarget(CString(target.path), protectedFiles);
-    } catch (...) {
-        ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
-        return;
+    // the name as typed). No goes back to the dialog for another name.
+    for (;;) {
+        if (dialog.ShowModal() != wxID_OK) return;
+        const int chosen = dialog.GetFilterIndex();
+        if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
+        target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
+        try {
+            RefuseProtectedTarget(CString(target.path), protectedFiles);
+        } catch (...) {
+            ShowFailure(FileTask::exportPicture, target.path, std::current_exception());
+            return;
+        }
+        if (AllowsReplacing(m_host.HostWindow(), "Export Picture", target.path)) break;
     }
-    if (wxFileName::Exists(WxPath(target.path)) &&
-        wxMessageBox(WxText(target.path) + "\nalready exists. Do you want to replace it?",
-                     "Export Picture", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION,
-                     m_host.HostWindow()) != wxYES)
-        return;
     std::exception_ptr failure;
     {
         // A long roll's picture takes seconds: the dialog is gone from the screen and the status

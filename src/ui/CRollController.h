@@ -22,6 +22,10 @@ class CRollPane;
 class CRollPlayer;
 class CRollWxDocument;
 
+// The status bar's note after a conversion: "Written: MIDI-FILE", with " and EXPRESSION-FILE"
+// when one was written too.
+wxString WrittenFilesNote(const std::string& midi, const std::string& expression);
+
 // What the roll controller asks of the window that hosts it.
 class CRollHost {
   public:
@@ -52,6 +56,10 @@ class CRollHost {
 // document's events.
 class CRollController : public wxEvtHandler {
   public:
+    // The status bar's note after File New, while the report still names the last roll.
+    static constexpr const char* kNoRollNote =
+        "No roll is open (the report's This File names the last one opened)";
+
     // pane: the host's band that shows the roll's picture.
     CRollController(CRollHost& host, CRollPane& pane);
     ~CRollController() override;
@@ -60,6 +68,8 @@ class CRollController : public wxEvtHandler {
     void SetPlaybackOptions(const PlaybackOptions& options);
     // What Open MIDI File and Show in Folder ask of the desktop.
     void SetDesktop(DesktopActions desktop) { m_desktop = std::move(desktop); }
+    // The installed user guide that Help > User Guide opens (bytes); empty when none is found.
+    void SetUserGuide(std::string path) { m_userGuide = std::move(path); }
 
     // How rolls are converted (Roll > Expression, Roll System, Output Folder), and what hears
     // of a change the user makes (to keep it).
@@ -97,6 +107,7 @@ class CRollController : public wxEvtHandler {
     void OnZoom(wxCommandEvent& event);
     void OnUpdateZoom(wxUpdateUIEvent& event);
     void OnOpenMidi(wxCommandEvent& event);
+    void OnUserGuide(wxCommandEvent& event);
     void OnShowInFolder(wxCommandEvent& event);
     void OnUpdateNeedsMidi(wxUpdateUIEvent& event);
     void OnCopyReport(wxCommandEvent& event);
@@ -116,6 +127,7 @@ class CRollController : public wxEvtHandler {
     PlaybackOptions m_playbackOptions;
     std::unique_ptr<CRollPlayer> m_player;
     DesktopActions m_desktop = SystemDesktop();
+    std::string m_userGuide;
     PictureFormat m_exportFormat = PictureFormat::png;
     ConversionChoice m_conversion;
     std::function<void(const ConversionChoice&)> m_conversionListener;

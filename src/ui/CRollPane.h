@@ -21,7 +21,7 @@ class CRollPane : public wxWindow {
   public:
     // The line shown while there is no picture.
     static constexpr const char* kEmptyText =
-        "Open a roll file (File, Open) to see the picture of its holes here.";
+        "No roll is open. Open a roll file (File, Open) to see the picture of its holes here.";
 
     explicit CRollPane(wxWindow* parent);
 

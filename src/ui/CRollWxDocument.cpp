@@ -15,6 +15,7 @@
 #include "text/WxText.h"
 #include "ui/FailureMessages.h"
 #include "ui/MidiCopy.h"
+#include "ui/ReplaceQuestion.h"
 
 namespace rollscribe {
 
@@ -159,13 +160,18 @@ bool CRollWxDocument::SaveAs() {
     if (m_convertedMidi.empty()) return false;
     wxFileName midi(WxPath(m_convertedMidi));
     wxFileDialog dialog(MessageParent(), "Save As", midi.GetPath(), midi.GetFullName(),
-                        "MIDI Files (*.mid)|*.mid|All Files (*)|*",
-                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    if (dialog.ShowModal() != wxID_OK) return false;
-    std::string target = PathBytes(dialog.GetPath());
+                        "MIDI Files (*.mid)|*.mid|All Files (*)|*", wxFD_SAVE);
+    const std::vector<CString> protectedFiles = {m_roll.m_strFilePath, m_roll.AnnotationFilePath()};
+    // A file of the roll is refused before anything is asked about it; No to replacing a file
+    // goes back to the dialog for another name.
+    std::string target;
     try {
-        CopyConvertedFile(CString(m_convertedMidi), CString(target),
-                          {m_roll.m_strFilePath, m_roll.AnnotationFilePath()});
+        do {
+            if (dialog.ShowModal() != wxID_OK) return false;
+            target = PathBytes(dialog.GetPath());
+            RefuseProtectedTarget(CString(target), protectedFiles);
+        } while (!AllowsReplacing(MessageParent(), "Save As", target));
+        CopyConvertedFile(CString(m_convertedMidi), CString(target), protectedFiles);
         return true;
     } catch (...) {
         wxMessageBox(FailureMessage(FileTask::saveMidi, target, std::current_exception()),

@@ -50,6 +50,8 @@ class CRollWxDocument : public wxDocument {
     // Opens the roll on show again, converted as now chosen; false when none is on show or it
     // failed (and said why).
     bool ReopenRoll();
+    // Whether the report shows a roll opened (not the reset values of File New or the start).
+    bool IsRollOpen() const noexcept { return !m_shownRoll.empty(); }
 
     // The MIDI file written for the roll on show (its bytes); empty when none was.
     const std::string& ConvertedMidiFile() const noexcept { return m_convertedMidi; }

@@ -39,6 +39,9 @@ class CRollscribeView : public wxView, public rollscribe::CReportText {
     std::vector<rollscribe::ReportLine> ReportLines(std::size_t firstLine, std::size_t maxLines,
                                                     std::size_t maxLineBytes) const;
 
+    // The window the report is drawn into; nullptr once it has gone.
+    rollscribe::CViewWindow* Window() const { return m_window.get(); }
+
     // Tells the window how large the report is, for its scroll bars: at every change of the
     // report (the size of the window does not enter into it).
     void UpdateExtent();

@@ -40,8 +40,8 @@ CViewWindow::CViewWindow(wxWindow* parent)
         Bind(type, &CViewWindow::OnScroll, this);
     Bind(wxEVT_MOUSEWHEEL, &CViewWindow::OnWheel, this);
     Bind(wxEVT_KEY_DOWN, &CViewWindow::OnKeyDown, this);
-    // Ctrl+C and Ctrl+Insert are the window's keys for Edit, Copy, which has nothing to copy and
-    // is never available: with text selected here, they copy it before the window sees them.
+    // Ctrl+C and Ctrl+Insert, the keys of Edit, Copy: with text selected here, they copy it
+    // before the window's accelerators see them.
     Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
         const int key = event.GetKeyCode();
         if (event.GetModifiers() == wxMOD_CONTROL && (key == 'C' || key == WXK_INSERT) &&
@@ -113,6 +113,18 @@ void CViewWindow::Select(ReportPoint from, ReportPoint to) {
     m_anchor = from;
     m_caret = to;
     Refresh(false);
+    OfferPrimary();
+}
+
+void CViewWindow::OfferPrimary() {
+    // As X programs do, what is selected is also offered for pasting with the middle button.
+    if (!m_text || !HasSelection() || !wxTheClipboard->Open()) return;
+    const auto [from, to] = Selection();
+    wxTheClipboard->UsePrimarySelection(true);
+    wxTheClipboard->SetData(new wxTextDataObject(m_text->TextBetween(from, to)));
+    wxTheClipboard->UsePrimarySelection(false);
+    wxTheClipboard->Close();
+    m_offersPrimary = true;
 }
 
 void CViewWindow::SelectAll() {
@@ -254,15 +266,7 @@ void CViewWindow::OnLeftUp(wxMouseEvent& event) {
     if (HasCapture()) ReleaseMouse();
     if (!m_selecting) return;
     m_selecting = false;
-    // As X programs do, the selection is also offered for pasting with the middle button.
-    if (m_text && HasSelection() && wxTheClipboard->Open()) {
-        const auto [from, to] = Selection();
-        wxTheClipboard->UsePrimarySelection(true);
-        wxTheClipboard->SetData(new wxTextDataObject(m_text->TextBetween(from, to)));
-        wxTheClipboard->UsePrimarySelection(false);
-        wxTheClipboard->Close();
-        m_offersPrimary = true;
-    }
+    OfferPrimary();
 }
 
 void CViewWindow::OnContextMenu(wxContextMenuEvent& event) {

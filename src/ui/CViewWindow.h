@@ -60,6 +60,8 @@ class CViewWindow : public wxWindow {
     // The selection, from its first place to its last; empty when both are the same.
     std::pair<ReportPoint, ReportPoint> Selection() const noexcept;
     bool HasSelection() const noexcept { return m_anchor != m_caret; }
+    // A selection made here (a double click, Ctrl+A, a drag once it ends) is also the one that
+    // the middle button pastes.
     void Select(ReportPoint from, ReportPoint to);
     void SelectAll();
     // Puts the selected text on the clipboard; false when nothing is selected.
@@ -76,6 +78,8 @@ class CViewWindow : public wxWindow {
     void OnMotion(wxMouseEvent& event);
     void OnLeftUp(wxMouseEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);
+    // Offers the selection for pasting with the middle button (the primary selection).
+    void OfferPrimary();
     void ScrollTo(long long firstLine, long long left);
     void UpdateScrollBars();
     int VisibleLines() const;

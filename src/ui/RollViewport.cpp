@@ -39,13 +39,38 @@ void RollViewport::SetSize(double width, double height) {
 }
 
 void RollViewport::FitLaneHeight() {
+    m_view.header = true;
+    m_view.levelPlotHeight = RollLayout::kLevelPlotHeight;
+    m_view.markerRows = RollLayout::kMarkerRows;
     if (!m_scene || m_scene->Lanes().empty()) {
         m_view.laneHeight = kMaxLaneHeight;
         return;
     }
-    const double room =
-        m_view.height - RollLayout(*m_scene, m_view).LanesTop() - RollLayout::kBottomMargin;
-    const double fit = std::floor(room / static_cast<double>(m_scene->Lanes().size()));
+    const double lanes = static_cast<double>(m_scene->Lanes().size());
+    auto room = [&] {
+        return m_view.height - RollLayout(*m_scene, m_view).LanesTop() - RollLayout::kBottomMargin;
+    };
+    // The bands above the lanes give way until kLeastLanes lanes (or all) have kRoomyLaneHeight:
+    // first the level plot grows lower, then the header goes, then marker rows; at each step
+    // the plot takes what is left.
+    const double wanted = std::min(lanes, kLeastLanes) * kRoomyLaneHeight;
+    auto lowerPlot = [&] {
+        if (!m_scene->Expression()) return;
+        m_view.levelPlotHeight = RollLayout::kLevelPlotHeight;
+        const double shortBy = std::max(0.0, wanted - room());
+        m_view.levelPlotHeight = std::max(RollLayout::kLeastLevelPlotHeight,
+                                          RollLayout::kLevelPlotHeight - std::ceil(shortBy));
+    };
+    lowerPlot();
+    if (room() < wanted) {
+        m_view.header = false;
+        lowerPlot();
+    }
+    for (int rows = RollLayout::kMarkerRows - 1; rows >= 1 && room() < wanted; --rows) {
+        m_view.markerRows = rows;
+        lowerPlot();
+    }
+    const double fit = std::floor(room() / lanes);
     m_view.laneHeight = std::clamp(fit, kMinLaneHeight, kMaxLaneHeight);
 }
 
@@ -124,7 +149,8 @@ double RollViewport::MaxLeftTime() const noexcept {
 double RollViewport::MaxScrollY() const noexcept {
     if (!m_scene) return 0;
     const RollLayout layout(*m_scene, m_view);
-    const double lanes = RollLayout::ContentHeight(*m_scene, m_view.laneHeight) - layout.LanesTop();
+    const double lanes =
+        RollLayout::ContentHeight(*m_scene, m_view.laneHeight, m_view) - layout.LanesTop();
     return std::max(0.0, lanes - (m_view.height - layout.LanesTop()));
 }
 

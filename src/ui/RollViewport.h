@@ -24,13 +24,18 @@ struct ScrollBarState {
 // What the roll pane shows of a roll picture, and how it moves: the pane's size, the zoom (from
 // the whole roll in the pane to the picture library's largest), the horizontal scrolling along
 // the roll and the vertical scrolling of the lanes, kept within bounds whatever is asked. Lanes
-// grow to fill the pane's height, within readable bounds; below that the lanes scroll.
+// grow to fill the pane's height, within readable bounds; below that the lanes scroll. A pane
+// short of room for a few lanes gives the bands above them less first.
 class RollViewport {
   public:
     // One key press zooms by this factor; two double the size.
     static constexpr double kZoomStep = 1.4142135623730951;
     static constexpr double kMinLaneHeight = 5;
     static constexpr double kMaxLaneHeight = 14;
+    // A pane short of room for this many lanes (or all of a roll's) this high gives the bands
+    // above the lanes less room (see RollView).
+    static constexpr double kLeastLanes = 8;
+    static constexpr double kRoomyLaneHeight = 8;
     // When the playing position leaves the view, the view jumps so that it is this part of the
     // lanes' width from their left edge.
     static constexpr double kFollowLead = 0.1;

@@ -1,5 +1,6 @@
 #include <cairo.h>
 #include <gtk/gtk.h>
+#include <signal.h>
 #include <wx/uiaction.h>
 
 #include "GuiHarness.h"
@@ -8,6 +9,13 @@
 #include "ui/CRollPane.h"
 #include "ui/CViewWindow.h"
 #include "ui/GtkKeyboardLocks.h"
+
+// Last: Xlib's macros would clash with the names above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+#undef None
+#undef Bool
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
@@ -30,8 +38,8 @@ class Frame_ : public GuiTest {
 
 TEST_F(Frame_, CommandsThatAreAlwaysOnOrOff) {
     ASSERT_TRUE(Start());
-    for (int id :
-         {cmd::kNew, cmd::kOpen, cmd::kAbout, cmd::kExit, cmd::kViewToolBar, cmd::kViewStatusBar}) {
+    for (int id : {cmd::kNew, cmd::kOpen, cmd::kAbout, cmd::kUserGuide, cmd::kExit,
+                   cmd::kViewToolBar, cmd::kViewStatusBar}) {
         EXPECT_TRUE(MenuEnabled(id)) << id;
     }
     for (int id : {cmd::kSave, cmd::kSaveAs, cmd::kUndo, cmd::kCut, cmd::kCopy, cmd::kPaste}) {
@@ -149,7 +157,8 @@ TEST_F(Frame_, PromptsInTheStatusBar) {
              {cmd::kSaveAs, "Save the active document with a new name"},
              {cmd::kPaste, "Insert Clipboard contents"},
              {cmd::kViewStatusBar, "Show or hide the status bar"},
-             {cmd::kAbout, "Display program information, version number and copyright"}}) {
+             {cmd::kAbout, "Display program information, version number and copyright"},
+             {cmd::kUserGuide, "Open the user guide of this program"}}) {
         wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, id);
         Frame().GetEventHandler()->ProcessEvent(highlight);
         EXPECT_EQ(StatusText(0), prompt);
@@ -273,7 +282,8 @@ TEST_F(Frame_, OpenFileMenuWithTheMouse) {
     mouse.MouseMove(barAt.x + 18, barAt.y + bar->GetSize().y / 2);
     mouse.MouseClick();
     ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(fileMenu); }, 5s));
-    EXPECT_EQ(StatusText(0), "Ready");
+    // Still the note of the conversion at start.
+    EXPECT_EQ(StatusText(0), "Written: " + m_rolls.Path("evening_waltz_BAR_e.mid").string());
 
     mouse.MouseMove(ScreenMiddleOf(bar->FindItem(cmd::kOpen)->GetMenuItem()));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Open an existing document"; }, 5s))
@@ -450,6 +460,178 @@ TEST_F(Layout_, ThePictureGrowsWithTheWindowDownToALeastSize) {
     EXPECT_GE(Picture().height, 190);
     EXPECT_LT(Report().GetBottom(), Picture().GetTop());
     EXPECT_LE(Picture().GetBottom(), Frame().GetClientSize().y);
+}
+
+// A window manager (openbox) on the tests' display for the life of the object: it maximizes
+// and places windows.
+class WindowManager {
+  public:
+    static constexpr const char* kProgram = "/usr/bin/openbox";
+
+    WindowManager() {
+        if (!fs::exists(kProgram)) return;
+        m_program.emplace(std::vector<std::string>{kProgram}, std::map<std::string, std::string>{});
+        // Running once it has taken the screen: it names itself on the root window.
+        m_running = PumpUntil(
+            [&] {
+                return m_program->Wait(0ms) == std::nullopt &&
+                       testing_support::RunShell("xprop -root _NET_SUPPORTING_WM_CHECK")
+                               .out.find("window id") != std::string::npos;
+            },
+            10s);
+    }
+    ~WindowManager() {
+        if (!m_program) return;
+        m_program->Signal(SIGTERM);
+        m_program->Wait(10s);
+        Pump(100ms);
+    }
+    bool Running() const { return m_running; }
+
+  private:
+    std::optional<ChildProcess> m_program;
+    bool m_running = false;
+};
+
+// The size before maximizing and the place are kept: a window started maximized goes back to
+// them when it is no longer maximized, and they are what the next start has.
+TEST_F(Layout_, TheSizeBeforeMaximizingAndThePlaceAreKept) {
+    WindowManager manager;
+    if (!manager.Running()) GTEST_SKIP() << "no window manager: openbox did not start";
+    ASSERT_TRUE(Start());
+    const wxPoint place(40, 30);
+    Frame().SetSize(1200, 800);
+    Frame().Move(place);
+    EXPECT_TRUE(PumpUntil([&] { return Frame().GetPosition() == place; }, 3s));
+    Pump(300ms);
+    Stop();
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(PumpUntil([&] { return Frame().GetSize() == wxSize(1200, 800); }, 3s))
+        << Frame().GetSize().x << "x" << Frame().GetSize().y;
+    EXPECT_TRUE(PumpUntil([&] { return Frame().GetPosition() == place; }, 3s))
+        << Frame().GetPosition().x << "," << Frame().GetPosition().y;
+    Frame().Maximize(true);
+    EXPECT_TRUE(PumpUntil([&] { return Frame().IsMaximized(); }, 3s));
+    Pump(300ms);
+    Stop();
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(PumpUntil([&] { return Frame().IsMaximized(); }, 3s)) << "started maximized";
+    Pump(300ms);
+    Frame().Maximize(false);
+    EXPECT_TRUE(PumpUntil(
+        [&] { return !Frame().IsMaximized() && Frame().GetSize() == wxSize(1200, 800); }, 3s))
+        << Frame().GetSize().x << "x" << Frame().GetSize().y;
+    Pump(300ms);
+    EXPECT_EQ(Frame().GetSize(), wxSize(1200, 800));
+    Stop();
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(PumpUntil([&] { return Frame().GetSize() == wxSize(1200, 800); }, 3s))
+        << Frame().GetSize().x << "x" << Frame().GetSize().y;
+    EXPECT_FALSE(Frame().IsMaximized());
+    EXPECT_TRUE(PumpUntil([&] { return Frame().GetPosition() == place; }, 3s))
+        << Frame().GetPosition().x << "," << Frame().GetPosition().y;
+}
+
+// Another program's top-level windows on the tests' display, through the window manager (its
+// client list and the window manager's state of a window), as a user's clicks would go.
+class ForeignWindow {
+  public:
+    // The window of a process, once the window manager lists it; 0 while there is none.
+    static unsigned long Of(int pid) {
+        unsigned long found = 0;
+        for (const unsigned long window : Property(Root(), "_NET_CLIENT_LIST", XA_WINDOW)) {
+            const std::vector<unsigned long> owner = Property(window, "_NET_WM_PID", XA_CARDINAL);
+            if (!owner.empty() && owner[0] == static_cast<unsigned long>(pid)) found = window;
+        }
+        return found;
+    }
+    static bool Maximized(unsigned long window) {
+        const Atom vertical = XInternAtom(Xlib(), "_NET_WM_STATE_MAXIMIZED_VERT", False);
+        for (const unsigned long atom : Property(window, "_NET_WM_STATE", XA_ATOM))
+            if (atom == vertical) return true;
+        return false;
+    }
+    static void Maximize(unsigned long window, bool maximize) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(Xlib(), "_NET_WM_STATE", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = maximize ? 1 : 0;
+        event.xclient.data.l[1] =
+            static_cast<long>(XInternAtom(Xlib(), "_NET_WM_STATE_MAXIMIZED_VERT", False));
+        event.xclient.data.l[2] =
+            static_cast<long>(XInternAtom(Xlib(), "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+        event.xclient.data.l[3] = 1;  // asked by a user's program
+        XSendEvent(Xlib(), Root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
+                   &event);
+        XFlush(Xlib());
+    }
+    static int Width(unsigned long window) {
+        ::Window root = 0;
+        int x = 0, y = 0;
+        unsigned width = 0, height = 0, border = 0, depth = 0;
+        if (!XGetGeometry(Xlib(), window, &root, &x, &y, &width, &height, &border, &depth))
+            return 0;
+        return static_cast<int>(width);
+    }
+
+  private:
+    static Display* Xlib() { return gdk_x11_get_default_xdisplay(); }
+    static unsigned long Root() { return DefaultRootWindow(Xlib()); }
+    static std::vector<unsigned long> Property(unsigned long window, const char* name, Atom type) {
+        Atom actual = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<unsigned long> values;
+        if (XGetWindowProperty(Xlib(), window, XInternAtom(Xlib(), name, False), 0, 1024, False,
+                               type, &actual, &format, &count, &after, &data) == Success &&
+            data && format == 32) {
+            const auto* items = reinterpret_cast<const unsigned long*>(data);
+            values.assign(items, items + count);
+        }
+        if (data) XFree(data);
+        return values;
+    }
+};
+
+// The program itself, started maximized (as a run that ended maximized left it) and then no
+// longer maximized by the window manager: it goes back to the size and place kept from before,
+// and keeps them for the next start.
+TEST(Program, AWindowStartedMaximizedGoesBackToItsKeptSize) {
+    WindowManager manager;
+    if (!manager.Running()) GTEST_SKIP() << "no window manager: openbox did not start";
+    testing_support::TempDir config;
+    testing_support::TempDir run;
+    fs::permissions(run.Path(), fs::perms::owner_all);
+    const fs::path settings = config / "Quorvel_Software" / "rollscribe.conf";
+    fs::create_directories(settings.parent_path());
+    const std::string group = "[BAR/ANN\\ to\\ Vellum\\ file\\ converter/Window]\n";
+    testing_support::WriteFile(settings,
+                               group + "Width=1000\nHeight=700\nX=40\nY=30\nMaximized=1\n");
+    ChildProcess program({ROLLSCRIBE_PATH}, {{"XDG_CONFIG_HOME", config.Path().string()},
+                                             {"XDG_RUNTIME_DIR", run.Path().string()}});
+    unsigned long window = 0;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (!window) window = ForeignWindow::Of(program.Pid());
+            return window && ForeignWindow::Maximized(window);
+        },
+        20s))
+        << "no maximized window";
+    Pump(300ms);
+    ForeignWindow::Maximize(window, false);
+    EXPECT_TRUE(PumpUntil(
+        [&] { return !ForeignWindow::Maximized(window) && ForeignWindow::Width(window) > 900; },
+        5s))
+        << "not back to its size: " << ForeignWindow::Width(window);
+    Pump(500ms);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(20s), 128 + SIGTERM);
+    const std::string kept = testing_support::Slurp(settings);
+    for (const char* line : {"Width=1000\n", "Height=700\n", "X=40\n", "Y=30\n", "Maximized=0\n"})
+        EXPECT_NE(kept.find(line), std::string::npos) << line << kept;
 }
 
 // A kept layout that no longer fits this window (damaged, or from elsewhere) is left aside.

@@ -221,6 +221,7 @@ class ChildProcess {
     // The exit status, once the process ended within the time; nullopt otherwise.
     std::optional<int> Wait(std::chrono::milliseconds limit);
     void Signal(int signal);
+    int Pid() const { return m_pid; }
 
   private:
     int m_pid = -1;

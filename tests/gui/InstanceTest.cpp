@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -61,19 +62,26 @@ class Instance : public GuiTest {
 };
 
 // An X server of the test's own, on a display number that was free; ended with the object.
+// Unless it resets, it goes on as it is when its last client leaves. With an audit file, it
+// writes there which clients connect and leave.
 class SecondDisplay {
   public:
-    SecondDisplay() {
+    explicit SecondDisplay(bool resets = false, const fs::path& audit = {}) {
         int ends[2];
         if (::pipe(ends) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addclose(&actions, ends[0]);
+        if (!audit.empty())
+            posix_spawn_file_actions_addopen(&actions, 2, audit.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
         std::string fd = std::to_string(ends[1]);
         // -noreset: a server that resets when its last client leaves refuses the next one
         // for a moment.
-        std::vector<std::string> args = {"Xvfb",       "-displayfd", fd,    "-screen", "0",
-                                         "800x600x24", "-nolisten",  "tcp", "-noreset"};
+        std::vector<std::string> args = {"Xvfb", "-displayfd", fd,          "-screen",
+                                         "0",    "800x600x24", "-nolisten", "tcp"};
+        if (!resets) args.push_back("-noreset");
+        if (!audit.empty()) args.insert(args.end(), {"-audit", "4"});
         std::vector<char*> argv;
         for (std::string& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
@@ -317,6 +325,44 @@ TEST(Program, HelpAndVersionNeedNoWindow) {
     }
     EXPECT_NE(Slurp(out / "help").find("Usage:"), std::string::npos);
     EXPECT_EQ(Slurp(out / "version"), "Rollscribe " ROLLSCRIBE_VERSION "\n");
+}
+
+// A server with no other client (a kiosk's) resets when its last client leaves, and refuses
+// or drops a client meanwhile. Every start shows its window there: the program keeps the
+// connection that it opens first, so the server never resets while it starts.
+TEST(Program, StartsOnAServerThatResetsWhenItsLastClientLeaves) {
+    testing_support::TempDir logs;
+    const fs::path audit = logs / "server.log";
+    RollFolder rolls;
+    const fs::path roll = rolls.AddRoll("kiosk");
+    int starts = 0;
+    {
+        SecondDisplay bare(true, audit);
+        if (bare.Number().empty()) GTEST_SKIP() << "no X server of its own: Xvfb did not start";
+        for (; starts < 4; ++starts) {
+            testing_support::TempDir config;
+            testing_support::TempDir run;
+            fs::permissions(run.Path(), fs::perms::owner_all);
+            const fs::path settings = config / "Quorvel_Software" / "rollscribe.conf";
+            ChildProcess program({ROLLSCRIBE_PATH, roll.string()},
+                                 {{"DISPLAY", ":" + bare.Number()},
+                                  {"XDG_CONFIG_HOME", config.Path().string()},
+                                  {"XDG_RUNTIME_DIR", run.Path().string()}});
+            ASSERT_TRUE(PumpUntil(
+                [&] { return Slurp(settings).find("file1=" + roll.string()) != std::string::npos; },
+                20s))
+                << "start " << starts << " showed no window";
+            program.Signal(SIGTERM);
+            ASSERT_EQ(program.Wait(20s), 128 + SIGTERM) << "start " << starts;
+        }
+    }
+    // A reset numbers the clients from 1 again: once after each program, never while it runs.
+    const std::string log = Slurp(audit);
+    int firsts = 0;
+    for (std::size_t at = log.find("client 1 connected"); at != std::string::npos;
+         at = log.find("client 1 connected", at + 1))
+        ++firsts;
+    EXPECT_EQ(firsts, starts) << log;
 }
 
 TEST(Program, WithoutADisplayItSaysSoAndEnds) {

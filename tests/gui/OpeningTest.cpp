@@ -6,11 +6,13 @@
 #include "GuiHarness.h"
 #include "app/AppSettings.h"
 #include "resources/CommandIds.h"
+#include "support/ShellRun.h"
 
 namespace fs = std::filesystem;
 using namespace rollscribe;
 using namespace rollscribe::gui_test;
 using testing_support::ReadFile;
+using testing_support::Slurp;
 using testing_support::WriteFile;
 
 namespace {
@@ -403,7 +405,21 @@ TEST_F(Opening, SaveAsWritesACopyOfTheConvertedMidiFile) {
     EXPECT_EQ(ReadFile(copy), ReadFile(m_rolls.Path("song_BAR_e.mid")));
     EXPECT_EQ(Caption(), "song.bar - Rollscribe");  // a copy: the document stays the roll
 
-    // The roll and its annotation file are refused; they keep their bytes.
+    // Over a file that is there: No goes back to the dialog, Yes replaces it.
+    WriteFile(copy, "kept");
+    auto question = std::make_shared<wxString>();
+    fs::path other = m_rolls.Path("other.mid");
+    wxTEST_DIALOG(Frame().ProcessCommand(cmd::kSaveAs), ChooseFile(copy),
+                  ExpectMessageBox(question, wxID_NO), ChooseFile(other));
+    EXPECT_EQ(Utf8(*question), copy.string() + "\nalready exists. Do you want to replace it?");
+    EXPECT_EQ(Slurp(copy), "kept");
+    EXPECT_EQ(ReadFile(other), ReadFile(m_rolls.Path("song_BAR_e.mid")));
+    wxTEST_DIALOG(Frame().ProcessCommand(cmd::kSaveAs), ChooseFile(copy),
+                  ExpectMessageBox(question, wxID_YES));
+    EXPECT_EQ(ReadFile(copy), ReadFile(m_rolls.Path("song_BAR_e.mid")));
+
+    // The roll and its annotation file are refused before anything is asked (the only box is
+    // the refusal); they keep their bytes.
     testing_support::Bytes rollBytes = ReadFile(roll);
     testing_support::Bytes annBytes = ReadFile(m_rolls.Path("song.ann"));
     for (const fs::path& target : {roll, m_rolls.Path("song.ann")}) {

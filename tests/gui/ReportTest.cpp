@@ -25,16 +25,22 @@ class Report : public GuiTest {
         const int row = static_cast<int>(line - Window().FirstLine());
         return Window().ClientToScreen(wxPoint(1, row * LineHeight() + LineHeight() / 2));
     }
-    std::string Clipboard() {
+    // The clipboard's text, or the primary selection's (what the middle button pastes).
+    std::string Clipboard(bool primary = false) {
         if (!wxTheClipboard->Open()) return "<no clipboard>";
+        wxTheClipboard->UsePrimarySelection(primary);
         wxTextDataObject text;
         const bool got = wxTheClipboard->GetData(text);
+        wxTheClipboard->UsePrimarySelection(false);
         wxTheClipboard->Close();
         return got ? Utf8(text.GetText()) : "<nothing>";
     }
     void ClearClipboard() {
         if (!wxTheClipboard->Open()) return;
-        wxTheClipboard->SetData(new wxTextDataObject("before"));
+        for (const bool primary : {true, false}) {
+            wxTheClipboard->UsePrimarySelection(primary);
+            wxTheClipboard->SetData(new wxTextDataObject("before"));
+        }
         wxTheClipboard->Close();
     }
     // The line that starts with a text; the report's size if none does.
@@ -46,7 +52,8 @@ class Report : public GuiTest {
     }
 };
 
-// A line, a path and the whole report, as a user selects them, copied as written ("&" and all).
+// A line, a path and the whole report, as a user selects them, copied as written ("&" and all);
+// each selection is also the one the middle button pastes.
 TEST_F(Report, TextIsSelectedWithTheMouseAndCopiedWithTheKeys) {
     const fs::path roll = m_rolls.AddRoll("evening_waltz");
     WriteFile(m_rolls.Path("evening_waltz.ann"),
@@ -107,6 +114,7 @@ TEST_F(Report, TextIsSelectedWithTheMouseAndCopiedWithTheKeys) {
         c.select();
         Pump(100ms);
         EXPECT_TRUE(Window().HasSelection()) << c.what;
+        EXPECT_EQ(Clipboard(true), c.copied) << c.what << ": the primary selection";
         input.Char('c', wxMOD_CONTROL);
         EXPECT_TRUE(PumpUntil([&] { return Clipboard() == c.copied; }, 3s))
             << c.what << ": " << Clipboard();
@@ -116,6 +124,31 @@ TEST_F(Report, TextIsSelectedWithTheMouseAndCopiedWithTheKeys) {
     // A new report starts with nothing selected.
     Manager().OpenRollFile(roll.string());
     EXPECT_FALSE(Window().HasSelection());
+}
+
+// Edit > Copy and its button are there while report text is selected, and copy it.
+TEST_F(Report, EditCopyAndItsButtonFollowTheSelection) {
+    const fs::path roll = m_rolls.AddRoll("evening_waltz");
+    ASSERT_TRUE(Start(roll));
+    EXPECT_FALSE(MenuEnabled(cmd::kCopy));
+    EXPECT_FALSE(ToolEnabled(cmd::kCopy));
+    const std::size_t file = LineStartingWith(" This File : ");
+    Window().Select({file, 0}, {file + 1, 0});
+    Pump(50ms);  // the tool bar's buttons follow when the program is idle
+    EXPECT_TRUE(MenuEnabled(cmd::kCopy));
+    EXPECT_TRUE(ToolEnabled(cmd::kCopy));
+    EXPECT_FALSE(MenuEnabled(cmd::kCut)) << "only Copy has something to do";
+    EXPECT_FALSE(MenuEnabled(cmd::kPaste));
+    ClearClipboard();
+    Frame().ProcessCommand(cmd::kCopy);
+    EXPECT_TRUE(
+        PumpUntil([&] { return Clipboard() == " This File : " + roll.string() + "\n"; }, 3s))
+        << Clipboard();
+    // A new report has nothing selected: nothing to copy.
+    Manager().OpenRollFile(roll.string());
+    Pump(50ms);
+    EXPECT_FALSE(MenuEnabled(cmd::kCopy));
+    EXPECT_FALSE(ToolEnabled(cmd::kCopy));
 }
 
 // The context menu's items show their prompts in the status bar, as the menu bar's do.

@@ -319,6 +319,37 @@ TEST_F(RollPane_, CtrlAndTheWheelZoomAboutThePointerAndTheWheelScrolls) {
     EXPECT_EQ(Pane().GetScrollPos(wxHORIZONTAL), Viewport().HorizontalBar().position);
 }
 
+// With the expression shown, every window size from the least up shows the strip and at least
+// eight lanes, and the wheel scrolls the lanes in view.
+TEST_F(RollPane_, WithTheExpressionEightLanesShowAtEverySize) {
+    ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
+    Choose(cmd::kExpression);
+    ASSERT_NE(Pane().Scene(), nullptr);
+    ASSERT_NE(Pane().Scene()->Expression(), nullptr);
+    for (const wxSize& size : {wxSize(978, 695), wxSize(700, 520), wxSize(562, 410)}) {
+        Frame().SetSize(size);
+        Pump(100ms);
+        SaveWindowImage(
+            &Frame(), fs::path(SCREENSHOT_DIR) / ("expression-" + std::to_string(size.x) + ".png"));
+        const RollView& view = Viewport().View();
+        const RollLayout layout(*Pane().Scene(), view);
+        EXPECT_GT(layout.ExpressionHeight(), 0) << size.x;
+        const double lanes = (Pane().GetClientSize().y - layout.LanesTop()) / view.laneHeight;
+        EXPECT_GE(lanes, 8) << size.x << "x" << size.y;
+    }
+    const WindowImage before = PaneImage();
+    wxMouseEvent event(wxEVT_MOUSEWHEEL);
+    event.SetPosition(wxPoint(300, Pane().GetClientSize().y - 10));
+    event.m_wheelRotation = -120;
+    event.m_wheelDelta = 120;
+    event.SetEventObject(&Pane());
+    Pane().GetEventHandler()->ProcessEvent(event);
+    Pump(50ms);
+    EXPECT_GT(Viewport().View().scrollY, 0);
+    EXPECT_EQ(Pane().GetScrollPos(wxVERTICAL), Viewport().VerticalBar().position);
+    EXPECT_GT(DifferingPixels(before, PaneImage()), 100u) << "the lanes did not move";
+}
+
 TEST_F(RollPane_, ThePointerOverAHoleShowsItInTheStatusBar) {
     const fs::path roll = WriteRoll(m_rolls, "holes", {{60, 0, 800}, {72, 1600, 4000}});
     ASSERT_TRUE(Start(roll));
@@ -344,6 +375,30 @@ TEST_F(RollPane_, ThePointerOverAHoleShowsItInTheStatusBar) {
     const wxRect report = Frame().ViewWindow()->GetScreenRect();
     mouse.MouseMove(report.GetPosition() + wxPoint(50, 50));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
+}
+
+// After File New nothing suggests that a roll is open (the report keeps the last roll's file
+// name, as it shows the document's fields): no picture, the idle text in the status bar, and the
+// roll's commands grey.
+TEST_F(RollPane_, AfterFileNewNothingSuggestsARollIsOpen) {
+    const fs::path roll = WriteRoll(m_rolls, "holes", {{60, 0, 800}, {72, 1600, 4000}});
+    ASSERT_TRUE(Start(roll));
+    Layout();
+    Frame().Raise();
+    Pump(50ms);
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(ScreenPointOf(7000, 72));
+    ASSERT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Note 72", 0) == 0; }, 5s));
+    Choose(cmd::kCopyReport);
+    Choose(cmd::kNew);
+    Pump(100ms);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "after-file-new.png");
+    EXPECT_EQ(Caption(), "Untitled - Rollscribe");
+    EXPECT_EQ(Pane().Scene(), nullptr);
+    EXPECT_EQ(StatusText(0), CRollController::kNoRollNote);
+    for (const int id : {cmd::kPlay, cmd::kZoomIn, cmd::kOpenMidi, cmd::kShowInFolder,
+                         cmd::kExportPicture, cmd::kSaveAs})
+        EXPECT_FALSE(MenuEnabled(id)) << id;
 }
 
 TEST_F(RollPane_, PlayRunsTheCursorAndReturnsToPlayAtTheEnd) {
@@ -762,8 +817,10 @@ TEST_F(RollPane_, TheExpressionIsWrittenPlayedShownAndGivesVelocities) {
     const std::string plainMidi = Slurp(midi);
     Choose(cmd::kSystemFirst + 1);
     EXPECT_FALSE(fs::exists(expression)) << "a roll system alone writes nothing";
+    EXPECT_EQ(StatusText(0), "Written: " + midi.string());
     Choose(cmd::kExpression);
     ASSERT_TRUE(fs::exists(expression));
+    EXPECT_EQ(StatusText(0), "Written: " + midi.string() + " and " + expression.string());
     EXPECT_EQ(Slurp(midi), plainMidi) << "the MIDI file stays as it is";
     EXPECT_EQ(Doc().PlayedMidiFile(), expression.string());
     ASSERT_NE(Pane().Scene(), nullptr);
@@ -1133,7 +1190,8 @@ TEST_F(RollPane_, LongWorkStartsWithTheDialogGoneAndSaysWhatGoesOn) {
     };
     SetFileFaultHook(&WorkStart::Hook);
     for (const Case& c :
-         {Case{cmd::kOpen, FileOperation::openRead, second, "Converting second.bar...", "Ready"},
+         {Case{cmd::kOpen, FileOperation::openRead, second, "Converting second.bar...",
+               "Written: " + m_rolls.Path("second_BAR_e.mid").string()},
           Case{cmd::kExportPicture, FileOperation::create, picture,
                "Saving the picture " + picture.string() + "...",
                "Picture saved: " + picture.string()}}) {
@@ -1242,7 +1300,7 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
 }
 
 // The dialog's name follows the file type chosen, and the question about replacing a file names
-// the file that will be written, extension and all.
+// the file that will be written, extension and all; No goes back to the dialog.
 TEST_F(RollPane_, ExportPictureNamesTheFileItWrites) {
     ASSERT_TRUE(Start(m_rolls.AddRoll("evening_waltz")));
     testing_support::TempDir out;
@@ -1265,12 +1323,25 @@ TEST_F(RollPane_, ExportPictureNamesTheFileItWrites) {
                           Case{out / "kept.svg", 0, wxID_NO, out / "kept.svg", "kept"},
                           Case{out / "kept", 1, wxID_YES, out / "kept.svg", "<?xml"}}) {
         auto question = std::make_shared<wxString>();
-        wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(c.typed, c.type, seen),
-                      ExpectMessageBox(question, c.answer));
+        if (c.answer == wxID_NO) {
+            // Back in the dialog, the user gives up.
+            wxTEST_DIALOG(
+                Choose(cmd::kExportPicture), ExportAs(c.typed, c.type, seen),
+                ExpectMessageBox(question, c.answer),
+                wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL).Describe("the dialog again"));
+        } else {
+            wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(c.typed, c.type, seen),
+                          ExpectMessageBox(question, c.answer));
+        }
         EXPECT_EQ(Utf8(*question),
                   c.asked.string() + "\nalready exists. Do you want to replace it?");
         EXPECT_EQ(Slurp(out / "kept.svg").substr(0, c.after.size()), c.after);
     }
+    // No, then another name: that one is written.
+    wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out / "kept", 1, seen),
+                  ExpectMessageBox(std::make_shared<wxString>(), wxID_NO),
+                  ExportAs(out / "other", 1, seen));
+    EXPECT_EQ(Slurp(out / "other.svg").substr(0, 5), "<?xml");
     // A name of another kind keeps its own part and gets the type's extension.
     named->clear();
     wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out / "notes.txt", 2, seen, named));
@@ -1293,6 +1364,33 @@ TEST(NameForFileType, ReplacesATypesExtensionInAnyCase) {
           Case{"waltz", 2, "waltz"}, Case{".png", 1, ".png"}, Case{"waltz.png", 3, "waltz.png"}}) {
         EXPECT_EQ(NameForFileType(c.name, extensions, c.type), c.named) << c.name << " " << c.type;
     }
+}
+
+// Help > User Guide opens the installed guide; where no program opens it, or it is not
+// installed, a message box says where it is.
+TEST_F(RollPane_, TheUserGuideOpensOrSaysWhereItIs) {
+    ASSERT_TRUE(Start());
+    const fs::path guide = m_rolls.Path("user-guide.md");
+    WriteFile(guide, "# The guide\n");
+    auto opened = std::make_shared<std::vector<std::string>>();
+    bool opens = true;
+    Roll().SetDesktop({[opened, &opens](const std::string& path) {
+                           opened->push_back(path);
+                           return opens;
+                       },
+                       {}});
+    Roll().SetUserGuide(guide.string());
+    Choose(cmd::kUserGuide);
+    EXPECT_EQ(*opened, std::vector<std::string>{guide.string()});
+    opens = false;
+    auto text = std::make_shared<wxString>();
+    wxTEST_DIALOG(Choose(cmd::kUserGuide), ExpectMessageBox(text));
+    EXPECT_EQ(Utf8(*text), "Rollscribe could not open its user guide:\n" + guide.string() +
+                               "\n\nThis desktop has no program set to open it; the guide is "
+                               "that file.");
+    Roll().SetUserGuide("");
+    wxTEST_DIALOG(Choose(cmd::kUserGuide), ExpectMessageBox(text));
+    EXPECT_NE(Utf8(*text).find("docs/user-guide.md"), std::string::npos) << Utf8(*text);
 }
 
 TEST_F(RollPane_, OpenMidiFileAndShowInFolderAskTheDesktopOrSayWhyNot) {

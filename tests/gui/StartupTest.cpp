@@ -200,7 +200,7 @@ TEST_F(Startup, MenusAndTheirKeys) {
         {"&Play\tSpace", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-", "&Whole Roll\tCtrl+0", "-",
          "Open &MIDI File", "Show in &Folder", "-", "&Copy Report", "&Export Picture...", "-",
          "E&xpression", "Roll &System", "Output Fol&der..."},
-        {"&About Rollscribe..."},
+        {"&User Guide", "&About Rollscribe..."},
     };
     const wxMenuBar* bar = Frame().GetMenuBar();
     ASSERT_EQ(bar->GetMenuCount(), menus.size());
@@ -268,9 +268,11 @@ TEST_F(Startup, AboutBox) {
     };
     wxTEST_DIALOG(Frame().ProcessCommand(cmd::kAbout), ExpectAbout(seen));
     EXPECT_EQ(Utf8(seen->title), "About Rollscribe");
-    ASSERT_EQ(seen->texts.size(), 4u);
+    ASSERT_EQ(seen->texts.size(), 5u);
     EXPECT_EQ(seen->texts[0], "Rollscribe - Beta Version 0.01.0");
     EXPECT_EQ(seen->texts[1], "Feb 25, 2004");
+    // The release, below the texts of old.
+    EXPECT_EQ(seen->texts[4], "Release " ROLLSCRIBE_VERSION);
     EXPECT_TRUE(seen->okIsDefault);
 }
 
