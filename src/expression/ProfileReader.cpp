@@ -429,6 +429,18 @@ void ReadAmpico(Fields& parameters, ExpressionModel model, AmpicoParameters& amp
     ReadVelocityTable(parameters, ampico.velocityTable);
 }
 
+// The tracker bar: every field may be left out (its default).
+void ReadTrackerBar(Fields& top, TrackerBar& bar) {
+    if (!top.Has("tracker_bar")) return;
+    Fields fields = top.Object("tracker_bar");
+    if (fields.Has("first_note")) bar.firstNote = fields.Whole("first_note", 0, 30);
+    if (fields.Has("note_bridge")) bar.noteBridge = fields.Real("note_bridge", 0, 1);
+    if (fields.Has("control_bridge")) bar.controlBridge = fields.Real("control_bridge", 0, 1);
+    if (fields.Has("aperture")) bar.aperture = fields.Real("aperture", 0, 1);
+    if (fields.Has("accent_lead")) bar.accentLead = fields.Real("accent_lead", 0, 1);
+    fields.Finish();
+}
+
 }  // namespace
 
 RollProfile ParseProfile(std::string_view text, const std::string& path) {
@@ -484,6 +496,7 @@ RollProfile ParseProfile(std::string_view text, const std::string& path) {
     Fields spool = top.Object("spool");
     profile.spoolAcceleration = spool.Real("acceleration", 0, 10);
     spool.Finish();
+    ReadTrackerBar(top, profile.trackerBar);
     top.Finish();
     return profile;
 }

@@ -145,6 +145,18 @@ struct AmpicoParameters {
     std::array<double, 3> stageTops{0.3, 0.85, 1.0};
 };
 
+// The MIDI note of a scan's track 0 in the standard numbering (note = track + 15).
+inline constexpr std::int32_t kStandardFirstNote = 15;
+
+// How the tracker bar reads a scan's holes for the expression (lengths in inches of paper).
+struct TrackerBar {
+    std::int32_t firstNote = kStandardFirstNote;  // the note of the scan's track 0
+    double noteBridge = 0.06;     // a note hole closing and reopening within this is one hole
+    double controlBridge = 0.09;  // the same for the pedal and expression holes
+    double aperture = 0.043;      // added to every hole's end: the tracker hole's bore
+    double accentLead = 0.05;     // a snakebite accents notes struck this much before it opens
+};
+
 // A roll system's profile: which holes are notes, what the others do, and the model with its
 // parameters. Read from a JSON file (ProfileReader.h).
 struct RollProfile {
@@ -157,6 +169,7 @@ struct RollProfile {
     std::vector<ControlHole> holes;
     // The take-up spool's acceleration in feet a minute per minute; 0: a constant speed.
     double spoolAcceleration = 0;
+    TrackerBar trackerBar;
     WelteParameters welte;
     DuoArtParameters duoArt;
     PlainParameters plain;
