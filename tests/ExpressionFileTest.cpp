@@ -257,7 +257,7 @@ TEST(ExpressionResult, PedalTimesAndLevelCurves) {
     HandRoll roll("Welte", 50);
     roll.Hole(110, 0, 50).Hole(80, 4000, 4100).Hole(106, 1000, 1050).Hole(107, 3000, 3050);
     roll.Hole(21, 2000, 2050);
-    ExpressionResult result = EmulateExpression(roll.Doc(), LoadProfile("welte-red"));
+    ExpressionResult result = EmulateExpression(roll.Doc(), LoadProfile("welte-red-linear"));
     ASSERT_EQ(result.pedals.size(), 2u);
     EXPECT_EQ(result.pedals[0].pedal, Pedal::sustain);
     EXPECT_EQ(result.pedals[0].start, 1000);
@@ -306,7 +306,7 @@ TEST(ExpressionEmulation, SplittingTimeChangesNothing) {
         bool open;
     };
     const std::pair<const char*, std::vector<Step>> scripts[] = {
-        {"welte-red",
+        {"welte-red-linear",
          {{0.1, 110, true},
           {0.2, 108, true},
           {0.9, 108, false},

@@ -47,6 +47,9 @@ constexpr StringResource kStrings[] = {
     {0x8015, "Play the roll as an Ampico (A) roll\nampico-a"},
     {0x8016, "Play the roll as an Ampico B roll\nampico-b"},
     {0x8017, "Play the roll as a roll system profile file describes it\nProfile File"},
+    {0x8018,
+     "Play the roll as a red Welte roll with the linear model of the archive's "
+     "files\nwelte-red-linear"},
     {0xE000, "BAR/ANN to Vellum file converter"},
     {0xE001, "Ready"},
     {0xE100, "Create a new document\nNew"},
