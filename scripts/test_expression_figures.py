@@ -21,12 +21,14 @@ class Arithmetic(unittest.TestCase):
         os.unlink(f.name)
         # Treble notes compared 46 rows ahead: row 50 -> image row 1004, the trace 0.3 there;
         # velocity 35 + 55 * 0.4 = 57 is 0.1 off. Row 62 -> 1016: 0.4, velocity 57 exact.
-        # Bass 65 rows ahead: row 85 -> 1020 lies next to a gap row: left out.
-        notes = [(50, 80, 57), (62, 80, 57), (85, 40, 50)]
+        # Bass 65 rows ahead: row 85 -> 1020 lies next to a gap row: left out; row 73 -> 1008,
+        # the trace 0.5, velocity 50 plays level 55: (55 - 35) / 55 lies 0.5 - 20/55 off.
+        notes = [(50, 80, 57), (62, 80, 57), (85, 40, 50), (73, 40, 50)]
         figures = ef.pen_rmse(notes, trace, 1000)
         self.assertAlmostEqual(figures["treble"][0], 100 * (0.01 / 2) ** 0.5)
         self.assertEqual(figures["treble"][1], 2)
-        self.assertEqual(figures["bass"][1], 0)
+        self.assertEqual(figures["bass"][1], 1)
+        self.assertAlmostEqual(figures["bass"][0], 100 * (0.5 - 20 / 55))
         # Pedal changes within 5.4 rows, nearest first, each used once.
         self.assertEqual(ef.match_transitions([100, 200, 300, 305], [103, 190, 301], 5.4),
                          (2, 4))
