@@ -12,7 +12,7 @@ EXAMPLE := examples/evening_waltz
 DEMO    := build/demo
 
 .PHONY: all deps-run deps-deb deps-check build run check check-dev check-asan check-release \
-        fuzz bench deb clean
+        fuzz bench deb clean expression-figures
 
 all: build
 
@@ -47,6 +47,14 @@ run: deps-run
 	else \
 		echo "No display: open a roll later with build/bin/rollscribe $(DEMO)/evening_waltz.bar"; \
 	fi
+
+# The expression file measured against real rolls (docs/expression.md, "Measured"): converts
+# each scan of EXPRESSION_DATA into a scratch folder and prints the figures per roll system.
+EXPRESSION_DATA ?= ../shared/expression-data
+expression-figures: deps-run
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default --target rollscribe-convert
+	@/usr/bin/python3 scripts/expression_figures.py $(EXPRESSION_DATA)
 
 # Every test: the developers' build (warnings as errors) and its suite, the suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, a user's plain Release build of everything

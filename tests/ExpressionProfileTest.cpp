@@ -75,7 +75,8 @@ TEST(ExpressionProfiles, ShippedProfilesLoadByNameFromAnyWorkingFolder) {
     };
     const Case cases[] = {
         {"88-note", ExpressionModel::plain, 21, 108, 64, 7, 0.2, 113, "soft"},
-        {"welte-red", ExpressionModel::welte, 24, 103, 66, 20, 0.3147, 14, "bass MF off"},
+        {"welte-red", ExpressionModel::weltePneumatic, 24, 103, 66, 20, 0.3147, 14, "bass MF off"},
+        {"welte-red-linear", ExpressionModel::welte, 24, 103, 66, 20, 0.3147, 14, "bass MF off"},
         {"welte-green", ExpressionModel::welte, 21, 108, 66, 10, 0.2, 19, "bass cresc."},
         {"welte-licensee", ExpressionModel::welte, 24, 103, 66, 18, 0.2, 23, "soft on"},
         {"duo-art", ExpressionModel::duoArt, 25, 104, 63, 15, 0.2, 106, "theme 4"},
@@ -138,7 +139,8 @@ TEST(ExpressionProfiles, WrongFilesAreRefusedNamingTheFileAndTheReason) {
     EXPECT_EQ(reasonOf("aeolian"),
               unknown +
                   " | there is no profile named 'aeolian'; the profiles are: 88-note, "
-                  "ampico-a, ampico-b, duo-art, welte-green, welte-licensee, welte-red");
+                  "ampico-a, ampico-b, duo-art, welte-green, welte-licensee, welte-red, "
+                  "welte-red-linear");
     EXPECT_EQ(reasonOf("-x y"),
               "-x y | is not a profile name (letters, digits, '-', '_' and "
               "'.'), nor a file (a path with '/' or ending in .json)");
@@ -157,7 +159,8 @@ TEST(ExpressionProfiles, EveryWrongFieldIsNamed) {
         {"welte-red", "/format", 2,
          "format: must be 1, the profile format that this version reads"},
         {"welte-red", "/model", "aeolian",
-         "model: 'aeolian' is not a model (88-note, welte, duo-art, ampico-a, ampico-b)"},
+         "model: 'aeolian' is not a model (88-note, welte, welte-pneumatic, duo-art, ampico-a, "
+         "ampico-b)"},
         {"welte-red", "/notes/lowest", "24", "notes.lowest: must be a whole number"},
         {"welte-red", "/notes/lowest", 24.5, "notes.lowest: must be a whole number"},
         {"welte-red", "/notes/highest", 130, "notes.highest: must be from 0 to 127, not 130"},
@@ -170,7 +173,7 @@ TEST(ExpressionProfiles, EveryWrongFieldIsNamed) {
         {"welte-red", "/holes/3/note", -1, "holes[3].note: must be from 0 to 127, not -1"},
         {"welte-red", "/holes/0/action", "louder", "holes[0].action: 'louder' is not an action"},
         {"welte-red", "/holes/0/action", "theme",
-         "holes[0].action: 'theme' has no place in the welte model"},
+         "holes[0].action: 'theme' has no place in the welte-pneumatic model"},
         {"welte-red", "/holes/0/side", nullptr, "holes[0].side: is missing"},
         {"welte-red", "/holes/0/side", "middle", "holes[0].side: must be \"bass\" or \"treble\""},
         {"welte-red", "/holes/6/side", "bass", "holes[6].side: has no meaning for a soft_off hole"},
@@ -181,17 +184,25 @@ TEST(ExpressionProfiles, EveryWrongFieldIsNamed) {
          "holes[0].colour: is not a field of a profile here"},
         {"welte-red", "/holes", "none", "holes: must be a list ([ ... ])"},
         {"welte-red", "/holes/0", 14, "holes[0]: must be an object ({ ... })"},
-        {"welte-red", "/parameters/loudness", 3,
+        {"welte-red-linear", "/parameters/loudness", 3,
          "parameters.loudness: is not a field of a profile here"},
-        {"welte-red", "/parameters/mf", 30, "parameters.mf: must be above p (35)"},
-        {"welte-red", "/parameters/loud", 95, "parameters.loud: must lie from mf (60) to f (90)"},
-        {"welte-red", "/parameters/slow_crescendo_ms", 0,
+        {"welte-red-linear", "/parameters/mf", 30, "parameters.mf: must be above p (35)"},
+        {"welte-red-linear", "/parameters/loud", 95,
+         "parameters.loud: must lie from mf (60) to f (90)"},
+        {"welte-red-linear", "/parameters/slow_crescendo_ms", 0,
          "parameters.slow_crescendo_ms: must be from 1 to 600000, not 0"},
-        {"welte-red", "/parameters/fast_decrescendo_span", "f",
+        {"welte-red-linear", "/parameters/fast_decrescendo_span", "f",
          "parameters.fast_decrescendo_span: must be \"f-p\" or \"mf-p\""},
         {"welte-red", "/spool/acceleration", -1,
          "spool.acceleration: must be from 0 to 10, not -1"},
         {"welte-red", "/spool", nullptr, "spool: is missing"},
+        {"welte-red", "/parameters/treble/alpha", 0,
+         "parameters.treble.alpha: must be from 0.1 to 10, not 0"},
+        {"welte-red", "/parameters/velocity_map/1/0", 0,
+         "parameters.velocity_map[1][0]: must be above the travel before it (0)"},
+        {"welte-red", "/tracker_bar/aperture", 2,
+         "tracker_bar.aperture: must be from 0 to 1, not 2"},
+        {"welte-red", "/tracker_bar/gap", 2, "tracker_bar.gap: is not a field of a profile here"},
         {"duo-art", "/parameters/accompaniment_pressures", nlohmann::json::array({4, 5}),
          "parameters.accompaniment_pressures: has 2 entries (steps 0 to 1), but the "
          "accompaniment holes' values add up to 15"},

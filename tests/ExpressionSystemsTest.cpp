@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "expression/Emulator.h"
 #include "expression/Expression.h"
 #include "expression/ProfileLocator.h"
 #include "expression/ProfileReader.h"
@@ -61,67 +62,99 @@ RollProfile Changed(const char* name, const char* pointer, const nlohmann::json&
     profile[nlohmann::json::json_pointer(pointer)] = value;
     std::string path = (dir / "changed.json").string();
     WriteFile(path, profile.dump());
-    return LoadProfile(path);
+    RollProfile changed = LoadProfile(path);
+    changed.trackerBar = {kStandardFirstNote, 0, 0, 0, 0};  // as punched, as Punched below
+    return changed;
+}
+
+// A shipped profile reading the holes as punched: the models' rules on their own (the tracker
+// bar's are HoleShaping's, tested in ExpressionShapingTest).
+RollProfile Punched(const char* name) {
+    RollProfile profile = LoadProfile(name);
+    profile.trackerBar = {kStandardFirstNote, 0, 0, 0, 0};
+    return profile;
 }
 
 // Treble note 80 and bass note 40 on the Welte rolls.
 TEST(ExpressionSystems, WelteRed) {
-    CheckRows(LoadProfile("welte-red"),
-              {
-                  {"at rest: p, the bass 5 below",
-                   {{80, 500, 600}, {40, 500, 600}},
-                   {"200 on 80 35", "200 on 40 30"}},
-                  {"slow crescendo latched on: rises, stops at loud",
-                   {{110, 0, 50}, {80, 1000, 1100}, {80, 4000, 4100}},
-                   {"400 on 80 46", "1600 on 80 75"}},
-                  {"slow crescendo latched off: the resting decrescendo",
-                   {{110, 0, 50}, {111, 2000, 2050}, {80, 3000, 3100}},
-                   {"1200 on 80 46"}},
-                  {"sforzando on while open; its closing at the note's position counts",
-                   {{108, 0, 200}, {80, 200, 300}, {80, 700, 800}},
-                   {"80 on 80 52", "280 on 80 46"}},
-                  {"sforzando reaches f within the stretch",
-                   {{108, 0, 1000}, {80, 900, 950}},
-                   {"360 on 80 90"}},
-                  {"sforzando off: fast decrescendo from f",
-                   {{108, 0, 700}, {109, 700, 800}, {80, 800, 900}},
-                   {"320 on 80 76"}},
-                  {"mezzo-forte hook stops a crescendo at mf",
-                   {{112, 0, 50}, {110, 0, 50}, {80, 3000, 3100}},
-                   {"1200 on 80 60"}},
-                  {"mezzo-forte hook stops a falling level at mf",
-                   {{108, 0, 700}, {112, 700, 750}, {80, 4000, 4100}},
-                   {"1600 on 80 60"}},
-                  {"without the hook the same level falls past mf",
-                   {{108, 0, 700}, {80, 4000, 4100}},
-                   {"1600 on 80 55"}},
-                  {"mezzo-forte off releases the hook",
-                   {{112, 0, 50}, {110, 0, 50}, {113, 3000, 3050}, {80, 4000, 4100}},
-                   {"1600 on 80 71"}},
-                  {"the halves apart: a bass crescendo",
-                   {{17, 0, 50}, {40, 2000, 2100}, {80, 2000, 2100}},
-                   {"800 on 40 51", "800 on 80 35"}},
-                  {"a slow crescendo alone holds a level above loud",
-                   {{108, 0, 700}, {110, 0, 50}, {80, 2000, 2100}},
-                   {"800 on 80 90"}},
-                  {"sustain latched on and off",
-                   {{80, 0, 100}, {106, 1000, 1050}, {107, 3000, 3050}},
-                   {"0 on 80 35", "400 cc 64 127", "1200 cc 64 0"}},
-                  {"soft pedal on 21, off 20; the blower holes 22 and 23 do nothing",
-                   {{22, 0, 50}, {23, 0, 50}, {21, 1000, 1050}, {20, 2000, 2050}},
-                   {"400 cc 67 127", "800 cc 67 0"}},
-                  {"a pedal still down comes up at the roll's end",
-                   {{106, 1000, 1050}, {80, 2000, 2100}},
-                   {"400 cc 64 127", "800 on 80 35", "840 cc 64 0"}},
-                  {"control holes and holes outside the note range are no notes",
-                   {{104, 0, 100}, {105, 0, 100}, {16, 0, 100}, {114, 0, 100}, {23, 0, 100}},
-                   {}},
-              });
+    CheckRows(
+        Punched("welte-red-linear"),
+        {
+            {"at rest: p, the bass 5 below",
+             {{80, 500, 600}, {40, 500, 600}},
+             {"200 on 80 35", "200 on 40 30"}},
+            {"slow crescendo latched on: rises, stops at loud",
+             {{110, 0, 50}, {80, 1000, 1100}, {80, 4000, 4100}},
+             {"400 on 80 46", "1600 on 80 75"}},
+            {"slow crescendo latched off: the resting decrescendo",
+             {{110, 0, 50}, {111, 2000, 2050}, {80, 3000, 3100}},
+             {"1200 on 80 46"}},
+            {"sforzando on while open; its closing at the note's position counts",
+             {{108, 0, 200}, {80, 200, 300}, {80, 700, 800}},
+             {"80 on 80 52", "280 on 80 46"}},
+            {"sforzando reaches f within the stretch",
+             {{108, 0, 1000}, {80, 900, 950}},
+             {"360 on 80 90"}},
+            {"sforzando off: fast decrescendo from f",
+             {{108, 0, 700}, {109, 700, 800}, {80, 800, 900}},
+             {"320 on 80 76"}},
+            {"mezzo-forte hook stops a crescendo at mf",
+             {{112, 0, 50}, {110, 0, 50}, {80, 3000, 3100}},
+             {"1200 on 80 60"}},
+            {"mezzo-forte hook stops a falling level at mf",
+             {{108, 0, 700}, {112, 700, 750}, {80, 4000, 4100}},
+             {"1600 on 80 60"}},
+            {"without the hook the same level falls past mf",
+             {{108, 0, 700}, {80, 4000, 4100}},
+             {"1600 on 80 55"}},
+            {"the hook keeps a level fallen onto mf above it: a sforzando raises it",
+             {{108, 0, 700},
+              {112, 700, 750},
+              {108, 4000, 4300},
+              {80, 4300, 4400},
+              {80, 5300, 5400}},
+             {"1720 on 80 85", "2120 on 80 74"}},
+            {"the hook keeps a level below mf below it, free to fall",
+             {{112, 0, 50}, {110, 0, 50}, {111, 3000, 3050}, {80, 4000, 4100}},
+             {"1600 on 80 49"}},
+            {"engaged at mf after falling onto it: above, a sforzando raises it",
+             {{108, 0, 700},
+              {112, 700, 750},
+              {113, 4000, 4050},
+              {112, 4000, 4050},
+              {108, 4500, 4800},
+              {80, 4800, 4900}},
+             {"1920 on 80 85"}},
+            {"engaged at mf after rising onto it: below, a crescendo stays at mf",
+             {{112, 0, 50}, {110, 0, 50}, {113, 3000, 3050}, {112, 3000, 3050}, {80, 4000, 4100}},
+             {"1600 on 80 60"}},
+            {"mezzo-forte off releases the hook",
+             {{112, 0, 50}, {110, 0, 50}, {113, 3000, 3050}, {80, 4000, 4100}},
+             {"1600 on 80 71"}},
+            {"the halves apart: a bass crescendo",
+             {{17, 0, 50}, {40, 2000, 2100}, {80, 2000, 2100}},
+             {"800 on 40 51", "800 on 80 35"}},
+            {"a slow crescendo alone holds a level above loud",
+             {{108, 0, 700}, {110, 0, 50}, {80, 2000, 2100}},
+             {"800 on 80 90"}},
+            {"sustain latched on and off",
+             {{80, 0, 100}, {106, 1000, 1050}, {107, 3000, 3050}},
+             {"0 on 80 35", "400 cc 64 127", "1200 cc 64 0"}},
+            {"soft pedal on 21, off 20; the blower holes 22 and 23 do nothing",
+             {{22, 0, 50}, {23, 0, 50}, {21, 1000, 1050}, {20, 2000, 2050}},
+             {"400 cc 67 127", "800 cc 67 0"}},
+            {"a pedal still down comes up at the roll's end",
+             {{106, 1000, 1050}, {80, 2000, 2100}},
+             {"400 cc 64 127", "800 on 80 35", "840 cc 64 0"}},
+            {"control holes and holes outside the note range are no notes",
+             {{104, 0, 100}, {105, 0, 100}, {16, 0, 100}, {114, 0, 100}, {23, 0, 100}},
+             {}},
+        });
 }
 
 TEST(ExpressionSystems, WelteGreen) {
     CheckRows(
-        LoadProfile("welte-green"),
+        Punched("welte-green"),
         {
             {"crescendo while its hole is open",
              {{110, 0, 2000}, {80, 1000, 1100}},
@@ -143,7 +176,7 @@ TEST(ExpressionSystems, WelteGreen) {
 }
 
 TEST(ExpressionSystems, WelteLicensee) {
-    CheckRows(LoadProfile("welte-licensee"),
+    CheckRows(Punched("welte-licensee"),
               {
                   {"soft pedal on 23, off 22",
                    {{23, 1000, 1050}, {22, 2000, 2050}},
@@ -161,7 +194,7 @@ TEST(ExpressionSystems, WelteLicensee) {
 // Treble note 80 and bass note 40 (the bass half ends at 64).
 TEST(ExpressionSystems, EightyEightNote) {
     CheckRows(
-        LoadProfile("88-note"),
+        Punched("88-note"),
         {
             {"a plain note", {{60, 0, 100}}, {"0 on 60 60"}},
             {"treble snakebite accents the treble only",
@@ -193,7 +226,7 @@ TEST(ExpressionSystems, EightyEightNote) {
 // Treble note 80 and bass note 50 (the bass half ends at 63).
 TEST(ExpressionSystems, DuoArt) {
     CheckRows(
-        LoadProfile("duo-art"),
+        Punched("duo-art"),
         {
             {"no power holes yet: step 0", {{50, 0, 100}}, {"0 on 50 29"}},
             {"accompaniment holes 2 and 4: step 6",
@@ -241,7 +274,7 @@ TEST(ExpressionSystems, DuoArtStepsThatFallToZero) {
 // Treble note 80 and bass note 40 (the bass half ends at 64).
 TEST(ExpressionSystems, AmpicoA) {
     CheckRows(
-        LoadProfile("ampico-a"),
+        Punched("ampico-a"),
         {
             {"at rest: 6 inches", {{40, 0, 100}}, {"0 on 40 42"}},
             {"intensity 6 latches; the amplifier goes to 0.2",
@@ -276,7 +309,7 @@ TEST(ExpressionSystems, AmpicoA) {
 }
 
 TEST(ExpressionSystems, AmpicoB) {
-    CheckRows(LoadProfile("ampico-b"),
+    CheckRows(Punched("ampico-b"),
               {
                   {"at rest", {{40, 0, 100}}, {"0 on 40 41"}},
                   {"slow crescendo stops at the top of the stage without amplifier",
@@ -316,7 +349,7 @@ TEST(ExpressionSystems, SpoolTempoMap) {
     };
     const Case cases[] = {
         {"welte-red, a = 0.3147 ft/min^2, tempo 80 (v0 = 8 ft/min)",
-         LoadProfile("welte-red"),
+         LoadProfile("welte-red-linear"),
          80,
          {{60, 0, 30000}},
          {"0 tempo 750000", "0 on 60 30", "3840 tempo 747061", "7695 tempo 744145",
@@ -334,13 +367,115 @@ TEST(ExpressionSystems, SpoolTempoMap) {
          {"0 tempo 600000", "0 on 60 60"}},
         {"a = 10 at tempo 50: after 6 s a tick lasts 1/480 s, so a sforzando of 200 ticks "
          "lasts 0.417 s",
-         Changed("welte-red", "/spool/acceleration", 10, dir),
+         Changed("welte-red-linear", "/spool/acceleration", 10, dir),
          50,
          {{108, 6000, 6500}, {80, 6500, 6600}},
          {"0 tempo 1200000", "2400 tempo 1000000", "2600 on 80 70"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Played(c.profile, c.holes, "tempo on", c.tempo), c.played) << c.situation;
+}
+
+}  // namespace
+
+namespace {
+
+// The pneumatic red Welte model on its own, with the shipped (the study's consensus)
+// parameters, against the travel times the study counted for them (1 ms steps, ports open or
+// shut, no hook): the travel read through a map of travel t to 1 + 100 t.
+TEST(ExpressionSystems, WelteRedPneumaticTravelTimes) {
+    RollProfile profile = LoadProfile("welte-red");
+    ASSERT_EQ(profile.model, ExpressionModel::weltePneumatic);
+    PneumaticParameters p = profile.pneumatic;
+    p.velocityMap = {{0, 1}, {1, 101}};
+    p.bassOffset = 0;
+    auto hole = [](HoleAction action, Half side) {
+        ControlHole h;
+        h.action = action;
+        h.side = side;
+        return h;
+    };
+    struct Row {
+        const char* situation;
+        HoleAction first, then;  // opened at 0, and at 2 s (with `first` closed); none: nothing
+        double from, to;         // the travel crossed, after 2 s when `then` is given
+        double bass, treble;     // seconds to cross it
+    };
+    const Row rows[] = {
+        {"held sforzando 0 -> 0.9", HoleAction::fastCrescendo, HoleAction::none, 0, 0.9, 0.338,
+         0.376},
+        {"slow crescendo 0 -> 0.5", HoleAction::crescendoOn, HoleAction::none, 0, 0.5, 0.74, 1.31},
+        // (bass left out: let go from the rail, its sforzando valve's 75 ms tail still works
+        // against the cancel, where the study's count starts from a resting valve)
+        {"held cancel 1 -> 0.1", HoleAction::fastCrescendo, HoleAction::fastDecrescendo, 1, 0.1, -1,
+         0.066},
+        {"slow decrescendo 1 -> 0.1", HoleAction::fastCrescendo, HoleAction::none, 1, 0.1, 1.59,
+         2.17},
+    };
+    for (const Row& row : rows) {
+        for (Half side : {Half::bass, Half::treble}) {
+            std::unique_ptr<Emulator> e = MakePneumaticEmulator(p);
+            e->Hole(hole(row.first, side), true);
+            double start = 0;
+            if (row.from > 0) {  // to the loud rail first, then let go (opening `then`)
+                e->AdvanceTo(2, nullptr);
+                EXPECT_NEAR(e->Level(side), 101, 1e-9) << row.situation;
+                e->Hole(hole(row.first, side), false);
+                if (row.then != HoleAction::none) e->Hole(hole(row.then, side), true);
+                start = 2;
+            }
+            double t = start;
+            // Counted from the moment the travel leaves the rail (the valve's tail holds it
+            // there for a while).
+            while (row.from > 0 && e->Level(side) >= 101 - 1e-9 && t < start + 1) {
+                t += 0.001;
+                e->AdvanceTo(t, nullptr);
+            }
+            start = row.from > 0 ? t : start;
+            const bool rising = row.to > row.from;
+            while (t < start + 10 && (rising ? e->Level(side) < 1 + 100 * row.to
+                                             : e->Level(side) > 1 + 100 * row.to)) {
+                t += 0.001;
+                e->AdvanceTo(t, nullptr);
+            }
+            const double expected = side == Half::bass ? row.bass : row.treble;
+            if (expected < 0) continue;
+            EXPECT_NEAR(t - start, expected, 0.03 * expected + 0.002)
+                << row.situation << (side == Half::bass ? " (bass)" : " (treble)");
+        }
+    }
+}
+
+// The stop keeps the travel on its side of mezzo-forte: a level that falls onto it from above
+// rests just above it and rises again on a sforzando; one below rises no higher.
+TEST(ExpressionSystems, WelteRedPneumaticHookSide) {
+    RollProfile profile = LoadProfile("welte-red");
+    PneumaticParameters p = profile.pneumatic;
+    p.velocityMap = {{0, 1}, {1, 101}};
+    p.bassOffset = 0;
+    const double mf = p.halves[1].mezzoForte;
+    auto hole = [](HoleAction action) {
+        ControlHole h;
+        h.action = action;
+        h.side = Half::treble;
+        return h;
+    };
+    std::unique_ptr<Emulator> e = MakePneumaticEmulator(p);
+    e->Hole(hole(HoleAction::fastCrescendo), true);
+    e->AdvanceTo(2, nullptr);
+    e->Hole(hole(HoleAction::fastCrescendo), false);
+    e->Hole(hole(HoleAction::mezzoForteOn), true);  // engaged from above
+    e->AdvanceTo(10, nullptr);
+    EXPECT_NEAR(e->Level(Half::treble), 1 + 100 * (mf - 0.03), 1e-6) << "resting on the stop";
+    e->Hole(hole(HoleAction::fastCrescendo), true);
+    e->AdvanceTo(10.3, nullptr);
+    EXPECT_GT(e->Level(Half::treble), 1 + 100 * (mf + 0.05)) << "a sforzando raises it";
+
+    std::unique_ptr<Emulator> below = MakePneumaticEmulator(p);
+    below->Hole(hole(HoleAction::mezzoForteOn), true);  // engaged from below, at 0
+    below->Hole(hole(HoleAction::crescendoOn), true);
+    below->AdvanceTo(20, nullptr);
+    EXPECT_NEAR(below->Level(Half::treble), 1 + 100 * (mf + 0.03), 1e-6) << "held below";
 }
 
 }  // namespace

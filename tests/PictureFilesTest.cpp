@@ -146,7 +146,8 @@ TEST(PictureFiles, SvgPedalBandsCarryTheirPedalAndPositions) {
     const Row rows[] = {
         {"duo-art",
          {{18, 1000, 2500}, {18, 4000, 4200}, {113, 2000, 6000}, {60, 500, 7000}},
-         {"pedal sustain 1000 2500", "pedal sustain 4000 4200", "pedal soft 2000 6000"}},
+         // held while open: up 0.043 in after the hole's end, by the tracker bar's aperture
+         {"pedal sustain 1000 2543", "pedal sustain 4000 4243", "pedal soft 2000 6043"}},
         {"welte-red",
          {{106, 1000, 1050},
           {107, 3000, 3050},
@@ -156,7 +157,7 @@ TEST(PictureFiles, SvgPedalBandsCarryTheirPedalAndPositions) {
          {"pedal sustain 1000 3000", "pedal soft 2000 5000"}},
         {"duo-art",
          {{60, 0, 3000}, {18, 2000, 2500}, {113, 2500, 9000}},
-         {"pedal sustain 2000 2500", "pedal soft 2500 9000"}},
+         {"pedal sustain 2000 2543", "pedal soft 2500 9043"}},
     };
     for (const Row& row : rows) {
         HandRoll roll("Hand-made", 50);

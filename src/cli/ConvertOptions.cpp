@@ -193,6 +193,7 @@ std::string ConvertUsageText() {
            "      --profile NAME|FILE\n"
            "                        the roll system for --expression: 88-note, welte-red,\n"
            "                        welte-green, welte-licensee, duo-art, ampico-a, ampico-b,\n"
+           "                        welte-red-linear (red Welte, the archive's linear model),\n"
            "                        or a profile file (a path with '/' or ending in .json);\n"
            "                        default: chosen from each roll's type\n"
            "      --json            print one JSON object per roll and line instead of the\n"

@@ -12,6 +12,8 @@ std::unique_ptr<Emulator> MakeEmulator(const RollProfile& profile) {
             return MakeAmpicoAEmulator(profile.ampico);
         case ExpressionModel::ampicoB:
             return MakeAmpicoBEmulator(profile.ampico);
+        case ExpressionModel::weltePneumatic:
+            return MakePneumaticEmulator(profile.pneumatic);
         case ExpressionModel::plain:
             break;
     }

@@ -59,6 +59,10 @@ std::unique_ptr<Emulator> MakeWelteEmulator(const WelteParameters& parameters);
 std::unique_ptr<Emulator> MakeDuoArtEmulator(const DuoArtParameters& parameters);
 std::unique_ptr<Emulator> MakeAmpicoAEmulator(const AmpicoParameters& parameters);
 std::unique_ptr<Emulator> MakeAmpicoBEmulator(const AmpicoParameters& parameters);
+std::unique_ptr<Emulator> MakePneumaticEmulator(const PneumaticParameters& parameters);
+
+// A travel map's velocity at a travel, interpolated linearly, held at its ends.
+double MapTravel(const std::vector<TravelVelocity>& map, double travel) noexcept;
 
 // A velocity table's value at a vacuum, interpolated linearly, held at its ends.
 double InterpolateVelocity(const std::vector<VacuumVelocity>& table, double vacuum) noexcept;

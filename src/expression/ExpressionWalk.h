@@ -8,6 +8,7 @@
 
 #include "expression/Emulator.h"
 #include "expression/Expression.h"
+#include "expression/HoleShaping.h"
 #include "expression/RollProfile.h"
 #include "expression/TempoMap.h"
 #include "midi/CMidiFile.h"
@@ -62,6 +63,11 @@ class ExpressionWalk {
             m_role[note] = profile.IsNote(note) ? kNote : m_hole[note] ? kControl : kSilent;
             m_half[note] = static_cast<std::uint8_t>(profile.HalfOf(note));
         }
+        if (TrackerBarShapes(profile.trackerBar)) {
+            m_shaped = ShapeHoles(doc.m_events, profile);
+            m_events = m_shaped.events.data();
+            m_count = m_shaped.events.size();
+        }
         if (m_tempo.Accelerates()) m_nextTempoTick = m_tempo.At(1).tick;
         m_tickWork = m_nextTempoTick;
         FollowTempoSegment(0);
@@ -69,8 +75,8 @@ class ExpressionWalk {
     }
 
     void Run() {
-        const RollEvent* const events = m_doc.m_events.begin();
-        const std::size_t count = static_cast<std::size_t>(m_doc.m_events.GetSize());
+        const RollEvent* const events = m_events;
+        const std::size_t count = m_count;
         if constexpr (Sink::kWantsLevels) AddLevels(0);
         std::size_t i = 0;
         while (i < count) {
@@ -147,11 +153,11 @@ class ExpressionWalk {
             out[0] = 0x90;
             out[1] = static_cast<std::uint8_t>(e.note);
             out[2] = written;
-            if constexpr (Sink::kRecordsVelocities) m_sink.RecordVelocity(i, written);
+            if constexpr (Sink::kRecordsVelocities) m_sink.RecordVelocity(Origin(i), written);
             // Remembered, in case a control hole later at this position changes its level.
             m_struckPlace[struck] = base + static_cast<std::size_t>(out - start);
             m_struckNote[struck] = static_cast<std::uint8_t>(e.note);
-            if constexpr (Sink::kRecordsVelocities) m_struckIndex[struck] = i;
+            if constexpr (Sink::kRecordsVelocities) m_struckIndex[struck] = Origin(i);
             struck = std::min(struck + on, kMaxStruck);
             out += 3;
         }
@@ -182,12 +188,12 @@ class ExpressionWalk {
             const int h = m_half[e.note];
             int velocity = 0;
             if (on) velocity = m_fixed[h] ? m_fixed[h] : MovingVelocity(h);
-            if constexpr (Sink::kRecordsVelocities) m_sink.RecordVelocity(i, velocity);
+            if constexpr (Sink::kRecordsVelocities) m_sink.RecordVelocity(Origin(i), velocity);
             const std::size_t token = m_sink.Note(m_tick, e.note, velocity);
             if (on) {
                 m_struckPlace[m_struckCount] = token;
                 m_struckNote[m_struckCount] = static_cast<std::uint8_t>(e.note);
-                m_struckIndex[m_struckCount] = i;
+                m_struckIndex[m_struckCount] = Origin(i);
                 m_struckCount = std::min(m_struckCount + 1, kMaxStruck);
             }
         } else if (role == kControl) {
@@ -404,7 +410,16 @@ class ExpressionWalk {
         m_breaks.clear();
     }
 
+    // The roll event an event walked comes from.
+    std::size_t Origin(std::size_t i) const {
+        return m_shaped.origin.empty() ? i : m_shaped.origin[i];
+    }
+
     const CRollscribeDoc& m_doc;
+    // The events walked: the roll's own, or as the profile's tracker bar reads them.
+    ShapedEvents m_shaped;
+    const RollEvent* m_events = m_doc.m_events.begin();
+    std::size_t m_count = static_cast<std::size_t>(m_doc.m_events.GetSize());
     Sink& m_sink;
     std::unique_ptr<Emulator> m_emulator;
     TempoMap m_tempo;

@@ -11,7 +11,8 @@ namespace rollscribe {
 
 // The profiles that come with the programs, in menu order.
 inline constexpr std::string_view kProfileNames[] = {
-    "88-note", "welte-red", "welte-green", "welte-licensee", "duo-art", "ampico-a", "ampico-b"};
+    "88-note", "welte-red", "welte-green", "welte-licensee",
+    "duo-art", "ampico-a",  "ampico-b",    "welte-red-linear"};
 
 // The profile for a roll type text (case ignored): "licensee" gives welte-licensee; "welte"
 // with "green", "t-98" or "t98" welte-green; any other "welte" welte-red; "duo-art" or

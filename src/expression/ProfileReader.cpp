@@ -429,6 +429,62 @@ void ReadAmpico(Fields& parameters, ExpressionModel model, AmpicoParameters& amp
     ReadVelocityTable(parameters, ampico.velocityTable);
 }
 
+void ReadPneumaticHalf(Fields& parameters, std::string_view key, PneumaticHalf& half) {
+    Fields f = parameters.Object(key);
+    half.alpha = f.Real("alpha", 0.1, 10);
+    half.mezzoForte = f.Real("mezzo_forte", 0, 1);
+    half.crescendoRate = f.Real("crescendo_rate", 0, 1000);
+    half.crescendoTarget = f.Real("crescendo_target", -10, 10);
+    half.releaseRate = f.Real("release_rate", 0, 1000);
+    half.releaseTarget = f.Real("release_target", -10, 10);
+    half.sforzandoRate = f.Real("sforzando_rate", 0, 1000);
+    half.sforzandoTarget = f.Real("sforzando_target", -10, 10);
+    half.sforzandoAssistRate = f.Real("sforzando_assist_rate", 0, 1000);
+    half.tripThreshold = f.Real("trip_threshold", 0, 0.99);
+    half.membraneFillMs = f.Real("membrane_fill_ms", 0.001, 600000);
+    half.assistFillMs = f.Real("assist_fill_ms", 0.001, 600000);
+    half.valveTailMs = f.Real("valve_tail_ms", 0.001, 600000);
+    half.inertiaMs = f.Real("inertia_ms", 0.001, 600000);
+    half.valveBand = f.Real("valve_band", 0.0001, 1);
+    half.throughFlowLoad = f.Real("through_flow_load", 0, 1000);
+    half.stopRestitution = f.Real("stop_restitution", 0, 1);
+    f.Finish();
+}
+
+void ReadPneumatic(Fields& parameters, PneumaticParameters& pneumatic) {
+    ReadPneumaticHalf(parameters, "bass", pneumatic.halves[0]);
+    ReadPneumaticHalf(parameters, "treble", pneumatic.halves[1]);
+    pneumatic.bassOffset = parameters.Whole("bass_offset", -126, 126);
+    pneumatic.stepMs = parameters.Real("step_ms", 0.01, 100);
+    const json& list = parameters.Array("velocity_map");
+    std::string path = parameters.PathOf("velocity_map");
+    if (list.empty() || list.size() > 64)
+        parameters.Fail(path, "must hold 1 to 64 pairs, not " + std::to_string(list.size()));
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        std::string at = Element(path, i);
+        if (!list[i].is_array() || list[i].size() != 2)
+            parameters.Fail(at, "must be a pair [travel, velocity]");
+        TravelVelocity entry{parameters.RealValue(list[i][0], Element(at, 0), 0, 1),
+                             parameters.RealValue(list[i][1], Element(at, 1), 1, 127)};
+        if (i > 0 && entry.travel <= pneumatic.velocityMap.back().travel)
+            parameters.Fail(Element(at, 0), "must be above the travel before it (" +
+                                                Number(pneumatic.velocityMap.back().travel) + ")");
+        pneumatic.velocityMap.push_back(entry);
+    }
+}
+
+// The tracker bar: every field may be left out (its default).
+void ReadTrackerBar(Fields& top, TrackerBar& bar) {
+    if (!top.Has("tracker_bar")) return;
+    Fields fields = top.Object("tracker_bar");
+    if (fields.Has("first_note")) bar.firstNote = fields.Whole("first_note", 0, 30);
+    if (fields.Has("note_bridge")) bar.noteBridge = fields.Real("note_bridge", 0, 1);
+    if (fields.Has("control_bridge")) bar.controlBridge = fields.Real("control_bridge", 0, 1);
+    if (fields.Has("aperture")) bar.aperture = fields.Real("aperture", 0, 1);
+    if (fields.Has("accent_lead")) bar.accentLead = fields.Real("accent_lead", 0, 1);
+    fields.Finish();
+}
+
 }  // namespace
 
 RollProfile ParseProfile(std::string_view text, const std::string& path) {
@@ -458,8 +514,10 @@ RollProfile ParseProfile(std::string_view text, const std::string& path) {
     profile.description = top.Text("description", 200);
     std::string model = top.Text("model", 16);
     if (!ModelOfName(model, profile.model))
-        top.Fail("model",
-                 "'" + model + "' is not a model (88-note, welte, duo-art, ampico-a, ampico-b)");
+        top.Fail(
+            "model",
+            "'" + model +
+                "' is not a model (88-note, welte, welte-pneumatic, duo-art, ampico-a, ampico-b)");
     ReadNotes(top, profile);
     ReadHoles(top, profile);
 
@@ -478,12 +536,16 @@ RollProfile ParseProfile(std::string_view text, const std::string& path) {
         case ExpressionModel::ampicoB:
             ReadAmpico(parameters, profile.model, profile.ampico);
             break;
+        case ExpressionModel::weltePneumatic:
+            ReadPneumatic(parameters, profile.pneumatic);
+            break;
     }
     parameters.Finish();
 
     Fields spool = top.Object("spool");
     profile.spoolAcceleration = spool.Real("acceleration", 0, 10);
     spool.Finish();
+    ReadTrackerBar(top, profile.trackerBar);
     top.Finish();
     return profile;
 }

@@ -42,7 +42,7 @@ struct ModelEntry {
 constexpr ModelEntry kModels[] = {
     {ExpressionModel::plain, "88-note"},    {ExpressionModel::welte, "welte"},
     {ExpressionModel::duoArt, "duo-art"},   {ExpressionModel::ampicoA, "ampico-a"},
-    {ExpressionModel::ampicoB, "ampico-b"},
+    {ExpressionModel::ampicoB, "ampico-b"}, {ExpressionModel::weltePneumatic, "welte-pneumatic"},
 };
 
 }  // namespace
@@ -104,11 +104,11 @@ bool ModelUsesAction(ExpressionModel model, HoleAction action) noexcept {
         case HoleAction::crescendoOn:
         case HoleAction::crescendoOff:
         case HoleAction::fastDecrescendo:
-            return model == ExpressionModel::welte;
+            return model == ExpressionModel::welte || model == ExpressionModel::weltePneumatic;
         case HoleAction::crescendo:
         case HoleAction::fastCrescendo:
-            return model == ExpressionModel::welte || model == ExpressionModel::ampicoA ||
-                   model == ExpressionModel::ampicoB;
+            return model == ExpressionModel::welte || model == ExpressionModel::weltePneumatic ||
+                   model == ExpressionModel::ampicoA || model == ExpressionModel::ampicoB;
         case HoleAction::accompaniment:
         case HoleAction::theme:
             return model == ExpressionModel::duoArt;

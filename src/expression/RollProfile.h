@@ -10,11 +10,12 @@ namespace rollscribe {
 
 // The emulation a roll system's expression follows.
 enum class ExpressionModel : std::uint8_t {
-    plain,    // 88-note rolls: one velocity, another for accented notes
-    welte,    // Welte-Mignon: a level per half, moved by crescendo and sforzando holes
-    duoArt,   // Duo-Art: accompaniment and theme steps, themes through the snakebites
-    ampicoA,  // Ampico A: intensities and a crescendo per half, an automatic amplifier
-    ampicoB,  // Ampico B: intensities per half, one crescendo with an amplifier hole
+    plain,           // 88-note rolls: one velocity, another for accented notes
+    welte,           // Welte-Mignon: a level per half, moved by crescendo and sforzando holes
+    duoArt,          // Duo-Art: accompaniment and theme steps, themes through the snakebites
+    ampicoA,         // Ampico A: intensities and a crescendo per half, an automatic amplifier
+    ampicoB,         // Ampico B: intensities per half, one crescendo with an amplifier hole
+    weltePneumatic,  // Welte-Mignon: the bellows' travel per half, driven through a flow law
 };
 
 // A half of the keyboard: each has its own level on the reproducing systems.
@@ -89,6 +90,36 @@ struct WelteParameters {
     }
 };
 
+// The pneumatic Welte model's parameters of one half: travel 0 (open, softest) to 1 (closed,
+// loudest), rates a second, times in milliseconds.
+struct PneumaticHalf {
+    double alpha = 1;  // the flow law's exponent
+    double mezzoForte = 0.77;
+    double crescendoRate = 1, crescendoTarget = 0.93;
+    double releaseRate = 0.5, releaseTarget = -0.5;
+    double sforzandoRate = 2, sforzandoTarget = 2;
+    double sforzandoAssistRate = 20;
+    double tripThreshold = 0.1;
+    double membraneFillMs = 1, assistFillMs = 10, valveTailMs = 50;
+    double inertiaMs = 15;
+    double valveBand = 0.01;
+    double throughFlowLoad = 0.15;  // seconds
+    double stopRestitution = 0.5;
+};
+
+// A travel and the velocity it plays at; a map is interpolated linearly.
+struct TravelVelocity {
+    double travel = 0;
+    double velocity = 0;
+};
+
+struct PneumaticParameters {
+    PneumaticHalf halves[2];  // by half
+    std::vector<TravelVelocity> velocityMap;
+    std::int32_t bassOffset = -5;
+    double stepMs = 1;  // the longest step of the emulation
+};
+
 // One piece of a piecewise-linear velocity: slope * x + offset for x up to upTo.
 struct VelocityPiece {
     double upTo = 0;  // the last piece has no end: +infinity
@@ -145,6 +176,18 @@ struct AmpicoParameters {
     std::array<double, 3> stageTops{0.3, 0.85, 1.0};
 };
 
+// The MIDI note of a scan's track 0 in the standard numbering (note = track + 15).
+inline constexpr std::int32_t kStandardFirstNote = 15;
+
+// How the tracker bar reads a scan's holes for the expression (lengths in inches of paper).
+struct TrackerBar {
+    std::int32_t firstNote = kStandardFirstNote;  // the note of the scan's track 0
+    double noteBridge = 0.06;     // a note hole closing and reopening within this is one hole
+    double controlBridge = 0.09;  // the same for the pedal and expression holes
+    double aperture = 0.043;      // added to every hole's end: the tracker hole's bore
+    double accentLead = 0.05;     // a snakebite accents notes struck this much before it opens
+};
+
 // A roll system's profile: which holes are notes, what the others do, and the model with its
 // parameters. Read from a JSON file (ProfileReader.h).
 struct RollProfile {
@@ -157,10 +200,12 @@ struct RollProfile {
     std::vector<ControlHole> holes;
     // The take-up spool's acceleration in feet a minute per minute; 0: a constant speed.
     double spoolAcceleration = 0;
+    TrackerBar trackerBar;
     WelteParameters welte;
     DuoArtParameters duoArt;
     PlainParameters plain;
     AmpicoParameters ampico;
+    PneumaticParameters pneumatic;
 
     bool IsNote(std::int32_t note) const noexcept {
         return note >= lowestNote && note <= highestNote;

@@ -28,6 +28,7 @@ class WelteEmulator final : public Emulator {
 
     void Hole(const ControlHole& hole, bool open) override {
         State& half = m_halves[static_cast<int>(hole.side)];
+        const bool hooked = Hooked(half);
         const int step = open ? 1 : -1;
         switch (hole.action) {
             case HoleAction::mezzoForteOn:
@@ -57,6 +58,10 @@ class WelteEmulator final : public Emulator {
             default:
                 break;
         }
+        // The hook engages on the side of mf the level is on; at mf, the side it came from.
+        if (!hooked && Hooked(half))
+            half.hookAbove = half.level > m_p.mezzoForte ||
+                             (half.level == m_p.mezzoForte && half.lastFalling);
     }
 
     LevelPiece Piece() const override {
@@ -82,7 +87,10 @@ class WelteEmulator final : public Emulator {
         int crescendoHeld = 0;
         int fastCrescendo = 0;
         int fastDecrescendo = 0;
+        bool hookAbove = false;    // the side of mf the hook keeps the level on
+        bool lastFalling = false;  // whether the level last moved down
     };
+    static bool Hooked(const State& s) { return s.hookLatched || s.hookHeld > 0; }
 
     // How a half's level moves now: its rate and the limit where it stops (rate 0: it stays).
     struct Motion {
@@ -93,7 +101,7 @@ class WelteEmulator final : public Emulator {
         const bool slow = s.crescendoLatched || s.crescendoHeld > 0;
         const bool fastUp = s.fastCrescendo > 0;
         const bool fastDown = s.fastDecrescendo > 0;
-        const bool hook = s.hookLatched || s.hookHeld > 0;
+        const bool hook = Hooked(s);
         double rate;
         if (!slow && !fastUp && !fastDown)
             rate = -m_slow;  // the resting slow decrescendo
@@ -106,12 +114,12 @@ class WelteEmulator final : public Emulator {
             limit = m_p.forte;
             // A slow crescendo alone rises no higher than loud (and holds a level above it).
             if (slow && !fastUp && !fastDown) limit = std::min(limit, std::max(v, m_p.loud));
-            // The hook stops a rising level at mezzo-forte.
-            if (hook && v <= m_p.mezzoForte) limit = std::min(limit, m_p.mezzoForte);
+            // The hook keeps a level below mf from rising past it ...
+            if (hook && !s.hookAbove) limit = std::min(limit, std::max(v, m_p.mezzoForte));
         } else if (rate < 0) {
             limit = m_p.piano;
-            // ... and a falling one.
-            if (hook && v >= m_p.mezzoForte) limit = std::max(limit, m_p.mezzoForte);
+            // ... and one above from falling past it.
+            if (hook && s.hookAbove) limit = std::max(limit, std::min(v, m_p.mezzoForte));
         }
         if (limit == v) rate = 0;
         return {rate, limit};
@@ -122,6 +130,7 @@ class WelteEmulator final : public Emulator {
         State& s = m_halves[static_cast<int>(which)];
         const Motion m = MotionOf(s);
         if (m.rate == 0) return;
+        s.lastFalling = m.rate < 0;
         const double v = s.level;
         const double moved = v + m.rate * dt;
         if (m.rate > 0 ? moved < m.limit : moved > m.limit) {

@@ -50,9 +50,10 @@ constexpr CommandPair kCommands[] = {
     {res::ID_ROLL_SYSTEM_FIRST + 4, cmd::kSystemFirst + 4},
     {res::ID_ROLL_SYSTEM_FIRST + 5, cmd::kSystemFirst + 5},
     {res::ID_ROLL_SYSTEM_FIRST + 6, cmd::kSystemFirst + 6},
+    {res::ID_ROLL_SYSTEM_EIGHTH, cmd::kSystemFirst + 7},
     {res::ID_ROLL_SYSTEM_FILE, cmd::kSystemFile},
 };
-static_assert(res::kRollSystemCount == 7, "one pair for each roll system");
+static_assert(res::kRollSystemCount == 8, "one pair for each roll system");
 
 // The recent-file entries: sixteen resource ids, of which the toolkit numbers nine.
 constexpr unsigned kRecentFiles = 9;

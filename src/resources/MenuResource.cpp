@@ -27,8 +27,7 @@ std::vector<ItemResource> RollSystemItems() {
     std::vector<ItemResource> items = {
         {res::ID_ROLL_SYSTEM_AUTOMATIC, "&Automatic", false, ItemKind::radio}};
     for (unsigned i = 0; i < res::kRollSystemCount; ++i)
-        items.push_back(
-            {res::ID_ROLL_SYSTEM_FIRST + i, kRollSystemLabels[i], false, ItemKind::radio});
+        items.push_back({res::RollSystemId(i), kRollSystemLabels[i], false, ItemKind::radio});
     items.push_back({res::ID_ROLL_SYSTEM_FILE, "&From File...", false, ItemKind::radio});
     return items;
 }

@@ -30,8 +30,8 @@ constexpr const char* kStopLabel = "&Stop\tSpace";
 // The Roll System submenu's labels of the programs' own profiles, in the order of their names
 // (kProfileNames).
 inline constexpr const char* kRollSystemLabels[] = {
-    "&88-note",  "Welte &Red (T-100)", "Welte &Green (T-98)", "Welte &Licensee", "&Duo-Art",
-    "Ampico &A", "Ampico &B"};
+    "&88-note", "Welte &Red (T-100)", "Welte &Green (T-98)", "Welte &Licensee",
+    "&Duo-Art", "Ampico &A",          "Ampico &B",           "Welte Red, Li&near Model"};
 
 // The File menu's place in the menu bar, and the place of its recent-file area in it (the item
 // after the first separator), which shows this grayed label while the list is empty.

@@ -50,8 +50,14 @@ constexpr unsigned ID_ROLL_EXPRESSION = 0x800D;
 constexpr unsigned ID_ROLL_OUTPUT_FOLDER = 0x800E;
 constexpr unsigned ID_ROLL_SYSTEM_AUTOMATIC = 0x800F;
 constexpr unsigned ID_ROLL_SYSTEM_FIRST = 0x8010;
-constexpr unsigned kRollSystemCount = 7;
+constexpr unsigned kRollSystemCount = 8;
 constexpr unsigned ID_ROLL_SYSTEM_FILE = 0x8017;
+// The systems added after the file item had its id: the eighth system's.
+constexpr unsigned ID_ROLL_SYSTEM_EIGHTH = 0x8018;
+// The resource id of the i-th of the programs' own profiles.
+constexpr unsigned RollSystemId(unsigned i) {
+    return i < 7 ? ID_ROLL_SYSTEM_FIRST + i : ID_ROLL_SYSTEM_EIGHTH + (i - 7);
+}
 // Help > User Guide (apart from the Roll menu's numbers, which may grow).
 constexpr unsigned ID_HELP_USER_GUIDE = 0x8030;
 

@@ -47,6 +47,8 @@ constexpr StringResource kStrings[] = {
     {0x8015, "Play the roll as an Ampico (A) roll\nampico-a"},
     {0x8016, "Play the roll as an Ampico B roll\nampico-b"},
     {0x8017, "Play the roll as a roll system profile file describes it\nProfile File"},
+    {0x8018,
+     "Play the roll as a red Welte roll, its levels by the simpler linear model\nwelte-red-linear"},
     {0x8030, "Open the user guide of this program\nUser Guide"},
     {0xE000, "BAR/ANN to Vellum file converter"},
     {0xE001, "Ready"},

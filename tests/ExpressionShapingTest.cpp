@@ -1,0 +1,72 @@
+// The holes as the tracker bar reads them for the expression (HoleShaping.h): one row per rule,
+// worked out by hand, positions in thousandths of an inch.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "expression/HoleShaping.h"
+#include "expression/ProfileLocator.h"
+#include "support/HandRoll.h"
+
+using namespace rollscribe;
+using namespace testing_support;
+
+namespace {
+
+struct H {
+    std::int32_t note, start, end;
+};
+
+TEST(ExpressionShaping, TrackerBar) {
+    struct Row {
+        const char* situation;
+        TrackerBar bar;  // first note, note bridge, control bridge, aperture, accent lead
+        std::vector<H> holes;
+        std::vector<std::string> shaped;  // "POSITION NOTE on|off"
+    };
+    const Row rows[] = {
+        {"a chain of note holes within the bridge is one hole, its end extended once",
+         {15, 0.06, 0.09, 0.043, 0},
+         {{60, 0, 100}, {60, 150, 300}},
+         {"0 60 on", "343 60 off"}},
+        {"a gap beyond the bridge: two strikes, the first ending at the second at the latest",
+         {15, 0.06, 0.09, 0.1, 0},
+         {{60, 0, 100}, {60, 170, 300}},
+         {"0 60 on", "170 60 off", "170 60 on", "400 60 off"}},
+        {"pedal and expression holes bridge by the control bridge",
+         {15, 0.06, 0.09, 0.043, 0},
+         {{18, 0, 100}, {18, 180, 300}, {60, 0, 100}, {60, 180, 300}},
+         {"0 18 on", "0 60 on", "143 60 off", "180 60 on", "343 18 off", "343 60 off"}},
+        {"control holes that the aperture makes overlap are one hole",
+         {15, 0, 0, 0.043, 0},
+         {{18, 0, 100}, {18, 120, 200}},
+         {"0 18 on", "243 18 off"}},
+        {"a snakebite opens earlier by the accent lead, never before the roll's start",
+         {15, 0, 0, 0, 0.05},
+         {{109, 30, 100}, {109, 200, 300}, {19, 400, 450}, {18, 400, 450}},
+         {"0 109 on", "100 109 off", "150 109 on", "300 109 off", "350 19 on", "400 18 on",
+          "450 19 off", "450 18 off"}},
+        {"first note 14: the scan's track 0 is note 14, every hole one lower",
+         {14, 0, 0, 0, 0},
+         {{15, 0, 100}, {61, 0, 100}},
+         {"0 14 on", "0 60 on", "100 14 off", "100 60 off"}},
+    };
+    for (const Row& row : rows) {
+        RollProfile profile = LoadProfile("88-note");
+        profile.trackerBar = row.bar;
+        HandRoll roll("Hand-made", 50);
+        for (const H& h : row.holes) roll.Hole(h.note, h.start, h.end);
+        const ShapedEvents shaped = ShapeHoles(roll.Doc().m_events, profile);
+        std::vector<std::string> got;
+        for (std::size_t i = 0; i < shaped.events.size(); ++i) {
+            const RollEvent& e = shaped.events[i];
+            got.push_back(std::to_string(e.time) + " " + std::to_string(e.note) +
+                          (e.kind == RollEvent::kTrackOpened ? " on" : " off"));
+            EXPECT_LT(shaped.origin[i], static_cast<std::size_t>(roll.Doc().m_events.GetSize()));
+        }
+        EXPECT_EQ(got, row.shaped) << row.situation;
+    }
+}
+
+}  // namespace
