@@ -40,7 +40,7 @@ void ExpressionOutput::Start(const CRollscribeDoc& doc) noexcept {
             m_profileRead = wanted;
         }
         m_profileName = m_profile.name;
-        m_writer = std::make_unique<ExpressionFileWriter>(doc, m_path);
+        m_writer = std::make_unique<ExpressionFileWriter>(doc, m_path, m_memory);
         try {
             m_thread = std::thread([this] { Work(); });
         } catch (const std::system_error&) {
