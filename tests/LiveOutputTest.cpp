@@ -408,6 +408,14 @@ TEST_F(LiveJack, TheCommandLineSaysWhatIsWrong) {
               recorder.PortName() + "\tJACK\n");
 }
 
+TEST_F(LiveJack, OnATerminalOneProgressLineShowsTheTimeOfTheTotal) {
+    MidiRecorder recorder;
+    const std::string out = RunOnTerminal(
+        PLAYER_PATH, {"--from", "1:46", (fs::path(EXAMPLES_DIR) / "evening_waltz.bar").string()});
+    EXPECT_TRUE(out.starts_with("\r1:46 of 1:48\r1:47 of 1:48")) << out;
+    EXPECT_TRUE(out.ends_with("\r1:48 of 1:48\n")) << out;
+}
+
 TEST(LiveCommandLine, WithoutAServerSaysWhichWereTriedAndHowToStartOne) {
     ShellRun run =
         RunShell("JACK_DEFAULT_SERVER=rollscribe-none-" + std::to_string(::getpid()) + " " +

@@ -25,9 +25,11 @@ using namespace rollscribe;
 
 constexpr std::string_view kProgram = "rollscribe-play";
 
-// Writes all of text to a descriptor (escaped on a terminal); returns 0 or the errno.
-int WriteAll(int fd, std::string_view text) {
-    const std::string shown = ::isatty(fd) == 1 ? EscapeForTerminal(text) : std::string(text);
+// Writes all of text to a descriptor (escaped on a terminal, unless it is the progress line's
+// own); returns 0 or the errno.
+int WriteAll(int fd, std::string_view text, bool escape = true) {
+    const std::string shown =
+        escape && ::isatty(fd) == 1 ? EscapeForTerminal(text) : std::string(text);
     std::string_view rest = shown;
     while (!rest.empty()) {
         ssize_t n = ::write(fd, rest.data(), rest.size());
@@ -116,7 +118,7 @@ int main(int argc, char** argv) {
     while (player->IsPlaying()) {
         if (terminal) {
             const std::string line = "\r" + FormatPlayTime(player->Position()) + " of " + total;
-            if (line != shown) WriteAll(STDERR_FILENO, line);
+            if (line != shown) WriteAll(STDERR_FILENO, line, false);
             shown = line;
         }
         const timespec wait{0, 200'000'000};
@@ -128,7 +130,8 @@ int main(int argc, char** argv) {
     }
     player->Stop();
     if (terminal && !shown.empty())
-        WriteAll(STDERR_FILENO, "\r" + FormatPlayTime(player->Position()) + " of " + total + "\n");
+        WriteAll(STDERR_FILENO, "\r" + FormatPlayTime(player->Position()) + " of " + total + "\n",
+                 false);
     const std::exception_ptr failure = player->Failure();
     player.reset();  // the port is let go only now, after the release
     if (signal) {
