@@ -373,6 +373,19 @@ TEST_F(LiveJack, TheCommandLineReleasesEverythingOnEachEndingSignal) {
     }
 }
 
+TEST_F(LiveJack, AServerThatEndsEndsThePlayWithAnError) {
+    ExampleRoll roll;
+    auto server = std::make_unique<JackServer>("-b");
+    ASSERT_TRUE(server->Running()) << server->Log();
+    MidiRecorder recorder;
+    const fs::path err = roll.dir / "err";
+    pid_t pid = StartProgram(PLAYER_PATH, {roll.bar.string()}, err);
+    recorder.WaitFor(10, 10s);
+    server.reset();
+    EXPECT_EQ(WaitForExit(pid), 1);
+    EXPECT_EQ(Slurp(err), "rollscribe-play: the MIDI port " + recorder.PortName() + " is gone\n");
+}
+
 TEST_F(LiveJack, TheCommandLineSaysWhatIsWrong) {
     MidiRecorder recorder;
     TempDir dir;

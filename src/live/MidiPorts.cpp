@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <mutex>
@@ -81,11 +82,41 @@ std::string Lower(std::string text) {
     return text;
 }
 
+// A JACK client of its own that sees the server go: RtMidi's client would go on as if it were
+// there.
+class JackWatch {
+  public:
+    JackWatch() {
+        QuietJack();
+        jack_status_t status{};
+        m_client = jack_client_open("rollscribe-watch",
+                                    static_cast<jack_options_t>(JackNoStartServer), &status);
+        if (m_client) {
+            jack_on_shutdown(m_client, &JackWatch::OnShutdown, this);
+            jack_activate(m_client);
+        }
+    }
+    ~JackWatch() {
+        if (m_client && !m_gone) jack_client_close(m_client);
+    }
+    JackWatch(const JackWatch&) = delete;
+    JackWatch& operator=(const JackWatch&) = delete;
+    bool Has(const std::string& port) const {
+        return m_client && !m_gone && jack_port_by_name(m_client, port.c_str()) != nullptr;
+    }
+
+  private:
+    static void OnShutdown(void* self) { static_cast<JackWatch*>(self)->m_gone = true; }
+    jack_client_t* m_client = nullptr;
+    std::atomic<bool> m_gone{false};
+};
+
 class RtMidiSink final : public MidiSink {
   public:
-    RtMidiSink(std::unique_ptr<RtMidiOut> out, std::string name)
+    RtMidiSink(std::unique_ptr<RtMidiOut> out, std::string name, bool jack)
         : m_out(std::move(out)), m_name(std::move(name)) {
         m_out->setErrorCallback(OnRtMidiError, &m_warning);
+        if (jack) m_watch = std::make_unique<JackWatch>();
     }
     // Closing waits (up to a second) for what was sent to leave.
     ~RtMidiSink() override { m_out->closePort(); }
@@ -100,6 +131,7 @@ class RtMidiSink final : public MidiSink {
             throw LiveError("cannot send to the MIDI port " + m_name + ": " + m_warning);
     }
     bool Present() override {
+        if (m_watch) return m_watch->Has(m_name);
         try {
             const std::vector<std::string> names = PortNames(*m_out);
             return std::find(names.begin(), names.end(), m_name) != names.end();
@@ -113,6 +145,7 @@ class RtMidiSink final : public MidiSink {
     std::unique_ptr<RtMidiOut> m_out;
     std::string m_name;
     std::string m_warning;
+    std::unique_ptr<JackWatch> m_watch;
 };
 
 }  // namespace
@@ -192,7 +225,7 @@ std::unique_ptr<MidiSink> OpenPort(const MidiPort& port, const std::string& clie
     } catch (const RtMidiError& error) {
         throw LiveError("cannot open the MIDI port " + port.name + ": " + error.getMessage());
     }
-    return std::make_unique<RtMidiSink>(std::move(out), port.name);
+    return std::make_unique<RtMidiSink>(std::move(out), port.name, port.api == MidiApi::jack);
 }
 
 }  // namespace rollscribe

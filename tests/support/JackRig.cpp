@@ -31,7 +31,9 @@ jack_client_t* OpenClient(const std::string& name) {
 
 }  // namespace
 
-JackServer::JackServer() : m_name("rollscribe-test-" + std::to_string(::getpid())) {
+JackServer::JackServer(const std::string& suffix)
+    : m_name("rollscribe-test-" + std::to_string(::getpid()) + suffix) {
+    if (const char* before = std::getenv("JACK_DEFAULT_SERVER")) m_before = before;
     ::setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);
     ::setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
     ::setenv("JACK_NO_START_SERVER", "1", 1);
@@ -65,6 +67,10 @@ JackServer::JackServer() : m_name("rollscribe-test-" + std::to_string(::getpid()
 }
 
 JackServer::~JackServer() {
+    if (m_before.empty())
+        ::unsetenv("JACK_DEFAULT_SERVER");
+    else
+        ::setenv("JACK_DEFAULT_SERVER", m_before.c_str(), 1);
     if (m_pid <= 0) return;
     ::kill(m_pid, SIGTERM);
     int status = 0;

@@ -18,7 +18,9 @@ namespace testing_support {
 // touched; JACK_DEFAULT_SERVER names it for the clients of the process and its children.
 class JackServer {
   public:
-    JackServer();
+    // suffix: for a second server of the test's, after the first one's name; the server named
+    // before is named again when this one ends.
+    explicit JackServer(const std::string& suffix = "");
     ~JackServer();  // ends the server
     JackServer(const JackServer&) = delete;
     JackServer& operator=(const JackServer&) = delete;
@@ -28,6 +30,7 @@ class JackServer {
 
   private:
     std::string m_name;
+    std::string m_before;  // JACK_DEFAULT_SERVER before
     std::string m_log;
     pid_t m_pid = -1;
     bool m_running = false;
