@@ -32,6 +32,7 @@ usr=$stage/root/usr
 
 for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-picture-sound.so \
     share/man/man1/rollscribe-convert.1.gz share/man/man1/rollscribe.1.gz \
+    bin/rollscribe-play share/man/man1/rollscribe-play.1.gz \
     share/applications/rollscribe.desktop share/mime/packages/rollscribe.xml \
     share/icons/hicolor/48x48/apps/rollscribe.png \
     share/icons/hicolor/48x48/mimetypes/application-x-rollscribe.document.png \
@@ -65,7 +66,7 @@ version=$(sed -n 's/^## \[\([0-9][0-9.]*\)\] - .*/\1/p' CHANGELOG.md | head -n 1
 debian=$(gzip -dc "$usr/share/doc/rollscribe/changelog.gz" 2>/dev/null | head -n 1)
 [ "$debian" = "rollscribe ($version) stable; urgency=medium" ] ||
     fail "the Debian changelog begins '$debian', not with release $version"
-for program in rollscribe-convert rollscribe; do
+for program in rollscribe-convert rollscribe rollscribe-play; do
     out=$("$usr/bin/$program" --version 2>&1) || true
     case "$out" in
         *" $version") ;;
@@ -76,7 +77,7 @@ for program in rollscribe-convert rollscribe; do
 done
 
 # Manual pages: no formatting warning, and every option of the program's help on its page.
-for program in rollscribe-convert rollscribe; do
+for program in rollscribe-convert rollscribe rollscribe-play; do
     page=$usr/share/man/man1/$program.1.gz
     [ -f "$page" ] || continue
     out=$(gzip -dc "$page" | groff -ww -z -man 2>&1) || true
@@ -156,7 +157,7 @@ deb=$(ls "$stage"/package/rollscribe_*.deb 2>/dev/null | head -n 1)
 if [ -n "$deb" ]; then
     contents=$(dpkg-deb -c "$deb")
     for f in bin/rollscribe-convert bin/rollscribe libexec/rollscribe/rollscribe-picture-sound.so \
-        share/man/man1/rollscribe-convert.1.gz \
+        share/man/man1/rollscribe-convert.1.gz bin/rollscribe-play share/man/man1/rollscribe-play.1.gz \
         share/man/man1/rollscribe.1.gz share/applications/rollscribe.desktop \
         share/mime/packages/rollscribe.xml share/doc/rollscribe/copyright; do
         printf '%s\n' "$contents" | grep -q " \./usr/$f\$" || fail "the package lacks /usr/$f"

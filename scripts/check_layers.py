@@ -15,7 +15,7 @@ from pathlib import Path
 
 # Which folders each folder may include. The desktop program runs app -> ui -> resources and the
 # text helpers; the core (platform, midi, roll), the expression, the picture and sound libraries
-# and the converter (cli) never reach into it.
+# and the converter (cli), the live MIDI output and its player (live, play) never reach into it.
 ALLOWED = {
     "platform": set(),
     "midi": {"platform"},
@@ -24,12 +24,14 @@ ALLOWED = {
     "picture": {"platform", "roll", "expression"},
     "audio": {"platform", "roll"},
     "cli": {"platform", "midi", "roll", "expression", "picture", "audio"},
+    "live": {"platform", "midi"},
+    "play": {"platform", "midi", "roll", "expression", "live", "cli"},
     "text": {"platform"},
     "resources": {"text"},
     "ui": {"resources", "text", "platform", "roll", "expression", "picture", "audio"},
     "app": {"ui", "resources", "text", "platform", "roll", "expression", "picture", "audio"},
 }
-TOOLKIT_FREE = {"platform", "midi", "roll", "expression", "picture", "audio", "cli"}
+TOOLKIT_FREE = {"platform", "midi", "roll", "expression", "picture", "audio", "cli", "live", "play"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 

@@ -10,13 +10,15 @@
 set -eu
 
 # Compiler and build tools, the toolkit, pictures, sound, command-line options and JSON, and the
-# General MIDI sound font that playback uses by default (/usr/share/sounds/sf2/default-GM.sf2).
+# General MIDI sound font that playback uses by default (/usr/share/sounds/sf2/default-GM.sf2),
+# and RtMidi and JACK for live MIDI output.
 RUN_PACKAGES="
 g++ cmake ninja-build make pkg-config
 libwxgtk3.2-dev libgtk-3-dev
 libcairo2-dev
 libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
 libcli11-dev nlohmann-json3-dev
+librtmidi-dev libjack-jackd2-dev
 "
 
 # CPack's Debian generator: dpkg-shlibdeps works out the run-time dependencies, and file tells
@@ -27,14 +29,15 @@ dpkg-dev file
 
 # Tests, fuzzing and benchmarks: GoogleTest, Google Benchmark, independent MIDI readers, the
 # virtual X server and a window manager (with xprop) for the desktop program's tests, clang with
-# libFuzzer, and the tools that check the installed manual pages, desktop entry, MIME type and
-# Debian package.
+# libFuzzer, the tools that check the installed manual pages, desktop entry, MIME type and Debian
+# package, and the JACK server (dummy back end) that the live MIDI output's tests play to.
 CHECK_PACKAGES="
 libgtest-dev libgmock-dev libbenchmark-dev
 python3 python3-mido midicsv
 xvfb xauth dbus-daemon openbox x11-utils
 clang libclang-rt-14-dev
 man-db desktop-file-utils shared-mime-info libglib2.0-bin lintian
+jackd2
 "
 
 case "${1:-check}" in

@@ -5,8 +5,9 @@
 
 namespace rollscribe {
 
-ExpressionFileWriter::ExpressionFileWriter(const CRollscribeDoc& doc, const CString& path)
-    : m_file(std::make_unique<FileSink>(doc, path)) {}
+ExpressionFileWriter::ExpressionFileWriter(const CRollscribeDoc& doc, const CString& path,
+                                           std::vector<std::uint8_t>* memory)
+    : m_file(std::make_unique<FileSink>(doc, path, memory)) {}
 
 ExpressionFileWriter::~ExpressionFileWriter() = default;
 

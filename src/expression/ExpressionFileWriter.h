@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "expression/Expression.h"
 #include "expression/RollProfile.h"
@@ -18,8 +20,10 @@ class FileSink;
 class ExpressionFileWriter {
   public:
     // Creates the file (as a temporary beside path) and begins it with the header events of the
-    // roll. Throws CFileException naming path.
-    ExpressionFileWriter(const CRollscribeDoc& doc, const CString& path);
+    // roll. Throws CFileException naming path. With memory, the bytes go there instead and
+    // nothing is written.
+    ExpressionFileWriter(const CRollscribeDoc& doc, const CString& path,
+                         std::vector<std::uint8_t>* memory = nullptr);
     ~ExpressionFileWriter();
     ExpressionFileWriter(const ExpressionFileWriter&) = delete;
     ExpressionFileWriter& operator=(const ExpressionFileWriter&) = delete;

@@ -39,7 +39,7 @@ void ExpressionOutput::Start(const CRollscribeDoc& doc) noexcept {
         m_profile =
             m_profiles->Get(m_choice.empty() ? ChooseProfileName(doc.m_strRollType) : m_choice);
         m_profileName = m_profile->name;
-        m_writer = std::make_unique<ExpressionFileWriter>(doc, m_path);
+        m_writer = std::make_unique<ExpressionFileWriter>(doc, m_path, m_memory);
         try {
             m_thread = std::thread([this] { Work(); });
         } catch (const std::system_error&) {

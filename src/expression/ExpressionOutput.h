@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "expression/Expression.h"
 #include "expression/ProfileShelf.h"
@@ -38,6 +40,10 @@ class ExpressionOutput final : public SideOutput {
     ExpressionOutput(const ExpressionOutput&) = delete;
     ExpressionOutput& operator=(const ExpressionOutput&) = delete;
 
+    // The expression files' bytes go to bytes instead of the files (null: to the files again);
+    // the caller keeps bytes alive while rolls load. Set before a roll is loaded.
+    void KeepInMemory(std::vector<std::uint8_t>* bytes) noexcept { m_memory = bytes; }
+
     void Start(const CRollscribeDoc& doc) noexcept override;
     void Finish(bool midiWritten) noexcept override;
     // Forgets the last roll, as before any: for a document that loads roll after roll, before
@@ -68,6 +74,7 @@ class ExpressionOutput final : public SideOutput {
     const CRollscribeDoc* m_doc = nullptr;
     const std::shared_ptr<ProfileShelf> m_profiles;
     std::shared_ptr<const RollProfile> m_profile;  // the last roll's, while still wanted
+    std::vector<std::uint8_t>* m_memory = nullptr;
     std::unique_ptr<ExpressionFileWriter> m_writer;
     std::thread m_thread;
     bool m_inline = false;  // no second thread could be had: the work waits for Finish

@@ -79,9 +79,13 @@ class FileSink {
     static constexpr bool kWantsLevels = false;
     static constexpr bool kRecordsVelocities = false;
 
-    FileSink(const CRollscribeDoc& doc, const CString& path) {
+    // memory: where the bytes go instead of the file, or null.
+    FileSink(const CRollscribeDoc& doc, const CString& path, std::vector<std::uint8_t>* memory) {
         m_midi.PlanTrackSize(2 * kFlushBytes);
-        m_midi.Open(path);
+        if (memory)
+            m_midi.OpenInMemory(*memory);
+        else
+            m_midi.Open(path);
         m_midi.WriteHeader();
         m_midi.StreamTrack();
         WriteRollHeaderEvents(doc, m_midi);

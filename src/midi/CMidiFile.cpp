@@ -25,6 +25,22 @@ void CMidiFile::Open(const CString& strPath) {
     m_file.Create(strPath);
 }
 
+void CMidiFile::OpenInMemory(std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    m_memory = &bytes;
+}
+
+void CMidiFile::Put(const void* data, std::size_t count) {
+    if (!m_memory) return m_file.Write(data, count);
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    m_memory->insert(m_memory->end(), bytes, bytes + count);
+}
+
+void CMidiFile::PutAt(std::uint64_t offset, const void* data, std::size_t count) {
+    if (!m_memory) return m_file.WriteAt(offset, data, count);
+    std::memcpy(m_memory->data() + offset, data, count);
+}
+
 void CMidiFile::WriteHeader() {
     std::uint8_t header[14];
     std::memcpy(header, m_strHeaderId.GetString(), 4);
@@ -32,7 +48,7 @@ void CMidiFile::WriteHeader() {
     PutBigEndian(header + 8, static_cast<std::uint16_t>(m_format), 2);
     PutBigEndian(header + 10, static_cast<std::uint16_t>(m_trackCount), 2);
     PutBigEndian(header + 12, static_cast<std::uint16_t>(m_division), 2);
-    m_file.Write(header, sizeof header);
+    Put(header, sizeof header);
 }
 
 void CMidiFile::WriteTempo(std::int32_t nDelta, std::int32_t nTempo) {
@@ -84,7 +100,7 @@ void CMidiFile::StreamTrack() {
     std::uint8_t chunk[8] = {};
     std::memcpy(chunk, m_strTrackId.GetString(), 4);
     m_trackLengthAt = 8 + static_cast<std::uint64_t>(m_headerLength) + 4;
-    m_file.Write(chunk, sizeof chunk);
+    Put(chunk, sizeof chunk);
     m_streaming = true;
     m_streamedBytes = 0;
 }
@@ -94,7 +110,7 @@ void CMidiFile::FlushTrack() {
     m_streamedBytes += m_trackBytes.GetSize();
     if (m_streamedBytes > TrackBytes::kMaxSize)
         throw std::length_error("the MIDI track would be larger than a track can be (4 GB)");
-    m_file.Write(m_trackBytes.GetData(), m_trackBytes.GetSize());
+    Put(m_trackBytes.GetData(), m_trackBytes.GetSize());
     m_trackBytes.Clear();
 }
 
@@ -106,16 +122,16 @@ void CMidiFile::WriteTrack(std::int32_t nEndDelta) {
         FlushTrack();
         std::uint8_t length[4];
         PutBigEndian(length, static_cast<std::uint32_t>(m_streamedBytes), 4);
-        m_file.WriteAt(m_trackLengthAt, length, sizeof length);
+        PutAt(m_trackLengthAt, length, sizeof length);
         return;
     }
     std::uint8_t chunk[8];
     std::memcpy(chunk, m_strTrackId.GetString(), 4);
     PutBigEndian(chunk + 4, static_cast<std::uint32_t>(m_trackBytes.GetSize()), 4);
-    m_file.Write(chunk, sizeof chunk);
-    m_file.Write(m_trackBytes.GetData(), m_trackBytes.GetSize());
+    Put(chunk, sizeof chunk);
+    Put(m_trackBytes.GetData(), m_trackBytes.GetSize());
 }
 
 void CMidiFile::Close() {
-    m_file.Commit();
+    if (!m_memory) m_file.Commit();
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "midi/TrackBytes.h"
 #include "platform/CAtomicFile.h"
@@ -29,6 +30,9 @@ class CMidiFile {
     void PlanTrackSize(std::size_t bytes) noexcept { m_trackBytes.PlanFor(bytes); }
     // Creates the file (as a temporary beside strPath). Throws CFileException naming strPath.
     void Open(const CString& strPath);
+    // Instead of Open: the file's bytes go to bytes (emptied first), which the caller keeps alive;
+    // Close leaves them complete there. Nothing is written to the file system.
+    void OpenInMemory(std::vector<std::uint8_t>& bytes);
     void WriteHeader();
     // Appends nValue as a variable-length quantity (at most 4 bytes; larger values keep their low
     // 28 bits).
@@ -86,10 +90,14 @@ class CMidiFile {
 
   private:
     void PutVarLen(std::uint32_t value);
+    // The file's bytes: to the file, or to the memory given to OpenInMemory.
+    void Put(const void* data, std::size_t count);
+    void PutAt(std::uint64_t offset, const void* data, std::size_t count);
     // Appends 00 FF type, the text's length and its bytes up to its first 0 byte.
     void WriteMeta(std::uint8_t type, const CString& strText, bool withDelta);
 
     rollscribe::CAtomicFile m_file;
+    std::vector<std::uint8_t>* m_memory = nullptr;
     CString m_strPath;
     TrackBytes m_trackBytes;
     bool m_streaming = false;

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/CArchive.h"
 #include "platform/CDocument.h"
 #include "platform/CString.h"
 #include "roll/AnnotationMap.h"
-#include "roll/SideOutput.h"
 #include "roll/RollEventArray.h"
+#include "roll/SideOutput.h"
 
 // The roll being converted: its texts, tempo and scan figures, the annotation entries, the
 // decoded events, the names derived from the opened file and the information text that gathers
@@ -74,4 +75,7 @@ class CRollscribeDoc : public CDocument {
     // Another file of each roll loaded, written while its MIDI file is written (the expression
     // file), or null. Not the document's: its owner sets it and keeps it alive.
     rollscribe::SideOutput* m_pSideOutput = nullptr;
+    // Where the MIDI file's bytes go instead of the MIDI file (for a player that writes nothing),
+    // or null. Not the document's, as m_pSideOutput.
+    std::vector<std::uint8_t>* m_pMidiBytes = nullptr;
 };

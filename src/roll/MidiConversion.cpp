@@ -96,7 +96,10 @@ void CRollscribeDoc::WriteMidiFile() {
     // The track's room, planned without a pass over the events; a track that outgrows the plan
     // grows as any array does.
     midi.PlanTrackSize(rollscribe::PlannedTrackBytes(*this));
-    midi.Open(path);
+    if (m_pMidiBytes)
+        midi.OpenInMemory(*m_pMidiBytes);
+    else
+        midi.Open(path);
     midi.WriteHeader();
     rollscribe::WriteRollHeaderEvents(*this, midi);
 
@@ -125,6 +128,7 @@ void CRollscribeDoc::WriteMidiFile() {
     midi.WriteTrack();
     midi.Close();
     sideOutput.MidiWritten();
+    if (m_pMidiBytes) return;
 
     m_strInfo += "\n ***** Vellum MIDI Output File Created ***** \n";
     m_strInfo += path;
