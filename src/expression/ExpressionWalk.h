@@ -110,7 +110,7 @@ class ExpressionWalk {
         for (; i < end; ++i) {
             const RollEvent& e = events[i];
             // A note of 0 to 127 opening (kind 1) or closing (kind 0) is index note + 128 kind
-            // of m_common; anything else is uncommon.
+            // of m_common; anything else is uncommon (a note above 127 is not written at all).
             const std::uint32_t code =
                 static_cast<std::uint32_t>(e.note) | static_cast<std::uint32_t>(e.kind) << 7;
             std::uint8_t entry = m_common[code & 255];
@@ -130,8 +130,8 @@ class ExpressionWalk {
             }
             const std::uint64_t newTick = eventTick > tick ? eventTick : tick;
             const std::uint64_t delta = newTick - last;
-            if ((code > 255) | (entry == 0) | (eventTick >= work) | (delta >= 16384) |
-                (moved & checkpoint))
+            if ((code > 255) | (static_cast<std::uint32_t>(e.note) > 127) | (entry == 0) |
+                (eventTick >= work) | (delta >= 16384) | (moved & checkpoint))
                 break;
             const std::size_t on = code >> 7;
             tick = newTick;
