@@ -251,6 +251,18 @@ TEST(ExpressionFile, EveryTrackUpTo239KeepsTheFileWellFormed) {
     }
 }
 
+// More notes at one position than a piano has keys: a control hole there re-levels them all.
+TEST(ExpressionFile, AControlHoleReLevelsEveryNoteStruckAtItsPosition) {
+    HandRoll roll("Generic", 50);
+    for (int i = 0; i < 300; ++i) roll.Raw(RollEvent::kTrackOpened, 80, 1000);
+    roll.Raw(RollEvent::kTrackOpened, 109, 1000).Raw(RollEvent::kTrackClosed, 109, 1100);
+    for (int i = 0; i < 300; ++i) roll.Raw(RollEvent::kTrackClosed, 80, 1100);
+    TempDir dir;
+    WriteExpressionFile(roll.Doc(), LoadProfile("88-note"), CString((dir / "x.mid").string()));
+    EXPECT_EQ(MidiTrace(Text(ReadFile(dir / "x.mid")), "on"),
+              std::vector<std::string>(300, "400 on 80 85"));
+}
+
 // With the spool's tempo map off (its tempo events would break the wait up), a wait longer than
 // one delta carries, to a pedal and to a note.
 TEST(ExpressionFile, AWaitTooLongForOneDeltaKeepsItsTick) {
