@@ -117,6 +117,22 @@ TEST_F(Tree, RecursiveTakesBarAndWebInAnyCaseInSortedOrderWithoutLinkedFolders) 
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 7}) EXPECT_FALSE(inputs[i].sameOutputAs) << i;
 }
 
+// Under -o the file actually written decides: a link inside the output folder leads two rolls to
+// one file, and the first keeps it; a folder yet to be made is its own.
+TEST_F(Tree, UnderAnOutputFolderALinkedFolderIsTheFolderItself) {
+    for (const char* folder : {"A/sub", "A/new", "out"}) fs::create_directories(dir / folder);
+    for (const char* file : {"A/x.bar", "A/sub/x.bar", "A/new/x.bar"})
+        WriteFile(dir / file, RollBytes("00 30"));
+    fs::create_directory_symlink(".", dir / "out/sub");
+    std::vector<RollInput> inputs = CollectRollInputs({P("A")}, true, P("out"));
+    EXPECT_EQ(Paths(inputs),
+              (std::vector<std::string>{P("A/new/x.bar"), P("A/sub/x.bar"), P("A/x.bar")}));
+    ASSERT_EQ(inputs.size(), 3u);
+    EXPECT_FALSE(inputs[0].sameOutputAs);
+    EXPECT_FALSE(inputs[1].sameOutputAs);
+    EXPECT_EQ(inputs[2].sameOutputAs, std::optional<std::size_t>(1));
+}
+
 TEST_F(Tree, WithoutRecursiveAFolderIsAnEntryThatIsRefused) {
     std::vector<RollInput> inputs = CollectRollInputs({P("t"), P("t/z.bar")}, false);
     ASSERT_EQ(inputs.size(), 2u);
