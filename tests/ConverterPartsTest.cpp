@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 #include "cli/BatchConverter.h"
@@ -149,6 +150,40 @@ TEST_F(Tree, AFolderThatCannotBeReadIsAnEntryAtItsPlace) {
     RollResult result = ConvertRoll(inputs, 2, BatchSettings{});
     EXPECT_FALSE(result.isRoll);
     EXPECT_EQ(result.messages.size(), 1u);
+}
+
+// The warnings of a roll converted all the same: one row a roll, its warning as standard error
+// and the JSON line give it after the roll's name; the MIDI file is written.
+TEST(RollWarnings, EachDoubtfulRollIsNamed) {
+    TempDir dir;
+    struct Case {
+        const char* roll;
+        std::function<void()> make;  // its annotation file, or none
+        const char* warning;
+    } cases[] = {
+        {"missing.bar", [] {},
+         "no annotation file missing.ann; converted with the default tempo and no texts"},
+        {"folder.bar", [&] { fs::create_directory(dir / "folder.ann"); },
+         "cannot read the annotation file folder.ann: Is a directory; converted with the default "
+         "tempo and no texts"},
+        {"fifo.bar", [&] { ASSERT_EQ(::mkfifo((dir / "fifo.ann").c_str(), 0600), 0); },
+         "cannot read the annotation file fifo.ann: not a regular file; converted with the "
+         "default tempo and no texts"},
+        {"denied.bar", [&] { WriteFile(dir / "denied.ann", "/title: Denied\r\n"); },
+         "cannot read the annotation file denied.ann: Permission denied; converted with the "
+         "default tempo and no texts"},
+    };
+    FileFaultPlan plan({{FileOperation::openRead, "/denied.ann", EACCES}});
+    for (const Case& c : cases) {
+        WriteFile(dir / c.roll, RollBytes("00 30 | 05 30"));
+        c.make();
+        std::vector<RollInput> inputs = CollectRollInputs({(dir / c.roll).string()}, false);
+        RollResult result = ConvertRoll(inputs, 0, BatchSettings{});
+        EXPECT_EQ(result.status, RollStatus::written) << c.roll;
+        ASSERT_EQ(result.messages.size(), 1u) << c.roll;
+        EXPECT_EQ(result.messages[0].file, (dir / c.roll).string());
+        EXPECT_EQ(result.messages[0].text, c.warning) << c.roll;
+    }
 }
 
 // When the system refuses threads, the batch goes on with those it got, or on the calling

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/CArchive.h"
 #include "platform/CDocument.h"
 #include "platform/CString.h"
 #include "roll/AnnotationMap.h"
-#include "roll/SideOutput.h"
 #include "roll/RollEventArray.h"
+#include "roll/SideOutput.h"
 
 // The roll being converted: its texts, tempo and scan figures, the annotation entries, the
 // decoded events, the names derived from the opened file and the information text that gathers
@@ -71,6 +72,9 @@ class CRollscribeDoc : public CDocument {
     // Whether there is no annotation file by its name (AnnotationFilePath): the roll was
     // converted with the default tempo and no texts.
     bool m_annotationMissing = false;
+    // Why the annotation file by its name could not be read when it is there ("Permission
+    // denied", "not a regular file"), else empty: converted as without one.
+    std::string m_annotationUnreadable;
     // Another file of each roll loaded, written while its MIDI file is written (the expression
     // file), or null. Not the document's: its owner sets it and keeps it alive.
     rollscribe::SideOutput* m_pSideOutput = nullptr;
