@@ -185,6 +185,7 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         }
     }
     if (reason) result.messages.push_back({input.path, *reason});
+    result.warnings = warnings;
 
     if (settings.json) {
         RollRecord record;
