@@ -199,4 +199,23 @@ TEST_F(ExpressionRolls, SoundAndPictureAreTheExpressions) {
     EXPECT_FALSE(fs::exists(dir / "pedal_BAR_e.wav"));
 }
 
+// An expression or sound file that is not written beside a new MIDI file leaves an earlier
+// run's file there: the message names it.
+TEST_F(ExpressionRolls, AnEarlierRunsFileBesideTheNewMidiFileIsNamed) {
+    WriteFile(dir / "bad.json", EditedProfile("88-note", "\"format\": 1", "\"format\": 9"));
+    const std::string expression = (dir / "pedal_BAR_e_expression.mid").string();
+    const std::string wav = (dir / "pedal_BAR_e.wav").string();
+    const std::string run = "-q --audio --soundfont " TEST_SOUND_FONT " --expression --profile " +
+                            Q(dir / "bad.json") + " " + Q(dir / "pedal.bar");
+    ShellRun fresh = Convert(run);
+    EXPECT_EQ(fresh.err.find("is from an earlier run"), std::string::npos) << fresh.err;
+    WriteFile(expression, "an earlier expression file");
+    WriteFile(wav, "an earlier sound");
+    ShellRun again = Convert(run);
+    EXPECT_EQ(again.status, 1);
+    for (const std::string& old : {expression, wav})
+        EXPECT_NE(again.err.find("; " + old + " is from an earlier run\n"), std::string::npos)
+            << again.err;
+}
+
 }  // namespace

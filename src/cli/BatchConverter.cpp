@@ -171,9 +171,10 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
             } else {
                 result.status = RollStatus::failed;
                 result.messages.push_back(
-                    {input.path, expression->Error()
-                                     ? ExpressionFailure(expression->Error(), input.path)
-                                     : "no expression file written"});
+                    {input.path,
+                     (expression->Error() ? ExpressionFailure(expression->Error(), input.path)
+                                          : "no expression file written") +
+                         EarlierOutputNote(expression->Path().ToStdString())});
             }
         }
         if (settings.outputs) settings.outputs->Write(doc, input, result, expression);
