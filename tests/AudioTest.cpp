@@ -24,6 +24,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Rendering with the tests' own sound font.
+RenderOptions WithTestFont() {
+    RenderOptions options;
+    options.soundFont = TEST_SOUND_FONT;
+    return options;
+}
+
 // A WAV file read back: its format and samples.
 struct Wav {
     int channels = 0;
@@ -91,6 +98,7 @@ TEST(WavRendering, LastsAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
     const fs::path midi = WriteSampleMidi(dir);
     const fs::path wavPath = dir / "sample_BAR_e.wav";
     RenderOptions options;
+    options.soundFont = TEST_SOUND_FONT;
     options.releaseSeconds = 1.5;
     std::vector<double> progress;
     options.progress = [&](double done) { progress.push_back(done); };
@@ -120,11 +128,11 @@ TEST(WavRendering, NewFilesGetTheUsersPermissionsReplacedOnesKeepTheirs) {
     const fs::path midi = WriteSampleMidi(dir);
     const fs::path wav = dir / "out.wav";
     const mode_t old = ::umask(027);
-    WavRenderer().Render(CString(midi.string()), CString(wav.string()));
+    WavRenderer(WithTestFont()).Render(CString(midi.string()), CString(wav.string()));
     EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0640));
     WriteFile(wav, "old");
     ::chmod(wav.c_str(), 0600);
-    WavRenderer().Render(CString(midi.string()), CString(wav.string()));
+    WavRenderer(WithTestFont()).Render(CString(midi.string()), CString(wav.string()));
     ::umask(old);
     EXPECT_GT(fs::file_size(wav), 44u * 1000);
     EXPECT_EQ(fs::status(wav).permissions(), fs::perms(0600));
@@ -190,7 +198,7 @@ TEST(WavRendering, SoundFont2AndDlsFilesRenderOtherFilesAreRefused) {
         std::string font;
         bool renders;
     } cases[] = {
-        {kDefaultSoundFont, true},
+        {TEST_SOUND_FONT, true},
         {(dir / "sine.dls").string(), true},
         {(dir / "not.sf2").string(), false},
         {(dir / "short.sf2").string(), false},
@@ -253,13 +261,14 @@ TEST(WavRendering, LastsTheFilesLengthAndTheReleaseAlsoForNoTicks) {
         const fs::path midi = dir / "case.mid";
         WriteFile(midi, c.midi);
         RenderOptions options;
+        options.soundFont = TEST_SOUND_FONT;
         options.releaseSeconds = 2;
         const RenderResult result = WavRenderer(options).Render(
             CString(midi.string()), CString((dir / "roll.wav").string()));
         // To a block of rendering (4096 frames, 0.09 s).
         EXPECT_NEAR(static_cast<double>(result.frames) / 44100, c.seconds + 2, 0.1)
             << HexOf(c.midi);
-        SynthSession session{SoundOptions{}};
+        SynthSession session{SoundOptions{TEST_SOUND_FONT}};
         session.StartPlayer(CString(midi.string()));
         EXPECT_EQ(session.PlayerPlaying(), c.seconds > 0);
     }
@@ -279,9 +288,9 @@ TEST(WavRendering, UnusableInputsAreErrorsNamingTheFileAndWriteNothing) {
     const Case cases[] = {
         {missing, midi.string(), missing, true},
         {dir.Path().string(), midi.string(), dir.Path().string(), true},
-        {kDefaultSoundFont, (dir / "missing.mid").string(), (dir / "missing.mid").string(), true},
-        {kDefaultSoundFont, (dir / "notes.txt").string(), (dir / "notes.txt").string(), false},
-        {kDefaultSoundFont, (dir / "text.mid").string(), (dir / "text.mid").string(), false},
+        {TEST_SOUND_FONT, (dir / "missing.mid").string(), (dir / "missing.mid").string(), true},
+        {TEST_SOUND_FONT, (dir / "notes.txt").string(), (dir / "notes.txt").string(), false},
+        {TEST_SOUND_FONT, (dir / "text.mid").string(), (dir / "text.mid").string(), false},
     };
     const auto before = ListDir(dir.Path());
     // Nothing on standard error: the errors are in the exceptions.
@@ -313,8 +322,9 @@ TEST(WavRendering, AFailedWriteLeavesTheOldWavAndNoTemporaryFile) {
     for (FileOperation operation :
          {FileOperation::create, FileOperation::write, FileOperation::close}) {
         FileFaultPlan plan({{operation, "out.wav", ENOSPC}});
-        EXPECT_THROW(WavRenderer().Render(CString(midi.string()), CString(wav.string())),
-                     CFileException);
+        EXPECT_THROW(
+            WavRenderer(WithTestFont()).Render(CString(midi.string()), CString(wav.string())),
+            CFileException);
         EXPECT_EQ(ReadFile(wav), BytesOf("old"));
         EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"out.wav", "sample_BAR_e.mid"}));
     }
@@ -330,7 +340,7 @@ TEST(WavRendering, ARendererGivesEveryFileTheSameSoundWhateverCameBefore) {
     roll.Doc().WriteMidiFile();
     const fs::path second = dir / "second_BAR_e.mid";
 
-    WavRenderer renderer;
+    WavRenderer renderer(WithTestFont());
     renderer.Render(CString(first.string()), CString((dir / "a.wav").string()));
     {
         // A render that fails half-way leaves nothing behind in the synthesizer either.
@@ -340,7 +350,8 @@ TEST(WavRendering, ARendererGivesEveryFileTheSameSoundWhateverCameBefore) {
             CFileException);
     }
     renderer.Render(CString(second.string()), CString((dir / "b.wav").string()));
-    WavRenderer().Render(CString(second.string()), CString((dir / "alone.wav").string()));
+    WavRenderer(WithTestFont())
+        .Render(CString(second.string()), CString((dir / "alone.wav").string()));
     EXPECT_EQ(ReadFile(dir / "b.wav"), ReadFile(dir / "alone.wav"));
     EXPECT_NE(ReadFile(dir / "a.wav"), ReadFile(dir / "alone.wav"));
 }
@@ -349,7 +360,7 @@ TEST(WavRendering, ARendererGivesEveryFileTheSameSoundWhateverCameBefore) {
 TEST(SynthSessionTest, MakesItsSynthesizerForAFileAndIsSilentBefore) {
     TempDir dir;
     const fs::path midi = WriteSampleMidi(dir);
-    SynthSession session{SoundOptions{}};
+    SynthSession session{SoundOptions{TEST_SOUND_FONT}};
     EXPECT_EQ(session.Synth(), nullptr);
     std::vector<std::int16_t> block(2 * 256, 1234);
     session.Render(block.data(), 256);
@@ -373,6 +384,7 @@ TEST(Playback, SilentOutputMovesThePositionAndStops) {
     TempDir dir;
     const fs::path midi = WriteSampleMidi(dir);
     PlaybackOptions options;
+    options.soundFont = TEST_SOUND_FONT;
     options.output = AudioOutput::none;
     options.silentSpeed = 2;
     MidiPlayback playback(options);
@@ -394,6 +406,7 @@ TEST(Playback, PlaysFromAPositionAndEndsAtTheEnd) {
     TempDir dir;
     const fs::path midi = WriteSampleMidi(dir);
     PlaybackOptions options;
+    options.soundFont = TEST_SOUND_FONT;
     options.output = AudioOutput::none;
     options.silentSpeed = 8;
     MidiPlayback playback(options);
@@ -412,6 +425,7 @@ TEST(Playback, ProblemsAreErrorsNotCrashes) {
     const fs::path midi = WriteSampleMidi(dir);
     {
         PlaybackOptions options;
+        options.soundFont = TEST_SOUND_FONT;
         options.audioDriver = "no-such-driver";
         MidiPlayback playback(options);
         try {
@@ -435,7 +449,9 @@ TEST(Playback, ProblemsAreErrorsNotCrashes) {
     {
         // The system's own output: it plays where there is one and says why not where there
         // is none.
-        MidiPlayback playback;
+        PlaybackOptions options;
+        options.soundFont = TEST_SOUND_FONT;
+        MidiPlayback playback(options);
         try {
             playback.Play(CString(midi.string()));
             EXPECT_TRUE(playback.IsPlaying());

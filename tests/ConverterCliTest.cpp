@@ -143,6 +143,35 @@ TEST_F(ExampleRoll, QuietPrintsNoReportButTheJsonLinesAskedFor) {
     EXPECT_EQ(json.err.find("failed or refused"), std::string::npos) << "no summary with -q";
 }
 
+// --strict: a roll with a warning fails the run; its MIDI file, report and JSON status stay; the
+// summary counts the rolls with warnings, with or without it.
+TEST(Converter, StrictFailsARollWithAWarningAndKeepsItsOutputs) {
+    TempDir dir;
+    WriteFile(dir / "good.bar", RollBytes("00 30 | 05 30"));
+    WriteFile(dir / "good.ann", "/title: Good\r\n");
+    WriteFile(dir / "bare.bar", RollBytes("00 30 | 05 30"));
+    const std::string files = Q(dir / "good.bar") + " " + Q(dir / "bare.bar");
+    struct Case {
+        const char* options;
+        int status;
+        const char* counts;
+    } cases[] = {
+        {"", 0, "2 MIDI files written, 0 rolls failed or refused, 1 roll with warnings, in "},
+        {"--strict", 1,
+         "2 MIDI files written, 1 roll failed or refused, 1 roll with warnings, in "},
+    };
+    for (const Case& c : cases) {
+        ShellRun run = Convert(std::string(c.options) + " " + files);
+        EXPECT_EQ(run.status, c.status) << c.options;
+        EXPECT_NE(run.err.find("rollscribe-convert: " + std::string(c.counts)), std::string::npos)
+            << c.options << ": " << run.err;
+        EXPECT_TRUE(fs::exists(dir / "bare_BAR_e.mid")) << c.options;
+        auto json = ReadJsonLines(Convert(std::string(c.options) + " -q --json " + files).out);
+        EXPECT_EQ(json["1 status"], JsonHex("written")) << c.options;
+    }
+    EXPECT_EQ(Convert("--strict -q " + Q(dir / "good.bar")).status, 0);
+}
+
 // Each failure names the file and the reason, on standard error and as the JSON line's reason,
 // and writes nothing; a folder named without -r gets the hint at -r, whatever its name.
 TEST(Converter, FailuresNameTheFileAndTheReason) {

@@ -178,9 +178,10 @@ TEST_F(ExpressionRolls, JsonGainsTwoKeysAndTheSummaryCountsTheFiles) {
 // the picture shows the pedal.
 TEST_F(ExpressionRolls, SoundAndPictureAreTheExpressions) {
     const std::string roll = Q(dir / "pedal.bar");
-    ASSERT_EQ(Convert("-q --audio " + roll).status, 0);
+    ASSERT_EQ(Convert("-q --audio --soundfont " TEST_SOUND_FONT " " + roll).status, 0);
     const Bytes plainWav = ReadFile(dir / "pedal_BAR_e.wav");
-    ShellRun run = Convert("-q --audio --picture svg --expression " + roll);
+    ShellRun run =
+        Convert("-q --audio --soundfont " TEST_SOUND_FONT " --picture svg --expression " + roll);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(ReadFile(dir / "pedal_BAR_e.wav"), plainWav);
     ShellRun svg = RunShell(Q(OUTPUT_READER) + " expression " + Q(dir / "pedal_BAR_e.svg"));
@@ -189,12 +190,32 @@ TEST_F(ExpressionRolls, SoundAndPictureAreTheExpressions) {
     // Without its expression file, no sound (it would not be the one asked for).
     WriteFile(dir / "bad.json", EditedProfile("88-note", "\"format\": 1", "\"format\": 9"));
     fs::remove(dir / "pedal_BAR_e.wav");
-    run = Convert("-q --audio --expression --profile " + Q(dir / "bad.json") + " " + roll);
+    run = Convert("-q --audio --soundfont " TEST_SOUND_FONT " --expression --profile " +
+                  Q(dir / "bad.json") + " " + roll);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(": no WAV file: its expression file was not written\n"),
               std::string::npos)
         << run.err;
     EXPECT_FALSE(fs::exists(dir / "pedal_BAR_e.wav"));
+}
+
+// An expression or sound file that is not written beside a new MIDI file leaves an earlier
+// run's file there: the message names it.
+TEST_F(ExpressionRolls, AnEarlierRunsFileBesideTheNewMidiFileIsNamed) {
+    WriteFile(dir / "bad.json", EditedProfile("88-note", "\"format\": 1", "\"format\": 9"));
+    const std::string expression = (dir / "pedal_BAR_e_expression.mid").string();
+    const std::string wav = (dir / "pedal_BAR_e.wav").string();
+    const std::string run = "-q --audio --soundfont " TEST_SOUND_FONT " --expression --profile " +
+                            Q(dir / "bad.json") + " " + Q(dir / "pedal.bar");
+    ShellRun fresh = Convert(run);
+    EXPECT_EQ(fresh.err.find("is from an earlier run"), std::string::npos) << fresh.err;
+    WriteFile(expression, "an earlier expression file");
+    WriteFile(wav, "an earlier sound");
+    ShellRun again = Convert(run);
+    EXPECT_EQ(again.status, 1);
+    for (const std::string& old : {expression, wav})
+        EXPECT_NE(again.err.find("; " + old + " is from an earlier run\n"), std::string::npos)
+            << again.err;
 }
 
 }  // namespace

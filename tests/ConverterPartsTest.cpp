@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 #include "cli/BatchConverter.h"
@@ -120,6 +121,22 @@ TEST_F(Tree, RecursiveTakesBarAndWebInAnyCaseInSortedOrderWithoutLinkedFolders) 
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 7}) EXPECT_FALSE(inputs[i].sameOutputAs) << i;
 }
 
+// Under -o the file actually written decides: a link inside the output folder leads two rolls to
+// one file, and the first keeps it; a folder yet to be made is its own.
+TEST_F(Tree, UnderAnOutputFolderALinkedFolderIsTheFolderItself) {
+    for (const char* folder : {"A/sub", "A/new", "out"}) fs::create_directories(dir / folder);
+    for (const char* file : {"A/x.bar", "A/sub/x.bar", "A/new/x.bar"})
+        WriteFile(dir / file, RollBytes("00 30"));
+    fs::create_directory_symlink(".", dir / "out/sub");
+    std::vector<RollInput> inputs = CollectRollInputs({P("A")}, true, P("out"));
+    EXPECT_EQ(Paths(inputs),
+              (std::vector<std::string>{P("A/new/x.bar"), P("A/sub/x.bar"), P("A/x.bar")}));
+    ASSERT_EQ(inputs.size(), 3u);
+    EXPECT_FALSE(inputs[0].sameOutputAs);
+    EXPECT_FALSE(inputs[1].sameOutputAs);
+    EXPECT_EQ(inputs[2].sameOutputAs, std::optional<std::size_t>(1));
+}
+
 TEST_F(Tree, WithoutRecursiveAFolderIsAnEntryThatIsRefused) {
     std::vector<RollInput> inputs = CollectRollInputs({P("t"), P("t/z.bar")}, false);
     ASSERT_EQ(inputs.size(), 2u);
@@ -136,6 +153,40 @@ TEST_F(Tree, AFolderThatCannotBeReadIsAnEntryAtItsPlace) {
     RollResult result = ConvertRoll(inputs, 2, BatchSettings{});
     EXPECT_FALSE(result.isRoll);
     EXPECT_EQ(result.messages.size(), 1u);
+}
+
+// The warnings of a roll converted all the same: one row a roll, its warning as standard error
+// and the JSON line give it after the roll's name; the MIDI file is written.
+TEST(RollWarnings, EachDoubtfulRollIsNamed) {
+    TempDir dir;
+    struct Case {
+        const char* roll;
+        std::function<void()> make;  // its annotation file, or none
+        const char* warning;
+    } cases[] = {
+        {"missing.bar", [] {},
+         "no annotation file missing.ann; converted with the default tempo and no texts"},
+        {"folder.bar", [&] { fs::create_directory(dir / "folder.ann"); },
+         "cannot read the annotation file folder.ann: Is a directory; converted with the default "
+         "tempo and no texts"},
+        {"fifo.bar", [&] { ASSERT_EQ(::mkfifo((dir / "fifo.ann").c_str(), 0600), 0); },
+         "cannot read the annotation file fifo.ann: not a regular file; converted with the "
+         "default tempo and no texts"},
+        {"denied.bar", [&] { WriteFile(dir / "denied.ann", "/title: Denied\r\n"); },
+         "cannot read the annotation file denied.ann: Permission denied; converted with the "
+         "default tempo and no texts"},
+    };
+    FileFaultPlan plan({{FileOperation::openRead, "/denied.ann", EACCES}});
+    for (const Case& c : cases) {
+        WriteFile(dir / c.roll, RollBytes("00 30 | 05 30"));
+        c.make();
+        std::vector<RollInput> inputs = CollectRollInputs({(dir / c.roll).string()}, false);
+        RollResult result = ConvertRoll(inputs, 0, BatchSettings{});
+        EXPECT_EQ(result.status, RollStatus::written) << c.roll;
+        ASSERT_EQ(result.messages.size(), 1u) << c.roll;
+        EXPECT_EQ(result.messages[0].file, (dir / c.roll).string());
+        EXPECT_EQ(result.messages[0].text, c.warning) << c.roll;
+    }
 }
 
 // When the system refuses threads, the batch goes on with those it got, or on the calling

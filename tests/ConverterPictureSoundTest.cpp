@@ -129,7 +129,8 @@ TEST_F(PictureSoundRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
         EXPECT_FALSE(ReadOutput(c.check, picture).empty()) << c.option;
         fs::remove(picture);
     }
-    ShellRun run = Convert("-q --audio " + Q(dir / "waltz.op2.web"));
+    ShellRun run =
+        Convert("-q --audio --soundfont " TEST_SOUND_FONT " " + Q(dir / "waltz.op2.web"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(
         KeyValues(ReadOutput("wav", dir / "waltz_BAR_e.wav", dir / "waltz_BAR_e.mid"))["rate"],
@@ -148,9 +149,9 @@ TEST_F(PictureSoundRolls, SoundFormatsHoldTheSameSoundAndGoWhereTheMidiFileGoes)
         const char* option;
         const char* file;
         bool lossless;
-    } cases[] = {{"--audio", "waltz_BAR_e.wav", true},
-                 {"--audio=FLAC", "waltz_BAR_e.flac", true},
-                 {"--audio=ogg", "waltz_BAR_e.ogg", false}};
+    } cases[] = {{"--audio --soundfont " TEST_SOUND_FONT, "waltz_BAR_e.wav", true},
+                 {"--audio=FLAC --soundfont " TEST_SOUND_FONT, "waltz_BAR_e.flac", true},
+                 {"--audio=ogg --soundfont " TEST_SOUND_FONT, "waltz_BAR_e.ogg", false}};
     const FolderSnapshot before = SnapshotOf(dir.Path());
     std::vector<short> wav;
     for (const Case& c : cases) {
@@ -222,8 +223,8 @@ TEST_F(PictureSoundRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarr
 }
 
 TEST_F(PictureSoundRolls, WavIsCdQualityAsLongAsTheMidiFileAndSoundsWhileNotesHold) {
-    ShellRun run =
-        Convert("-q --audio " + Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar"));
+    ShellRun run = Convert("-q --audio --soundfont " TEST_SOUND_FONT " " +
+                           Q(dir / "evening_waltz.bar") + " " + Q(dir / "open.bar"));
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* name : {"evening_waltz", "open"}) {
         std::string title = name;
@@ -297,9 +298,10 @@ TEST_F(PictureSoundRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEver
     TakeSummary(plainErr);
 
     std::map<std::string, Bytes> first;
-    for (const char* options :
-         {"-j1 --picture svg --audio", "-j4 --picture svg --audio", "-j3 --picture png",
-          "-j1 --picture png", "-j2 --picture pdf", "-j4 --audio --json"}) {
+    for (const char* options : {"-j1 --picture svg --audio --soundfont " TEST_SOUND_FONT,
+                                "-j4 --picture svg --audio --soundfont " TEST_SOUND_FONT,
+                                "-j3 --picture png", "-j1 --picture png", "-j2 --picture pdf",
+                                "-j4 --audio --soundfont " TEST_SOUND_FONT " --json"}) {
         for (const auto& entry : fs::directory_iterator(dir.Path()))
             if (entry.path().filename().string().find("_BAR_e.") != std::string::npos &&
                 entry.is_regular_file())
@@ -350,15 +352,19 @@ TEST_F(PictureSoundRolls, ARefusedRollWritesNoPictureNorWavFile) {
     WriteFile(dir / "a.bar", RollBytes("00 30 7F 30"));
     WriteFile(dir / "a.web", RollBytes("00 31 00 32 7F 31 7F 32"));
     WriteFile(dir / "a.ann", "/title: A\r\n");
-    ASSERT_EQ(Convert("-q --picture svg --audio " + Q(dir / "a.web")).status, 0);
+    ASSERT_EQ(
+        Convert("-q --picture svg --audio --soundfont " TEST_SOUND_FONT " " + Q(dir / "a.web"))
+            .status,
+        0);
     std::map<std::string, Bytes> alone = FilesOf(dir.Path());
     ASSERT_TRUE(alone.count("a_BAR_e.svg") && alone.count("a_BAR_e.wav"));
     ExpectWellFormedSvg(dir / "a_BAR_e.svg");
     for (const char* jobs : {"-j1", "-j4"}) {
         for (const char* output : {"a_BAR_e.mid", "a_BAR_e.svg", "a_BAR_e.wav"})
             fs::remove(dir / output);
-        ShellRun run = Convert(std::string("--picture svg --audio ") + jobs + " " +
-                               Q(dir / "a.web") + " " + Q(dir / "a.bar"));
+        ShellRun run =
+            Convert(std::string("--picture svg --audio --soundfont " TEST_SOUND_FONT " ") + jobs +
+                    " " + Q(dir / "a.web") + " " + Q(dir / "a.bar"));
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(TakeSummary(run.err),
                   "rollscribe-convert: 1 MIDI file written, 1 picture written, 1 WAV file "
@@ -380,7 +386,7 @@ TEST_F(PictureSoundRolls, JsonLinesNameThePictureAndWavFileOrNull) {
     auto without = ReadJsonLines(plain.out);
     EXPECT_EQ(without.count("0 picture") + without.count("0 audio") + without.count("0 keys"), 0u);
 
-    ShellRun run = Convert("--json --picture png --audio " + files);
+    ShellRun run = Convert("--json --picture png --audio --soundfont " TEST_SOUND_FONT " " + files);
     EXPECT_EQ(run.status, 1);
     auto got = ReadJsonLines(run.out);
     EXPECT_EQ(got.count("0 keys"), 0u) << got["0 keys"];
@@ -399,7 +405,9 @@ TEST_F(PictureSoundRolls, JsonLinesNameThePictureAndWavFileOrNull) {
     fs::remove(wav);
     fs::create_directory(wav);
     auto failed =
-        ReadJsonLines(Convert("--json --picture svg --audio " + Q(dir / "evening_waltz.bar")).out);
+        ReadJsonLines(Convert("--json --picture svg --audio --soundfont " TEST_SOUND_FONT " " +
+                              Q(dir / "evening_waltz.bar"))
+                          .out);
     EXPECT_EQ(failed["0 status"], JsonHex("failed"));
     EXPECT_EQ(failed["0 reason"], JsonHex(wav + ": cannot replace the file: Is a directory"));
     EXPECT_EQ(failed["0 picture"], JsonHex((dir / "evening_waltz_BAR_e.svg").string()));
@@ -420,8 +428,9 @@ TEST(ConverterSignals, ASignalWhileAWavFileRendersLeavesNoTemporaryFile) {
     const std::map<std::string, Bytes> before = FilesOf(dir.Path());
     for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         fs::remove(dir / "long_BAR_e.mid");
-        pid_t pid =
-            StartProgram(CONVERTER_PATH, {"--audio", (dir / "long.bar").string()}, io / "err");
+        pid_t pid = StartProgram(
+            CONVERTER_PATH,
+            {"--audio", "--soundfont", TEST_SOUND_FONT, (dir / "long.bar").string()}, io / "err");
         auto start = std::chrono::steady_clock::now();
         auto waited = [&] {
             return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -492,7 +501,8 @@ TEST(ConverterLimits, TheSoundPathStartsNoThreadAndLivesWithinLimits) {
                 !entry.path().string().ends_with(".ann"))
                 fs::remove(entry.path());
         std::string command = (c.limit.empty() ? "" : c.limit + " && ") + "exec " + Q(converter) +
-                              " -q -j" + std::to_string(c.jobs) + " --audio";
+                              " -q -j" + std::to_string(c.jobs) +
+                              " --audio --soundfont " TEST_SOUND_FONT;
         for (const std::string& roll : rolls) command += " " + Q(roll);
         std::vector<std::string> args{"-c", command};
         std::string program = "/bin/bash";
@@ -534,7 +544,8 @@ TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
     TempDir dir;
     WriteFile(dir / "song.bar", LongRoll(10 * 60));  // 10 minutes: 2 to 5 s of rendering
     WriteFile(dir / "song.ann", "/title: Song\r\n");
-    std::string screen = RunOnTerminal(CONVERTER_PATH, {"--audio", (dir / "song.bar").string()});
+    std::string screen = RunOnTerminal(
+        CONVERTER_PATH, {"--audio", "--soundfont", TEST_SOUND_FONT, (dir / "song.bar").string()});
     std::vector<std::size_t> filled;
     for (std::size_t at = 0; (at = screen.find("\r[", at)) != std::string::npos; ++at) {
         std::size_t end = screen.find("] 0/1", at);
@@ -550,7 +561,7 @@ TEST(ConverterProgress, TheBarMovesWhileAWavFileRenders) {
     EXPECT_TRUE(screen.substr(cleared).starts_with("\r\033[K\n File Info : ")) << screen;
     EXPECT_EQ(screen.find("\r[", cleared), std::string::npos);
 
-    ShellRun plain = Convert("--audio " + Q(dir / "song.bar"));
+    ShellRun plain = Convert("--audio --soundfont " TEST_SOUND_FONT " " + Q(dir / "song.bar"));
     EXPECT_EQ(plain.status, 0);
     EXPECT_EQ(plain.err, "");
     EXPECT_EQ(plain.out, screen.substr(cleared + 4));
@@ -580,7 +591,8 @@ TEST_F(PictureSoundRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
             lines += "rollscribe-convert: " + roll.string() + ": " + folder + kRefused + "\n";
             reason += (reason.empty() ? "" : "; ") + folder + kRefused;
         }
-        ShellRun run = Convert("--picture png --audio " + Q(roll) + " " + Q(dir / "notes.txt"));
+        ShellRun run = Convert("--picture png --audio --soundfont " TEST_SOUND_FONT " " + Q(roll) +
+                               " " + Q(dir / "notes.txt"));
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(TakeSummary(run.err),
                   "rollscribe-convert: " + c.summary + ", 2 rolls failed or refused, in T s\n");
@@ -590,7 +602,8 @@ TEST_F(PictureSoundRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
         EXPECT_EQ(fs::is_regular_file(png), c.folders.front() != png);
         EXPECT_EQ(fs::is_regular_file(wav), c.folders.back() != wav);
 
-        ShellRun json = Convert("--json --picture png --audio " + Q(roll));
+        ShellRun json =
+            Convert("--json --picture png --audio --soundfont " TEST_SOUND_FONT " " + Q(roll));
         EXPECT_NE(json.out.find("\"status\":\"failed\",\"reason\":\"" + reason + "\""),
                   std::string::npos)
             << json.out;

@@ -15,6 +15,7 @@
 #include "expression/ProfileLocator.h"
 #include "expression/ProfileReader.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/MidiConversion.h"
 #include "roll/RollLoader.h"
 #include "support/HandRoll.h"
 #include "support/MidiInvariants.h"
@@ -220,6 +221,52 @@ TEST(ExpressionFile, IndependentReadersAcceptIt) {
         EXPECT_EQ(read["track_name"], "Generated Roll No. 3") << name;
         EXPECT_EQ(read["midicsv_tempos"], count(" tempo ")) << name;
     }
+}
+
+// Every track 0 to 239 (notes 15 to 254), each struck at its own position before every control
+// hole opens there: with every profile the file is accepted by an independent reader, holds the
+// notes of the profile's range up to 127 that the MIDI file holds and no other, and is the same
+// on every run.
+TEST(ExpressionFile, EveryTrackUpTo239KeepsTheFileWellFormed) {
+    HandRoll roll("Generic", 50);
+    for (std::int32_t note = 15; note <= 254; ++note) {
+        const std::int32_t at = 1000 * (note - 14);
+        roll.Raw(RollEvent::kTrackOpened, note, at);
+        for (std::int32_t other = 15; other <= 127; ++other)
+            if (other != note) roll.Raw(RollEvent::kTrackOpened, other, at);
+        for (std::int32_t other = 15; other <= 254; ++other)
+            if (other == note || other <= 127) roll.Raw(RollEvent::kTrackClosed, other, at + 500);
+    }
+    const CRollscribeDoc& doc = roll.Doc();
+    TempDir dir;
+    for (std::string_view name : kProfileNames) {
+        const RollProfile profile = LoadProfile(std::string(name));
+        std::vector<std::string> expected;
+        for (const RollEvent& e : doc.m_events)
+            if (e.note <= 127 && profile.IsNote(e.note))
+                expected.push_back(std::to_string(TickTimeOf(e.time)) + " " +
+                                   std::to_string(e.note) + (e.kind ? " on" : " off"));
+        const fs::path path = dir / "x.mid";
+        WriteExpressionFile(doc, profile, CString(path.string()));
+        const Bytes first = ReadFile(path);
+        EXPECT_EQ(NoteEvents(Text(first), profile), expected) << name;
+        ShellRun run = RunShell(std::string(MIDI_READER) + " " + Q(path));
+        EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+        WriteExpressionFile(doc, profile, CString(path.string()));
+        EXPECT_EQ(ReadFile(path), first) << name;
+    }
+}
+
+// More notes at one position than a piano has keys: a control hole there re-levels them all.
+TEST(ExpressionFile, AControlHoleReLevelsEveryNoteStruckAtItsPosition) {
+    HandRoll roll("Generic", 50);
+    for (int i = 0; i < 300; ++i) roll.Raw(RollEvent::kTrackOpened, 80, 1000);
+    roll.Raw(RollEvent::kTrackOpened, 109, 1000).Raw(RollEvent::kTrackClosed, 109, 1100);
+    for (int i = 0; i < 300; ++i) roll.Raw(RollEvent::kTrackClosed, 80, 1100);
+    TempDir dir;
+    WriteExpressionFile(roll.Doc(), LoadProfile("88-note"), CString((dir / "x.mid").string()));
+    EXPECT_EQ(MidiTrace(Text(ReadFile(dir / "x.mid")), "on"),
+              std::vector<std::string>(300, "400 on 80 85"));
 }
 
 // With the spool's tempo map off (its tempo events would break the wait up), a wait longer than

@@ -98,9 +98,9 @@ class FaultMatrix : public ::testing::Test {
     }
 
     // Converts and checks that only the output changed, into a complete MIDI file with the
-    // user's file permissions. Returns the report.
+    // user's file permissions, with the warning given or none. Returns the report.
     std::string ExpectConverted(const std::string& input, const std::string& output,
-                                std::vector<Rule> faults = {}) {
+                                std::vector<Rule> faults = {}, const std::string& warning = "") {
         FolderSnapshot before = SnapshotOf(dir.Path());
         ConversionResult result;
         {
@@ -108,7 +108,7 @@ class FaultMatrix : public ::testing::Test {
             result = ConvertRollFile(input);
         }
         EXPECT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(result.error, "");
+        EXPECT_EQ(result.error, warning);
         FolderSnapshot after = SnapshotOf(dir.Path());
         std::string key = fs::path(output).lexically_relative(dir.Path()).string();
         before.erase(key);
@@ -161,20 +161,27 @@ TEST_F(FaultMatrix, AnnotationFileThatFailsWhileBeingRead) {
 }
 
 TEST_F(FaultMatrix, AnnotationFileThatIsAFolderOrCannotBeOpened) {
-    const std::function<std::vector<Rule>()> cases[] = {
-        [this] {
-            fs::remove(rolls / "roll.ann");
-            fs::create_directory(rolls / "roll.ann");
-            return std::vector<Rule>{};
-        },
-        [] {
-            return std::vector<Rule>{{FileOperation::openRead, "/roll.ann", EACCES}};
-        },
+    struct Case {
+        std::function<std::vector<Rule>()> arrange;
+        const char* reason;
+    } cases[] = {
+        {[this] {
+             fs::remove(rolls / "roll.ann");
+             fs::create_directory(rolls / "roll.ann");
+             return std::vector<Rule>{};
+         },
+         "Is a directory"},
+        {[] {
+             return std::vector<Rule>{{FileOperation::openRead, "/roll.ann", EACCES}};
+         },
+         "Permission denied"},
     };
-    for (const auto& arrange : cases) {
-        std::vector<Rule> faults = arrange();
+    for (const Case& c : cases) {
+        std::vector<Rule> faults = c.arrange();
         std::string report =
-            ExpectConverted(In("roll.bar"), In("roll_BAR_e.mid"), std::move(faults));
+            ExpectConverted(In("roll.bar"), In("roll_BAR_e.mid"), std::move(faults),
+                            std::string("cannot read the annotation file roll.ann: ") + c.reason +
+                                "; converted with the default tempo and no texts");
         EXPECT_NE(
             report.find("\n ** Unable to open ANN file : " + In("roll.ann") + "\nAn old roll"),
             std::string::npos)

@@ -22,7 +22,7 @@ namespace {
 TEST(RendererPool, ARendererGivenBackIsUsedAgainAndOneInUseIsNot) {
     TempDir dir;
     const fs::path font = dir / "font.sf2";
-    fs::copy_file(kDefaultSoundFont, font);
+    fs::copy_file(TEST_SOUND_FONT, font);
     RendererPool pool(font.string());
     {
         RendererPool::Lease first = pool.Take();
@@ -44,7 +44,7 @@ TEST(RendererPool, ASoundFontThatCannotBeLoadedIsNotTriedAgain) {
     const fs::path font = dir / "font.sf2";
     RendererPool pool(font.string());
     EXPECT_THROW(pool.Take(), CFileException);
-    fs::copy_file(kDefaultSoundFont, font);
+    fs::copy_file(TEST_SOUND_FONT, font);
     try {
         pool.Take();
         ADD_FAILURE() << "loaded again";
@@ -63,7 +63,7 @@ TEST(RendererPool, WithoutRoomForAnotherRendererThreadsWaitForOne) {
     roll.Doc().m_strFileTitle = "roll";
     roll.Doc().WriteMidiFile();
     const fs::path font = dir / "font.sf2";
-    fs::copy_file(kDefaultSoundFont, font);
+    fs::copy_file(TEST_SOUND_FONT, font);
     const std::uintmax_t fontSize = fs::file_size(font);
     for (int renderers : {1, 2}) {
         int allowed = renderers - 1;  // the first needs no room beyond its own
@@ -95,7 +95,7 @@ TEST(RendererPool, WithoutRoomForAnotherRendererThreadsWaitForOne) {
         std::vector<RendererPool::Lease> held;
         for (int i = 0; i < renderers; ++i) held.push_back(pool.Take());
         EXPECT_THROW(pool.Take(), CFileException) << renderers;
-        fs::copy_file(kDefaultSoundFont, font);
+        fs::copy_file(TEST_SOUND_FONT, font);
     }
 }
 

@@ -146,6 +146,12 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
             text += " (" + lookalike + " is not read: the annotation file is " + name + ")";
         result.messages.push_back({input.path, std::move(text)});
     }
+    // One there that cannot be read (no permission, a folder, a pipe) is said with the reason.
+    if (!doc.m_annotationUnreadable.empty() && result.status == RollStatus::written)
+        result.messages.push_back(
+            {input.path, "cannot read the annotation file " + doc.m_strFileTitle.ToStdString() +
+                             ".ann: " + doc.m_annotationUnreadable +
+                             "; converted with the default tempo and no texts"});
     std::size_t warnings = result.messages.size();  // the messages so far are warnings
     // The counts for --json take a pass over the events; the texts cut short only a look at them.
     MidiSummary summary = settings.json ? SummarizeMidi(doc) : MidiSummary{};
@@ -166,9 +172,10 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
             } else {
                 result.status = RollStatus::failed;
                 result.messages.push_back(
-                    {input.path, expression->Error()
-                                     ? ExpressionFailure(expression->Error(), input.path)
-                                     : "no expression file written"});
+                    {input.path,
+                     (expression->Error() ? ExpressionFailure(expression->Error(), input.path)
+                                          : "no expression file written") +
+                         EarlierOutputNote(expression->Path().ToStdString())});
             }
         }
         if (settings.outputs) settings.outputs->Write(doc, input, result, expression);
@@ -180,6 +187,7 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         }
     }
     if (reason) result.messages.push_back({input.path, *reason});
+    result.warnings = warnings;
 
     if (settings.json) {
         RollRecord record;

@@ -38,6 +38,7 @@ struct RollResult {
     bool midiWritten = false;
     std::string report;  // the report, or with --json the JSON line (no final line break)
     std::vector<RollMessage> messages;  // warnings first, then why it was not written
+    std::size_t warnings = 0;           // how many of the messages are warnings
     // The picture and the sound file written after the MIDI file, when they were.
     std::optional<std::string> picture;
     std::optional<std::string> audio;

@@ -92,6 +92,7 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& allArgs) {
     app.add_flag("-r,--recursive", options.recursive);
     app.add_flag("--json", options.json);
     app.add_flag("--sync", options.sync);
+    app.add_flag("--strict", options.strict);
     app.add_flag("-h,--help", options.help);
     app.add_flag("-V,--version", options.version);
     app.add_option("-j,--jobs", jobs)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -200,6 +201,8 @@ std::string ConvertUsageText() {
            "                        reports\n"
            "      --sync            flush each file written and its folder to the disk, so\n"
            "                        that it survives a power cut once reported (slower)\n"
+           "      --strict          count a roll with a warning as failed (exit status 1);\n"
+           "                        its outputs are written and reported all the same\n"
            "  -h, --help            print this help and exit\n"
            "  -V, --version         print the version and exit\n"
            "\n"

@@ -18,6 +18,7 @@ struct ConvertOptions {
     bool recursive = false;                // convert the rolls under named folders
     bool json = false;                     // JSON Lines instead of the text reports
     bool sync = false;                     // flush each output and its folder to the disk
+    bool strict = false;                   // a roll with a warning counts as failed
     unsigned jobs = 0;                     // 0: one per processor
     std::optional<PictureFormat> picture;  // write the roll's picture in this format
     double pixelsPerInch = 40;  // the picture's density: pixels (PDF: points) an inch of roll

@@ -64,14 +64,18 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
             result.picture = path.ToStdString();
         } catch (...) {
             Fail(input, result,
-                 DescribeFailure(std::current_exception(), input.path, "draw the picture").Text());
+                 DescribeFailure(std::current_exception(), input.path, "draw the picture").Text() +
+                     EarlierOutputNote(path.ToStdString()));
         }
     }
+    const std::string soundPath =
+        m_renderers ? OutputPathOf(doc, SoundOutputExtension(Settings().audioFormat)).ToStdString()
+                    : std::string();
     if (m_renderers && expression && !expressionWritten) {
         // The sound asked for is the expression file's: the plain MIDI file would sound else.
         Fail(input, result,
              std::string("no ") + SoundFileWord(Settings().audioFormat) +
-                 ": its expression file was not written");
+                 ": its expression file was not written" + EarlierOutputNote(soundPath));
     } else if (m_renderers) {
         const SoundFormat format = Settings().audioFormat;
         const std::string word = SoundFileWord(format);
@@ -82,12 +86,16 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
         } catch (const CException& e) {
             // The sound font was checked before the run, but has gone or changed since: said
             // about every roll, as each lacks its WAV file.
-            Fail(input, result, "sound font " + e.Path() + ": " + e.Reason());
+            Fail(input, result,
+                 "sound font " + e.Path() + ": " + e.Reason() + EarlierOutputNote(soundPath));
         } catch (const AudioError& e) {
-            Fail(input, result, std::string("cannot render the ") + word + ": " + e.what());
+            Fail(input, result,
+                 std::string("cannot render the ") + word + ": " + e.what() +
+                     EarlierOutputNote(soundPath));
         } catch (...) {
             Fail(input, result,
-                 DescribeFailure(std::current_exception(), input.path, render).Text());
+                 DescribeFailure(std::current_exception(), input.path, render).Text() +
+                     EarlierOutputNote(soundPath));
         }
         if (renderer) {
             const CString path = OutputPathOf(doc, SoundOutputExtension(format));
@@ -96,10 +104,13 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
                                  format);
                 result.audio = path.ToStdString();
             } catch (const AudioError& e) {
-                Fail(input, result, std::string("cannot render the ") + word + ": " + e.what());
+                Fail(input, result,
+                     std::string("cannot render the ") + word + ": " + e.what() +
+                         EarlierOutputNote(soundPath));
             } catch (...) {
                 Fail(input, result,
-                     DescribeFailure(std::current_exception(), input.path, render).Text());
+                     DescribeFailure(std::current_exception(), input.path, render).Text() +
+                         EarlierOutputNote(soundPath));
             }
         }
     }

@@ -93,10 +93,25 @@ void Walk(const std::string& top, std::vector<RollInput>& found) {
     }
 }
 
-// The MIDI file a roll would write, by its folder's device and inode and the file name (or, when
-// the folder cannot be looked at or is yet to be made, by the path); none for a name that is not
-// a roll's or a file that cannot be converted at all.
+// The MIDI file a roll would write, by the device and inode of the deepest part of its folder
+// that exists and the rest of the path from there (so that a folder reached through a link is
+// the folder itself, made yet or not); none for a name that is not a roll's or a file that
+// cannot be converted at all.
 using OutputKey = std::tuple<dev_t, ino_t, std::string>;
+
+OutputKey KeyInFolder(std::string folder, std::string rest) {
+    for (;;) {
+        while (folder.size() > 1 && folder.ends_with('/')) folder.pop_back();
+        struct stat st {};
+        if (StatPath(folder.empty() ? "." : folder, &st) == 0 && S_ISDIR(st.st_mode))
+            return OutputKey{st.st_dev, st.st_ino, rest};
+        if (folder.empty() || folder == "/") return OutputKey{0, 0, folder + "/" + rest};
+        const std::size_t slash = folder.rfind('/');
+        const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+        rest = folder.substr(start) + "/" + rest;
+        folder.resize(slash == std::string::npos ? 0 : slash == 0 ? 1 : slash);
+    }
+}
 
 std::optional<OutputKey> OutputKeyOf(const std::string& path, const std::string& outputFolder) {
     // A name that is not a regular file (missing, a folder) fails without writing anything.
@@ -109,11 +124,7 @@ std::optional<OutputKey> OutputKeyOf(const std::string& path, const std::string&
     CString name = full.Mid(slash + 1);
     if (!CRollscribeDoc::IsRollFileName(name)) return std::nullopt;
     std::string output = OutputFileName(RollTitleOf(name), kMidiExtension).ToStdString();
-    // Output folders are all named from the one folder asked for, so their paths compare.
-    if (!outputFolder.empty()) return OutputKey{0, 0, outputFolder + output};
-    struct stat st {};
-    if (StatPath(folder, &st) != 0) return OutputKey{0, 0, folder + "/" + output};
-    return OutputKey{st.st_dev, st.st_ino, output};
+    return KeyInFolder(outputFolder.empty() ? folder : outputFolder, output);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 
@@ -13,6 +15,14 @@ namespace rollscribe {
 class ExpressionOutput;
 struct RollInput;
 struct RollResult;
+
+// Said after an output that was not written: the file at its path, if any, is an earlier run's
+// and does not go with the new MIDI file. Empty when there is no such file.
+inline std::string EarlierOutputNote(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    return "; " + path + " is from an earlier run";
+}
 
 // The outputs asked for besides each MIDI file.
 struct RollOutputSettings {

@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
     ProgressBar progress(err.IsTerminal() && (inputs.size() > 1 || options.audio), inputs.size());
     if (options.audio) settings.progressEvery = std::chrono::milliseconds(200);
     std::size_t reports = 0, written = 0, failed = 0, pictures = 0, wavFiles = 0,
-                expressionFiles = 0;
+                expressionFiles = 0, withWarnings = 0;
     bool anyFailure = false;
     ConvertRolls(
         inputs, settings,
@@ -237,7 +237,10 @@ int main(int argc, char** argv) {
                 err.Message(message.file, message.text);
             // A roll whose picture or WAV file failed has its MIDI file written all the same.
             if (result.midiWritten) ++written;
-            if (result.status != RollStatus::written) {
+            withWarnings += result.isRoll && result.warnings > 0;
+            // With --strict a roll with a warning fails the run, its outputs kept.
+            if (result.status != RollStatus::written ||
+                (options.strict && result.isRoll && result.warnings > 0)) {
                 anyFailure = true;
                 if (result.isRoll) ++failed;
             }
@@ -269,8 +272,9 @@ int main(int argc, char** argv) {
             const std::string word = SoundFileWord(options.audioFormat);
             summary += Counted(wavFiles, word.c_str(), (word + "s").c_str()) + " written, ";
         }
-        err.Write(std::string(kProgram) + ": " + summary + Counted(failed, "roll", "rolls") +
-                  " failed or refused, in " + time + "\n");
+        summary += Counted(failed, "roll", "rolls") + " failed or refused, ";
+        if (withWarnings) summary += Counted(withWarnings, "roll", "rolls") + " with warnings, ";
+        err.Write(std::string(kProgram) + ": " + summary + "in " + time + "\n");
     }
     return status;
 }

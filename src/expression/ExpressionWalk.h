@@ -111,12 +111,14 @@ class ExpressionWalk {
         std::uint64_t tick = m_tick;
         std::uint32_t position = m_position;
         std::size_t struck = m_struckCount;
+        // Room to remember every note of the block as struck at one position.
+        if (m_struckPlace.size() < struck + (end - i)) GrowStruck(struck + (end - i));
         // The place of the velocity of the note written before out, as the sink counts it.
         const std::size_t base = offset + 2;
         for (; i < end; ++i) {
             const RollEvent& e = events[i];
             // A note of 0 to 127 opening (kind 1) or closing (kind 0) is index note + 128 kind
-            // of m_common; anything else is uncommon.
+            // of m_common; anything else is uncommon (a note above 127 is not written at all).
             const std::uint32_t code =
                 static_cast<std::uint32_t>(e.note) | static_cast<std::uint32_t>(e.kind) << 7;
             std::uint8_t entry = m_common[code & 255];
@@ -136,8 +138,8 @@ class ExpressionWalk {
             }
             const std::uint64_t newTick = eventTick > tick ? eventTick : tick;
             const std::uint64_t delta = newTick - last;
-            if ((code > 255) | (entry == 0) | (eventTick >= work) | (delta >= 16384) |
-                (moved & checkpoint))
+            if ((code > 255) | (static_cast<std::uint32_t>(e.note) > 127) | (entry == 0) |
+                (eventTick >= work) | (delta >= 16384) | (moved & checkpoint))
                 break;
             const std::size_t on = code >> 7;
             tick = newTick;
@@ -158,7 +160,7 @@ class ExpressionWalk {
             m_struckPlace[struck] = base + static_cast<std::size_t>(out - start);
             m_struckNote[struck] = static_cast<std::uint8_t>(e.note);
             if constexpr (Sink::kRecordsVelocities) m_struckIndex[struck] = Origin(i);
-            struck = std::min(struck + on, kMaxStruck);
+            struck += on;
             out += 3;
         }
         m_sink.Commit(out, last);
@@ -191,16 +193,25 @@ class ExpressionWalk {
             if constexpr (Sink::kRecordsVelocities) m_sink.RecordVelocity(Origin(i), velocity);
             const std::size_t token = m_sink.Note(m_tick, e.note, velocity);
             if (on) {
+                if (m_struckPlace.size() <= m_struckCount) GrowStruck(m_struckCount + 1);
                 m_struckPlace[m_struckCount] = token;
                 m_struckNote[m_struckCount] = static_cast<std::uint8_t>(e.note);
                 m_struckIndex[m_struckCount] = Origin(i);
-                m_struckCount = std::min(m_struckCount + 1, kMaxStruck);
+                ++m_struckCount;
             }
         } else if (role == kControl) {
             Control(e);
         } else if (e.kind == RollEvent::kLyric) {
             m_sink.Lyric(m_tick, e.text);
         }
+    }
+
+    // Room for at least count notes struck at one position.
+    void GrowStruck(std::size_t count) {
+        const std::size_t size = std::max(count, 2 * m_struckPlace.size());
+        m_struckPlace.resize(size);
+        m_struckNote.resize(size);
+        m_struckIndex.resize(size);
     }
 
     enum Role : std::uint8_t { kSilent, kNote, kControl };
@@ -432,12 +443,10 @@ class ExpressionWalk {
     std::uint64_t m_tick = 0;      // the MIDI file's tick reached
     std::uint32_t m_position = 0;  // the roll position reached, thousandths of an inch
     // The notes struck at the position reached: their velocities' places in the track, their
-    // notes and events. A control hole there changes the first kMaxStruck of them (a piano has
-    // 88 keys; only a roll made by hand has more notes at one position).
-    static constexpr std::size_t kMaxStruck = 255;
-    std::size_t m_struckPlace[kMaxStruck + 1];
-    std::uint8_t m_struckNote[kMaxStruck + 1];
-    std::size_t m_struckIndex[kMaxStruck + 1];
+    // notes (0 to 127) and events; a control hole there changes them all.
+    std::vector<std::size_t> m_struckPlace = std::vector<std::size_t>(256);
+    std::vector<std::uint8_t> m_struckNote = std::vector<std::uint8_t>(256);
+    std::vector<std::size_t> m_struckIndex = std::vector<std::size_t>(256);
     std::size_t m_struckCount = 0;
     std::size_t m_nextSegment = 1;           // segment 0's tempo is the header's
     std::uint64_t m_nextTempoTick = kNever;  // its tick

@@ -39,6 +39,13 @@ void CRollscribeDoc::ReadAnnotationFile() {
     CFileException error(path.ToStdString(), "", 0);
     if (!file.Open(path, CFile::modeRead, &error)) {
         m_annotationMissing = error.m_lOsError == ENOENT;
+        if (!m_annotationMissing) {
+            const std::string& reason = error.Reason();
+            const std::size_t colon = reason.find(": ");
+            m_annotationUnreadable = error.m_lOsError ? rollscribe::OsErrorText(error.m_lOsError)
+                                     : colon == std::string::npos ? reason
+                                                                  : reason.substr(colon + 2);
+        }
         m_strInfo += "\n ** Unable to open ANN file : ";
         m_strInfo += path;
         return;

@@ -71,4 +71,5 @@ void CRollscribeDoc::ResetRollInfo() {
     m_events.RemoveAll();
     m_annotationLfOnly = false;
     m_annotationMissing = false;
+    m_annotationUnreadable.clear();
 }

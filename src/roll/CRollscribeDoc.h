@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/CArchive.h"
@@ -72,6 +73,9 @@ class CRollscribeDoc : public CDocument {
     // Whether there is no annotation file by its name (AnnotationFilePath): the roll was
     // converted with the default tempo and no texts.
     bool m_annotationMissing = false;
+    // Why the annotation file by its name could not be read when it is there ("Permission
+    // denied", "not a regular file"), else empty: converted as without one.
+    std::string m_annotationUnreadable;
     // Another file of each roll loaded, written while its MIDI file is written (the expression
     // file), or null. Not the document's: its owner sets it and keeps it alive.
     rollscribe::SideOutput* m_pSideOutput = nullptr;

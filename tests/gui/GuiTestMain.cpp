@@ -109,6 +109,8 @@ int main(int argc, char** argv) {
     ::setenv("NO_AT_BRIDGE", "1", 1);
     // Playback goes nowhere: the cursor runs in real time without a sound device.
     ::setenv("ROLLSCRIBE_AUDIO_OUTPUT", "none", 1);
+    // The tests' own sound font, whatever the system's default one is.
+    ::setenv("ROLLSCRIBE_SOUNDFONT", TEST_SOUND_FONT, 1);
     // A session bus of the tests' own, for what the program asks of the desktop over it.
     TestSessionBus bus(root.Path());
 

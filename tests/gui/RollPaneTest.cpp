@@ -608,7 +608,7 @@ class SlowSoundFont {
         PumpUntil([] { return SoundFontLoad::Running() == 0; }, 20s);
         SetFileFaultHook(nullptr);
     }
-    static const char* Path() { return kDefaultSoundFont; }
+    static const char* Path() { return TEST_SOUND_FONT; }
     // Lets the open go on; error: 0, or the errno value that it fails with.
     void Release(int error) {
         s_error = error;

@@ -6,6 +6,10 @@
 #include <string_view>
 #include <vector>
 
+// The sound font the tests play with, named by its own path so that whatever the system's
+// default sound font points to changes nothing: the small one scripts/install-deps.sh installs.
+#define TEST_SOUND_FONT "/usr/share/sounds/sf2/TimGM6mb.sf2"
+
 namespace testing_support {
 
 using Bytes = std::vector<std::uint8_t>;
