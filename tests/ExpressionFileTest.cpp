@@ -239,22 +239,28 @@ TEST(ExpressionFile, EveryTrackUpTo239KeepsTheFileWellFormed) {
     }
     const CRollscribeDoc& doc = roll.Doc();
     TempDir dir;
-    for (std::string_view name : kProfileNames) {
-        const RollProfile profile = LoadProfile(std::string(name));
-        std::vector<std::string> expected;
-        for (const RollEvent& e : doc.m_events)
-            if (e.note <= 127 && profile.IsNote(e.note))
-                expected.push_back(std::to_string(TickTimeOf(e.time)) + " " +
-                                   std::to_string(e.note) + (e.kind ? " on" : " off"));
-        const fs::path path = dir / "x.mid";
-        WriteExpressionFile(doc, profile, CString(path.string()));
-        const Bytes first = ReadFile(path);
-        EXPECT_EQ(NoteEvents(Text(first), profile), expected) << name;
-        ShellRun run = RunShell(std::string(MIDI_READER) + " " + Q(path));
-        EXPECT_EQ(run.status, 0) << name << ": " << run.err;
-        WriteExpressionFile(doc, profile, CString(path.string()));
-        EXPECT_EQ(ReadFile(path), first) << name;
-    }
+    // As punched, the notes are the roll's own; through the tracker bar (holes merged, ends
+    // later) the file must be just as well formed.
+    for (const bool punched : {true, false})
+        for (std::string_view name : kProfileNames) {
+            RollProfile profile = LoadProfile(std::string(name));
+            if (punched) profile.trackerBar = {kStandardFirstNote, 0, 0, 0, 0};
+            std::vector<std::string> expected;
+            for (const RollEvent& e : doc.m_events)
+                if (e.note <= 127 && profile.IsNote(e.note))
+                    expected.push_back(std::to_string(TickTimeOf(e.time)) + " " +
+                                       std::to_string(e.note) + (e.kind ? " on" : " off"));
+            const fs::path path = dir / "x.mid";
+            WriteExpressionFile(doc, profile, CString(path.string()));
+            const Bytes first = ReadFile(path);
+            if (punched) {
+                EXPECT_EQ(NoteEvents(Text(first), profile), expected) << name;
+            }
+            ShellRun run = RunShell(std::string(MIDI_READER) + " " + Q(path));
+            EXPECT_EQ(run.status, 0) << name << ": " << run.err;
+            WriteExpressionFile(doc, profile, CString(path.string()));
+            EXPECT_EQ(ReadFile(path), first) << name;
+        }
 }
 
 // More notes at one position than a piano has keys: a control hole there re-levels them all.
@@ -263,8 +269,10 @@ TEST(ExpressionFile, AControlHoleReLevelsEveryNoteStruckAtItsPosition) {
     for (int i = 0; i < 300; ++i) roll.Raw(RollEvent::kTrackOpened, 80, 1000);
     roll.Raw(RollEvent::kTrackOpened, 109, 1000).Raw(RollEvent::kTrackClosed, 109, 1100);
     for (int i = 0; i < 300; ++i) roll.Raw(RollEvent::kTrackClosed, 80, 1100);
+    RollProfile profile = LoadProfile("88-note");
+    profile.trackerBar = {kStandardFirstNote, 0, 0, 0, 0};  // as punched
     TempDir dir;
-    WriteExpressionFile(roll.Doc(), LoadProfile("88-note"), CString((dir / "x.mid").string()));
+    WriteExpressionFile(roll.Doc(), profile, CString((dir / "x.mid").string()));
     EXPECT_EQ(MidiTrace(Text(ReadFile(dir / "x.mid")), "on"),
               std::vector<std::string>(300, "400 on 80 85"));
 }
