@@ -6,6 +6,7 @@
 #include <wx/stdpaths.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
@@ -45,16 +46,20 @@ ConversionChoice CAppSettings::ReadConversion() {
     m_config->Read("RollSystem", &profile);
     m_config->Read("OutputFolder", &folder);
     m_config->SetPath("/");
-    choice.profile = PathBytes(profile);
-    choice.outputFolder = PathBytes(folder);
+    choice.profile = ValueBytes(profile);
+    choice.outputFolder = ValueBytes(folder);
+    // A relative folder would be taken from wherever the program was started.
+    m_refusedOutputFolder.clear();
+    if (!choice.outputFolder.empty() && choice.outputFolder.front() != '/')
+        m_refusedOutputFolder = std::exchange(choice.outputFolder, std::string());
     return choice;
 }
 
 void CAppSettings::SaveConversion(const ConversionChoice& choice) {
     m_config->SetPath(ConversionGroup());
     m_config->Write("Expression", choice.expression);
-    m_config->Write("RollSystem", WxPath(choice.profile));
-    m_config->Write("OutputFolder", WxPath(choice.outputFolder));
+    m_config->Write("RollSystem", ValueOf(choice.profile));
+    m_config->Write("OutputFolder", ValueOf(choice.outputFolder));
     m_config->SetPath("/");
     Flush();
 }
@@ -111,16 +116,29 @@ std::string CAppSettings::SoundFont() {
     m_config->SetPath(PlaybackGroup());
     m_config->Read("SoundFont", &font);
     m_config->SetPath("/");
-    return PathBytes(font);
+    return ValueBytes(font);
 }
 
-CAppSettings::CAppSettings() {
+std::string CAppSettings::ValueBytes(const wxString& value) const {
+    const wxCharBuffer buffer = value.mb_str(*m_conv);
+    return buffer.data() ? std::string(buffer.data(), buffer.length()) : std::string();
+}
+
+wxString CAppSettings::ValueOf(const std::string& bytes) const {
+    return wxString(bytes.data(), *m_conv, bytes.size());
+}
+
+// Bytes that are not UTF-8 stand for themselves (as private-use characters) rather than turning
+// the whole file into Latin-1, so that every other value is read as written and each is written
+// back with the same bytes.
+CAppSettings::CAppSettings()
+    : m_conv(std::make_unique<wxMBConvUTF8>(wxMBConvUTF8::MAP_INVALID_UTF8_TO_PUA)) {
     // A damaged settings file only loses the list: the toolkit's complaints about its lines
     // (log messages and consistency checks) are not for the user.
     wxLogNull quiet;
     wxAssertHandler_t checks = wxSetAssertHandler(nullptr);
     m_config = std::make_unique<wxFileConfig>(wxEmptyString, wxEmptyString, FilePath(),
-                                              wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
+                                              wxEmptyString, wxCONFIG_USE_LOCAL_FILE, *m_conv);
     // Values are file names, kept as written: "$HOME" in a name is not to be expanded.
     m_config->SetExpandEnvVars(false);
     wxSetAssertHandler(checks);

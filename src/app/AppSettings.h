@@ -19,7 +19,8 @@ struct FrameLayout;
 // the main window's layout and how rolls are converted there; the user may add the sound font that
 // playback uses (SoundFont in the group Playback). The file is rewritten atomically (a temporary
 // file renamed over it) with mode 0666 less the umask. A missing, unreadable or damaged file is not
-// an error: the list then starts empty.
+// an error: the list then starts empty. The file is UTF-8; a byte that is not is kept as it stands,
+// in that value only, and written back unchanged.
 class CAppSettings {
   public:
     CAppSettings();
@@ -38,8 +39,11 @@ class CAppSettings {
     void SaveLayout(const FrameLayout& layout);
 
     // How rolls are converted (group Conversion: Expression, RollSystem, OutputFolder): as
-    // first started when none is kept.
+    // first started when none is kept. An output folder that is not a full path is not used
+    // (the outputs go beside the roll): RefusedOutputFolder() then names it.
     ConversionChoice ReadConversion();
+    // The output folder ReadConversion() last left out; empty when none.
+    const std::string& RefusedOutputFolder() const noexcept { return m_refusedOutputFolder; }
     // Writes it at once.
     void SaveConversion(const ConversionChoice& choice);
 
@@ -58,8 +62,13 @@ class CAppSettings {
     static wxString ConversionGroup();
     // Writes the file (and its folder) now.
     void Flush();
+    // A value's bytes, and the value for bytes, as the file holds them.
+    std::string ValueBytes(const wxString& value) const;
+    wxString ValueOf(const std::string& bytes) const;
 
+    std::unique_ptr<wxMBConv> m_conv;
     std::unique_ptr<wxFileConfig> m_config;
+    std::string m_refusedOutputFolder;
 };
 
 }  // namespace rollscribe

@@ -4,6 +4,7 @@
 #include <wx/docview.h>
 #include <wx/evtloop.h>
 #include <wx/filename.h>
+#include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 
 #include <csignal>
@@ -141,6 +142,13 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
     frame->Show(true);
     frame->Update();
     frame->DragAcceptFiles(true);
+    if (const std::string& refused = m_settings->RefusedOutputFolder(); !refused.empty()) {
+        wxMessageBox("The output folder in the settings is not a full path, so it is not used:\n" +
+                         WxText(refused) + "\n(" + CAppSettings::FilePath() +
+                         ")\n\nThe outputs are written beside each roll; Roll > Output Folder "
+                         "chooses another folder.",
+                     ProgramName(), wxOK | wxICON_EXCLAMATION, frame);
+    }
     return true;
 }
 

@@ -921,6 +921,45 @@ TEST_F(RollPane_, TheOutputFolderTakesTheOutputsOrSaysWhyNot) {
     EXPECT_EQ(Pane().Scene(), nullptr);
 }
 
+// An output folder kept as anything but a full path is refused with a message: the outputs go
+// beside the roll, never below the folder the program was started from.
+TEST_F(RollPane_, ARelativeOutputFolderIsRefused) {
+    const fs::path roll = WriteShortRoll(m_rolls, "aside");
+    for (const std::string folder : {"../escaped", "$HOME/x", "out"}) {
+        CAppSettings().SaveConversion({false, "", folder});
+        CAppSettings settings;
+        EXPECT_EQ(settings.ReadConversion().outputFolder, "") << folder;
+        EXPECT_EQ(settings.RefusedOutputFolder(), folder);
+    }
+    ExpectMessageBox box;
+    wxTEST_DIALOG(ASSERT_TRUE(Start(roll)), box);
+    EXPECT_NE(Utf8(*box.Text()).find("not a full path, so it is not used:\nout\n"),
+              std::string::npos)
+        << Utf8(*box.Text());
+    EXPECT_EQ(Roll().Conversion().outputFolder, "");
+    EXPECT_EQ(Doc().ConvertedMidiFile(), m_rolls.Path("aside_BAR_e.mid").string());
+}
+
+// A byte that is not UTF-8 in the settings file stays in its value, and every other value is
+// read and written back as it stands.
+TEST_F(RollPane_, SettingsKeepTheirBytes) {
+    const fs::path file = m_config.Path() / "Quorvel_Software" / "rollscribe.conf";
+    fs::create_directories(file.parent_path());
+    const std::string group = "[BAR/ANN\\ to\\ Vellum\\ file\\ converter/";
+    const std::string conversion = group +
+                                   "Conversion]\nExpression=1\nRollSystem=/p/M\xc3\xbcsik.json\n"
+                                   "OutputFolder=/o\xff\xfe\n";
+    WriteFile(file, conversion + group + "Playback]\nSoundFont=/s/M\xc3\xbcsik.sf2\n");
+    const ConversionChoice read = CAppSettings().ReadConversion();
+    EXPECT_EQ(read.profile, "/p/M\xc3\xbcsik.json");
+    EXPECT_EQ(read.outputFolder, "/o\xff\xfe");
+    EXPECT_EQ(CAppSettings().SoundFont(), "/s/M\xc3\xbcsik.sf2");
+    CAppSettings().SaveConversion(read);
+    const std::string kept = Slurp(file);
+    EXPECT_NE(kept.find(conversion), std::string::npos) << kept;
+    EXPECT_NE(kept.find("SoundFont=/s/M\xc3\xbcsik.sf2\n"), std::string::npos) << kept;
+}
+
 // A profile that cannot be read is named with what is wrong; the MIDI file is written and the
 // roll shown all the same, without the expression.
 TEST_F(RollPane_, AProfileThatCannotBeReadIsNamedAndTheRollStillShows) {
