@@ -76,6 +76,9 @@ class CRollscribeDoc : public CDocument {
     // Why the annotation file by its name could not be read when it is there ("Permission
     // denied", "not a regular file"), else empty: converted as without one.
     std::string m_annotationUnreadable;
+    // Whether the last load ran to its end: the roll converted and its MIDI file written (false
+    // after a file of another type, or a load that failed).
+    bool m_converted = false;
     // Another file of each roll loaded, written while its MIDI file is written (the expression
     // file), or null. Not the document's: its owner sets it and keeps it alive.
     rollscribe::SideOutput* m_pSideOutput = nullptr;
