@@ -162,6 +162,30 @@ TEST(SceneTexts, HeaderSummaryNamesNumberTypeTempoLengthAndRange) {
               "5");
 }
 
+// A roll read without its annotation file shows no defaults as its own: the header says so.
+TEST(SceneTexts, TheHeaderSaysWhenNoAnnotationFileWasRead) {
+    const std::pair<bool, std::string> cases[] = {
+        {true, ""}, {false, "Permission denied"}, {false, ""}};
+    for (const auto& [missing, unreadable] : cases) {
+        HandRoll roll;
+        roll.Hole(60, 0, 2400);
+        roll.Doc().m_annotationMissing = missing;
+        roll.Doc().m_annotationUnreadable = unreadable;
+        roll.Doc().m_strFileTitle = "CASE";
+        RollScene scene(roll.Doc());
+        const bool read = !missing && unreadable.empty();
+        EXPECT_EQ(scene.Header().note, read      ? ""
+                                       : missing ? "no annotation file"
+                                                 : "annotation file not read");
+        EXPECT_EQ(scene.Header().title, read ? "Hand-made roll" : "CASE");
+        EXPECT_EQ(HeaderCredits(scene),
+                  read ? "Composer Composer Info  \u00B7  Performer Performer Info" : "");
+        EXPECT_EQ(HeaderSummary(scene).rfind("Roll H-1  \u00B7  Generic", 0) == 0, read)
+            << HeaderSummary(scene);
+        EXPECT_EQ(HeaderSummary(scene).rfind("Generic  \u00B7  Tempo 100", 0) == 0, !read);
+    }
+}
+
 // With the expression shown, the status bar names a control hole by what it does; a note's hole
 // stays a note.
 TEST(SceneTexts, AControlHoleIsNamedByWhatItDoes) {

@@ -619,9 +619,12 @@ class Drawing {
         const double legendWidth = LegendWidth();
         const bool legend = m_view.width >= 900;
         const double textRight = m_view.width - (legend ? legendWidth + 24 : 12);
-        const std::string_view title =
-            Fitting(m_canvas, m_scene.Header().title, kTitleFont, textRight - 12);
-        m_canvas.Text(12, 21, title, kTitleFont, palette::kTitle);
+        // A roll read without its annotation file says so where its title would be.
+        const SceneHeader& header = m_scene.Header();
+        const std::string_view title = Fitting(
+            m_canvas, header.note.empty() ? header.title : header.note, kTitleFont, textRight - 12);
+        m_canvas.Text(12, 21, title, kTitleFont,
+                      header.note.empty() ? palette::kTitle : palette::kSubtitle);
         // Composer and performer after the title, as far as they fit.
         const double creditsX = 12 + m_canvas.TextWidth(title, kTitleFont) + 14;
         const std::string credits = HeaderCredits(m_scene);

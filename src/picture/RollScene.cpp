@@ -41,6 +41,13 @@ RollScene::RollScene(const CRollscribeDoc& doc) : RollScene() {
     m_header.tempo = doc.m_tempo;
     m_header.microsecondsPerQuarter = MidiTempoFor(doc.m_tempo);
     m_header.range = PlayableRangeFor(doc.m_strRollType);
+    if (doc.m_annotationMissing || !doc.m_annotationUnreadable.empty()) {
+        m_header.note = doc.m_annotationMissing ? "no annotation file" : "annotation file not read";
+        m_header.title = DisplayText(doc.m_strFileTitle.View());
+        m_header.rollNumber.clear();
+        m_header.composer.clear();
+        m_header.performer.clear();
+    }
 
     // First pass: the holes of each track and the number of markers, so that everything is
     // stored once, in place. Times are taken as never going backwards (and never below 0), as

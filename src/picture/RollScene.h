@@ -44,7 +44,12 @@ struct SceneMarker {
 
 // What the picture's header says, as UTF-8 for showing.
 struct SceneHeader {
+    // The annotation file's title; the roll file's name when none was read.
     std::string title;
+    // Shown in place of the title and the credits when no annotation file was read ("no
+    // annotation file", "annotation file not read"), so that the defaults are not shown as the
+    // roll's own; empty otherwise. The roll number, composer and performer are empty then.
+    std::string note;
     std::string rollNumber;
     std::string rollType;
     std::string composer;

@@ -25,7 +25,8 @@ std::string Inches(std::int32_t time) {
 std::string HeaderSummary(const RollScene& scene) {
     const SceneHeader& header = scene.Header();
     std::string text =
-        "Roll " + header.rollNumber + kDot + header.rollType + kDot + "Tempo " + header.tempoText;
+        header.rollNumber.empty() ? std::string() : "Roll " + header.rollNumber + kDot;
+    text += header.rollType + kDot + "Tempo " + header.tempoText;
     if (header.tempoText != std::to_string(header.tempo))
         text += " (played at " + std::to_string(header.tempo) + ")";
     text += kDot + FormatClock(scene.SecondsAt(scene.EndTime()), 1) + kDot +

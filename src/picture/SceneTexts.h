@@ -13,8 +13,8 @@
 
 namespace rollscribe {
 
-// The line under the title: roll number, type, tempo, length, holes and the notes played, and
-// the profile of the expression shown.
+// The line under the title: roll number (when there is one), type, tempo, length, holes and the
+// notes played, and the profile of the expression shown.
 std::string HeaderSummary(const RollScene& scene);
 
 // What follows the title: "Composer NAME  ·  Performer NAME", either left out when the
