@@ -29,7 +29,7 @@ void CFramePanes::TakeDraggedShare() {
     wxAuiDockInfo* dock = PictureDock();
     if (!dock || m_applied < 0 || dock->size == m_applied) return;
     // The view's height is still that of the layout with the dragged edge.
-    const int view = m_view.GetSize().y;
+    const int view = ViewHeight();
     if (view > 0) m_share = static_cast<double>(dock->size) / (dock->size + view);
     m_applied = dock->size;
 }
@@ -84,7 +84,7 @@ void CFramePanes::UpdateLayout() {
 
 void CFramePanes::MeasureFixed(int laidOutHeight) {
     wxAuiDockInfo* dock = PictureDock();
-    const int view = m_view.GetSize().y;
+    const int view = ViewHeight();
     if (!dock || laidOutHeight <= 0 || view <= 0) return;
     m_fixed = laidOutHeight - view - dock->size;
     // No smaller than the bands, the report's and the picture's least heights need, with what
@@ -93,6 +93,12 @@ void CFramePanes::MeasureFixed(int laidOutHeight) {
     const wxSize least = frame->GetSize() - frame->GetClientSize() +
                          wxSize(m_leastWidth, m_fixed + m_viewLeast + m_pictureLeast);
     if (frame->GetMinSize() != least) frame->SetMinSize(least);
+}
+
+int CFramePanes::ViewHeight() {
+    int height = m_view.GetSize().y;
+    if (m_overView && GetPane(m_overView).IsShown()) height += m_overView->GetSize().y;
+    return height;
 }
 
 void CFramePanes::OnFrameSize(wxSizeEvent& event) {

@@ -18,6 +18,8 @@ class CFramePanes : public wxAuiManager {
     void SetPictureShare(double share);
     // Lays the panes out again, as Update does, the picture's band at its share.
     void UpdateLayout();
+    // A band right over the view that counts as part of the view's height while it is shown.
+    void SetOverView(wxWindow* band) { m_overView = band; }
 
   private:
     wxAuiDockInfo* PictureDock();
@@ -29,9 +31,12 @@ class CFramePanes : public wxAuiManager {
     // What the bands and borders take of a client area of the height last laid out.
     void MeasureFixed(int laidOutHeight);
     void OnFrameSize(wxSizeEvent& event);
+    // The view's height with the band over it.
+    int ViewHeight();
 
     wxWindow& m_view;
     wxWindow& m_picture;
+    wxWindow* m_overView = nullptr;
     int m_leastWidth;
     int m_viewLeast;
     int m_pictureLeast;

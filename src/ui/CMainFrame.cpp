@@ -1,10 +1,12 @@
 #include "ui/CMainFrame.h"
 
+#include <gtk/gtk.h>
 #include <wx/dcclient.h>
 #include <wx/display.h>
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 #include <wx/iconbndl.h>
+#include <wx/infobar.h>
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
@@ -112,6 +114,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
                      wxAuiPaneInfo().Name(kViewPane).CenterPane().MinSize(-1, reportLeast));
     CreateBands();
     AddRollPane();
+    AddWarningsPane();
     CreateStatusBarPanes();
     // A window so small that the report or the picture could not be used is not allowed: the
     // panes set the least size from the bands' height as they lay them out.
@@ -168,6 +171,106 @@ void CMainFrame::AddRollPane() {
                                      .PaneBorder(false)
                                      .BestSize(-1, 320)
                                      .MinSize(-1, kPictureLeast));
+}
+
+void CMainFrame::AddWarningsPane() {
+    // A bar right over the report, below the bands, shown only while the roll on show has
+    // warnings; it counts as part of the report's height, so the window's least size holds.
+    m_warnings = new wxInfoBar(this);
+    m_warnings->SetShowHideEffects(wxSHOW_EFFECT_NONE, wxSHOW_EFFECT_NONE);
+    m_panes->AddPane(m_warnings, wxAuiPaneInfo()
+                                     .Name(kWarningsPane)
+                                     .Top()
+                                     .Layer(0)
+                                     .Row(2)
+                                     .CaptionVisible(false)
+                                     .CloseButton(false)
+                                     .Floatable(false)
+                                     .Movable(false)
+                                     .Dockable(false)
+                                     .PaneBorder(false)
+                                     .Fixed()
+                                     .Hide());
+    m_panes->SetOverView(m_warnings);
+    // Its close button hides it until the next roll.
+    m_warnings->Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) {
+        if (event.GetId() != wxID_CLOSE) return event.Skip();
+        ShowWarnings(wxEmptyString);
+    });
+}
+
+void CMainFrame::ShowWarnings(const wxString& text) {
+    wxAuiPaneInfo& pane = m_panes->GetPane(m_warnings);
+    if (text == m_warningsText && pane.IsShown() == !text.empty()) return;
+    m_warningsText = text;
+    if (!text.empty()) m_warnings->ShowMessage(text, wxICON_WARNING);
+    pane.Show(!text.empty());
+    FitWarnings();
+    m_panes->UpdateLayout();
+    // Its text's width is known once it has been laid out.
+    if (!text.empty())
+        CallAfter([this] {
+            if (FitWarnings()) m_panes->UpdateLayout();
+        });
+}
+
+namespace {
+
+// The first label within a widget.
+GtkWidget* LabelIn(GtkWidget* widget) {
+    if (GTK_IS_LABEL(widget)) return widget;
+    if (!GTK_IS_CONTAINER(widget)) return nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    GtkWidget* label = nullptr;
+    for (GList* child = children; child && !label; child = child->next)
+        label = LabelIn(GTK_WIDGET(child->data));
+    g_list_free(children);
+    return label;
+}
+
+// The height an info bar as wide as width needs for its text's lines: the toolkit's bar asks
+// for the height of its text at the text's natural width, however narrow it is.
+int InfoBarHeight(wxInfoBar& bar, int width) {
+    GtkWidget* widget = bar.GetHandle();
+    gint best = 0;
+    gtk_widget_get_preferred_height(widget, nullptr, &best);
+    GtkWidget* label = LabelIn(widget);
+    GtkWidget* actions = gtk_info_bar_get_action_area(GTK_INFO_BAR(widget));
+    // The text's width, once the bar has been laid out: the bar's less what is beside the text.
+    const int around =
+        gtk_widget_get_allocated_width(widget) - gtk_widget_get_allocated_width(label);
+    if (!label || !actions || gtk_widget_get_allocated_width(label) <= 1 || around < 0 ||
+        width <= around)
+        return best;
+    gint labelHeight = 0;
+    gint actionsHeight = 0;
+    gtk_widget_get_preferred_height(label, nullptr, &labelHeight);
+    gtk_widget_get_preferred_height(actions, nullptr, &actionsHeight);
+    PangoLayout* layout = pango_layout_copy(gtk_label_get_layout(GTK_LABEL(label)));
+    pango_layout_set_width(layout, std::max(1, width - around) * PANGO_SCALE);
+    int textWidth = 0;
+    int textHeight = 0;
+    pango_layout_get_pixel_size(layout, &textWidth, &textHeight);
+    g_object_unref(layout);
+    const int padding = best - std::max(labelHeight, actionsHeight);
+    return padding + std::max(textHeight, actionsHeight);
+}
+
+}  // namespace
+
+bool CMainFrame::FitWarnings() {
+    wxAuiPaneInfo& pane = m_panes->GetPane(m_warnings);
+    // Not while the window is first being shown (at a width of a pixel or two).
+    if (!pane.IsShown() || GetClientSize().x < kLeastWidth / 2) return false;
+    // A long warning wraps: as high as its lines need at the window's width.
+    const int height = InfoBarHeight(*m_warnings, GetClientSize().x);
+    if (pane.min_size.y == height) return false;
+    pane.BestSize(-1, height).MinSize(-1, height);
+    return true;
+}
+
+wxString CMainFrame::WarningsShown() {
+    return m_panes->GetPane(m_warnings).IsShown() ? m_warningsText : wxString();
 }
 
 wxAuiToolBar* CMainFrame::CreateToolBand(const std::vector<int>& commands,
@@ -297,6 +400,8 @@ void CMainFrame::ShowStatusBar(bool show) {
 
 void CMainFrame::OnFrameSize(wxSizeEvent& event) {
     event.Skip();
+    // The warnings wrap anew at another width.
+    if (FitWarnings()) CallAfter([this] { m_panes->UpdateLayout(); });
     if (m_restoring || IsIconized() || IsFullScreen()) return;
     if (IsMaximized()) {
         m_maximized = true;
@@ -379,6 +484,9 @@ void CMainFrame::RestoreLayout(const FrameLayout& layout) {
         if (!m_panes->LoadPerspective(layout.panes, true) || !PanesAsDesigned())
             m_panes->LoadPerspective(m_defaultPanes, true);
     }
+    // Warnings belong to a roll on show, never to a kept layout.
+    m_panes->GetPane(m_warnings).Hide();
+    m_warningsText.clear();
     m_panes->SetPictureShare(layout.pictureShare);
     m_closedUpBands.clear();
     ShowToolBar(layout.toolBar);

@@ -12,6 +12,7 @@
 #include "ui/GtkKeyboardLocks.h"
 
 class wxFileHistory;
+class wxInfoBar;
 
 namespace rollscribe {
 
@@ -54,12 +55,16 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     static constexpr const char* kRollBarPane = "rollbar";
     static constexpr const char* kViewPane = "view";
     static constexpr const char* kRollPane = "rollpicture";
+    static constexpr const char* kWarningsPane = "warnings";
 
     CMainFrame(wxDocManager* manager, const wxString& title);
     ~CMainFrame() override;
 
     // The window the view draws into.
     rollscribe::CViewWindow* ViewWindow() const { return m_viewWindow; }
+    // The warnings about the roll on show, as the bar over the report shows them; empty while
+    // it is hidden.
+    wxString WarningsShown();
     // The band with the roll's picture.
     rollscribe::CRollPane* RollPane() const { return m_rollPane; }
     // The Roll menu's commands and the playback.
@@ -122,6 +127,7 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     void PaintNow() override;
     void ShowHoleText(const wxString& text) override;
     void ShowWaiting(bool waiting) override;
+    void ShowWarnings(const wxString& text) override;
 
     void DoGiveHelp(const wxString& text, bool show) override;
     wxString IdleText() const;
@@ -130,6 +136,9 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
                                  const std::vector<wxBitmap>& images);
     void CreateBands();
     void AddRollPane();
+    void AddWarningsPane();
+    // Sizes the warnings' bar for the window's width; true when its height changed.
+    bool FitWarnings();
     // Whether the panes are where this window puts them (a kept layout may have been damaged).
     bool PanesAsDesigned();
     void CreateStatusBarPanes();
@@ -166,6 +175,8 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     bool m_placePending = false;  // the kept place, to be taken once shown
     rollscribe::CViewWindow* m_viewWindow = nullptr;
     rollscribe::CRollPane* m_rollPane = nullptr;
+    wxInfoBar* m_warnings = nullptr;
+    wxString m_warningsText;
     std::unique_ptr<rollscribe::CRollController> m_roll;
     std::vector<MovedBand> m_closedUpBands;
     std::unique_ptr<rollscribe::CGtkWindowDrop> m_drop;

@@ -142,6 +142,17 @@ void CRollController::OnRollChanged(wxCommandEvent& event) {
     // messages).
     if (doc && !doc->ConvertedMidiFile().empty())
         m_host.ShowStatusNote(WrittenFilesNote(doc->ConvertedMidiFile(), doc->ExpressionFile()));
+    // What is doubtful about the roll, as the converter says it, each file by its name (the
+    // report and the caption give the roll's folder).
+    wxString warnings;
+    if (doc) {
+        for (const RollWarning& warning : doc->Warnings()) {
+            if (!warnings.empty()) warnings += "\n";
+            warnings += WxText(warning.file.substr(warning.file.rfind('/') + 1)) + ": " +
+                        WxText(warning.text);
+        }
+    }
+    m_host.ShowWarnings(warnings);
     if (!doc || doc->Scene().get() == m_pane.Scene()) return;
     m_pane.ShowScene(doc->Scene());
 }

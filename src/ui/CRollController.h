@@ -47,6 +47,8 @@ class CRollHost {
     virtual void ShowHoleText(const wxString& text) = 0;
     // Whether the pointer shows that work goes on in the background.
     virtual void ShowWaiting(bool waiting) = 0;
+    // The warnings about the roll on show, a line each, over the report; empty for none.
+    virtual void ShowWarnings(const wxString& text) = 0;
 };
 
 // The Roll menu's commands and the playback, for the roll on show: Play/Stop with a cursor over

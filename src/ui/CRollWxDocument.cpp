@@ -52,6 +52,7 @@ bool CRollWxDocument::OnNewDocument() {
     m_convertedMidi.clear();
     m_expressionFile.clear();
     m_velocities = NoteVelocities();
+    m_warnings.clear();
     m_scene.reset();
     m_roll.OnNewDocument();
     UpdateAllViews();
@@ -99,6 +100,7 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
     std::string expressionBefore = std::exchange(m_expressionFile, std::string());
     NoteVelocities velocitiesBefore = std::exchange(m_velocities, NoteVelocities());
     std::shared_ptr<const RollScene> sceneBefore = std::exchange(m_scene, nullptr);
+    std::vector<RollWarning> warningsBefore = std::exchange(m_warnings, {});
     m_roll.m_reached = false;
     wxString failure;
     wxString expressionFailure;
@@ -132,12 +134,14 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
     }
     if (m_roll.m_reached) {
         NameAfterReport();
+        m_warnings = RollWarningsOf(m_roll, path, nullptr);
     } else {
         // Nothing of the document changed.
         m_convertedMidi = std::move(convertedBefore);
         m_expressionFile = std::move(expressionBefore);
         m_velocities = std::move(velocitiesBefore);
         m_scene = std::move(sceneBefore);
+        m_warnings = std::move(warningsBefore);
     }
     m_roll.m_pSideOutput = nullptr;
     if (failure.empty()) SetDocumentSaved(true);

@@ -8,6 +8,7 @@
 #include "expression/ExpressionOutput.h"
 #include "picture/RollScene.h"
 #include "roll/CRollscribeDoc.h"
+#include "roll/RollWarnings.h"
 #include "ui/ConversionChoice.h"
 #include "ui/NoteVelocities.h"
 
@@ -62,6 +63,9 @@ class CRollWxDocument : public wxDocument {
     }
     // The expression file written for the roll on show; empty when none was.
     const std::string& ExpressionFile() const noexcept { return m_expressionFile; }
+    // What is doubtful about the roll on show (no annotation file, one that cannot be read, a
+    // roll cut short ...), as the converter warns of it; empty for a sound roll or none.
+    const std::vector<RollWarning>& Warnings() const noexcept { return m_warnings; }
     // The velocity of each hole of the roll on show in its expression file; empty without one.
     const NoteVelocities& Velocities() const noexcept { return m_velocities; }
     // The picture of the roll on show, made after its conversion, or after it was read in full
@@ -100,6 +104,7 @@ class CRollWxDocument : public wxDocument {
     std::string m_convertedMidi;
     std::string m_expressionFile;
     NoteVelocities m_velocities;
+    std::vector<RollWarning> m_warnings;
     std::shared_ptr<const RollScene> m_scene;
 
     wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);

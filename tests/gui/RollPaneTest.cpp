@@ -921,6 +921,37 @@ TEST_F(RollPane_, TheOutputFolderTakesTheOutputsOrSaysWhyNot) {
     EXPECT_EQ(Pane().Scene(), nullptr);
 }
 
+// A doubtful roll says so over the report, as the converter warns of it (naming the file that
+// looks like its annotation file), and its picture's header shows no defaults as the roll's
+// texts; the report stays as it is, and a sound roll takes the bar away.
+TEST_F(RollPane_, WarningsShowOverTheReportAndInTheHeader) {
+    const fs::path roll = m_rolls.AddRoll("CASE");
+    fs::rename(m_rolls.Path("CASE.ann"), m_rolls.Path("CASE.ANN"));
+    ASSERT_TRUE(Start(roll));
+    EXPECT_EQ(Utf8(Frame().WarningsShown()),
+              "CASE.bar: no annotation file CASE.ann; converted with the default tempo and no "
+              "texts (CASE.ANN is not read: the annotation file is CASE.ann)");
+    EXPECT_TRUE(Panes().GetPane(CMainFrame::kWarningsPane).window->IsShown());
+    ASSERT_NE(Pane().Scene(), nullptr);
+    EXPECT_EQ(Pane().Scene()->Header().note, "no annotation file");
+    const std::vector<std::string> lines = ViewLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), " Title : Roll Title Info"), lines.end());
+
+    const fs::path folder = WriteShortRoll(m_rolls, "folder");
+    fs::remove(m_rolls.Path("folder.ann"));
+    fs::create_directory(m_rolls.Path("folder.ann"));
+    ASSERT_TRUE(Manager().OpenRollFile(folder.string()));
+    EXPECT_EQ(Utf8(Frame().WarningsShown()),
+              "folder.bar: cannot read the annotation file folder.ann: Is a directory; converted "
+              "with the default tempo and no texts");
+    EXPECT_EQ(Pane().Scene()->Header().note, "annotation file not read");
+
+    ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("sound").string()));
+    EXPECT_EQ(Utf8(Frame().WarningsShown()), "");
+    EXPECT_FALSE(Panes().GetPane(CMainFrame::kWarningsPane).IsShown());
+    EXPECT_EQ(Pane().Scene()->Header().note, "");
+}
+
 // An output folder kept as anything but a full path is refused with a message: the outputs go
 // beside the roll, never below the folder the program was started from.
 TEST_F(RollPane_, ARelativeOutputFolderIsRefused) {
