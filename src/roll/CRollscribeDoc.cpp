@@ -74,4 +74,5 @@ void CRollscribeDoc::ResetRollInfo() {
     m_annotationLfOnly = false;
     m_annotationMissing = false;
     m_annotationUnreadable.clear();
+    m_rollCutAt = 0;
 }

@@ -1,5 +1,7 @@
 #include "roll/RollWarnings.h"
 
+#include <limits>
+
 #include "midi/CMidiFile.h"
 #include "roll/AnnotationLookalikes.h"
 #include "roll/CRollscribeDoc.h"
@@ -17,6 +19,15 @@ std::string AnnotationFileAsNamed(const std::string& path) {
     std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     CString title = RollTitleOf(CString(path.substr(nameStart)));
     return path.substr(0, nameStart) + title.ToStdString() + ".ann";
+}
+
+// Events past the 32-bit time range all lie at its last time: the roll is far too long for a
+// roll, or not a roll.
+std::size_t EventsPastTime(const CRollscribeDoc& doc) {
+    std::size_t past = 0;
+    for (const RollEvent& event : doc.m_events)
+        past += event.time == std::numeric_limits<std::int32_t>::max();
+    return past;
 }
 
 }  // namespace
@@ -46,6 +57,15 @@ std::vector<RollWarning> RollWarningsOf(const CRollscribeDoc& doc, const std::st
         warnings.push_back({rollPath, "cannot read the annotation file " + name + ": " +
                                           doc.m_annotationUnreadable +
                                           "; converted with the default tempo and no texts"});
+    // A roll cut short, or a file that is not a roll at all.
+    if (doc.m_rollCutAt)
+        warnings.push_back({rollPath, "the file ends inside a record (at byte " +
+                                          std::to_string(doc.m_rollCutAt) + ")"});
+    if (std::size_t past = EventsPastTime(doc))
+        warnings.push_back(
+            {rollPath, std::to_string(past) + (past == 1 ? " event lies" : " events lie") +
+                           " past the 32-bit time range (the roll is longer than 2,147,483 "
+                           "inches: later times are wrong)"});
     static_assert(CMidiFile::kMaxTextLength == 268'435'455, "the warning's number");
     if (std::size_t cut = CountCutTexts(doc))
         warnings.push_back({rollPath, std::to_string(cut) + (cut == 1 ? " text" : " texts") +
