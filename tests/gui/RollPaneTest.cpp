@@ -945,6 +945,14 @@ TEST_F(RollPane_, WarningsShowOverTheReportAndInTheHeader) {
               "folder.bar: cannot read the annotation file folder.ann: Is a directory; converted "
               "with the default tempo and no texts");
     EXPECT_EQ(Pane().Scene()->Header().note, "annotation file not read");
+    // The converter's other warnings show the same way: a roll cut short.
+    const fs::path cut = m_rolls.AddRoll("cut");
+    fs::resize_file(cut, 100);
+    ASSERT_TRUE(Manager().OpenRollFile(cut.string()));
+    EXPECT_EQ(
+        Utf8(Frame().WarningsShown()).rfind("cut.bar: the file ends inside a record (at byte ", 0),
+        0u)
+        << Utf8(Frame().WarningsShown());
 
     ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("sound").string()));
     EXPECT_EQ(Utf8(Frame().WarningsShown()), "");
