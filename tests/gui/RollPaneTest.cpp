@@ -953,6 +953,14 @@ TEST_F(RollPane_, WarningsShowOverTheReportAndInTheHeader) {
         Utf8(Frame().WarningsShown()).rfind("cut.bar: the file ends inside a record (at byte ", 0),
         0u)
         << Utf8(Frame().WarningsShown());
+    // Its close button puts it away until the next roll.
+    wxWindow* bar = Panes().GetPane(CMainFrame::kWarningsPane).window;
+    wxCommandEvent close(wxEVT_BUTTON, wxID_CLOSE);
+    close.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(close);
+    EXPECT_EQ(Utf8(Frame().WarningsShown()), "");
+    ASSERT_TRUE(Manager().OpenRollFile(cut.string()));
+    EXPECT_NE(Utf8(Frame().WarningsShown()), "");
 
     ASSERT_TRUE(Manager().OpenRollFile(m_rolls.AddRoll("sound").string()));
     EXPECT_EQ(Utf8(Frame().WarningsShown()), "");
