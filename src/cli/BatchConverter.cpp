@@ -17,7 +17,6 @@
 #include "expression/ProfileShelf.h"
 #include "midi/CMidiFile.h"
 #include "platform/CFile.h"
-#include "platform/CreateFolders.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/FailureDescription.h"
 #include "roll/MidiSummary.h"
@@ -109,8 +108,8 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
     } else {
         try {
             if (isRollName && !outputFolder.IsEmpty()) {
-                CreateFolders(input.outputFolder);
                 doc.m_strOutputDirectory = outputFolder;
+                doc.m_bCreateOutputDirectory = true;  // made once the roll is read
             }
             if (expression) {
                 expression->Reset();
