@@ -164,6 +164,7 @@ TEST(RollWarnings, EachDoubtfulRollIsNamed) {
         std::function<void()> make;  // its annotation file, or none
         const char* warning;
         const char* records = "00 30 | 05 30";
+        bool expression = false;
     };
     auto annotated = [&](const char* name) {
         return [&dir, name] { WriteFile(dir / name, "/roll_type: 88-note\r\n"); };
@@ -189,13 +190,20 @@ TEST(RollWarnings, EachDoubtfulRollIsNamed) {
          "2 events lie past the 32-bit time range (the roll is longer than 2,147,483 inches: "
          "later times are wrong)",
          "FF FF FF FF 7F 30 00 30"},
+        // A red Welte roll that sets the bass hook (track 0), whose release no track holds.
+        {"hook.bar", [&] { WriteFile(dir / "hook.ann", "/roll_type: Welte\r\n"); },
+         "the bass mezzo-forte hook is set and never released (hole 1, note 14, is on no track "
+         "of this scan; see the user guide)",
+         "00 00 05 00 | 00 30 05 30", true},
     };
     FileFaultPlan plan({{FileOperation::openRead, "/denied.ann", EACCES}});
     for (const Case& c : cases) {
         WriteFile(dir / c.roll, RollBytes(c.records));
         c.make();
         std::vector<RollInput> inputs = CollectRollInputs({(dir / c.roll).string()}, false);
-        RollResult result = ConvertRoll(inputs, 0, BatchSettings{});
+        BatchSettings settings;
+        settings.expression = c.expression;
+        RollResult result = ConvertRoll(inputs, 0, settings);
         EXPECT_EQ(result.status, RollStatus::written) << c.roll;
         ASSERT_EQ(result.messages.size(), 1u) << c.roll;
         EXPECT_EQ(result.messages[0].file, (dir / c.roll).string());
