@@ -281,4 +281,32 @@ TEST_F(Tree, EachProfileIsReadOnceARun) {
     }
 }
 
+// Under -o -r a roll's mirrored folder is made only once the roll is read: one that cannot be
+// read leaves no empty folder, and one whose folder cannot be made keeps its title and figures.
+TEST_F(Tree, AMirroredFolderIsMadeOnceItsRollIsRead) {
+    fs::create_directories(dir / "src/gone");
+    fs::create_directories(dir / "src/blocked");
+    WriteFile(dir / "src/gone/x.bar", RollBytes("00 30 05 30"));
+    WriteFile(dir / "src/blocked/a.bar", RollBytes("00 30 05 30"));
+    WriteFile(dir / "src/blocked/a.ann", "/title: Kept\r\n");
+    fs::create_directories(dir / "out");
+    WriteFile(dir / "out/blocked", "a file where the folder would be");
+    FileFaultPlan plan({{FileOperation::openRead, "/gone/x.bar", EIO}});
+    BatchSettings settings;
+    settings.json = true;
+    std::vector<std::string> lines;
+    ConvertRolls(
+        CollectRollInputs({P("src")}, true, P("out")), settings,
+        [&](std::size_t, RollResult& result) {
+            EXPECT_EQ(result.status, RollStatus::failed);
+            lines.push_back(result.report);
+        },
+        [](std::size_t) {});
+    EXPECT_FALSE(fs::exists(dir / "out/gone"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("Not a directory"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("\"title\":\"Kept\""), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("\"events\":2,"), std::string::npos) << lines[0];
+}
+
 }  // namespace

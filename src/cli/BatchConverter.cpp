@@ -16,7 +16,6 @@
 #include "expression/ProfileReader.h"
 #include "expression/ProfileShelf.h"
 #include "platform/CFile.h"
-#include "platform/CreateFolders.h"
 #include "roll/AnnotationLookalikes.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/FailureDescription.h"
@@ -101,8 +100,8 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
     } else {
         try {
             if (isRollName && !outputFolder.IsEmpty()) {
-                CreateFolders(input.outputFolder);
                 doc.m_strOutputDirectory = outputFolder;
+                doc.m_bCreateOutputDirectory = true;  // made once the roll is read
             }
             if (expression) {
                 expression->Reset();
