@@ -163,7 +163,13 @@ TEST(RollWarnings, EachDoubtfulRollIsNamed) {
         const char* roll;
         std::function<void()> make;  // its annotation file, or none
         const char* warning;
-    } cases[] = {
+        const char* records = "00 30 | 05 30";
+        bool expression = false;
+    };
+    auto annotated = [&](const char* name) {
+        return [&dir, name] { WriteFile(dir / name, "/roll_type: 88-note\r\n"); };
+    };
+    const Case cases[] = {
         {"missing.bar", [] {},
          "no annotation file missing.ann; converted with the default tempo and no texts"},
         {"folder.bar", [&] { fs::create_directory(dir / "folder.ann"); },
@@ -175,13 +181,29 @@ TEST(RollWarnings, EachDoubtfulRollIsNamed) {
         {"denied.bar", [&] { WriteFile(dir / "denied.ann", "/title: Denied\r\n"); },
          "cannot read the annotation file denied.ann: Permission denied; converted with the "
          "default tempo and no texts"},
+        // Cut short, or not a roll at all: figures from the file and the profile's tracker bar.
+        {"cut.bar", annotated("cut.ann"), "the file ends inside a record (at byte 8)",
+         "00 30 00 30 85"},
+        {"text.bar", annotated("text.ann"), "the file ends inside a record (at byte 11)",
+         "00 30 00 30 00 F0 41 42"},
+        {"far.bar", annotated("far.ann"),
+         "2 events lie past the 32-bit time range (the roll is longer than 2,147,483 inches: "
+         "later times are wrong)",
+         "FF FF FF FF 7F 30 00 30"},
+        // A red Welte roll that sets the bass hook (track 0), whose release no track holds.
+        {"hook.bar", [&] { WriteFile(dir / "hook.ann", "/roll_type: Welte\r\n"); },
+         "the bass mezzo-forte hook is set and never released (hole 1, note 14, is on no track "
+         "of this scan; see the user guide)",
+         "00 00 05 00 | 00 30 05 30", true},
     };
     FileFaultPlan plan({{FileOperation::openRead, "/denied.ann", EACCES}});
     for (const Case& c : cases) {
-        WriteFile(dir / c.roll, RollBytes("00 30 | 05 30"));
+        WriteFile(dir / c.roll, RollBytes(c.records));
         c.make();
         std::vector<RollInput> inputs = CollectRollInputs({(dir / c.roll).string()}, false);
-        RollResult result = ConvertRoll(inputs, 0, BatchSettings{});
+        BatchSettings settings;
+        settings.expression = c.expression;
+        RollResult result = ConvertRoll(inputs, 0, settings);
         EXPECT_EQ(result.status, RollStatus::written) << c.roll;
         ASSERT_EQ(result.messages.size(), 1u) << c.roll;
         EXPECT_EQ(result.messages[0].file, (dir / c.roll).string());

@@ -9,20 +9,21 @@
 #include <optional>
 #include <system_error>
 
-#include "cli/AnnotationLookalikes.h"
 #include "cli/JsonRecord.h"
 #include "cli/RollOutputs.h"
 #include "expression/ExpressionOutput.h"
+#include "expression/HookWarning.h"
 #include "expression/ProfileReader.h"
 #include "expression/ProfileShelf.h"
-#include "midi/CMidiFile.h"
 #include "platform/CFile.h"
+#include "roll/AnnotationLookalikes.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/FailureDescription.h"
 #include "roll/MidiSummary.h"
 #include "roll/OutputNames.h"
 #include "roll/RollLoader.h"
 #include "roll/RollReport.h"
+#include "roll/RollWarnings.h"
 
 namespace rollscribe {
 
@@ -38,15 +39,6 @@ const char* StatusName(RollStatus status) {
             break;
     }
     return "failed";
-}
-
-// The annotation file of a roll named by path, named the way the roll was: the roll's folder as
-// named, its title and ".ann".
-std::string AnnotationFileAsNamed(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    CString title = RollTitleOf(CString(path.substr(nameStart)));
-    return path.substr(0, nameStart) + title.ToStdString() + ".ann";
 }
 
 // Whether the file at path has a roll's name (bar or web), as loading it derives the name.
@@ -127,43 +119,17 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         }
     }
 
-    // The load has read the annotation file, if the roll could be opened: one without CR line
-    // ends was read as one line, which is seldom what its author meant.
-    if (doc.m_annotationLfOnly)
-        result.messages.push_back(
-            {AnnotationFileAsNamed(input.path), "no CR line ends, read as one line"});
-    // A roll converted without its annotation file plays at the default tempo: said, with the
-    // file the user may have meant (ROLL.ANN beside ROLL.BAR) when one lies beside it.
-    if (doc.m_annotationMissing && result.status == RollStatus::written) {
-        const std::string name = doc.m_strFileTitle.ToStdString() + ".ann";
-        std::string text =
-            "no annotation file " + name + "; converted with the default tempo and no texts";
-        const std::string lookalike = settings.lookalikes
-                                          ? settings.lookalikes->Find(input.path, name)
-                                          : AnnotationLookalikes().Find(input.path, name);
-        if (!lookalike.empty())
-            text += " (" + lookalike + " is not read: the annotation file is " + name + ")";
-        result.messages.push_back({input.path, std::move(text)});
+    for (RollWarning& warning : RollWarningsOf(doc, input.path, settings.lookalikes.get()))
+        result.messages.push_back({std::move(warning.file), std::move(warning.text)});
+    // The expression step knows the profile: a hook it can never release is said too.
+    if (doc.m_converted && expression && !expression->ProfileName().empty()) {
+        std::string hook = UnreleasedHookWarning(doc, expression->Profile());
+        if (!hook.empty()) result.messages.push_back({input.path, std::move(hook)});
     }
-    // One there that cannot be read (no permission, a folder, a pipe) is said with the reason.
-    if (!doc.m_annotationUnreadable.empty() && result.status == RollStatus::written)
-        result.messages.push_back(
-            {input.path, "cannot read the annotation file " + doc.m_strFileTitle.ToStdString() +
-                             ".ann: " + doc.m_annotationUnreadable +
-                             "; converted with the default tempo and no texts"});
-    std::size_t warnings = result.messages.size();  // the messages so far are warnings
-    // The counts for --json take a pass over the events; the texts cut short only a look at them.
+    const std::size_t warnings = result.messages.size();  // the messages so far are warnings
     MidiSummary summary = settings.json ? SummarizeMidi(doc) : MidiSummary{};
     if (result.status == RollStatus::written) {
         result.midiWritten = true;
-        std::size_t cut = settings.json ? summary.cutTexts : CountCutTexts(doc);
-        static_assert(CMidiFile::kMaxTextLength == 268'435'455, "the warning's number");
-        if (cut)
-            result.messages.push_back(
-                {input.path, Counted(cut, "text", "texts") +
-                                 " longer than 268,435,455 bytes cut to that length in the MIDI "
-                                 "file"});
-        warnings = result.messages.size();
         if (expression) {
             if (!expression->ProfileName().empty()) result.profile = expression->ProfileName();
             if (expression->Written()) {

@@ -54,6 +54,7 @@ void CRollscribeDoc::ParseBarFile(CArchive& ar) {
     std::uint32_t deltaBytes = 0;
     double deltaSum = 0.0;
     bool awaitingCode = false;
+    bool textCut = false;  // a text record's text ran to the end of the file without its 0
     double position = 0.0;
 
     // The bytes are taken straight from the archive's buffer, a buffer at a time; a text is read
@@ -91,7 +92,7 @@ void CRollscribeDoc::ParseBarFile(CArchive& ar) {
             if (b <= RollEvent::kLastText) {
                 ar.Skip(static_cast<std::size_t>(p - bytes.data()));
                 archiveMoved = true;
-                text = ReadBarString(ar);
+                text = ReadBarString(ar, &textCut);
                 m_strInfo += "\n";
                 m_strInfo += text;
                 if (b == RollEvent::kCopyright) m_strCopyright = text;
@@ -101,11 +102,17 @@ void CRollscribeDoc::ParseBarFile(CArchive& ar) {
         }
         if (!archiveMoved) ar.Skip(bytes.size());
     }
+    if (awaitingCode || deltaBytes > 0 || textCut) m_rollCutAt = length;
 }
 
-CString CRollscribeDoc::ReadBarString(CArchive& ar) {
+CString CRollscribeDoc::ReadBarString(CArchive& ar, bool* cut) {
     CString text;
     std::uint8_t b;
-    while (ar.Read(&b, 1) == 1 && b != 0) text += static_cast<char>(b);
+    bool ended = false;
+    while (!ended && ar.Read(&b, 1) == 1) {
+        ended = b == 0;
+        if (!ended) text += static_cast<char>(b);
+    }
+    if (cut) *cut = !ended;
     return text;
 }

@@ -40,6 +40,7 @@ void CRollscribeDoc::Serialize(CArchive& ar) {
     std::size_t nameLength = std::strlen(fileName.GetString());
     m_strDirectory = m_strFilePath.Left(pathLength >= nameLength ? pathLength - nameLength : 0);
     m_strFileTitle = rollscribe::RollTitleOf(fileName);
+    m_converted = false;
 
     if (!IsRollFileName(fileName)) {
         m_strInfo = kInvalidFileType;
@@ -50,6 +51,7 @@ void CRollscribeDoc::Serialize(CArchive& ar) {
         ReadAnnotationFile();
         ParseBarFile(ar);
         WriteMidiFile();
+        m_converted = true;
     }
     // Storing: nothing to write.
 }
@@ -72,4 +74,5 @@ void CRollscribeDoc::ResetRollInfo() {
     m_annotationLfOnly = false;
     m_annotationMissing = false;
     m_annotationUnreadable.clear();
+    m_rollCutAt = 0;
 }

@@ -37,7 +37,8 @@ class CRollscribeDoc : public CDocument {
     void ReadAnnotationFile();
     void ParseAnnotationLine(CString line, CString key, CString value);
     void ParseBarFile(CArchive& ar);
-    CString ReadBarString(CArchive& ar);
+    // A text up to its closing 0 byte or the end of the file; cut, if given, says which.
+    CString ReadBarString(CArchive& ar, bool* cut = nullptr);
     void WriteMidiFile();
 
     // Whether a file name's extension (its last three characters, case ignored) is bar or web.
@@ -80,6 +81,12 @@ class CRollscribeDoc : public CDocument {
     // Why the annotation file by its name could not be read when it is there ("Permission
     // denied", "not a regular file"), else empty: converted as without one.
     std::string m_annotationUnreadable;
+    // Whether the last load ran to its end: the roll converted and its MIDI file written (false
+    // after a file of another type, or a load that failed).
+    bool m_converted = false;
+    // The roll file's length when it ends inside a record (a distance without its code, a text
+    // without its closing 0), else 0.
+    std::uint64_t m_rollCutAt = 0;
     // Another file of each roll loaded, written while its MIDI file is written (the expression
     // file), or null. Not the document's: its owner sets it and keeps it alive.
     rollscribe::SideOutput* m_pSideOutput = nullptr;

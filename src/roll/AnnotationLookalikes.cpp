@@ -1,4 +1,4 @@
-#include "cli/AnnotationLookalikes.h"
+#include "roll/AnnotationLookalikes.h"
 
 #include <dirent.h>
 #include <fcntl.h>
