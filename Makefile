@@ -51,7 +51,7 @@ run: deps-run
 # The expression file measured against real rolls (docs/expression.md, "Measured"): converts
 # each scan of EXPRESSION_DATA into a scratch folder and prints the figures per roll system.
 EXPRESSION_DATA ?= ../shared/expression-data
-expression-figures: deps-run
+expression-figures: deps-check
 	@cmake --preset default >/dev/null
 	@cmake --build --preset default --target rollscribe-convert
 	@/usr/bin/python3 scripts/expression_figures.py $(EXPRESSION_DATA)

@@ -13,13 +13,13 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-TARGETS="annotation_reader roll_parser conversion"
+TARGETS="annotation_reader roll_parser conversion profile_reader"
 which=${1:-all}
 seconds=${2:-60}
 case "$which" in
     all) selected=$TARGETS ;;
-    annotation_reader | roll_parser | conversion) selected=$which ;;
-    *) echo "usage: $0 [all|annotation_reader|roll_parser|conversion] [SECONDS]" >&2; exit 2 ;;
+    annotation_reader | roll_parser | conversion | profile_reader) selected=$which ;;
+    *) echo "usage: $0 [all|annotation_reader|roll_parser|conversion|profile_reader] [SECONDS]" >&2; exit 2 ;;
 esac
 case "$seconds" in
     '' | *[!0-9]*) echo "$0: SECONDS must be a whole number" >&2; exit 2 ;;
@@ -48,6 +48,7 @@ for target in $selected; do
     dict=""
     case "$target" in
         annotation_reader | conversion) dict="-dict=fuzz/annotation.dict" ;;
+        profile_reader) dict="-dict=fuzz/profile.dict" ;;
     esac
     result=ok
     # shellcheck disable=SC2086

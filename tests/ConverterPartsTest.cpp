@@ -164,6 +164,7 @@ TEST(RollWarnings, EachDoubtfulRollIsNamed) {
         std::function<void()> make;  // its annotation file, or none
         const char* warning;
         const char* records = "00 30 | 05 30";
+        bool expression = false;
     };
     auto annotated = [&](const char* name) {
         return [&dir, name] { WriteFile(dir / name, "/roll_type: 88-note\r\n"); };
@@ -189,13 +190,20 @@ TEST(RollWarnings, EachDoubtfulRollIsNamed) {
          "2 events lie past the 32-bit time range (the roll is longer than 2,147,483 inches: "
          "later times are wrong)",
          "FF FF FF FF 7F 30 00 30"},
+        // A red Welte roll that sets the bass hook (track 0), whose release no track holds.
+        {"hook.bar", [&] { WriteFile(dir / "hook.ann", "/roll_type: Welte\r\n"); },
+         "the bass mezzo-forte hook is set and never released (hole 1, note 14, is on no track "
+         "of this scan; see the user guide)",
+         "00 00 05 00 | 00 30 05 30", true},
     };
     FileFaultPlan plan({{FileOperation::openRead, "/denied.ann", EACCES}});
     for (const Case& c : cases) {
         WriteFile(dir / c.roll, RollBytes(c.records));
         c.make();
         std::vector<RollInput> inputs = CollectRollInputs({(dir / c.roll).string()}, false);
-        RollResult result = ConvertRoll(inputs, 0, BatchSettings{});
+        BatchSettings settings;
+        settings.expression = c.expression;
+        RollResult result = ConvertRoll(inputs, 0, settings);
         EXPECT_EQ(result.status, RollStatus::written) << c.roll;
         ASSERT_EQ(result.messages.size(), 1u) << c.roll;
         EXPECT_EQ(result.messages[0].file, (dir / c.roll).string());
@@ -271,6 +279,34 @@ TEST_F(Tree, EachProfileIsReadOnceARun) {
         EXPECT_EQ(written, 8) << jobs << " jobs";
         EXPECT_EQ(reads, 2) << jobs << " jobs";
     }
+}
+
+// Under -o -r a roll's mirrored folder is made only once the roll is read: one that cannot be
+// read leaves no empty folder, and one whose folder cannot be made keeps its title and figures.
+TEST_F(Tree, AMirroredFolderIsMadeOnceItsRollIsRead) {
+    fs::create_directories(dir / "src/gone");
+    fs::create_directories(dir / "src/blocked");
+    WriteFile(dir / "src/gone/x.bar", RollBytes("00 30 05 30"));
+    WriteFile(dir / "src/blocked/a.bar", RollBytes("00 30 05 30"));
+    WriteFile(dir / "src/blocked/a.ann", "/title: Kept\r\n");
+    fs::create_directories(dir / "out");
+    WriteFile(dir / "out/blocked", "a file where the folder would be");
+    FileFaultPlan plan({{FileOperation::openRead, "/gone/x.bar", EIO}});
+    BatchSettings settings;
+    settings.json = true;
+    std::vector<std::string> lines;
+    ConvertRolls(
+        CollectRollInputs({P("src")}, true, P("out")), settings,
+        [&](std::size_t, RollResult& result) {
+            EXPECT_EQ(result.status, RollStatus::failed);
+            lines.push_back(result.report);
+        },
+        [](std::size_t) {});
+    EXPECT_FALSE(fs::exists(dir / "out/gone"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("Not a directory"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("\"title\":\"Kept\""), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("\"events\":2,"), std::string::npos) << lines[0];
 }
 
 }  // namespace

@@ -203,6 +203,10 @@ TEST(ExpressionProfiles, EveryWrongFieldIsNamed) {
         {"welte-red", "/tracker_bar/aperture", 2,
          "tracker_bar.aperture: must be from 0 to 1, not 2"},
         {"welte-red", "/tracker_bar/gap", 2, "tracker_bar.gap: is not a field of a profile here"},
+        {"88-note", "/pedal_travel/sustain_ms", 1500,
+         "pedal_travel.sustain_ms: must be from 0 to 1000, not 1500"},
+        {"88-note", "/pedal_travel/lift_ms", 2,
+         "pedal_travel.lift_ms: is not a field of a profile here"},
         {"duo-art", "/parameters/accompaniment_pressures", nlohmann::json::array({4, 5}),
          "parameters.accompaniment_pressures: has 2 entries (steps 0 to 1), but the "
          "accompaniment holes' values add up to 15"},

@@ -57,7 +57,7 @@ TEST(ExpressionShaping, TrackerBar) {
         profile.trackerBar = row.bar;
         HandRoll roll("Hand-made", 50);
         for (const H& h : row.holes) roll.Hole(h.note, h.start, h.end);
-        const ShapedEvents shaped = ShapeHoles(roll.Doc().m_events, profile);
+        const ShapedEvents shaped = ShapeHoles(roll.Doc().m_events, profile, 50);
         std::vector<std::string> got;
         for (std::size_t i = 0; i < shaped.events.size(); ++i) {
             const RollEvent& e = shaped.events[i];
@@ -65,6 +65,42 @@ TEST(ExpressionShaping, TrackerBar) {
                           (e.kind == RollEvent::kTrackOpened ? " on" : " off"));
             EXPECT_LT(shaped.origin[i], static_cast<std::size_t>(roll.Doc().m_events.GetSize()));
         }
+        EXPECT_EQ(got, row.shaped) << row.situation;
+    }
+}
+
+// With the pedals' travel, a pedal hole's opening and closing come that many milliseconds of
+// playing later; at tempo 50 and a constant speed the paper moves 1 inch a second (1000
+// thousandths), so a millisecond is one position. Other holes stay.
+TEST(ExpressionShaping, PedalTravel) {
+    struct Row {
+        const char* situation;
+        PedalTravel travel;  // sustain, soft (ms)
+        std::vector<std::string> shaped;
+    };
+    const Row rows[] = {
+        {"no travel: as punched",
+         {0, 0},
+         {"0 60 on", "100 18 on", "100 113 on", "300 60 off", "400 18 off", "400 113 off"}},
+        {"sustain 91 ms",
+         {91, 0},
+         {"0 60 on", "100 113 on", "191 18 on", "300 60 off", "400 113 off", "491 18 off"}},
+        {"soft 47 ms, sustain 91 ms",
+         {91, 47},
+         {"0 60 on", "147 113 on", "191 18 on", "300 60 off", "447 113 off", "491 18 off"}},
+    };
+    for (const Row& row : rows) {
+        RollProfile profile = LoadProfile("88-note");
+        profile.trackerBar = {kStandardFirstNote, 0, 0, 0, 0};
+        profile.spoolAcceleration = 0;
+        profile.pedalTravel = row.travel;
+        HandRoll roll("Hand-made", 50);
+        roll.Hole(60, 0, 300).Hole(18, 100, 400).Hole(113, 100, 400);
+        std::vector<std::string> got;
+        EXPECT_EQ(ShapesHoles(profile), row.travel.sustainMs > 0) << row.situation;
+        for (const RollEvent& e : ShapeHoles(roll.Doc().m_events, profile, 50).events)
+            got.push_back(std::to_string(e.time) + " " + std::to_string(e.note) +
+                          (e.kind == RollEvent::kTrackOpened ? " on" : " off"));
         EXPECT_EQ(got, row.shaped) << row.situation;
     }
 }

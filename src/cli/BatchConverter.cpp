@@ -12,10 +12,10 @@
 #include "cli/JsonRecord.h"
 #include "cli/RollOutputs.h"
 #include "expression/ExpressionOutput.h"
+#include "expression/HookWarning.h"
 #include "expression/ProfileReader.h"
 #include "expression/ProfileShelf.h"
 #include "platform/CFile.h"
-#include "platform/CreateFolders.h"
 #include "roll/AnnotationLookalikes.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/FailureDescription.h"
@@ -100,8 +100,8 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
     } else {
         try {
             if (isRollName && !outputFolder.IsEmpty()) {
-                CreateFolders(input.outputFolder);
                 doc.m_strOutputDirectory = outputFolder;
+                doc.m_bCreateOutputDirectory = true;  // made once the roll is read
             }
             if (expression) {
                 expression->Reset();
@@ -121,6 +121,11 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
 
     for (RollWarning& warning : RollWarningsOf(doc, input.path, settings.lookalikes.get()))
         result.messages.push_back({std::move(warning.file), std::move(warning.text)});
+    // The expression step knows the profile: a hook it can never release is said too.
+    if (doc.m_converted && expression && !expression->ProfileName().empty()) {
+        std::string hook = UnreleasedHookWarning(doc, expression->Profile());
+        if (!hook.empty()) result.messages.push_back({input.path, std::move(hook)});
+    }
     const std::size_t warnings = result.messages.size();  // the messages so far are warnings
     MidiSummary summary = settings.json ? SummarizeMidi(doc) : MidiSummary{};
     if (result.status == RollStatus::written) {

@@ -63,8 +63,8 @@ class ExpressionWalk {
             m_role[note] = profile.IsNote(note) ? kNote : m_hole[note] ? kControl : kSilent;
             m_half[note] = static_cast<std::uint8_t>(profile.HalfOf(note));
         }
-        if (TrackerBarShapes(profile.trackerBar)) {
-            m_shaped = ShapeHoles(doc.m_events, profile);
+        if (ShapesHoles(profile)) {
+            m_shaped = ShapeHoles(doc.m_events, profile, doc.m_tempo);
             m_events = m_shaped.events.data();
             m_count = m_shaped.events.size();
         }

@@ -5,8 +5,10 @@
 #include "expression/HoleShaping.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
+#include "expression/TempoMap.h"
 #include "roll/MidiConversion.h"
 #include "roll/RollEventArray.h"
 
@@ -33,20 +35,49 @@ struct Keyed {
     std::int32_t kind, note;
 };
 
-}  // namespace
-
-bool TrackerBarShapes(const TrackerBar& bar) noexcept {
-    return bar.firstNote != kStandardFirstNote || bar.noteBridge > 0 || bar.controlBridge > 0 ||
-           bar.aperture > 0 || bar.accentLead > 0;
+// The pedal's travel for a hole's action, in milliseconds (0 for a hole that is no pedal's).
+double TravelOf(HoleAction action, const PedalTravel& travel) {
+    switch (action) {
+        case HoleAction::sustain:
+        case HoleAction::sustainOn:
+        case HoleAction::sustainOff:
+            return travel.sustainMs;
+        case HoleAction::soft:
+        case HoleAction::softOn:
+        case HoleAction::softOff:
+            return travel.softMs;
+        default:
+            return 0;
+    }
 }
 
-ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile) {
+// The position reached milliseconds of playing after position, through the spool's tempos: a
+// position is 0.4 of a tick (1200 thousandths of an inch a quarter note of 480 ticks).
+std::int64_t Later(std::int64_t position, double milliseconds, TempoMap& tempo) {
+    const double seconds = tempo.SecondsAt(static_cast<double>(position) * 0.4);
+    const double later = std::round(tempo.TickAt(seconds + milliseconds / 1000) * 2.5);
+    return std::clamp<std::int64_t>(static_cast<std::int64_t>(later), position, INT32_MAX);
+}
+
+}  // namespace
+
+bool ShapesHoles(const RollProfile& profile) noexcept {
+    const TrackerBar& bar = profile.trackerBar;
+    return bar.firstNote != kStandardFirstNote || bar.noteBridge > 0 || bar.controlBridge > 0 ||
+           bar.aperture > 0 || bar.accentLead > 0 || profile.pedalTravel.sustainMs > 0 ||
+           profile.pedalTravel.softMs > 0;
+}
+
+ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile,
+                        std::int32_t rollTempo) {
     const TrackerBar& bar = profile.trackerBar;
     const std::int32_t shift = bar.firstNote - kStandardFirstNote;
     const std::int64_t aperture = Thousandths(bar.aperture);
     const std::int64_t lead = Thousandths(bar.accentLead);
     const std::int64_t noteBridge = Thousandths(bar.noteBridge);
     const std::int64_t controlBridge = Thousandths(bar.controlBridge);
+
+    TempoMap tempo(rollTempo, profile.spoolAcceleration);
 
     // The holes of each note (after renumbering), and the other events as they are.
     std::vector<std::vector<Hole>> holes(128);
@@ -76,6 +107,7 @@ ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile
         const ControlHole* control = profile.HoleOf(note);
         const std::int64_t bridge = isNote ? noteBridge : controlBridge;
         const std::int64_t early = control && control->action == HoleAction::snakebite ? lead : 0;
+        const double travel = control ? TravelOf(control->action, profile.pedalTravel) : 0;
         // Chains joined, ends extended, openings brought forward; touching holes joined.
         std::vector<Hole> shaped;
         for (std::size_t k = 0; k < list.size(); ++k) {
@@ -96,6 +128,12 @@ ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile
                 }
             }
             shaped.push_back(h);
+        }
+        if (travel > 0) {
+            for (Hole& h : shaped) {
+                h.open = Later(h.open, travel, tempo);
+                if (h.close != kOpenEnd) h.close = Later(h.close, travel, tempo);
+            }
         }
         for (const Hole& h : shaped) {
             keyed.push_back({h.open, h.openAt, RollEvent::kTrackOpened, note});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "expression/RollProfile.h"
@@ -19,9 +20,13 @@ struct ShapedEvents {
     std::vector<std::size_t> origin;  // by shaped event: the index of the roll event it comes from
 };
 
-// Whether the tracker bar changes any roll's events (else the roll's own events serve).
-bool TrackerBarShapes(const TrackerBar& bar) noexcept;
+// Whether the tracker bar or the pedals' travel change any roll's events (else the roll's own
+// events serve).
+bool ShapesHoles(const RollProfile& profile) noexcept;
 
-ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile);
+// rollTempo as the document holds it: with the profile's spool, it turns the pedals' travel
+// (milliseconds) into paper. A pedal hole's opening and closing then both come that much later.
+ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile,
+                        std::int32_t rollTempo);
 
 }  // namespace rollscribe

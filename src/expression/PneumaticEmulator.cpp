@@ -13,7 +13,6 @@ namespace rollscribe {
 
 namespace {
 
-constexpr double kLatchTrip = 0.05;      // a port this open sets or clears a latch
 constexpr double kStopHalfWidth = 0.03;  // half the mezzo-forte stop's thickness
 constexpr double kReboundFloor = 0.5;    // travel a second below which a contact stops dead
 

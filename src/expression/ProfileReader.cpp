@@ -485,6 +485,15 @@ void ReadTrackerBar(Fields& top, TrackerBar& bar) {
     fields.Finish();
 }
 
+// The pedals' travel: both fields may be left out (no delay).
+void ReadPedalTravel(Fields& top, PedalTravel& travel) {
+    if (!top.Has("pedal_travel")) return;
+    Fields fields = top.Object("pedal_travel");
+    if (fields.Has("sustain_ms")) travel.sustainMs = fields.Real("sustain_ms", 0, 1000);
+    if (fields.Has("soft_ms")) travel.softMs = fields.Real("soft_ms", 0, 1000);
+    fields.Finish();
+}
+
 }  // namespace
 
 RollProfile ParseProfile(std::string_view text, const std::string& path) {
@@ -546,6 +555,7 @@ RollProfile ParseProfile(std::string_view text, const std::string& path) {
     profile.spoolAcceleration = spool.Real("acceleration", 0, 10);
     spool.Finish();
     ReadTrackerBar(top, profile.trackerBar);
+    ReadPedalTravel(top, profile.pedalTravel);
     top.Finish();
     return profile;
 }

@@ -188,6 +188,14 @@ struct TrackerBar {
     double accentLead = 0.05;     // a snakebite accents notes struck this much before it opens
 };
 
+// How long a pedal takes from its hole to the point where it acts (the relay and the travel to
+// half way), in milliseconds of playing; 0: it acts as its hole opens and closes, as the archive's
+// files have it. The mechanism's figures: sustain 91 ms, soft 47 ms.
+struct PedalTravel {
+    double sustainMs = 0;
+    double softMs = 0;
+};
+
 // A roll system's profile: which holes are notes, what the others do, and the model with its
 // parameters. Read from a JSON file (ProfileReader.h).
 struct RollProfile {
@@ -201,6 +209,7 @@ struct RollProfile {
     // The take-up spool's acceleration in feet a minute per minute; 0: a constant speed.
     double spoolAcceleration = 0;
     TrackerBar trackerBar;
+    PedalTravel pedalTravel;
     WelteParameters welte;
     DuoArtParameters duoArt;
     PlainParameters plain;

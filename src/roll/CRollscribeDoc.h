@@ -58,6 +58,10 @@ class CRollscribeDoc : public CDocument {
     // The folder the outputs are written to, ending in a separator; empty: beside the roll, in
     // m_strDirectory. A setting of the document, kept when a roll is loaded.
     CString m_strOutputDirectory;
+    // Whether m_strOutputDirectory (and the folders above it) is made when missing, once the roll
+    // has been read and before its outputs are written: a roll that cannot be read leaves no
+    // folder behind. A setting, as m_strOutputDirectory.
+    bool m_bCreateOutputDirectory = false;
     CString m_strFileTitle;
     CString m_strFilePath;
     CString m_strCopyright;

@@ -2,6 +2,7 @@
 #include "roll/MidiConversion.h"
 
 #include "midi/CMidiFile.h"
+#include "platform/CreateFolders.h"
 #include "roll/CRollscribeDoc.h"
 
 namespace rollscribe {
@@ -89,6 +90,9 @@ class SideOutputRun {
 
 void CRollscribeDoc::WriteMidiFile() {
     CString path = MidiFilePath();
+    // The roll is read: its folder is made now, before any of its outputs opens a file there.
+    if (m_bCreateOutputDirectory && !m_pMidiBytes && !m_strOutputDirectory.IsEmpty())
+        rollscribe::CreateFolders(m_strOutputDirectory.ToStdString());
     SideOutputRun sideOutput(*this);
     CMidiFile midi;
     const rollscribe::PlayableRange range = rollscribe::PlayableRangeFor(m_strRollType);

@@ -127,9 +127,12 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
         event.Skip();
         const wxSize size = GetSize();
         const wxSize least = GetMinSize();
-        // Not while maximized, nor on the way out of it (before the size event that ends it).
+        if (m_maximized || IsMaximized()) m_maximizedPosition = GetPosition();
+        // Not while maximized, nor on the way out of it (before the size event that ends it, or
+        // a move to the maximized place that the window manager reports late).
         if (IsShown() && !m_placePending && !m_restoring && !m_maximized && !IsMaximized() &&
-            !IsIconized() && !IsFullScreen() && size.x >= least.x && size.y >= least.y)
+            !IsIconized() && !IsFullScreen() && size.x >= least.x && size.y >= least.y &&
+            GetPosition() != m_maximizedPosition)
             m_restoredPosition = GetPosition();
     });
     // A note in the status bar goes after a while, unless something else was shown meanwhile.

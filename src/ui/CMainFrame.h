@@ -170,6 +170,9 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     wxString m_defaultPanes;
     wxSize m_restoredSize;
     wxPoint m_restoredPosition = wxDefaultPosition;
+    // Where the window was while maximized: a move there reported late, after it is no longer
+    // maximized, is not a place to keep.
+    wxPoint m_maximizedPosition = wxDefaultPosition;
     bool m_maximized = false;     // as the last size event found it
     bool m_restoring = false;     // going back to the size from before maximizing
     bool m_placePending = false;  // the kept place, to be taken once shown
