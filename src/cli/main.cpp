@@ -25,25 +25,13 @@
 #include "platform/CException.h"
 #include "platform/CreateFolders.h"
 #include "platform/ProcessGuards.h"
+#include "platform/WriteAll.h"
 
 namespace {
 
 using namespace rollscribe;
 
 constexpr std::string_view kProgram = "rollscribe-convert";
-
-// Writes all of text to a descriptor; returns 0 or the errno of the failed write.
-int WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
 
 // Standard output or error: texts go out whole, with control characters made visible when the
 // descriptor is a terminal. The first failed write is kept, and nothing more is written.

@@ -16,6 +16,7 @@
 #include "live/MidiPorts.h"
 #include "platform/CException.h"
 #include "platform/ProcessGuards.h"
+#include "platform/WriteAll.h"
 #include "play/PlayOptions.h"
 #include "play/PlayableFile.h"
 
@@ -27,27 +28,17 @@ constexpr std::string_view kProgram = "rollscribe-play";
 
 // Writes all of text to a descriptor (escaped on a terminal, unless it is the progress line's
 // own); returns 0 or the errno.
-int WriteAll(int fd, std::string_view text, bool escape = true) {
-    const std::string shown =
-        escape && ::isatty(fd) == 1 ? EscapeForTerminal(text) : std::string(text);
-    std::string_view rest = shown;
-    while (!rest.empty()) {
-        ssize_t n = ::write(fd, rest.data(), rest.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        rest.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
+int WriteShown(int fd, std::string_view text, bool escape = true) {
+    return rollscribe::WriteAll(
+        fd, escape && ::isatty(fd) == 1 ? EscapeForTerminal(text) : std::string(text));
 }
 
 void Error(std::string_view text) {
-    WriteAll(STDERR_FILENO, std::string(kProgram) + ": " + std::string(text) + "\n");
+    WriteShown(STDERR_FILENO, std::string(kProgram) + ": " + std::string(text) + "\n");
 }
 
 int PrintAndExit(const std::string& text) {
-    return FinishStandardOutput(kProgram, WriteAll(STDOUT_FILENO, text));
+    return FinishStandardOutput(kProgram, WriteShown(STDOUT_FILENO, text));
 }
 
 // The signals that end a play gracefully: what sounds is released first. One ignored at start
@@ -118,7 +109,7 @@ int main(int argc, char** argv) {
     while (player->IsPlaying()) {
         if (terminal) {
             const std::string line = "\r" + FormatPlayTime(player->Position()) + " of " + total;
-            if (line != shown) WriteAll(STDERR_FILENO, line, false);
+            if (line != shown) WriteShown(STDERR_FILENO, line, false);
             shown = line;
         }
         const timespec wait{0, 200'000'000};
@@ -130,8 +121,8 @@ int main(int argc, char** argv) {
     }
     player->Stop();
     if (terminal && !shown.empty())
-        WriteAll(STDERR_FILENO, "\r" + FormatPlayTime(player->Position()) + " of " + total + "\n",
-                 false);
+        WriteShown(STDERR_FILENO, "\r" + FormatPlayTime(player->Position()) + " of " + total + "\n",
+                   false);
     const std::exception_ptr failure = player->Failure();
     player.reset();  // the port is let go only now, after the release
     if (signal) {
