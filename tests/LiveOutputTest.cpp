@@ -284,8 +284,7 @@ TEST_F(LiveJack, APlayOfTheExampleRollSendsEveryMessageAtItsTime) {
         EXPECT_FALSE(player->Failure());
         EXPECT_EQ(player->Position(), sequence->lengthMicroseconds);
         player.reset();
-        recorder.WaitFor(sequence->messages.size() - first + 3, 2s);
-        std::vector<Received> received = recorder.Take();
+        std::vector<Received> received = TakeThrough(recorder, "B0 7B 00", 10s);
         // A play from a time sends the controllers set before it first (the pedals).
         std::size_t chased = 0;
         while (chased < received.size() && (received[chased].bytes[0] & 0xF0) == 0xB0 &&
