@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <thread>
 
 #include "live/LiveError.h"
 
@@ -93,6 +95,7 @@ class JackWatch {
                                     static_cast<jack_options_t>(JackNoStartServer), &status);
         if (m_client) {
             jack_on_shutdown(m_client, &JackWatch::OnShutdown, this);
+            jack_set_process_callback(m_client, &JackWatch::OnProcess, this);
             jack_activate(m_client);
         }
     }
@@ -105,10 +108,26 @@ class JackWatch {
         return m_client && !m_gone && jack_port_by_name(m_client, port.c_str()) != nullptr;
     }
 
+    // Waits until the server has run a few process cycles (at most bound): every client then
+    // has passed on what it was given before, RtMidi's too, whose own wait at closing is a
+    // second, too short for a loaded machine.
+    void WaitForCycles(std::chrono::milliseconds bound) const {
+        if (!m_client || m_gone) return;
+        const unsigned long from = m_cycles.load();
+        const auto until = std::chrono::steady_clock::now() + bound;
+        while (!m_gone && m_cycles.load() < from + 3 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+
   private:
     static void OnShutdown(void* self) { static_cast<JackWatch*>(self)->m_gone = true; }
+    static int OnProcess(jack_nframes_t, void* self) {
+        ++static_cast<JackWatch*>(self)->m_cycles;
+        return 0;
+    }
     jack_client_t* m_client = nullptr;
     std::atomic<bool> m_gone{false};
+    std::atomic<unsigned long> m_cycles{0};
 };
 
 class RtMidiSink final : public MidiSink {
@@ -118,8 +137,11 @@ class RtMidiSink final : public MidiSink {
         m_out->setErrorCallback(OnRtMidiError, &m_warning);
         if (jack) m_watch = std::make_unique<JackWatch>();
     }
-    // Closing waits (up to a second) for what was sent to leave.
-    ~RtMidiSink() override { m_out->closePort(); }
+    // What was sent leaves before the port is closed.
+    ~RtMidiSink() override {
+        if (m_watch) m_watch->WaitForCycles(std::chrono::seconds(5));
+        m_out->closePort();
+    }
     void Send(const std::uint8_t* bytes, std::size_t size) override {
         m_warning.clear();
         try {
