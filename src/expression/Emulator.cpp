@@ -20,20 +20,6 @@ std::unique_ptr<Emulator> MakeEmulator(const RollProfile& profile) {
     return MakePlainEmulator(profile.plain);
 }
 
-double InterpolateVelocity(const std::vector<VacuumVelocity>& table, double vacuum) noexcept {
-    if (table.empty()) return 1;
-    if (vacuum <= table.front().vacuum) return table.front().velocity;
-    for (std::size_t i = 1; i < table.size(); ++i) {
-        if (vacuum <= table[i].vacuum) {
-            const VacuumVelocity& a = table[i - 1];
-            const VacuumVelocity& b = table[i];
-            return a.velocity +
-                   (b.velocity - a.velocity) * (vacuum - a.vacuum) / (b.vacuum - a.vacuum);
-        }
-    }
-    return table.back().velocity;
-}
-
 TableSlope VelocitySlope(const std::vector<VacuumVelocity>& table, double vacuum,
                          bool rising) noexcept {
     const double never = INFINITY;

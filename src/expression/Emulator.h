@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -61,11 +62,32 @@ std::unique_ptr<Emulator> MakeAmpicoAEmulator(const AmpicoParameters& parameters
 std::unique_ptr<Emulator> MakeAmpicoBEmulator(const AmpicoParameters& parameters);
 std::unique_ptr<Emulator> MakePneumaticEmulator(const PneumaticParameters& parameters);
 
-// A travel map's velocity at a travel, interpolated linearly, held at its ends.
-double MapTravel(const std::vector<TravelVelocity>& map, double travel) noexcept;
+// A table's velocity at x, its entries' key (a vacuum, a travel) in rising order: interpolated
+// linearly between entries, held at its ends; 1 for an empty table.
+template <class Entry>
+double TableVelocity(const std::vector<Entry>& table, double Entry::*key, double x) noexcept {
+    if (table.empty()) return 1;
+    if (x <= table.front().*key) return table.front().velocity;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        if (x <= table[i].*key) {
+            const Entry& a = table[i - 1];
+            const Entry& b = table[i];
+            return a.velocity + (b.velocity - a.velocity) * (x - a.*key) / (b.*key - a.*key);
+        }
+    }
+    return table.back().velocity;
+}
 
-// A velocity table's value at a vacuum, interpolated linearly, held at its ends.
-double InterpolateVelocity(const std::vector<VacuumVelocity>& table, double vacuum) noexcept;
+// A travel map's velocity at a travel.
+inline double MapTravel(const std::vector<TravelVelocity>& map, double travel) noexcept {
+    return TableVelocity(map, &TravelVelocity::travel, travel);
+}
+
+// A velocity table's value at a vacuum.
+inline double InterpolateVelocity(const std::vector<VacuumVelocity>& table,
+                                  double vacuum) noexcept {
+    return TableVelocity(table, &VacuumVelocity::vacuum, vacuum);
+}
 
 // The slope of a velocity table at a vacuum, going up (rising) or down, and the distance to the
 // next entry that way (infinite past the ends).

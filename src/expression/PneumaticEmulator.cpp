@@ -197,20 +197,6 @@ class PneumaticEmulator final : public Emulator {
 
 }  // namespace
 
-double MapTravel(const std::vector<TravelVelocity>& map, double travel) noexcept {
-    if (map.empty()) return 1;
-    if (travel <= map.front().travel) return map.front().velocity;
-    for (std::size_t i = 1; i < map.size(); ++i) {
-        if (travel <= map[i].travel) {
-            const TravelVelocity& a = map[i - 1];
-            const TravelVelocity& b = map[i];
-            return a.velocity +
-                   (b.velocity - a.velocity) * (travel - a.travel) / (b.travel - a.travel);
-        }
-    }
-    return map.back().velocity;
-}
-
 std::unique_ptr<Emulator> MakePneumaticEmulator(const PneumaticParameters& parameters) {
     return std::make_unique<PneumaticEmulator>(parameters);
 }
