@@ -14,8 +14,9 @@ import sys
 from pathlib import Path
 
 # Which folders each folder may include. The desktop program runs app -> ui -> resources and the
-# text helpers; the core (platform, midi, roll), the expression, the picture and sound libraries
-# and the converter (cli), the live MIDI output and its player (live, play) never reach into it.
+# text helpers; the core (platform, midi, roll), the expression, the picture and sound libraries,
+# the conversion job that both programs run (conversion, which names the picture and sound formats
+# only) and the converter (cli), the live MIDI output and its player (live, play) never reach into it.
 ALLOWED = {
     "platform": set(),
     "midi": {"platform"},
@@ -23,15 +24,18 @@ ALLOWED = {
     "expression": {"platform", "midi", "roll"},
     "picture": {"platform", "roll", "expression"},
     "audio": {"platform", "roll"},
-    "cli": {"platform", "midi", "roll", "expression", "picture", "audio"},
+    "conversion": {"platform", "roll", "expression", "picture", "audio"},
+    "cli": {"platform", "midi", "roll", "expression", "picture", "audio", "conversion"},
     "live": {"platform", "midi"},
     "play": {"platform", "midi", "roll", "expression", "live", "cli"},
     "text": {"platform"},
     "resources": {"text"},
-    "ui": {"resources", "text", "platform", "roll", "expression", "picture", "audio"},
+    "ui": {"resources", "text", "platform", "roll", "expression", "picture", "audio",
+           "conversion"},
     "app": {"ui", "resources", "text", "platform", "roll", "expression", "picture", "audio"},
 }
-TOOLKIT_FREE = {"platform", "midi", "roll", "expression", "picture", "audio", "cli", "live", "play"}
+TOOLKIT_FREE = {"platform", "midi", "roll", "expression", "picture", "audio", "conversion", "cli",
+                "live", "play"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 

@@ -202,7 +202,7 @@ TEST(RollWarnings, EachDoubtfulRollIsNamed) {
         c.make();
         std::vector<RollInput> inputs = CollectRollInputs({(dir / c.roll).string()}, false);
         BatchSettings settings;
-        settings.expression = c.expression;
+        settings.conversion.expression = c.expression;
         RollResult result = ConvertRoll(inputs, 0, settings);
         EXPECT_EQ(result.status, RollStatus::written) << c.roll;
         ASSERT_EQ(result.messages.size(), 1u) << c.roll;
@@ -266,7 +266,7 @@ TEST_F(Tree, EachProfileIsReadOnceARun) {
         std::atomic<int> reads{0};
         BatchSettings settings;
         settings.jobs = jobs;
-        settings.expression = true;
+        settings.conversion.expression = true;
         settings.profiles = std::make_shared<ProfileShelf>([&](const std::string& name) {
             ++reads;
             return LoadProfile(name);

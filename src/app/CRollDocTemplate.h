@@ -13,6 +13,9 @@ class CRollDocTemplate : public wxDocTemplate {
   public:
     CRollDocTemplate(wxDocManager* manager, CMainFrame& frame);
 
+    // The roll document converts by the Roll menu's choice, which the frame's controller keeps.
+    bool InitDocument(wxDocument* doc, const wxString& path, long flags = 0) override;
+
   protected:
     // The view, given the window it draws into and the frame whose caption it keeps.
     wxView* DoCreateView() override;

@@ -1,7 +1,5 @@
 #include "cli/BatchConverter.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -10,24 +8,31 @@
 #include <system_error>
 
 #include "cli/JsonRecord.h"
-#include "cli/RollOutputs.h"
-#include "expression/ExpressionOutput.h"
-#include "expression/HookWarning.h"
-#include "expression/ProfileReader.h"
+#include "conversion/ConversionJob.h"
 #include "expression/ProfileShelf.h"
 #include "platform/CFile.h"
 #include "roll/AnnotationLookalikes.h"
 #include "roll/CRollscribeDoc.h"
-#include "roll/FailureDescription.h"
 #include "roll/MidiSummary.h"
 #include "roll/OutputNames.h"
-#include "roll/RollLoader.h"
 #include "roll/RollReport.h"
 #include "roll/RollWarnings.h"
 
 namespace rollscribe {
 
 namespace {
+
+RollStatus StatusOf(ConversionStatus status) {
+    switch (status) {
+        case ConversionStatus::written:
+            return RollStatus::written;
+        case ConversionStatus::rejected:
+            return RollStatus::rejected;
+        case ConversionStatus::failed:
+            break;
+    }
+    return RollStatus::failed;
+}
 
 const char* StatusName(RollStatus status) {
     switch (status) {
@@ -47,24 +52,13 @@ bool HasRollName(const std::string& path) {
     return CRollscribeDoc::IsRollFileName(full.Mid(full.View().rfind('/') + 1));
 }
 
-// The expression output of a run's worker: it keeps the emulation's results when a picture is
-// to show them.
-std::unique_ptr<ExpressionOutput> MakeExpressionOutput(const BatchSettings& settings) {
-    if (!settings.expression) return nullptr;
-    const bool picture = settings.outputs && settings.outputs->Settings().picture;
-    return std::make_unique<ExpressionOutput>(settings.profile, picture, settings.profiles);
-}
-
-// Why a roll's expression file was not written, after the roll's name.
-std::string ExpressionFailure(const std::exception_ptr& error, const std::string& path) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const ProfileError& e) {
-        return "profile " + e.Path() + ": " + e.Reason() + "; no expression file written";
-    } catch (...) {
-        return DescribeFailure(error, path, "write the expression file").Text() +
-               "; no expression file written";
-    }
+// Makes a worker's conversion job for the run's settings.
+std::unique_ptr<ConversionJob> MakeJob(const BatchSettings& settings) {
+    ConversionParts parts;
+    parts.writers = settings.outputs;
+    parts.profiles = settings.profiles;
+    parts.lookalikes = settings.lookalikes;
+    return std::make_unique<ConversionJob>(settings.conversion, std::move(parts));
 }
 
 }  // namespace
@@ -74,12 +68,7 @@ std::string Counted(std::size_t count, const char* one, const char* many) {
 }
 
 RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
-                       const BatchSettings& settings, ExpressionOutput* expression) {
-    std::unique_ptr<ExpressionOutput> own;
-    if (settings.expression && !expression) {
-        own = MakeExpressionOutput(settings);
-        expression = own.get();
-    }
+                       const BatchSettings& settings, ConversionJob* job) {
     const RollInput& input = inputs[index];
     RollResult result;
     if (!input.listingError.empty()) {
@@ -87,93 +76,61 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         result.messages.push_back({input.path, input.listingError});
         return result;
     }
+    std::unique_ptr<ConversionJob> own;
+    if (!job) {
+        own = MakeJob(settings);
+        job = own.get();
+    }
 
     CRollscribeDoc doc;
-    std::optional<std::string> reason;       // why the MIDI file was not written
-    std::optional<std::string> stepFailure;  // why a further output was not written
+    ConversionOutcome outcome;
     const bool isRollName = !input.folder && HasRollName(input.path);
-    const CString outputFolder = OutputFolderPath(input.outputFolder);
     if (input.sameOutputAs) {
-        result.status = RollStatus::rejected;
-        reason =
+        outcome.status = ConversionStatus::rejected;
+        outcome.reason =
             "writes the same MIDI file as " + inputs[*input.sameOutputAs].path + "; not converted";
     } else {
-        try {
-            if (isRollName && !outputFolder.IsEmpty()) {
-                doc.m_strOutputDirectory = outputFolder;
-                doc.m_bCreateOutputDirectory = true;  // made once the roll is read
-            }
-            if (expression) {
-                expression->Reset();
-                doc.m_pSideOutput = expression;
-            }
-            LoadOutcome outcome = LoadRollFile(doc, CString(input.path));
-            result.status =
-                outcome == LoadOutcome::converted ? RollStatus::written : RollStatus::rejected;
-            if (outcome != LoadOutcome::converted)
-                reason = "not a roll file: the extension must be bar or web";
-        } catch (...) {
-            result.status = RollStatus::failed;
-            reason = DescribeFailure(std::current_exception(), input.path).Text();
-            if (input.folder) *reason += " (use -r to convert the rolls in a folder)";
-        }
+        outcome = job->Convert(doc, input.path, input.outputFolder);
+        if (input.folder && outcome.loadError)
+            outcome.reason += " (use -r to convert the rolls in a folder)";
     }
-
-    for (RollWarning& warning : RollWarningsOf(doc, input.path, settings.lookalikes.get()))
+    result.status = StatusOf(outcome.status);
+    result.midiWritten = outcome.midiWritten;
+    result.expression = outcome.expression;
+    result.profile = outcome.profile;
+    result.picture = outcome.picture;
+    result.audio = outcome.sound;
+    // Warnings first, then why an output or the roll was not written.
+    for (RollWarning& warning : outcome.warnings)
         result.messages.push_back({std::move(warning.file), std::move(warning.text)});
-    // The expression step knows the profile: a hook it can never release is said too.
-    if (doc.m_converted && expression && !expression->ProfileName().empty()) {
-        std::string hook = UnreleasedHookWarning(doc, expression->Profile());
-        if (!hook.empty()) result.messages.push_back({input.path, std::move(hook)});
+    result.warnings = result.messages.size();
+    std::string failures;
+    for (const OutputFailure& failure : outcome.failures) {
+        result.messages.push_back({input.path, failure.text});
+        failures += (failures.empty() ? "" : "; ") + failure.text;
     }
-    const std::size_t warnings = result.messages.size();  // the messages so far are warnings
-    MidiSummary summary = settings.json ? SummarizeMidi(doc) : MidiSummary{};
-    if (result.status == RollStatus::written) {
-        result.midiWritten = true;
-        if (expression) {
-            if (!expression->ProfileName().empty()) result.profile = expression->ProfileName();
-            if (expression->Written()) {
-                result.expression = expression->Path().ToStdString();
-            } else {
-                result.status = RollStatus::failed;
-                result.messages.push_back(
-                    {input.path,
-                     (expression->Error() ? ExpressionFailure(expression->Error(), input.path)
-                                          : "no expression file written") +
-                         EarlierOutputNote(expression->Path().ToStdString())});
-            }
-        }
-        if (settings.outputs) settings.outputs->Write(doc, input, result, expression);
-        if (result.status != RollStatus::written) {
-            std::string failures;
-            for (std::size_t i = warnings; i < result.messages.size(); ++i)
-                failures += (failures.empty() ? "" : "; ") + result.messages[i].text;
-            stepFailure = failures;
-        }
-    }
-    if (reason) result.messages.push_back({input.path, *reason});
-    result.warnings = warnings;
+    if (!outcome.reason.empty()) result.messages.push_back({input.path, outcome.reason});
 
     if (settings.json) {
         RollRecord record;
         record.input = input.path;
         if (isRollName)
-            record.midi =
-                OutputPathOfRoll(CString(input.path), kMidiExtension, outputFolder).ToStdString();
-        if (settings.outputs) {
-            record.pictureAsked = settings.outputs->Settings().picture.has_value();
-            record.audioAsked = settings.outputs->Settings().audio;
-        }
+            record.midi = OutputPathOfRoll(CString(input.path), kMidiExtension,
+                                           OutputFolderPath(input.outputFolder))
+                              .ToStdString();
+        record.pictureAsked = settings.conversion.picture.has_value();
+        record.audioAsked = settings.conversion.audio;
         record.picture = result.picture;
         record.audio = result.audio;
-        record.expressionAsked = settings.expression;
+        record.expressionAsked = settings.conversion.expression;
         record.expression = result.expression;
         record.profile = result.profile;
         record.status = StatusName(result.status);
-        if (result.status != RollStatus::written) record.reason = reason ? reason : stepFailure;
-        for (std::size_t i = 0; i < warnings; ++i)
+        if (result.status != RollStatus::written)
+            record.reason = outcome.reason.empty() ? failures : outcome.reason;
+        for (std::size_t i = 0; i < result.warnings; ++i)
             record.warnings.push_back(result.messages[i].file + ": " + result.messages[i].text);
-        result.report = JsonLineOf(record, doc, summary);
+        result.report = JsonLineOf(record, doc, SummarizeMidi(doc));
     } else {
         result.report = BuildRollReport(doc).ToStdString();
     }
@@ -193,11 +150,11 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
     std::atomic<std::size_t> next{0};
     std::size_t done = 0;
 
-    // Converts the next entry with a worker's expression output; false when none is left.
-    auto convertNext = [&](ExpressionOutput* expression) {
+    // Converts the next entry with a worker's job; false when none is left.
+    auto convertNext = [&](ConversionJob* job) {
         std::size_t i = next.fetch_add(1);
         if (i >= inputs.size()) return false;
-        RollResult result = ConvertRoll(inputs, i, run, expression);
+        RollResult result = ConvertRoll(inputs, i, run, job);
         std::lock_guard<std::mutex> lock(mutex);
         results[i] = std::move(result);
         ++done;
@@ -205,8 +162,8 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
         return true;
     };
     auto work = [&] {
-        std::unique_ptr<ExpressionOutput> expression = MakeExpressionOutput(run);
-        while (convertNext(expression.get())) {
+        std::unique_ptr<ConversionJob> job = MakeJob(run);
+        while (convertNext(job.get())) {
         }
     };
 
@@ -224,10 +181,10 @@ void ConvertRolls(const std::vector<RollInput>& inputs, const BatchSettings& set
 
     std::size_t delivered = 0;
     std::size_t reported = 0;
-    std::unique_ptr<ExpressionOutput> ownExpression;  // this thread's, when it converts
-    if (threads.empty()) ownExpression = MakeExpressionOutput(run);
+    std::unique_ptr<ConversionJob> ownJob;  // this thread's, when it converts
+    if (threads.empty()) ownJob = MakeJob(run);
     while (delivered < inputs.size()) {
-        if (threads.empty()) convertNext(ownExpression.get());
+        if (threads.empty()) convertNext(ownJob.get());
         std::unique_lock<std::mutex> lock(mutex);
         auto arrived = [&] { return done > reported || results[delivered].has_value(); };
         bool tick = false;

@@ -9,14 +9,15 @@
 #include <vector>
 
 #include "cli/RollInputs.h"
+#include "conversion/ConversionSettings.h"
 #include "platform/WorkerThread.h"
 
 namespace rollscribe {
 
 class AnnotationLookalikes;
-class ExpressionOutput;
+class ConversionJob;
+class OutputWriters;
 class ProfileShelf;
-class RollOutputs;
 
 enum class RollStatus {
     written,   // the MIDI file was written
@@ -50,14 +51,18 @@ struct RollResult {
 struct BatchSettings {
     unsigned jobs = 1;  // conversions at a time
     bool json = false;  // reports as JSON lines
-    // Writes the further outputs asked for (picture, sound) after each MIDI file, on the worker
-    // thread; none when null. Its failures mark the roll failed, and the JSON line's reason is
-    // made of its messages. Must outlive the batch.
-    RollOutputs* outputs = nullptr;
-    // Writes each roll's expression file too (after the MIDI file, failing the roll when it
-    // cannot), with this profile (a name or a file; empty: each roll type's).
-    bool expression = false;
-    std::string profile;
+    // How each roll is converted: the outputs besides its MIDI file (the expression file, the
+    // picture, the sound file), each failing the roll when it cannot be written. Each roll's
+    // outputs go to its input's folder (RollInput::outputFolder), not conversion.outputFolder,
+    // made once the roll is read when it is missing.
+    ConversionSettings conversion = [] {
+        ConversionSettings made;
+        made.createOutputFolder = true;
+        return made;
+    }();
+    // Writes the picture and the sound asked for, on the worker threads; neither is written when
+    // null. Must outlive the batch.
+    OutputWriters* outputs = nullptr;
     // The run's profiles, each read once for all its workers; when null, ConvertRolls makes one
     // for its run, and ConvertRoll reads the profile for its roll.
     std::shared_ptr<ProfileShelf> profiles;
@@ -72,11 +77,10 @@ struct BatchSettings {
     std::shared_ptr<AnnotationLookalikes> lookalikes;
 };
 
-// Converts entry index of inputs in a fresh document, which writes its MIDI file, and reports.
-// With settings.expression, expression writes the expression file: a worker's, serving roll
-// after roll (its keepResult set when a picture is asked for); when null, one for this roll.
+// Converts entry index of inputs in a fresh document with job (a worker's, serving roll after
+// roll, made for settings.conversion; when null, one for this roll), and reports.
 RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
-                       const BatchSettings& settings, ExpressionOutput* expression = nullptr);
+                       const BatchSettings& settings, ConversionJob* job = nullptr);
 
 // Converts every entry with up to settings.jobs at a time. onResult is called on the calling
 // thread for every entry in order, as soon as it and all before it are done; onProgress after

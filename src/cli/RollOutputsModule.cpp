@@ -15,7 +15,7 @@ std::string RollOutputsModulePath() {
     return self.substr(0, self.rfind('/') + 1) + ROLLSCRIBE_OUTPUTS_MODULE;
 }
 
-std::unique_ptr<RollOutputs> OpenRollOutputs(const RollOutputSettings& settings) {
+std::unique_ptr<RollOutputs> OpenRollOutputs(const ConversionSettings& settings) {
     const std::string path = RollOutputsModulePath();
     // An absolute path: the loader opens that file and searches nowhere. Never closed: the
     // libraries it brings keep state (caches, handlers) for the rest of the process. Global, so

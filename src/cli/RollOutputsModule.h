@@ -23,6 +23,6 @@ std::string RollOutputsModulePath();
 
 // Opens the module and makes its outputs for the settings. It stays loaded until the program
 // ends. Throws RollOutputsUnavailable.
-std::unique_ptr<RollOutputs> OpenRollOutputs(const RollOutputSettings& settings);
+std::unique_ptr<RollOutputs> OpenRollOutputs(const ConversionSettings& settings);
 
 }  // namespace rollscribe

@@ -122,18 +122,23 @@ int main(int argc, char** argv) {
     if (options.help) return PrintAndExit(ConvertUsageText());
     if (options.version)
         return PrintAndExit(std::string(kProgram) + " " + ROLLSCRIBE_VERSION + "\n");
+    // How every roll is converted: the run's one copy of the settings.
+    BatchSettings settings;
+    ConversionSettings& conversion = settings.conversion;
+    conversion.outputFolder = options.outputDir;
+    conversion.expression = options.expression;
+    conversion.profile = options.profile;
+    conversion.picture = options.picture;
+    conversion.pixelsPerInch = options.pixelsPerInch;
+    conversion.audio = options.audio;
+    conversion.audioFormat = options.audioFormat;
+    conversion.soundFont = options.soundFont;
     // The pictures and sound files are written by a module that only they load, with the
     // libraries they need: a plain conversion never loads them.
-    RollOutputSettings outputSettings;
-    outputSettings.picture = options.picture;
-    outputSettings.pixelsPerInch = options.pixelsPerInch;
-    outputSettings.audio = options.audio;
-    outputSettings.audioFormat = options.audioFormat;
-    outputSettings.soundFont = options.soundFont;
     std::unique_ptr<RollOutputs> outputs;
-    if (outputSettings.Any()) {
+    if (conversion.PictureOrSound()) {
         try {
-            outputs = OpenRollOutputs(outputSettings);
+            outputs = OpenRollOutputs(conversion);
         } catch (const RollOutputsUnavailable& e) {
             Console(STDERR_FILENO)
                 .Write(std::string(kProgram) +
@@ -185,11 +190,8 @@ int main(int argc, char** argv) {
     }
     std::vector<RollInput> inputs =
         CollectRollInputs(options.files, options.recursive, options.outputDir);
-    BatchSettings settings;
     settings.jobs = options.jobs ? options.jobs : DefaultJobs();
     settings.json = options.json;
-    settings.expression = options.expression;
-    settings.profile = options.profile;
     settings.profiles = profiles;
     // A sound font that cannot be used stops the run before anything is written.
     if (outputs) {

@@ -7,12 +7,13 @@
 
 namespace rollscribe {
 
-LoadOutcome LoadRollFile(CRollscribeDoc& doc, const CString& path) {
+LoadOutcome LoadRollFile(CRollscribeDoc& doc, const CString& path, bool* opened) {
     // A terminating signal during the load ends the program at once, its temporary file removed,
     // instead of waiting for the toolkit to deliver it after the load.
     WorkInProgress work;
     CFile file;
     file.OpenOrThrow(path);
+    if (opened) *opened = true;
     CArchive archive(&file, CArchive::load);
     doc.Serialize(archive);
     return CRollscribeDoc::IsRollFileName(file.GetFileName()) ? LoadOutcome::converted

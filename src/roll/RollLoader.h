@@ -15,7 +15,8 @@ enum class LoadOutcome {
 // derive the names, then reset, read the annotation file, parse the roll and write the MIDI file.
 // Errors from file work (the roll cannot be opened or read, it is shorter than its header, the
 // MIDI file cannot be written) are thrown as CException naming the file and the reason; the
-// MIDI file's earlier contents then stay as they were.
-LoadOutcome LoadRollFile(CRollscribeDoc& doc, const CString& path);
+// MIDI file's earlier contents then stay as they were. opened, when given, is set once the roll
+// file is open: the document then holds what was read of it, also after an error.
+LoadOutcome LoadRollFile(CRollscribeDoc& doc, const CString& path, bool* opened = nullptr);
 
 }  // namespace rollscribe

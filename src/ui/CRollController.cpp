@@ -112,8 +112,6 @@ void CRollController::ShowFailure(FileTask task, const std::string& file,
 }
 
 void CRollController::OnRollChanging(wxCommandEvent& event) {
-    // The roll about to be loaded is converted as now chosen.
-    if (CRollWxDocument* doc = m_host.RollDocument()) doc->SetConversion(m_conversion);
     // What played the old roll's MIDI file stops, and the next play starts from the beginning.
     if (m_player) m_player->Reset();
     m_host.ShowWaiting(false);
@@ -436,10 +434,7 @@ void CRollController::ChangeConversion(const ConversionChoice& choice) {
     const bool changes = before.expression != choice.expression ||
                          before.outputFolder != choice.outputFolder ||
                          (choice.expression && before.profile != choice.profile);
-    if (CRollWxDocument* doc = m_host.RollDocument(); doc && changes) {
-        doc->SetConversion(m_conversion);
-        doc->ReopenRoll();
-    }
+    if (CRollWxDocument* doc = m_host.RollDocument(); doc && changes) doc->ReopenRoll();
 }
 
 void CRollController::OnExpression(wxCommandEvent& event) {

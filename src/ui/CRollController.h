@@ -73,8 +73,9 @@ class CRollController : public wxEvtHandler {
     // The installed user guide that Help > User Guide opens (bytes); empty when none is found.
     void SetUserGuide(std::string path) { m_userGuide = std::move(path); }
 
-    // How rolls are converted (Roll > Expression, Roll System, Output Folder), and what hears
-    // of a change the user makes (to keep it).
+    // How rolls are converted (Roll > Expression, Roll System, Output Folder): the program's one
+    // copy, which the roll document reads at each open (CRollWxDocument::ConvertBy), and what
+    // hears of a change the user makes (to keep it).
     void SetConversion(const ConversionChoice& choice) { m_conversion = choice; }
     const ConversionChoice& Conversion() const noexcept { return m_conversion; }
     void SetConversionListener(std::function<void(const ConversionChoice&)> listener) {

@@ -7,11 +7,11 @@
 
 #include <utility>
 
+#include "expression/ExpressionOutput.h"
 #include "platform/CFile.h"
 #include "resources/ProgramName.h"
 #include "roll/FailureDescription.h"
 #include "roll/OutputNames.h"
-#include "roll/RollLoader.h"
 #include "text/WxText.h"
 #include "ui/FailureMessages.h"
 #include "ui/MidiCopy.h"
@@ -21,7 +21,22 @@ namespace rollscribe {
 
 wxIMPLEMENT_DYNAMIC_CLASS(CRollWxDocument, wxDocument);
 
-CRollWxDocument::CRollWxDocument() = default;
+namespace {
+
+// The choice until the document is given the program's: the defaults.
+const ConversionChoice kDefaultChoice;
+
+// What the desktop's conversion job shares: the expression's results are kept for the roll's
+// picture and its notes' velocities.
+ConversionParts DesktopParts() {
+    ConversionParts parts;
+    parts.keepExpressionResult = true;
+    return parts;
+}
+
+}  // namespace
+
+CRollWxDocument::CRollWxDocument() : m_choice(&kDefaultChoice), m_job(m_settings, DesktopParts()) {}
 
 CRollWxDocument* RollDocumentOf(wxDocManager* manager) {
     if (!manager || manager->GetDocuments().empty()) return nullptr;
@@ -69,10 +84,8 @@ void CRollWxDocument::NameAfterReport() {
     for (wxView* view : GetViewsVector()) view->OnChangeFilename();
 }
 
-void CRollWxDocument::SetConversion(const ConversionChoice& choice) {
-    // The expression's profile is read once for every roll: another one needs another output.
-    if (choice.profile != m_conversion.profile) m_expression.reset();
-    m_conversion = choice;
+void CRollWxDocument::ConvertBy(const ConversionChoice& choice) {
+    m_choice = &choice;
 }
 
 bool CRollWxDocument::ReopenRoll() {
@@ -81,18 +94,20 @@ bool CRollWxDocument::ReopenRoll() {
     return OpenRoll(path);
 }
 
-wxString CRollWxDocument::ConvertExpression(RollScene& scene) {
-    if (!m_conversion.expression || !m_expression) return {};
-    if (m_expression->Written()) {
-        m_expressionFile = m_expression->Path().ToStdString();
-        m_velocities = NoteVelocities(m_roll.m_events, m_expression->Result().velocities);
-        scene.SetExpression(m_expression->Result(), m_expression->Profile());
+wxString CRollWxDocument::TakeExpression(const ConversionOutcome& outcome, RollScene& scene) {
+    const ExpressionOutput* expression = m_job.Expression();
+    if (!expression) return {};
+    if (outcome.expression) {
+        m_expressionFile = *outcome.expression;
+        m_velocities = NoteVelocities(m_roll.m_events, expression->Result().velocities);
+        scene.SetExpression(expression->Result(), expression->Profile());
         return {};
     }
-    if (!m_expression->Error()) return {};
-    const std::string file = m_expression->Path().IsEmpty() ? m_roll.MidiFilePath().ToStdString()
-                                                            : m_expression->Path().ToStdString();
-    return FailureMessage(FileTask::writeExpression, file, m_expression->Error());
+    const OutputFailure* failure = outcome.FailureOf(OutputKind::expression);
+    if (!failure || !expression->Error()) return {};
+    const std::string file =
+        failure->path.empty() ? m_roll.MidiFilePath().ToStdString() : failure->path;
+    return FailureMessage(FileTask::writeExpression, file, expression->Error());
 }
 
 bool CRollWxDocument::OpenRoll(const std::string& path) {
@@ -101,40 +116,40 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
     NoteVelocities velocitiesBefore = std::exchange(m_velocities, NoteVelocities());
     std::shared_ptr<const RollScene> sceneBefore = std::exchange(m_scene, nullptr);
     std::vector<RollWarning> warningsBefore = std::exchange(m_warnings, {});
-    m_roll.m_reached = false;
     wxString failure;
     wxString expressionFailure;
+    ConversionOutcome outcome;
     {
-        // The pointer shows the work from the start; the window hears which file it is (and may
-        // set how it is converted).
+        // The pointer shows the work from the start; the window hears which file it is.
         wxBusyCursor busy;
         TellWindow(EVT_ROLL_CHANGING, WxText(path.substr(path.rfind('/') + 1)));
-        if (m_conversion.expression && !m_expression)
-            m_expression = std::make_unique<ExpressionOutput>(m_conversion.profile, true);
-        if (m_expression) m_expression->Reset();
-        m_roll.m_pSideOutput = m_conversion.expression ? m_expression.get() : nullptr;
         // The outputs go to the folder chosen, else beside the roll, named as the converter's.
-        m_roll.m_strOutputDirectory = OutputFolderPath(m_conversion.outputFolder);
-        try {
-            if (LoadRollFile(m_roll, CString(path)) == LoadOutcome::converted) {
-                m_convertedMidi = m_roll.MidiFilePath().ToStdString();
+        m_settings = m_choice->Settings();
+        outcome = m_job.Convert(m_roll, path);
+        std::exception_ptr error = outcome.loadError;
+        if (outcome.midiWritten) {
+            m_convertedMidi = *outcome.midi;
+            try {
                 auto scene = std::make_shared<RollScene>(m_roll);
-                expressionFailure = ConvertExpression(*scene);
+                expressionFailure = TakeExpression(outcome, *scene);
                 m_scene = std::move(scene);
+            } catch (...) {
+                error = std::current_exception();
             }
-        } catch (...) {
-            failure = FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(),
-                                     std::current_exception());
+        }
+        if (error) {
+            failure =
+                FailureMessage(FileTask::openRoll, FullPath(CString(path)).ToStdString(), error);
             // The roll was read in full and only its MIDI file could not be written (a folder
             // that cannot be written to): its picture is shown all the same.
-            if (m_roll.m_reached && DescribeFailure(std::current_exception(), path).otherFile ==
-                                        m_roll.MidiFilePath().ToStdString())
+            if (outcome.opened && !outcome.midiWritten &&
+                DescribeFailure(error, path).otherFile == m_roll.MidiFilePath().ToStdString())
                 m_scene = std::make_shared<const RollScene>(m_roll);
         }
     }
-    if (m_roll.m_reached) {
+    if (outcome.opened) {
         NameAfterReport();
-        m_warnings = RollWarningsOf(m_roll, path, nullptr);
+        m_warnings = std::move(outcome.warnings);
     } else {
         // Nothing of the document changed.
         m_convertedMidi = std::move(convertedBefore);
@@ -143,7 +158,6 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
         m_scene = std::move(sceneBefore);
         m_warnings = std::move(warningsBefore);
     }
-    m_roll.m_pSideOutput = nullptr;
     if (failure.empty()) SetDocumentSaved(true);
     // After a failure the view shows what the document holds now: the messages gathered up to it.
     UpdateAllViews();

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "expression/ExpressionOutput.h"
+#include "conversion/ConversionJob.h"
 #include "picture/RollScene.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollWarnings.h"
@@ -15,7 +15,7 @@
 namespace rollscribe {
 
 // The toolkit's document for the roll: it holds the core's CRollscribeDoc, which the view shows,
-// and opens files through the core's load, the same one the converter uses. The program has no
+// and opens files through the conversion job, the same one the converter runs. The program has no
 // stored form of its own: the document is never marked modified (so nothing asks to save), Save
 // writes nothing, and Save As writes a copy of the MIDI file that the last open converted.
 class CRollWxDocument : public wxDocument {
@@ -45,9 +45,10 @@ class CRollWxDocument : public wxDocument {
     bool SaveAs() override;
     bool OnSaveDocument(const wxString& file) override;
 
-    // How the rolls opened from now on are converted.
-    void SetConversion(const ConversionChoice& choice);
-    const ConversionChoice& Conversion() const noexcept { return m_conversion; }
+    // How the rolls opened from now on are converted: by choice, which the caller keeps (the
+    // Roll menu's, which it changes) and which is read at each open. Until this is called, as
+    // the settings' defaults say.
+    void ConvertBy(const ConversionChoice& choice);
     // Opens the roll on show again, converted as now chosen; false when none is on show or it
     // failed (and said why).
     bool ReopenRoll();
@@ -77,30 +78,21 @@ class CRollWxDocument : public wxDocument {
     bool DoSaveDocument(const wxString& file) override;
 
   private:
-    // The roll, noting whether a load reached it (a file that cannot be opened never does).
-    class CWatchedRoll : public CRollscribeDoc {
-      public:
-        void Serialize(CArchive& ar) override {
-            m_reached = true;
-            CRollscribeDoc::Serialize(ar);
-        }
-        bool m_reached = false;
-    };
-
     // Sends a roll event (below) to the document's window.
     void TellWindow(wxEventType type, const wxString& file = wxEmptyString);
     // Titles the document after the file whose path the report shows.
     void NameAfterReport();
     wxWindow* MessageParent() const;
 
-    // Runs the expression of the roll being loaded when chosen; after the load, its outcome.
-    // Gives the failure message when the expression file was not written.
-    wxString ConvertExpression(RollScene& scene);
+    // Takes the expression of the roll just converted, when it had one, into what is shown and
+    // played. Gives the failure message when its expression file was not written.
+    wxString TakeExpression(const ConversionOutcome& outcome, RollScene& scene);
 
-    CWatchedRoll m_roll;
-    ConversionChoice m_conversion;
+    CRollscribeDoc m_roll;
+    const ConversionChoice* m_choice;  // the caller's
+    ConversionSettings m_settings;     // made of *m_choice at each open
+    ConversionJob m_job;
     std::string m_shownRoll;  // the roll file the report shows; empty after File New
-    std::unique_ptr<ExpressionOutput> m_expression;
     std::string m_convertedMidi;
     std::string m_expressionFile;
     NoteVelocities m_velocities;

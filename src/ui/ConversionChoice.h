@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "conversion/ConversionSettings.h"
+
 namespace rollscribe {
 
 // How the desktop program converts the rolls it opens (Roll > Expression, Roll System, Output
@@ -16,6 +18,16 @@ struct ConversionChoice {
     std::string outputFolder;
 
     bool operator==(const ConversionChoice&) const = default;
+
+    // The conversion settings it makes: neither a picture nor a sound file is written with a
+    // roll here.
+    ConversionSettings Settings() const {
+        ConversionSettings settings;
+        settings.outputFolder = outputFolder;
+        settings.expression = expression;
+        settings.profile = profile;
+        return settings;
+    }
 };
 
 }  // namespace rollscribe
