@@ -473,7 +473,7 @@ TEST_F(Archive, OptionsBundleAndEndAtTheDoubleDash) {
     EXPECT_TRUE(fs::exists(dir / "-dash_BAR_e.mid"));
     ShellRun bad = Convert("-qx a.bar");
     EXPECT_EQ(bad.err,
-              "rollscribe-convert: unknown option '-x'\n"
+              "rollscribe-convert: The following argument was not expected: -x\n"
               "Try 'rollscribe-convert --help' for more information.\n");
     ShellRun help = Convert("--help");
     EXPECT_NE(help.out.find("annotation file TITLE.ann is read"), std::string::npos);

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <regex>
 
 #include "cli/ConvertOptions.h"
 #include "cli/JsonRecord.h"
@@ -223,12 +225,12 @@ struct UsageCase {
 TEST(Converter, UsageHelpAndVersion) {
     const UsageCase cases[] = {
         {"", 2, "", "no roll file given"},
-        {"--frobnicate x.bar", 2, "", "unknown option '--frobnicate'"},
-        {"-j 0 x.bar", 2, "", "invalid number of jobs '0'"},
-        {"-j x.bar", 2, "", "invalid number of jobs 'x.bar'"},
-        {"-j", 2, "", "needs a number"},
-        {"--audio=mp3 x.bar", 2, "", "invalid sound format 'mp3' (expected wav, flac or ogg)"},
-        {"x.bar -o", 2, "", "option '--output-dir' needs a folder"},
+        {"--frobnicate x.bar", 2, "", "The following argument was not expected: --frobnicate"},
+        {"-j 0 x.bar", 2, "", "--jobs: Value 0 not in range 1 to 1024"},
+        {"-j x.bar", 2, "", "--jobs: Value x.bar not in range 1 to 1024"},
+        {"-j", 2, "", "--jobs: 1 required N missing"},
+        {"--audio=mp3 x.bar", 2, "", "--audio: mp3 not in {wav,flac,ogg}"},
+        {"x.bar -o", 2, "", "--output-dir: 1 required DIR missing"},
         {"--help", 0,
          "Usage: rollscribe-convert [options] FILE...\n"
          "       rollscribe-convert [options] -r FOLDER...\n",
@@ -270,6 +272,118 @@ TEST(ConvertOptions, ParsesOptionsAndFiles) {
     EXPECT_EQ(sound.outputDir, "out");
     EXPECT_EQ(sound.files, (std::vector<std::string>{"x.bar", "--audio=ogg"}));
     EXPECT_EQ(ParseConvertOptions({"--audio=ogg", "--audio", "x"}).audioFormat, SoundFormat::wav);
+}
+
+// The help's entry for an option (its line and those that go on from it), blanks collapsed.
+std::string HelpEntry(const std::string& help, const std::string& option) {
+    std::string entry;
+    bool in = false;
+    for (const std::string& line : LinesOf(help)) {
+        const bool optionLine = line.starts_with("  -") || line.starts_with("      --");
+        if (optionLine)
+            in = line.find(option + " ") != std::string::npos ||
+                 line.find(option + "[") != std::string::npos || line.ends_with(option);
+        else if (!line.starts_with("     "))
+            in = false;
+        if (in) entry += line + " ";
+    }
+    return std::regex_replace(entry, std::regex(" +"), " ");
+}
+
+// The manual page's entry (.TP) whose tag names an option, as text: roff macros and escapes
+// taken out, blanks collapsed.
+std::string ManEntry(const std::string& man, const std::string& option) {
+    std::string entry;
+    bool tag = false, in = false;
+    for (std::string line : LinesOf(man)) {
+        line = std::regex_replace(line, std::regex(R"(\\f[BIRP]|\\%|\\&)"), "");
+        line = std::regex_replace(line, std::regex(R"(\\-)"), "-");
+        if (line == ".TP") {
+            tag = true;
+            in = false;
+            continue;
+        }
+        if (line.starts_with(".SH") || line.starts_with(".SS")) in = false;
+        line = std::regex_replace(line, std::regex(R"(^\.(BR|IR|RB|RI|BI|IB|B|I) )"), "");
+        line.erase(std::remove(line.begin(), line.end(), '"'), line.end());
+        if (tag) in = line.find(option) != std::string::npos;
+        tag = false;
+        if (in) entry += line + " ";
+    }
+    entry = std::regex_replace(entry, std::regex(" +"), " ");
+    return std::regex_replace(entry, std::regex(R"( ([,.;)]))"), "$1");
+}
+
+// Each option's range or default, as the parser takes it, as the help prints it and as the
+// manual page says it: the three stay the same.
+TEST(ConvertOptions, HelpAndManualPageGiveTheParsersRangesAndDefaults) {
+    struct Row {
+        std::string option;
+        std::vector<std::string> before;  // what the option needs
+        std::vector<std::string> accepted, refused;
+        std::function<bool(const ConvertOptions&)> byDefault;  // without a value given
+        std::string help, man;
+    };
+    const Row rows[] = {
+        {"--jobs",
+         {},
+         {"1", "1024"},
+         {"0", "1025", "x"},
+         [](const ConvertOptions& o) { return o.jobs == 0; },  // one per processor
+         "1 to 1024 (default: one per processor)",
+         "(1 to 1024; the default is one per processor)"},
+        {"--pixels-per-inch",
+         {"--picture", "png"},
+         {"0.01", "4000"},
+         {"0.0099", "4000.5", "nan", "40x"},
+         [](const ConvertOptions& o) { return o.pixelsPerInch == 40; },
+         "from 0.01 to 4000 (default 40)",
+         "a number from 0.01 to 4000; default 40"},
+        {"--picture",
+         {},
+         {"png", "SVG", "Pdf"},
+         {"jpg", "png,svg"},
+         [](const ConvertOptions& o) { return !o.picture; },
+         "FORMAT is png, svg or pdf",
+         "FORMAT is png, svg or pdf"},
+        {"--audio",
+         {},
+         {"wav", "FLAC", "ogg"},
+         {"mp3"},
+         [](const ConvertOptions& o) { return o.audioFormat == SoundFormat::wav; },
+         "wav (the default)",
+         "FORMAT is wav (the default, also of --audio alone)"},
+        {"--soundfont",
+         {"--audio"},
+         {"a.sf2"},
+         {""},
+         [](const ConvertOptions& o) { return o.soundFont.empty(); },  // the system's
+         "default: /usr/share/sounds/sf2/default-GM.sf2",
+         "(default: /usr/share/sounds/sf2/default-GM.sf2)"},
+    };
+    std::ifstream manFile(fs::path(EXAMPLES_DIR) / "../docs/man/rollscribe-convert.1");
+    const std::string man((std::istreambuf_iterator<char>(manFile)), {});
+    ASSERT_FALSE(man.empty());
+    const std::string help = ConvertUsageText();
+    auto parse = [](const Row& row, const std::optional<std::string>& value) {
+        std::vector<std::string> args = row.before;
+        // --audio takes its value only joined to it; the others as the next argument.
+        if (value && row.option == "--audio") args.push_back(row.option + "=" + *value);
+        if (value && row.option != "--audio") args.insert(args.end(), {row.option, *value});
+        args.push_back("x.bar");
+        return ParseConvertOptions(args);
+    };
+    for (const Row& row : rows) {
+        for (const std::string& value : row.accepted)
+            EXPECT_NO_THROW(parse(row, value)) << row.option << "=" << value;
+        for (const std::string& value : row.refused)
+            EXPECT_THROW(parse(row, value), UsageError) << row.option << "=" << value;
+        EXPECT_TRUE(row.byDefault(parse(row, std::nullopt))) << row.option;
+        EXPECT_NE(HelpEntry(help, row.option).find(row.help), std::string::npos)
+            << row.option << ": " << HelpEntry(help, row.option);
+        EXPECT_NE(ManEntry(man, row.option).find(row.man), std::string::npos)
+            << row.option << ": " << ManEntry(man, row.option);
+    }
 }
 
 }  // namespace

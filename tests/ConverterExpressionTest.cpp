@@ -128,11 +128,11 @@ TEST_F(ExpressionRolls, AProfileThatCannotServeIsRefused) {
          "file (a path with '/' or ending in .json); no roll converted\n",
          false},
         {"--profile 88-note", 2,
-         "option '--profile' needs '--expression'\nTry 'rollscribe-convert --help' for more "
+         "--profile requires --expression\nTry 'rollscribe-convert --help' for more "
          "information.\n",
          false},
         {"--expression --profile ''", 2,
-         "option '--profile' needs a name or a file\nTry 'rollscribe-convert --help' for more "
+         "--profile: needs a name or a file\nTry 'rollscribe-convert --help' for more "
          "information.\n",
          false},
     };

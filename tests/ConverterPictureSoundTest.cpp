@@ -679,25 +679,25 @@ TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {
         std::string args;
         std::string message;
     } cases[] = {
-        {"--picture jpg", "invalid picture format 'jpg' (expected png, svg or pdf)"},
-        {"--picture png,svg", "invalid picture format 'png,svg' (expected png, svg or pdf)"},
-        {"--picture", "option '--picture' needs a format (png, svg or pdf)"},
-        {"--audio --soundfont", "option '--soundfont' needs a file"},
-        {"--soundfont x.sf2", "option '--soundfont' needs '--audio'"},
+        {"--picture jpg", "--picture: jpg not in {png,svg,pdf}"},
+        {"--picture png,svg", "--picture: png,svg not in {png,svg,pdf}"},
+        {"--picture", "--picture: 1 required FORMAT missing"},
+        {"--audio --soundfont", "--soundfont: 1 required FILE missing"},
+        {"--soundfont x.sf2", "--soundfont requires --audio"},
         {"--picture png --pixels-per-inch 0",
-         "invalid picture density '0' (expected 0.01 to 4000)"},
+         "--pixels-per-inch: Value 0 not in range 0.01 to 4000"},
         {"--picture png --pixels-per-inch 4.9e-324",
-         "invalid picture density '4.9e-324' (expected 0.01 to 4000)"},
+         "--pixels-per-inch: Value 4.9e-324 not in range 0.01 to 4000"},
         {"--picture png --pixels-per-inch 0.0099",
-         "invalid picture density '0.0099' (expected 0.01 to 4000)"},
+         "--pixels-per-inch: Value 0.0099 not in range 0.01 to 4000"},
         {"--picture png --pixels-per-inch 4001",
-         "invalid picture density '4001' (expected 0.01 to 4000)"},
+         "--pixels-per-inch: Value 4001 not in range 0.01 to 4000"},
         {"--picture png --pixels-per-inch nan",
-         "invalid picture density 'nan' (expected 0.01 to 4000)"},
+         "--pixels-per-inch: Value nan not in range 0.01 to 4000"},
         {"--picture png --pixels-per-inch 40x",
-         "invalid picture density '40x' (expected 0.01 to 4000)"},
-        {"--picture png --pixels-per-inch", "option '--pixels-per-inch' needs a number"},
-        {"--pixels-per-inch 80", "option '--pixels-per-inch' needs '--picture'"},
+         "--pixels-per-inch: Value 40x not in range 0.01 to 4000"},
+        {"--picture png --pixels-per-inch", "--pixels-per-inch: 1 required N missing"},
+        {"--pixels-per-inch 80", "--pixels-per-inch requires --picture"},
     };
     for (const Case& c : cases) {
         bool last = c.args.ends_with("picture") || c.args.ends_with("soundfont") ||

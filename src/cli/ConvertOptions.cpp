@@ -2,92 +2,51 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <charconv>
-#include <string_view>
+#include <cmath>
 
 namespace rollscribe {
 
 namespace {
 
-unsigned ParseJobs(const std::string& text) {
-    unsigned value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 ||
-        value > 1024)
-        throw UsageError("invalid number of jobs '" + text + "' (expected 1 to 1024)");
-    return value;
+// An option's value that may not be empty: says what it needs instead.
+CLI::Validator NotEmpty(const std::string& what) {
+    return CLI::Validator(
+        [what](std::string& text) { return text.empty() ? "needs " + what : std::string(); }, "");
 }
 
-// The picture format named in any letter case.
-PictureFormat ParsePictureFormat(const std::string& text) {
-    std::optional<PictureFormat> format = PictureFormatNamed(text);
-    if (!format)
-        throw UsageError("invalid picture format '" + text + "' (expected png, svg or pdf)");
-    return *format;
+// CLI::Range for the picture's density, said with its bounds as the help gives them (CLI11
+// shows six decimals) and refusing NaN too, which CLI11's comparisons let through.
+CLI::Validator DensityRange() {
+    const CLI::Range range(kMinPixelsPerInch, kMaxPixelsPerInch);
+    return CLI::Validator(
+        [range](std::string& text) {
+            std::string checked = text;
+            double value = 0;
+            if (range(checked).empty() && CLI::detail::lexical_cast(text, value) &&
+                !std::isnan(value))
+                return std::string();
+            return "Value " + text + " not in range 0.01 to 4000";
+        },
+        "");
 }
 
-// A picture density: a number from 0.01 to 4000 (pixels an inch of roll). Below 0.01 a roll
-// of any length is a few pixels wide, and nothing on its scale would make sense.
-double ParseDensity(const std::string& text) {
-    double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !(value >= 0.01 && value <= 4000))
-        throw UsageError("invalid picture density '" + text + "' (expected 0.01 to 4000)");
-    return value;
-}
-
-// The sound format named in any letter case.
-SoundFormat ParseSoundFormat(const std::string& text) {
-    std::optional<SoundFormat> format = SoundFormatNamed(text);
-    if (!format)
-        throw UsageError("invalid sound format '" + text + "' (expected wav, flac or ogg)");
-    return *format;
-}
-
-// Takes --audio and --audio=FORMAT out of the arguments (up to "--"): its format may only be
-// joined to it, so that "--audio ROLL" keeps ROLL a file. The last one given counts.
-std::vector<std::string> TakeAudioOption(const std::vector<std::string>& args,
-                                         ConvertOptions& options) {
-    std::vector<std::string> rest;
-    bool ended = false;
-    for (const std::string& arg : args) {
-        ended = ended || arg == "--";
-        if (!ended && arg == "--audio") {
-            options.audio = true;
-            options.audioFormat = SoundFormat::wav;
-        } else if (!ended && arg.starts_with("--audio=")) {
-            options.audio = true;
-            options.audioFormat = ParseSoundFormat(arg.substr(8));
-        } else {
-            rest.push_back(arg);
-        }
-    }
-    return rest;
-}
-
-// How the user spelled the jobs option last, for a message about it.
-std::string JobsSpelling(const std::vector<std::string>& args) {
-    for (auto it = args.rbegin(); it != args.rend(); ++it) {
-        if (*it == "--jobs" || it->rfind("--jobs=", 0) == 0) return "--jobs";
-        if (it->size() > 1 && (*it)[0] == '-' && (*it)[1] != '-' && it->back() == 'j') return "-j";
-    }
-    return "--jobs";
+// A name in any letter case, given as its member of names.
+CLI::IsMember OneOf(const std::vector<std::string>& names) {
+    return CLI::IsMember(names, CLI::ignore_case);
 }
 
 }  // namespace
 
-ConvertOptions ParseConvertOptions(const std::vector<std::string>& allArgs) {
+ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
     ConvertOptions options;
-    const std::vector<std::string> args = TakeAudioOption(allArgs, options);
-    std::string jobs;
     std::string picture;
-    std::string density;
+    std::string audio;
+    const auto last = CLI::MultiOptionPolicy::TakeLast;
     // The options in one table, so that an option added later (another kind of output) is one
-    // more line here and one more field of ConvertOptions.
+    // more line here and one more field of ConvertOptions. Given more than once, the last
+    // counts. Each value's check is CLI11's, and so is its message.
     CLI::App app{"", "rollscribe-convert"};
     app.set_help_flag();
-    app.allow_extras(true);
     app.add_flag("-q,--quiet", options.quiet);
     app.add_flag("-r,--recursive", options.recursive);
     app.add_flag("--json", options.json);
@@ -95,57 +54,56 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& allArgs) {
     app.add_flag("--strict", options.strict);
     app.add_flag("-h,--help", options.help);
     app.add_flag("-V,--version", options.version);
-    app.add_option("-j,--jobs", jobs)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    app.add_option("--picture", picture)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    app.add_option("--pixels-per-inch", density)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_option("-j,--jobs", options.jobs)
+        ->check(CLI::Range(1u, kMaxJobs).description(""))
+        ->type_name("N")
+        ->multi_option_policy(last);
+    CLI::Option* pictureOption = app.add_option("--picture", picture)
+                                     ->transform(OneOf({"png", "svg", "pdf"}).description(""))
+                                     ->type_name("FORMAT")
+                                     ->multi_option_policy(last);
+    app.add_option("--pixels-per-inch", options.pixelsPerInch)
+        ->check(DensityRange())
+        ->type_name("N")
+        ->needs(pictureOption)
+        ->multi_option_policy(last);
+    // A flag whose format may only be joined to it ("--audio=flac"), so that "--audio ROLL"
+    // keeps ROLL a file.
+    CLI::Option* audioOption = app.add_flag("--audio{wav}", audio)
+                                   ->transform(OneOf({"wav", "flac", "ogg"}).description(""))
+                                   ->multi_option_policy(last);
     app.add_option("--soundfont", options.soundFont)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        ->check(NotEmpty("a file"))
+        ->type_name("FILE")
+        ->needs(audioOption)
+        ->multi_option_policy(last);
     app.add_option("-o,--output-dir", options.outputDir)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    app.add_flag("--expression", options.expression);
+        ->check(NotEmpty("a folder"))
+        ->type_name("DIR")
+        ->multi_option_policy(last);
+    CLI::Option* expressionOption = app.add_flag("--expression", options.expression);
     app.add_option("--profile", options.profile)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        ->check(NotEmpty("a name or a file"))
+        ->type_name("NAME|FILE")
+        ->needs(expressionOption)
+        ->multi_option_policy(last);
     app.add_option("files", options.files);
 
+    // CLI11 takes "--audio=" as "--audio" (WAV): an empty format is refused as a missing one.
+    const auto ended = std::find(args.begin(), args.end(), "--");
+    if (std::find(args.begin(), ended, "--audio=") != ended)
+        throw UsageError("--audio: needs a format after '=' (wav, flac or ogg)");
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them reversed
     try {
         app.parse(reversed);
-    } catch (const CLI::ArgumentMismatch& e) {
-        // CLI11's message begins with the long name of the option that lacks its value.
-        std::string_view what = e.what();
-        if (what.starts_with("--picture"))
-            throw UsageError("option '--picture' needs a format (png, svg or pdf)");
-        if (what.starts_with("--soundfont")) throw UsageError("option '--soundfont' needs a file");
-        if (what.starts_with("--profile"))
-            throw UsageError("option '--profile' needs a name or a file");
-        if (what.starts_with("--output-dir"))
-            throw UsageError("option '--output-dir' needs a folder");
-        if (what.starts_with("--pixels-per-inch"))
-            throw UsageError("option '--pixels-per-inch' needs a number");
-        throw UsageError("option '" + JobsSpelling(args) + "' needs a number");
     } catch (const CLI::ParseError& e) {
         throw UsageError(e.what());
     }
-    for (const std::string& extra : app.remaining()) {
-        if (extra != "--") throw UsageError("unknown option '" + extra + "'");
+    if (!picture.empty()) options.picture = PictureFormatNamed(picture);
+    if (audioOption->count()) {
+        options.audio = true;
+        options.audioFormat = SoundFormatNamed(audio).value_or(SoundFormat::wav);
     }
-    if (!jobs.empty() || app.count("--jobs")) options.jobs = ParseJobs(jobs);
-    if (app.count("--picture")) options.picture = ParsePictureFormat(picture);
-    if (app.count("--pixels-per-inch")) {
-        options.pixelsPerInch = ParseDensity(density);
-        if (!options.picture) throw UsageError("option '--pixels-per-inch' needs '--picture'");
-    }
-    if (app.count("--soundfont")) {
-        if (options.soundFont.empty()) throw UsageError("option '--soundfont' needs a file");
-        if (!options.audio) throw UsageError("option '--soundfont' needs '--audio'");
-    }
-    if (app.count("--profile")) {
-        if (options.profile.empty()) throw UsageError("option '--profile' needs a name or a file");
-        if (!options.expression) throw UsageError("option '--profile' needs '--expression'");
-    }
-    if (app.count("--output-dir") && options.outputDir.empty())
-        throw UsageError("option '--output-dir' needs a folder");
     if (options.files.empty() && !options.help && !options.version)
         throw UsageError("no roll file given");
     return options;
@@ -165,8 +123,9 @@ std::string ConvertUsageText() {
            "Options:\n"
            "  -q, --quiet           do not print the reports (nor the summary of several\n"
            "                        files); --json lines are printed all the same\n"
-           "  -j, --jobs N          convert N files at a time (default: one per processor);\n"
-           "                        the results and their order are the same for every N\n"
+           "  -j, --jobs N          convert N files at a time, 1 to 1024 (default: one per\n"
+           "                        processor); the results and their order are the same\n"
+           "                        for every N\n"
            "  -r, --recursive       convert every file under each FOLDER whose extension is\n"
            "                        bar or web in any letter case, in sorted path order;\n"
            "                        symbolic links to folders are not followed\n"

@@ -10,6 +10,11 @@
 
 namespace rollscribe {
 
+// The ranges of the numbers the options take, as the help and the manual page give them.
+inline constexpr unsigned kMaxJobs = 1024;         // -j from 1
+inline constexpr double kMinPixelsPerInch = 0.01;  // below, a roll is a few pixels wide
+inline constexpr double kMaxPixelsPerInch = 4000;
+
 // What the converter was asked to do.
 struct ConvertOptions {
     bool quiet = false;
