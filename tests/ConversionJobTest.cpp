@@ -150,6 +150,10 @@ const JobCase kJobCases[] = {
      {}},
 };
 
+void PrintTo(const JobCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ConversionJobOrder : public testing::TestWithParam<JobCase> {};
 
 TEST_P(ConversionJobOrder, WritesInOrderWithOneFailureRule) {
