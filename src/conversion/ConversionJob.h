@@ -50,7 +50,8 @@ class ConversionJob {
 
     // Converts the roll file at rollPath (as named) into doc. Its outputs go to outputFolder when
     // given (a roll found under a named folder goes to the same place below the output folder),
-    // else to the settings' folder. Errors from file work are in the outcome, never thrown.
+    // else to the settings' folder. What the roll's load and its outputs throw (file errors, a
+    // lack of memory) is in the outcome.
     ConversionOutcome Convert(CRollscribeDoc& doc, const std::string& rollPath,
                               const std::optional<std::string>& outputFolder = std::nullopt);
 
