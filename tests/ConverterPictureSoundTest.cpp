@@ -67,6 +67,7 @@ std::vector<std::string> HoleLinesOfEvents(const CRollscribeDoc& doc) {
 Bytes LongRoll(int seconds) {
     Bytes roll = RollBytes("00 30");
     for (int s = 1; s < seconds; ++s) roll.insert(roll.end(), {0xA0, 0x06, 0x30});
+    if (seconds % 2) roll.insert(roll.end(), {0xA0, 0x06, 0x30});  // the hole closes: a sound roll
     return roll;
 }
 
@@ -289,7 +290,7 @@ TEST_F(PictureSoundRolls, UnusableSoundFontStopsTheRunBeforeAnyRoll) {
 // pictures and WAV files are the same for every -j; each output only for a converted roll.
 TEST_F(PictureSoundRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJobs) {
     fs::create_directory(dir / "x_BAR_e.mid");  // the MIDI file of x.bar cannot be written
-    WriteFile(dir / "x.bar", RollBytes("00 30"));
+    WriteFile(dir / "x.bar", RollBytes("00 30 05 30"));
     const std::string files = Rolls4() + " " + Q(dir / "notes.txt") + " " + Q(dir / "x.bar");
     ShellRun plain = Convert("-j2 " + files);
     ASSERT_EQ(plain.status, 1);
