@@ -15,6 +15,7 @@
 #include "expression/HookWarning.h"
 #include "expression/ProfileReader.h"
 #include "expression/ProfileShelf.h"
+#include "expression/TrackerBarOfRoll.h"
 #include "platform/CFile.h"
 #include "roll/AnnotationLookalikes.h"
 #include "roll/CRollscribeDoc.h"
@@ -119,7 +120,13 @@ RollResult ConvertRoll(const std::vector<RollInput>& inputs, std::size_t index,
         }
     }
 
-    for (RollWarning& warning : RollWarningsOf(doc, input.path, settings.lookalikes.get()))
+    const std::optional<TrackerBarNotes> trackerBar =
+        doc.m_converted
+            ? TrackerBarOfRoll(doc, settings.expression ? settings.profile : std::string(),
+                               settings.profiles.get())
+            : std::nullopt;
+    for (RollWarning& warning :
+         RollWarningsOf(doc, input.path, settings.lookalikes.get(), trackerBar))
         result.messages.push_back({std::move(warning.file), std::move(warning.text)});
     // The expression step knows the profile: a hook it can never release is said too.
     if (doc.m_converted && expression && !expression->ProfileName().empty()) {

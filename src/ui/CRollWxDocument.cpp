@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "expression/TrackerBarOfRoll.h"
 #include "platform/CFile.h"
 #include "resources/ProgramName.h"
 #include "roll/FailureDescription.h"
@@ -134,7 +135,12 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
     }
     if (m_roll.m_reached) {
         NameAfterReport();
-        m_warnings = RollWarningsOf(m_roll, path, nullptr);
+        m_warnings = RollWarningsOf(
+            m_roll, path, nullptr,
+            m_roll.m_converted
+                ? TrackerBarOfRoll(m_roll, m_conversion.expression ? m_conversion.profile : "",
+                                   nullptr)
+                : std::nullopt);
     } else {
         // Nothing of the document changed.
         m_convertedMidi = std::move(convertedBefore);
