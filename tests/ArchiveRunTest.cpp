@@ -55,7 +55,8 @@ class Archive : public ::testing::Test {
         for (const char* name : {"evening_waltz.bar", "evening_waltz.ann"})
             fs::copy_file(fs::path(EXAMPLES_DIR) / name, dir / name);
         // Texts that are not UTF-8 (Latin-1), a C1 control and a zero byte.
-        WriteFile(dir / "latin.bar", RollBytes("00 30 90 03 31 00 F0 A9 20 31 39 32 35 00"));
+        WriteFile(dir / "latin.bar",
+                  RollBytes("00 30 90 03 31 00 F0 A9 20 31 39 32 35 00 00 30 00 31"));
         std::string ann =
             "/title: Valse tr\xE8s lente\r\n/composer: \xC3\x89mile \xC2\x9B\r\n"
             "/roll_tempo: 70\r\n/roll_type: Ampico\r\n/x: a";
@@ -63,7 +64,7 @@ class Archive : public ::testing::Test {
         WriteFile(dir / "latin.ann", ann);
         WriteFile(dir / "short.bar", Hex("01"));
         WriteFile(dir / "notes.txt", "not a roll");
-        WriteFile(dir / "latin.web", RollBytes("00 30"));
+        WriteFile(dir / "latin.web", RollBytes("00 30 05 30"));
     }
     TempDir dir;
 };
@@ -109,7 +110,7 @@ TEST_F(Archive, JsonLinesReadBackByPythonMatchTheReports) {
                   JsonHex("/composer") + "=" + JsonHex("\xC3\x89mile \xC2\x9B") + ";" +
                   JsonHex("/roll_tempo") + "=" + JsonHex("70") + ";" + JsonHex("/roll_type") + "=" +
                   JsonHex("Ampico") + ";" + JsonHex("/x") + "=" + JsonHex(std::string("a\0b", 3)));
-    EXPECT_EQ(got["1 events"], "3");
+    EXPECT_EQ(got["1 events"], "5");
     EXPECT_EQ(got["1 notes"], "2");
     // 400 steps at 800 steps a second and tempo 70 (571 steps an inch): 700 thousandths of an
     // inch, 280 ticks at 857,142 microseconds a quarter note.
@@ -134,7 +135,7 @@ TEST_F(Archive, RecursiveRunFindsRollsInAnyCaseSortedSkippingLinkedFolders) {
         fs::create_directory(dir / folder);
     for (const char* roll :
          {"tree/b/two.BAR", "tree/A/one.web", "tree/three.Bar", "outside/far.bar"})
-        WriteFile(dir / roll, RollBytes("00 30"));
+        WriteFile(dir / roll, RollBytes("00 30 05 30"));
     WriteFile(dir / "tree/readme.txt", "text");
     fs::create_directory_symlink(dir / "outside", dir / "tree/linked");
     fs::create_symlink(dir / "tree/three.Bar", dir / "tree/b/three-again.bar");
@@ -167,11 +168,11 @@ TEST_F(Archive, RecursiveRunReportsWhatItCannotRead) {
     fs::path tree = dir / "tree";
     for (const char* folder : {"tree", "tree/closed", "tree/listed", "tree/open"})
         fs::create_directory(dir / folder);
-    WriteFile(tree / "closed/hidden.bar", RollBytes("00 30"));
-    WriteFile(tree / "listed/x.bar", RollBytes("00 30"));
-    WriteFile(tree / "open/a.bar", RollBytes("00 30"));
+    WriteFile(tree / "closed/hidden.bar", RollBytes("00 30 05 30"));
+    WriteFile(tree / "listed/x.bar", RollBytes("00 30 05 30"));
+    WriteFile(tree / "open/a.bar", RollBytes("00 30 05 30"));
     WriteFile(tree / "open/a.ann", "/title: A\r\n");
-    WriteFile(tree / "open/secret.bar", RollBytes("00 30"));
+    WriteFile(tree / "open/secret.bar", RollBytes("00 30 05 30"));
     const ProgramAsUser converter(CONVERTER_PATH);
     if (::geteuid() == 0) {
         fs::permissions(dir.Path(), fs::perms(0755));
@@ -433,7 +434,7 @@ TEST_F(Archive, AnnotationFilesMissingOrReadAsOneLineAreWarnedOf) {
         const Case& c = cases[i];
         const std::string folder = "c" + std::to_string(i);
         fs::create_directory(dir / folder);
-        WriteFile(dir / folder / c.roll, RollBytes("00 30"));
+        WriteFile(dir / folder / c.roll, RollBytes("00 30 05 30"));
         for (const auto& [name, text] : c.annotations) WriteFile(dir / folder / name, text);
         const std::string command = "cd " + Q(dir.Path()) + " && " + CONVERTER_PATH + " -q ";
         ShellRun run = RunShell(command + folder + "/" + c.roll);
@@ -451,7 +452,7 @@ TEST_F(Archive, AnnotationFilesMissingOrReadAsOneLineAreWarnedOf) {
 }
 
 TEST_F(Archive, OptionsBundleAndEndAtTheDoubleDash) {
-    WriteFile(dir / "-dash.bar", RollBytes("00 30"));
+    WriteFile(dir / "-dash.bar", RollBytes("00 30 05 30"));
     struct Case {
         std::string args;
         int status;

@@ -92,7 +92,7 @@ TEST_F(ExampleRoll, LongTextsStayReadable) {
 }
 
 TEST_F(ExampleRoll, SeveralFilesReportInArgumentOrderWhateverTheJobs) {
-    WriteFile(dir / "b.bar", RollBytes("00 30"));
+    WriteFile(dir / "b.bar", RollBytes("00 30 05 30"));
     WriteFile(dir / "b.ann", "/title: B\r\n");
     WriteFile(dir / "c.txt", "not a roll");
     WriteFile(dir / "d.bar", Hex("01"));
@@ -180,7 +180,7 @@ TEST(Converter, FailuresNameTheFileAndTheReason) {
     TempDir dir;
     fs::create_directory(dir / "folder.bar");
     fs::create_directory(dir / "tree");
-    WriteFile(dir / "x.bar", RollBytes("00 30"));
+    WriteFile(dir / "x.bar", RollBytes("00 30 05 30"));
     fs::create_directory(dir / "x_BAR_e.mid");
     struct Case {
         fs::path file;
@@ -205,7 +205,7 @@ TEST(Converter, FailuresNameTheFileAndTheReason) {
     }
     // A failure fails its entry only: the roll named after it converts.
     fs::create_directory(dir / "ok");
-    WriteFile(dir / "ok/y.bar", RollBytes("00 30"));
+    WriteFile(dir / "ok/y.bar", RollBytes("00 30 05 30"));
     WriteFile(dir / "ok/y.ann", "/title: Y\r\n");
     std::string all;
     for (const auto& c : cases) all += Q(c.file) + " ";

@@ -94,7 +94,7 @@ class Tree : public ::testing::Test {
         for (const char* file :
              {"t/z.bar", "t/Y.BAR", "t/x.Web", "t/notes.txt", "t/sidebar", "t/roll.xbar",
               "t/a/deep/r.bar", "t/B/q.web", "t/a/.hidden.bar", "elsewhere/far.bar"})
-            WriteFile(dir / file, RollBytes("00 30"));
+            WriteFile(dir / file, RollBytes("00 30 05 30"));
         fs::create_directory_symlink(dir / "elsewhere", dir / "t/linked");
         fs::create_symlink(dir / "elsewhere/far.bar", dir / "t/a/far-link.bar");
         fs::create_symlink(dir / "missing.bar", dir / "t/broken.bar");
@@ -126,7 +126,7 @@ TEST_F(Tree, RecursiveTakesBarAndWebInAnyCaseInSortedOrderWithoutLinkedFolders) 
 TEST_F(Tree, UnderAnOutputFolderALinkedFolderIsTheFolderItself) {
     for (const char* folder : {"A/sub", "A/new", "out"}) fs::create_directories(dir / folder);
     for (const char* file : {"A/x.bar", "A/sub/x.bar", "A/new/x.bar"})
-        WriteFile(dir / file, RollBytes("00 30"));
+        WriteFile(dir / file, RollBytes("00 30 05 30"));
     fs::create_directory_symlink(".", dir / "out/sub");
     std::vector<RollInput> inputs = CollectRollInputs({P("A")}, true, P("out"));
     EXPECT_EQ(Paths(inputs),
@@ -186,6 +186,12 @@ TEST(RollWarnings, EachDoubtfulRollIsNamed) {
          "00 30 00 30 85"},
         {"text.bar", annotated("text.ann"), "the file ends inside a record (at byte 11)",
          "00 30 00 30 00 F0 41 42"},
+        // Tracks 0 and 162 lie outside the 88-note bar; 1 and 98 are its ends.
+        {"outside.bar", annotated("outside.ann"),
+         "2 of 4 holes lie outside the roll system's tracker bar (notes 16-113)",
+         "00 00 05 00 00 01 05 01 00 62 05 62 00 A2 05 A2"},
+        {"open.bar", annotated("open.ann"), "2 tracks still open at the end (notes 63, 64)",
+         "00 30 00 31"},
         {"far.bar", annotated("far.ann"),
          "2 events lie past the 32-bit time range (the roll is longer than 2,147,483 inches: "
          "later times are wrong)",

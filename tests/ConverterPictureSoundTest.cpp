@@ -67,6 +67,7 @@ std::vector<std::string> HoleLinesOfEvents(const CRollscribeDoc& doc) {
 Bytes LongRoll(int seconds) {
     Bytes roll = RollBytes("00 30");
     for (int s = 1; s < seconds; ++s) roll.insert(roll.end(), {0xA0, 0x06, 0x30});
+    if (seconds % 2) roll.insert(roll.end(), {0xA0, 0x06, 0x30});  // the hole closes: a sound roll
     return roll;
 }
 
@@ -289,7 +290,7 @@ TEST_F(PictureSoundRolls, UnusableSoundFontStopsTheRunBeforeAnyRoll) {
 // pictures and WAV files are the same for every -j; each output only for a converted roll.
 TEST_F(PictureSoundRolls, MidiFilesAndReportsStayTheSameAndOutputsTheSameForEveryJobs) {
     fs::create_directory(dir / "x_BAR_e.mid");  // the MIDI file of x.bar cannot be written
-    WriteFile(dir / "x.bar", RollBytes("00 30"));
+    WriteFile(dir / "x.bar", RollBytes("00 30 05 30"));
     const std::string files = Rolls4() + " " + Q(dir / "notes.txt") + " " + Q(dir / "x.bar");
     ShellRun plain = Convert("-j2 " + files);
     ASSERT_EQ(plain.status, 1);
@@ -574,6 +575,11 @@ TEST_F(PictureSoundRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
     const std::string png = (dir / "open_BAR_e.png").string();
     const std::string wav = (dir / "open_BAR_e.wav").string();
     const std::string kRefused = ": cannot replace the file: Is a directory";
+    const std::string kWarned = "rollscribe-convert: " + roll.string() +
+                                ": 1 of 5 holes lies outside the roll system's tracker bar "
+                                "(notes 14-113)\nrollscribe-convert: " +
+                                roll.string() +
+                                ": 3 tracks still open at the end (notes 20, 64, 253)\n";
     struct Case {
         std::vector<std::string> folders;  // outputs whose names a folder takes
         std::string summary;
@@ -594,9 +600,10 @@ TEST_F(PictureSoundRolls, AnOutputThatCannotBeWrittenFailsTheRollOnly) {
         ShellRun run = Convert("--picture png --audio --soundfont " TEST_SOUND_FONT " " + Q(roll) +
                                " " + Q(dir / "notes.txt"));
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(TakeSummary(run.err),
-                  "rollscribe-convert: " + c.summary + ", 2 rolls failed or refused, in T s\n");
-        EXPECT_EQ(run.err, lines + "rollscribe-convert: " + (dir / "notes.txt").string() +
+        EXPECT_EQ(TakeSummary(run.err), "rollscribe-convert: " + c.summary +
+                                            ", 2 rolls failed or refused, 1 roll with warnings, "
+                                            "in T s\n");
+        EXPECT_EQ(run.err, kWarned + lines + "rollscribe-convert: " + (dir / "notes.txt").string() +
                                ": not a roll file: the extension must be bar or web\n");
         EXPECT_TRUE(fs::is_regular_file(dir / "open_BAR_e.mid"));
         EXPECT_EQ(fs::is_regular_file(png), c.folders.front() != png);
@@ -623,7 +630,7 @@ TEST(ConverterOptions, PicturesAndSoundAreLoadedOnlyWhenAskedFor) {
     TempDir dir;
     fs::create_directory(dir / "bin");
     fs::copy_file(CONVERTER_PATH, dir / "bin/rollscribe-convert");
-    WriteFile(dir / "a.bar", RollBytes("00 30"));
+    WriteFile(dir / "a.bar", RollBytes("00 30 05 30"));
     ShellRun run = RunShell(Q(dir / "bin/rollscribe-convert") + " --audio " + Q(dir / "a.bar"));
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "rollscribe-convert: --picture and --audio are not available: " +
@@ -656,7 +663,7 @@ TEST(ConverterOptions, WithoutProcNoModuleIsOpenedFromTheWorkingFolder) {
     fs::copy_file(module, relative);
     fs::copy_file(module, dir / "work/here/search" / module.filename());
     fs::copy_file(module, dir / "work/here" / module.filename());
-    WriteFile(dir / "a.bar", RollBytes("00 30"));
+    WriteFile(dir / "a.bar", RollBytes("00 30 05 30"));
     const std::string installed = INSTALLED_OUTPUTS_MODULE;
     const std::string hide = fs::exists(fs::path(installed).parent_path())
                                  ? " && mount -t tmpfs none " + Q(fs::path(installed).parent_path())
@@ -674,7 +681,7 @@ TEST(ConverterOptions, WithoutProcNoModuleIsOpenedFromTheWorkingFolder) {
 
 TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {
     TempDir dir;
-    WriteFile(dir / "a.bar", RollBytes("00 30"));
+    WriteFile(dir / "a.bar", RollBytes("00 30 05 30"));
     struct Case {
         std::string args;
         std::string message;

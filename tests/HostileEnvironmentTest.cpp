@@ -26,9 +26,10 @@ class Rolls : public ::testing::Test {
         std::string names;
         for (int i = 0; i < count; ++i) {
             Bytes roll = RollBytes("00 F2 6C 61 00");
+            // Each hole opened and closed again on a track of the tracker bar: a sound roll.
             for (std::size_t r = 0; r < records; ++r)
                 roll.insert(roll.end(), {static_cast<std::uint8_t>(r % 7),
-                                         static_cast<std::uint8_t>(20 + (r * 7 + i) % 80)});
+                                         static_cast<std::uint8_t>(20 + (r / 2 * 7 + i) % 78)});
             // Appended rather than prefixed: GCC 12 at -O3 takes "x" + std::string for an
             // overlapping copy (-Wrestrict).
             std::string name = std::string("r").append(std::to_string(i));

@@ -145,7 +145,7 @@ TEST(LargeInput, AnnotationLineOf50Megabytes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir(LargeFilesBase());
-        WriteFile(dir / "long.bar", RollBytes("00 30"));
+        WriteFile(dir / "long.bar", RollBytes("00 30 05 30"));
         WriteFile(dir / "long.ann", c.ann);
         FolderSnapshot inputs = SnapshotOf(dir.Path());
         auto start = std::chrono::steady_clock::now();
@@ -218,7 +218,7 @@ TEST(LargeInput, SignalInTheMiddleOfA200MegabyteRoll) {
     roll.push_back(0);
     WriteFile(dir / "big.bar", roll);
     roll = Bytes();
-    WriteFile(dir / "small.bar", RollBytes("00 30"));
+    WriteFile(dir / "small.bar", RollBytes("00 30 05 30"));
     WriteFile(dir / "big_BAR_e.mid", "the MIDI file of an earlier conversion");
     fs::permissions(dir / "big_BAR_e.mid", fs::perms(0640));
     FolderSnapshot before = SnapshotOf(dir.Path());

@@ -5,6 +5,7 @@
 #include "conversion/OutputWriter.h"
 #include "expression/ExpressionOutput.h"
 #include "expression/HookWarning.h"
+#include "expression/TrackerBarOfRoll.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/FailureDescription.h"
 #include "roll/OutputNames.h"
@@ -105,7 +106,16 @@ ConversionOutcome ConversionJob::Convert(CRollscribeDoc& doc, const std::string&
     doc.m_pSideOutput = nullptr;
 
     // A roll that could not be opened leaves the document as it was: nothing is said of it.
-    if (outcome.opened) outcome.warnings = RollWarningsOf(doc, rollPath, m_parts.lookalikes.get());
+    if (outcome.opened) {
+        // Its holes are judged against the tracker bar of the profile the expression is asked
+        // with, else of its roll type's.
+        const std::optional<TrackerBarNotes> trackerBar =
+            doc.m_converted
+                ? TrackerBarOfRoll(doc, m_settings.expression ? m_settings.profile : std::string(),
+                                   m_parts.profiles.get())
+                : std::nullopt;
+        outcome.warnings = RollWarningsOf(doc, rollPath, m_parts.lookalikes.get(), trackerBar);
+    }
     if (!outcome.midiWritten) return outcome;
     if (expression && !expression->ProfileName().empty()) {
         outcome.profile = expression->ProfileName();

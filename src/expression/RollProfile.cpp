@@ -1,5 +1,7 @@
 #include "expression/RollProfile.h"
 
+#include <algorithm>
+
 namespace rollscribe {
 
 namespace {
@@ -149,6 +151,16 @@ const ControlHole* RollProfile::HoleOf(std::int32_t note) const noexcept {
     for (const ControlHole& hole : holes)
         if (hole.note == note) return &hole;
     return nullptr;
+}
+
+std::pair<std::int32_t, std::int32_t> RollProfile::ScanNoteRange() const noexcept {
+    std::int32_t lowest = lowestNote, highest = highestNote;
+    for (const ControlHole& hole : holes) {
+        lowest = std::min(lowest, hole.note);
+        highest = std::max(highest, hole.note);
+    }
+    const std::int32_t shift = kStandardFirstNote - trackerBar.firstNote;
+    return {lowest + shift, highest + shift};
 }
 
 }  // namespace rollscribe

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rollscribe {
@@ -224,6 +225,9 @@ struct RollProfile {
     }
     // The control hole of a note, or null.
     const ControlHole* HoleOf(std::int32_t note) const noexcept;
+    // The tracker bar as a scan's notes (note = track + 15) read it: the lowest and highest
+    // note whose track meets one of its holes, notes or control holes.
+    std::pair<std::int32_t, std::int32_t> ScanNoteRange() const noexcept;
 };
 
 }  // namespace rollscribe

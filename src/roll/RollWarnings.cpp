@@ -21,19 +21,55 @@ std::string AnnotationFileAsNamed(const std::string& path) {
     return path.substr(0, nameStart) + title.ToStdString() + ".ann";
 }
 
-// Events past the 32-bit time range all lie at its last time: the roll is far too long for a
-// roll, or not a roll.
-std::size_t EventsPastTime(const CRollscribeDoc& doc) {
-    std::size_t past = 0;
-    for (const RollEvent& event : doc.m_events)
-        past += event.time == std::numeric_limits<std::int32_t>::max();
-    return past;
+// What the roll's events say of a damaged or foreign file: its holes, those outside the tracker
+// bar, the tracks left open and the events past the 32-bit time range.
+void AddEventWarnings(const CRollscribeDoc& doc, const std::string& rollPath,
+                      const std::optional<TrackerBarNotes>& trackerBar,
+                      std::vector<RollWarning>& warnings) {
+    std::size_t holes = 0, outside = 0, pastTime = 0;
+    bool open[256] = {};
+    for (const RollEvent& event : doc.m_events) {
+        pastTime += event.time == std::numeric_limits<std::int32_t>::max();
+        if (event.kind != RollEvent::kTrackOpened && event.kind != RollEvent::kTrackClosed)
+            continue;
+        if (event.note < 0 || event.note > 255) continue;  // a scan's tracks are notes 15-254
+        const auto note = static_cast<std::size_t>(event.note);
+        open[note] = event.kind == RollEvent::kTrackOpened;
+        if (!open[note]) continue;
+        ++holes;
+        outside +=
+            trackerBar && (event.note < trackerBar->lowest || event.note > trackerBar->highest);
+    }
+    if (outside)
+        warnings.push_back({rollPath, std::to_string(outside) + " of " + std::to_string(holes) +
+                                          (holes == 1 ? " hole" : " holes") +
+                                          (outside == 1 ? " lies" : " lie") +
+                                          " outside the roll system's tracker bar (notes " +
+                                          std::to_string(trackerBar->lowest) + "-" +
+                                          std::to_string(trackerBar->highest) + ")"});
+    std::string openNotes;
+    std::size_t stillOpen = 0;
+    for (int note = 0; note < 256; ++note) {
+        if (!open[note]) continue;
+        if (++stillOpen <= 4) openNotes += (openNotes.empty() ? "" : ", ") + std::to_string(note);
+    }
+    if (stillOpen)
+        warnings.push_back(
+            {rollPath, std::to_string(stillOpen) + (stillOpen == 1 ? " track" : " tracks") +
+                           " still open at the end (" + (stillOpen == 1 ? "note " : "notes ") +
+                           openNotes + (stillOpen > 4 ? ", ..." : "") + ")"});
+    if (pastTime)
+        warnings.push_back(
+            {rollPath, std::to_string(pastTime) + (pastTime == 1 ? " event lies" : " events lie") +
+                           " past the 32-bit time range (the roll is longer than 2,147,483 "
+                           "inches: later times are wrong)"});
 }
 
 }  // namespace
 
 std::vector<RollWarning> RollWarningsOf(const CRollscribeDoc& doc, const std::string& rollPath,
-                                        AnnotationLookalikes* lookalikes) {
+                                        AnnotationLookalikes* lookalikes,
+                                        std::optional<TrackerBarNotes> trackerBar) {
     std::vector<RollWarning> warnings;
     // An annotation file without CR line ends was read as one line, which is seldom what its
     // author meant.
@@ -61,11 +97,7 @@ std::vector<RollWarning> RollWarningsOf(const CRollscribeDoc& doc, const std::st
     if (doc.m_rollCutAt)
         warnings.push_back({rollPath, "the file ends inside a record (at byte " +
                                           std::to_string(doc.m_rollCutAt) + ")"});
-    if (std::size_t past = EventsPastTime(doc))
-        warnings.push_back(
-            {rollPath, std::to_string(past) + (past == 1 ? " event lies" : " events lie") +
-                           " past the 32-bit time range (the roll is longer than 2,147,483 "
-                           "inches: later times are wrong)"});
+    AddEventWarnings(doc, rollPath, trackerBar, warnings);
     static_assert(CMidiFile::kMaxTextLength == 268'435'455, "the warning's number");
     if (std::size_t cut = CountCutTexts(doc))
         warnings.push_back({rollPath, std::to_string(cut) + (cut == 1 ? " text" : " texts") +

@@ -953,6 +953,11 @@ TEST_F(RollPane_, WarningsShowOverTheReportAndInTheHeader) {
         Utf8(Frame().WarningsShown()).rfind("cut.bar: the file ends inside a record (at byte ", 0),
         0u)
         << Utf8(Frame().WarningsShown());
+    // A hole the roll system's tracker bar has no place for, judged as the converter does.
+    ASSERT_TRUE(Manager().OpenRollFile(
+        WriteRoll(m_rolls, "wide", {{60, 0, 400}, {140, 400, 800}}).string()));
+    EXPECT_EQ(Utf8(Frame().WarningsShown()),
+              "wide.bar: 1 of 2 holes lies outside the roll system's tracker bar (notes 16-113)");
     // Its close button puts it away until the next roll.
     wxWindow* bar = Panes().GetPane(CMainFrame::kWarningsPane).window;
     wxCommandEvent close(wxEVT_BUTTON, wxID_CLOSE);
