@@ -2,6 +2,7 @@
 // heard by a recording client of the test's own.
 #include <algorithm>
 #include <map>
+#include <thread>
 
 #include "GuiHarness.h"
 #include "midi/MidiSequence.h"
@@ -130,12 +131,24 @@ TEST_F(MidiOutput_, PlaysToAPortChosenInTheSubmenuAndKeepsTheChoice) {
     EXPECT_TRUE(Checked(port));
     EXPECT_FALSE(Checked(cmd::kMidiSoundFont));
 
-    // The MIDI file, then with Expression on the expression file; each stop releases all.
-    for (const bool expression : {false, true}) {
-        if (expression) Choose(cmd::kExpression);
+    // The MIDI file, then with Expression on the expression file; each way of stopping (Stop,
+    // closing the roll by File New, closing the program) releases everything.
+    enum class Ending { stop, fileNew, quit };
+    const struct {
+        bool expression;
+        Ending ending;
+    } plays[] = {{false, Ending::stop},
+                 {true, Ending::stop},
+                 {true, Ending::fileNew},
+                 {false, Ending::quit}};
+    for (const auto& play : plays) {
+        SCOPED_TRACE(static_cast<int>(play.ending));
+        if (play.expression != Roll().Conversion().expression) Choose(cmd::kExpression);
+        // Opened afresh, the roll plays from its start.
+        ASSERT_TRUE(Manager().OpenRollFile(m_rolls.Path("evening_waltz.bar").string()));
         ASSERT_TRUE(PumpUntil([&] {
             return (Doc().PlayedMidiFile().find("_expression.mid") != std::string::npos) ==
-                   expression;
+                   play.expression;
         }));
         const std::string played = Doc().PlayedMidiFile();
         piano.Take();
@@ -143,14 +156,24 @@ TEST_F(MidiOutput_, PlaysToAPortChosenInTheSubmenuAndKeepsTheChoice) {
         ASSERT_TRUE(Roll().IsPlaying());
         EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Playing 0:02 of", 0) == 0; }, 5s))
             << StatusText(0);
-        Choose(cmd::kPlay);
-        EXPECT_FALSE(Roll().IsPlaying());
-        Pump(200ms);  // the release leaves in the server's next cycles
+        switch (play.ending) {
+            case Ending::stop:
+                Choose(cmd::kPlay);
+                EXPECT_FALSE(Roll().IsPlaying());
+                break;
+            case Ending::fileNew:
+                Choose(cmd::kNew);
+                EXPECT_FALSE(Roll().IsPlaying());
+                break;
+            case Ending::quit:
+                Stop();
+                break;
+        }
+        std::this_thread::sleep_for(200ms);  // the release leaves in the server's next cycles
         ExpectPlayedThenReleased(piano.Take(), played);
     }
 
     // Kept by the port's name across a restart.
-    Stop();
     ASSERT_TRUE(Start());
     EXPECT_EQ(Roll().MidiOutput(), piano.PortName());
     EXPECT_TRUE(Checked(ItemOf(OpenOutputs(), piano.PortName())));
