@@ -231,6 +231,7 @@ void CRollController::FillMidiOutputMenu(wxMenu& menu) {
         wxString label = WxText(port.name) + " (" + ApiName(port.api) + ")";
         if (!chosenFound && i + 1 == m_menuPorts.size()) label += ", not found";
         label.Replace("&", "&&");
+        label.Replace("\t", " ");  // not an accelerator
         const int id = cmd::kMidiPortFirst + static_cast<int>(i);
         menu.AppendRadioItem(id, label, CommandPrompt(id));
     }
