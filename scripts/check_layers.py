@@ -28,7 +28,7 @@ ALLOWED = {
     "play": {"platform", "midi", "roll", "expression", "live", "cli"},
     "text": {"platform"},
     "resources": {"text"},
-    "ui": {"resources", "text", "platform", "roll", "expression", "picture", "audio"},
+    "ui": {"resources", "text", "platform", "midi", "roll", "expression", "picture", "audio", "live"},
     "app": {"ui", "resources", "text", "platform", "roll", "expression", "picture", "audio"},
 }
 TOOLKIT_FREE = {"platform", "midi", "roll", "expression", "picture", "audio", "cli", "live", "play"}
