@@ -30,7 +30,7 @@ ALLOWED = {
     "play": {"platform", "midi", "roll", "expression", "live", "cli"},
     "text": {"platform"},
     "resources": {"text"},
-    "ui": {"resources", "text", "platform", "roll", "expression", "picture", "audio",
+    "ui": {"resources", "text", "platform", "midi", "roll", "expression", "picture", "audio", "live",
            "conversion"},
     "app": {"ui", "resources", "text", "platform", "roll", "expression", "picture", "audio"},
 }

@@ -108,6 +108,36 @@ TEST(MidiSequence, TimesEveryChannelMessageByTheTempoMapOfAllTracks) {
         EXPECT_EQ(Dump(ParseMidiSequence(c.file.data(), c.file.size(), "f.mid")), c.expected);
 }
 
+// A position in ticks (the cursor's) and the time a play starts from: each way by the tempo
+// map, a start at a tick's time never past a message at that tick.
+TEST(MidiSequence, MapsTicksAndTimesByTheTempoMap) {
+    struct Case {
+        Bytes file;
+        std::int64_t tick;
+        std::int64_t microseconds;
+    } cases[] = {
+        // 480 ticks at 120 a minute: 1041.67 us a tick, the time rounded down.
+        {Smf(480, {"00 FF 2F 00"}), 0, 0},
+        {Smf(480, {"00 FF 2F 00"}), 1, 1041},
+        {Smf(480, {"00 FF 2F 00"}), 960, 1000000},
+        // 1 s a quarter from tick 480 on: half a second, then 2083.33 us a tick.
+        {Smf(480, {"83 60 FF 51 03 0F 42 40 00 FF 2F 00"}), 480, 500000},
+        {Smf(480, {"83 60 FF 51 03 0F 42 40 00 FF 2F 00"}), 481, 502083},
+        {Smf(480, {"83 60 FF 51 03 0F 42 40 00 FF 2F 00"}), 960, 1500000},
+        // Two tempos at one tick: the later one counts.
+        {Smf(480, {"00 FF 51 03 0F 42 40 00 FF 51 03 07 A1 20 00 FF 2F 00"}), 480, 500000},
+        // SMPTE: 25 frames of 40 ticks, a millisecond a tick.
+        {Smf(0xE728, {"00 FF 2F 00"}), 244, 244000},
+    };
+    for (const Case& c : cases) {
+        const MidiSequence sequence = ParseMidiSequence(c.file.data(), c.file.size(), "f.mid");
+        EXPECT_EQ(MicrosecondsAtTick(sequence, c.tick), c.microseconds) << c.tick;
+        EXPECT_EQ(TickAtMicroseconds(sequence, c.microseconds), c.tick) << c.microseconds;
+        // Just after the tick's time: the next tick.
+        EXPECT_EQ(TickAtMicroseconds(sequence, c.microseconds + 1), c.tick + 1) << c.microseconds;
+    }
+}
+
 TEST(MidiSequence, NamesTheFileAndWhatIsWrong) {
     struct Case {
         Bytes file;

@@ -119,6 +119,22 @@ std::string CAppSettings::SoundFont() {
     return ValueBytes(font);
 }
 
+std::string CAppSettings::MidiOutput() {
+    wxString port;
+    m_config->SetPath(PlaybackGroup());
+    m_config->Read("MidiOutput", &port);
+    m_config->SetPath("/");
+    return ValueBytes(port);
+}
+
+void CAppSettings::SaveMidiOutput(const std::string& port) {
+    wxLogNull quiet;  // settings that cannot be written are not worth an error box
+    m_config->SetPath(PlaybackGroup());
+    m_config->Write("MidiOutput", ValueOf(port));
+    m_config->SetPath("/");
+    Flush();
+}
+
 std::string CAppSettings::ValueBytes(const wxString& value) const {
     const wxCharBuffer buffer = value.mb_str(*m_conv);
     return buffer.data() ? std::string(buffer.data(), buffer.length()) : std::string();

@@ -49,6 +49,11 @@ class CAppSettings {
 
     // The sound font named in the settings (its bytes); empty when none is.
     std::string SoundFont();
+    // The MIDI port that Roll > MIDI Output last chose, by its name (MidiOutput in the group
+    // Playback); empty for the sound font.
+    std::string MidiOutput();
+    // Writes it at once.
+    void SaveMidiOutput(const std::string& port);
 
     // The settings file.
     static wxString FilePath();

@@ -139,6 +139,12 @@ bool CRollscribeApp::InitInstance(const std::optional<std::string>& file) {
         return false;
     }
 
+    // Played where the user last chose; a port that is not there now falls back to the sound font
+    // (after the new document, whose arrival clears the status bar).
+    frame->RollController().SetMidiOutput(m_settings->MidiOutput());
+    frame->RollController().SetMidiOutputListener(
+        [this](const std::string& port) { m_settings->SaveMidiOutput(port); });
+
     frame->Show(true);
     frame->Update();
     frame->DragAcceptFiles(true);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 #include "platform/CException.h"
 
@@ -112,7 +113,48 @@ std::uint64_t ReadTrack(ByteReader& in, std::size_t end, std::vector<TrackEvent>
     return tick;
 }
 
+// SMPTE ticks in 1001 seconds; 29 frames a second stands for 29.97 (30000 / 1001).
+__int128 SmpteTicksPer1001Seconds(std::uint16_t division) {
+    const std::int64_t frames = -static_cast<std::int8_t>(division >> 8);
+    const std::int64_t perFrame = division & 0xFF;
+    return std::max<__int128>(frames == 29 ? 30000 * perFrame : frames * perFrame * 1001, 1);
+}
+
+// The time of a tick at or after a span's start.
+std::int64_t TimeInSpan(std::uint16_t division, const TempoSpan& span, std::uint64_t tick) {
+    const auto ticks = static_cast<__int128>(tick - span.tick);
+    if (division & 0x8000)
+        return span.microseconds +
+               static_cast<std::int64_t>(ticks * 1001000000 / SmpteTicksPer1001Seconds(division));
+    return span.microseconds + static_cast<std::int64_t>(ticks * span.tempo / division);
+}
+
 }  // namespace
+
+std::int64_t MicrosecondsAtTick(const MidiSequence& sequence, std::int64_t tick) {
+    const auto at = static_cast<std::uint64_t>(std::max<std::int64_t>(tick, 0));
+    if (sequence.tempos.empty()) return 0;
+    auto span = std::upper_bound(sequence.tempos.begin(), sequence.tempos.end(), at,
+                                 [](std::uint64_t t, const TempoSpan& s) { return t < s.tick; });
+    return TimeInSpan(sequence.division, *std::prev(span), at);
+}
+
+std::int64_t TickAtMicroseconds(const MidiSequence& sequence, std::int64_t microseconds) {
+    const std::int64_t at = std::max<std::int64_t>(microseconds, 0);
+    if (sequence.tempos.empty()) return 0;
+    auto span = std::prev(
+        std::upper_bound(sequence.tempos.begin(), sequence.tempos.end(), at,
+                         [](std::int64_t t, const TempoSpan& s) { return t < s.microseconds; }));
+    // The first tick at or after the time: a play started there misses no message.
+    const auto time = static_cast<__int128>(at - span->microseconds);
+    const __int128 perTime = sequence.division & 0x8000
+                                 ? SmpteTicksPer1001Seconds(sequence.division)
+                                 : static_cast<__int128>(sequence.division);
+    const __int128 timePer =
+        sequence.division & 0x8000 ? 1001000000 : std::max<__int128>(span->tempo, 1);
+    return static_cast<std::int64_t>(span->tick) +
+           static_cast<std::int64_t>((time * perTime + timePer - 1) / timePer);
+}
 
 MidiSequence ParseMidiSequence(const std::uint8_t* data, std::size_t size,
                                const std::string& name) {
@@ -146,37 +188,24 @@ MidiSequence ParseMidiSequence(const std::uint8_t* data, std::size_t size,
     // Each time from the last tempo change on, so that no rounding adds up.
     MidiSequence sequence;
     sequence.messages.reserve(events.size());
+    sequence.division = division;
+    sequence.tempos.push_back({0, 0, kDefaultTempo});
     const bool smpte = division & 0x8000;
-    const std::int64_t frames = smpte ? -static_cast<std::int8_t>(division >> 8) : 0;
-    const std::int64_t perFrame = division & 0xFF;
-    auto timeOf = [&](std::uint64_t tick, std::uint64_t baseTick, std::int64_t baseTime,
-                      std::int64_t tempo) {
-        const auto ticks = static_cast<__int128>(tick - baseTick);
-        if (smpte) {
-            // 29 frames a second stands for 29.97 (30000 / 1001).
-            const __int128 perSecond = frames == 29 ? 30000 * perFrame : frames * perFrame * 1001;
-            return static_cast<std::int64_t>(ticks * 1001000000 / std::max<__int128>(perSecond, 1));
-        }
-        return baseTime + static_cast<std::int64_t>(ticks * tempo / division);
-    };
-    std::uint64_t baseTick = 0;
-    std::int64_t baseTime = 0;
-    std::int64_t tempo = kDefaultTempo;
     for (const TrackEvent& event : events) {
-        const std::int64_t time = timeOf(event.tick, baseTick, baseTime, tempo);
+        const std::int64_t time = TimeInSpan(division, sequence.tempos.back(), event.tick);
         if (event.tempo >= 0) {
-            if (!smpte) {
-                baseTick = event.tick;
-                baseTime = time;
-                tempo = event.tempo;
-            }
+            if (smpte) continue;  // an SMPTE division's ticks have a length of their own
+            if (sequence.tempos.back().tick == event.tick)
+                sequence.tempos.back().tempo = event.tempo;
+            else
+                sequence.tempos.push_back({event.tick, time, event.tempo});
             continue;
         }
         TimedMessage message = event.message;
         message.microseconds = time;
         sequence.messages.push_back(message);
     }
-    sequence.lengthMicroseconds = timeOf(endTick, baseTick, baseTime, tempo);
+    sequence.lengthMicroseconds = TimeInSpan(division, sequence.tempos.back(), endTick);
     if (!sequence.messages.empty())
         sequence.lengthMicroseconds =
             std::max(sequence.lengthMicroseconds, sequence.messages.back().microseconds);

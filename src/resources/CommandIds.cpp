@@ -52,6 +52,7 @@ constexpr CommandPair kCommands[] = {
     {res::ID_ROLL_SYSTEM_FIRST + 6, cmd::kSystemFirst + 6},
     {res::ID_ROLL_SYSTEM_EIGHTH, cmd::kSystemFirst + 7},
     {res::ID_ROLL_SYSTEM_FILE, cmd::kSystemFile},
+    {res::ID_ROLL_MIDI_SOUND_FONT, cmd::kMidiSoundFont},
 };
 static_assert(res::kRollSystemCount == 8, "one pair for each roll system");
 
@@ -66,6 +67,9 @@ int CommandIdOf(unsigned resourceId) {
     }
     if (resourceId >= res::ID_FILE_MRU_FILE1 && resourceId < res::ID_FILE_MRU_FILE1 + kRecentFiles)
         return cmd::kRecentFile1 + static_cast<int>(resourceId - res::ID_FILE_MRU_FILE1);
+    if (resourceId >= res::ID_ROLL_MIDI_PORT_FIRST &&
+        resourceId < res::ID_ROLL_MIDI_PORT_FIRST + res::kMidiPortItems)
+        return cmd::kMidiPortFirst + static_cast<int>(resourceId - res::ID_ROLL_MIDI_PORT_FIRST);
     return wxID_NONE;
 }
 
@@ -76,6 +80,9 @@ unsigned ResourceIdOf(int commandId) {
     if (commandId >= cmd::kRecentFile1 &&
         commandId < cmd::kRecentFile1 + static_cast<int>(kRecentFiles))
         return res::ID_FILE_MRU_FILE1 + static_cast<unsigned>(commandId - cmd::kRecentFile1);
+    if (commandId >= cmd::kMidiPortFirst && commandId <= cmd::kMidiPortLast)
+        return res::ID_ROLL_MIDI_PORT_FIRST +
+               static_cast<unsigned>(commandId - cmd::kMidiPortFirst);
     return 0;
 }
 

@@ -48,6 +48,10 @@ constexpr int kOutputFolder = wxID_HIGHEST + 19;
 constexpr int kSystemAutomatic = wxID_HIGHEST + 20;
 constexpr int kSystemFirst = wxID_HIGHEST + 21;
 constexpr int kSystemFile = kSystemFirst + static_cast<int>(res::kRollSystemCount);
+// Roll > MIDI Output: the sound font, then a place for each port found.
+constexpr int kMidiSoundFont = wxID_HIGHEST + 41;
+constexpr int kMidiPortFirst = wxID_HIGHEST + 42;
+constexpr int kMidiPortLast = kMidiPortFirst + static_cast<int>(res::kMidiPortItems) - 1;
 // Help > User Guide.
 constexpr int kUserGuide = wxID_HIGHEST + 40;
 }  // namespace cmd

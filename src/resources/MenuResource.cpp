@@ -32,6 +32,11 @@ std::vector<ItemResource> RollSystemItems() {
     return items;
 }
 
+// Roll > MIDI Output as made: the sound font only; the ports are added as the submenu opens.
+std::vector<ItemResource> MidiOutputItems() {
+    return {{res::ID_ROLL_MIDI_SOUND_FONT, kSoundFontLabel, false, ItemKind::radio}};
+}
+
 struct PopupResource {
     const char* title;
     std::vector<ItemResource> items;
@@ -61,6 +66,7 @@ const std::vector<PopupResource>& MenuTable() {
           {res::ID_VIEW_ROLL_BAR, "Roll Tool &Bar", true}}},
         {"&Roll",
          {{res::ID_ROLL_PLAY, kPlayLabel, false},
+          {0, kMidiOutputLabel, false, ItemKind::submenu, MidiOutputItems()},
           {0, nullptr, false},
           {res::ID_ROLL_ZOOM_IN, "Zoom &In\tCtrl++", false},
           {res::ID_ROLL_ZOOM_OUT, "Zoom &Out\tCtrl+-", false},

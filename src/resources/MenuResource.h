@@ -33,6 +33,10 @@ inline constexpr const char* kRollSystemLabels[] = {
     "&88-note", "Welte &Red (T-100)", "Welte &Green (T-98)", "Welte &Licensee",
     "&Duo-Art", "Ampico &A",          "Ampico &B",           "Welte Red, Li&near Model"};
 
+// Roll > MIDI Output, and its first item, which plays through the sound font.
+constexpr const char* kMidiOutputLabel = "MIDI Ou&tput";
+constexpr const char* kSoundFontLabel = "&Sound Font";
+
 // The File menu's place in the menu bar, and the place of its recent-file area in it (the item
 // after the first separator), which shows this grayed label while the list is empty.
 constexpr size_t kFileMenuIndex = 0;

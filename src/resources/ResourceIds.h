@@ -58,6 +58,11 @@ constexpr unsigned ID_ROLL_SYSTEM_EIGHTH = 0x8018;
 constexpr unsigned RollSystemId(unsigned i) {
     return i < 7 ? ID_ROLL_SYSTEM_FIRST + i : ID_ROLL_SYSTEM_EIGHTH + (i - 7);
 }
+// Roll > MIDI Output: the sound font, then the MIDI ports found when the submenu opens, one id
+// for each place (the first kMidiPortItems ports).
+constexpr unsigned ID_ROLL_MIDI_SOUND_FONT = 0x8019;
+constexpr unsigned ID_ROLL_MIDI_PORT_FIRST = 0x801A;
+constexpr unsigned kMidiPortItems = 16;
 // Help > User Guide (apart from the Roll menu's numbers, which may grow).
 constexpr unsigned ID_HELP_USER_GUIDE = 0x8030;
 

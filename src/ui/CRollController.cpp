@@ -28,6 +28,7 @@
 #include "ui/CRollPlayer.h"
 #include "ui/CRollWxDocument.h"
 #include "ui/GtkFileTypeExtension.h"
+#include "ui/LiveOutput.h"
 #include "ui/MidiCopy.h"
 #include "ui/PictureExport.h"
 #include "ui/ReplaceQuestion.h"
@@ -89,6 +90,11 @@ CRollController::CRollController(CRollHost& host, CRollPane& pane) : m_host(host
         OnHole(text, hole);
     });
     m_pane.SetClickListener([this](double time) { OnRollClicked(time); });
+    // The menu's opening is the frame's event, not a command.
+    m_host.HostWindow()->Bind(wxEVT_MENU_OPEN, &CRollController::OnMenuOpen, this);
+    Bind(wxEVT_MENU, &CRollController::OnMidiOutput, this, cmd::kMidiSoundFont, cmd::kMidiPortLast);
+    Bind(wxEVT_UPDATE_UI, &CRollController::OnUpdateMidiOutput, this, cmd::kMidiSoundFont,
+         cmd::kMidiPortLast);
 }
 
 CRollController::~CRollController() = default;
@@ -166,8 +172,100 @@ CRollPlayer& CRollController::Player() {
         m_player->SetListener(
             [this](std::int64_t tick, bool ended) { OnPlayerPosition(tick, ended); });
         m_player->SetFailureListener([this](std::exception_ptr error) { OnPlayerFailure(error); });
+        if (m_livePort) m_player->UseLiveOutput(MakeLiveOutput(*m_livePort));
     }
     return *m_player;
+}
+
+void CRollController::SetMidiOutput(const std::string& portName) {
+    std::optional<MidiPort> chosen;
+    if (!portName.empty()) {
+        for (const MidiPort& port : LiveOutputPorts())
+            if (port.name == portName) chosen = port;
+        if (!chosen)
+            m_host.ShowStatusNote("MIDI port " + WxText(portName) +
+                                  " not found: playing through the sound font");
+    }
+    UseMidiOutput(chosen);
+}
+
+void CRollController::UseMidiOutput(const std::optional<MidiPort>& port) {
+    const bool playing = IsPlaying();
+    StopPlayback();
+    m_livePort = port;
+    m_midiOutput = port ? port->name : std::string();
+    if (m_player) m_player->UseLiveOutput(port ? MakeLiveOutput(*port) : nullptr);
+    if (playing) {
+        wxCommandEvent play(wxEVT_MENU, cmd::kPlay);
+        OnPlay(play);
+    }
+}
+
+void CRollController::OnMenuOpen(wxMenuEvent& event) {
+    event.Skip();
+    // The submenu is filled as the Roll menu opens: one changed as it is shown itself would keep
+    // the size it had.
+    wxMenu* outputs = nullptr;
+    if (wxMenu* menu = event.GetMenu();
+        menu && menu->FindItem(cmd::kMidiSoundFont, &outputs) && outputs && outputs != menu)
+        FillMidiOutputMenu(*outputs);
+}
+
+void CRollController::FillMidiOutputMenu(wxMenu& menu) {
+    for (int id = cmd::kMidiPortFirst; id <= cmd::kMidiPortLast; ++id)
+        if (menu.FindChildItem(id)) menu.Destroy(id);
+    m_menuPorts = LiveOutputPorts();
+    if (m_menuPorts.size() > res::kMidiPortItems) m_menuPorts.resize(res::kMidiPortItems);
+    // The port chosen stays in the list while it is not there, so that the menu shows the choice.
+    const bool chosenFound =
+        !m_livePort || std::any_of(m_menuPorts.begin(), m_menuPorts.end(),
+                                   [&](const MidiPort& p) { return p.name == m_livePort->name; });
+    if (!chosenFound) {
+        if (m_menuPorts.size() == res::kMidiPortItems) m_menuPorts.pop_back();
+        m_menuPorts.push_back(*m_livePort);
+    }
+    for (std::size_t i = 0; i < m_menuPorts.size(); ++i) {
+        const MidiPort& port = m_menuPorts[i];
+        wxString label = WxText(port.name) + " (" + ApiName(port.api) + ")";
+        if (!chosenFound && i + 1 == m_menuPorts.size()) label += ", not found";
+        label.Replace("&", "&&");
+        label.Replace("\t", " ");  // not an accelerator
+        const int id = cmd::kMidiPortFirst + static_cast<int>(i);
+        menu.AppendRadioItem(id, label, CommandPrompt(id));
+    }
+    // A new radio item may have taken the check: it goes back to the choice.
+    const int chosen = [&] {
+        for (std::size_t i = 0; m_livePort && i < m_menuPorts.size(); ++i)
+            if (m_menuPorts[i].name == m_livePort->name)
+                return cmd::kMidiPortFirst + static_cast<int>(i);
+        return cmd::kMidiSoundFont;
+    }();
+    menu.Check(chosen, true);
+}
+
+void CRollController::OnMidiOutput(wxCommandEvent& event) {
+    const int id = event.GetId();
+    std::optional<MidiPort> port;
+    if (id != cmd::kMidiSoundFont) {
+        const auto index = static_cast<std::size_t>(id - cmd::kMidiPortFirst);
+        if (index >= m_menuPorts.size()) return;
+        port = m_menuPorts[index];
+    }
+    if ((port ? port->name : std::string()) == m_midiOutput) return;
+    UseMidiOutput(port);
+    if (m_midiOutputListener) m_midiOutputListener(m_midiOutput);
+}
+
+void CRollController::OnUpdateMidiOutput(wxUpdateUIEvent& event) {
+    const int id = event.GetId();
+    bool chosen = !m_livePort;
+    if (id != cmd::kMidiSoundFont) {
+        const auto index = static_cast<std::size_t>(id - cmd::kMidiPortFirst);
+        chosen =
+            m_livePort && index < m_menuPorts.size() && m_menuPorts[index].name == m_livePort->name;
+    }
+    // A radio item is checked by checking it: the others of its group go off by themselves.
+    if (chosen) event.Check(true);
 }
 
 bool CRollController::IsPlaying() const {
@@ -242,6 +340,9 @@ void CRollController::OnPlayerPosition(long long tick, bool ended) {
 void CRollController::OnPlayerFailure(std::exception_ptr error) {
     m_host.SetStatusMessage(wxEmptyString);
     m_host.ShowWaiting(false);
+    // A live play cut short: the cursor stays where it stopped.
+    if (m_player && m_player->PlaysLive() && m_pane.Scene())
+        m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())), false);
     ShowFailure(FileTask::playMidi, PlayedMidi(), error);
 }
 

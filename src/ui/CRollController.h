@@ -8,8 +8,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "audio/MidiPlayback.h"
+#include "live/MidiPorts.h"
 #include "picture/PictureFiles.h"
 #include "picture/RollLayout.h"
 #include "ui/ConversionChoice.h"
@@ -82,6 +84,16 @@ class CRollController : public wxEvtHandler {
         m_conversionListener = std::move(listener);
     }
 
+    // Where the roll is played (Roll > MIDI Output): the MIDI port of a name, the sound font for
+    // none. A port that is not there now is not used: the status bar says that the sound font
+    // plays. The name chosen, empty for the sound font.
+    void SetMidiOutput(const std::string& portName);
+    const std::string& MidiOutput() const noexcept { return m_midiOutput; }
+    // What hears of a choice the user makes in Roll > MIDI Output (to keep it).
+    void SetMidiOutputListener(std::function<void(const std::string&)> listener) {
+        m_midiOutputListener = std::move(listener);
+    }
+
     // Whether the roll plays, or waits for the sound font to load to play.
     bool IsPlaying() const;
     bool IsWaitingForSoundFont() const;
@@ -124,6 +136,14 @@ class CRollController : public wxEvtHandler {
     // Takes a new choice: keeps it, and converts the roll on show again by it.
     void ChangeConversion(const ConversionChoice& choice);
     void OnHole(const std::string& text, const std::optional<HoleAtPoint>& hole);
+    // Roll > MIDI Output: its items made afresh as the Roll menu opens (the sound font, each port
+    // found), a choice, and which is checked.
+    void OnMenuOpen(wxMenuEvent& event);
+    void FillMidiOutputMenu(wxMenu& menu);
+    void OnMidiOutput(wxCommandEvent& event);
+    void OnUpdateMidiOutput(wxUpdateUIEvent& event);
+    // Plays to a port from now on, or through the sound font for none; a play goes on there.
+    void UseMidiOutput(const std::optional<MidiPort>& port);
 
     CRollHost& m_host;
     CRollPane& m_pane;
@@ -134,6 +154,10 @@ class CRollController : public wxEvtHandler {
     PictureFormat m_exportFormat = PictureFormat::png;
     ConversionChoice m_conversion;
     std::function<void(const ConversionChoice&)> m_conversionListener;
+    std::optional<MidiPort> m_livePort;  // the MIDI output chosen; none for the sound font
+    std::string m_midiOutput;            // its name
+    std::vector<MidiPort> m_menuPorts;   // the ports in Roll > MIDI Output, in menu order
+    std::function<void(const std::string&)> m_midiOutputListener;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "audio/SoundFontLoad.h"
-#include "platform/CString.h"
+#include "ui/SoundFontSink.h"
 
 namespace rollscribe {
 
-CRollPlayer::CRollPlayer(PlaybackOptions options) : m_playback(std::move(options)), m_timer(this) {
+CRollPlayer::CRollPlayer(PlaybackOptions options)
+    : m_soundFont(std::make_unique<SoundFontSink>(std::move(options))), m_timer(this) {
     Bind(wxEVT_TIMER, &CRollPlayer::OnTimer, this);
 }
 
@@ -16,20 +16,37 @@ CRollPlayer::~CRollPlayer() {
     m_timer.Stop();
 }
 
+PlaybackSink& CRollPlayer::Output() const noexcept {
+    return m_live ? *m_live : static_cast<PlaybackSink&>(*m_soundFont);
+}
+
+const std::string& CRollPlayer::SoundFont() const noexcept {
+    return m_soundFont->SoundFont();
+}
+
+bool CRollPlayer::AnyPreparing() const noexcept {
+    return m_soundFont->Preparing() || (m_live && m_live->Preparing());
+}
+
+void CRollPlayer::UseLiveOutput(std::unique_ptr<PlaybackSink> output) {
+    Stop();
+    m_live = std::move(output);
+}
+
 void CRollPlayer::Play(const std::string& midiPath) {
     Stop();
     m_midiPath = midiPath;
-    if (m_playback.HasSoundFont()) {
+    if (Output().Ready()) {
         StartPlaying();
         return;
     }
-    if (!m_load) m_load = std::make_unique<SoundFontLoad>(m_playback.Options());
+    Output().Prepare();
     m_starting = true;
     m_timer.Start(kPollMilliseconds);
 }
 
 void CRollPlayer::StartPlaying() {
-    m_playback.Play(CString(m_midiPath), m_position);
+    Output().Play(m_midiPath, m_position);
     m_playing = true;
     m_timer.Start(kPollMilliseconds);
 }
@@ -37,15 +54,15 @@ void CRollPlayer::StartPlaying() {
 void CRollPlayer::Stop() noexcept {
     m_starting = false;
     // A load goes on, so that the next play need not wait for it again.
-    if (!m_load) m_timer.Stop();
+    if (!AnyPreparing()) m_timer.Stop();
     if (!m_playing) return;
     m_playing = false;
-    m_playback.Stop();
-    m_position = m_playback.CurrentTick();
+    Output().Stop();
+    m_position = Output().CurrentTick();
 }
 
 std::int64_t CRollPlayer::Position() const noexcept {
-    return m_playing ? m_playback.CurrentTick() : m_position;
+    return m_playing ? Output().CurrentTick() : m_position;
 }
 
 void CRollPlayer::SetPosition(std::int64_t tick) {
@@ -63,19 +80,17 @@ void CRollPlayer::Reset() noexcept {
     m_midiPath.clear();
 }
 
-void CRollPlayer::LoadEnded() {
+void CRollPlayer::PollPreparing(PlaybackSink& output) {
+    if (!output.Preparing()) return;
     std::exception_ptr failure;
     try {
-        m_playback.Adopt(m_load->Take());
+        if (!output.Prepared()) return;
     } catch (...) {
         failure = std::current_exception();
     }
-    m_load.reset();
-    if (!std::exchange(m_starting, false)) {
-        // Nobody waits: a failure is told when the next play tries again.
-        m_timer.Stop();
-        return;
-    }
+    // Nobody waits (the play was stopped, or goes to another output): a failure is told when the
+    // next play tries again.
+    if (&output != &Output() || !std::exchange(m_starting, false)) return;
     if (!failure) {
         try {
             StartPlaying();
@@ -84,27 +99,34 @@ void CRollPlayer::LoadEnded() {
             failure = std::current_exception();
         }
     }
-    m_timer.Stop();
     if (m_failureListener) m_failureListener(failure);
 }
 
 void CRollPlayer::OnTimer(wxTimerEvent& event) {
     (void)event;
-    if (m_load) {
-        if (m_load->Done()) LoadEnded();
+    PollPreparing(*m_soundFont);
+    if (m_live) PollPreparing(*m_live);
+    if (!m_playing) {
+        if (!AnyPreparing() && !m_starting) m_timer.Stop();
         return;
     }
-    if (!m_playing) return;
-    if (m_playback.IsPlaying()) {
-        if (m_listener) m_listener(m_playback.CurrentTick(), false);
+    PlaybackSink& output = Output();
+    if (output.IsPlaying()) {
+        if (m_listener) m_listener(output.CurrentTick(), false);
+        return;
+    }
+    if (!AnyPreparing()) m_timer.Stop();
+    m_playing = false;
+    output.Stop();
+    // A play cut short (its port gone) stays where it stopped, and says why.
+    if (const std::exception_ptr failure = output.Failure()) {
+        m_position = output.CurrentTick();
+        if (m_failureListener) m_failureListener(failure);
         return;
     }
     // The end: the next play starts from the beginning.
-    m_timer.Stop();
-    m_playing = false;
-    m_playback.Stop();
     m_position = 0;
-    if (m_listener) m_listener(m_playback.TotalTicks(), true);
+    if (m_listener) m_listener(output.TotalTicks(), true);
 }
 
 }  // namespace rollscribe

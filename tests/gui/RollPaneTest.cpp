@@ -695,6 +695,7 @@ TEST_F(RollPane_, TheRollMenuAndItsPrompts) {
     ASSERT_EQ(Utf8(bar->GetMenuLabel(kRollMenuIndex)), "&Roll");
     const std::vector<std::pair<int, std::string>> items = {
         {cmd::kPlay, "Play the roll's MIDI file from the cursor, or stop playing"},
+        {cmd::kMidiSoundFont, "Play the roll through the sound font, on this computer"},
         {cmd::kZoomIn, "Show the roll picture larger"},
         {cmd::kZoomOut, "Show more of the roll picture"},
         {cmd::kZoomAll, "Fit the whole roll into the roll picture"},

@@ -197,7 +197,7 @@ TEST_F(Startup, MenusAndTheirKeys) {
          "-", "E&xit"},
         {"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"},
         {"&Toolbar", "&Status Bar", "&Roll Picture", "Roll Tool &Bar"},
-        {"&Play\tSpace", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-", "&Whole Roll\tCtrl+0", "-",
+        {"&Play\tSpace", "MIDI Ou&tput", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-", "&Whole Roll\tCtrl+0", "-",
          "Open &MIDI File", "Show in &Folder", "-", "&Copy Report", "&Export Picture...", "-",
          "E&xpression", "Roll &System", "Output Fol&der..."},
         {"&User Guide", "&About Rollscribe..."},
