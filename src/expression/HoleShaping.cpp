@@ -27,13 +27,7 @@ struct Hole {
 };
 
 constexpr std::int64_t kOpenEnd = INT64_MAX;
-
-// An event of the result with its sort key: position, then the event it comes from.
-struct Keyed {
-    std::int64_t time;
-    std::size_t from;
-    std::int32_t kind, note;
-};
+constexpr std::int64_t kDropped = INT64_MIN;  // a roll event with no shaped event
 
 // The pedal's travel for a hole's action, in milliseconds (0 for a hole that is no pedal's).
 double TravelOf(HoleAction action, const PedalTravel& travel) {
@@ -68,95 +62,188 @@ bool ShapesHoles(const RollProfile& profile) noexcept {
            profile.pedalTravel.softMs > 0;
 }
 
+namespace {
+
+// One track's holes as they are read, in roll order: the hole open now, the hole closed last
+// (it may yet go on, when the track reopens within the bridge), and the last hole shaped (its
+// end may yet change, when the next one reaches it).
+struct Track {
+    bool open = false;
+    std::int64_t openTime = 0;
+    std::size_t openAt = 0;
+    bool closed = false;
+    Hole last{};
+    bool shaped = false;
+    Hole previous{};
+};
+
+// Shapes one roll's holes, track by track as the roll is read, into each roll event's position
+// (kDropped for those that make no event).
+class Shaper {
+  public:
+    Shaper(const RollProfile& profile, std::int32_t rollTempo, std::vector<std::int64_t>& times)
+        : m_profile(profile),
+          m_aperture(Thousandths(profile.trackerBar.aperture)),
+          m_lead(Thousandths(profile.trackerBar.accentLead)),
+          m_noteBridge(Thousandths(profile.trackerBar.noteBridge)),
+          m_controlBridge(Thousandths(profile.trackerBar.controlBridge)),
+          m_tempo(rollTempo, profile.spoolAcceleration),
+          m_times(times) {}
+
+    void Opens(std::int32_t note, std::int64_t time, std::size_t at) {
+        Track& t = m_tracks[static_cast<std::size_t>(note)];
+        if (t.open) return;
+        if (t.closed && time - t.last.close <= Bridge(note)) {
+            t.closed = false;  // one hole with the last: its end and this opening go
+            t.open = true;
+            t.openTime = t.last.open;
+            t.openAt = t.last.openAt;
+            return;
+        }
+        if (t.closed) Shape(note, t.last);
+        t.closed = false;
+        t.open = true;
+        t.openTime = time;
+        t.openAt = at;
+    }
+
+    void Closes(std::int32_t note, std::int64_t time, std::size_t at) {
+        Track& t = m_tracks[static_cast<std::size_t>(note)];
+        if (!t.open) return;
+        t.open = false;
+        t.closed = true;
+        t.last = {t.openTime, time, t.openAt, at};
+    }
+
+    // The roll's end: what each track holds is final.
+    void End() {
+        for (std::int32_t note = 0; note < 128; ++note) {
+            Track& t = m_tracks[static_cast<std::size_t>(note)];
+            if (t.closed) Shape(note, t.last);
+            if (t.open) Shape(note, {t.openTime, kOpenEnd, t.openAt, t.openAt});
+            if (t.shaped) Place(note, t.previous);
+        }
+    }
+
+  private:
+    std::int64_t Bridge(std::int32_t note) const {
+        return m_profile.IsNote(note) ? m_noteBridge : m_controlBridge;
+    }
+
+    // A hole whose chain is complete: its end extended, its opening brought forward, then
+    // joined to the track's previous hole when they touch.
+    void Shape(std::int32_t note, Hole h) {
+        const ControlHole* control = m_profile.HoleOf(note);
+        const std::int64_t early = control && control->action == HoleAction::snakebite ? m_lead : 0;
+        h.open = std::max<std::int64_t>(0, h.open - early);
+        if (h.close != kOpenEnd) h.close += m_aperture;
+        Track& t = m_tracks[static_cast<std::size_t>(note)];
+        if (t.shaped && h.open <= t.previous.close) {
+            if (!m_profile.IsNote(note)) {
+                t.previous.close = std::max(t.previous.close, h.close);
+                t.previous.closeAt = std::max(t.previous.closeAt, h.closeAt);
+                return;
+            }
+            // A note struck again: the earlier one ends where it starts.
+            t.previous.close = std::max(t.previous.open, h.open);
+        }
+        if (t.shaped) Place(note, t.previous);
+        t.previous = h;
+        t.shaped = true;
+    }
+
+    // A final hole: its ends, later by the pedal's travel, become its events' positions.
+    void Place(std::int32_t note, Hole h) {
+        const ControlHole* control = m_profile.HoleOf(note);
+        const double travel = control ? TravelOf(control->action, m_profile.pedalTravel) : 0;
+        if (travel > 0) {
+            h.open = Later(h.open, travel, m_tempo);
+            if (h.close != kOpenEnd) h.close = Later(h.close, travel, m_tempo);
+        }
+        m_times[h.openAt] = h.open;
+        if (h.close != kOpenEnd) m_times[h.closeAt] = h.close;
+    }
+
+    const RollProfile& m_profile;
+    const std::int64_t m_aperture, m_lead, m_noteBridge, m_controlBridge;
+    TempoMap m_tempo;
+    std::vector<std::int64_t>& m_times;
+    Track m_tracks[128];
+};
+
+// Sorts the events (their roll indices, in roll order) by position, keeping roll order at one
+// position. Shaping moves events by little, so the order is nearly right: an insertion sort,
+// unless it would move too much (a hostile roll), then a full sort.
+void SortByPosition(std::vector<std::uint32_t>& order, const std::vector<std::int64_t>& times) {
+    const auto before = [&times](std::uint32_t a, std::uint32_t b) {
+        return times[a] != times[b] ? times[a] < times[b] : a < b;
+    };
+    std::size_t budget = 16 * order.size() + 4096;
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        const std::uint32_t key = order[i];
+        std::size_t j = i;
+        for (; j > 0 && times[order[j - 1]] > times[key] && budget > 0; --j, --budget)
+            order[j] = order[j - 1];
+        order[j] = key;
+        if (budget == 0) {
+            std::sort(order.begin(), order.end(), before);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile,
                         std::int32_t rollTempo) {
-    const TrackerBar& bar = profile.trackerBar;
-    const std::int32_t shift = bar.firstNote - kStandardFirstNote;
-    const std::int64_t aperture = Thousandths(bar.aperture);
-    const std::int64_t lead = Thousandths(bar.accentLead);
-    const std::int64_t noteBridge = Thousandths(bar.noteBridge);
-    const std::int64_t controlBridge = Thousandths(bar.controlBridge);
-
-    TempoMap tempo(rollTempo, profile.spoolAcceleration);
-
-    // The holes of each note (after renumbering), and the other events as they are.
-    std::vector<std::vector<Hole>> holes(128);
-    std::vector<Keyed> keyed;
+    const std::int32_t shift = profile.trackerBar.firstNote - kStandardFirstNote;
     const std::size_t count = static_cast<std::size_t>(events.GetSize());
-    for (std::size_t i = 0; i < count; ++i) {
-        const RollEvent& e = events[static_cast<std::int32_t>(i)];
-        const bool track = e.kind == RollEvent::kTrackOpened || e.kind == RollEvent::kTrackClosed;
-        if (!track || !IsWrittenEvent(e) || e.note < 0) {
-            if (!track) keyed.push_back({e.time, i, e.kind, e.note});
-            continue;
+    const RollEvent* const roll = events.begin();
+
+    // Each roll event's position once shaped: the other events' as they are.
+    std::vector<std::int64_t> times(count, kDropped);
+    {
+        Shaper shaper(profile, rollTempo, times);
+        for (std::size_t i = 0; i < count; ++i) {
+            const RollEvent& e = roll[i];
+            const bool track =
+                e.kind == RollEvent::kTrackOpened || e.kind == RollEvent::kTrackClosed;
+            if (!track) {
+                times[i] = e.time;
+                continue;
+            }
+            if (!IsWrittenEvent(e) || e.note < 0) continue;
+            const std::int32_t note = e.note + shift;
+            if (note < 0 || note > 127) continue;  // no hole of this tracker bar
+            if (e.kind == RollEvent::kTrackOpened)
+                shaper.Opens(note, e.time, i);
+            else
+                shaper.Closes(note, e.time, i);
         }
-        const std::int32_t note = e.note + shift;
-        if (note < 0 || note > 127) continue;  // no hole of this tracker bar
-        std::vector<Hole>& list = holes[static_cast<std::size_t>(note)];
-        const bool isOpen = !list.empty() && list.back().close == kOpenEnd;
-        if (e.kind == RollEvent::kTrackOpened && !isOpen)
-            list.push_back({e.time, kOpenEnd, i, i});
-        else if (e.kind == RollEvent::kTrackClosed && isOpen)
-            list.back().close = e.time, list.back().closeAt = i;
+        shaper.End();
     }
 
-    for (std::int32_t note = 0; note < 128; ++note) {
-        std::vector<Hole>& list = holes[static_cast<std::size_t>(note)];
-        if (list.empty()) continue;
-        const bool isNote = profile.IsNote(note);
-        const ControlHole* control = profile.HoleOf(note);
-        const std::int64_t bridge = isNote ? noteBridge : controlBridge;
-        const std::int64_t early = control && control->action == HoleAction::snakebite ? lead : 0;
-        const double travel = control ? TravelOf(control->action, profile.pedalTravel) : 0;
-        // Chains joined, ends extended, openings brought forward; touching holes joined.
-        std::vector<Hole> shaped;
-        for (std::size_t k = 0; k < list.size(); ++k) {
-            Hole h = list[k];
-            while (k + 1 < list.size() && h.close != kOpenEnd &&
-                   list[k + 1].open - h.close <= bridge)
-                h.close = list[k + 1].close, h.closeAt = list[k + 1].closeAt, ++k;
-            h.open = std::max<std::int64_t>(0, h.open - early);
-            if (h.close != kOpenEnd) h.close += aperture;
-            if (!shaped.empty() && h.open <= shaped.back().close) {
-                if (isNote) {
-                    // A note struck again: the earlier one ends where it starts.
-                    shaped.back().close = std::max(shaped.back().open, h.open);
-                } else {
-                    shaped.back().close = std::max(shaped.back().close, h.close);
-                    shaped.back().closeAt = std::max(shaped.back().closeAt, h.closeAt);
-                    continue;
-                }
-            }
-            shaped.push_back(h);
-        }
-        if (travel > 0) {
-            for (Hole& h : shaped) {
-                h.open = Later(h.open, travel, tempo);
-                if (h.close != kOpenEnd) h.close = Later(h.close, travel, tempo);
-            }
-        }
-        for (const Hole& h : shaped) {
-            keyed.push_back({h.open, h.openAt, RollEvent::kTrackOpened, note});
-            if (h.close != kOpenEnd)
-                keyed.push_back({h.close, h.closeAt, RollEvent::kTrackClosed, note});
-        }
-    }
+    std::vector<std::uint32_t> order;
+    order.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        if (times[i] != kDropped) order.push_back(static_cast<std::uint32_t>(i));
+    SortByPosition(order, times);
 
-    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        return a.time != b.time ? a.time < b.time : a.from < b.from;
-    });
     ShapedEvents result;
-    result.events.reserve(keyed.size());
-    result.origin.reserve(keyed.size());
-    for (const Keyed& k : keyed) {
-        RollEvent e;
-        e.kind = k.kind;
-        e.note = k.note;
-        e.time = static_cast<std::int32_t>(std::min<std::int64_t>(k.time, INT32_MAX));
-        if (k.kind != RollEvent::kTrackOpened && k.kind != RollEvent::kTrackClosed)
-            e = events[static_cast<std::int32_t>(k.from)];
-        result.events.push_back(std::move(e));
-        result.origin.push_back(k.from);
+    result.events.resize(order.size());
+    result.origin.resize(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::size_t from = order[k];
+        const RollEvent& e = roll[from];
+        RollEvent& out = result.events[k];
+        if (e.kind == RollEvent::kTrackOpened || e.kind == RollEvent::kTrackClosed) {
+            out.kind = e.kind;
+            out.note = e.note + shift;
+            out.time = static_cast<std::int32_t>(std::min<std::int64_t>(times[from], INT32_MAX));
+        } else {
+            out = e;
+        }
+        result.origin[k] = from;
     }
     return result;
 }
