@@ -6,6 +6,8 @@
 // Within the first 6 seconds the take-up spool has not yet changed the tempo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -476,6 +478,68 @@ TEST(ExpressionSystems, WelteRedPneumaticHookSide) {
     below->Hole(hole(HoleAction::crescendoOn), true);
     below->AdvanceTo(20, nullptr);
     EXPECT_NEAR(below->Level(Half::treble), 1 + 100 * (mf + 0.03), 1e-6) << "held below";
+}
+
+}  // namespace
+
+namespace {
+
+// A half whose level can move by less than the rest level is left at rest, no longer stepped:
+// its level stays within the rest level of the model stepped every millisecond throughout.
+TEST(ExpressionSystems, WelteRedPneumaticRestsWithinItsLevel) {
+    const PneumaticParameters shipped = LoadProfile("welte-red").pneumatic;
+    PneumaticParameters stepped = shipped;
+    stepped.restLevel = 0;
+    struct Row {
+        const char* situation;
+        std::vector<std::pair<double, HoleAction>> holes;  // opened at a time, closed 0.1 s on
+        double restsBy;                                    // seconds: both halves at rest
+    };
+    const Row rows[] = {
+        {"slow crescendo latched", {{0, HoleAction::crescendoOn}}, 29},
+        {"sforzando, then the crescendo",
+         {{0, HoleAction::fastCrescendo}, {1, HoleAction::crescendoOn}},
+         29},
+        {"crescendo, then let go",
+         {{0, HoleAction::crescendoOn}, {3, HoleAction::crescendoOff}},
+         20},
+        {"hook engaged from below",
+         {{0, HoleAction::mezzoForteOn}, {0, HoleAction::crescendoOn}},
+         20},
+    };
+    for (const Row& row : rows) {
+        std::unique_ptr<Emulator> rests = MakePneumaticEmulator(shipped);
+        std::unique_ptr<Emulator> reference = MakePneumaticEmulator(stepped);
+        std::vector<std::pair<double, std::pair<HoleAction, bool>>> changes;
+        for (const auto& [at, action] : row.holes) {
+            changes.push_back({at, {action, true}});
+            changes.push_back({at + 0.1, {action, false}});
+        }
+        std::stable_sort(changes.begin(), changes.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::size_t next = 0;
+        for (double t = 0; t <= 30; t += 0.0137) {
+            for (; next < changes.size() && changes[next].first <= t; ++next) {
+                for (Emulator* e : {rests.get(), reference.get()}) {
+                    e->AdvanceTo(changes[next].first, nullptr);
+                    for (Half side : {Half::bass, Half::treble}) {
+                        ControlHole h;
+                        h.action = changes[next].second.first;
+                        h.side = side;
+                        e->Hole(h, changes[next].second.second);
+                    }
+                }
+            }
+            rests->AdvanceTo(t, nullptr);
+            reference->AdvanceTo(t, nullptr);
+            for (Half side : {Half::bass, Half::treble})
+                ASSERT_NEAR(rests->Level(side), reference->Level(side), shipped.restLevel)
+                    << row.situation << " at " << t << " s";
+            if (t >= row.restsBy) {
+                EXPECT_EQ(rests->Piece().until, INFINITY) << row.situation << " at " << t << " s";
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ struct PneumaticParameters {
     double stepMs = 1;  // the longest step of the emulation
     // A half whose level can move by less than this (velocity units) until its next hole is at
     // rest: it is no longer stepped. 0: stepped until it stops dead.
-    double restLevel = 0;
+    double restLevel = 0.01;
 };
 
 // One piece of a piecewise-linear velocity: slope * x + offset for x up to upTo.
