@@ -60,10 +60,10 @@ TEST(ExpressionShaping, TrackerBar) {
         const ShapedEvents shaped = ShapeHoles(roll.Doc().m_events, profile, 50);
         std::vector<std::string> got;
         for (std::size_t i = 0; i < shaped.events.size(); ++i) {
-            const RollEvent& e = shaped.events[i];
+            const ShapedEvent& e = shaped.events[i];
             got.push_back(std::to_string(e.time) + " " + std::to_string(e.note) +
                           (e.kind == RollEvent::kTrackOpened ? " on" : " off"));
-            EXPECT_LT(shaped.origin[i], static_cast<std::size_t>(roll.Doc().m_events.GetSize()));
+            EXPECT_LT(e.from, static_cast<std::size_t>(roll.Doc().m_events.GetSize()));
         }
         EXPECT_EQ(got, row.shaped) << row.situation;
     }
@@ -98,7 +98,7 @@ TEST(ExpressionShaping, PedalTravel) {
         roll.Hole(60, 0, 300).Hole(18, 100, 400).Hole(113, 100, 400);
         std::vector<std::string> got;
         EXPECT_EQ(ShapesHoles(profile), row.travel.sustainMs > 0) << row.situation;
-        for (const RollEvent& e : ShapeHoles(roll.Doc().m_events, profile, 50).events)
+        for (const ShapedEvent& e : ShapeHoles(roll.Doc().m_events, profile, 50).events)
             got.push_back(std::to_string(e.time) + " " + std::to_string(e.note) +
                           (e.kind == RollEvent::kTrackOpened ? " on" : " off"));
         EXPECT_EQ(got, row.shaped) << row.situation;

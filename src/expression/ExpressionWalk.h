@@ -63,11 +63,10 @@ class ExpressionWalk {
             m_role[note] = profile.IsNote(note) ? kNote : m_hole[note] ? kControl : kSilent;
             m_half[note] = static_cast<std::uint8_t>(profile.HalfOf(note));
         }
-        if (ShapesHoles(profile)) {
-            m_shaped = ShapeHoles(doc.m_events, profile, doc.m_tempo);
-            m_events = m_shaped.events.data();
-            m_count = m_shaped.events.size();
-        }
+        m_shaped = ShapesHoles(profile) ? ShapeHoles(doc.m_events, profile, doc.m_tempo)
+                                        : AsPunched(doc.m_events);
+        m_events = m_shaped.events.data();
+        m_count = m_shaped.events.size();
         if (m_tempo.Accelerates()) m_nextTempoTick = m_tempo.At(1).tick;
         m_tickWork = m_nextTempoTick;
         FollowTempoSegment(0);
@@ -75,7 +74,7 @@ class ExpressionWalk {
     }
 
     void Run() {
-        const RollEvent* const events = m_events;
+        const ShapedEvent* const events = m_events;
         const std::size_t count = m_count;
         if constexpr (Sink::kWantsLevels) AddLevels(0);
         std::size_t i = 0;
@@ -99,7 +98,7 @@ class ExpressionWalk {
     // written straight into the track. They take no branch that the roll's data decides. The
     // tick, the position and the notes struck there live in locals here (written bytes may
     // alias members).
-    std::size_t Common(const RollEvent* events, std::size_t i, const std::size_t count) {
+    std::size_t Common(const ShapedEvent* events, std::size_t i, const std::size_t count) {
         if (m_pedals[1].pending) return i;
         std::uint8_t* const start = m_sink.Reserve(kBlockEvents * kCommonNoteBytes);
         const std::size_t offset = m_sink.PendingBytes();
@@ -116,13 +115,13 @@ class ExpressionWalk {
         // The place of the velocity of the note written before out, as the sink counts it.
         const std::size_t base = offset + 2;
         for (; i < end; ++i) {
-            const RollEvent& e = events[i];
+            const ShapedEvent& e = events[i];
             // A note of 0 to 127 opening (kind 1) or closing (kind 0) is index note + 128 kind
             // of m_common; anything else is uncommon (a note above 127 is not written at all).
             const std::uint32_t code =
                 static_cast<std::uint32_t>(e.note) | static_cast<std::uint32_t>(e.kind) << 7;
             std::uint8_t entry = m_common[code & 255];
-            const std::uint64_t eventTick = TickTimeOf(e.time);
+            const std::uint64_t eventTick = TickTimeOf(static_cast<std::int32_t>(e.time));
             const std::uint32_t time = static_cast<std::uint32_t>(e.time);
             const bool moved = time > position;
             if (entry == kMoving) {
@@ -171,9 +170,9 @@ class ExpressionWalk {
     }
 
     // Any other written event, through the sink's own calls.
-    void Uncommon(const RollEvent& e, std::size_t i) {
-        if (!IsWrittenEvent(e)) return;
-        const std::uint64_t eventTick = TickTimeOf(e.time);
+    void Uncommon(const ShapedEvent& e, std::size_t i) {
+        if (e.note > 127) return;  // not written
+        const std::uint64_t eventTick = TickTimeOf(static_cast<std::int32_t>(e.time));
         if (eventTick >= m_tickWork) TickWork(eventTick);
         m_tick = std::max(m_tick, eventTick);
         const std::uint32_t time = static_cast<std::uint32_t>(e.time);
@@ -202,7 +201,7 @@ class ExpressionWalk {
         } else if (role == kControl) {
             Control(e);
         } else if (e.kind == RollEvent::kLyric) {
-            m_sink.Lyric(m_tick, e.text);
+            m_sink.Lyric(m_tick, m_doc.m_events[static_cast<std::int32_t>(e.from)].text);
         }
     }
 
@@ -228,7 +227,7 @@ class ExpressionWalk {
     };
 
     // For a written event (note up to 127).
-    Role RoleOf(const RollEvent& e) const {
+    Role RoleOf(const ShapedEvent& e) const {
         return static_cast<std::uint32_t>(e.kind) <= RollEvent::kTrackOpened && e.note >= 0
                    ? static_cast<Role>(m_role[e.note])
                    : kSilent;
@@ -296,7 +295,7 @@ class ExpressionWalk {
     }
 
     // A control hole opens or closes at the position reached.
-    void Control(const RollEvent& e) {
+    void Control(const ShapedEvent& e) {
         const bool open = e.kind == RollEvent::kTrackOpened;
         if (m_open[e.note] == open) return;  // no change
         m_open[e.note] = open;
@@ -304,23 +303,23 @@ class ExpressionWalk {
         switch (hole.action) {
             case HoleAction::sustain:
                 m_pedals[0].held += open ? 1 : -1;
-                PedalMoves(Pedal::sustain, e.time);
+                PedalMoves(Pedal::sustain, static_cast<std::int32_t>(e.time));
                 break;
             case HoleAction::sustainOn:
             case HoleAction::sustainOff:
                 if (!open) break;
                 m_pedals[0].latched = hole.action == HoleAction::sustainOn;
-                PedalMoves(Pedal::sustain, e.time);
+                PedalMoves(Pedal::sustain, static_cast<std::int32_t>(e.time));
                 break;
             case HoleAction::soft:
                 m_pedals[1].held += open ? 1 : -1;
-                PedalMoves(Pedal::soft, e.time);
+                PedalMoves(Pedal::soft, static_cast<std::int32_t>(e.time));
                 break;
             case HoleAction::softOn:
             case HoleAction::softOff:
                 if (!open) break;
                 m_pedals[1].latched = hole.action == HoleAction::softOn;
-                PedalMoves(Pedal::soft, e.time);
+                PedalMoves(Pedal::soft, static_cast<std::int32_t>(e.time));
                 break;
             case HoleAction::none:
             case HoleAction::rewind:
@@ -422,15 +421,13 @@ class ExpressionWalk {
     }
 
     // The roll event an event walked comes from.
-    std::size_t Origin(std::size_t i) const {
-        return m_shaped.origin.empty() ? i : m_shaped.origin[i];
-    }
+    std::size_t Origin(std::size_t i) const { return m_events[i].from; }
 
     const CRollscribeDoc& m_doc;
     // The events walked: the roll's own, or as the profile's tracker bar reads them.
     ShapedEvents m_shaped;
-    const RollEvent* m_events = m_doc.m_events.begin();
-    std::size_t m_count = static_cast<std::size_t>(m_doc.m_events.GetSize());
+    const ShapedEvent* m_events = nullptr;
+    std::size_t m_count = 0;
     Sink& m_sink;
     std::unique_ptr<Emulator> m_emulator;
     TempoMap m_tempo;

@@ -81,14 +81,14 @@ struct Track {
 // (kDropped for those that make no event).
 class Shaper {
   public:
-    Shaper(const RollProfile& profile, std::int32_t rollTempo, std::vector<std::int64_t>& times)
+    Shaper(const RollProfile& profile, std::int32_t rollTempo, std::vector<ShapedEvent>& events)
         : m_profile(profile),
           m_aperture(Thousandths(profile.trackerBar.aperture)),
           m_lead(Thousandths(profile.trackerBar.accentLead)),
           m_noteBridge(Thousandths(profile.trackerBar.noteBridge)),
           m_controlBridge(Thousandths(profile.trackerBar.controlBridge)),
           m_tempo(rollTempo, profile.spoolAcceleration),
-          m_times(times) {}
+          m_events(events) {}
 
     void Opens(std::int32_t note, std::int64_t time, std::size_t at) {
         Track& t = m_tracks[static_cast<std::size_t>(note)];
@@ -160,36 +160,42 @@ class Shaper {
             h.open = Later(h.open, travel, m_tempo);
             if (h.close != kOpenEnd) h.close = Later(h.close, travel, m_tempo);
         }
-        m_times[h.openAt] = h.open;
-        if (h.close != kOpenEnd) m_times[h.closeAt] = h.close;
+        m_events[h.openAt].time = h.open;
+        if (h.close != kOpenEnd) m_events[h.closeAt].time = h.close;
     }
 
     const RollProfile& m_profile;
     const std::int64_t m_aperture, m_lead, m_noteBridge, m_controlBridge;
     TempoMap m_tempo;
-    std::vector<std::int64_t>& m_times;
+    std::vector<ShapedEvent>& m_events;
     Track m_tracks[128];
 };
 
-// Sorts the events (their roll indices, in roll order) by position, keeping roll order at one
-// position. Shaping moves events by little, so the order is nearly right: an insertion sort,
-// unless it would move too much (a hostile roll), then a full sort.
-void SortByPosition(std::vector<std::uint32_t>& order, const std::vector<std::int64_t>& times) {
-    const auto before = [&times](std::uint32_t a, std::uint32_t b) {
-        return times[a] != times[b] ? times[a] < times[b] : a < b;
-    };
-    std::size_t budget = 16 * order.size() + 4096;
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        const std::uint32_t key = order[i];
+// Sorts events given in roll order by position, keeping roll order at one position. Shaping
+// moves events by little, so the order is nearly right: an insertion sort, unless it would move
+// too much (a hostile roll), then a full sort.
+void SortByPosition(std::vector<ShapedEvent>& events) {
+    std::size_t budget = 16 * events.size() + 4096;
+    for (std::size_t i = 1; i < events.size(); ++i) {
+        const ShapedEvent e = events[i];
         std::size_t j = i;
-        for (; j > 0 && times[order[j - 1]] > times[key] && budget > 0; --j, --budget)
-            order[j] = order[j - 1];
-        order[j] = key;
+        for (; j > 0 && events[j - 1].time > e.time && budget > 0; --j, --budget)
+            events[j] = events[j - 1];
+        events[j] = e;
         if (budget == 0) {
-            std::sort(order.begin(), order.end(), before);
+            std::sort(events.begin(), events.end(), [](const ShapedEvent& a, const ShapedEvent& b) {
+                return a.time != b.time ? a.time < b.time : a.from < b.from;
+            });
             return;
         }
     }
+}
+
+// A roll event as it is read, at its own position.
+ShapedEvent AsRead(const RollEvent& e, std::size_t from) {
+    const std::int32_t note = IsWrittenEvent(e) ? std::max(e.note, -1) : 128;
+    return {e.time, static_cast<std::uint32_t>(from), static_cast<std::int16_t>(note),
+            static_cast<std::uint8_t>(e.kind)};
 }
 
 }  // namespace
@@ -200,21 +206,23 @@ ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile
     const std::size_t count = static_cast<std::size_t>(events.GetSize());
     const RollEvent* const roll = events.begin();
 
-    // Each roll event's position once shaped: the other events' as they are.
-    std::vector<std::int64_t> times(count, kDropped);
+    // By roll event: each one's position once shaped (kDropped: none), the others' as they are.
+    ShapedEvents result;
+    std::vector<ShapedEvent>& shaped = result.events;
+    shaped.resize(count);
     {
-        Shaper shaper(profile, rollTempo, times);
+        Shaper shaper(profile, rollTempo, shaped);
         for (std::size_t i = 0; i < count; ++i) {
             const RollEvent& e = roll[i];
+            shaped[i] = AsRead(e, i);
             const bool track =
                 e.kind == RollEvent::kTrackOpened || e.kind == RollEvent::kTrackClosed;
-            if (!track) {
-                times[i] = e.time;
-                continue;
-            }
+            if (!track) continue;
+            shaped[i].time = kDropped;
             if (!IsWrittenEvent(e) || e.note < 0) continue;
             const std::int32_t note = e.note + shift;
             if (note < 0 || note > 127) continue;  // no hole of this tracker bar
+            shaped[i].note = static_cast<std::int16_t>(note);
             if (e.kind == RollEvent::kTrackOpened)
                 shaper.Opens(note, e.time, i);
             else
@@ -222,29 +230,19 @@ ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile
         }
         shaper.End();
     }
+    shaped.erase(std::remove_if(shaped.begin(), shaped.end(),
+                                [](const ShapedEvent& e) { return e.time == kDropped; }),
+                 shaped.end());
+    SortByPosition(shaped);
+    for (ShapedEvent& e : shaped) e.time = std::min<std::int64_t>(e.time, INT32_MAX);
+    return result;
+}
 
-    std::vector<std::uint32_t> order;
-    order.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-        if (times[i] != kDropped) order.push_back(static_cast<std::uint32_t>(i));
-    SortByPosition(order, times);
-
+ShapedEvents AsPunched(const RollEventArray& events) {
     ShapedEvents result;
-    result.events.resize(order.size());
-    result.origin.resize(order.size());
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        const std::size_t from = order[k];
-        const RollEvent& e = roll[from];
-        RollEvent& out = result.events[k];
-        if (e.kind == RollEvent::kTrackOpened || e.kind == RollEvent::kTrackClosed) {
-            out.kind = e.kind;
-            out.note = e.note + shift;
-            out.time = static_cast<std::int32_t>(std::min<std::int64_t>(times[from], INT32_MAX));
-        } else {
-            out = e;
-        }
-        result.origin[k] = from;
-    }
+    const std::size_t count = static_cast<std::size_t>(events.GetSize());
+    result.events.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) result.events.push_back(AsRead(events.begin()[i], i));
     return result;
 }
 
