@@ -68,6 +68,12 @@ namespace {
 // (it may yet go on, when the track reopens within the bridge), and the last hole shaped (its
 // end may yet change, when the next one reaches it).
 struct Track {
+    // What the profile makes of the track: a note's or another hole's bridge, the opening
+    // brought forward (a snakebite's), the pedal's travel.
+    bool isNote = false;
+    std::int64_t bridge = 0, early = 0;
+    double travel = 0;
+
     bool open = false;
     std::int64_t openTime = 0;
     std::size_t openAt = 0;
@@ -82,18 +88,26 @@ struct Track {
 class Shaper {
   public:
     Shaper(const RollProfile& profile, std::int32_t rollTempo, std::vector<ShapedEvent>& events)
-        : m_profile(profile),
-          m_aperture(Thousandths(profile.trackerBar.aperture)),
-          m_lead(Thousandths(profile.trackerBar.accentLead)),
-          m_noteBridge(Thousandths(profile.trackerBar.noteBridge)),
-          m_controlBridge(Thousandths(profile.trackerBar.controlBridge)),
+        : m_aperture(Thousandths(profile.trackerBar.aperture)),
           m_tempo(rollTempo, profile.spoolAcceleration),
-          m_events(events) {}
+          m_events(events) {
+        const std::int64_t lead = Thousandths(profile.trackerBar.accentLead);
+        const std::int64_t noteBridge = Thousandths(profile.trackerBar.noteBridge);
+        const std::int64_t controlBridge = Thousandths(profile.trackerBar.controlBridge);
+        for (std::int32_t note = 0; note < 128; ++note) {
+            Track& t = m_tracks[static_cast<std::size_t>(note)];
+            const ControlHole* control = profile.HoleOf(note);
+            t.isNote = profile.IsNote(note);
+            t.bridge = t.isNote ? noteBridge : controlBridge;
+            t.early = control && control->action == HoleAction::snakebite ? lead : 0;
+            t.travel = control ? TravelOf(control->action, profile.pedalTravel) : 0;
+        }
+    }
 
     void Opens(std::int32_t note, std::int64_t time, std::size_t at) {
         Track& t = m_tracks[static_cast<std::size_t>(note)];
         if (t.open) return;
-        if (t.closed && time - t.last.close <= Bridge(note)) {
+        if (t.closed && time - t.last.close <= t.bridge) {
             t.closed = false;  // one hole with the last: its end and this opening go
             t.open = true;
             t.openTime = t.last.open;
@@ -126,20 +140,14 @@ class Shaper {
     }
 
   private:
-    std::int64_t Bridge(std::int32_t note) const {
-        return m_profile.IsNote(note) ? m_noteBridge : m_controlBridge;
-    }
-
     // A hole whose chain is complete: its end extended, its opening brought forward, then
     // joined to the track's previous hole when they touch.
     void Shape(std::int32_t note, Hole h) {
-        const ControlHole* control = m_profile.HoleOf(note);
-        const std::int64_t early = control && control->action == HoleAction::snakebite ? m_lead : 0;
-        h.open = std::max<std::int64_t>(0, h.open - early);
-        if (h.close != kOpenEnd) h.close += m_aperture;
         Track& t = m_tracks[static_cast<std::size_t>(note)];
+        h.open = std::max<std::int64_t>(0, h.open - t.early);
+        if (h.close != kOpenEnd) h.close += m_aperture;
         if (t.shaped && h.open <= t.previous.close) {
-            if (!m_profile.IsNote(note)) {
+            if (!t.isNote) {
                 t.previous.close = std::max(t.previous.close, h.close);
                 t.previous.closeAt = std::max(t.previous.closeAt, h.closeAt);
                 return;
@@ -154,8 +162,7 @@ class Shaper {
 
     // A final hole: its ends, later by the pedal's travel, become its events' positions.
     void Place(std::int32_t note, Hole h) {
-        const ControlHole* control = m_profile.HoleOf(note);
-        const double travel = control ? TravelOf(control->action, m_profile.pedalTravel) : 0;
+        const double travel = m_tracks[static_cast<std::size_t>(note)].travel;
         if (travel > 0) {
             h.open = Later(h.open, travel, m_tempo);
             if (h.close != kOpenEnd) h.close = Later(h.close, travel, m_tempo);
@@ -164,8 +171,7 @@ class Shaper {
         if (h.close != kOpenEnd) m_events[h.closeAt].time = h.close;
     }
 
-    const RollProfile& m_profile;
-    const std::int64_t m_aperture, m_lead, m_noteBridge, m_controlBridge;
+    const std::int64_t m_aperture;
     TempoMap m_tempo;
     std::vector<ShapedEvent>& m_events;
     Track m_tracks[128];
@@ -209,12 +215,12 @@ ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile
     // By roll event: each one's position once shaped (kDropped: none), the others' as they are.
     ShapedEvents result;
     std::vector<ShapedEvent>& shaped = result.events;
-    shaped.resize(count);
+    shaped.reserve(count);
     {
         Shaper shaper(profile, rollTempo, shaped);
         for (std::size_t i = 0; i < count; ++i) {
             const RollEvent& e = roll[i];
-            shaped[i] = AsRead(e, i);
+            shaped.push_back(AsRead(e, i));
             const bool track =
                 e.kind == RollEvent::kTrackOpened || e.kind == RollEvent::kTrackClosed;
             if (!track) continue;
