@@ -46,10 +46,11 @@ double TravelOf(HoleAction action, const PedalTravel& travel) {
 }
 
 // The position reached milliseconds of playing after position, through the spool's tempos: a
-// position is 0.4 of a tick (1200 thousandths of an inch a quarter note of 480 ticks).
+// position is 0.4 of a tick (kTicksPerPosition).
 std::int64_t Later(std::int64_t position, double milliseconds, TempoMap& tempo) {
-    const double seconds = tempo.SecondsAt(static_cast<double>(position) * 0.4);
-    const double later = std::round(tempo.TickAt(seconds + milliseconds / 1000) * 2.5);
+    const double seconds = tempo.SecondsAt(static_cast<double>(position) * kTicksPerPosition);
+    const double later =
+        std::round(tempo.TickAt(seconds + milliseconds / 1000) * kPositionsPerTick);
     return std::clamp<std::int64_t>(static_cast<std::int64_t>(later), position, INT32_MAX);
 }
 
