@@ -10,6 +10,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "expression/Emulator.h"
@@ -388,7 +389,7 @@ namespace {
 TEST(ExpressionSystems, WelteRedPneumaticTravelTimes) {
     RollProfile profile = LoadProfile("welte-red");
     ASSERT_EQ(profile.model, ExpressionModel::weltePneumatic);
-    PneumaticParameters p = profile.pneumatic;
+    PneumaticParameters p = std::get<PneumaticParameters>(profile.parameters);
     p.velocityMap = {{0, 1}, {1, 101}};
     p.bassOffset = 0;
     auto hole = [](HoleAction action, Half side) {
@@ -452,7 +453,7 @@ TEST(ExpressionSystems, WelteRedPneumaticTravelTimes) {
 // rests just above it and rises again on a sforzando; one below rises no higher.
 TEST(ExpressionSystems, WelteRedPneumaticHookSide) {
     RollProfile profile = LoadProfile("welte-red");
-    PneumaticParameters p = profile.pneumatic;
+    PneumaticParameters p = std::get<PneumaticParameters>(profile.parameters);
     p.velocityMap = {{0, 1}, {1, 101}};
     p.bassOffset = 0;
     const double mf = p.halves[1].mezzoForte;
@@ -487,7 +488,8 @@ namespace {
 // A half whose level can move by less than the rest level is left at rest, no longer stepped:
 // its level stays within the rest level of the model stepped every millisecond throughout.
 TEST(ExpressionSystems, WelteRedPneumaticRestsWithinItsLevel) {
-    const PneumaticParameters shipped = LoadProfile("welte-red").pneumatic;
+    const PneumaticParameters shipped =
+        std::get<PneumaticParameters>(LoadProfile("welte-red").parameters);
     PneumaticParameters stepped = shipped;
     stepped.restLevel = 0;
     struct Row {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace rollscribe {
@@ -200,6 +201,10 @@ struct PedalTravel {
     double softMs = 0;
 };
 
+// The parameters of the profile's model: one type a model, Ampico A and B sharing theirs.
+using ModelParameters = std::variant<PlainParameters, WelteParameters, DuoArtParameters,
+                                     AmpicoParameters, PneumaticParameters>;
+
 // A roll system's profile: which holes are notes, what the others do, and the model with its
 // parameters. Read from a JSON file (ProfileReader.h).
 struct RollProfile {
@@ -214,11 +219,7 @@ struct RollProfile {
     double spoolAcceleration = 0;
     TrackerBar trackerBar;
     PedalTravel pedalTravel;
-    WelteParameters welte;
-    DuoArtParameters duoArt;
-    PlainParameters plain;
-    AmpicoParameters ampico;
-    PneumaticParameters pneumatic;
+    ModelParameters parameters;  // the type of model's
 
     bool IsNote(std::int32_t note) const noexcept {
         return note >= lowestNote && note <= highestNote;
