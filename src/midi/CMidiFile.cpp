@@ -92,7 +92,7 @@ void CMidiFile::WriteLyric(const CString& strText) {
     WriteMeta(0x05, strText, false);
 }
 
-std::uint32_t CMidiFile::CarryWait(std::uint64_t delta) {
+std::uint32_t CMidiFile::CarryLongWait(std::uint64_t delta) {
     while (delta > kMaxDelta) {
         WriteVarLen(static_cast<std::int32_t>(kMaxDelta));
         WriteEmptyText();

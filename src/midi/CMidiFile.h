@@ -103,6 +103,7 @@ class CMidiFile {
     CString m_strHeaderId;
 
   private:
+    std::uint32_t CarryLongWait(std::uint64_t delta);
     void PutVarLen(std::uint32_t value);
     // The file's bytes: to the file, or to the memory given to OpenInMemory.
     void Put(const void* data, std::size_t count);
@@ -120,6 +121,12 @@ class CMidiFile {
 };
 
 // The appends made for every roll event, inline: a roll has millions of them.
+
+inline std::uint32_t CMidiFile::CarryWait(std::uint64_t delta) {
+    if (delta > kMaxDelta) [[unlikely]]
+        return CarryLongWait(delta);
+    return static_cast<std::uint32_t>(delta);
+}
 
 inline std::uint8_t* CMidiFile::EncodeShortDelta(std::uint8_t* out, std::uint32_t delta) noexcept {
     const bool wide = delta >= 128;
