@@ -178,24 +178,30 @@ class Shaper {
     Track m_tracks[128];
 };
 
-// Sorts events given in roll order by position, keeping roll order at one position. Shaping
-// moves events by little, so the order is nearly right: an insertion sort, unless it would move
-// too much (a hostile roll), then a full sort.
+// Drops the events that make none and sorts the others, given in roll order, by position,
+// keeping roll order at one position; then holds positions to INT32_MAX. Shaping moves events by
+// little, so the order is nearly right: an insertion sort, unless it would move too much (a
+// hostile roll), then a full sort.
 void SortByPosition(std::vector<ShapedEvent>& events) {
     std::size_t budget = 16 * events.size() + 4096;
-    for (std::size_t i = 1; i < events.size(); ++i) {
+    std::size_t kept = 0;
+    std::int64_t latest = 0;
+    for (std::size_t i = 0; i < events.size(); ++i) {
         const ShapedEvent e = events[i];
-        std::size_t j = i;
-        for (; j > 0 && events[j - 1].time > e.time && budget > 0; --j, --budget)
+        if (e.time == kDropped) continue;
+        latest = std::max(latest, e.time);
+        std::size_t j = kept++;
+        for (; budget > 0 && j > 0 && events[j - 1].time > e.time; --j, --budget)
             events[j] = events[j - 1];
         events[j] = e;
-        if (budget == 0) {
-            std::sort(events.begin(), events.end(), [](const ShapedEvent& a, const ShapedEvent& b) {
-                return a.time != b.time ? a.time < b.time : a.from < b.from;
-            });
-            return;
-        }
     }
+    events.resize(kept);
+    if (budget == 0)
+        std::sort(events.begin(), events.end(), [](const ShapedEvent& a, const ShapedEvent& b) {
+            return a.time != b.time ? a.time < b.time : a.from < b.from;
+        });
+    if (latest > INT32_MAX)
+        for (ShapedEvent& e : events) e.time = std::min<std::int64_t>(e.time, INT32_MAX);
 }
 
 // A roll event as it is read, at its own position.
@@ -237,11 +243,7 @@ ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile
         }
         shaper.End();
     }
-    shaped.erase(std::remove_if(shaped.begin(), shaped.end(),
-                                [](const ShapedEvent& e) { return e.time == kDropped; }),
-                 shaped.end());
     SortByPosition(shaped);
-    for (ShapedEvent& e : shaped) e.time = std::min<std::int64_t>(e.time, INT32_MAX);
     return result;
 }
 
