@@ -73,6 +73,26 @@ TEST(ExpressionShaping, TrackerBar) {
     }
 }
 
+// Shaped events come in position order, roll order at one position, whether the aperture moves
+// each end past a few events (sorted as they come) or past hundreds (a full sort takes over).
+TEST(ExpressionShaping, EventsInPositionThenRollOrder) {
+    for (double aperture : {0.043, 1.0}) {
+        RollProfile profile = LoadProfile("88-note");
+        profile.trackerBar = {kStandardFirstNote, 0, 0, aperture, 0};
+        HandRoll roll("Hand-made", 50);
+        for (std::int32_t k = 0; k < 3000; ++k)
+            roll.Hole(21 + k % 40, 30 * k, 30 * k + 20).Hole(61 + k % 40, 30 * k, 30 * k + 25);
+        const ShapedEvents shaped = ShapeHoles(roll.Doc().m_events, profile, 50);
+        ASSERT_EQ(shaped.events.size(), 12000u) << aperture;
+        for (std::size_t i = 1; i < shaped.events.size(); ++i) {
+            const ShapedEvent& a = shaped.events[i - 1];
+            const ShapedEvent& b = shaped.events[i];
+            ASSERT_TRUE(a.time < b.time || (a.time == b.time && a.from < b.from))
+                << "aperture " << aperture << ", event " << i;
+        }
+    }
+}
+
 // With the pedals' travel, a pedal hole's opening and closing come that many milliseconds of
 // playing later; at tempo 50 and a constant speed the paper moves 1 inch a second (1000
 // thousandths), so a millisecond is one position. Other holes stay.
