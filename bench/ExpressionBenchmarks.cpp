@@ -3,7 +3,8 @@
 //
 // BM_Conversion is the whole load (annotation file, roll, MIDI file); BM_ConversionWithExpression
 // /NAME the same with the expression file written alongside with the profile NAME, as the
-// programs write it; BM_Expression/NAME writes the expression file alone, of the loaded roll. The
+// programs write it; BM_Expression/NAME writes the expression file alone, of the loaded roll;
+// BM_ShapeHoles/NAME reads the loaded roll's holes through the profile's tracker bar alone. The
 // generated roll has control holes on tracks 1 to 4 (notes 16 to 19): a crescendo, sforzando, pedal
 // or snakebite for most profiles.
 #include <benchmark/benchmark.h>
@@ -15,6 +16,7 @@
 #include "BenchFolder.h"
 #include "expression/Expression.h"
 #include "expression/ExpressionOutput.h"
+#include "expression/HoleShaping.h"
 #include "expression/ProfileLocator.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/RollLoader.h"
@@ -58,6 +60,17 @@ void BM_Expression(benchmark::State& state, const std::string& name) {
     state.counters["events"] = doc.m_events.GetSize();
 }
 
+// The first stage of the expression: the holes as the tracker bar reads them.
+void BM_ShapeHoles(benchmark::State& state, const std::string& name) {
+    fs::path bar = RollOfSize(kSize);
+    CRollscribeDoc doc;
+    LoadRollFile(doc, CString(bar.string()));
+    RollProfile profile = LoadProfile(name);
+    for (auto _ : state) benchmark::DoNotOptimize(ShapeHoles(doc.m_events, profile, doc.m_tempo));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(bar)));
+    state.counters["events"] = doc.m_events.GetSize();
+}
+
 // The conversion with the expression file written alongside, on a second thread, as the
 // programs write it (ExpressionOutput).
 void BM_ConversionWithExpression(benchmark::State& state, const std::string& name) {
@@ -94,6 +107,11 @@ int main(int argc, char** argv) {
     for (std::string_view name : kProfileNames)
         benchmark::RegisterBenchmark(("BM_ConversionWithExpression/" + std::string(name)).c_str(),
                                      BM_ConversionWithExpression, std::string(name))
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    for (const char* name : {"88-note", "welte-red"})
+        benchmark::RegisterBenchmark((std::string("BM_ShapeHoles/") + name).c_str(), BM_ShapeHoles,
+                                     std::string(name))
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     for (const char* name : {"welte-red", "ampico-a"})

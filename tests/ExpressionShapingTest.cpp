@@ -30,6 +30,10 @@ TEST(ExpressionShaping, TrackerBar) {
          {15, 0.06, 0.09, 0.043, 0},
          {{60, 0, 100}, {60, 150, 300}},
          {"0 60 on", "343 60 off"}},
+        {"a gap of the bridge's length is bridged",
+         {15, 0.06, 0.09, 0.043, 0},
+         {{60, 0, 100}, {60, 160, 300}},
+         {"0 60 on", "343 60 off"}},
         {"a gap beyond the bridge: two strikes, the first ending at the second at the latest",
          {15, 0.06, 0.09, 0.1, 0},
          {{60, 0, 100}, {60, 170, 300}},
@@ -60,12 +64,32 @@ TEST(ExpressionShaping, TrackerBar) {
         const ShapedEvents shaped = ShapeHoles(roll.Doc().m_events, profile, 50);
         std::vector<std::string> got;
         for (std::size_t i = 0; i < shaped.events.size(); ++i) {
-            const RollEvent& e = shaped.events[i];
+            const ShapedEvent& e = shaped.events[i];
             got.push_back(std::to_string(e.time) + " " + std::to_string(e.note) +
                           (e.kind == RollEvent::kTrackOpened ? " on" : " off"));
-            EXPECT_LT(shaped.origin[i], static_cast<std::size_t>(roll.Doc().m_events.GetSize()));
+            EXPECT_LT(e.from, static_cast<std::size_t>(roll.Doc().m_events.GetSize()));
         }
         EXPECT_EQ(got, row.shaped) << row.situation;
+    }
+}
+
+// Shaped events come in position order, roll order at one position, whether the aperture moves
+// each end past a few events (sorted as they come) or past hundreds (a full sort takes over).
+TEST(ExpressionShaping, EventsInPositionThenRollOrder) {
+    for (double aperture : {0.043, 1.0}) {
+        RollProfile profile = LoadProfile("88-note");
+        profile.trackerBar = {kStandardFirstNote, 0, 0, aperture, 0};
+        HandRoll roll("Hand-made", 50);
+        for (std::int32_t k = 0; k < 3000; ++k)
+            roll.Hole(21 + k % 40, 30 * k, 30 * k + 20).Hole(61 + k % 40, 30 * k, 30 * k + 25);
+        const ShapedEvents shaped = ShapeHoles(roll.Doc().m_events, profile, 50);
+        ASSERT_EQ(shaped.events.size(), 12000u) << aperture;
+        for (std::size_t i = 1; i < shaped.events.size(); ++i) {
+            const ShapedEvent& a = shaped.events[i - 1];
+            const ShapedEvent& b = shaped.events[i];
+            ASSERT_TRUE(a.time < b.time || (a.time == b.time && a.from < b.from))
+                << "aperture " << aperture << ", event " << i;
+        }
     }
 }
 
@@ -98,7 +122,7 @@ TEST(ExpressionShaping, PedalTravel) {
         roll.Hole(60, 0, 300).Hole(18, 100, 400).Hole(113, 100, 400);
         std::vector<std::string> got;
         EXPECT_EQ(ShapesHoles(profile), row.travel.sustainMs > 0) << row.situation;
-        for (const RollEvent& e : ShapeHoles(roll.Doc().m_events, profile, 50).events)
+        for (const ShapedEvent& e : ShapeHoles(roll.Doc().m_events, profile, 50).events)
             got.push_back(std::to_string(e.time) + " " + std::to_string(e.note) +
                           (e.kind == RollEvent::kTrackOpened ? " on" : " off"));
         EXPECT_EQ(got, row.shaped) << row.situation;

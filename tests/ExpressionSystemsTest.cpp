@@ -6,8 +6,11 @@
 // Within the first 6 seconds the take-up spool has not yet changed the tempo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "expression/Emulator.h"
@@ -386,7 +389,7 @@ namespace {
 TEST(ExpressionSystems, WelteRedPneumaticTravelTimes) {
     RollProfile profile = LoadProfile("welte-red");
     ASSERT_EQ(profile.model, ExpressionModel::weltePneumatic);
-    PneumaticParameters p = profile.pneumatic;
+    PneumaticParameters p = std::get<PneumaticParameters>(profile.parameters);
     p.velocityMap = {{0, 1}, {1, 101}};
     p.bassOffset = 0;
     auto hole = [](HoleAction action, Half side) {
@@ -450,7 +453,7 @@ TEST(ExpressionSystems, WelteRedPneumaticTravelTimes) {
 // rests just above it and rises again on a sforzando; one below rises no higher.
 TEST(ExpressionSystems, WelteRedPneumaticHookSide) {
     RollProfile profile = LoadProfile("welte-red");
-    PneumaticParameters p = profile.pneumatic;
+    PneumaticParameters p = std::get<PneumaticParameters>(profile.parameters);
     p.velocityMap = {{0, 1}, {1, 101}};
     p.bassOffset = 0;
     const double mf = p.halves[1].mezzoForte;
@@ -476,6 +479,69 @@ TEST(ExpressionSystems, WelteRedPneumaticHookSide) {
     below->Hole(hole(HoleAction::crescendoOn), true);
     below->AdvanceTo(20, nullptr);
     EXPECT_NEAR(below->Level(Half::treble), 1 + 100 * (mf + 0.03), 1e-6) << "held below";
+}
+
+}  // namespace
+
+namespace {
+
+// A half whose level can move by less than the rest level is left at rest, no longer stepped:
+// its level stays within the rest level of the model stepped every millisecond throughout.
+TEST(ExpressionSystems, WelteRedPneumaticRestsWithinItsLevel) {
+    const PneumaticParameters shipped =
+        std::get<PneumaticParameters>(LoadProfile("welte-red").parameters);
+    PneumaticParameters stepped = shipped;
+    stepped.restLevel = 0;
+    struct Row {
+        const char* situation;
+        std::vector<std::pair<double, HoleAction>> holes;  // opened at a time, closed 0.1 s on
+        double restsBy;                                    // seconds: both halves at rest
+    };
+    const Row rows[] = {
+        {"slow crescendo latched", {{0, HoleAction::crescendoOn}}, 29},
+        {"sforzando, then the crescendo",
+         {{0, HoleAction::fastCrescendo}, {1, HoleAction::crescendoOn}},
+         29},
+        {"crescendo, then let go",
+         {{0, HoleAction::crescendoOn}, {3, HoleAction::crescendoOff}},
+         20},
+        {"hook engaged from below",
+         {{0, HoleAction::mezzoForteOn}, {0, HoleAction::crescendoOn}},
+         20},
+    };
+    for (const Row& row : rows) {
+        std::unique_ptr<Emulator> rests = MakePneumaticEmulator(shipped);
+        std::unique_ptr<Emulator> reference = MakePneumaticEmulator(stepped);
+        std::vector<std::pair<double, std::pair<HoleAction, bool>>> changes;
+        for (const auto& [at, action] : row.holes) {
+            changes.push_back({at, {action, true}});
+            changes.push_back({at + 0.1, {action, false}});
+        }
+        std::stable_sort(changes.begin(), changes.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::size_t next = 0;
+        for (double t = 0; t <= 30; t += 0.0137) {
+            for (; next < changes.size() && changes[next].first <= t; ++next) {
+                for (Emulator* e : {rests.get(), reference.get()}) {
+                    e->AdvanceTo(changes[next].first, nullptr);
+                    for (Half side : {Half::bass, Half::treble}) {
+                        ControlHole h;
+                        h.action = changes[next].second.first;
+                        h.side = side;
+                        e->Hole(h, changes[next].second.second);
+                    }
+                }
+            }
+            rests->AdvanceTo(t, nullptr);
+            reference->AdvanceTo(t, nullptr);
+            for (Half side : {Half::bass, Half::treble})
+                ASSERT_NEAR(rests->Level(side), reference->Level(side), shipped.restLevel)
+                    << row.situation << " at " << t << " s";
+            if (t >= row.restsBy) {
+                EXPECT_EQ(rests->Piece().until, INFINITY) << row.situation << " at " << t << " s";
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -56,6 +56,23 @@ TEST(CMidiFile, VariableLengthQuantities) {
         EXPECT_EQ(Appended([&](CMidiFile& m) { m.WriteVarLen(c.value); }), c.hex) << c.value;
 }
 
+// A wait longer than one delta carries: empty text events (00 FF 01 00) of the longest delta,
+// then the rest.
+TEST(CMidiFile, LongWaitsAreCarriedByEmptyTexts) {
+    const struct {
+        std::uint64_t wait;
+        const char* hex;
+    } cases[] = {
+        {0, "00"},
+        {CMidiFile::kMaxDelta, "FF FF FF 7F"},
+        {CMidiFile::kMaxDelta + 1, "FF FF FF 7F FF 01 00 01"},
+        {2 * CMidiFile::kMaxDelta, "FF FF FF 7F FF 01 00 FF FF FF 7F"},
+        {2 * CMidiFile::kMaxDelta + 5, "FF FF FF 7F FF 01 00 FF FF FF 7F FF 01 00 05"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Appended([&](CMidiFile& m) { m.WriteWait(c.wait); }), c.hex) << c.wait;
+}
+
 struct NoteCase {
     std::int32_t note, velocity;
     const char* hex;

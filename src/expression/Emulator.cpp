@@ -3,21 +3,23 @@
 namespace rollscribe {
 
 std::unique_ptr<Emulator> MakeEmulator(const RollProfile& profile) {
+    // (std::get throws std::bad_variant_access for parameters of another model's type.)
+    const ModelParameters& p = profile.parameters;
     switch (profile.model) {
         case ExpressionModel::welte:
-            return MakeWelteEmulator(profile.welte);
+            return MakeWelteEmulator(std::get<WelteParameters>(p));
         case ExpressionModel::duoArt:
-            return MakeDuoArtEmulator(profile.duoArt);
+            return MakeDuoArtEmulator(std::get<DuoArtParameters>(p));
         case ExpressionModel::ampicoA:
-            return MakeAmpicoAEmulator(profile.ampico);
+            return MakeAmpicoAEmulator(std::get<AmpicoParameters>(p));
         case ExpressionModel::ampicoB:
-            return MakeAmpicoBEmulator(profile.ampico);
+            return MakeAmpicoBEmulator(std::get<AmpicoParameters>(p));
         case ExpressionModel::weltePneumatic:
-            return MakePneumaticEmulator(profile.pneumatic);
+            return MakePneumaticEmulator(std::get<PneumaticParameters>(p));
         case ExpressionModel::plain:
             break;
     }
-    return MakePlainEmulator(profile.plain);
+    return MakePlainEmulator(std::get<PlainParameters>(p));
 }
 
 TableSlope VelocitySlope(const std::vector<VacuumVelocity>& table, double vacuum,

@@ -12,7 +12,7 @@ namespace rollscribe {
 ExpressionResult EmulateExpression(const CRollscribeDoc& doc, const RollProfile& profile) {
     ExpressionResult result;
     ResultSink sink(result, doc, profile);
-    ExpressionWalk<ResultSink>(doc, profile, sink).Run();
+    WalkExpression(doc, profile, sink);
     return result;
 }
 

@@ -14,12 +14,12 @@ ExpressionFileWriter::~ExpressionFileWriter() = default;
 void ExpressionFileWriter::Write(const CRollscribeDoc& doc, const RollProfile& profile,
                                  ExpressionResult* result) {
     if (!result) {
-        ExpressionWalk<FileSink>(doc, profile, *m_file).Run();
+        WalkExpression(doc, profile, *m_file);
         return;
     }
     ResultSink collect(*result, doc, profile);
     BothSinks both(*m_file, collect);
-    ExpressionWalk<BothSinks>(doc, profile, both).Run();
+    WalkExpression(doc, profile, both);
 }
 
 void ExpressionFileWriter::Commit() {

@@ -1,6 +1,6 @@
 #pragma once
 
-// The sinks of ExpressionWalk (ExpressionWalk.h): the results that the desktop program and the
+// The sinks of the expression walk (ExpressionWalk.h): the results that the desktop program and the
 // picture show, the expression file, and both at once. For the expression library's own use.
 
 #include <cstdint>
@@ -129,12 +129,7 @@ class FileSink {
     std::int32_t WaitFor(std::uint64_t tick) {
         std::uint64_t delta = tick - m_last;
         m_last = tick;
-        while (delta > kMaxMidiDelta) {
-            m_midi.WriteVarLen(static_cast<std::int32_t>(kMaxMidiDelta));
-            m_midi.WriteEmptyText();
-            delta -= kMaxMidiDelta;
-        }
-        return static_cast<std::int32_t>(delta);
+        return static_cast<std::int32_t>(m_midi.CarryWait(delta));
     }
 
     CMidiFile m_midi;

@@ -27,13 +27,7 @@ struct Hole {
 };
 
 constexpr std::int64_t kOpenEnd = INT64_MAX;
-
-// An event of the result with its sort key: position, then the event it comes from.
-struct Keyed {
-    std::int64_t time;
-    std::size_t from;
-    std::int32_t kind, note;
-};
+constexpr std::int64_t kDropped = INT64_MIN;  // a roll event with no shaped event
 
 // The pedal's travel for a hole's action, in milliseconds (0 for a hole that is no pedal's).
 double TravelOf(HoleAction action, const PedalTravel& travel) {
@@ -52,10 +46,11 @@ double TravelOf(HoleAction action, const PedalTravel& travel) {
 }
 
 // The position reached milliseconds of playing after position, through the spool's tempos: a
-// position is 0.4 of a tick (1200 thousandths of an inch a quarter note of 480 ticks).
+// position is 0.4 of a tick (kTicksPerPosition).
 std::int64_t Later(std::int64_t position, double milliseconds, TempoMap& tempo) {
-    const double seconds = tempo.SecondsAt(static_cast<double>(position) * 0.4);
-    const double later = std::round(tempo.TickAt(seconds + milliseconds / 1000) * 2.5);
+    const double seconds = tempo.SecondsAt(static_cast<double>(position) * kTicksPerPosition);
+    const double later =
+        std::round(tempo.TickAt(seconds + milliseconds / 1000) * kPositionsPerTick);
     return std::clamp<std::int64_t>(static_cast<std::int64_t>(later), position, INT32_MAX);
 }
 
@@ -68,96 +63,195 @@ bool ShapesHoles(const RollProfile& profile) noexcept {
            profile.pedalTravel.softMs > 0;
 }
 
+namespace {
+
+// One track's holes as they are read, in roll order: the hole open now, the hole closed last
+// (it may yet go on, when the track reopens within the bridge), and the last hole shaped (its
+// end may yet change, when the next one reaches it).
+struct Track {
+    // What the profile makes of the track: a note's or another hole's bridge, the opening
+    // brought forward (a snakebite's), the pedal's travel.
+    bool isNote = false;
+    std::int64_t bridge = 0, early = 0;
+    double travel = 0;
+
+    bool open = false;
+    std::int64_t openTime = 0;
+    std::size_t openAt = 0;
+    bool closed = false;
+    Hole last{};
+    bool shaped = false;
+    Hole previous{};
+};
+
+// Shapes one roll's holes, track by track as the roll is read, into each roll event's position
+// (kDropped for those that make no event).
+class Shaper {
+  public:
+    Shaper(const RollProfile& profile, std::int32_t rollTempo, std::vector<ShapedEvent>& events)
+        : m_aperture(Thousandths(profile.trackerBar.aperture)),
+          m_tempo(rollTempo, profile.spoolAcceleration),
+          m_events(events) {
+        const std::int64_t lead = Thousandths(profile.trackerBar.accentLead);
+        const std::int64_t noteBridge = Thousandths(profile.trackerBar.noteBridge);
+        const std::int64_t controlBridge = Thousandths(profile.trackerBar.controlBridge);
+        for (std::int32_t note = 0; note < 128; ++note) {
+            Track& t = m_tracks[static_cast<std::size_t>(note)];
+            const ControlHole* control = profile.HoleOf(note);
+            t.isNote = profile.IsNote(note);
+            t.bridge = t.isNote ? noteBridge : controlBridge;
+            t.early = control && control->action == HoleAction::snakebite ? lead : 0;
+            t.travel = control ? TravelOf(control->action, profile.pedalTravel) : 0;
+        }
+    }
+
+    void Opens(std::int32_t note, std::int64_t time, std::size_t at) {
+        Track& t = m_tracks[static_cast<std::size_t>(note)];
+        if (t.open) return;
+        if (t.closed && time - t.last.close <= t.bridge) {
+            t.closed = false;  // one hole with the last: its end and this opening go
+            t.open = true;
+            t.openTime = t.last.open;
+            t.openAt = t.last.openAt;
+            return;
+        }
+        if (t.closed) Shape(note, t.last);
+        t.closed = false;
+        t.open = true;
+        t.openTime = time;
+        t.openAt = at;
+    }
+
+    void Closes(std::int32_t note, std::int64_t time, std::size_t at) {
+        Track& t = m_tracks[static_cast<std::size_t>(note)];
+        if (!t.open) return;
+        t.open = false;
+        t.closed = true;
+        t.last = {t.openTime, time, t.openAt, at};
+    }
+
+    // The roll's end: what each track holds is final.
+    void End() {
+        for (std::int32_t note = 0; note < 128; ++note) {
+            Track& t = m_tracks[static_cast<std::size_t>(note)];
+            if (t.closed) Shape(note, t.last);
+            if (t.open) Shape(note, {t.openTime, kOpenEnd, t.openAt, t.openAt});
+            if (t.shaped) Place(note, t.previous);
+        }
+    }
+
+  private:
+    // A hole whose chain is complete: its end extended, its opening brought forward, then
+    // joined to the track's previous hole when they touch.
+    void Shape(std::int32_t note, Hole h) {
+        Track& t = m_tracks[static_cast<std::size_t>(note)];
+        h.open = std::max<std::int64_t>(0, h.open - t.early);
+        if (h.close != kOpenEnd) h.close += m_aperture;
+        if (t.shaped && h.open <= t.previous.close) {
+            if (!t.isNote) {
+                t.previous.close = std::max(t.previous.close, h.close);
+                t.previous.closeAt = std::max(t.previous.closeAt, h.closeAt);
+                return;
+            }
+            // A note struck again: the earlier one ends where it starts.
+            t.previous.close = std::max(t.previous.open, h.open);
+        }
+        if (t.shaped) Place(note, t.previous);
+        t.previous = h;
+        t.shaped = true;
+    }
+
+    // A final hole: its ends, later by the pedal's travel, become its events' positions.
+    void Place(std::int32_t note, Hole h) {
+        const double travel = m_tracks[static_cast<std::size_t>(note)].travel;
+        if (travel > 0) {
+            h.open = Later(h.open, travel, m_tempo);
+            if (h.close != kOpenEnd) h.close = Later(h.close, travel, m_tempo);
+        }
+        m_events[h.openAt].time = h.open;
+        if (h.close != kOpenEnd) m_events[h.closeAt].time = h.close;
+    }
+
+    const std::int64_t m_aperture;
+    TempoMap m_tempo;
+    std::vector<ShapedEvent>& m_events;
+    Track m_tracks[128];
+};
+
+// Drops the events that make none and sorts the others, given in roll order, by position,
+// keeping roll order at one position; then holds positions to INT32_MAX. Shaping moves events by
+// little, so the order is nearly right: an insertion sort, unless it would move too much (a
+// hostile roll), then a full sort.
+void SortByPosition(std::vector<ShapedEvent>& events) {
+    std::size_t budget = 16 * events.size() + 4096;
+    std::size_t kept = 0;
+    std::int64_t latest = 0;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const ShapedEvent e = events[i];
+        if (e.time == kDropped) continue;
+        latest = std::max(latest, e.time);
+        std::size_t j = kept++;
+        for (; budget > 0 && j > 0 && events[j - 1].time > e.time; --j, --budget)
+            events[j] = events[j - 1];
+        events[j] = e;
+    }
+    events.resize(kept);
+    if (budget == 0)
+        std::sort(events.begin(), events.end(), [](const ShapedEvent& a, const ShapedEvent& b) {
+            return a.time != b.time ? a.time < b.time : a.from < b.from;
+        });
+    if (latest > INT32_MAX)
+        for (ShapedEvent& e : events) e.time = std::min<std::int64_t>(e.time, INT32_MAX);
+}
+
+// A roll event as it is read, at its own position.
+ShapedEvent AsRead(const RollEvent& e, std::size_t from) {
+    const std::int32_t note = IsWrittenEvent(e) ? std::max(e.note, -1) : 128;
+    return {e.time, static_cast<std::uint32_t>(from), static_cast<std::int16_t>(note),
+            static_cast<std::uint8_t>(e.kind)};
+}
+
+}  // namespace
+
 ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile,
                         std::int32_t rollTempo) {
-    const TrackerBar& bar = profile.trackerBar;
-    const std::int32_t shift = bar.firstNote - kStandardFirstNote;
-    const std::int64_t aperture = Thousandths(bar.aperture);
-    const std::int64_t lead = Thousandths(bar.accentLead);
-    const std::int64_t noteBridge = Thousandths(bar.noteBridge);
-    const std::int64_t controlBridge = Thousandths(bar.controlBridge);
-
-    TempoMap tempo(rollTempo, profile.spoolAcceleration);
-
-    // The holes of each note (after renumbering), and the other events as they are.
-    std::vector<std::vector<Hole>> holes(128);
-    std::vector<Keyed> keyed;
+    const std::int32_t shift = profile.trackerBar.firstNote - kStandardFirstNote;
     const std::size_t count = static_cast<std::size_t>(events.GetSize());
-    for (std::size_t i = 0; i < count; ++i) {
-        const RollEvent& e = events[static_cast<std::int32_t>(i)];
-        const bool track = e.kind == RollEvent::kTrackOpened || e.kind == RollEvent::kTrackClosed;
-        if (!track || !IsWrittenEvent(e) || e.note < 0) {
-            if (!track) keyed.push_back({e.time, i, e.kind, e.note});
-            continue;
-        }
-        const std::int32_t note = e.note + shift;
-        if (note < 0 || note > 127) continue;  // no hole of this tracker bar
-        std::vector<Hole>& list = holes[static_cast<std::size_t>(note)];
-        const bool isOpen = !list.empty() && list.back().close == kOpenEnd;
-        if (e.kind == RollEvent::kTrackOpened && !isOpen)
-            list.push_back({e.time, kOpenEnd, i, i});
-        else if (e.kind == RollEvent::kTrackClosed && isOpen)
-            list.back().close = e.time, list.back().closeAt = i;
-    }
+    const RollEvent* const roll = events.begin();
 
-    for (std::int32_t note = 0; note < 128; ++note) {
-        std::vector<Hole>& list = holes[static_cast<std::size_t>(note)];
-        if (list.empty()) continue;
-        const bool isNote = profile.IsNote(note);
-        const ControlHole* control = profile.HoleOf(note);
-        const std::int64_t bridge = isNote ? noteBridge : controlBridge;
-        const std::int64_t early = control && control->action == HoleAction::snakebite ? lead : 0;
-        const double travel = control ? TravelOf(control->action, profile.pedalTravel) : 0;
-        // Chains joined, ends extended, openings brought forward; touching holes joined.
-        std::vector<Hole> shaped;
-        for (std::size_t k = 0; k < list.size(); ++k) {
-            Hole h = list[k];
-            while (k + 1 < list.size() && h.close != kOpenEnd &&
-                   list[k + 1].open - h.close <= bridge)
-                h.close = list[k + 1].close, h.closeAt = list[k + 1].closeAt, ++k;
-            h.open = std::max<std::int64_t>(0, h.open - early);
-            if (h.close != kOpenEnd) h.close += aperture;
-            if (!shaped.empty() && h.open <= shaped.back().close) {
-                if (isNote) {
-                    // A note struck again: the earlier one ends where it starts.
-                    shaped.back().close = std::max(shaped.back().open, h.open);
-                } else {
-                    shaped.back().close = std::max(shaped.back().close, h.close);
-                    shaped.back().closeAt = std::max(shaped.back().closeAt, h.closeAt);
-                    continue;
-                }
-            }
-            shaped.push_back(h);
-        }
-        if (travel > 0) {
-            for (Hole& h : shaped) {
-                h.open = Later(h.open, travel, tempo);
-                if (h.close != kOpenEnd) h.close = Later(h.close, travel, tempo);
-            }
-        }
-        for (const Hole& h : shaped) {
-            keyed.push_back({h.open, h.openAt, RollEvent::kTrackOpened, note});
-            if (h.close != kOpenEnd)
-                keyed.push_back({h.close, h.closeAt, RollEvent::kTrackClosed, note});
-        }
-    }
-
-    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        return a.time != b.time ? a.time < b.time : a.from < b.from;
-    });
+    // By roll event: each one's position once shaped (kDropped: none), the others' as they are.
     ShapedEvents result;
-    result.events.reserve(keyed.size());
-    result.origin.reserve(keyed.size());
-    for (const Keyed& k : keyed) {
-        RollEvent e;
-        e.kind = k.kind;
-        e.note = k.note;
-        e.time = static_cast<std::int32_t>(std::min<std::int64_t>(k.time, INT32_MAX));
-        if (k.kind != RollEvent::kTrackOpened && k.kind != RollEvent::kTrackClosed)
-            e = events[static_cast<std::int32_t>(k.from)];
-        result.events.push_back(std::move(e));
-        result.origin.push_back(k.from);
+    std::vector<ShapedEvent>& shaped = result.events;
+    shaped.reserve(count);
+    {
+        Shaper shaper(profile, rollTempo, shaped);
+        for (std::size_t i = 0; i < count; ++i) {
+            const RollEvent& e = roll[i];
+            shaped.push_back(AsRead(e, i));
+            const bool track =
+                e.kind == RollEvent::kTrackOpened || e.kind == RollEvent::kTrackClosed;
+            if (!track) continue;
+            shaped[i].time = kDropped;
+            if (!IsWrittenEvent(e) || e.note < 0) continue;
+            const std::int32_t note = e.note + shift;
+            if (note < 0 || note > 127) continue;  // no hole of this tracker bar
+            shaped[i].note = static_cast<std::int16_t>(note);
+            if (e.kind == RollEvent::kTrackOpened)
+                shaper.Opens(note, e.time, i);
+            else
+                shaper.Closes(note, e.time, i);
+        }
+        shaper.End();
     }
+    SortByPosition(shaped);
+    return result;
+}
+
+ShapedEvents AsPunched(const RollEventArray& events) {
+    ShapedEvents result;
+    const std::size_t count = static_cast<std::size_t>(events.GetSize());
+    result.events.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) result.events.push_back(AsRead(events.begin()[i], i));
     return result;
 }
 

@@ -11,13 +11,21 @@ class RollEventArray;
 
 namespace rollscribe {
 
+// A roll event as the expression reads it: its kind and note (as the tracker bar numbers the
+// holes) at its position; from: the roll event it comes from (a lyric's text is there).
+struct ShapedEvent {
+    std::int64_t time;
+    std::uint32_t from;
+    std::int16_t note;  // the roll event's, held to -1 .. 128 (128: above the MIDI notes)
+    std::uint8_t kind;  // RollEvent::kind
+};
+
 // A roll's events as the expression reads them through the profile's tracker bar (see
 // TrackerBar): renumbered, chains of holes joined, every hole's end later by the aperture, the
 // snakebites opening earlier by the accent lead. In roll order (by position; events at one
-// position in the order of the events they come from).
+// position in the order of the events they come from); positions up to INT32_MAX.
 struct ShapedEvents {
-    std::vector<RollEvent> events;
-    std::vector<std::size_t> origin;  // by shaped event: the index of the roll event it comes from
+    std::vector<ShapedEvent> events;
 };
 
 // Whether the tracker bar or the pedals' travel change any roll's events (else the roll's own
@@ -28,5 +36,7 @@ bool ShapesHoles(const RollProfile& profile) noexcept;
 // (milliseconds) into paper. A pedal hole's opening and closing then both come that much later.
 ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile,
                         std::int32_t rollTempo);
+// A roll's events as they are, for a profile that shapes none.
+ShapedEvents AsPunched(const RollEventArray& events);
 
 }  // namespace rollscribe

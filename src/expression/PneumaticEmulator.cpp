@@ -2,8 +2,9 @@
 // (0 open, softest; 1 closed, loudest) driven through a flow law by the crescendo conduit and
 // the sforzando valves, whose membranes fill and empty with time, and held on its side by the
 // mezzo-forte stop. Stepped in real time (a step of step_ms at most; between steps the level
-// is the straight line to the next); the velocity comes from the travel through the profile's
-// map. The level curves get a point at every step.
+// is the straight line to the next) while a half moves; a half that can move its level by less
+// than rest_level until its next hole is left at rest. The velocity comes from the travel
+// through the profile's map. The level curves get a point at every step.
 #include <algorithm>
 #include <cmath>
 
@@ -28,6 +29,12 @@ struct HalfState {
     double charge = 0, assist = 0;         // the sforzando and cancel membranes' charges
     bool hook = false, crescendo = false;  // the latches
     bool engaged = false, above = false;   // the stop, and the side it keeps
+    bool resting = false;                  // not stepped until its next hole
+};
+
+// A half's decay factors over one whole step (exp(-step / time constant)), computed once.
+struct StepFactors {
+    double membraneFill, assistFill, valveTail, inertia;
 };
 
 // A latch from its ports: the off port wins, then the on port; else it holds.
@@ -40,7 +47,20 @@ bool Latch(bool now, int on, int off, int held) {
 
 class PneumaticEmulator final : public Emulator {
   public:
-    explicit PneumaticEmulator(const PneumaticParameters& p) : m_p(p) {}
+    explicit PneumaticEmulator(const PneumaticParameters& p) : m_p(p) {
+        const double ms = m_p.stepMs / 1000 * 1000;  // as Step computes it
+        for (int h = 0; h < 2; ++h) {
+            const PneumaticHalf& half = m_p.halves[h];
+            m_factors[h] = {std::exp(-ms / half.membraneFillMs), std::exp(-ms / half.assistFillMs),
+                            std::exp(-ms / half.valveTailMs), std::exp(-ms / half.inertiaMs)};
+        }
+        for (std::size_t i = 1; i < m_p.velocityMap.size(); ++i) {
+            const TravelVelocity& a = m_p.velocityMap[i - 1];
+            const TravelVelocity& b = m_p.velocityMap[i];
+            m_mapSlope =
+                std::max(m_mapSlope, std::abs((b.velocity - a.velocity) / (b.travel - a.travel)));
+        }
+    }
 
     void AdvanceTo(double seconds, std::vector<LevelBreak>* breaks) override {
         const double step = m_p.stepMs / 1000;
@@ -50,7 +70,12 @@ class PneumaticEmulator final : public Emulator {
                 break;
             }
             const double dt = std::min(step, seconds - m_now);
-            for (int h = 0; h < 2; ++h) Step(m_p.halves[h], m_ports[h], dt, m_state[h]);
+            for (int h = 0; h < 2; ++h) {
+                if (m_state[h].resting) continue;
+                Step(m_p.halves[h], m_ports[h], dt, dt == step ? &m_factors[h] : nullptr,
+                     m_state[h]);
+                m_state[h].resting = AtRest(h);
+            }
             m_now += dt;
             if (breaks)
                 for (int h = 0; h < 2; ++h)
@@ -91,6 +116,7 @@ class PneumaticEmulator final : public Emulator {
                 break;
         }
         HalfState& s = m_state[h];
+        s.resting = false;
         s.crescendo =
             Latch(s.crescendo, ports.crescendoOn, ports.crescendoOff, ports.crescendoHeld);
         s.hook = Latch(s.hook, ports.hookOn, ports.hookOff, ports.hookHeld);
@@ -110,9 +136,9 @@ class PneumaticEmulator final : public Emulator {
         if (!steady) piece.until = m_now + step;
         for (int h = 0; h < 2; ++h) {
             piece.level[h] = LevelOf(h, m_state[h]);
-            if (steady) continue;
+            if (steady || m_state[h].resting) continue;
             HalfState next = m_state[h];
-            Step(m_p.halves[h], m_ports[h], step, next);
+            Step(m_p.halves[h], m_ports[h], step, &m_factors[h], next);
             piece.rate[h] = (LevelOf(h, next) - piece.level[h]) / step;
         }
         return piece;
@@ -123,20 +149,42 @@ class PneumaticEmulator final : public Emulator {
         return MapTravel(m_p.velocityMap, s.x) + (h == 0 ? m_p.bassOffset : 0);
     }
 
-    // Whether nothing moves until the next hole: ports closed, membranes below their trip, and
-    // each half resting where a step leaves it.
+    // Whether a half's valves are shut until its next hole: ports closed, membranes below
+    // their trip (they only empty from there).
+    bool Shut(int h) const {
+        const HalfState& s = m_state[h];
+        const PneumaticHalf& p = m_p.halves[h];
+        return m_ports[h].sforzando == 0 && m_ports[h].cancel == 0 && s.charge <= p.tripThreshold &&
+               s.assist <= p.tripThreshold;
+    }
+
+    // Whether nothing moves until the next hole: each half at rest, or shut and staying where a
+    // step leaves it.
     bool Steady() const {
         for (int h = 0; h < 2; ++h) {
             const HalfState& s = m_state[h];
-            const PneumaticHalf& p = m_p.halves[h];
-            if (m_ports[h].sforzando > 0 || m_ports[h].cancel > 0) return false;
-            if (s.charge > p.tripThreshold || s.assist > p.tripThreshold) return false;
-            if (s.velocity != 0) return false;
+            if (s.resting) continue;
+            if (!Shut(h) || s.velocity != 0) return false;
             HalfState next = s;
-            Step(p, m_ports[h], m_p.stepMs / 1000, next);
+            Step(m_p.halves[h], m_ports[h], m_p.stepMs / 1000, &m_factors[h], next);
             if (next.x != s.x || next.velocity != 0) return false;
         }
         return true;
+    }
+
+    // Whether a shut half's level can move by less than rest_level from here until its next
+    // hole: its bellows relax towards the conduit's target (or the stop, or an end), overshooting
+    // by at most its speed over the inertia's time.
+    bool AtRest(int h) const {
+        if (m_p.restLevel <= 0 || !Shut(h)) return false;
+        const HalfState& s = m_state[h];
+        const PneumaticHalf& p = m_p.halves[h];
+        double end = std::clamp(s.crescendo ? p.crescendoTarget : p.releaseTarget, 0.0, 1.0);
+        if (s.engaged)
+            end = s.above ? std::max(end, p.mezzoForte - kStopHalfWidth)
+                          : std::min(end, p.mezzoForte + kStopHalfWidth);
+        const double reach = std::abs(end - s.x) + std::abs(s.velocity) * p.inertiaMs / 1000;
+        return m_mapSlope * reach < m_p.restLevel;
     }
 
     static double Lift(double charge, double trip, double band) {
@@ -144,15 +192,24 @@ class PneumaticEmulator final : public Emulator {
         return std::min((charge - trip) / ((1 - trip) * band), 1.0);
     }
 
-    // One step of dt seconds of a half.
-    static void Step(const PneumaticHalf& p, const Ports& ports, double dt, HalfState& s) {
+    // One step of dt seconds of a half; factors: its decay over dt when dt is a whole step.
+    static void Step(const PneumaticHalf& p, const Ports& ports, double dt,
+                     const StepFactors* factors, HalfState& s) {
         const double ms = dt * 1000;
-        auto fill = [ms](double& c, double a, double fillMs, double tailMs) {
-            const double tau = a > c ? fillMs : tailMs;
-            c = a + (c - a) * std::exp(-ms / tau);
+        auto decay = [ms](double tau, const double* factor) {
+            return factor ? *factor : std::exp(-ms / tau);
         };
-        fill(s.charge, ports.sforzando > 0 ? 1 : 0, p.membraneFillMs, p.valveTailMs);
-        fill(s.assist, ports.cancel > 0 ? 1 : 0, p.assistFillMs, p.valveTailMs);
+        auto fill = [&](double& c, double a, double fillMs, const double* fillFactor) {
+            const bool filling = a > c;
+            const double f = filling
+                                 ? decay(fillMs, fillFactor)
+                                 : decay(p.valveTailMs, factors ? &factors->valveTail : nullptr);
+            c = a + (c - a) * f;
+        };
+        fill(s.charge, ports.sforzando > 0 ? 1 : 0, p.membraneFillMs,
+             factors ? &factors->membraneFill : nullptr);
+        fill(s.assist, ports.cancel > 0 ? 1 : 0, p.assistFillMs,
+             factors ? &factors->assistFill : nullptr);
         const double open = Lift(s.charge, p.tripThreshold, p.valveBand);
         const double cancel = Lift(s.assist, p.tripThreshold, 1);
         const double x = s.x;
@@ -169,9 +226,11 @@ class PneumaticEmulator final : public Emulator {
         };
         double w = s.crescendo ? supply * p.crescendoRate * drive(sag(p.crescendoTarget))
                                : p.releaseRate * drive(p.releaseTarget);
-        w += supply * p.sforzandoRate * open * drive(sag(p.sforzandoTarget));
-        w += p.sforzandoAssistRate * cancel * drive(p.releaseTarget);
-        s.velocity = w + (s.velocity - w) * std::exp(-ms / p.inertiaMs);
+        // (A shut valve adds nothing: no drive computed for it.)
+        if (open > 0) w += supply * p.sforzandoRate * open * drive(sag(p.sforzandoTarget));
+        if (cancel > 0) w += p.sforzandoAssistRate * cancel * drive(p.releaseTarget);
+        s.velocity =
+            w + (s.velocity - w) * decay(p.inertiaMs, factors ? &factors->inertia : nullptr);
         double moved = x + s.velocity * dt;
         if (s.engaged) {
             const double bound =
@@ -190,6 +249,8 @@ class PneumaticEmulator final : public Emulator {
     }
 
     PneumaticParameters m_p;
+    StepFactors m_factors[2];
+    double m_mapSlope = 0;  // the velocity map's steepest slope, velocity units per travel
     Ports m_ports[2];
     HalfState m_state[2];
     double m_now = 0;

@@ -533,20 +533,20 @@ RollProfile ParseProfile(std::string_view text, const std::string& path) {
     Fields parameters = top.Object("parameters");
     switch (profile.model) {
         case ExpressionModel::plain:
-            ReadPlain(parameters, profile.plain);
+            ReadPlain(parameters, profile.parameters.emplace<PlainParameters>());
             break;
         case ExpressionModel::welte:
-            ReadWelte(parameters, profile.welte);
+            ReadWelte(parameters, profile.parameters.emplace<WelteParameters>());
             break;
         case ExpressionModel::duoArt:
-            ReadDuoArt(parameters, profile, profile.duoArt);
+            ReadDuoArt(parameters, profile, profile.parameters.emplace<DuoArtParameters>());
             break;
         case ExpressionModel::ampicoA:
         case ExpressionModel::ampicoB:
-            ReadAmpico(parameters, profile.model, profile.ampico);
+            ReadAmpico(parameters, profile.model, profile.parameters.emplace<AmpicoParameters>());
             break;
         case ExpressionModel::weltePneumatic:
-            ReadPneumatic(parameters, profile.pneumatic);
+            ReadPneumatic(parameters, profile.parameters.emplace<PneumaticParameters>());
             break;
     }
     parameters.Finish();

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace rollscribe {
@@ -119,6 +120,9 @@ struct PneumaticParameters {
     std::vector<TravelVelocity> velocityMap;
     std::int32_t bassOffset = -5;
     double stepMs = 1;  // the longest step of the emulation
+    // A half whose level can move by less than this (velocity units) until its next hole is at
+    // rest: it is no longer stepped. 0: stepped until it stops dead.
+    double restLevel = 0.01;
 };
 
 // One piece of a piecewise-linear velocity: slope * x + offset for x up to upTo.
@@ -197,6 +201,10 @@ struct PedalTravel {
     double softMs = 0;
 };
 
+// The parameters of the profile's model: one type a model, Ampico A and B sharing theirs.
+using ModelParameters = std::variant<PlainParameters, WelteParameters, DuoArtParameters,
+                                     AmpicoParameters, PneumaticParameters>;
+
 // A roll system's profile: which holes are notes, what the others do, and the model with its
 // parameters. Read from a JSON file (ProfileReader.h).
 struct RollProfile {
@@ -211,11 +219,7 @@ struct RollProfile {
     double spoolAcceleration = 0;
     TrackerBar trackerBar;
     PedalTravel pedalTravel;
-    WelteParameters welte;
-    DuoArtParameters duoArt;
-    PlainParameters plain;
-    AmpicoParameters ampico;
-    PneumaticParameters pneumatic;
+    ModelParameters parameters;  // the type of model's
 
     bool IsNote(std::int32_t note) const noexcept {
         return note >= lowestNote && note <= highestNote;

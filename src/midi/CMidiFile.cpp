@@ -92,6 +92,15 @@ void CMidiFile::WriteLyric(const CString& strText) {
     WriteMeta(0x05, strText, false);
 }
 
+std::uint32_t CMidiFile::CarryLongWait(std::uint64_t delta) {
+    while (delta > kMaxDelta) {
+        WriteVarLen(static_cast<std::int32_t>(kMaxDelta));
+        WriteEmptyText();
+        delta -= kMaxDelta;
+    }
+    return static_cast<std::uint32_t>(delta);
+}
+
 void CMidiFile::WriteEmptyText() {
     WriteMeta(0x01, CString(), false);
 }

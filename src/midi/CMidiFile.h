@@ -37,6 +37,15 @@ class CMidiFile {
     // Appends nValue as a variable-length quantity (at most 4 bytes; larger values keep their low
     // 28 bits).
     void WriteVarLen(std::int32_t nValue);
+    // The longest wait one delta can carry: a 4-byte variable-length quantity.
+    static constexpr std::uint64_t kMaxDelta = 0x0FFFFFFF;
+    // For a wait of any length before an event: a wait too long for one delta (above kMaxDelta)
+    // is carried by empty text events first, so that the event keeps its exact time. CarryWait
+    // appends those and returns the delta left for the event; WriteWait appends that too.
+    std::uint32_t CarryWait(std::uint64_t delta);
+    void WriteWait(std::uint64_t delta) {
+        WriteVarLen(static_cast<std::int32_t>(CarryWait(delta)));
+    }
     // Appends the delta, then a tempo event with the low 24 bits of nTempo (microseconds per beat).
     void WriteTempo(std::int32_t nDelta, std::int32_t nTempo);
     void WriteTrackName(const CString& strText);
@@ -61,6 +70,11 @@ class CMidiFile {
     void CommitTrack(const std::uint8_t* end) noexcept { m_trackBytes.SetEnd(end); }
     // Writes value (at most 0x0FFFFFFF) at out as a variable-length quantity; returns its end.
     static std::uint8_t* EncodeVarLen(std::uint8_t* out, std::uint32_t value) noexcept;
+    // The same for a delta below 16384, without a branch; two bytes of room at out.
+    static std::uint8_t* EncodeShortDelta(std::uint8_t* out, std::uint32_t delta) noexcept;
+    // Writes a note-on (velocity 0: its note-off) at out; returns its end.
+    static std::uint8_t* EncodeNoteOn(std::uint8_t* out, std::uint8_t note,
+                                      std::uint8_t velocity) noexcept;
     // Changes the velocity of a note appended since the track was last flushed.
     void PatchVelocity(std::size_t place, std::int32_t nVelocity) {
         m_trackBytes.Patch(place, static_cast<std::uint8_t>(nVelocity & 0x7F));
@@ -89,6 +103,7 @@ class CMidiFile {
     CString m_strHeaderId;
 
   private:
+    std::uint32_t CarryLongWait(std::uint64_t delta);
     void PutVarLen(std::uint32_t value);
     // The file's bytes: to the file, or to the memory given to OpenInMemory.
     void Put(const void* data, std::size_t count);
@@ -106,6 +121,27 @@ class CMidiFile {
 };
 
 // The appends made for every roll event, inline: a roll has millions of them.
+
+inline std::uint32_t CMidiFile::CarryWait(std::uint64_t delta) {
+    if (delta > kMaxDelta) [[unlikely]]
+        return CarryLongWait(delta);
+    return static_cast<std::uint32_t>(delta);
+}
+
+inline std::uint8_t* CMidiFile::EncodeShortDelta(std::uint8_t* out, std::uint32_t delta) noexcept {
+    const bool wide = delta >= 128;
+    out[0] = static_cast<std::uint8_t>(wide ? 0x80 | (delta >> 7) : delta);
+    out[1] = static_cast<std::uint8_t>(delta & 0x7F);
+    return out + 1 + wide;
+}
+
+inline std::uint8_t* CMidiFile::EncodeNoteOn(std::uint8_t* out, std::uint8_t note,
+                                             std::uint8_t velocity) noexcept {
+    out[0] = 0x90;
+    out[1] = note;
+    out[2] = velocity;
+    return out + 3;
+}
 
 inline std::uint8_t* CMidiFile::EncodeVarLen(std::uint8_t* out, std::uint32_t value) noexcept {
     int n = 1;

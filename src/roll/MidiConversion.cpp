@@ -61,8 +61,6 @@ std::size_t PlannedTrackBytes(const CRollscribeDoc& doc) {
 
 }  // namespace rollscribe
 
-using rollscribe::kMaxMidiDelta;
-
 namespace {
 
 // Runs the document's side output, if any, alongside the MIDI file: starts it, and finishes
@@ -111,15 +109,7 @@ void CRollscribeDoc::WriteMidiFile() {
     for (const RollEvent& event : m_events) {
         if (!rollscribe::IsWrittenEvent(event)) continue;
         std::uint64_t lastTick = clock.Last();
-        std::uint64_t delta = clock.Advance(event.time) - lastTick;
-        // A wait too long for one delta is carried by empty text events, so every event keeps
-        // its exact time.
-        while (delta > kMaxMidiDelta) {
-            midi.WriteVarLen(static_cast<std::int32_t>(kMaxMidiDelta));
-            midi.WriteEmptyText();
-            delta -= kMaxMidiDelta;
-        }
-        midi.WriteVarLen(static_cast<std::int32_t>(delta));
+        midi.WriteWait(clock.Advance(event.time) - lastTick);
         if (event.kind == RollEvent::kTrackOpened) {
             bool playable = event.note >= range.lowest && event.note <= range.highest;
             midi.NoteOn(event.note, playable ? 80 : 1);

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "midi/CMidiFile.h"
 #include "platform/CString.h"
 #include "roll/RollEvent.h"
 
-class CMidiFile;
 class CRollscribeDoc;
 
 namespace rollscribe {
@@ -20,6 +20,11 @@ struct PlayableRange {
 // 21 to 108, or the range of the last of "duoart", "duo-art", "ampico", "welte" (in that order)
 // that occurs in the lowercased roll type.
 PlayableRange PlayableRangeFor(const CString& rollType);
+
+// A roll position (1200 thousandths of an inch a quarter note) in MIDI ticks (480 a quarter note),
+// and a tick in positions, as fractions.
+inline constexpr double kTicksPerPosition = 480.0 / 1200.0;
+inline constexpr double kPositionsPerTick = 1200.0 / 480.0;
 
 // MIDI ticks (480 a quarter note) for a roll position (1200 thousandths of an inch a quarter
 // note), computed in 64 bits so that no position wraps.
@@ -36,8 +41,8 @@ inline bool IsWrittenEvent(const RollEvent& event) noexcept {
 }
 
 // The longest wait one event's delta can carry: a 4-byte variable-length quantity. A longer wait
-// is carried by empty text events.
-inline constexpr std::uint64_t kMaxMidiDelta = 0x0FFFFFFF;
+// is carried by empty text events (CMidiFile::WriteWait).
+inline constexpr std::uint64_t kMaxMidiDelta = CMidiFile::kMaxDelta;
 
 // The tick of each written event in turn: its position's tick, never before the previous one's.
 class TickClock {
