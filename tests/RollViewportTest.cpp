@@ -293,8 +293,15 @@ TEST_F(Viewport, TheHoleUnderThePointerAndTheTimeUnderAClick) {
     const double y = layout.LaneTop(lane) + m_viewport.View().laneHeight / 2;
     const double x = layout.XOfTime(11000);
     EXPECT_EQ(m_viewport.StatusTextAt(x, y), DescribeHole(*m_scene, lane, HoleBar{10000, 12000}));
-    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(30000), y), std::nullopt);
+    // Elsewhere on the roll, the time and the lane; none beside it or past its end.
+    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(30000), y),
+              DescribePlace(*m_scene, 30000, static_cast<std::size_t>(lane)));
+    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(30000), layout.ScaleTop() + 5),
+              DescribePlace(*m_scene, 30000, std::nullopt));
     EXPECT_EQ(m_viewport.StatusTextAt(10, y), std::nullopt) << "the lane labels";
+    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(30000), layout.ScaleTop() - 1), std::nullopt)
+        << "the header";
+    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(m_scene->EndTime()) + 3, y), std::nullopt);
 
     EXPECT_NEAR(m_viewport.TimeAt(x, y).value_or(-1), 11000, 1e-6);
     EXPECT_NEAR(m_viewport.TimeAt(x, layout.ScaleTop()).value_or(-1), 11000, 1e-6);
@@ -337,10 +344,11 @@ TEST(ViewportMarkers, TheTextUnderThePointerIsNamed) {
         {std::floor(layout.XOfTime(50000)) + 1, rowMiddle(1), 4},
         {start + 10, layout.MarkerStripTop() - 1, std::nullopt},  // the scale
     };
+    // Where no marker is, the time there.
     for (const Case& c : cases) {
-        EXPECT_EQ(
-            viewport.StatusTextAt(c.x, c.y),
-            c.marker ? std::optional(DescribeMarker(scene, markers[*c.marker])) : std::nullopt)
+        EXPECT_EQ(viewport.StatusTextAt(c.x, c.y),
+                  c.marker ? DescribeMarker(scene, markers[*c.marker])
+                           : DescribePlace(scene, layout.TimeOfX(c.x), std::nullopt))
             << c.x << "," << c.y;
     }
     EXPECT_EQ(DescribeMarker(scene, markers[3]), "Lyric at 0.000 in, 0:00.000: fourth, in no row");

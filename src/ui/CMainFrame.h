@@ -125,6 +125,7 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     rollscribe::CRollWxDocument* RollDocument() const override;
     void ShowStatusNote(const wxString& text) override;
     void PaintNow() override;
+    void ShowPosition(const wxString& text) override;
     void ShowHoleText(const wxString& text) override;
     void ShowWaiting(bool waiting) override;
     void ShowWarnings(const wxString& text) override;

@@ -117,7 +117,7 @@ void CRollController::OnRollChanging(wxCommandEvent& event) {
     // What played the old roll's MIDI file stops, and the next play starts from the beginning.
     if (m_player) m_player->Reset();
     m_host.ShowWaiting(false);
-    m_pane.SetCursor(std::nullopt, false);
+    MoveCursor(std::nullopt, false);
     m_host.SetStatusMessage(event.GetString().empty() ? wxString()
                                                       : "Converting " + event.GetString() + "...");
     // A large roll takes seconds: the Open dialog is gone from the screen and the status bar says
@@ -187,7 +187,7 @@ void CRollController::StopPlayback() {
     m_host.SetStatusMessage(wxEmptyString);
     m_host.ShowWaiting(false);
     if (started)
-        m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())), false);
+        MoveCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())), false);
 }
 
 void CRollController::OnPlay(wxCommandEvent& event) {
@@ -210,8 +210,8 @@ void CRollController::OnPlay(wxCommandEvent& event) {
         m_host.ShowWaiting(true);
         return;
     }
-    ShowPlayingTime(Player().Position());
-    m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(Player().Position())), true);
+    m_host.ShowWaiting(false);
+    MoveCursor(RollScene::TimeOfTick(static_cast<double>(Player().Position())), true);
 }
 
 void CRollController::OnUpdatePlay(wxUpdateUIEvent& event) {
@@ -219,26 +219,31 @@ void CRollController::OnUpdatePlay(wxUpdateUIEvent& event) {
     event.SetText(WxAscii(IsPlaying() ? kStopLabel : kPlayLabel));
 }
 
-void CRollController::ShowPlayingTime(long long tick) {
-    m_host.ShowWaiting(false);
+std::string PositionText(const RollScene& scene, double time, bool playing) {
+    const double held = std::clamp(time, 0.0, static_cast<double>(scene.EndTime()));
+    return (playing ? "Playing " : "Position ") +
+           FormatClock(std::floor(scene.SecondsAt(static_cast<int>(held))), 1) + " of " +
+           FormatClock(std::floor(scene.SecondsAt(scene.EndTime())), 1);
+}
+
+void CRollController::MoveCursor(std::optional<double> time, bool follow) {
+    m_pane.SetCursor(time, follow);
     const RollScene* scene = m_pane.Scene();
-    if (!scene) return;
-    const double time = std::min(RollScene::TimeOfTick(static_cast<double>(tick)),
-                                 static_cast<double>(scene->EndTime()));
-    m_host.SetStatusMessage(
-        "Playing " + WxAscii(FormatClock(std::floor(scene->SecondsAt(static_cast<int>(time))), 1)) +
-        " of " + WxAscii(FormatClock(std::floor(scene->SecondsAt(scene->EndTime())), 1)));
+    const std::optional<double> cursor = m_pane.Cursor();
+    const bool playing = m_player && m_player->IsPlaying();
+    m_host.ShowPosition(scene && cursor ? WxAscii(PositionText(*scene, *cursor, playing))
+                                        : wxString());
 }
 
 void CRollController::OnPlayerPosition(long long tick, bool ended) {
     if (ended) {
         m_host.SetStatusMessage(wxEmptyString);
-        m_pane.SetCursor(std::nullopt, false);
+        MoveCursor(std::nullopt, false);
         return;
     }
-    ShowPlayingTime(tick);
+    m_host.ShowWaiting(false);
     // The picture follows the cursor only while the pane can be seen.
-    m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), m_host.IsRollPaneShown());
+    MoveCursor(RollScene::TimeOfTick(static_cast<double>(tick)), m_host.IsRollPaneShown());
 }
 
 void CRollController::OnPlayerFailure(std::exception_ptr error) {
@@ -257,7 +262,7 @@ void CRollController::OnRollClicked(double time) {
         ShowFailure(FileTask::playMidi, PlayedMidi(), std::current_exception());
         return;
     }
-    m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), false);
+    MoveCursor(RollScene::TimeOfTick(static_cast<double>(tick)), false);
 }
 
 void CRollController::OnZoom(wxCommandEvent& event) {

@@ -239,8 +239,36 @@ std::optional<std::string> RollViewport::StatusTextAt(double x, double y) const 
     const RollLayout layout(*m_scene, m_view);
     if (const std::optional<HoleAtPoint> hole = layout.HoleAt(x, y))
         return DescribeHole(*m_scene, hole->lane, hole->bar);
-    if (x < RollLayout::kGutterWidth || y < layout.MarkerStripTop() || y >= layout.LanesTop())
+    if (x < RollLayout::kGutterWidth || x >= m_view.width || y < layout.ScaleTop() ||
+        y >= m_view.height)
         return std::nullopt;
+    if (y >= layout.MarkerStripTop() && y < layout.LanesTop())
+        if (std::optional<std::string> marker = MarkerTextAt(layout, x, y)) return marker;
+    // Elsewhere over the roll (the scale, the strip, the lanes, between the markers): the time,
+    // up to the pixel column of its end.
+    const double time = layout.TimeOfX(x);
+    if (!(time >= 0 && time < m_scene->EndTime() + 1 / PixelsPerUnit())) return std::nullopt;
+    return PlaceTextAt(layout, time, y);
+}
+
+std::string RollViewport::PlaceTextAt(const RollLayout& layout, double time, double y) const {
+    if (m_scene->Expression() && y >= layout.ExpressionTop() && y < layout.MarkerStripTop()) {
+        for (std::size_t pedal = 0; pedal < 2; ++pedal) {
+            const double top = layout.PedalRowTop(pedal);
+            if (y >= top - 1 && y < top + RollLayout::kPedalRowHeight + 1)
+                return DescribePedal(*m_scene, pedal, time);
+        }
+        if (y >= std::floor(layout.LevelY(127)) - 2 && y <= std::floor(layout.LevelY(1)) + 2)
+            return DescribeLevels(*m_scene, time);
+    }
+    const int lane = layout.LaneAt(y);
+    return DescribePlace(
+        *m_scene, time,
+        lane < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(lane)));
+}
+
+std::optional<std::string> RollViewport::MarkerTextAt(const RollLayout& layout, double x,
+                                                      double y) const {
     // A text under the point, else a marker's mark within a pixel or two of it: the first there
     // whose text the strip does not show, else the first.
     const MarkerTextRows& rows = MarkerTexts();

@@ -87,7 +87,9 @@ class RollViewport {
 
     // The status-bar text for what is under a point of the pane: a hole, or a marker whose text
     // or mark is under it in the marker strip (its whole text; at a mark, first a marker whose
-    // text the strip has no room for); none elsewhere.
+    // text the strip has no room for); over the expression strip's levels or a pedal's row,
+    // those at the time there; elsewhere over the roll, the time (and the lane); none outside
+    // the roll (the header, the lane labels, past its end).
     std::optional<std::string> StatusTextAt(double x, double y) const;
     // The hole at a point of the view, if any.
     std::optional<HoleAtPoint> HoleAt(double x, double y) const;
@@ -98,6 +100,8 @@ class RollViewport {
     std::optional<double> TimeAt(double x, double y) const;
 
   private:
+    std::string PlaceTextAt(const RollLayout& layout, double time, double y) const;
+    std::optional<std::string> MarkerTextAt(const RollLayout& layout, double x, double y) const;
     double PixelsPerUnit() const noexcept { return m_view.pixelsPerInch / 1000.0; }
     double HorizontalUnit() const noexcept;
     void FitLaneHeight();

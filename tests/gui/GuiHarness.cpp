@@ -7,6 +7,7 @@
 #include <wx/filehistory.h>
 #include <wx/menu.h>
 #include <wx/stdpaths.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -106,6 +107,9 @@ void GuiTest::TearDown() {
 bool GuiTest::Start(const std::optional<fs::path>& file) {
     std::optional<std::string> bytes;
     if (file) bytes = file->string();
+    // The pointer off the window, where an earlier test may have left it over the picture (whose
+    // status-bar text would stand for the one a test looks for).
+    wxUIActionSimulator().MouseMove(wxGetDisplaySize().x - 1, wxGetDisplaySize().y - 1);
     bool started = App().InitInstance(bytes);
     Pump();
     return started;

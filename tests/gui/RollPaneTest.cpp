@@ -669,11 +669,12 @@ TEST_F(RollPane_, TheWindowStaysInUseWhileTheSoundFontLoads) {
     // The disk answers now: the font loads and the roll plays, the time in the status bar.
     font.Release(0);
     Choose(cmd::kPlay);
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Playing 0:0", 0) == 0; }, 20s))
-        << StatusText(0);
-    EXPECT_NE(StatusText(0).find(" of 1:48"), std::string::npos) << StatusText(0);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(4).rfind("Playing 0:0", 0) == 0; }, 20s))
+        << StatusText(4);
+    EXPECT_NE(StatusText(4).find(" of 1:48"), std::string::npos) << StatusText(4);
     Choose(cmd::kPlay);
     EXPECT_EQ(StatusText(0), "Ready");
+    EXPECT_EQ(StatusText(4).rfind("Position 0:0", 0), 0u) << StatusText(4);
 }
 
 // The window closes at once while the sound font loads; the load ends on its own.

@@ -152,7 +152,8 @@ TEST_F(Startup, BarsAndTexts) {
                   .rfind("BAR/ANN to Vellum MIDI file converter - BETA version March 8, 2004", 0),
               0u);
 
-    EXPECT_EQ(Frame().GetStatusBar()->GetFieldsCount(), 4);
+    // The message pane and the three indicators, then the playing position.
+    EXPECT_EQ(Frame().GetStatusBar()->GetFieldsCount(), 5);
     const wxMenuBar* bar = Frame().GetMenuBar();
     ASSERT_EQ(bar->GetMenuCount(), 5u);
     EXPECT_EQ(Utf8(bar->GetMenuLabel(0)), "&File");
