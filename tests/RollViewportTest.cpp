@@ -355,6 +355,60 @@ TEST(ViewportMarkers, TheTextUnderThePointerIsNamed) {
     EXPECT_FALSE(viewport.MarkerTexts().Of(3));
 }
 
+// Over the expression strip: the levels over the level plot, a pedal over its row.
+TEST(ViewportExpression, TheStripTellsTheLevelsAndThePedalsUnderThePointer) {
+    HandRoll roll;
+    roll.Hole(60, 0, 20000);
+    RollScene scene(roll.Doc());
+    ExpressionResult result;
+    result.levels = {std::vector<LevelPoint>{{0, 50}}, std::vector<LevelPoint>{{0, 90}}};
+    result.pedals = {{Pedal::soft, 5000, 9000, 0, 0}};
+    scene.SetExpression(result, RollProfile{});
+    RollViewport viewport;
+    viewport.SetSize(800, 500);
+    viewport.SetScene(&scene);
+    const RollLayout layout(scene, viewport.View());
+    const double x = layout.XOfTime(6000);
+    const double time = layout.TimeOfX(x);
+    const std::pair<double, std::string> cases[] = {
+        {layout.LevelY(64), DescribeLevels(scene, time)},
+        {layout.PedalRowTop(0) + 5, DescribePedal(scene, 0, time)},
+        {layout.PedalRowTop(1) + 5, DescribePedal(scene, 1, time)},
+        {layout.ExpressionTop() + 2, DescribePlace(scene, time, std::nullopt)},
+    };
+    for (const auto& [y, expected] : cases) EXPECT_EQ(viewport.StatusTextAt(x, y), expected) << y;
+    EXPECT_NE(DescribePedal(scene, 1, time).find(" down "), std::string::npos);
+}
+
+// Taller and shorter lanes step through the chosen heights, within their bounds, and stay chosen
+// whatever the pane's size; Lanes to Fit (0) fits them again.
+TEST_F(Viewport, LanesGrowTallerAndShorterByStepsAndFitAgain) {
+    const double fitted = m_viewport.View().laneHeight;
+    EXPECT_EQ(m_viewport.LaneHeightChoice(), 0);
+    EXPECT_TRUE(m_viewport.TallerLanes());
+    const double taller = m_viewport.View().laneHeight;
+    EXPECT_GT(taller, fitted);
+    EXPECT_EQ(m_viewport.LaneHeightChoice(), taller);
+    m_viewport.SetSize(800, 200);
+    EXPECT_EQ(m_viewport.View().laneHeight, taller) << "a chosen height stays";
+    while (m_viewport.TallerLanes()) {
+    }
+    EXPECT_EQ(m_viewport.View().laneHeight, RollViewport::kMostChosenLane);
+    EXPECT_FALSE(m_viewport.CanMakeLanesTaller());
+    EXPECT_TRUE(m_viewport.ShorterLanes());
+    EXPECT_LT(m_viewport.View().laneHeight, RollViewport::kMostChosenLane);
+    while (m_viewport.ShorterLanes()) {
+    }
+    EXPECT_EQ(m_viewport.View().laneHeight, RollViewport::kLeastChosenLane);
+    EXPECT_LE(m_viewport.View().scrollY, m_viewport.MaxScrollY());
+    for (const double wrong : {0.0, -3.0, 1.0, 33.0, std::nan("")}) {
+        m_viewport.SetLaneHeightChoice(wrong);
+        EXPECT_EQ(m_viewport.LaneHeightChoice(), 0) << wrong;
+    }
+    m_viewport.SetSize(800, 400);
+    EXPECT_EQ(m_viewport.View().laneHeight, fitted);
+}
+
 TEST(ViewportWithoutARoll, AsksNothingOfTheScene) {
     RollViewport viewport;
     viewport.SetSize(800, 300);

@@ -59,7 +59,10 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
             options.pixelsPerInch = Settings().pixelsPerInch;
             RollScene scene(doc);
             // Without its expression file (a wrong profile) the roll is drawn as it is.
-            if (expressionWritten) scene.SetExpression(expression->Result(), expression->Profile());
+            if (expressionWritten) {
+                scene.SetTrackerBar(expression->Profile());
+                scene.SetExpression(expression->Result(), expression->Profile());
+            }
             WritePicture(scene, *Settings().picture, path, options);
             result.picture = path.ToStdString();
         } catch (...) {

@@ -50,6 +50,10 @@ constexpr int kSystemFirst = wxID_HIGHEST + 21;
 constexpr int kSystemFile = kSystemFirst + static_cast<int>(res::kRollSystemCount);
 // Help > User Guide.
 constexpr int kUserGuide = wxID_HIGHEST + 40;
+// View: the roll picture's lane height.
+constexpr int kTallerLanes = wxID_HIGHEST + 60;
+constexpr int kShorterLanes = wxID_HIGHEST + 61;
+constexpr int kFittingLanes = wxID_HIGHEST + 62;
 }  // namespace cmd
 
 // The toolkit id of a command given by its resource id.

@@ -412,6 +412,7 @@ FrameLayout CMainFrame::SavedLayout() {
     layout.pictureShare = m_panes->PictureShare();
     layout.statusBar = IsStatusBarShown();
     layout.toolBar = IsToolBarShown();
+    layout.laneHeight = m_rollPane->Viewport().LaneHeightChoice();
     // The bands are kept as they are with the tool bar shown: the bands after it back where
     // they were, so that showing it again, after a restart, finds its place.
     wxAuiPaneInfo& tools = m_panes->GetPane(m_toolBar);
@@ -456,6 +457,7 @@ void CMainFrame::RestoreLayout(const FrameLayout& layout) {
     m_closedUpBands.clear();
     ShowToolBar(layout.toolBar);
     ShowStatusBar(layout.statusBar);
+    m_rollPane->SetLaneHeightChoice(layout.laneHeight);
     // Within the screen, and no smaller than the least size.
     const wxRect screen = wxDisplay(this).GetClientArea();
     if (layout.size.x > 0 && layout.size.y > 0) {

@@ -65,6 +65,12 @@ wxBEGIN_EVENT_TABLE(CRollController, wxEvtHandler)
     EVT_UPDATE_UI(cmd::kZoomIn, CRollController::OnUpdateZoom)
     EVT_UPDATE_UI(cmd::kZoomOut, CRollController::OnUpdateZoom)
     EVT_UPDATE_UI(cmd::kZoomAll, CRollController::OnUpdateZoom)
+    EVT_MENU(cmd::kTallerLanes, CRollController::OnLaneHeight)
+    EVT_MENU(cmd::kShorterLanes, CRollController::OnLaneHeight)
+    EVT_MENU(cmd::kFittingLanes, CRollController::OnLaneHeight)
+    EVT_UPDATE_UI(cmd::kTallerLanes, CRollController::OnUpdateLaneHeight)
+    EVT_UPDATE_UI(cmd::kShorterLanes, CRollController::OnUpdateLaneHeight)
+    EVT_UPDATE_UI(cmd::kFittingLanes, CRollController::OnUpdateLaneHeight)
     EVT_MENU(cmd::kOpenMidi, CRollController::OnOpenMidi)
     EVT_MENU(cmd::kUserGuide, CRollController::OnUserGuide)
     EVT_UPDATE_UI(cmd::kOpenMidi, CRollController::OnUpdateNeedsMidi)
@@ -287,6 +293,33 @@ void CRollController::OnUpdateZoom(wxUpdateUIEvent& event) {
     if (event.GetId() == cmd::kZoomOut) can = can && viewport.CanZoomOut();
     if (event.GetId() == cmd::kZoomAll) can = can && !viewport.ShowsWholeRoll();
     event.Enable(can);
+}
+
+void CRollController::OnLaneHeight(wxCommandEvent& event) {
+    if (!m_host.IsRollPaneShown()) return;
+    if (event.GetId() == cmd::kTallerLanes) {
+        m_pane.TallerLanes();
+    } else if (event.GetId() == cmd::kShorterLanes) {
+        m_pane.ShorterLanes();
+    } else {
+        // A check item: on, the lanes fit; off, they keep the height they have now.
+        const RollViewport& viewport = m_pane.Viewport();
+        m_pane.SetLaneHeightChoice(viewport.LaneHeightChoice() > 0 ? 0
+                                                                   : viewport.View().laneHeight);
+    }
+}
+
+void CRollController::OnUpdateLaneHeight(wxUpdateUIEvent& event) {
+    const RollViewport& viewport = m_pane.Viewport();
+    const bool shown = m_host.IsRollPaneShown() && m_pane.Scene();
+    if (event.GetId() == cmd::kTallerLanes) {
+        event.Enable(shown && viewport.CanMakeLanesTaller());
+    } else if (event.GetId() == cmd::kShorterLanes) {
+        event.Enable(shown && viewport.CanMakeLanesShorter());
+    } else {
+        event.Enable(shown);
+        event.Check(viewport.LaneHeightChoice() == 0);
+    }
 }
 
 void CRollController::OnUpdateNeedsMidi(wxUpdateUIEvent& event) {

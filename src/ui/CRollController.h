@@ -117,6 +117,8 @@ class CRollController : public wxEvtHandler {
     void OnUpdatePlay(wxUpdateUIEvent& event);
     void OnZoom(wxCommandEvent& event);
     void OnUpdateZoom(wxUpdateUIEvent& event);
+    void OnLaneHeight(wxCommandEvent& event);
+    void OnUpdateLaneHeight(wxUpdateUIEvent& event);
     void OnOpenMidi(wxCommandEvent& event);
     void OnUserGuide(wxCommandEvent& event);
     void OnShowInFolder(wxCommandEvent& event);

@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "expression/ProfileLocator.h"
 #include "platform/CFile.h"
 #include "resources/ProgramName.h"
 #include "roll/FailureDescription.h"
@@ -81,7 +82,24 @@ bool CRollWxDocument::ReopenRoll() {
     return OpenRoll(path);
 }
 
+void CRollWxDocument::LayOutTrackerBar(RollScene& scene) {
+    const std::string name = m_conversion.profile.empty() ? ChooseProfileName(m_roll.m_strRollType)
+                                                          : m_conversion.profile;
+    // A profile file is read again each time: the user may have changed it.
+    if (name != m_barProfileName || IsProfileFile(name)) {
+        m_barProfileName = name;
+        m_barProfile.reset();
+        try {
+            m_barProfile = std::make_shared<const RollProfile>(LoadProfile(name));
+        } catch (...) {
+            // Shown with the lanes the roll uses.
+        }
+    }
+    if (m_barProfile) scene.SetTrackerBar(*m_barProfile);
+}
+
 wxString CRollWxDocument::ConvertExpression(RollScene& scene) {
+    LayOutTrackerBar(scene);
     if (!m_conversion.expression || !m_expression) return {};
     if (m_expression->Written()) {
         m_expressionFile = m_expression->Path().ToStdString();
@@ -128,8 +146,11 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
             // The roll was read in full and only its MIDI file could not be written (a folder
             // that cannot be written to): its picture is shown all the same.
             if (m_roll.m_reached && DescribeFailure(std::current_exception(), path).otherFile ==
-                                        m_roll.MidiFilePath().ToStdString())
-                m_scene = std::make_shared<const RollScene>(m_roll);
+                                        m_roll.MidiFilePath().ToStdString()) {
+                auto scene = std::make_shared<RollScene>(m_roll);
+                LayOutTrackerBar(*scene);
+                m_scene = std::move(scene);
+            }
         }
     }
     if (m_roll.m_reached) {

@@ -96,6 +96,10 @@ class CRollWxDocument : public wxDocument {
     // Runs the expression of the roll being loaded when chosen; after the load, its outcome.
     // Gives the failure message when the expression file was not written.
     wxString ConvertExpression(RollScene& scene);
+    // Lays the picture's lanes out as the chosen roll system's tracker bar has its holes (the
+    // profile read once for each choice); a profile that cannot be read leaves them as they are
+    // (the expression, when chosen, says why).
+    void LayOutTrackerBar(RollScene& scene);
 
     CWatchedRoll m_roll;
     ConversionChoice m_conversion;
@@ -106,6 +110,8 @@ class CRollWxDocument : public wxDocument {
     NoteVelocities m_velocities;
     std::vector<RollWarning> m_warnings;
     std::shared_ptr<const RollScene> m_scene;
+    std::string m_barProfileName;  // the profile m_barProfile was read for; none yet when empty
+    std::shared_ptr<const RollProfile> m_barProfile;
 
     wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);
 };

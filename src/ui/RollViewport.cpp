@@ -15,6 +15,9 @@ constexpr double kMaxScrollUnits = 1 << 30;
 // The cursor's arrow head, with a pixel to spare, is out of view this close to the right edge.
 constexpr double kCursorWidth = kCursorReachRight + 1;
 
+// The heights Taller Lanes and Shorter Lanes step through.
+constexpr double kLaneSteps[] = {2, 3, 4, 5, 6, 7, 8, 10, 12, 14, 17, 20, 24, 28, 32};
+
 int ToUnits(double pixels, double unit) {
     return static_cast<int>(std::clamp(std::round(pixels / unit), 0.0, kMaxScrollUnits));
 }
@@ -28,6 +31,15 @@ void RollViewport::SetScene(const RollScene* scene) {
     m_view.scrollY = 0;
     m_wholeRoll = true;
     FitLaneHeight();
+    // The highest lane with holes on top (the tracker bar's lanes above it may have none).
+    if (m_scene) {
+        const auto& lanes = m_scene->Lanes();
+        for (std::size_t above = 0; above < lanes.size(); ++above) {
+            if (lanes[lanes.size() - 1 - above].barCount == 0) continue;
+            m_view.scrollY = static_cast<double>(above) * m_view.laneHeight;
+            break;
+        }
+    }
     Clamp();
 }
 
@@ -71,7 +83,42 @@ void RollViewport::FitLaneHeight() {
         lowerPlot();
     }
     const double fit = std::floor(room() / lanes);
-    m_view.laneHeight = std::clamp(fit, kMinLaneHeight, kMaxLaneHeight);
+    m_view.laneHeight =
+        m_laneChoice > 0 ? m_laneChoice : std::clamp(fit, kMinLaneHeight, kMaxLaneHeight);
+}
+
+void RollViewport::SetLaneHeightChoice(double height) {
+    const bool valid = height >= kLeastChosenLane && height <= kMostChosenLane;
+    const double before = m_view.laneHeight;
+    m_laneChoice = valid ? std::round(height) : 0;
+    FitLaneHeight();
+    // The lanes at the top of the view stay there.
+    if (before > 0) m_view.scrollY *= m_view.laneHeight / before;
+    Clamp();
+}
+
+bool RollViewport::CanMakeLanesTaller() const noexcept {
+    return m_scene && m_view.laneHeight < kMostChosenLane;
+}
+
+bool RollViewport::CanMakeLanesShorter() const noexcept {
+    return m_scene && m_view.laneHeight > kLeastChosenLane;
+}
+
+bool RollViewport::TallerLanes() {
+    if (!CanMakeLanesTaller()) return false;
+    const double* next =
+        std::upper_bound(std::begin(kLaneSteps), std::end(kLaneSteps), m_view.laneHeight);
+    SetLaneHeightChoice(next == std::end(kLaneSteps) ? kMostChosenLane : *next);
+    return true;
+}
+
+bool RollViewport::ShorterLanes() {
+    if (!CanMakeLanesShorter()) return false;
+    const double* below =
+        std::lower_bound(std::begin(kLaneSteps), std::end(kLaneSteps), m_view.laneHeight);
+    SetLaneHeightChoice(below == std::begin(kLaneSteps) ? kLeastChosenLane : *(below - 1));
+    return true;
 }
 
 double RollViewport::MinPixelsPerInch() const noexcept {
