@@ -679,9 +679,11 @@ TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {
         std::string args;
         std::string message;
     } cases[] = {
-        {"--picture jpg", "invalid picture format 'jpg' (expected png, svg or pdf)"},
-        {"--picture png,svg", "invalid picture format 'png,svg' (expected png, svg or pdf)"},
-        {"--picture", "option '--picture' needs a format (png, svg or pdf)"},
+        {"--picture jpg",
+         "invalid picture format 'jpg' (expected png, svg, pdf, pdf-a4 or pdf-letter)"},
+        {"--picture png,svg",
+         "invalid picture format 'png,svg' (expected png, svg, pdf, pdf-a4 or pdf-letter)"},
+        {"--picture", "option '--picture' needs a format (png, svg, pdf, pdf-a4 or pdf-letter)"},
         {"--audio --soundfont", "option '--soundfont' needs a file"},
         {"--soundfont x.sf2", "option '--soundfont' needs '--audio'"},
         {"--picture png --pixels-per-inch 0",

@@ -22,7 +22,8 @@ unsigned ParseJobs(const std::string& text) {
 PictureFormat ParsePictureFormat(const std::string& text) {
     std::optional<PictureFormat> format = PictureFormatNamed(text);
     if (!format)
-        throw UsageError("invalid picture format '" + text + "' (expected png, svg or pdf)");
+        throw UsageError("invalid picture format '" + text +
+                         "' (expected png, svg, pdf, pdf-a4 or pdf-letter)");
     return *format;
 }
 
@@ -115,7 +116,8 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& allArgs) {
         // CLI11's message begins with the long name of the option that lacks its value.
         std::string_view what = e.what();
         if (what.starts_with("--picture"))
-            throw UsageError("option '--picture' needs a format (png, svg or pdf)");
+            throw UsageError(
+                "option '--picture' needs a format (png, svg, pdf, pdf-a4 or pdf-letter)");
         if (what.starts_with("--soundfont")) throw UsageError("option '--soundfont' needs a file");
         if (what.starts_with("--profile"))
             throw UsageError("option '--profile' needs a name or a file");
@@ -174,7 +176,8 @@ std::string ConvertUsageText() {
            "                        with -r, the folders below each FOLDER are made again\n"
            "                        below DIR\n"
            "      --picture FORMAT  also write the roll's picture, TITLE_BAR_e.FORMAT, beside\n"
-           "                        its MIDI file: FORMAT is png, svg or pdf\n"
+           "                        its MIDI file: FORMAT is png, svg or pdf, or pdf-a4 or\n"
+           "                        pdf-letter for PDF pages to print\n"
            "      --pixels-per-inch N\n"
            "                        the picture's density: N pixels (PDF: points) for an\n"
            "                        inch of roll, from 0.01 to 4000 (default 40); a roll\n"

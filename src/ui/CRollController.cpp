@@ -38,7 +38,8 @@ namespace {
 
 // The Export Picture dialog's file types, in the order of PictureFormat.
 constexpr PictureFormat kExportFormats[] = {PictureFormat::png, PictureFormat::svg,
-                                            PictureFormat::pdf};
+                                            PictureFormat::pdf, PictureFormat::pdfA4,
+                                            PictureFormat::pdfLetter};
 
 // The Export Picture dialog's wildcard. Each type lists its lowercase pattern first, the one the
 // dialog takes an extension from, then the pattern that shows its files in any letter case.
@@ -46,7 +47,9 @@ wxString ExportWildcard() {
     wxString wildcard;
     for (auto [name, extension] :
          {std::pair{"PNG Pictures (*.png)", ".png"}, std::pair{"SVG Pictures (*.svg)", ".svg"},
-          std::pair{"PDF Documents (*.pdf)", ".pdf"}}) {
+          std::pair{"PDF Documents (*.pdf)", ".pdf"},
+          std::pair{"PDF Pages to Print, A4 (*.pdf)", ".pdf"},
+          std::pair{"PDF Pages to Print, Letter (*.pdf)", ".pdf"}}) {
         if (!wildcard.empty()) wildcard += "|";
         wildcard += wxString(name) + "|*" + extension + ";" + AnyCasePattern(extension);
     }
@@ -408,7 +411,7 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
     wxFileDialog dialog(m_host.HostWindow(), "Export Picture", suggested.GetPath(),
                         suggested.GetFullName(), ExportWildcard(), wxFD_SAVE);
     // Another file type gives the name its extension.
-    FollowFileTypeWithExtension(dialog, {".png", ".svg", ".pdf"});
+    FollowFileTypeWithExtension(dialog, {".png", ".svg", ".pdf", ".pdf", ".pdf"});
     int type = 0;
     while (kExportFormats[type] != m_exportFormat) ++type;
     dialog.SetFilterIndex(type);
@@ -421,7 +424,8 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
     for (;;) {
         if (dialog.ShowModal() != wxID_OK) return;
         const int chosen = dialog.GetFilterIndex();
-        if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
+        if (chosen >= 0 && chosen < static_cast<int>(std::size(kExportFormats)))
+            m_exportFormat = kExportFormats[chosen];
         target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
         try {
             RefuseProtectedTarget(CString(target.path), protectedFiles);

@@ -1316,10 +1316,13 @@ class ExportAs : public wxExpectModalBase<wxFileDialog, ExportAs> {
             g_free(name);
         }
         dialog->SetFilterIndex(m_type);
+        // The folder, then the name typed into the dialog's field (the toolkit's own SetPath would
+        // choose the first file type of the name's extension).
         wxString path = wxString::FromUTF8(m_file.string());
-        dialog->SetPath(path);
+        gtk_file_chooser_set_current_folder(chooser, m_file.parent_path().c_str());
+        gtk_file_chooser_set_current_name(chooser, m_file.filename().c_str());
         bool chosen = PumpUntil([&] { return dialog->GetPath() == path; }, 5s);
-        EXPECT_TRUE(chosen) << m_file;
+        EXPECT_TRUE(chosen) << m_file << " " << dialog->GetPath();
         return wxID_OK;
     }
     wxString GetDefaultDescription() const override { return "the export dialog"; }
@@ -1449,7 +1452,8 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
     const mode_t old = ::umask(027);
     for (const Case& c :
          {Case{"roll.png", 0, "roll.png", "\x89PNG"}, Case{"roll.svg", 0, "roll.svg", "<?xml"},
-          Case{"roll.pdf", 0, "roll.pdf", "%PDF-"}, Case{"typed", 1, "typed.svg", "<?xml"}}) {
+          Case{"roll.pdf", 0, "roll.pdf", "%PDF-"}, Case{"typed", 1, "typed.svg", "<?xml"},
+          Case{"print.pdf", 3, "print.pdf", "%PDF-"}, Case{"letter", 4, "letter.pdf", "%PDF-"}}) {
         auto seen = std::make_shared<wxString>();
         wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out.Path() / c.chosen, c.type, seen));
         const fs::path written = out.Path() / c.written;
@@ -1458,14 +1462,24 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + c.start.size()), c.start);
         EXPECT_EQ(fs::status(written).permissions(), fs::perms(0640)) << c.written;
         if (c.written.ends_with(".svg")) testing_support::ExpectWellFormedSvg(written);
+        // The paged types: every page of the paper's size (the strip's is the roll's).
+        if (c.type >= 3) {
+            const std::string pdf(bytes.begin(), bytes.end());
+            const std::string paper = c.type == 3 ? "595.276 841.89" : "612 792";
+            const std::size_t box = pdf.find("/MediaBox [ 0 0 ");
+            ASSERT_NE(box, std::string::npos) << c.written;
+            EXPECT_EQ(pdf.substr(box + 16, paper.size() + 2), paper + " ]") << c.written;
+        }
         if (c.chosen == "roll.png") {
             EXPECT_EQ(Utf8(*seen),
                       "PNG Pictures (*.png)|*.png;*.[pP][nN][gG]|SVG Pictures (*.svg)|*.svg;"
                       "*.[sS][vV][gG]|PDF Documents (*.pdf)|*.pdf;*.[pP][dD][fF]|"
+                      "PDF Pages to Print, A4 (*.pdf)|*.pdf;*.[pP][dD][fF]|"
+                      "PDF Pages to Print, Letter (*.pdf)|*.pdf;*.[pP][dD][fF]|"
                       "evening_waltz_BAR_e.png");
             // Each type shows its files whatever the letter case of their extension.
             const wxArrayString parts = wxSplit(*seen, '|');
-            ASSERT_EQ(parts.size(), 7u);
+            ASSERT_EQ(parts.size(), 11u);
             const char* const extensions[] = {"png", "svg", "pdf"};
             for (int type = 0; type < 3; ++type) {
                 const std::string ext = extensions[type];
@@ -1482,7 +1496,8 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
     }
     ::umask(old);
     EXPECT_EQ(testing_support::ListDir(out.Path()),
-              (std::vector<std::string>{"roll.pdf", "roll.png", "roll.svg", "typed.svg"}));
+              (std::vector<std::string>{"letter.pdf", "print.pdf", "roll.pdf", "roll.png",
+                                        "roll.svg", "typed.svg"}));
     // The roll's own files are never written over: a name of another kind is given the
     // picture's extension, and a picture's name that leads to the roll is refused.
     const testing_support::Bytes roll = ReadFile(m_rolls.Path("evening_waltz.bar"));
