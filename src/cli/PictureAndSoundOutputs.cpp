@@ -1,6 +1,7 @@
 #include "cli/PictureAndSoundOutputs.h"
 
 #include <exception>
+#include <new>
 #include <optional>
 
 #include "audio/AudioError.h"
@@ -8,6 +9,8 @@
 #include "cli/BatchConverter.h"
 #include "cli/RendererPool.h"
 #include "expression/ExpressionOutput.h"
+#include "expression/ProfileLocator.h"
+#include "expression/ProfileShelf.h"
 #include "picture/FontCaches.h"
 #include "picture/PictureFiles.h"
 #include "picture/RollScene.h"
@@ -29,7 +32,7 @@ void Fail(const RollInput& input, RollResult& result, std::string text) {
 }  // namespace
 
 PictureAndSoundOutputs::PictureAndSoundOutputs(const RollOutputSettings& settings)
-    : RollOutputs(settings) {
+    : RollOutputs(settings), m_profiles(std::make_unique<ProfileShelf>()) {
     if (settings.audio)
         m_renderers = std::make_unique<RendererPool>(
             settings.soundFont.empty() ? std::string(kDefaultSoundFont) : settings.soundFont);
@@ -58,10 +61,19 @@ void PictureAndSoundOutputs::Write(const CRollscribeDoc& doc, const RollInput& i
             PictureOptions options;
             options.pixelsPerInch = Settings().pixelsPerInch;
             RollScene scene(doc);
-            // Without its expression file (a wrong profile) the roll is drawn as it is.
+            // Without its expression file (a wrong profile) the roll is drawn as it is, its lanes
+            // as its roll type's tracker bar has them (as the roll uses them when that profile
+            // cannot be read).
             if (expressionWritten) {
                 scene.SetTrackerBar(expression->Profile());
                 scene.SetExpression(expression->Result(), expression->Profile());
+            } else {
+                try {
+                    scene.SetTrackerBar(*m_profiles->Get(ChooseProfileName(doc.m_strRollType)));
+                } catch (const std::bad_alloc&) {
+                    throw;
+                } catch (...) {
+                }
             }
             WritePicture(scene, *Settings().picture, path, options);
             result.picture = path.ToStdString();
