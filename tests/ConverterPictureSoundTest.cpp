@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "cli/JsonRecord.h"
+#include "expression/ProfileLocator.h"
 #include "picture/RollLayout.h"
 #include "picture/RollScene.h"
 #include "roll/CRollscribeDoc.h"
@@ -117,7 +118,10 @@ TEST_F(PictureSoundRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
         const char* option;
         const char* extension;
         const char* check;  // read_outputs.py's reader for it
-    } cases[] = {{"png", "png", "png"}, {"SVG", "svg", "svg"}, {"pdf", "pdf", "pdf"}};
+    } cases[] = {{"png", "png", "png"},
+                 {"SVG", "svg", "svg"},
+                 {"pdf", "pdf", "pdf"},
+                 {"pdf-a4", "pdf", "pdf"}};
     for (const Case& c : cases) {
         ShellRun run =
             Convert(std::string("-q --picture ") + c.option + " " + Q(dir / "waltz.op2.web"));
@@ -128,6 +132,15 @@ TEST_F(PictureSoundRolls, EveryFormatIsWrittenBesideTheMidiFileUnderItsName) {
         const fs::path picture = dir / (std::string("waltz_BAR_e.") + c.extension);
         EXPECT_TRUE(fs::exists(dir / "waltz_BAR_e.mid"));
         EXPECT_FALSE(ReadOutput(c.check, picture).empty()) << c.option;
+        // The lanes of the 88-note tracker bar (holes 16 to 113), used or not.
+        if (std::string(c.extension) == "svg") {
+            const std::string svg = Slurp(picture);
+            std::size_t lanes = 0;
+            for (auto at = svg.find("<g class=\"lane"); at != std::string::npos;
+                 at = svg.find("<g class=\"lane", at + 1))
+                ++lanes;
+            EXPECT_EQ(lanes, 98u);
+        }
         fs::remove(picture);
     }
     ShellRun run =
@@ -203,7 +216,9 @@ TEST_F(PictureSoundRolls, SvgHoleBarsAreTheRollsEventsOneForOne) {
 // density given, a long roll drawn narrower where it would be too wide.
 TEST_F(PictureSoundRolls, PixelsPerInchSetsThePngsDensityAndALongRollIsDrawnNarrower) {
     LoadedRoll roll(dir / "evening_waltz.bar");
-    const RollScene scene(roll.doc);
+    // Its lanes as its roll type's tracker bar has them.
+    RollScene scene(roll.doc);
+    scene.SetTrackerBar(LoadProfile(ChooseProfileName(roll.doc.m_strRollType)));
     for (std::optional<double> density : {std::optional<double>(), std::optional(10.0),
                                           std::optional(80.0), std::optional(4000.0)}) {
         const std::string option =
@@ -686,8 +701,8 @@ TEST(ConverterOptions, PictureAndSoundOptionsMisusedAreUsageErrors) {
         std::string args;
         std::string message;
     } cases[] = {
-        {"--picture jpg", "--picture: jpg not in {png,svg,pdf}"},
-        {"--picture png,svg", "--picture: png,svg not in {png,svg,pdf}"},
+        {"--picture jpg", "--picture: jpg not in {png,svg,pdf,pdf-a4,pdf-letter}"},
+        {"--picture png,svg", "--picture: png,svg not in {png,svg,pdf,pdf-a4,pdf-letter}"},
         {"--picture", "--picture: 1 required FORMAT missing"},
         {"--audio --soundfont", "--soundfont: 1 required FILE missing"},
         {"--soundfont x.sf2", "--soundfont requires --audio"},

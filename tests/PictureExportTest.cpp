@@ -62,6 +62,13 @@ INSTANTIATE_TEST_SUITE_P(
                                  "/p.png/roll.png", PictureFormat::png, true},
                       TargetCase{"hidden_file_named_like_a_type", "/p/.svg", PictureFormat::png,
                                  "/p/.svg", PictureFormat::svg, false},
+                      TargetCase{"paged_pdf_type_kept", "/p/roll.Pdf", PictureFormat::pdfLetter,
+                                 "/p/roll.Pdf", PictureFormat::pdfLetter, false},
+                      TargetCase{"strip_pdf_from_png_type", "/p/roll.pdf", PictureFormat::png,
+                                 "/p/roll.pdf", PictureFormat::pdf, false},
+                      TargetCase{"format_name_is_no_extension", "/p/roll.pdf-a4",
+                                 PictureFormat::pdfA4, "/p/roll.pdf-a4.pdf", PictureFormat::pdfA4,
+                                 true},
                       TargetCase{"bytes_that_are_not_utf8", "/p/caf\xE9", PictureFormat::png,
                                  "/p/caf\xE9.png", PictureFormat::png, true}),
     [](const ::testing::TestParamInfo<TargetCase>& info) { return std::string(info.param.name); });

@@ -68,6 +68,9 @@ TEST(PictureFiles, FormatNamesAndPaths) {
     EXPECT_EQ(PictureFormatNamed("png"), PictureFormat::png);
     EXPECT_EQ(PictureFormatNamed("SVG"), PictureFormat::svg);
     EXPECT_EQ(PictureFormatNamed("Pdf"), PictureFormat::pdf);
+    EXPECT_EQ(PictureFormatNamed("PDF-A4"), PictureFormat::pdfA4);
+    EXPECT_EQ(PictureFormatNamed("pdf-letter"), PictureFormat::pdfLetter);
+    EXPECT_EQ(PictureOutputExtension(PictureFormat::pdfA4), ".pdf");
     EXPECT_EQ(PictureFormatNamed("jpg"), std::nullopt);
     EXPECT_EQ(PictureFormatNamed(""), std::nullopt);
     CRollscribeDoc doc;
@@ -297,6 +300,64 @@ TEST(PictureFiles, PdfPagesCarryALongRollAtMost14400PointsWide) {
             widths.push_back(std::stod((*it)[1]));
         EXPECT_EQ(widths.size(), c.pages) << c.end;
         for (double w : widths) EXPECT_LE(w, 14400) << c.end;
+    }
+}
+
+// The paged PDF files: rows that fit the paper, as many a page as fit, every page of the
+// paper's size, as poppler's pdftoppm renders them (poppler-utils, scripts/install-deps.sh).
+TEST(PictureFiles, PagedPdfCutsTheRollIntoRowsOnPagesOfThePaper) {
+    struct Case {
+        const char* name;
+        PictureFormat format;
+        PaperSize paper;
+        int lanes;         // notes from 30 up, each with a hole
+        std::int32_t end;  // the roll's length
+        int rows, pages;
+    };
+    // A4 rows show 455 points of roll (11.4 inches at 40 points an inch), Letter rows 472 (11.8);
+    // a row of one 10-point lane is 96 points high, 6 to a page; 220 lanes are lower, a row a
+    // page.
+    const Case cases[] = {
+        {"a4", PictureFormat::pdfA4, kA4Paper, 1, 100000, 9, 2},
+        {"letter", PictureFormat::pdfLetter, kLetterPaper, 1, 100000, 9, 2},
+        {"short", PictureFormat::pdfA4, kA4Paper, 1, 5000, 1, 1},
+        {"many_lanes", PictureFormat::pdfA4, kA4Paper, 220, 20000, 2, 2},
+    };
+    for (const Case& c : cases) {
+        HandRoll roll;
+        for (int lane = 0; lane < c.lanes; ++lane) roll.Hole(30 + lane, lane * 10, c.end);
+        RollScene scene(roll.Doc());
+        const PagedLayout layout = LayOutPages(scene, c.paper, {});
+        EXPECT_EQ(layout.rows, c.rows) << c.name;
+        EXPECT_EQ(layout.pages, c.pages) << c.name;
+        const double usable =
+            c.paper.height - 2 * PagedLayout::kMargin - PagedLayout::kFooterHeight;
+        const int onFirst = std::min(layout.rows, layout.rowsPerPage);
+        EXPECT_LE((layout.row.height + (onFirst - 1) * (layout.rowHeight + PagedLayout::kRowGap)) *
+                      layout.scale,
+                  usable + 1e-6)
+            << c.name;
+        EXPECT_NEAR(layout.row.width * layout.scale, c.paper.width - 2 * PagedLayout::kMargin,
+                    1e-6);
+        EXPECT_GE(layout.rows * layout.rowTime, scene.EndTime()) << c.name;
+        EXPECT_EQ(layout.row.laneHeight<10, c.lanes> 100) << c.name;
+
+        TempDir dir;
+        const fs::path pdf = dir / "roll.pdf";
+        WritePicture(scene, c.format, CString(pdf.string()));
+        const ShellRun run = RunShell("pdftoppm -r 18 -png " + Q(pdf) + " " + Q(dir / "page"));
+        ASSERT_EQ(run.status, 0) << "pdftoppm (poppler-utils) is needed: " << run.err;
+        std::vector<fs::path> pages;
+        for (const auto& entry : fs::directory_iterator(dir.Path()))
+            if (entry.path().filename().string().rfind("page", 0) == 0) pages.push_back(entry);
+        EXPECT_EQ(pages.size(), static_cast<std::size_t>(c.pages)) << c.name;
+        for (const fs::path& page : pages) {
+            cairo_surface_t* png = cairo_image_surface_create_from_png(page.c_str());
+            ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS) << page;
+            EXPECT_NEAR(cairo_image_surface_get_width(png), c.paper.width / 4, 1) << page;
+            EXPECT_NEAR(cairo_image_surface_get_height(png), c.paper.height / 4, 1) << page;
+            cairo_surface_destroy(png);
+        }
     }
 }
 

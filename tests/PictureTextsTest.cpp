@@ -208,6 +208,39 @@ TEST(SceneTexts, AControlHoleIsNamedByWhatItDoes) {
     EXPECT_EQ(DescribeHole(scene, note, scene.Bars(note)[0]).rfind("Note 60 C4: ", 0), 0u);
 }
 
+// Away from holes and markers the status bar tells the time there; over the expression strip
+// the levels and the pedals at that time.
+TEST(SceneTexts, ThePlaceTheLevelsAndThePedalsAtATime) {
+    HandRoll roll;
+    roll.Hole(60, 0, 10000);
+    RollScene scene(roll.Doc());
+    ExpressionResult result;
+    result.levels[0] = {{0, 40}, {4000, 80}, {4000, 60}, {10000, 60}};
+    result.levels[1] = {{0, 70}};
+    result.pedals = {{Pedal::sustain, 2000, 3000, 0, 0}, {Pedal::sustain, 5000, 6000, 0, 0}};
+    scene.SetExpression(result, RollProfile{});
+    const std::size_t lane = static_cast<std::size_t>(scene.LaneOfNote(60));
+    const std::pair<std::string, std::string> cases[] = {
+        {DescribePlace(scene, 7000, std::nullopt), "At 7.000 in, 0:03.500"},
+        {DescribePlace(scene, 7000.4, lane), "At 7.000 in, 0:03.500, lane of note 60 C4"},
+        {DescribePlace(scene, -5, std::nullopt), "At 0.000 in, 0:00.000"},  // held to the roll
+        {DescribeLevels(scene, 2000), "Levels at 2.000 in, 0:01.000: bass 60, treble 70"},
+        {DescribeLevels(scene, 4000), "Levels at 4.000 in, 0:02.000: bass 60, treble 70"},
+        {DescribeLevels(scene, 3990), "Levels at 3.990 in, 0:01.995: bass 80, treble 70"},
+        {DescribePedal(scene, 0, 2500),
+         "Sustain pedal down at 2.500 in, 0:01.250 (2.000 in to 3.000 in)"},
+        {DescribePedal(scene, 0, 3000),
+         "Sustain pedal down at 3.000 in, 0:01.500 (2.000 in to 3.000 in)"},
+        {DescribePedal(scene, 0, 4000), "Sustain pedal up at 4.000 in, 0:02.000"},
+        {DescribePedal(scene, 0, 1000), "Sustain pedal up at 1.000 in, 0:00.500"},
+        {DescribePedal(scene, 1, 2500), "Soft pedal up at 2.500 in, 0:01.250"},
+    };
+    for (const auto& [got, expected] : cases) EXPECT_EQ(got, expected);
+    EXPECT_EQ(LevelAt({}, 10), std::nullopt);
+    EXPECT_DOUBLE_EQ(LevelAt(result.levels[0], -1).value_or(0), 40);
+    EXPECT_DOUBLE_EQ(LevelAt(result.levels[0], 20000).value_or(0), 60);
+}
+
 TEST(SceneTexts, CountsAreSingularForOneWithThousandsSeparators) {
     const std::pair<std::size_t, const char*> cases[] = {
         {0, "0 holes"},

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "expression/RollProfile.h"
 #include "picture/CairoCanvas.h"
 #include "picture/FontCaches.h"
 #include "picture/LevelCurvePoints.h"
@@ -520,6 +521,54 @@ TEST(CairoCanvas, TextsAfterAClipKeepTheirFont) {
 
 // A picture file repeats the lane labels about every screen width along the lanes, up to shortly
 // before the roll's end; a window has them in its gutter only.
+// The gutter labels every lane from 8 pixels up; lower lanes every second, third or sixth note
+// from the C's, and only the C's at the lowest; a gap of the tracker bar never.
+TEST(RollDrawing, LowerLanesLabelEveryFewNotesAndGapsNone) {
+    HandRoll roll;
+    for (std::int32_t note = 40; note <= 80; ++note)
+        if (note != 60) roll.Hole(note, 0, 1000);
+    RollScene scene(roll.Doc());
+    RollProfile bar;  // a tracker bar without a hole for note 60
+    bar.lowestNote = 40;
+    bar.highestNote = 59;
+    for (std::int32_t note = 61; note <= 80; ++note)
+        bar.holes.push_back({note, HoleAction::none, Half::bass, 0, "x"});
+    scene.SetTrackerBar(bar);
+    ASSERT_TRUE(scene.Lanes()[static_cast<std::size_t>(scene.LaneOfNote(60))].gap);
+    for (const auto& [height, every] : {std::pair{10.0, 1}, std::pair{5.0, 2}, std::pair{3.0, 3},
+                                        std::pair{2.0, 6}, std::pair{0.5, 12}}) {
+        RollView view;
+        view.width = 600;
+        view.laneHeight = height;
+        view.header = false;
+        view.height = RollLayout::ContentHeight(scene, height, view);
+        Surface surface = NewSurface(view, 0);
+        cairo_t* cr = cairo_create(surface.get());
+        std::vector<int> labelled, expected;
+        {
+            CairoCanvas canvas(cr, view.width, view.height);
+            RecordingCanvas recording(canvas);
+            DrawRoll(recording, scene, view);
+            for (const std::string& shape : recording.Shapes()) {
+                // "text X BASELINE SIZE WEIGHT FILL 60 C4" in the gutter.
+                double x = 0;
+                int note = 0;
+                char name[8] = {};
+                if (std::sscanf(shape.c_str(), "text %lf %*s %*s %*s %*s %d %7s", &x, &note,
+                                name) == 3 &&
+                    x < RollLayout::kGutterWidth && name[0] >= 'A' && name[0] <= 'G')
+                    labelled.push_back(note);
+            }
+        }
+        cairo_destroy(cr);
+        for (int note = 40; note <= 80; ++note)
+            if (note != 60 && note % 12 % every == 0) expected.push_back(note);
+        if (every == 12) expected = {48, 72};  // a C every 6 pixels: room for both
+        std::sort(labelled.begin(), labelled.end());
+        EXPECT_EQ(labelled, expected) << height;
+    }
+}
+
 TEST(RollDrawing, PictureFilesRepeatTheLaneLabelsAlongTheLanes) {
     struct Case {
         std::int32_t end;  // the roll's length in thousandths of an inch, at 40 pixels an inch

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "expression/Expression.h"
+#include "expression/RollProfile.h"
 #include "picture/RollScene.h"
 #include "roll/MidiConversion.h"
 #include "support/HandRoll.h"
@@ -47,6 +49,54 @@ TEST(RollScene, OneLanePerUsedTrackLowestFirstWithItsHoles) {
     EXPECT_EQ(scene.AllBars().size(), 4u);
     EXPECT_EQ(scene.EndTime(), 2000);
     for (const SceneLane& lane : scene.Lanes()) EXPECT_FALSE(lane.openAtEnd) << lane.note;
+}
+
+// Laid out as the tracker bar has its holes: a lane for every place from the bar's lowest hole
+// to its highest (and to a track the roll uses beyond them), gaps where the bar has no hole; a
+// second layout, and the expression's words, follow; a bar numbered from another first note is
+// moved onto the scan's tracks.
+TEST(RollScene, LanesFollowTheTrackerBarWithGapsWhereItHasNoHole) {
+    HandRoll roll;
+    roll.Hole(45, 0, 100).Hole(52, 100, 200).Hole(120, 200, 300);
+    RollScene scene(roll.Doc());
+    ASSERT_EQ(NotesOf(scene), (std::vector<std::int32_t>{45, 52, 120}));
+    RollProfile profile;
+    profile.lowestNote = 40;
+    profile.highestNote = 60;
+    profile.holes = {{36, HoleAction::soft, Half::bass, 0, "soft"},
+                     {62, HoleAction::sustain, Half::bass, 0, "sustain"}};
+    struct Case {
+        std::int16_t firstNote;
+        std::int32_t low, high;
+        std::vector<std::int32_t> gaps;
+    };
+    for (const Case& c : {Case{17, 34, 120, {35, 36, 37, 59, 61, 62, 63}},
+                          Case{15, 36, 120, {37, 38, 39, 61, 63}}}) {
+        profile.trackerBar.firstNote = c.firstNote;
+        scene.SetTrackerBar(profile);
+        const auto& lanes = scene.Lanes();
+        ASSERT_EQ(lanes.size(), static_cast<std::size_t>(c.high - c.low + 1)) << c.firstNote;
+        std::vector<std::int32_t> gaps;
+        for (std::size_t i = 0; i < lanes.size(); ++i) {
+            EXPECT_EQ(lanes[i].note, c.low + static_cast<std::int32_t>(i));
+            EXPECT_EQ(scene.LaneOfNote(lanes[i].note), static_cast<int>(i));
+            if (lanes[i].gap && lanes[i].note < 64) gaps.push_back(lanes[i].note);
+        }
+        EXPECT_EQ(gaps, c.gaps) << c.firstNote;
+        EXPECT_FALSE(lanes[static_cast<std::size_t>(scene.LaneOfNote(120))].gap);
+        EXPECT_TRUE(lanes[static_cast<std::size_t>(scene.LaneOfNote(119))].gap);
+        EXPECT_EQ(BarsOf(scene, 52), (Bars{{100, 200}}));
+        EXPECT_EQ(BarsOf(scene, 53), Bars{});
+        EXPECT_EQ(scene.AllBars().size(), 3u);
+    }
+    // The expression's words for the control holes' lanes, kept through another layout.
+    scene.SetExpression(ExpressionResult{}, profile);
+    scene.SetTrackerBar(profile);
+    const auto& words = scene.Expression()->laneLabels;
+    ASSERT_EQ(words.size(), scene.Lanes().size());
+    EXPECT_EQ(words[static_cast<std::size_t>(scene.LaneOfNote(36))], "soft");
+    EXPECT_EQ(words[static_cast<std::size_t>(scene.LaneOfNote(62))], "sustain");
+    EXPECT_EQ(words[static_cast<std::size_t>(scene.LaneOfNote(45))], "");
 }
 
 TEST(RollScene, UnclosedHoleRunsToTheTimeOfTheLastEvent) {

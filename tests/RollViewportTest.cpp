@@ -293,8 +293,15 @@ TEST_F(Viewport, TheHoleUnderThePointerAndTheTimeUnderAClick) {
     const double y = layout.LaneTop(lane) + m_viewport.View().laneHeight / 2;
     const double x = layout.XOfTime(11000);
     EXPECT_EQ(m_viewport.StatusTextAt(x, y), DescribeHole(*m_scene, lane, HoleBar{10000, 12000}));
-    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(30000), y), std::nullopt);
+    // Elsewhere on the roll, the time and the lane; none beside it or past its end.
+    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(30000), y),
+              DescribePlace(*m_scene, 30000, static_cast<std::size_t>(lane)));
+    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(30000), layout.ScaleTop() + 5),
+              DescribePlace(*m_scene, 30000, std::nullopt));
     EXPECT_EQ(m_viewport.StatusTextAt(10, y), std::nullopt) << "the lane labels";
+    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(30000), layout.ScaleTop() - 1), std::nullopt)
+        << "the header";
+    EXPECT_EQ(m_viewport.StatusTextAt(layout.XOfTime(m_scene->EndTime()) + 3, y), std::nullopt);
 
     EXPECT_NEAR(m_viewport.TimeAt(x, y).value_or(-1), 11000, 1e-6);
     EXPECT_NEAR(m_viewport.TimeAt(x, layout.ScaleTop()).value_or(-1), 11000, 1e-6);
@@ -337,14 +344,69 @@ TEST(ViewportMarkers, TheTextUnderThePointerIsNamed) {
         {std::floor(layout.XOfTime(50000)) + 1, rowMiddle(1), 4},
         {start + 10, layout.MarkerStripTop() - 1, std::nullopt},  // the scale
     };
+    // Where no marker is, the time there.
     for (const Case& c : cases) {
-        EXPECT_EQ(
-            viewport.StatusTextAt(c.x, c.y),
-            c.marker ? std::optional(DescribeMarker(scene, markers[*c.marker])) : std::nullopt)
+        EXPECT_EQ(viewport.StatusTextAt(c.x, c.y),
+                  c.marker ? DescribeMarker(scene, markers[*c.marker])
+                           : DescribePlace(scene, layout.TimeOfX(c.x), std::nullopt))
             << c.x << "," << c.y;
     }
     EXPECT_EQ(DescribeMarker(scene, markers[3]), "Lyric at 0.000 in, 0:00.000: fourth, in no row");
     EXPECT_FALSE(viewport.MarkerTexts().Of(3));
+}
+
+// Over the expression strip: the levels over the level plot, a pedal over its row.
+TEST(ViewportExpression, TheStripTellsTheLevelsAndThePedalsUnderThePointer) {
+    HandRoll roll;
+    roll.Hole(60, 0, 20000);
+    RollScene scene(roll.Doc());
+    ExpressionResult result;
+    result.levels = {std::vector<LevelPoint>{{0, 50}}, std::vector<LevelPoint>{{0, 90}}};
+    result.pedals = {{Pedal::soft, 5000, 9000, 0, 0}};
+    scene.SetExpression(result, RollProfile{});
+    RollViewport viewport;
+    viewport.SetSize(800, 500);
+    viewport.SetScene(&scene);
+    const RollLayout layout(scene, viewport.View());
+    const double x = layout.XOfTime(6000);
+    const double time = layout.TimeOfX(x);
+    const std::pair<double, std::string> cases[] = {
+        {layout.LevelY(64), DescribeLevels(scene, time)},
+        {layout.PedalRowTop(0) + 5, DescribePedal(scene, 0, time)},
+        {layout.PedalRowTop(1) + 5, DescribePedal(scene, 1, time)},
+        {layout.ExpressionTop() + 2, DescribePlace(scene, time, std::nullopt)},
+    };
+    for (const auto& [y, expected] : cases) EXPECT_EQ(viewport.StatusTextAt(x, y), expected) << y;
+    EXPECT_NE(DescribePedal(scene, 1, time).find(" down "), std::string::npos);
+}
+
+// Taller and shorter lanes step through the chosen heights, within their bounds, and stay chosen
+// whatever the pane's size; Lanes to Fit (0) fits them again.
+TEST_F(Viewport, LanesGrowTallerAndShorterByStepsAndFitAgain) {
+    const double fitted = m_viewport.View().laneHeight;
+    EXPECT_EQ(m_viewport.LaneHeightChoice(), 0);
+    EXPECT_TRUE(m_viewport.TallerLanes());
+    const double taller = m_viewport.View().laneHeight;
+    EXPECT_GT(taller, fitted);
+    EXPECT_EQ(m_viewport.LaneHeightChoice(), taller);
+    m_viewport.SetSize(800, 200);
+    EXPECT_EQ(m_viewport.View().laneHeight, taller) << "a chosen height stays";
+    while (m_viewport.TallerLanes()) {
+    }
+    EXPECT_EQ(m_viewport.View().laneHeight, RollViewport::kMostChosenLane);
+    EXPECT_FALSE(m_viewport.CanMakeLanesTaller());
+    EXPECT_TRUE(m_viewport.ShorterLanes());
+    EXPECT_LT(m_viewport.View().laneHeight, RollViewport::kMostChosenLane);
+    while (m_viewport.ShorterLanes()) {
+    }
+    EXPECT_EQ(m_viewport.View().laneHeight, RollViewport::kLeastChosenLane);
+    EXPECT_LE(m_viewport.View().scrollY, m_viewport.MaxScrollY());
+    for (const double wrong : {0.0, -3.0, 1.0, 33.0, std::nan("")}) {
+        m_viewport.SetLaneHeightChoice(wrong);
+        EXPECT_EQ(m_viewport.LaneHeightChoice(), 0) << wrong;
+    }
+    m_viewport.SetSize(800, 400);
+    EXPECT_EQ(m_viewport.View().laneHeight, fitted);
 }
 
 TEST(ViewportWithoutARoll, AsksNothingOfTheScene) {

@@ -84,6 +84,9 @@ FrameLayout CAppSettings::ReadLayout() {
         layout.pictureShare = share;
     m_config->Read("ToolBar", &layout.toolBar, true);
     m_config->Read("StatusBar", &layout.statusBar, true);
+    double lanes = 0;
+    if (m_config->Read("LaneHeight", &lanes) && lanes > 0 && lanes < 1000)
+        layout.laneHeight = lanes;
     m_config->SetPath("/");
     return layout;
 }
@@ -102,6 +105,7 @@ void CAppSettings::SaveLayout(const FrameLayout& layout) {
     m_config->Write("PictureShare", layout.pictureShare);
     m_config->Write("ToolBar", layout.toolBar);
     m_config->Write("StatusBar", layout.statusBar);
+    m_config->Write("LaneHeight", layout.laneHeight);
     m_config->SetPath("/");
     Flush();
 }

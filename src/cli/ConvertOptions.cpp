@@ -58,10 +58,11 @@ ConvertOptions ParseConvertOptions(const std::vector<std::string>& args) {
         ->check(CLI::Range(1u, kMaxJobs).description(""))
         ->type_name("N")
         ->multi_option_policy(last);
-    CLI::Option* pictureOption = app.add_option("--picture", picture)
-                                     ->transform(OneOf({"png", "svg", "pdf"}).description(""))
-                                     ->type_name("FORMAT")
-                                     ->multi_option_policy(last);
+    CLI::Option* pictureOption =
+        app.add_option("--picture", picture)
+            ->transform(OneOf({"png", "svg", "pdf", "pdf-a4", "pdf-letter"}).description(""))
+            ->type_name("FORMAT")
+            ->multi_option_policy(last);
     app.add_option("--pixels-per-inch", options.pixelsPerInch)
         ->check(DensityRange())
         ->type_name("N")
@@ -133,7 +134,8 @@ std::string ConvertUsageText() {
            "                        with -r, the folders below each FOLDER are made again\n"
            "                        below DIR\n"
            "      --picture FORMAT  also write the roll's picture, TITLE_BAR_e.FORMAT, beside\n"
-           "                        its MIDI file: FORMAT is png, svg or pdf\n"
+           "                        its MIDI file: FORMAT is png, svg or pdf, or pdf-a4 or\n"
+           "                        pdf-letter for PDF pages to print\n"
            "      --pixels-per-inch N\n"
            "                        the picture's density: N pixels (PDF: points) for an\n"
            "                        inch of roll, from 0.01 to 4000 (default 40); a roll\n"

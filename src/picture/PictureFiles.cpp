@@ -23,6 +23,11 @@ namespace rollscribe {
 namespace {
 
 constexpr double kMaxPdfPageWidth = 14400;
+// The most rows a paged PDF file cuts a roll into: a denser picture is drawn narrower.
+constexpr double kMaxPagedRows = 2000;
+constexpr double kMaxPagedLane = 64;
+// The page number at the foot of each page of a paged file.
+constexpr TextFont kPageNumberFont{9};
 
 // Cairo's output stream into an atomic file. An exception cannot pass through Cairo, so it is
 // kept here and thrown again once Cairo has returned.
@@ -73,6 +78,12 @@ void WritePicture(const RollScene& scene, PictureFormat format, const CString& p
             return;
         case PictureFormat::pdf:
             WritePdf(scene, path, options);
+            return;
+        case PictureFormat::pdfA4:
+            WritePagedPdf(scene, path, kA4Paper, options);
+            return;
+        case PictureFormat::pdfLetter:
+            WritePagedPdf(scene, path, kLetterPaper, options);
             return;
     }
 }
@@ -141,6 +152,94 @@ void WritePdf(const RollScene& scene, const CString& path, const PictureOptions&
             cairo_show_page(cr.get());
         }
         Check(target, cairo_status(cr.get()), path);
+    }
+    cairo_surface_finish(surface.get());
+    Check(target, cairo_surface_status(surface.get()), path);
+    target.file.Commit();
+}
+
+PagedLayout LayOutPages(const RollScene& scene, PaperSize paper, const PictureOptions& options) {
+    // The same checks as a picture of the whole roll.
+    (void)WholeRollView(scene, options);
+    PagedLayout layout;
+    const double width = paper.width - 2 * PagedLayout::kMargin;
+    const double height = paper.height - 2 * PagedLayout::kMargin - PagedLayout::kFooterHeight;
+    RollView bands;
+    bands.header = false;
+    // The row's bands and margin without its lanes (a roll without holes: with its line).
+    const double fixed = RollLayout::ContentHeight(scene, 0, bands);
+    const double lanes = static_cast<double>(scene.Lanes().size());
+    const double header = RollLayout::kHeaderHeight;
+    double lane = std::min(options.laneHeight, kMaxPagedLane);
+    if (lanes > 0)
+        lane = std::max(1.0, std::min(lane, std::floor((height - header - fixed) / lanes * 4) / 4));
+    layout.rowHeight = fixed + lanes * lane;
+    layout.scale = std::min(1.0, height / (layout.rowHeight + header));
+
+    RollView& row = layout.row;
+    row.width = width / layout.scale;
+    row.height = layout.rowHeight + header;
+    row.laneHeight = lane;
+    row.header = true;
+    const double rowLanes = row.width - RollLayout::kGutterWidth;
+    const double inches = scene.EndTime() / 1000.0;
+    row.pixelsPerInch = std::min(options.pixelsPerInch,
+                                 std::max(rowLanes * kMaxPagedRows / std::max(inches, 1.0), 1e-3));
+    layout.rowTime = rowLanes / row.pixelsPerInch * 1000.0;
+    layout.rows = std::max(1, static_cast<int>(std::ceil(scene.EndTime() / layout.rowTime)));
+    const double page = height / layout.scale - header + PagedLayout::kRowGap;
+    layout.rowsPerPage =
+        std::max(1, static_cast<int>(std::floor(page / (layout.rowHeight + PagedLayout::kRowGap))));
+    layout.pages = (layout.rows + layout.rowsPerPage - 1) / layout.rowsPerPage;
+    return layout;
+}
+
+void WritePagedPdf(const RollScene& scene, const CString& path, PaperSize paper,
+                   const PictureOptions& options) {
+    const PagedLayout layout = LayOutPages(scene, paper, options);
+    StreamTarget target;
+    target.file.Create(path);
+    Surface surface(
+        cairo_pdf_surface_create_for_stream(WriteToTarget, &target, paper.width, paper.height));
+    Check(target, cairo_surface_status(surface.get()), path);
+    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE,
+                                   CairoText(scene.Header().title).c_str());
+    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "Rollscribe");
+    {
+        Context cr(cairo_create(surface.get()));
+        const double s = layout.scale;
+        for (int page = 0; page < layout.pages; ++page) {
+            double y = PagedLayout::kMargin;
+            const int first = page * layout.rowsPerPage;
+            for (int r = first; r < std::min(layout.rows, first + layout.rowsPerPage); ++r) {
+                RollView view = layout.row;
+                view.header = r == first;
+                view.height = layout.rowHeight + (view.header ? RollLayout::kHeaderHeight : 0);
+                view.leftTime = r * layout.rowTime;
+                cairo_save(cr.get());
+                cairo_translate(cr.get(), PagedLayout::kMargin, y);
+                cairo_scale(cr.get(), s, s);
+                cairo_rectangle(cr.get(), 0, 0, view.width, view.height);
+                cairo_clip(cr.get());
+                {
+                    CairoCanvas canvas(cr.get(), view.width, view.height);
+                    DrawRoll(canvas, scene, view);
+                }
+                cairo_restore(cr.get());
+                y += (view.height + PagedLayout::kRowGap) * s;
+            }
+            {
+                CairoCanvas canvas(cr.get(), paper.width, paper.height);
+                const std::string number =
+                    "Page " + std::to_string(page + 1) + " of " + std::to_string(layout.pages);
+                canvas.Text(
+                    paper.width - PagedLayout::kMargin - canvas.TextWidth(number, kPageNumberFont),
+                    paper.height - PagedLayout::kMargin - 2, number, kPageNumberFont,
+                    palette::kSubtitle);
+            }
+            cairo_show_page(cr.get());
+            Check(target, cairo_status(cr.get()), path);
+        }
     }
     cairo_surface_finish(surface.get());
     Check(target, cairo_surface_status(surface.get()), path);

@@ -164,7 +164,8 @@ class Drawing {
         const auto [rollX0, rollX1] = RollStretch(area);
         for (std::size_t lane = firstLane; lane < endLane; ++lane) {
             const SceneLane& l = lanes[lane];
-            const Colour colour = !l.playable          ? palette::kMutedLane
+            const Colour colour = l.gap                ? palette::kGapLane
+                                  : !l.playable        ? palette::kMutedLane
                                   : IsBlackKey(l.note) ? palette::kBlackKeyLane
                                                        : palette::kWhiteKeyLane;
             m_canvas.FillRect({rollX0, LaneTopY(lane), rollX1, LaneBottomY(lane)}, colour);
@@ -172,6 +173,7 @@ class Drawing {
         // A rule under every C, and between the played lanes and the others.
         for (std::size_t lane = firstLane; lane < endLane; ++lane) {
             const bool boundary = lane > 0 && lanes[lane].playable != lanes[lane - 1].playable;
+            if (lanes[lane].gap) continue;
             if (lanes[lane].note % 12 == 0 || boundary)
                 m_canvas.FillRect(HorizontalRule(rollX0, rollX1, LaneBottomY(lane) - 1),
                                   palette::kOctaveRule);
@@ -442,23 +444,30 @@ class Drawing {
         return {h >= 8 ? std::min(11.0, h - 1) : 8};
     }
 
-    // Calls label(lane, baseline) for the lanes firstLane..endLane that get a label: every lane
-    // where lanes are 8 pixels or more, else the C's that leave room for a label of 8 pixels
-    // (counted from the lowest lane, so that the choice does not depend on the part drawn).
+    // Calls label(lane, baseline) for the lanes firstLane..endLane that get a label (gaps get
+    // none): every lane where lanes are 8 pixels or more, else every second, third, fourth,
+    // sixth or twelfth note counted from the C's, the most that leave room for labels of 8
+    // pixels, and of those only ones that leave that room from the last (counted from the
+    // lowest lane, so that the choice does not depend on the part drawn).
     template <typename Label>
     void ForEachLaneLabel(std::size_t firstLane, std::size_t endLane, Label&& label) const {
         const double h = m_view.laneHeight;
-        const bool all = h >= 8;
         const double size = LabelFont().size;
-        std::int64_t lastC = -1000;  // index of the last labelled C, when only C's are
-        for (std::size_t lane = 0; lane < endLane; ++lane) {
-            bool show = all;
-            if (!all && m_scene.Lanes()[lane].note % 12 == 0) {
-                const auto index = static_cast<std::int64_t>(lane);
-                show = (index - lastC) * h >= size + 1;
-                if (show) lastC = index;
+        std::int32_t every = 12;
+        for (const std::int32_t step : {1, 2, 3, 4, 6}) {
+            if (step * h >= (step == 1 ? 8 : size + 1)) {
+                every = step;
+                break;
             }
-            if (show && lane >= firstLane) label(lane, LabelBaseline(lane));
+        }
+        std::int64_t last = -1000;  // index of the last labelled lane
+        for (std::size_t lane = 0; lane < endLane; ++lane) {
+            const SceneLane& l = m_scene.Lanes()[lane];
+            if (l.gap || (l.note % 12) % every != 0) continue;
+            const auto index = static_cast<std::int64_t>(lane);
+            if (every > 1 && (index - last) * h < size + 1) continue;
+            last = index;
+            if (lane >= firstLane) label(lane, LabelBaseline(lane));
         }
     }
 
@@ -576,7 +585,7 @@ class Drawing {
         // Little key marks beside the labels: black keys dark, the rest light.
         for (std::size_t lane = firstLane; lane < endLane; ++lane) {
             const SceneLane& l = lanes[lane];
-            if (!l.playable) continue;
+            if (!l.playable || l.gap) continue;
             const double top = LaneTopY(lane);
             const double bottom = LaneBottomY(lane);
             m_canvas.FillRect({right, top, right + 4, std::max(top + 1, bottom)},

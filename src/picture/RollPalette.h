@@ -34,6 +34,7 @@ inline constexpr Colour kWhiteKeyLane{0xFFFEFB};
 inline constexpr Colour kBlackKeyLane{0xF2F0EA};
 inline constexpr Colour kOctaveRule{0xD8D2C4};
 inline constexpr Colour kMutedLane{0xE4E2DD};
+inline constexpr Colour kGapLane{0xEEEBE3};  // where the tracker bar has no hole
 inline constexpr Colour kNote{0x1F5FA8};
 inline constexpr Colour kMutedHole{0xA38F74};
 inline constexpr Colour kRollEnd{0x9A9384};

@@ -113,12 +113,75 @@ RollScene::RollScene(const CRollscribeDoc& doc) : RollScene() {
     }
 }
 
+std::vector<std::int32_t> RollScene::TrackerBarNotes(const RollProfile& profile) {
+    // The profile numbers its holes from its first note; the scene from track 0 as note 15.
+    const std::int32_t shift = kStandardFirstNote - profile.trackerBar.firstNote;
+    std::vector<std::int32_t> notes;
+    auto add = [&](std::int32_t note) {
+        const std::int32_t n = note + shift;
+        if (n >= 0 && n < static_cast<std::int32_t>(kNotes)) notes.push_back(n);
+    };
+    for (std::int32_t note = std::max(profile.lowestNote, -1000);
+         note <= std::min(profile.highestNote, 1000); ++note)
+        add(note);
+    for (const ControlHole& hole : profile.holes) add(hole.note);
+    std::sort(notes.begin(), notes.end());
+    notes.erase(std::unique(notes.begin(), notes.end()), notes.end());
+    return notes;
+}
+
+void RollScene::SetTrackerBar(const RollProfile& profile) {
+    std::array<bool, kNotes> bar{};
+    for (const std::int32_t note : TrackerBarNotes(profile))
+        bar[static_cast<std::size_t>(note)] = true;
+    std::int32_t low = static_cast<std::int32_t>(kNotes), high = -1;
+    // The tracks the roll uses (an earlier layout's empty lanes are none).
+    auto used = [this](std::int32_t note) {
+        return m_laneOfNote[note] >= 0 &&
+               m_lanes[static_cast<std::size_t>(m_laneOfNote[note])].barCount > 0;
+    };
+    for (std::int32_t note = 0; note < static_cast<std::int32_t>(kNotes); ++note) {
+        if (!bar[static_cast<std::size_t>(note)] && !used(note)) continue;
+        low = std::min(low, note);
+        high = std::max(high, note);
+    }
+    std::vector<SceneLane> lanes;
+    std::vector<std::string> labels;
+    std::int32_t laneOfNote[kNotes];
+    std::fill(std::begin(laneOfNote), std::end(laneOfNote), -1);
+    for (std::int32_t note = low; note <= high; ++note) {
+        const auto at = static_cast<std::size_t>(note);
+        const std::int32_t old = used(note) || bar[at] ? m_laneOfNote[note] : -1;
+        laneOfNote[note] = static_cast<std::int32_t>(lanes.size());
+        if (old >= 0) {
+            lanes.push_back(m_lanes[static_cast<std::size_t>(old)]);
+        } else {
+            const bool playable = note >= m_header.range.lowest && note <= m_header.range.highest;
+            lanes.push_back({note, playable, false, 0, 0});
+        }
+        lanes.back().gap = !bar[at] && lanes.back().barCount == 0;
+        if (!m_expression) continue;
+        labels.emplace_back();
+        if (old >= 0 && static_cast<std::size_t>(old) < m_expression->laneLabels.size())
+            labels.back() = m_expression->laneLabels[static_cast<std::size_t>(old)];
+    }
+    if (m_expression) {
+        auto expression = std::make_shared<SceneExpression>(*m_expression);
+        expression->laneLabels = std::move(labels);
+        m_expression = std::move(expression);
+    }
+    m_lanes = std::move(lanes);
+    std::copy(std::begin(laneOfNote), std::end(laneOfNote), std::begin(m_laneOfNote));
+}
+
 void RollScene::SetExpression(const ExpressionResult& result, const RollProfile& profile) {
     auto expression = std::make_shared<SceneExpression>();
     expression->profileName = DisplayText(result.profileName);
     expression->laneLabels.resize(m_lanes.size());
+    // The profile numbers its holes from the tracker bar's first note.
+    const std::int32_t shift = profile.trackerBar.firstNote - kStandardFirstNote;
     for (std::size_t lane = 0; lane < m_lanes.size(); ++lane) {
-        const std::int32_t note = m_lanes[lane].note;
+        const std::int32_t note = m_lanes[lane].note + shift;
         const ControlHole* hole = profile.IsNote(note) ? nullptr : profile.HoleOf(note);
         if (hole) expression->laneLabels[lane] = DisplayText(hole->label);
     }

@@ -24,14 +24,17 @@ struct HoleBar {
     std::int32_t end;
 };
 
-// One track that the roll uses. Its holes are the scene's bars firstBar to firstBar + barCount - 1,
-// in order: a track's holes never overlap, so they are sorted by start and by end alike.
+// One track that the roll uses, or (with the tracker bar laid out) one place of the roll
+// system's tracker bar. Its holes are the scene's bars firstBar to firstBar + barCount - 1, in
+// order: a track's holes never overlap, so they are sorted by start and by end alike.
 struct SceneLane {
     std::int32_t note;       // track + 15
     bool playable;           // inside the roll type's playable range: a note, not expression
     bool openAtEnd;          // its last hole is still open at the roll's end
     std::uint32_t firstBar;  // index into RollScene::AllBars()
     std::uint32_t barCount;
+    // A place where the tracker bar has no hole and the roll none: drawn as a gap, unlabelled.
+    bool gap = false;
 };
 
 // A control record of the roll (codes 240 to 255), at its roll position.
@@ -96,6 +99,16 @@ class RollScene {
     // The markers at from..to (both included).
     std::span<const SceneMarker> MarkersBetween(double from, double to) const noexcept;
     std::string_view MarkerText(const SceneMarker& marker) const noexcept;
+
+    // Lays the lanes out as the roll system's tracker bar (the profile's notes and control holes,
+    // numbered from its first note) has its holes: a lane for every note from the bar's lowest
+    // hole to its highest, and to any track the roll uses beyond them, lowest first, so that
+    // lanes lie as far apart as their holes; a place of neither is a gap lane. Without it the
+    // scene has a lane for each track the roll uses only. The lanes' numbers change; the
+    // expression's words for them go with them.
+    void SetTrackerBar(const RollProfile& profile);
+    // The note numbers (track + 15) of the tracker bar's holes, as SetTrackerBar takes them.
+    static std::vector<std::int32_t> TrackerBarNotes(const RollProfile& profile);
 
     // Shows the roll's expression, as the profile's emulation gave it, in every picture drawn of
     // the scene from now on: the picture gains a strip with the levels and the pedals, and the

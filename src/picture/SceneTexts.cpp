@@ -1,6 +1,8 @@
 #include "picture/SceneTexts.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 
 #include "picture/NoteNames.h"
@@ -14,10 +16,17 @@ namespace {
 constexpr const char* kDot = "  \xC2\xB7  ";
 constexpr const char* kEnDash = "\xE2\x80\x93";
 
-std::string Inches(std::int32_t time) {
+std::string Inches(double time) {
     char text[32];
     std::snprintf(text, sizeof text, "%.3f in", time / 1000.0);
     return text;
+}
+
+// "7.000 in, 0:03.500": a roll position (held to the roll) and its time in the MIDI file.
+std::string Where(const RollScene& scene, double time) {
+    const auto held = static_cast<std::int32_t>(std::lround(
+        std::clamp(std::isnan(time) ? 0.0 : time, 0.0, static_cast<double>(scene.EndTime()))));
+    return Inches(held) + ", " + FormatClock(scene.SecondsAt(held), 0.001);
 }
 
 }  // namespace
@@ -92,6 +101,59 @@ std::string DescribeHole(const RollScene& scene, std::size_t lane, const HoleBar
     if (l.openAtEnd && !bars.empty() && bar.start == bars.back().start)
         text += ", still open at the end";
     return text;
+}
+
+std::string DescribePlace(const RollScene& scene, double time, std::optional<std::size_t> lane) {
+    std::string text = "At " + Where(scene, time);
+    if (lane && *lane < scene.Lanes().size())
+        text += ", lane of note " + NoteLabel(scene.Lanes()[*lane].note);
+    return text;
+}
+
+std::optional<double> LevelAt(std::span<const LevelPoint> curve, double time) {
+    if (curve.empty()) return std::nullopt;
+    // The first point after the time; the level runs straight from the one before it.
+    const auto after = std::partition_point(
+        curve.begin(), curve.end(), [time](const LevelPoint& p) { return p.position <= time; });
+    if (after == curve.begin()) return curve.front().velocity;
+    if (after == curve.end()) return curve.back().velocity;
+    const LevelPoint& a = *(after - 1);
+    const LevelPoint& b = *after;
+    const double span = b.position - a.position;
+    if (!(span > 0)) return b.velocity;
+    return a.velocity + (b.velocity - a.velocity) * (time - a.position) / span;
+}
+
+std::string DescribeLevels(const RollScene& scene, double time) {
+    std::string text = "Levels at " + Where(scene, time);
+    const SceneExpression* expression = scene.Expression();
+    if (!expression) return text;
+    const char* names[] = {"bass", "treble"};
+    const char* separator = ": ";
+    for (std::size_t half = 0; half < expression->levels.size(); ++half) {
+        const std::optional<double> level = LevelAt(expression->levels[half], time);
+        if (!level) continue;
+        text += separator + std::string(names[half]) + " " +
+                std::to_string(static_cast<int>(std::lround(std::clamp(*level, 0.0, 127.0))));
+        separator = ", ";
+    }
+    return text;
+}
+
+std::string DescribePedal(const RollScene& scene, std::size_t pedal, double time) {
+    std::string text = pedal == 0 ? "Sustain pedal" : "Soft pedal";
+    const SceneExpression* expression = scene.Expression();
+    const HoleBar* down = nullptr;
+    if (expression && pedal < expression->pedals.size()) {
+        const std::vector<HoleBar>& bars = expression->pedals[pedal];
+        // The times down follow one another: the last that starts at or before the time.
+        const auto after = std::partition_point(
+            bars.begin(), bars.end(), [time](const HoleBar& b) { return b.start <= time; });
+        if (after != bars.begin() && time <= (after - 1)->end) down = &*(after - 1);
+    }
+    if (!down) return text + " up at " + Where(scene, time);
+    return text + " down at " + Where(scene, time) + " (" + Inches(down->start) + " to " +
+           Inches(down->end) + ")";
 }
 
 }  // namespace rollscribe

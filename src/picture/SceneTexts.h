@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,6 +39,21 @@ std::string DescribeMarker(const RollScene& scene, const SceneMarker& marker);
 // 0:06.450". A hole the MIDI file does not play as a note says so. With the expression shown, a
 // control hole is named by what it does and its track ("Sustain pedal on, hole 106: ...").
 std::string DescribeHole(const RollScene& scene, std::size_t lane, const HoleBar& bar);
+
+// A place on the roll described for a status bar: where it lies and when the MIDI file reaches
+// it, e.g. "At 7.000 in, 0:03.500"; over a lane, the lane's note follows (", lane of note 64 E4").
+std::string DescribePlace(const RollScene& scene, double time, std::optional<std::size_t> lane);
+
+// The expression's levels at a roll position, as the strip's curves show them (between their
+// points in a straight line; before the first and after the last, the first and last level),
+// e.g. "Levels at 7.000 in, 0:03.500: bass 72, treble 65"; a half without a curve is left out.
+std::string DescribeLevels(const RollScene& scene, double time);
+// The level of a curve at a roll position; none for a curve without points.
+std::optional<double> LevelAt(std::span<const LevelPoint> curve, double time);
+
+// A pedal (0 sustain, 1 soft) at a roll position: "Sustain pedal down at 7.000 in, 0:03.500
+// (6.500 in to 9.000 in)" while down, else "Sustain pedal up at 7.000 in, 0:03.500".
+std::string DescribePedal(const RollScene& scene, std::size_t pedal, double time);
 
 // What the lanes of a roll without holes say, and where the text's baseline starts, from the
 // left edge and the top of the lanes.

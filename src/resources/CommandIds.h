@@ -54,6 +54,10 @@ constexpr int kMidiPortFirst = wxID_HIGHEST + 42;
 constexpr int kMidiPortLast = kMidiPortFirst + static_cast<int>(res::kMidiPortItems) - 1;
 // Help > User Guide.
 constexpr int kUserGuide = wxID_HIGHEST + 40;
+// View: the roll picture's lane height.
+constexpr int kTallerLanes = wxID_HIGHEST + 60;
+constexpr int kShorterLanes = wxID_HIGHEST + 61;
+constexpr int kFittingLanes = wxID_HIGHEST + 62;
 }  // namespace cmd
 
 // The toolkit id of a command given by its resource id.

@@ -65,6 +65,10 @@ constexpr unsigned ID_ROLL_MIDI_PORT_FIRST = 0x801A;
 constexpr unsigned kMidiPortItems = 16;
 // Help > User Guide (apart from the Roll menu's numbers, which may grow).
 constexpr unsigned ID_HELP_USER_GUIDE = 0x8030;
+// View: the roll picture's lane height.
+constexpr unsigned ID_VIEW_TALLER_LANES = 0x8040;
+constexpr unsigned ID_VIEW_SHORTER_LANES = 0x8041;
+constexpr unsigned ID_VIEW_FITTING_LANES = 0x8042;
 
 // Status-bar indicators.
 constexpr unsigned ID_INDICATOR_CAPS = 0xE701;

@@ -49,6 +49,10 @@ constexpr int kPictureLeast = 200;
 // How long a note stays in the status bar.
 constexpr int kNoteMilliseconds = 5000;
 
+// The status bar's panes: the message, the indicators, the playing position.
+constexpr int kStatusPanes = 5;
+constexpr int kPositionPane = 4;
+
 constexpr unsigned kIndicators[] = {res::ID_INDICATOR_CAPS, res::ID_INDICATOR_NUM,
                                     res::ID_INDICATOR_SCRL};
 
@@ -288,16 +292,18 @@ void CMainFrame::CreateBands() {
 }
 
 void CMainFrame::CreateStatusBarPanes() {
-    m_statusBar = CreateStatusBar(4);
+    // The message pane, the three indicators, then the playing position.
+    m_statusBar = CreateStatusBar(kStatusPanes);
     wxClientDC dc(m_statusBar);
     dc.SetFont(m_statusBar->GetFont());
-    int widths[4] = {-1, 0, 0, 0};
-    // Each indicator's pane fits its text with the pane's margins; the last one also leaves room
-    // for the sizing grip drawn in the corner.
+    int widths[kStatusPanes] = {-1, 0, 0, 0, 0};
+    // Each indicator's pane fits its text with the pane's margins, the position's pane the
+    // longest position; the last one also leaves room for the sizing grip drawn in the corner.
     for (int i = 0; i < 3; ++i)
         widths[i + 1] = dc.GetTextExtent(ResourceText(kIndicators[i])).x + 20;
-    widths[3] += m_statusBar->GetSize().y;
-    m_statusBar->SetStatusWidths(4, widths);
+    widths[kPositionPane] = dc.GetTextExtent("Position 8:88:88 of 8:88:88").x + 20;
+    widths[kPositionPane] += m_statusBar->GetSize().y;
+    m_statusBar->SetStatusWidths(kStatusPanes, widths);
     SetStatusBarPane(0);
     m_statusBar->SetStatusText(ResourceText(res::AFX_IDS_IDLEMESSAGE), 0);
     UpdateIndicators(ReadKeyboardLocks());
@@ -406,6 +412,7 @@ FrameLayout CMainFrame::SavedLayout() {
     layout.pictureShare = m_panes->PictureShare();
     layout.statusBar = IsStatusBarShown();
     layout.toolBar = IsToolBarShown();
+    layout.laneHeight = m_rollPane->Viewport().LaneHeightChoice();
     // The bands are kept as they are with the tool bar shown: the bands after it back where
     // they were, so that showing it again, after a restart, finds its place.
     wxAuiPaneInfo& tools = m_panes->GetPane(m_toolBar);
@@ -450,6 +457,7 @@ void CMainFrame::RestoreLayout(const FrameLayout& layout) {
     m_closedUpBands.clear();
     ShowToolBar(layout.toolBar);
     ShowStatusBar(layout.statusBar);
+    m_rollPane->SetLaneHeightChoice(layout.laneHeight);
     // Within the screen, and no smaller than the least size.
     const wxRect screen = wxDisplay(this).GetClientArea();
     if (layout.size.x > 0 && layout.size.y > 0) {
@@ -680,6 +688,11 @@ void CMainFrame::ShowWaiting(bool waiting) {
     m_waiting = waiting;
     // The pointer says that work goes on in the background, the window still in use.
     SetCursor(waiting ? wxCursor(wxCURSOR_ARROWWAIT) : wxNullCursor);
+}
+
+void CMainFrame::ShowPosition(const wxString& text) {
+    if (m_statusBar->GetStatusText(kPositionPane) != text)
+        m_statusBar->SetStatusText(text, kPositionPane);
 }
 
 void CMainFrame::ShowHoleText(const wxString& text) {

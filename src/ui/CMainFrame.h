@@ -26,6 +26,8 @@ struct FrameLayout {
     double pictureShare = 0;  // the picture's share of the height it and the report have
     bool toolBar = true;      // the tool bar shown (its band's place is kept in panes)
     bool statusBar = true;
+    // The roll picture's lane height as chosen (RollViewport::LaneHeightChoice); 0: to fit.
+    double laneHeight = 0;
 };
 
 }  // namespace rollscribe
@@ -125,6 +127,7 @@ class CMainFrame : public wxDocParentFrame, private rollscribe::CRollHost {
     rollscribe::CRollWxDocument* RollDocument() const override;
     void ShowStatusNote(const wxString& text) override;
     void PaintNow() override;
+    void ShowPosition(const wxString& text) override;
     void ShowHoleText(const wxString& text) override;
     void ShowWaiting(bool waiting) override;
     void ShowWarnings(const wxString& text) override;

@@ -39,7 +39,8 @@ namespace {
 
 // The Export Picture dialog's file types, in the order of PictureFormat.
 constexpr PictureFormat kExportFormats[] = {PictureFormat::png, PictureFormat::svg,
-                                            PictureFormat::pdf};
+                                            PictureFormat::pdf, PictureFormat::pdfA4,
+                                            PictureFormat::pdfLetter};
 
 // The Export Picture dialog's wildcard. Each type lists its lowercase pattern first, the one the
 // dialog takes an extension from, then the pattern that shows its files in any letter case.
@@ -47,7 +48,9 @@ wxString ExportWildcard() {
     wxString wildcard;
     for (auto [name, extension] :
          {std::pair{"PNG Pictures (*.png)", ".png"}, std::pair{"SVG Pictures (*.svg)", ".svg"},
-          std::pair{"PDF Documents (*.pdf)", ".pdf"}}) {
+          std::pair{"PDF Documents (*.pdf)", ".pdf"},
+          std::pair{"PDF Pages to Print, A4 (*.pdf)", ".pdf"},
+          std::pair{"PDF Pages to Print, Letter (*.pdf)", ".pdf"}}) {
         if (!wildcard.empty()) wildcard += "|";
         wildcard += wxString(name) + "|*" + extension + ";" + AnyCasePattern(extension);
     }
@@ -66,6 +69,12 @@ wxBEGIN_EVENT_TABLE(CRollController, wxEvtHandler)
     EVT_UPDATE_UI(cmd::kZoomIn, CRollController::OnUpdateZoom)
     EVT_UPDATE_UI(cmd::kZoomOut, CRollController::OnUpdateZoom)
     EVT_UPDATE_UI(cmd::kZoomAll, CRollController::OnUpdateZoom)
+    EVT_MENU(cmd::kTallerLanes, CRollController::OnLaneHeight)
+    EVT_MENU(cmd::kShorterLanes, CRollController::OnLaneHeight)
+    EVT_MENU(cmd::kFittingLanes, CRollController::OnLaneHeight)
+    EVT_UPDATE_UI(cmd::kTallerLanes, CRollController::OnUpdateLaneHeight)
+    EVT_UPDATE_UI(cmd::kShorterLanes, CRollController::OnUpdateLaneHeight)
+    EVT_UPDATE_UI(cmd::kFittingLanes, CRollController::OnUpdateLaneHeight)
     EVT_MENU(cmd::kOpenMidi, CRollController::OnOpenMidi)
     EVT_MENU(cmd::kUserGuide, CRollController::OnUserGuide)
     EVT_UPDATE_UI(cmd::kOpenMidi, CRollController::OnUpdateNeedsMidi)
@@ -121,7 +130,7 @@ void CRollController::OnRollChanging(wxCommandEvent& event) {
     // What played the old roll's MIDI file stops, and the next play starts from the beginning.
     if (m_player) m_player->Reset();
     m_host.ShowWaiting(false);
-    m_pane.SetCursor(std::nullopt, false);
+    MoveCursor(std::nullopt, false);
     m_host.SetStatusMessage(event.GetString().empty() ? wxString()
                                                       : "Converting " + event.GetString() + "...");
     // A large roll takes seconds: the Open dialog is gone from the screen and the status bar says
@@ -283,7 +292,7 @@ void CRollController::StopPlayback() {
     m_host.SetStatusMessage(wxEmptyString);
     m_host.ShowWaiting(false);
     if (started)
-        m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())), false);
+        MoveCursor(RollScene::TimeOfTick(static_cast<double>(m_player->Position())), false);
 }
 
 void CRollController::OnPlay(wxCommandEvent& event) {
@@ -306,8 +315,8 @@ void CRollController::OnPlay(wxCommandEvent& event) {
         m_host.ShowWaiting(true);
         return;
     }
-    ShowPlayingTime(Player().Position());
-    m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(Player().Position())), true);
+    m_host.ShowWaiting(false);
+    MoveCursor(RollScene::TimeOfTick(static_cast<double>(Player().Position())), true);
 }
 
 void CRollController::OnUpdatePlay(wxUpdateUIEvent& event) {
@@ -315,26 +324,31 @@ void CRollController::OnUpdatePlay(wxUpdateUIEvent& event) {
     event.SetText(WxAscii(IsPlaying() ? kStopLabel : kPlayLabel));
 }
 
-void CRollController::ShowPlayingTime(long long tick) {
-    m_host.ShowWaiting(false);
+std::string PositionText(const RollScene& scene, double time, bool playing) {
+    const double held = std::clamp(time, 0.0, static_cast<double>(scene.EndTime()));
+    return (playing ? "Playing " : "Position ") +
+           FormatClock(std::floor(scene.SecondsAt(static_cast<int>(held))), 1) + " of " +
+           FormatClock(std::floor(scene.SecondsAt(scene.EndTime())), 1);
+}
+
+void CRollController::MoveCursor(std::optional<double> time, bool follow) {
+    m_pane.SetCursor(time, follow);
     const RollScene* scene = m_pane.Scene();
-    if (!scene) return;
-    const double time = std::min(RollScene::TimeOfTick(static_cast<double>(tick)),
-                                 static_cast<double>(scene->EndTime()));
-    m_host.SetStatusMessage(
-        "Playing " + WxAscii(FormatClock(std::floor(scene->SecondsAt(static_cast<int>(time))), 1)) +
-        " of " + WxAscii(FormatClock(std::floor(scene->SecondsAt(scene->EndTime())), 1)));
+    const std::optional<double> cursor = m_pane.Cursor();
+    const bool playing = m_player && m_player->IsPlaying();
+    m_host.ShowPosition(scene && cursor ? WxAscii(PositionText(*scene, *cursor, playing))
+                                        : wxString());
 }
 
 void CRollController::OnPlayerPosition(long long tick, bool ended) {
     if (ended) {
         m_host.SetStatusMessage(wxEmptyString);
-        m_pane.SetCursor(std::nullopt, false);
+        MoveCursor(std::nullopt, false);
         return;
     }
-    ShowPlayingTime(tick);
+    m_host.ShowWaiting(false);
     // The picture follows the cursor only while the pane can be seen.
-    m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), m_host.IsRollPaneShown());
+    MoveCursor(RollScene::TimeOfTick(static_cast<double>(tick)), m_host.IsRollPaneShown());
 }
 
 void CRollController::OnPlayerFailure(std::exception_ptr error) {
@@ -356,7 +370,7 @@ void CRollController::OnRollClicked(double time) {
         ShowFailure(FileTask::playMidi, PlayedMidi(), std::current_exception());
         return;
     }
-    m_pane.SetCursor(RollScene::TimeOfTick(static_cast<double>(tick)), false);
+    MoveCursor(RollScene::TimeOfTick(static_cast<double>(tick)), false);
 }
 
 void CRollController::OnZoom(wxCommandEvent& event) {
@@ -381,6 +395,33 @@ void CRollController::OnUpdateZoom(wxUpdateUIEvent& event) {
     if (event.GetId() == cmd::kZoomOut) can = can && viewport.CanZoomOut();
     if (event.GetId() == cmd::kZoomAll) can = can && !viewport.ShowsWholeRoll();
     event.Enable(can);
+}
+
+void CRollController::OnLaneHeight(wxCommandEvent& event) {
+    if (!m_host.IsRollPaneShown()) return;
+    if (event.GetId() == cmd::kTallerLanes) {
+        m_pane.TallerLanes();
+    } else if (event.GetId() == cmd::kShorterLanes) {
+        m_pane.ShorterLanes();
+    } else {
+        // A check item: on, the lanes fit; off, they keep the height they have now.
+        const RollViewport& viewport = m_pane.Viewport();
+        m_pane.SetLaneHeightChoice(viewport.LaneHeightChoice() > 0 ? 0
+                                                                   : viewport.View().laneHeight);
+    }
+}
+
+void CRollController::OnUpdateLaneHeight(wxUpdateUIEvent& event) {
+    const RollViewport& viewport = m_pane.Viewport();
+    const bool shown = m_host.IsRollPaneShown() && m_pane.Scene();
+    if (event.GetId() == cmd::kTallerLanes) {
+        event.Enable(shown && viewport.CanMakeLanesTaller());
+    } else if (event.GetId() == cmd::kShorterLanes) {
+        event.Enable(shown && viewport.CanMakeLanesShorter());
+    } else {
+        event.Enable(shown);
+        event.Check(viewport.LaneHeightChoice() == 0);
+    }
 }
 
 void CRollController::OnUpdateNeedsMidi(wxUpdateUIEvent& event) {
@@ -469,7 +510,7 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
     wxFileDialog dialog(m_host.HostWindow(), "Export Picture", suggested.GetPath(),
                         suggested.GetFullName(), ExportWildcard(), wxFD_SAVE);
     // Another file type gives the name its extension.
-    FollowFileTypeWithExtension(dialog, {".png", ".svg", ".pdf"});
+    FollowFileTypeWithExtension(dialog, {".png", ".svg", ".pdf", ".pdf", ".pdf"});
     int type = 0;
     while (kExportFormats[type] != m_exportFormat) ++type;
     dialog.SetFilterIndex(type);
@@ -482,7 +523,8 @@ void CRollController::OnExportPicture(wxCommandEvent& event) {
     for (;;) {
         if (dialog.ShowModal() != wxID_OK) return;
         const int chosen = dialog.GetFilterIndex();
-        if (chosen >= 0 && chosen < 3) m_exportFormat = kExportFormats[chosen];
+        if (chosen >= 0 && chosen < static_cast<int>(std::size(kExportFormats)))
+            m_exportFormat = kExportFormats[chosen];
         target = PictureTargetFor(PathBytes(dialog.GetPath()), m_exportFormat);
         try {
             RefuseProtectedTarget(CString(target.path), protectedFiles);

@@ -21,12 +21,17 @@
 namespace rollscribe {
 
 class CRollPane;
+class RollScene;
 class CRollPlayer;
 class CRollWxDocument;
 
 // The status bar's note after a conversion: "Written: MIDI-FILE", with " and EXPRESSION-FILE"
 // when one was written too.
 wxString WrittenFilesNote(const std::string& midi, const std::string& expression);
+
+// The status bar's playing position, a roll position of the scene: "Playing 0:42 of 1:48" while
+// it plays, else "Position 0:42 of 1:48" (after Stop, or a click that set where play starts).
+std::string PositionText(const RollScene& scene, double time, bool playing);
 
 // What the roll controller asks of the window that hosts it.
 class CRollHost {
@@ -45,6 +50,9 @@ class CRollHost {
     // Shows the window as it is now (a dialog that closed gone, the status bar's text drawn),
     // before long work that holds the main loop.
     virtual void PaintNow() = 0;
+    // The playing position (PositionText), in a pane of the status bar of its own that the text
+    // about the pointer leaves alone; empty for none.
+    virtual void ShowPosition(const wxString& text) = 0;
     // The text about the hole under the pointer, for the status bar; empty when none is.
     virtual void ShowHoleText(const wxString& text) = 0;
     // Whether the pointer shows that work goes on in the background.
@@ -106,7 +114,8 @@ class CRollController : public wxEvtHandler {
     const std::string& PlayedMidi() const;
     CRollPlayer& Player();
     void ShowFailure(FileTask task, const std::string& file, std::exception_ptr error);
-    void ShowPlayingTime(long long tick);
+    // Puts the pane's cursor (the playing position) and says where it is in the status bar.
+    void MoveCursor(std::optional<double> time, bool follow);
     void ShowDesktopFailure(const char* headline, const std::string& file, const wxString& reason);
     // Whether the MIDI file is still there; says why not in a message box under the headline.
     bool MidiFileIsThere(const char* headline, const std::string& midi);
@@ -121,6 +130,8 @@ class CRollController : public wxEvtHandler {
     void OnUpdatePlay(wxUpdateUIEvent& event);
     void OnZoom(wxCommandEvent& event);
     void OnUpdateZoom(wxUpdateUIEvent& event);
+    void OnLaneHeight(wxCommandEvent& event);
+    void OnUpdateLaneHeight(wxUpdateUIEvent& event);
     void OnOpenMidi(wxCommandEvent& event);
     void OnUserGuide(wxCommandEvent& event);
     void OnShowInFolder(wxCommandEvent& event);

@@ -86,6 +86,19 @@ void CRollPane::ZoomToFit() {
     ViewChanged();
 }
 
+void CRollPane::TallerLanes() {
+    if (m_viewport.TallerLanes()) ViewChanged();
+}
+
+void CRollPane::ShorterLanes() {
+    if (m_viewport.ShorterLanes()) ViewChanged();
+}
+
+void CRollPane::SetLaneHeightChoice(double height) {
+    m_viewport.SetLaneHeightChoice(height);
+    ViewChanged();
+}
+
 void CRollPane::ZoomAt(double factor, double x) {
     m_viewport.ZoomAt(factor, x);
     ViewChanged();
@@ -180,6 +193,11 @@ void CRollPane::OnWheel(wxMouseEvent& event) {
     const double steps = WheelSteps(event);
     if (event.GetWheelAxis() == wxMOUSE_WHEEL_HORIZONTAL) {
         m_viewport.ScrollBy(steps * kStepAlong, 0);
+    } else if (event.ControlDown() && event.ShiftDown()) {
+        // Taller or shorter lanes, a step for each notch (a fine wheel's turn adds up to one).
+        m_laneSteps += steps;
+        for (; m_laneSteps >= 1; m_laneSteps -= 1) m_viewport.TallerLanes();
+        for (; m_laneSteps <= -1; m_laneSteps += 1) m_viewport.ShorterLanes();
     } else if (event.ControlDown()) {
         m_viewport.ZoomAt(std::pow(kWheelZoom, steps), event.GetX());
     } else if (event.ShiftDown() || m_viewport.MaxScrollY() <= 0) {

@@ -33,6 +33,10 @@ class CRollPane : public wxWindow {
     void ZoomIn();
     void ZoomOut();
     void ZoomToFit();
+    // The lanes' height: a step taller or shorter, or what fits the pane (RollViewport).
+    void TallerLanes();
+    void ShorterLanes();
+    void SetLaneHeightChoice(double height);
     // Zooms by a factor about a pixel column of the pane.
     void ZoomAt(double factor, double x);
     // Scrolls so that a roll position is at the lanes' left edge, as far as the roll allows.
@@ -75,6 +79,7 @@ class CRollPane : public wxWindow {
     RollViewport m_viewport;
     std::optional<double> m_cursor;
     std::string m_holeText;
+    double m_laneSteps = 0;  // of the wheel with Ctrl and Shift, not yet a step of lane height
     std::function<void(const std::string&, const std::optional<HoleAtPoint>&)> m_holeListener;
     std::function<void(double)> m_clickListener;
 };

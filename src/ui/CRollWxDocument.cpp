@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "expression/ExpressionOutput.h"
+#include "expression/ProfileLocator.h"
 #include "platform/CFile.h"
 #include "resources/ProgramName.h"
 #include "roll/FailureDescription.h"
@@ -94,6 +95,22 @@ bool CRollWxDocument::ReopenRoll() {
     return OpenRoll(path);
 }
 
+void CRollWxDocument::LayOutTrackerBar(RollScene& scene) {
+    const std::string name =
+        m_settings.profile.empty() ? ChooseProfileName(m_roll.m_strRollType) : m_settings.profile;
+    // A profile file is read again each time: the user may have changed it.
+    if (name != m_barProfileName || IsProfileFile(name)) {
+        m_barProfileName = name;
+        m_barProfile.reset();
+        try {
+            m_barProfile = std::make_shared<const RollProfile>(LoadProfile(name));
+        } catch (...) {
+            // Shown with the lanes the roll uses.
+        }
+    }
+    if (m_barProfile) scene.SetTrackerBar(*m_barProfile);
+}
+
 wxString CRollWxDocument::TakeExpression(const ConversionOutcome& outcome, RollScene& scene) {
     const ExpressionOutput* expression = m_job.Expression();
     if (!expression) return {};
@@ -131,6 +148,7 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
             m_convertedMidi = *outcome.midi;
             try {
                 auto scene = std::make_shared<RollScene>(m_roll);
+                LayOutTrackerBar(*scene);
                 expressionFailure = TakeExpression(outcome, *scene);
                 m_scene = std::move(scene);
             } catch (...) {
@@ -143,8 +161,11 @@ bool CRollWxDocument::OpenRoll(const std::string& path) {
             // The roll was read in full and only its MIDI file could not be written (a folder
             // that cannot be written to): its picture is shown all the same.
             if (outcome.opened && !outcome.midiWritten &&
-                DescribeFailure(error, path).otherFile == m_roll.MidiFilePath().ToStdString())
-                m_scene = std::make_shared<const RollScene>(m_roll);
+                DescribeFailure(error, path).otherFile == m_roll.MidiFilePath().ToStdString()) {
+                auto scene = std::make_shared<RollScene>(m_roll);
+                LayOutTrackerBar(*scene);
+                m_scene = std::move(scene);
+            }
         }
     }
     if (outcome.opened) {

@@ -87,6 +87,10 @@ class CRollWxDocument : public wxDocument {
     // Takes the expression of the roll just converted, when it had one, into what is shown and
     // played. Gives the failure message when its expression file was not written.
     wxString TakeExpression(const ConversionOutcome& outcome, RollScene& scene);
+    // Lays the picture's lanes out as the chosen roll system's tracker bar has its holes (the
+    // profile read once for each choice); a profile that cannot be read leaves them as they are
+    // (the expression, when chosen, says why).
+    void LayOutTrackerBar(RollScene& scene);
 
     CRollscribeDoc m_roll;
     const ConversionChoice* m_choice;  // the caller's
@@ -98,6 +102,8 @@ class CRollWxDocument : public wxDocument {
     NoteVelocities m_velocities;
     std::vector<RollWarning> m_warnings;
     std::shared_ptr<const RollScene> m_scene;
+    std::string m_barProfileName;  // the profile m_barProfile was read for; none yet when empty
+    std::shared_ptr<const RollProfile> m_barProfile;
 
     wxDECLARE_DYNAMIC_CLASS(CRollWxDocument);
 };

@@ -18,7 +18,8 @@ struct PictureTarget {
 
 // The file for the name the user gave and the file type chosen beside it: a name that ends in
 // ".png", ".svg" or ".pdf" (in any letter case) is written in that format, whatever type was
-// chosen; any other name is given the chosen type's extension.
+// chosen (a ".pdf" name with a paged PDF type chosen in that type); any other name is given the
+// chosen type's extension.
 PictureTarget PictureTargetFor(const std::string& chosenPath, PictureFormat chosenType);
 
 // Writes the picture of the whole roll to the target atomically, never over one of the protected

@@ -15,6 +15,9 @@ constexpr double kMaxScrollUnits = 1 << 30;
 // The cursor's arrow head, with a pixel to spare, is out of view this close to the right edge.
 constexpr double kCursorWidth = kCursorReachRight + 1;
 
+// The heights Taller Lanes and Shorter Lanes step through.
+constexpr double kLaneSteps[] = {2, 3, 4, 5, 6, 7, 8, 10, 12, 14, 17, 20, 24, 28, 32};
+
 int ToUnits(double pixels, double unit) {
     return static_cast<int>(std::clamp(std::round(pixels / unit), 0.0, kMaxScrollUnits));
 }
@@ -28,6 +31,15 @@ void RollViewport::SetScene(const RollScene* scene) {
     m_view.scrollY = 0;
     m_wholeRoll = true;
     FitLaneHeight();
+    // The highest lane with holes on top (the tracker bar's lanes above it may have none).
+    if (m_scene) {
+        const auto& lanes = m_scene->Lanes();
+        for (std::size_t above = 0; above < lanes.size(); ++above) {
+            if (lanes[lanes.size() - 1 - above].barCount == 0) continue;
+            m_view.scrollY = static_cast<double>(above) * m_view.laneHeight;
+            break;
+        }
+    }
     Clamp();
 }
 
@@ -71,7 +83,42 @@ void RollViewport::FitLaneHeight() {
         lowerPlot();
     }
     const double fit = std::floor(room() / lanes);
-    m_view.laneHeight = std::clamp(fit, kMinLaneHeight, kMaxLaneHeight);
+    m_view.laneHeight =
+        m_laneChoice > 0 ? m_laneChoice : std::clamp(fit, kMinLaneHeight, kMaxLaneHeight);
+}
+
+void RollViewport::SetLaneHeightChoice(double height) {
+    const bool valid = height >= kLeastChosenLane && height <= kMostChosenLane;
+    const double before = m_view.laneHeight;
+    m_laneChoice = valid ? std::round(height) : 0;
+    FitLaneHeight();
+    // The lanes at the top of the view stay there.
+    if (before > 0) m_view.scrollY *= m_view.laneHeight / before;
+    Clamp();
+}
+
+bool RollViewport::CanMakeLanesTaller() const noexcept {
+    return m_scene && m_view.laneHeight < kMostChosenLane;
+}
+
+bool RollViewport::CanMakeLanesShorter() const noexcept {
+    return m_scene && m_view.laneHeight > kLeastChosenLane;
+}
+
+bool RollViewport::TallerLanes() {
+    if (!CanMakeLanesTaller()) return false;
+    const double* next =
+        std::upper_bound(std::begin(kLaneSteps), std::end(kLaneSteps), m_view.laneHeight);
+    SetLaneHeightChoice(next == std::end(kLaneSteps) ? kMostChosenLane : *next);
+    return true;
+}
+
+bool RollViewport::ShorterLanes() {
+    if (!CanMakeLanesShorter()) return false;
+    const double* below =
+        std::lower_bound(std::begin(kLaneSteps), std::end(kLaneSteps), m_view.laneHeight);
+    SetLaneHeightChoice(below == std::begin(kLaneSteps) ? kLeastChosenLane : *(below - 1));
+    return true;
 }
 
 double RollViewport::MinPixelsPerInch() const noexcept {
@@ -239,8 +286,36 @@ std::optional<std::string> RollViewport::StatusTextAt(double x, double y) const 
     const RollLayout layout(*m_scene, m_view);
     if (const std::optional<HoleAtPoint> hole = layout.HoleAt(x, y))
         return DescribeHole(*m_scene, hole->lane, hole->bar);
-    if (x < RollLayout::kGutterWidth || y < layout.MarkerStripTop() || y >= layout.LanesTop())
+    if (x < RollLayout::kGutterWidth || x >= m_view.width || y < layout.ScaleTop() ||
+        y >= m_view.height)
         return std::nullopt;
+    if (y >= layout.MarkerStripTop() && y < layout.LanesTop())
+        if (std::optional<std::string> marker = MarkerTextAt(layout, x, y)) return marker;
+    // Elsewhere over the roll (the scale, the strip, the lanes, between the markers): the time,
+    // up to the pixel column of its end.
+    const double time = layout.TimeOfX(x);
+    if (!(time >= 0 && time < m_scene->EndTime() + 1 / PixelsPerUnit())) return std::nullopt;
+    return PlaceTextAt(layout, time, y);
+}
+
+std::string RollViewport::PlaceTextAt(const RollLayout& layout, double time, double y) const {
+    if (m_scene->Expression() && y >= layout.ExpressionTop() && y < layout.MarkerStripTop()) {
+        for (std::size_t pedal = 0; pedal < 2; ++pedal) {
+            const double top = layout.PedalRowTop(pedal);
+            if (y >= top - 1 && y < top + RollLayout::kPedalRowHeight + 1)
+                return DescribePedal(*m_scene, pedal, time);
+        }
+        if (y >= std::floor(layout.LevelY(127)) - 2 && y <= std::floor(layout.LevelY(1)) + 2)
+            return DescribeLevels(*m_scene, time);
+    }
+    const int lane = layout.LaneAt(y);
+    return DescribePlace(
+        *m_scene, time,
+        lane < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(lane)));
+}
+
+std::optional<std::string> RollViewport::MarkerTextAt(const RollLayout& layout, double x,
+                                                      double y) const {
     // A text under the point, else a marker's mark within a pixel or two of it: the first there
     // whose text the strip does not show, else the first.
     const MarkerTextRows& rows = MarkerTexts();

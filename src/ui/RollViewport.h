@@ -40,14 +40,27 @@ class RollViewport {
     // lanes' width from their left edge.
     static constexpr double kFollowLead = 0.1;
 
-    // Shows a scene whole, from the roll's start and its highest lane; nullptr shows none. The
-    // scene must stay alive while it is shown.
+    // Shows a scene whole, from the roll's start and its highest lane with holes (as far as the
+    // lanes scroll); nullptr shows none. The scene must stay alive while it is shown.
     void SetScene(const RollScene* scene);
     const RollScene* Scene() const noexcept { return m_scene; }
 
     // The pane's size in pixels. A view that showed the whole roll goes on showing it whole.
     void SetSize(double width, double height);
     const RollView& View() const noexcept { return m_view; }
+
+    // The lane height the user chose (Taller Lanes, Shorter Lanes), from kLeastChosenLane to
+    // kMostChosenLane pixels, or 0 for lanes that fit the pane (kMinLaneHeight to
+    // kMaxLaneHeight); other values are taken as 0.
+    static constexpr double kLeastChosenLane = 2;
+    static constexpr double kMostChosenLane = 32;
+    void SetLaneHeightChoice(double height);
+    double LaneHeightChoice() const noexcept { return m_laneChoice; }
+    // The next chosen height up or down from the lanes' height now; false at the bound.
+    bool TallerLanes();
+    bool ShorterLanes();
+    bool CanMakeLanesTaller() const noexcept;
+    bool CanMakeLanesShorter() const noexcept;
 
     // The zoom's bounds: the whole roll in the pane, and the library's largest.
     double MinPixelsPerInch() const noexcept;
@@ -87,7 +100,9 @@ class RollViewport {
 
     // The status-bar text for what is under a point of the pane: a hole, or a marker whose text
     // or mark is under it in the marker strip (its whole text; at a mark, first a marker whose
-    // text the strip has no room for); none elsewhere.
+    // text the strip has no room for); over the expression strip's levels or a pedal's row,
+    // those at the time there; elsewhere over the roll, the time (and the lane); none outside
+    // the roll (the header, the lane labels, past its end).
     std::optional<std::string> StatusTextAt(double x, double y) const;
     // The hole at a point of the view, if any.
     std::optional<HoleAtPoint> HoleAt(double x, double y) const;
@@ -98,6 +113,8 @@ class RollViewport {
     std::optional<double> TimeAt(double x, double y) const;
 
   private:
+    std::string PlaceTextAt(const RollLayout& layout, double time, double y) const;
+    std::optional<std::string> MarkerTextAt(const RollLayout& layout, double x, double y) const;
     double PixelsPerUnit() const noexcept { return m_view.pixelsPerInch / 1000.0; }
     double HorizontalUnit() const noexcept;
     void FitLaneHeight();
@@ -108,6 +125,7 @@ class RollViewport {
     mutable std::unique_ptr<TextMeasure> m_measure;
     mutable std::optional<MarkerTextRows> m_markerTexts;
     bool m_wholeRoll = true;
+    double m_laneChoice = 0;
 };
 
 }  // namespace rollscribe

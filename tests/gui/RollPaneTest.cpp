@@ -152,11 +152,25 @@ class RollPane_ : public GuiTest {
     // The pane as drawn now.
     WindowImage PaneImage() { return DrawnImage(&Pane()); }
 
-    // Where a roll position and a note's lane are drawn in the pane, as a point of the screen.
+    // Where a roll position and a note's lane are drawn in the pane, as a point of the screen;
+    // a lane out of view is scrolled into it first, as its scroll bar would.
     wxPoint ScreenPointOf(double time, int note) {
         const RollScene& scene = *Pane().Scene();
-        const RollLayout layout(scene, Viewport().View());
         const int lane = scene.LaneOfNote(note);
+        if (const RollLayout before(scene, Viewport().View());
+            lane >= 0 &&
+            (before.LaneTop(static_cast<std::size_t>(lane)) < before.LanesTop() ||
+             before.LaneTop(static_cast<std::size_t>(lane)) + Viewport().View().laneHeight >
+                 Pane().GetClientSize().y)) {
+            const double middle = (before.LanesTop() + Pane().GetClientSize().y) / 2;
+            const double wanted =
+                Viewport().View().scrollY + before.LaneTop(static_cast<std::size_t>(lane)) - middle;
+            wxScrollWinEvent scroll(wxEVT_SCROLLWIN_THUMBTRACK,
+                                    std::max(0, static_cast<int>(wanted)), wxVERTICAL);
+            scroll.SetEventObject(&Pane());
+            Pane().GetEventHandler()->ProcessEvent(scroll);
+        }
+        const RollLayout layout(scene, Viewport().View());
         const double y =
             layout.LaneTop(static_cast<std::size_t>(lane)) + Viewport().View().laneHeight / 2;
         return Pane().ClientToScreen(
@@ -206,15 +220,19 @@ TEST_F(RollPane_, ShowsTheRollAfterAnOpen) {
     Layout();
     const RollScene* scene = Pane().Scene();
     ASSERT_NE(scene, nullptr);
-    // The picture of the roll on show: its lanes are the tracks the roll uses.
-    const RollScene expected(Doc().Roll());
+    // The picture of the roll on show: its lanes are the places of its roll system's tracker bar.
+    RollScene expected(Doc().Roll());
+    expected.SetTrackerBar(LoadProfile(ChooseProfileName(Doc().Roll().m_strRollType)));
     EXPECT_EQ(scene->Lanes().size(), expected.Lanes().size());
     EXPECT_EQ(scene->AllBars().size(), expected.AllBars().size());
     EXPECT_EQ(scene->EndTime(), expected.EndTime());
     EXPECT_EQ(scene->Header().title, "Evening Waltz");
-    // The whole roll, and every lane, in view.
+    // The whole roll in view, from its highest lane with holes down.
     EXPECT_TRUE(Viewport().ShowsWholeRoll());
-    EXPECT_DOUBLE_EQ(Viewport().MaxScrollY(), 0);
+    std::size_t above = 0;
+    while (expected.Lanes()[expected.Lanes().size() - 1 - above].barCount == 0) ++above;
+    EXPECT_DOUBLE_EQ(Viewport().View().scrollY,
+                     std::min(Viewport().MaxScrollY(), above * Viewport().View().laneHeight));
     // Notes are drawn: the pane shows the picture's note colour.
     const WindowImage image = PaneImage();
     EXPECT_GT(std::count(image.pixels.begin(), image.pixels.end(), 0x1F5FA8u), 500);
@@ -224,7 +242,7 @@ TEST_F(RollPane_, ShowsTheRollAfterAnOpen) {
     const fs::path hand = WriteShortRoll(m_rolls, "hand");
     ASSERT_TRUE(Manager().OpenRollFile(hand.string()));
     ASSERT_NE(Pane().Scene(), nullptr);
-    EXPECT_EQ(Pane().Scene()->Lanes().size(), 3u);
+    EXPECT_EQ(Pane().Scene()->Lanes().size(), 98u) << "an 88-note roll's tracker bar";
     EXPECT_EQ(Pane().Scene()->Header().title, "Hand Roll");
 }
 
@@ -309,7 +327,12 @@ TEST_F(RollPane_, CtrlAndTheWheelZoomAboutThePointerAndTheWheelScrolls) {
     // Steps down: never below the whole roll.
     for (int i = 0; i < 12; ++i) wheel(x, -120, true);
     EXPECT_TRUE(Viewport().ShowsWholeRoll());
-    // Without Ctrl, with the lanes all in view, the wheel moves along the roll.
+    // Without Ctrl, with the lanes all in view (short enough), the wheel moves along the roll.
+    Frame().SetSize(980, 1000);
+    Pump(100ms);
+    while (Viewport().MaxScrollY() > 0 && Viewport().CanMakeLanesShorter())
+        Choose(cmd::kShorterLanes);
+    ASSERT_LE(Viewport().MaxScrollY(), 0);
     for (int i = 0; i < 6; ++i) wheel(x, 120, true);
     const double left = Viewport().View().leftTime;
     wheel(x, -120, false);
@@ -375,6 +398,98 @@ TEST_F(RollPane_, ThePointerOverAHoleShowsItInTheStatusBar) {
     const wxRect report = Frame().ViewWindow()->GetScreenRect();
     mouse.MouseMove(report.GetPosition() + wxPoint(50, 50));
     EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == "Ready"; }, 5s)) << StatusText(0);
+}
+
+// Off the holes the status bar tells the time under the pointer, over the expression strip the
+// levels and the pedals; the playing position has a pane of its own, which the pointer leaves
+// alone and which keeps the position after Stop.
+TEST_F(RollPane_, TheStatusBarTellsThePlaceAndKeepsThePlayingPosition) {
+    ASSERT_TRUE(Start(WriteRoll(m_rolls, "place", {{60, 0, 4000}, {64, 800, 4000}})));
+    Choose(cmd::kExpression);
+    Layout();
+    Frame().Raise();
+    Pump(50ms);
+    ASSERT_NE(Pane().Scene()->Expression(), nullptr);
+    const RollLayout layout(*Pane().Scene(), Viewport().View());
+    auto shows = [&](int pane, const std::string& start) {
+        return PumpUntil([&] { return StatusText(pane).rfind(start, 0) == 0; }, 5s);
+    };
+    wxUIActionSimulator mouse;
+    const std::pair<double, std::string> places[] = {
+        {layout.LevelY(64), "Levels at "},
+        {layout.PedalRowTop(0) + 5, "Sustain pedal up at "},
+        {layout.ScaleTop() + 5, "At "},
+    };
+    for (const auto& [y, kind] : places) {
+        const wxPoint point(static_cast<int>(layout.XOfTime(3000)), static_cast<int>(y));
+        const std::string expected = Viewport().StatusTextAt(point.x, point.y).value_or("");
+        EXPECT_EQ(expected.rfind(kind, 0), 0u) << expected;
+        mouse.MouseMove(Pane().ClientToScreen(point));
+        EXPECT_TRUE(PumpUntil([&] { return StatusText(0) == expected; }, 5s)) << StatusText(0);
+    }
+    EXPECT_EQ(StatusText(4), "");
+    ChoosePlayAndWait();
+    ASSERT_TRUE(Roll().IsPlaying());
+    EXPECT_TRUE(shows(4, "Playing 0:0")) << StatusText(4);
+    EXPECT_NE(StatusText(4).find(" of 0:05"), std::string::npos) << StatusText(4);
+    // The pointer over a hole while it plays: both are shown.
+    mouse.MouseMove(ScreenPointOf(1000, 60));
+    EXPECT_TRUE(shows(0, "Note 60 C4: ")) << StatusText(0);
+    EXPECT_TRUE(shows(4, "Playing ")) << StatusText(4);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "status-playing.png");
+    Choose(cmd::kPlay);
+    ASSERT_FALSE(Roll().IsPlaying());
+    ASSERT_TRUE(Pane().Cursor().has_value());
+    EXPECT_EQ(StatusText(4), PositionText(*Pane().Scene(), *Pane().Cursor(), false));
+    EXPECT_EQ(StatusText(4).rfind("Position 0:0", 0), 0u) << StatusText(4);
+}
+
+// The lanes follow the roll system's tracker bar: an 88-note roll's A2 (45) and E3 (52) lie
+// seven lanes apart, from its lowest hole (16) to its highest (113) with gaps where it has none;
+// taller and shorter lanes (the View menu, Ctrl+Shift and the wheel) stay chosen across
+// restarts, and Lanes to Fit fits them again.
+TEST_F(RollPane_, LanesFollowTheTrackerBarAndTheirHeightIsKept) {
+    const fs::path roll = WriteRoll(m_rolls, "apart", {{45, 0, 800}, {52, 400, 1200}});
+    ASSERT_TRUE(Start(roll));
+    Frame().SetSize(978, 695);
+    Pump(100ms);
+    const RollScene& scene = *Pane().Scene();
+    EXPECT_EQ(scene.LaneOfNote(52) - scene.LaneOfNote(45), 7);
+    ASSERT_FALSE(scene.Lanes().empty());
+    EXPECT_EQ(scene.Lanes().front().note, 16);
+    EXPECT_EQ(scene.Lanes().back().note, 113);
+    EXPECT_TRUE(scene.Lanes()[static_cast<std::size_t>(scene.LaneOfNote(17))].gap);
+    EXPECT_FALSE(scene.Lanes()[static_cast<std::size_t>(scene.LaneOfNote(46))].gap);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "lanes-978.png");
+    const double fitted = Viewport().View().laneHeight;
+    EXPECT_TRUE(Checked(cmd::kFittingLanes));
+    EXPECT_FALSE(CommandPrompt(cmd::kTallerLanes).empty());
+    Choose(cmd::kTallerLanes);
+    const double taller = Viewport().View().laneHeight;
+    EXPECT_GT(taller, fitted);
+    EXPECT_FALSE(Checked(cmd::kFittingLanes));
+    wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+    wheel.SetPosition(wxPoint(300, Pane().GetClientSize().y - 10));
+    wheel.m_wheelRotation = 120;
+    wheel.m_wheelDelta = 120;
+    wheel.SetControlDown(true);
+    wheel.SetShiftDown(true);
+    wheel.SetEventObject(&Pane());
+    Pane().GetEventHandler()->ProcessEvent(wheel);
+    const double chosen = Viewport().View().laneHeight;
+    EXPECT_GT(chosen, taller);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "lanes-taller.png");
+    Frame().SetSize(562, 410);
+    Pump(100ms);
+    SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "lanes-562.png");
+    Stop();
+    ASSERT_TRUE(Start(roll));
+    EXPECT_EQ(Viewport().View().laneHeight, chosen);
+    Choose(cmd::kShorterLanes);
+    EXPECT_LT(Viewport().View().laneHeight, chosen);
+    Choose(cmd::kFittingLanes);
+    EXPECT_TRUE(Checked(cmd::kFittingLanes));
+    EXPECT_EQ(Viewport().LaneHeightChoice(), 0);
 }
 
 // After File New nothing suggests that a roll is open (the report keeps the last roll's file
@@ -669,11 +784,12 @@ TEST_F(RollPane_, TheWindowStaysInUseWhileTheSoundFontLoads) {
     // The disk answers now: the font loads and the roll plays, the time in the status bar.
     font.Release(0);
     Choose(cmd::kPlay);
-    EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Playing 0:0", 0) == 0; }, 20s))
-        << StatusText(0);
-    EXPECT_NE(StatusText(0).find(" of 1:48"), std::string::npos) << StatusText(0);
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(4).rfind("Playing 0:0", 0) == 0; }, 20s))
+        << StatusText(4);
+    EXPECT_NE(StatusText(4).find(" of 1:48"), std::string::npos) << StatusText(4);
     Choose(cmd::kPlay);
     EXPECT_EQ(StatusText(0), "Ready");
+    EXPECT_EQ(StatusText(4).rfind("Position 0:0", 0), 0u) << StatusText(4);
 }
 
 // The window closes at once while the sound font loads; the load ends on its own.
@@ -914,7 +1030,7 @@ TEST_F(RollPane_, TheOutputFolderTakesTheOutputsOrSaysWhyNot) {
     EXPECT_NE(text.find("Not a directory"), std::string::npos) << text;
     EXPECT_TRUE(Doc().ConvertedMidiFile().empty());
     ASSERT_NE(Pane().Scene(), nullptr) << "the picture is shown all the same";
-    EXPECT_EQ(Pane().Scene()->Lanes().size(), 3u);
+    EXPECT_EQ(Pane().Scene()->AllBars().size(), 3u);
     // A roll that cannot be read in full has no picture to show.
     WriteFile(m_rolls.Path("cut.bar"), "BA");
     wxTEST_DIALOG(EXPECT_FALSE(Manager().OpenRollFile(m_rolls.Path("cut.bar").string())),
@@ -1206,10 +1322,13 @@ class ExportAs : public wxExpectModalBase<wxFileDialog, ExportAs> {
             g_free(name);
         }
         dialog->SetFilterIndex(m_type);
+        // The folder, then the name typed into the dialog's field (the toolkit's own SetPath would
+        // choose the first file type of the name's extension).
         wxString path = wxString::FromUTF8(m_file.string());
-        dialog->SetPath(path);
+        gtk_file_chooser_set_current_folder(chooser, m_file.parent_path().c_str());
+        gtk_file_chooser_set_current_name(chooser, m_file.filename().c_str());
         bool chosen = PumpUntil([&] { return dialog->GetPath() == path; }, 5s);
-        EXPECT_TRUE(chosen) << m_file;
+        EXPECT_TRUE(chosen) << m_file << " " << dialog->GetPath();
         return wxID_OK;
     }
     wxString GetDefaultDescription() const override { return "the export dialog"; }
@@ -1339,7 +1458,8 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
     const mode_t old = ::umask(027);
     for (const Case& c :
          {Case{"roll.png", 0, "roll.png", "\x89PNG"}, Case{"roll.svg", 0, "roll.svg", "<?xml"},
-          Case{"roll.pdf", 0, "roll.pdf", "%PDF-"}, Case{"typed", 1, "typed.svg", "<?xml"}}) {
+          Case{"roll.pdf", 0, "roll.pdf", "%PDF-"}, Case{"typed", 1, "typed.svg", "<?xml"},
+          Case{"print.pdf", 3, "print.pdf", "%PDF-"}, Case{"letter", 4, "letter.pdf", "%PDF-"}}) {
         auto seen = std::make_shared<wxString>();
         wxTEST_DIALOG(Choose(cmd::kExportPicture), ExportAs(out.Path() / c.chosen, c.type, seen));
         const fs::path written = out.Path() / c.written;
@@ -1348,14 +1468,24 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + c.start.size()), c.start);
         EXPECT_EQ(fs::status(written).permissions(), fs::perms(0640)) << c.written;
         if (c.written.ends_with(".svg")) testing_support::ExpectWellFormedSvg(written);
+        // The paged types: every page of the paper's size (the strip's is the roll's).
+        if (c.type >= 3) {
+            const std::string pdf(bytes.begin(), bytes.end());
+            const std::string paper = c.type == 3 ? "595.276 841.89" : "612 792";
+            const std::size_t box = pdf.find("/MediaBox [ 0 0 ");
+            ASSERT_NE(box, std::string::npos) << c.written;
+            EXPECT_EQ(pdf.substr(box + 16, paper.size() + 2), paper + " ]") << c.written;
+        }
         if (c.chosen == "roll.png") {
             EXPECT_EQ(Utf8(*seen),
                       "PNG Pictures (*.png)|*.png;*.[pP][nN][gG]|SVG Pictures (*.svg)|*.svg;"
                       "*.[sS][vV][gG]|PDF Documents (*.pdf)|*.pdf;*.[pP][dD][fF]|"
+                      "PDF Pages to Print, A4 (*.pdf)|*.pdf;*.[pP][dD][fF]|"
+                      "PDF Pages to Print, Letter (*.pdf)|*.pdf;*.[pP][dD][fF]|"
                       "evening_waltz_BAR_e.png");
             // Each type shows its files whatever the letter case of their extension.
             const wxArrayString parts = wxSplit(*seen, '|');
-            ASSERT_EQ(parts.size(), 7u);
+            ASSERT_EQ(parts.size(), 11u);
             const char* const extensions[] = {"png", "svg", "pdf"};
             for (int type = 0; type < 3; ++type) {
                 const std::string ext = extensions[type];
@@ -1372,7 +1502,8 @@ TEST_F(RollPane_, ExportPictureWritesEachFormat) {
     }
     ::umask(old);
     EXPECT_EQ(testing_support::ListDir(out.Path()),
-              (std::vector<std::string>{"roll.pdf", "roll.png", "roll.svg", "typed.svg"}));
+              (std::vector<std::string>{"letter.pdf", "print.pdf", "roll.pdf", "roll.png",
+                                        "roll.svg", "typed.svg"}));
     // The roll's own files are never written over: a name of another kind is given the
     // picture's extension, and a picture's name that leads to the roll is refused.
     const testing_support::Bytes roll = ReadFile(m_rolls.Path("evening_waltz.bar"));

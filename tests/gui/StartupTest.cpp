@@ -152,7 +152,8 @@ TEST_F(Startup, BarsAndTexts) {
                   .rfind("BAR/ANN to Vellum MIDI file converter - BETA version March 8, 2004", 0),
               0u);
 
-    EXPECT_EQ(Frame().GetStatusBar()->GetFieldsCount(), 4);
+    // The message pane and the three indicators, then the playing position.
+    EXPECT_EQ(Frame().GetStatusBar()->GetFieldsCount(), 5);
     const wxMenuBar* bar = Frame().GetMenuBar();
     ASSERT_EQ(bar->GetMenuCount(), 5u);
     EXPECT_EQ(Utf8(bar->GetMenuLabel(0)), "&File");
@@ -196,10 +197,11 @@ TEST_F(Startup, MenusAndTheirKeys) {
         {"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "Recent File",
          "-", "E&xit"},
         {"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"},
-        {"&Toolbar", "&Status Bar", "&Roll Picture", "Roll Tool &Bar"},
-        {"&Play\tSpace", "MIDI Ou&tput", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-", "&Whole Roll\tCtrl+0", "-",
-         "Open &MIDI File", "Show in &Folder", "-", "&Copy Report", "&Export Picture...", "-",
-         "E&xpression", "Roll &System", "Output Fol&der..."},
+        {"&Toolbar", "&Status Bar", "&Roll Picture", "Roll Tool &Bar", "-", "T&aller Lanes",
+         "Sh&orter Lanes", "Lanes to &Fit"},
+        {"&Play\tSpace", "MIDI Ou&tput", "-", "Zoom &In\tCtrl++", "Zoom &Out\tCtrl+-",
+         "&Whole Roll\tCtrl+0", "-", "Open &MIDI File", "Show in &Folder", "-", "&Copy Report",
+         "&Export Picture...", "-", "E&xpression", "Roll &System", "Output Fol&der..."},
         {"&User Guide", "&About Rollscribe..."},
     };
     const wxMenuBar* bar = Frame().GetMenuBar();
