@@ -30,7 +30,8 @@ dpkg-dev file
 # Tests, fuzzing and benchmarks: GoogleTest, Google Benchmark, independent MIDI readers, the
 # virtual X server and a window manager (with xprop) for the desktop program's tests, clang with
 # libFuzzer, the tools that check the installed manual pages, desktop entry, MIME type and Debian
-# package, and the JACK server (dummy back end) that the live MIDI output's tests play to.
+# package, the JACK server (dummy back end) that the live MIDI output's tests play to, and
+# poppler's pdftoppm that renders the pages of a paged PDF picture.
 CHECK_PACKAGES="
 libgtest-dev libgmock-dev libbenchmark-dev
 python3 python3-mido midicsv
@@ -38,6 +39,7 @@ xvfb xauth dbus-daemon openbox x11-utils
 clang libclang-rt-14-dev
 man-db desktop-file-utils shared-mime-info libglib2.0-bin lintian
 jackd2
+poppler-utils
 "
 
 case "${1:-check}" in
