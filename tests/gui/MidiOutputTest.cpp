@@ -168,8 +168,8 @@ TEST_F(MidiOutput_, PlaysToAPortChosenInTheSubmenuAndKeepsTheChoice) {
         piano.Take();
         Choose(cmd::kPlay);
         ASSERT_TRUE(Roll().IsPlaying());
-        EXPECT_TRUE(PumpUntil([&] { return StatusText(0).rfind("Playing 0:02 of", 0) == 0; }, 10s))
-            << StatusText(0);
+        EXPECT_TRUE(PumpUntil([&] { return StatusText(4).rfind("Playing 0:02 of", 0) == 0; }, 10s))
+            << StatusText(4);
         switch (play.ending) {
             case Ending::stop:
                 Choose(cmd::kPlay);
