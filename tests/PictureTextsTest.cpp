@@ -224,9 +224,9 @@ TEST(SceneTexts, ThePlaceTheLevelsAndThePedalsAtATime) {
         {DescribePlace(scene, 7000, std::nullopt), "At 7.000 in, 0:03.500"},
         {DescribePlace(scene, 7000.4, lane), "At 7.000 in, 0:03.500, lane of note 60 C4"},
         {DescribePlace(scene, -5, std::nullopt), "At 0.000 in, 0:00.000"},  // held to the roll
-        {DescribeLevels(scene, 2000), "Levels at 2.000 in, 0:01.000: bass 60, treble 70"},
-        {DescribeLevels(scene, 4000), "Levels at 4.000 in, 0:02.000: bass 60, treble 70"},
-        {DescribeLevels(scene, 3990), "Levels at 3.990 in, 0:01.995: bass 80, treble 70"},
+        {DescribeLevels(scene, 2000), "Bass 60, treble 70 at 2.000 in, 0:01.000"},
+        {DescribeLevels(scene, 4000), "Bass 60, treble 70 at 4.000 in, 0:02.000"},
+        {DescribeLevels(scene, 3990), "Bass 80, treble 70 at 3.990 in, 0:01.995"},
         {DescribePedal(scene, 0, 2500),
          "Sustain pedal down at 2.500 in, 0:01.250 (2.000 in to 3.000 in)"},
         {DescribePedal(scene, 0, 3000),

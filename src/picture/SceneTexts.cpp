@@ -125,19 +125,20 @@ std::optional<double> LevelAt(std::span<const LevelPoint> curve, double time) {
 }
 
 std::string DescribeLevels(const RollScene& scene, double time) {
-    std::string text = "Levels at " + Where(scene, time);
-    const SceneExpression* expression = scene.Expression();
-    if (!expression) return text;
-    const char* names[] = {"bass", "treble"};
-    const char* separator = ": ";
-    for (std::size_t half = 0; half < expression->levels.size(); ++half) {
-        const std::optional<double> level = LevelAt(expression->levels[half], time);
-        if (!level) continue;
-        text += separator + std::string(names[half]) + " " +
-                std::to_string(static_cast<int>(std::lround(std::clamp(*level, 0.0, 127.0))));
-        separator = ", ";
+    // The levels first, so that a narrow status bar still shows them.
+    std::string levels;
+    if (const SceneExpression* expression = scene.Expression()) {
+        const char* names[] = {"bass", "treble"};
+        for (std::size_t half = 0; half < expression->levels.size(); ++half) {
+            const std::optional<double> level = LevelAt(expression->levels[half], time);
+            if (!level) continue;
+            levels += (levels.empty() ? "" : ", ") + std::string(names[half]) + " " +
+                      std::to_string(static_cast<int>(std::lround(std::clamp(*level, 0.0, 127.0))));
+        }
     }
-    return text;
+    if (levels.empty()) return "Levels at " + Where(scene, time);
+    levels[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(levels[0])));
+    return levels + " at " + Where(scene, time);
 }
 
 std::string DescribePedal(const RollScene& scene, std::size_t pedal, double time) {

@@ -46,7 +46,8 @@ std::string DescribePlace(const RollScene& scene, double time, std::optional<std
 
 // The expression's levels at a roll position, as the strip's curves show them (between their
 // points in a straight line; before the first and after the last, the first and last level),
-// e.g. "Levels at 7.000 in, 0:03.500: bass 72, treble 65"; a half without a curve is left out.
+// e.g. "Bass 72, treble 65 at 7.000 in, 0:03.500" (the levels first, for a narrow status bar); a
+// half without a curve is left out.
 std::string DescribeLevels(const RollScene& scene, double time);
 // The level of a curve at a roll position; none for a curve without points.
 std::optional<double> LevelAt(std::span<const LevelPoint> curve, double time);

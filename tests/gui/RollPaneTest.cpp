@@ -416,7 +416,7 @@ TEST_F(RollPane_, TheStatusBarTellsThePlaceAndKeepsThePlayingPosition) {
     };
     wxUIActionSimulator mouse;
     const std::pair<double, std::string> places[] = {
-        {layout.LevelY(64), "Levels at "},
+        {layout.LevelY(64), "Bass "},
         {layout.PedalRowTop(0) + 5, "Sustain pedal up at "},
         {layout.ScaleTop() + 5, "At "},
     };
