@@ -115,20 +115,20 @@ void CAppSettings::Flush() {
     m_config->Flush();
 }
 
-std::string CAppSettings::SoundFont() {
-    wxString font;
+std::string CAppSettings::PlaybackValue(const char* key) {
+    wxString value;
     m_config->SetPath(PlaybackGroup());
-    m_config->Read("SoundFont", &font);
+    m_config->Read(key, &value);
     m_config->SetPath("/");
-    return ValueBytes(font);
+    return ValueBytes(value);
+}
+
+std::string CAppSettings::SoundFont() {
+    return PlaybackValue("SoundFont");
 }
 
 std::string CAppSettings::MidiOutput() {
-    wxString port;
-    m_config->SetPath(PlaybackGroup());
-    m_config->Read("MidiOutput", &port);
-    m_config->SetPath("/");
-    return ValueBytes(port);
+    return PlaybackValue("MidiOutput");
 }
 
 void CAppSettings::SaveMidiOutput(const std::string& port) {

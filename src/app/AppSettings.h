@@ -67,6 +67,8 @@ class CAppSettings {
     static wxString ConversionGroup();
     // Writes the file (and its folder) now.
     void Flush();
+    // The bytes of a value in the group Playback; empty when it is not set.
+    std::string PlaybackValue(const char* key);
     // A value's bytes, and the value for bytes, as the file holds them.
     std::string ValueBytes(const wxString& value) const;
     wxString ValueOf(const std::string& bytes) const;
