@@ -367,22 +367,32 @@ VacuumRange ReadRange(const Fields& fields, const json& value, const std::string
     return range;
 }
 
-void ReadVelocityTable(Fields& parameters, std::vector<VacuumVelocity>& table) {
-    const json& list = parameters.Array("velocity_table");
-    std::string path = parameters.PathOf("velocity_table");
+// A list of 1 to 64 pairs [x, velocity] whose x (0 to xMax) rises from pair to pair: a velocity
+// table by vacuum, a velocity map by travel.
+template <class Pair, double Pair::*kX>
+void ReadRisingPairs(Fields& parameters, const char* key, const char* xName, double xMax,
+                     std::vector<Pair>& pairs) {
+    const json& list = parameters.Array(key);
+    std::string path = parameters.PathOf(key);
     if (list.empty() || list.size() > 64)
         parameters.Fail(path, "must hold 1 to 64 pairs, not " + std::to_string(list.size()));
     for (std::size_t i = 0; i < list.size(); ++i) {
         std::string at = Element(path, i);
         if (!list[i].is_array() || list[i].size() != 2)
-            parameters.Fail(at, "must be a pair [vacuum, velocity]");
-        VacuumVelocity entry{parameters.RealValue(list[i][0], Element(at, 0), 0, 1000),
-                             parameters.RealValue(list[i][1], Element(at, 1), 1, 127)};
-        if (i > 0 && entry.vacuum <= table.back().vacuum)
-            parameters.Fail(Element(at, 0), "must be above the vacuum before it (" +
-                                                Number(table.back().vacuum) + ")");
-        table.push_back(entry);
+            parameters.Fail(at, std::string("must be a pair [") + xName + ", velocity]");
+        Pair entry{};
+        entry.*kX = parameters.RealValue(list[i][0], Element(at, 0), 0, xMax);
+        entry.velocity = parameters.RealValue(list[i][1], Element(at, 1), 1, 127);
+        if (i > 0 && entry.*kX <= pairs.back().*kX)
+            parameters.Fail(Element(at, 0), std::string("must be above the ") + xName +
+                                                " before it (" + Number(pairs.back().*kX) + ")");
+        pairs.push_back(entry);
     }
+}
+
+void ReadVelocityTable(Fields& parameters, std::vector<VacuumVelocity>& table) {
+    ReadRisingPairs<VacuumVelocity, &VacuumVelocity::vacuum>(parameters, "velocity_table", "vacuum",
+                                                             1000, table);
 }
 
 void ReadAmpico(Fields& parameters, ExpressionModel model, AmpicoParameters& ampico) {
@@ -456,21 +466,8 @@ void ReadPneumatic(Fields& parameters, PneumaticParameters& pneumatic) {
     ReadPneumaticHalf(parameters, "treble", pneumatic.halves[1]);
     pneumatic.bassOffset = parameters.Whole("bass_offset", -126, 126);
     pneumatic.stepMs = parameters.Real("step_ms", 0.01, 100);
-    const json& list = parameters.Array("velocity_map");
-    std::string path = parameters.PathOf("velocity_map");
-    if (list.empty() || list.size() > 64)
-        parameters.Fail(path, "must hold 1 to 64 pairs, not " + std::to_string(list.size()));
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        std::string at = Element(path, i);
-        if (!list[i].is_array() || list[i].size() != 2)
-            parameters.Fail(at, "must be a pair [travel, velocity]");
-        TravelVelocity entry{parameters.RealValue(list[i][0], Element(at, 0), 0, 1),
-                             parameters.RealValue(list[i][1], Element(at, 1), 1, 127)};
-        if (i > 0 && entry.travel <= pneumatic.velocityMap.back().travel)
-            parameters.Fail(Element(at, 0), "must be above the travel before it (" +
-                                                Number(pneumatic.velocityMap.back().travel) + ")");
-        pneumatic.velocityMap.push_back(entry);
-    }
+    ReadRisingPairs<TravelVelocity, &TravelVelocity::travel>(parameters, "velocity_map", "travel",
+                                                             1, pneumatic.velocityMap);
 }
 
 // The tracker bar: every field may be left out (its default).
