@@ -36,6 +36,18 @@ using namespace rollscribe;
 
 namespace {
 
+// A band the user can neither move, float, dock elsewhere nor close: no caption, no border.
+wxAuiPaneInfo FixedBand(const char* name) {
+    return wxAuiPaneInfo()
+        .Name(name)
+        .CaptionVisible(false)
+        .CloseButton(false)
+        .Floatable(false)
+        .Movable(false)
+        .Dockable(false)
+        .PaneBorder(false);
+}
+
 wxString ResourceText(unsigned id) {
     return WxAscii(LoadResourceString(id));
 }
@@ -165,19 +177,9 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::AddRollPane() {
     // A band below the view, as wide as the window, whose height the user drags.
-    m_panes->AddPane(m_rollPane, wxAuiPaneInfo()
-                                     .Name(kRollPane)
-                                     .Bottom()
-                                     .Layer(0)
-                                     .Row(0)
-                                     .CaptionVisible(false)
-                                     .CloseButton(false)
-                                     .Floatable(false)
-                                     .Movable(false)
-                                     .Dockable(false)
-                                     .PaneBorder(false)
-                                     .BestSize(-1, 320)
-                                     .MinSize(-1, kPictureLeast));
+    m_panes->AddPane(
+        m_rollPane,
+        FixedBand(kRollPane).Bottom().Layer(0).Row(0).BestSize(-1, 320).MinSize(-1, kPictureLeast));
 }
 
 void CMainFrame::AddWarningsPane() {
@@ -185,19 +187,7 @@ void CMainFrame::AddWarningsPane() {
     // warnings; it counts as part of the report's height, so the window's least size holds.
     m_warnings = new wxInfoBar(this);
     m_warnings->SetShowHideEffects(wxSHOW_EFFECT_NONE, wxSHOW_EFFECT_NONE);
-    m_panes->AddPane(m_warnings, wxAuiPaneInfo()
-                                     .Name(kWarningsPane)
-                                     .Top()
-                                     .Layer(0)
-                                     .Row(2)
-                                     .CaptionVisible(false)
-                                     .CloseButton(false)
-                                     .Floatable(false)
-                                     .Movable(false)
-                                     .Dockable(false)
-                                     .PaneBorder(false)
-                                     .Fixed()
-                                     .Hide());
+    m_panes->AddPane(m_warnings, FixedBand(kWarningsPane).Top().Layer(0).Row(2).Fixed().Hide());
     m_panes->SetOverView(m_warnings);
     // Its close button hides it until the next roll.
     m_warnings->Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) {
