@@ -478,6 +478,7 @@ TEST_F(RollPane_, LanesFollowTheTrackerBarAndTheirHeightIsKept) {
     Pane().GetEventHandler()->ProcessEvent(wheel);
     const double chosen = Viewport().View().laneHeight;
     EXPECT_GT(chosen, taller);
+    Pump(100ms);  // painted before it is kept
     SaveWindowImage(&Frame(), fs::path(SCREENSHOT_DIR) / "lanes-taller.png");
     Frame().SetSize(562, 410);
     Pump(100ms);
