@@ -196,6 +196,33 @@ TEST(ExpressionFile, WrittenWithTheMidiFileByTheLoad) {
     }
 }
 
+// The load follows the MIDI file's pass; a roll whose positions go back (only one made in
+// memory can) is walked whole instead, into the same bytes and results as on its own.
+TEST(ExpressionFile, ARollOutOfOrderIsWalkedWholeWithTheMidiFile) {
+    TempDir dir;
+    HandRoll hand("88-note", 60);
+    for (std::int32_t k = 0; k < 3 * 4096; ++k) hand.Raw(k % 2, 21 + k / 2 % 80, 10 * k);
+    hand.Raw(RollEvent::kTrackOpened, 109, 5).Raw(RollEvent::kTrackClosed, 109, 900);
+    CRollscribeDoc& doc = hand.Doc();
+    doc.m_strDirectory = CString(dir.Path().string() + "/");
+    doc.m_strFileTitle = "roll";
+    for (const char* profile : {"88-note", "welte-red"}) {
+        std::vector<std::uint8_t> midi, bytes;
+        doc.m_pMidiBytes = &midi;
+        ExpressionOutput output(profile, true);
+        output.KeepInMemory(&bytes);
+        doc.m_pSideOutput = &output;
+        doc.WriteMidiFile();
+        doc.m_pSideOutput = nullptr;
+        ASSERT_TRUE(output.Written()) << profile;
+        ExpressionResult result;
+        WriteExpressionFile(doc, LoadProfile(profile), ExpressionFilePath(doc), &result);
+        EXPECT_EQ(bytes, ReadFile(ExpressionFilePath(doc).ToStdString())) << profile;
+        EXPECT_EQ(output.Result().velocities, result.velocities) << profile;
+        EXPECT_EQ(output.Result().pedals.size(), result.pedals.size()) << profile;
+    }
+}
+
 TEST(ExpressionFile, IndependentReadersAcceptIt) {
     LoadedRoll roll(16 * 1024);
     for (const char* name : {"88-note", "welte-green", "ampico-b"}) {

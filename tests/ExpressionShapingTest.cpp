@@ -2,6 +2,7 @@
 // worked out by hand, positions in thousandths of an inch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -130,3 +131,94 @@ TEST(ExpressionShaping, PedalTravel) {
 }
 
 }  // namespace
+
+// The stream that follows the MIDI file's pass hands on what ShapeHoles gives, in its order,
+// whatever the blocks it is given: random rolls as the parser makes them (each track opening and
+// closing in turn, positions never going back), under tracker bars that bridge, extend, bring
+// forward and delay holes by little and by much.
+TEST(ExpressionShaping, StreamMatchesTheWholeRoll) {
+    struct Row {
+        const char* profile;
+        TrackerBar bar;
+        PedalTravel travel;
+    };
+    const Row rows[] = {
+        {"88-note", {15, 0.05, 0.05, 0.043, 0.05}, {0, 0}},
+        {"88-note", {14, 0.06, 0.09, 0.1, 0.2}, {91, 47}},
+        {"welte-red", {15, 0.06, 0.09, 0.043, 0.05}, {91, 47}},
+        {"welte-red", {15, 0, 0, 1.0, 0}, {0, 0}},
+        {"duo-art", {16, 0.2, 0.3, 0, 0.3}, {200, 0}},
+        {"ampico-b", {15, 0, 0, 0, 0}, {0, 0}},  // shapes nothing: the roll as punched
+    };
+    std::uint32_t seed = 12345;
+    auto random = [&seed](std::uint32_t n) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % n;
+    };
+    for (const Row& row : rows) {
+        RollProfile profile = LoadProfile(row.profile);
+        profile.trackerBar = row.bar;
+        profile.pedalTravel = row.travel;
+        for (int roll = 0; roll < 4; ++roll) {
+            HandRoll hand("Hand-made", 60 + 20 * roll);
+            bool open[256] = {};
+            std::int32_t time = 0;
+            for (int k = 0; k < 3000; ++k) {
+                time += random(4) == 0 ? 0 : static_cast<std::int32_t>(random(40 + 40 * roll));
+                if (random(50) == 0) {
+                    hand.Raw(RollEvent::kLyric, 0, time, "la");
+                    continue;
+                }
+                // A third control holes (14 to 21), the rest few notes and the treble end's holes
+                // (some above 127), so that a track's holes meet often.
+                const std::int32_t note =
+                    random(3) == 0
+                        ? static_cast<std::int32_t>(14 + random(8))
+                        : static_cast<std::int32_t>(random(2) ? 60 + random(6) : 100 + random(30));
+                open[note] = !open[note];
+                hand.Raw(open[note] ? RollEvent::kTrackOpened : RollEvent::kTrackClosed, note,
+                         time);
+            }
+            const CRollscribeDoc& doc = hand.Doc();
+            const std::size_t count = static_cast<std::size_t>(doc.m_events.GetSize());
+            ASSERT_TRUE(InRollOrder(doc.m_events));
+            const ShapedEvents whole = ShapesHoles(profile)
+                                           ? ShapeHoles(doc.m_events, profile, doc.m_tempo)
+                                           : AsPunched(doc.m_events);
+            for (std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
+                HoleStream stream(profile, doc.m_tempo);
+                std::vector<std::string> got, want;
+                auto take = [&got](const std::vector<ShapedEvent>& ready) {
+                    for (const ShapedEvent& e : ready)
+                        got.push_back(std::to_string(e.time) + " " + std::to_string(e.from) + " " +
+                                      std::to_string(e.note) + " " + std::to_string(e.kind));
+                };
+                for (std::size_t done = 0; done < count;) {
+                    done = std::min(count, done + block);
+                    ASSERT_TRUE(stream.Add(doc.m_events.begin(), done));
+                    take(stream.Ready());
+                }
+                stream.End();
+                take(stream.Ready());
+                for (const ShapedEvent& e : whole.events)
+                    want.push_back(std::to_string(e.time) + " " + std::to_string(e.from) + " " +
+                                   std::to_string(e.note) + " " + std::to_string(e.kind));
+                ASSERT_EQ(got, want)
+                    << row.profile << " " << row.bar.firstNote << " aperture " << row.bar.aperture
+                    << ", roll " << roll << ", blocks of " << block;
+            }
+        }
+    }
+}
+
+// A roll whose positions go back (no roll read from a file makes one) is not streamed.
+TEST(ExpressionShaping, StreamRefusesARollOutOfOrder) {
+    const RollProfile profile = LoadProfile("88-note");
+    for (std::int32_t second : {-1, 99}) {
+        HandRoll hand("Hand-made", 50);
+        hand.Raw(RollEvent::kTrackOpened, 60, 100).Raw(RollEvent::kTrackClosed, 60, second);
+        HoleStream stream(profile, 50);
+        EXPECT_FALSE(stream.Add(hand.Doc().m_events.begin(), 2)) << second;
+        EXPECT_FALSE(InRollOrder(hand.Doc().m_events)) << second;
+    }
+}

@@ -1,7 +1,5 @@
 #include "expression/ExpressionOutput.h"
 
-#include <system_error>
-
 #include "expression/ExpressionFileWriter.h"
 #include "expression/ProfileLocator.h"
 #include "roll/CRollscribeDoc.h"
@@ -14,16 +12,13 @@ ExpressionOutput::ExpressionOutput(std::string profile, bool keepResult,
       m_keepResult(keepResult),
       m_profiles(profiles ? std::move(profiles) : std::make_shared<ProfileShelf>()) {}
 
-ExpressionOutput::~ExpressionOutput() {
-    if (m_thread.joinable()) m_thread.join();
-}
+ExpressionOutput::~ExpressionOutput() = default;
 
 void ExpressionOutput::Reset() noexcept {
-    if (m_thread.joinable()) m_thread.join();
     m_doc = nullptr;
     m_profile.reset();
     m_writer.reset();
-    m_inline = false;
+    m_following = false;
     m_written = false;
     m_path = CString();
     m_profileName.clear();
@@ -40,11 +35,8 @@ void ExpressionOutput::Start(const CRollscribeDoc& doc) noexcept {
             m_profiles->Get(m_choice.empty() ? ChooseProfileName(doc.m_strRollType) : m_choice);
         m_profileName = m_profile->name;
         m_writer = std::make_unique<ExpressionFileWriter>(doc, m_path, m_memory);
-        try {
-            m_thread = std::thread([this] { Work(); });
-        } catch (const std::system_error&) {
-            m_inline = true;
-        }
+        m_writer->Begin(doc, *m_profile, m_keepResult ? &m_result : nullptr);
+        m_following = true;
     } catch (...) {
         m_error = std::current_exception();
         m_writer.reset();
@@ -56,19 +48,24 @@ const RollProfile& ExpressionOutput::Profile() const noexcept {
     return m_profile ? *m_profile : none;
 }
 
-void ExpressionOutput::Work() noexcept {
+void ExpressionOutput::Follow(std::size_t written) noexcept {
+    if (!m_following || m_error) return;
     try {
-        m_writer->Write(*m_doc, *m_profile, m_keepResult ? &m_result : nullptr);
+        m_following = m_writer->Follow(written);
     } catch (...) {
         m_error = std::current_exception();
     }
 }
 
 void ExpressionOutput::Finish(bool midiWritten) noexcept {
-    if (m_thread.joinable()) m_thread.join();
-    if (m_inline && midiWritten) Work();
     if (m_writer && !m_error && midiWritten) {
         try {
+            if (!m_following || !m_writer->End()) {
+                // Out of order: walked whole, into a fresh file.
+                m_writer.reset();
+                m_writer = std::make_unique<ExpressionFileWriter>(*m_doc, m_path, m_memory);
+                m_writer->Write(*m_doc, *m_profile, m_keepResult ? &m_result : nullptr);
+            }
             m_writer->Commit();
             m_written = true;
         } catch (...) {

@@ -4,7 +4,6 @@
 #include <exception>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "expression/Expression.h"
@@ -17,8 +16,8 @@ namespace rollscribe {
 
 class ExpressionFileWriter;
 
-// The expression file of each roll loaded into a document, written on a second thread while
-// the roll's MIDI file is written, and put in place only when the MIDI file was:
+// The expression file of each roll loaded into a document, written as the roll's MIDI file is,
+// following its pass a block of events at a time, and put in place only when the MIDI file was:
 //
 //     ExpressionOutput expression(profile);   // a name, a file, or "" for the roll type's
 //     doc.m_pSideOutput = &expression;
@@ -45,6 +44,7 @@ class ExpressionOutput final : public SideOutput {
     void KeepInMemory(std::vector<std::uint8_t>* bytes) noexcept { m_memory = bytes; }
 
     void Start(const CRollscribeDoc& doc) noexcept override;
+    void Follow(std::size_t written) noexcept override;
     void Finish(bool midiWritten) noexcept override;
     // Forgets the last roll, as before any: for a document that loads roll after roll, before
     // each load (a roll that fails before its MIDI file is written never starts this).
@@ -67,8 +67,6 @@ class ExpressionOutput final : public SideOutput {
     const RollProfile& Profile() const noexcept;
 
   private:
-    void Work() noexcept;
-
     const std::string m_choice;
     const bool m_keepResult;
     const CRollscribeDoc* m_doc = nullptr;
@@ -76,8 +74,7 @@ class ExpressionOutput final : public SideOutput {
     std::shared_ptr<const RollProfile> m_profile;  // the last roll's, while still wanted
     std::vector<std::uint8_t>* m_memory = nullptr;
     std::unique_ptr<ExpressionFileWriter> m_writer;
-    std::thread m_thread;
-    bool m_inline = false;  // no second thread could be had: the work waits for Finish
+    bool m_following = false;  // false: the roll is out of order, and walked whole at Finish
     bool m_written = false;
     CString m_path;
     std::string m_profileName;

@@ -17,6 +17,7 @@
 #include "midi/CMidiFile.h"
 #include "roll/CRollscribeDoc.h"
 #include "roll/MidiConversion.h"
+#include "roll/SideOutput.h"
 
 namespace rollscribe {
 
@@ -67,29 +68,23 @@ class ExpressionWalk {
             m_role[note] = profile.IsNote(note) ? kNote : m_hole[note] ? kControl : kSilent;
             m_half[note] = static_cast<std::uint8_t>(profile.HalfOf(note));
         }
-        m_shaped = ShapesHoles(profile) ? ShapeHoles(doc.m_events, profile, doc.m_tempo)
-                                        : AsPunched(doc.m_events);
-        m_events = m_shaped.events.data();
-        m_count = m_shaped.events.size();
         if (m_tempo.Accelerates()) m_nextTempoTick = m_tempo.At(1).tick;
         m_tickWork = m_nextTempoTick;
         FollowTempoSegment(0);
         Refresh();
+        if constexpr (Sink::kWantsLevels) AddLevels(0);
     }
 
-    void Run() {
-        const ShapedEvent* const events = m_events;
-        const std::size_t count = m_count;
-        if constexpr (Sink::kWantsLevels) AddLevels(0);
+    // The next events walked, in the order of the file (ShapeHoles, HoleStream).
+    void Feed(const ShapedEvent* events, const std::size_t count) {
         std::size_t i = 0;
         while (i < count) {
             i = Common(events, i, count);
             if (i < count) {
-                Uncommon(events[i], i);
+                Uncommon(events[i]);
                 ++i;
             }
         }
-        Finish();
     }
 
   private:
@@ -151,11 +146,11 @@ class ExpressionWalk {
             struck &= static_cast<std::size_t>(moved) - 1;  // 0 at a new position
             out = CMidiFile::EncodeShortDelta(out, static_cast<std::uint32_t>(delta));
             const std::uint8_t written = entry & 0x7F;  // a note-off's entry is 128
-            if constexpr (Sink::kRecordsVelocities) m_sink.RecordVelocity(Origin(i), written);
+            if constexpr (Sink::kRecordsVelocities) m_sink.RecordVelocity(e.from, written);
             // Remembered, in case a control hole later at this position changes its level.
             m_struckPlace[struck] = base + static_cast<std::size_t>(out - start);
             m_struckNote[struck] = static_cast<std::uint8_t>(e.note);
-            if constexpr (Sink::kRecordsVelocities) m_struckIndex[struck] = Origin(i);
+            if constexpr (Sink::kRecordsVelocities) m_struckIndex[struck] = e.from;
             struck += on;
             out = CMidiFile::EncodeNoteOn(out, static_cast<std::uint8_t>(e.note), written);
         }
@@ -167,7 +162,7 @@ class ExpressionWalk {
     }
 
     // Any other written event, through the sink's own calls.
-    void Uncommon(const ShapedEvent& e, std::size_t i) {
+    void Uncommon(const ShapedEvent& e) {
         if (e.note > 127) return;  // not written
         const std::uint64_t eventTick = TickTimeOf(static_cast<std::int32_t>(e.time));
         if (eventTick >= m_tickWork) TickWork(eventTick);
@@ -186,13 +181,13 @@ class ExpressionWalk {
             const int h = m_half[e.note];
             int velocity = 0;
             if (on) velocity = m_fixed[h] ? m_fixed[h] : MovingVelocity(h);
-            if constexpr (Sink::kRecordsVelocities) m_sink.RecordVelocity(Origin(i), velocity);
+            if constexpr (Sink::kRecordsVelocities) m_sink.RecordVelocity(e.from, velocity);
             const std::size_t token = m_sink.Note(m_tick, e.note, velocity);
             if (on) {
                 if (m_struckPlace.size() <= m_struckCount) GrowStruck(m_struckCount + 1);
                 m_struckPlace[m_struckCount] = token;
                 m_struckNote[m_struckCount] = static_cast<std::uint8_t>(e.note);
-                m_struckIndex[m_struckCount] = Origin(i);
+                m_struckIndex[m_struckCount] = e.from;
                 ++m_struckCount;
             }
         } else if (role == kControl) {
@@ -391,6 +386,7 @@ class ExpressionWalk {
         m_tickWork = m_nextTempoTick;
     }
 
+  public:
     // The end: a pedal that went down in the last tick is left out; the others come up.
     void Finish() {
         for (Pedal pedal : {Pedal::sustain, Pedal::soft}) {
@@ -407,6 +403,7 @@ class ExpressionWalk {
         m_sink.End(m_tick);
     }
 
+  private:
     // The levels at a position, on both curves.
     void AddLevels(double position) {
         for (int h = 0; h < 2; ++h) m_sink.Level(static_cast<Half>(h), position, m_piece.level[h]);
@@ -417,14 +414,7 @@ class ExpressionWalk {
         m_breaks.clear();
     }
 
-    // The roll event an event walked comes from.
-    std::size_t Origin(std::size_t i) const { return m_events[i].from; }
-
     const CRollscribeDoc& m_doc;
-    // The events walked: the roll's own, or as the profile's tracker bar reads them.
-    ShapedEvents m_shaped;
-    const ShapedEvent* m_events = nullptr;
-    std::size_t m_count = 0;
     Sink& m_sink;
     std::unique_ptr<Emulator> m_emulator;
     TempoMap m_tempo;
@@ -459,18 +449,74 @@ class ExpressionWalk {
     std::vector<LevelBreak> m_breaks;
 };
 
+// The walk as the roll's events come, through the shaping's stream.
+template <class Sink>
+class StreamedWalk final : public ExpressionFollower {
+  public:
+    StreamedWalk(const CRollscribeDoc& doc, const RollProfile& profile, Sink& sink)
+        : m_doc(doc), m_walk(doc, profile, sink), m_holes(profile, doc.m_tempo) {}
+
+    bool Follow(std::size_t end) override {
+        if (!m_holes.Add(m_doc.m_events.begin(), end)) return false;
+        Feed();
+        return true;
+    }
+    void Finish() override {
+        m_holes.End();
+        Feed();
+        m_walk.Finish();
+    }
+
+  private:
+    void Feed() { m_walk.Feed(m_holes.Ready().data(), m_holes.Ready().size()); }
+
+    const CRollscribeDoc& m_doc;
+    ExpressionWalk<Sink> m_walk;
+    HoleStream m_holes;
+};
+
+// The roll's events a block at a time; a roll out of order (no roll read from a file) is shaped
+// whole.
+template <class Sink>
+void WalkWhole(const CRollscribeDoc& doc, const RollProfile& profile, Sink& sink) {
+    if (ShapesHoles(profile) && !InRollOrder(doc.m_events)) {
+        const ShapedEvents shaped = ShapeHoles(doc.m_events, profile, doc.m_tempo);
+        ExpressionWalk<Sink> walk(doc, profile, sink);
+        walk.Feed(shaped.events.data(), shaped.events.size());
+        walk.Finish();
+        return;
+    }
+    StreamedWalk<Sink> walk(doc, profile, sink);
+    const std::size_t count = static_cast<std::size_t>(doc.m_events.GetSize());
+    for (std::size_t done = 0; done < count;) {
+        done = std::min(count, done + kFollowBlock);
+        walk.Follow(done);
+    }
+    walk.Finish();
+}
+
 }  // namespace
 
 void WalkExpression(const CRollscribeDoc& doc, const RollProfile& profile, ResultSink& sink) {
-    ExpressionWalk<ResultSink>(doc, profile, sink).Run();
+    WalkWhole(doc, profile, sink);
 }
 
 void WalkExpression(const CRollscribeDoc& doc, const RollProfile& profile, FileSink& sink) {
-    ExpressionWalk<FileSink>(doc, profile, sink).Run();
+    WalkWhole(doc, profile, sink);
 }
 
 void WalkExpression(const CRollscribeDoc& doc, const RollProfile& profile, BothSinks& sink) {
-    ExpressionWalk<BothSinks>(doc, profile, sink).Run();
+    WalkWhole(doc, profile, sink);
+}
+
+std::unique_ptr<ExpressionFollower> FollowExpression(const CRollscribeDoc& doc,
+                                                     const RollProfile& profile, FileSink& sink) {
+    return std::make_unique<StreamedWalk<FileSink>>(doc, profile, sink);
+}
+
+std::unique_ptr<ExpressionFollower> FollowExpression(const CRollscribeDoc& doc,
+                                                     const RollProfile& profile, BothSinks& sink) {
+    return std::make_unique<StreamedWalk<BothSinks>>(doc, profile, sink);
 }
 
 }  // namespace rollscribe

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
+
 class CRollscribeDoc;
 
 namespace rollscribe {
@@ -16,5 +19,22 @@ class BothSinks;
 void WalkExpression(const CRollscribeDoc& doc, const RollProfile& profile, ResultSink& sink);
 void WalkExpression(const CRollscribeDoc& doc, const RollProfile& profile, FileSink& sink);
 void WalkExpression(const CRollscribeDoc& doc, const RollProfile& profile, BothSinks& sink);
+
+// The same walk, following the roll's events as the MIDI file's pass reads them, so that each
+// is read while it is fresh in the cache and the shaped roll never lies in memory whole.
+class ExpressionFollower {
+  public:
+    virtual ~ExpressionFollower() = default;
+    // The walk takes the roll's events up to end. False when one lies before the one before it:
+    // the walk then takes no more, and such a roll is walked whole (WalkExpression) into a
+    // fresh sink.
+    virtual bool Follow(std::size_t end) = 0;
+    // The roll has ended (every event followed): the rest of the walk.
+    virtual void Finish() = 0;
+};
+std::unique_ptr<ExpressionFollower> FollowExpression(const CRollscribeDoc& doc,
+                                                     const RollProfile& profile, FileSink& sink);
+std::unique_ptr<ExpressionFollower> FollowExpression(const CRollscribeDoc& doc,
+                                                     const RollProfile& profile, BothSinks& sink);
 
 }  // namespace rollscribe

@@ -28,6 +28,8 @@ struct Hole {
 
 constexpr std::int64_t kOpenEnd = INT64_MAX;
 constexpr std::int64_t kDropped = INT64_MIN;  // a roll event with no shaped event
+// A hole's end whose position is not yet known, while the roll is shaped as it comes.
+constexpr std::int64_t kUndecided = INT64_MAX - 1;
 
 // The pedal's travel for a hole's action, in milliseconds (0 for a hole that is no pedal's).
 double TravelOf(HoleAction action, const PedalTravel& travel) {
@@ -84,14 +86,17 @@ struct Track {
     Hole previous{};
 };
 
-// Shapes one roll's holes, track by track as the roll is read, into each roll event's position
-// (kDropped for those that make no event).
+// Shapes one roll's holes, track by track as the roll is read, into each roll event's position.
+// Slots (by roll event): Set(at, position) gives an event its shaped position, Drop(at) says it
+// makes none. A hole's opening is placed when it opens; its end once no later hole can change
+// it (Settle, while the roll comes in order) or at the roll's end.
+template <class Slots>
 class Shaper {
   public:
-    Shaper(const RollProfile& profile, std::int32_t rollTempo, std::vector<ShapedEvent>& events)
+    Shaper(const RollProfile& profile, std::int32_t rollTempo, Slots& slots)
         : m_aperture(Thousandths(profile.trackerBar.aperture)),
           m_tempo(rollTempo, profile.spoolAcceleration),
-          m_events(events) {
+          m_slots(slots) {
         const std::int64_t lead = Thousandths(profile.trackerBar.accentLead);
         const std::int64_t noteBridge = Thousandths(profile.trackerBar.noteBridge);
         const std::int64_t controlBridge = Thousandths(profile.trackerBar.controlBridge);
@@ -102,32 +107,58 @@ class Shaper {
             t.bridge = t.isNote ? noteBridge : controlBridge;
             t.early = control && control->action == HoleAction::snakebite ? lead : 0;
             t.travel = control ? TravelOf(control->action, profile.pedalTravel) : 0;
+            m_earliest = std::max(m_earliest, t.early);
         }
     }
 
     void Opens(std::int32_t note, std::int64_t time, std::size_t at) {
         Track& t = m_tracks[static_cast<std::size_t>(note)];
-        if (t.open) return;
+        if (t.open) return m_slots.Drop(at);
         if (t.closed && time - t.last.close <= t.bridge) {
             t.closed = false;  // one hole with the last: its end and this opening go
             t.open = true;
             t.openTime = t.last.open;
             t.openAt = t.last.openAt;
-            return;
+            m_slots.Drop(t.last.closeAt);
+            return m_slots.Drop(at);
         }
         if (t.closed) Shape(note, t.last);
         t.closed = false;
         t.open = true;
         t.openTime = time;
         t.openAt = at;
+        Begin(t, time, at);
     }
 
     void Closes(std::int32_t note, std::int64_t time, std::size_t at) {
         Track& t = m_tracks[static_cast<std::size_t>(note)];
-        if (!t.open) return;
+        if (!t.open) return m_slots.Drop(at);
         t.open = false;
         t.closed = true;
         t.last = {t.openTime, time, t.openAt, at};
+    }
+
+    // The roll has come in order up to position now: every hole end that no later hole can
+    // reach is placed. Returns the position before which every event now placed, and every
+    // one still to come, lies (the shaped roll is final before it).
+    std::int64_t Settle(std::int64_t now) {
+        std::int64_t final = std::max<std::int64_t>(0, now - m_earliest);
+        for (std::int32_t note = 0; note < 128; ++note) {
+            Track& t = m_tracks[static_cast<std::size_t>(note)];
+            if (t.closed && now - t.last.close > t.bridge) {
+                Shape(note, t.last);  // no later opening is within the bridge
+                t.closed = false;
+            }
+            if (!t.open && !t.closed && t.shaped &&
+                std::max<std::int64_t>(0, now - t.early) > t.previous.close) {
+                PlaceEnd(t, t.previous);  // no later opening reaches it
+                t.shaped = false;
+            }
+            // An end that a later opening may yet bridge is never before its position now. (A
+            // shaped end still held is after now less the lead, as is any opening to come.)
+            if (t.closed) final = std::min(final, t.last.close + m_aperture);
+        }
+        return final;
     }
 
     // The roll's end: what each track holds is final.
@@ -136,46 +167,61 @@ class Shaper {
             Track& t = m_tracks[static_cast<std::size_t>(note)];
             if (t.closed) Shape(note, t.last);
             if (t.open) Shape(note, {t.openTime, kOpenEnd, t.openAt, t.openAt});
-            if (t.shaped) Place(note, t.previous);
+            if (t.shaped) PlaceEnd(t, t.previous);
         }
     }
 
   private:
-    // A hole whose chain is complete: its end extended, its opening brought forward, then
-    // joined to the track's previous hole when they touch.
+    // A hole opens, not within the bridge of the last: what it does to the hole before it is
+    // known now. A control hole that reaches it is one hole with it (its end and this opening
+    // go); a note struck again ends the earlier one where it starts. The opening is placed.
+    void Begin(Track& t, std::int64_t time, std::size_t at) {
+        const std::int64_t open = std::max<std::int64_t>(0, time - t.early);
+        if (t.shaped && open <= t.previous.close) {
+            if (!t.isNote) {
+                m_slots.Drop(t.previous.closeAt);
+                return m_slots.Drop(at);
+            }
+            t.previous.close = std::max(t.previous.open, open);
+        }
+        if (t.shaped) PlaceEnd(t, t.previous);
+        t.shaped = false;
+        m_slots.Set(at, t.travel > 0 ? Later(open, t.travel, m_tempo) : open);
+    }
+
+    // A hole whose chain is complete: its end extended, its opening brought forward; joined to
+    // the track's previous hole when Begin found them to touch.
     void Shape(std::int32_t note, Hole h) {
         Track& t = m_tracks[static_cast<std::size_t>(note)];
         h.open = std::max<std::int64_t>(0, h.open - t.early);
         if (h.close != kOpenEnd) h.close += m_aperture;
-        if (t.shaped && h.open <= t.previous.close) {
-            if (!t.isNote) {
-                t.previous.close = std::max(t.previous.close, h.close);
-                t.previous.closeAt = std::max(t.previous.closeAt, h.closeAt);
-                return;
-            }
-            // A note struck again: the earlier one ends where it starts.
-            t.previous.close = std::max(t.previous.open, h.open);
+        if (t.shaped) {
+            t.previous.close = std::max(t.previous.close, h.close);
+            t.previous.closeAt = std::max(t.previous.closeAt, h.closeAt);
+            return;
         }
-        if (t.shaped) Place(note, t.previous);
         t.previous = h;
         t.shaped = true;
     }
 
-    // A final hole: its ends, later by the pedal's travel, become its events' positions.
-    void Place(std::int32_t note, Hole h) {
-        const double travel = m_tracks[static_cast<std::size_t>(note)].travel;
-        if (travel > 0) {
-            h.open = Later(h.open, travel, m_tempo);
-            if (h.close != kOpenEnd) h.close = Later(h.close, travel, m_tempo);
-        }
-        m_events[h.openAt].time = h.open;
-        if (h.close != kOpenEnd) m_events[h.closeAt].time = h.close;
+    // A final hole's end, later by the pedal's travel, becomes its event's position.
+    void PlaceEnd(const Track& t, const Hole& h) {
+        if (h.close == kOpenEnd) return;
+        m_slots.Set(h.closeAt, t.travel > 0 ? Later(h.close, t.travel, m_tempo) : h.close);
     }
 
     const std::int64_t m_aperture;
+    std::int64_t m_earliest = 0;  // the most any opening is brought forward
     TempoMap m_tempo;
-    std::vector<ShapedEvent>& m_events;
+    Slots& m_slots;
     Track m_tracks[128];
+};
+
+// Every roll event's slot, the roll held whole.
+struct WholeRoll {
+    std::vector<ShapedEvent>& events;
+    void Set(std::size_t at, std::int64_t time) { events[at].time = time; }
+    void Drop(std::size_t at) { events[at].time = kDropped; }
 };
 
 // Drops the events that make none and sorts the others, given in roll order, by position,
@@ -211,36 +257,46 @@ ShapedEvent AsRead(const RollEvent& e, std::size_t from) {
             static_cast<std::uint8_t>(e.kind)};
 }
 
+// Reads roll event i into its slot, renumbered by shift, and its hole into the shaper; a hole
+// the shaper takes is unplaced until it places it.
+template <class Slots>
+void Read(const RollEvent& e, std::size_t i, std::int32_t shift, std::int64_t unplaced,
+          ShapedEvent& slot, Shaper<Slots>& shaper) {
+    slot = AsRead(e, i);
+    if (e.kind != RollEvent::kTrackOpened && e.kind != RollEvent::kTrackClosed) return;
+    slot.time = kDropped;
+    if (!IsWrittenEvent(e) || e.note < 0) return;
+    const std::int32_t note = e.note + shift;
+    if (note < 0 || note > 127) return;  // no hole of this tracker bar
+    slot.note = static_cast<std::int16_t>(note);
+    slot.time = unplaced;
+    if (e.kind == RollEvent::kTrackOpened)
+        shaper.Opens(note, e.time, i);
+    else
+        shaper.Closes(note, e.time, i);
+}
+
+std::int32_t ShiftOf(const RollProfile& profile) {
+    return profile.trackerBar.firstNote - kStandardFirstNote;
+}
+
 }  // namespace
 
 ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile,
                         std::int32_t rollTempo) {
-    const std::int32_t shift = profile.trackerBar.firstNote - kStandardFirstNote;
+    const std::int32_t shift = ShiftOf(profile);
     const std::size_t count = static_cast<std::size_t>(events.GetSize());
     const RollEvent* const roll = events.begin();
 
     // By roll event: each one's position once shaped (kDropped: none), the others' as they are.
     ShapedEvents result;
     std::vector<ShapedEvent>& shaped = result.events;
-    shaped.reserve(count);
+    shaped.resize(count);
     {
-        Shaper shaper(profile, rollTempo, shaped);
-        for (std::size_t i = 0; i < count; ++i) {
-            const RollEvent& e = roll[i];
-            shaped.push_back(AsRead(e, i));
-            const bool track =
-                e.kind == RollEvent::kTrackOpened || e.kind == RollEvent::kTrackClosed;
-            if (!track) continue;
-            shaped[i].time = kDropped;
-            if (!IsWrittenEvent(e) || e.note < 0) continue;
-            const std::int32_t note = e.note + shift;
-            if (note < 0 || note > 127) continue;  // no hole of this tracker bar
-            shaped[i].note = static_cast<std::int16_t>(note);
-            if (e.kind == RollEvent::kTrackOpened)
-                shaper.Opens(note, e.time, i);
-            else
-                shaper.Closes(note, e.time, i);
-        }
+        WholeRoll slots{shaped};
+        Shaper<WholeRoll> shaper(profile, rollTempo, slots);
+        for (std::size_t i = 0; i < count; ++i)
+            Read(roll[i], i, shift, kDropped, shaped[i], shaper);
         shaper.End();
     }
     SortByPosition(shaped);
@@ -253,6 +309,121 @@ ShapedEvents AsPunched(const RollEventArray& events) {
     result.events.reserve(count);
     for (std::size_t i = 0; i < count; ++i) result.events.push_back(AsRead(events.begin()[i], i));
     return result;
+}
+
+// The slots of the events not yet handed on, by roll event in a ring that grows as needed.
+struct HoleStream::State {
+    struct Ring {
+        std::vector<ShapedEvent> slots = std::vector<ShapedEvent>(std::size_t{1} << 14);
+        std::size_t mask = slots.size() - 1;
+        ShapedEvent& operator[](std::size_t at) { return slots[at & mask]; }
+        void Set(std::size_t at, std::int64_t time) { (*this)[at].time = time; }
+        void Drop(std::size_t at) { (*this)[at].time = kDropped; }
+    };
+
+    State(const RollProfile& profile, std::int32_t rollTempo)
+        : shapes(ShapesHoles(profile)),
+          shift(ShiftOf(profile)),
+          earliest(Thousandths(profile.trackerBar.accentLead)),
+          shaper(profile, rollTempo, ring) {}
+
+    void Grow() {
+        std::vector<ShapedEvent> bigger(2 * ring.slots.size());
+        const std::size_t mask = bigger.size() - 1;
+        for (std::size_t k = low; k < next; ++k) bigger[k & mask] = ring[k];
+        ring.slots.swap(bigger);
+        ring.mask = mask;
+    }
+
+    // Hands on every placed event before position final, in order.
+    void Emit(std::int64_t final) {
+        ready.resize(next - low);
+        ShapedEvent* out = ready.data();
+        std::size_t k = low;
+        // The front of the ring: every slot before k handed on or dropped.
+        for (; k < next; ++k) {
+            ShapedEvent& slot = ring[k];
+            if (slot.time >= final) break;
+            if (slot.time != kDropped) *out++ = slot;
+        }
+        low = k;
+        // Beyond it, the events placed before final among those still held.
+        for (; k < next; ++k) {
+            ShapedEvent& slot = ring[k];
+            if (slot.time < final && slot.time != kDropped) {
+                *out++ = slot;
+                slot.time = kDropped;
+            }
+            // No event from this one on comes before final: none is brought forward further.
+            if (roll[k].time - earliest >= final) break;
+        }
+        ready.resize(static_cast<std::size_t>(out - ready.data()));
+        SortByPosition(ready);
+    }
+
+    const bool shapes;
+    const std::int32_t shift;
+    const std::int64_t earliest;
+    Ring ring;
+    Shaper<Ring> shaper;
+    const RollEvent* roll = nullptr;
+    std::size_t low = 0, next = 0;  // the slots held: roll events low to next
+    std::int64_t now = 0;           // the position reached
+    std::vector<ShapedEvent> ready;
+};
+
+HoleStream::HoleStream(const RollProfile& profile, std::int32_t rollTempo)
+    : m_state(std::make_unique<State>(profile, rollTempo)) {}
+
+HoleStream::~HoleStream() = default;
+
+bool HoleStream::Add(const RollEvent* roll, std::size_t end) {
+    State& s = *m_state;
+    s.ready.clear();
+    s.roll = roll;
+    if (!s.shapes) {
+        for (; s.next < end; ++s.next) s.ready.push_back(AsRead(roll[s.next], s.next));
+        return true;
+    }
+    if (s.next >= end) return true;
+    std::int64_t now = s.now;
+    for (std::size_t i = s.next; i < end; ++i) {
+        const RollEvent& e = roll[i];
+        if (e.time < now) return false;
+        now = e.time;
+        if (i - s.low == s.ring.slots.size()) {
+            s.next = i;
+            s.Grow();
+        }
+        Read(e, i, s.shift, kUndecided, s.ring[i], s.shaper);
+    }
+    s.next = end;
+    s.now = now;
+    s.Emit(s.shaper.Settle(now));
+    return true;
+}
+
+void HoleStream::End() {
+    State& s = *m_state;
+    s.ready.clear();
+    if (!s.shapes) return;
+    s.shaper.End();
+    for (std::size_t k = s.low; k < s.next; ++k)
+        if (s.ring[k].time == kUndecided) s.ring[k].time = kDropped;  // never placed
+    s.Emit(INT64_MAX);
+}
+
+const std::vector<ShapedEvent>& HoleStream::Ready() const noexcept {
+    return m_state->ready;
+}
+
+bool InRollOrder(const RollEventArray& events) noexcept {
+    std::int32_t last = 0;
+    for (const RollEvent& e : events) {
+        if (e.time < last) return false;
+        last = e.time;
+    }
+    return true;
 }
 
 }  // namespace rollscribe

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "expression/RollProfile.h"
@@ -38,5 +39,33 @@ ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile
                         std::int32_t rollTempo);
 // A roll's events as they are, for a profile that shapes none.
 ShapedEvents AsPunched(const RollEventArray& events);
+
+// Whether no event lies before the one before it, nor before position 0: the rolls that
+// HoleStream shapes (every roll read from a file).
+bool InRollOrder(const RollEventArray& events) noexcept;
+
+// A roll's events shaped as they come, a block at a time, as the MIDI file is written: the
+// events of ShapeHoles (or AsPunched), in its order, each handed on once no event still to
+// come can lie before it. Holds only the events near the position reached.
+class HoleStream {
+  public:
+    HoleStream(const RollProfile& profile, std::int32_t rollTempo);
+    ~HoleStream();
+    HoleStream(const HoleStream&) = delete;
+    HoleStream& operator=(const HoleStream&) = delete;
+
+    // The roll's events from where the last call ended up to end (roll points at the first
+    // event; it stays in place until End). False when an event lies before the one before it
+    // (or before 0), and nothing is handed on: such a roll is shaped whole (ShapeHoles).
+    bool Add(const RollEvent* roll, std::size_t end);
+    // The roll has ended: the rest is handed on.
+    void End();
+    // What the last Add or End handed on, in order.
+    const std::vector<ShapedEvent>& Ready() const noexcept;
+
+  private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 }  // namespace rollscribe

@@ -1,6 +1,8 @@
 // The conversion: the document's texts, annotations and events into the MIDI file beside the roll.
 #include "roll/MidiConversion.h"
 
+#include <algorithm>
+
 #include "midi/CMidiFile.h"
 #include "platform/CreateFolders.h"
 #include "roll/CRollscribeDoc.h"
@@ -75,6 +77,10 @@ class SideOutputRun {
     }
     SideOutputRun(const SideOutputRun&) = delete;
     SideOutputRun& operator=(const SideOutputRun&) = delete;
+    void Follow(std::size_t written) {
+        if (m_output) m_output->Follow(written);
+    }
+    bool Active() const { return m_output != nullptr; }
     void MidiWritten() {
         if (m_output) m_output->Finish(true);
         m_output = nullptr;
@@ -106,18 +112,28 @@ void CRollscribeDoc::WriteMidiFile() {
     rollscribe::WriteRollHeaderEvents(*this, midi);
 
     rollscribe::TickClock clock;
-    for (const RollEvent& event : m_events) {
-        if (!rollscribe::IsWrittenEvent(event)) continue;
-        std::uint64_t lastTick = clock.Last();
-        midi.WriteWait(clock.Advance(event.time) - lastTick);
-        if (event.kind == RollEvent::kTrackOpened) {
-            bool playable = event.note >= range.lowest && event.note <= range.highest;
-            midi.NoteOn(event.note, playable ? 80 : 1);
-        } else if (event.kind == RollEvent::kLyric) {
-            midi.WriteLyric(event.text);
-        } else {
-            midi.NoteOff(event.note);
+    // With a side output, a block at a time, the side output following each block while its
+    // events are still in the cache.
+    const RollEvent* const events = m_events.begin();
+    const std::size_t count = static_cast<std::size_t>(m_events.GetSize());
+    const std::size_t block = sideOutput.Active() ? rollscribe::kFollowBlock : count;
+    for (std::size_t from = 0; from < count; from += block) {
+        const std::size_t to = std::min(count, from + block);
+        for (const RollEvent* e = events + from; e != events + to; ++e) {
+            const RollEvent& event = *e;
+            if (!rollscribe::IsWrittenEvent(event)) continue;
+            std::uint64_t lastTick = clock.Last();
+            midi.WriteWait(clock.Advance(event.time) - lastTick);
+            if (event.kind == RollEvent::kTrackOpened) {
+                bool playable = event.note >= range.lowest && event.note <= range.highest;
+                midi.NoteOn(event.note, playable ? 80 : 1);
+            } else if (event.kind == RollEvent::kLyric) {
+                midi.WriteLyric(event.text);
+            } else {
+                midi.NoteOff(event.note);
+            }
         }
+        sideOutput.Follow(to);
     }
     midi.WriteTrack();
     midi.Close();
