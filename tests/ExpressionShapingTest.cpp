@@ -188,7 +188,7 @@ TEST(ExpressionShaping, StreamMatchesTheWholeRoll) {
             for (std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
                 HoleStream stream(profile, doc.m_tempo);
                 std::vector<std::string> got, want;
-                auto take = [&got](const std::vector<ShapedEvent>& ready) {
+                auto take = [&got](std::span<const ShapedEvent> ready) {
                     for (const ShapedEvent& e : ready)
                         got.push_back(std::to_string(e.time) + " " + std::to_string(e.from) + " " +
                                       std::to_string(e.note) + " " + std::to_string(e.kind));

@@ -228,11 +228,12 @@ struct WholeRoll {
 // keeping roll order at one position; then holds positions to INT32_MAX. Shaping moves events by
 // little, so the order is nearly right: an insertion sort, unless it would move too much (a
 // hostile roll), then a full sort.
-void SortByPosition(std::vector<ShapedEvent>& events) {
-    std::size_t budget = 16 * events.size() + 4096;
+// Returns how many are kept, at the front.
+std::size_t SortByPosition(ShapedEvent* events, std::size_t count) {
+    std::size_t budget = 16 * count + 4096;
     std::size_t kept = 0;
     std::int64_t latest = 0;
-    for (std::size_t i = 0; i < events.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const ShapedEvent e = events[i];
         if (e.time == kDropped) continue;
         latest = std::max(latest, e.time);
@@ -241,13 +242,14 @@ void SortByPosition(std::vector<ShapedEvent>& events) {
             events[j] = events[j - 1];
         events[j] = e;
     }
-    events.resize(kept);
     if (budget == 0)
-        std::sort(events.begin(), events.end(), [](const ShapedEvent& a, const ShapedEvent& b) {
+        std::sort(events, events + kept, [](const ShapedEvent& a, const ShapedEvent& b) {
             return a.time != b.time ? a.time < b.time : a.from < b.from;
         });
     if (latest > INT32_MAX)
-        for (ShapedEvent& e : events) e.time = std::min<std::int64_t>(e.time, INT32_MAX);
+        for (std::size_t i = 0; i < kept; ++i)
+            events[i].time = std::min<std::int64_t>(events[i].time, INT32_MAX);
+    return kept;
 }
 
 // A roll event as it is read, at its own position.
@@ -299,7 +301,7 @@ ShapedEvents ShapeHoles(const RollEventArray& events, const RollProfile& profile
             Read(roll[i], i, shift, kDropped, shaped[i], shaper);
         shaper.End();
     }
-    SortByPosition(shaped);
+    shaped.resize(SortByPosition(shaped.data(), shaped.size()));
     return result;
 }
 
@@ -312,10 +314,38 @@ ShapedEvents AsPunched(const RollEventArray& events) {
 }
 
 // The slots of the events not yet handed on, by roll event in a ring that grows as needed.
+// A thread's buffers of its last stream, kept for its next (a worker's next roll), so that the
+// memory is not given back and faulted in again roll after roll; kept only while small.
+struct StreamBuffers {
+    static constexpr std::size_t kKeptSlots = std::size_t{1} << 16;
+    std::vector<ShapedEvent> ring, ready;
+
+    static StreamBuffers& OfThisThread() {
+        thread_local StreamBuffers spare;
+        return spare;
+    }
+    // Takes over the thread's buffers, the ring at least slots long (a power of two).
+    void Take(std::size_t slots) {
+        StreamBuffers& spare = OfThisThread();
+        ring.swap(spare.ring);
+        ready.swap(spare.ready);
+        if (ring.size() < slots) ring.assign(slots, ShapedEvent{});
+    }
+    void GiveBack() noexcept {
+        if (ring.size() > kKeptSlots || ready.capacity() > kKeptSlots) return;
+        StreamBuffers& spare = OfThisThread();
+        ring.swap(spare.ring);
+        ready.swap(spare.ready);
+    }
+};
+
 struct HoleStream::State {
     struct Ring {
-        std::vector<ShapedEvent> slots = std::vector<ShapedEvent>(std::size_t{1} << 14);
-        std::size_t mask = slots.size() - 1;
+        explicit Ring(std::vector<ShapedEvent>& buffer)
+            : slots(buffer.data()), mask(buffer.size() - 1) {}
+        ShapedEvent* slots;
+        std::size_t mask;
+        std::size_t Size() const { return mask + 1; }
         ShapedEvent& operator[](std::size_t at) { return slots[at & mask]; }
         void Set(std::size_t at, std::int64_t time) { (*this)[at].time = time; }
         void Drop(std::size_t at) { (*this)[at].time = kDropped; }
@@ -325,20 +355,39 @@ struct HoleStream::State {
         : shapes(ShapesHoles(profile)),
           shift(ShiftOf(profile)),
           earliest(Thousandths(profile.trackerBar.accentLead)),
-          shaper(profile, rollTempo, ring) {}
+          buffers(Taken(shapes)),
+          ring(buffers.ring),
+          shaper(profile, rollTempo, ring),
+          ready(buffers.ready) {}
+    ~State() { buffers.GiveBack(); }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+
+    static StreamBuffers Taken(bool shapes) {
+        StreamBuffers buffers;
+        buffers.Take(shapes ? std::size_t{1} << 14 : 0);
+        return buffers;
+    }
 
     void Grow() {
-        std::vector<ShapedEvent> bigger(2 * ring.slots.size());
+        std::vector<ShapedEvent> bigger(2 * ring.Size());
         const std::size_t mask = bigger.size() - 1;
         for (std::size_t k = low; k < next; ++k) bigger[k & mask] = ring[k];
-        ring.slots.swap(bigger);
+        buffers.ring.swap(bigger);
+        ring.slots = buffers.ring.data();
         ring.mask = mask;
+    }
+
+    // Room for count events handed on.
+    ShapedEvent* ReadyRoom(std::size_t count) {
+        if (ready.size() < count) ready.resize(std::max(count, 2 * ready.size()));
+        return ready.data();
     }
 
     // Hands on every placed event before position final, in order.
     void Emit(std::int64_t final) {
-        ready.resize(next - low);
-        ShapedEvent* out = ready.data();
+        ShapedEvent* const first = ReadyRoom(next - low);
+        ShapedEvent* out = first;
         std::size_t k = low;
         // The front of the ring: every slot before k handed on or dropped.
         for (; k < next; ++k) {
@@ -357,19 +406,20 @@ struct HoleStream::State {
             // No event from this one on comes before final: none is brought forward further.
             if (roll[k].time - earliest >= final) break;
         }
-        ready.resize(static_cast<std::size_t>(out - ready.data()));
-        SortByPosition(ready);
+        readyCount = SortByPosition(first, static_cast<std::size_t>(out - first));
     }
 
     const bool shapes;
     const std::int32_t shift;
     const std::int64_t earliest;
+    StreamBuffers buffers;
     Ring ring;
     Shaper<Ring> shaper;
+    std::vector<ShapedEvent>& ready;  // room: the events handed on are the first readyCount
+    std::size_t readyCount = 0;
     const RollEvent* roll = nullptr;
     std::size_t low = 0, next = 0;  // the slots held: roll events low to next
     std::int64_t now = 0;           // the position reached
-    std::vector<ShapedEvent> ready;
 };
 
 HoleStream::HoleStream(const RollProfile& profile, std::int32_t rollTempo)
@@ -379,10 +429,12 @@ HoleStream::~HoleStream() = default;
 
 bool HoleStream::Add(const RollEvent* roll, std::size_t end) {
     State& s = *m_state;
-    s.ready.clear();
+    s.readyCount = 0;
     s.roll = roll;
     if (!s.shapes) {
-        for (; s.next < end; ++s.next) s.ready.push_back(AsRead(roll[s.next], s.next));
+        if (s.next >= end) return true;
+        ShapedEvent* out = s.ReadyRoom(end - s.next);
+        for (; s.next < end; ++s.next) out[s.readyCount++] = AsRead(roll[s.next], s.next);
         return true;
     }
     if (s.next >= end) return true;
@@ -391,7 +443,7 @@ bool HoleStream::Add(const RollEvent* roll, std::size_t end) {
         const RollEvent& e = roll[i];
         if (e.time < now) return false;
         now = e.time;
-        if (i - s.low == s.ring.slots.size()) {
+        if (i - s.low == s.ring.Size()) {
             s.next = i;
             s.Grow();
         }
@@ -405,7 +457,7 @@ bool HoleStream::Add(const RollEvent* roll, std::size_t end) {
 
 void HoleStream::End() {
     State& s = *m_state;
-    s.ready.clear();
+    s.readyCount = 0;
     if (!s.shapes) return;
     s.shaper.End();
     for (std::size_t k = s.low; k < s.next; ++k)
@@ -413,8 +465,8 @@ void HoleStream::End() {
     s.Emit(INT64_MAX);
 }
 
-const std::vector<ShapedEvent>& HoleStream::Ready() const noexcept {
-    return m_state->ready;
+std::span<const ShapedEvent> HoleStream::Ready() const noexcept {
+    return {m_state->ready.data(), m_state->readyCount};
 }
 
 bool InRollOrder(const RollEventArray& events) noexcept {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "expression/RollProfile.h"
@@ -61,7 +62,7 @@ class HoleStream {
     // The roll has ended: the rest is handed on.
     void End();
     // What the last Add or End handed on, in order.
-    const std::vector<ShapedEvent>& Ready() const noexcept;
+    std::span<const ShapedEvent> Ready() const noexcept;
 
   private:
     struct State;
