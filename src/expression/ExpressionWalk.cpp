@@ -67,6 +67,9 @@ class ExpressionWalk {
             m_hole[note] = profile.HoleOf(note);
             m_role[note] = profile.IsNote(note) ? kNote : m_hole[note] ? kControl : kSilent;
             m_half[note] = static_cast<std::uint8_t>(profile.HalfOf(note));
+            if (m_role[note] != kNote) continue;
+            m_common[note] = 128;
+            m_notesOf[m_half[note]].push_back(static_cast<std::uint8_t>(note));
         }
         if (m_tempo.Accelerates()) m_nextTempoTick = m_tempo.At(1).tick;
         m_tickWork = m_nextTempoTick;
@@ -247,21 +250,15 @@ class ExpressionWalk {
     // The piece of the levels from now on, and the velocities that stay for the whole piece.
     void Refresh() {
         m_piece = m_emulator->Piece();
-        int fixed[2];
-        for (int h = 0; h < 2; ++h)
-            fixed[h] =
+        for (int h = 0; h < 2; ++h) {
+            const int fixed =
                 m_piece.rate[h] == 0 && m_piece.until == INFINITY ? Rounded(m_piece.level[h]) : 0;
-        if (fixed[0] == m_fixed[0] && fixed[1] == m_fixed[1] && m_commonMade) return;
-        m_fixed[0] = fixed[0];
-        m_fixed[1] = fixed[1];
-        m_commonMade = true;
-        for (int note = 0; note < 128; ++note) {
-            const bool isNote = m_role[note] == kNote;
-            const int velocity = m_fixed[m_half[note]];
-            m_common[note] = isNote ? 128 : 0;
-            m_common[128 + note] =
-                isNote ? (velocity ? static_cast<std::uint8_t>(velocity) : kMoving) : 0;
+            if (fixed == m_fixed[h] && m_commonMade) continue;
+            m_fixed[h] = fixed;
+            const std::uint8_t entry = fixed ? static_cast<std::uint8_t>(fixed) : kMoving;
+            for (std::uint8_t note : m_notesOf[h]) m_common[128 + note] = entry;
         }
+        m_commonMade = true;
     }
     static int Rounded(double level) {
         return static_cast<int>(std::clamp(level, 1.0, 127.0) + 0.5);
@@ -443,6 +440,7 @@ class ExpressionWalk {
     static constexpr std::uint8_t kMoving = 255;
     std::uint8_t m_common[256] = {};
     bool m_commonMade = false;
+    std::vector<std::uint8_t> m_notesOf[2];  // the notes of the range of each half
     std::size_t m_segment = 0;                           // the tempo segment followed
     double m_segmentStart = 0, m_segmentEnd = INFINITY;  // roll positions
     double m_segmentSeconds = 0, m_secondsPerPosition = 0;
