@@ -313,7 +313,6 @@ ShapedEvents AsPunched(const RollEventArray& events) {
     return result;
 }
 
-// The slots of the events not yet handed on, by roll event in a ring that grows as needed.
 // A thread's buffers of its last stream, kept for its next (a worker's next roll), so that the
 // memory is not given back and faulted in again roll after roll; kept only while small.
 struct StreamBuffers {
@@ -339,6 +338,7 @@ struct StreamBuffers {
     }
 };
 
+// The slots of the events not yet handed on, by roll event in a ring that grows as needed.
 struct HoleStream::State {
     struct Ring {
         explicit Ring(std::vector<ShapedEvent>& buffer)
